@@ -1,0 +1,459 @@
+#include "data/Database.h"
+
+#include <sqlcipher/sqlite3.h>
+
+#include <QFileInfo>
+#include <cmath>
+#include <atomic>
+
+namespace {
+
+QString errorOf(sqlite3* db)
+{
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("database is not open");
+}
+
+// year(d), month(d), format(d, pattern) on "YYYY-MM-DD" text.
+void fnYear(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const unsigned char* t = sqlite3_value_text(argv[0]);
+    const QDate d = t ? dateFromText(QString::fromUtf8(reinterpret_cast<const char*>(t))) : QDate();
+    if (d.isValid())
+        sqlite3_result_int(ctx, d.year());
+    else
+        sqlite3_result_null(ctx);
+}
+
+void fnMonth(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const unsigned char* t = sqlite3_value_text(argv[0]);
+    const QDate d = t ? dateFromText(QString::fromUtf8(reinterpret_cast<const char*>(t))) : QDate();
+    if (d.isValid())
+        sqlite3_result_int(ctx, d.month());
+    else
+        sqlite3_result_null(ctx);
+}
+
+void fnFormat(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    const unsigned char* t = sqlite3_value_text(argv[0]);
+    const unsigned char* f = sqlite3_value_text(argv[1]);
+    const QDate d = t ? dateFromText(QString::fromUtf8(reinterpret_cast<const char*>(t))) : QDate();
+    if (!d.isValid() || !f) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    // Pattern letters are case-insensitive: yyyy, mm, dd; everything else literal.
+    const QString pattern = QString::fromUtf8(reinterpret_cast<const char*>(f)).toLower();
+    QString out;
+    for (qsizetype i = 0; i < pattern.size();) {
+        if (pattern.mid(i, 4) == u"yyyy") { out += QString::number(d.year()).rightJustified(4, u'0'); i += 4; }
+        else if (pattern.mid(i, 2) == u"yy") { out += QString::number(d.year() % 100).rightJustified(2, u'0'); i += 2; }
+        else if (pattern.mid(i, 2) == u"mm") { out += QString::number(d.month()).rightJustified(2, u'0'); i += 2; }
+        else if (pattern.mid(i, 2) == u"dd") { out += QString::number(d.day()).rightJustified(2, u'0'); i += 2; }
+        else { out += pattern[i]; ++i; }
+    }
+    const QByteArray u = out.toUtf8();
+    sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+}
+
+void registerFunctions(sqlite3* db)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db, "year", 1, flags, nullptr, fnYear, nullptr, nullptr);
+    sqlite3_create_function(db, "month", 1, flags, nullptr, fnMonth, nullptr, nullptr);
+    sqlite3_create_function(db, "format", 2, flags, nullptr, fnFormat, nullptr, nullptr);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- Database
+
+Database::~Database() { close(); }
+
+Database& Database::shared()
+{
+    static Database db;
+    return db;
+}
+
+bool Database::open(const QString& path, const QByteArray& key)
+{
+    close();
+    m_error.clear();
+    if (!QFileInfo(path).isFile()) {
+        m_error = QStringLiteral("unable to open database file: %1").arg(path);
+        return false;
+    }
+    const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
+    if (sqlite3_open_v2(p.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        m_error = errorOf(m_db);
+        close();
+        return false;
+    }
+    return finishOpen(key);
+}
+
+bool Database::create(const QString& path, const QByteArray& key)
+{
+    close();
+    m_error.clear();
+    if (QFileInfo::exists(path)) {
+        m_error = QStringLiteral("file exists: %1").arg(path);
+        return false;
+    }
+    const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
+    if (sqlite3_open_v2(p.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        m_error = errorOf(m_db);
+        close();
+        return false;
+    }
+    return finishOpen(key);
+}
+
+bool Database::finishOpen(const QByteArray& key)
+{
+    m_path = QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
+    if (sqlite3_key(m_db, key.constData(), int(key.size())) != SQLITE_OK) {
+        m_error = errorOf(m_db);
+        close();
+        return false;
+    }
+    // A wrong key or a plain file shows only at the first read.
+    if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        m_error = errorOf(m_db);
+        close();
+        return false;
+    }
+    sqlite3_busy_timeout(m_db, 2000);
+    sqlite3_exec(m_db, "PRAGMA foreign_keys=OFF", nullptr, nullptr, nullptr);
+    registerFunctions(m_db);
+    return true;
+}
+
+void Database::close()
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+}
+
+bool Database::exec(const QString& sql)
+{
+    if (!m_db) {
+        m_error = errorOf(nullptr);
+        return false;
+    }
+    char* msg = nullptr;
+    const QByteArray u = sql.toUtf8();
+    if (sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg) != SQLITE_OK) {
+        m_error = msg ? QString::fromUtf8(msg) : errorOf(m_db);
+        sqlite3_free(msg);
+        return false;
+    }
+    m_error.clear();
+    return true;
+}
+
+qint64 Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
+
+bool execAll(Database& db, std::initializer_list<const char*> statements, QString* error)
+{
+    for (const char* s : statements) {
+        Query q(db, QString::fromUtf8(s));
+        if (!q.exec()) {
+            if (error)
+                *error = q.error();
+            return false;
+        }
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------- Query
+
+Query::Query(Database& db) : m_db(db) {}
+
+Query::Query(Database& db, const QString& sql) : m_db(db) { prepare(sql); }
+
+Query::~Query()
+{
+    if (m_stmt)
+        sqlite3_finalize(m_stmt);
+}
+
+bool Query::prepare(const QString& sql)
+{
+    if (m_stmt) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+    }
+    m_sql = sql;
+    m_error.clear();
+    m_done = false;
+    if (!m_db.handle()) {
+        m_error = errorOf(nullptr);
+        return false;
+    }
+    const QByteArray u = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db.handle(), u.constData(), int(u.size()), &m_stmt, nullptr) != SQLITE_OK) {
+        m_error = errorOf(m_db.handle());
+        m_stmt = nullptr;
+        return false;
+    }
+    return true;
+}
+
+int Query::paramIndex(const char* name)
+{
+    if (!m_stmt)
+        return 0;
+    return sqlite3_bind_parameter_index(m_stmt, name);
+}
+
+Query& Query::bind(const char* name, const QString& text)
+{
+    if (text.isNull())
+        return bindNull(name);
+    if (int i = paramIndex(name)) {
+        const QByteArray u = text.toUtf8();
+        sqlite3_bind_text(m_stmt, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    }
+    return *this;
+}
+
+Query& Query::bind(const char* name, qint64 value)
+{
+    if (int i = paramIndex(name))
+        sqlite3_bind_int64(m_stmt, i, value);
+    return *this;
+}
+
+Query& Query::bind(const char* name, Money value) { return bind(name, value.raw()); }
+
+Query& Query::bind(const char* name, const QDate& date)
+{
+    return date.isValid() ? bind(name, dateText(date)) : bindNull(name);
+}
+
+Query& Query::bindNull(const char* name)
+{
+    if (int i = paramIndex(name))
+        sqlite3_bind_null(m_stmt, i);
+    return *this;
+}
+
+Query& Query::bindValue(const char* name, const QVariant& v)
+{
+    if (!v.isValid() || v.isNull())
+        return bindNull(name);
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return bind(name, v.value<Money>());
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool:
+        return bind(name, v.toLongLong());
+    case QMetaType::QDate:
+        return bind(name, v.toDate());
+    case QMetaType::Double:
+        if (int i = paramIndex(name))
+            sqlite3_bind_double(m_stmt, i, v.toDouble());
+        return *this;
+    default:
+        return bind(name, v.toString());
+    }
+}
+
+bool Query::exec()
+{
+    if (!m_stmt) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("statement not prepared");
+        return false;
+    }
+    sqlite3_reset(m_stmt);
+    m_error.clear();
+    int rc;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {}
+    m_done = true;
+    if (rc != SQLITE_DONE) {
+        m_error = errorOf(m_db.handle());
+        sqlite3_reset(m_stmt);
+        return false;
+    }
+    sqlite3_reset(m_stmt);
+    return true;
+}
+
+bool Query::next()
+{
+    if (!m_stmt) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("statement not prepared");
+        return false;
+    }
+    if (m_done) {
+        sqlite3_reset(m_stmt);
+        m_done = false;
+    }
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    m_done = true;
+    if (rc != SQLITE_DONE) {
+        m_error = errorOf(m_db.handle());
+        sqlite3_reset(m_stmt);
+    }
+    return false;
+}
+
+void Query::reset()
+{
+    if (m_stmt)
+        sqlite3_reset(m_stmt);
+    m_done = false;
+    m_error.clear();
+}
+
+int Query::columnCount() const { return m_stmt ? sqlite3_column_count(m_stmt) : 0; }
+
+QString Query::columnName(int col) const
+{
+    return m_stmt ? QString::fromUtf8(sqlite3_column_name(m_stmt, col)) : QString();
+}
+
+QString Query::columnDeclType(int col) const
+{
+    const char* t = m_stmt ? sqlite3_column_decltype(m_stmt, col) : nullptr;
+    return t ? QString::fromUtf8(t) : QString();
+}
+
+int Query::columnIndex(const QString& name) const
+{
+    for (int i = 0; i < columnCount(); ++i)
+        if (columnName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+bool Query::isNull(int col) const
+{
+    return !m_stmt || col < 0 || sqlite3_column_type(m_stmt, col) == SQLITE_NULL;
+}
+
+QString Query::text(int col) const
+{
+    if (isNull(col))
+        return QString();
+    const auto* t = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, col));
+    const int n = sqlite3_column_bytes(m_stmt, col);
+    return QString::fromUtf8(t, n);
+}
+
+qint64 Query::integer(int col) const { return isNull(col) ? 0 : sqlite3_column_int64(m_stmt, col); }
+
+double Query::real(int col) const { return isNull(col) ? 0.0 : sqlite3_column_double(m_stmt, col); }
+
+Money Query::money(int col) const
+{
+    if (isNull(col))
+        return Money();
+    // Money columns hold integers; a real (from arithmetic) is rounded.
+    if (sqlite3_column_type(m_stmt, col) == SQLITE_FLOAT)
+        return Money::fromRaw(qint64(std::llround(sqlite3_column_double(m_stmt, col))));
+    return Money::fromRaw(sqlite3_column_int64(m_stmt, col));
+}
+
+std::optional<Money> Query::moneyOrNull(int col) const
+{
+    if (isNull(col))
+        return std::nullopt;
+    return money(col);
+}
+
+QDate Query::date(int col) const { return isNull(col) ? QDate() : dateFromText(text(col)); }
+
+QVariant Query::value(int col) const
+{
+    if (isNull(col))
+        return QVariant();
+    switch (sqlite3_column_type(m_stmt, col)) {
+    case SQLITE_INTEGER: return QVariant(qlonglong(sqlite3_column_int64(m_stmt, col)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(m_stmt, col));
+    default: return QVariant(text(col));
+    }
+}
+
+std::optional<QVariant> Query::scalar()
+{
+    reset();
+    if (!next())
+        return std::nullopt;
+    QVariant v = value(0);
+    reset();
+    return v;
+}
+
+// ---------------------------------------------------------------- Transaction
+
+namespace { std::atomic<int> g_savepoint{0}; }
+
+Transaction::Transaction(Database& db) : m_db(db)
+{
+    m_name = QStringLiteral("tx%1").arg(++g_savepoint);
+    m_active = m_db.exec(QStringLiteral("SAVEPOINT %1").arg(m_name));
+    if (!m_active)
+        m_error = m_db.lastError();
+}
+
+Transaction::~Transaction()
+{
+    if (m_active)
+        rollback();
+}
+
+bool Transaction::commit()
+{
+    if (!m_active)
+        return false;
+    if (!m_db.exec(QStringLiteral("RELEASE %1").arg(m_name))) {
+        m_error = m_db.lastError();
+        rollback();
+        return false;
+    }
+    m_active = false;
+    return true;
+}
+
+void Transaction::rollback()
+{
+    if (!m_active)
+        return;
+    m_db.exec(QStringLiteral("ROLLBACK TO %1").arg(m_name));
+    m_db.exec(QStringLiteral("RELEASE %1").arg(m_name));
+    m_active = false;
+}
+
+// ---------------------------------------------------------------- dates
+
+QString dateText(const QDate& d)
+{
+    return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd")) : QString();
+}
+
+QDate dateFromText(const QString& text)
+{
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
+        return QDate();
+    return QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+}
+
+QDate firstDayOfMonth(const QDate& d) { return QDate(d.year(), d.month(), 1); }
+
+QDate lastDayOfMonth(const QDate& d) { return QDate(d.year(), d.month(), d.daysInMonth()); }
+
+QDate previousMonth(const QDate& d) { return firstDayOfMonth(d).addMonths(-1); }

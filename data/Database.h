@@ -1,0 +1,148 @@
+#pragma once
+// A thin wrapper over the SQLCipher C API: one connection, prepared statements
+// with named parameters, typed column reads and nested transactions.
+// Nothing here shows a dialog: failures come back as false plus the
+// database's own message.
+
+#include "data/Money.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class Database {
+public:
+    Database() = default;
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // The one connection of the process, opened by Tx_Data at start.
+    static Database& shared();
+
+    // Opens an existing encrypted file; never creates one. A missing file, a
+    // wrong key or a file that is not a database fails here.
+    bool open(const QString& path, const QByteArray& key);
+    // Creates a new encrypted file (refuses to touch an existing one).
+    bool create(const QString& path, const QByteArray& key);
+    void close();
+
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3* handle() const { return m_db; }
+    QString filePath() const { return m_path; }
+    QString lastError() const { return m_error; }
+
+    // Runs one or more statements without parameters.
+    bool exec(const QString& sql);
+
+    qint64 lastInsertId() const;
+    int changes() const;
+
+private:
+    friend class Query;
+    bool finishOpen(const QByteArray& key);
+    void setError(const QString& e) { m_error = e; }
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    QString m_error;
+};
+
+class Query {
+public:
+    explicit Query(Database& db = Database::shared());
+    Query(Database& db, const QString& sql);
+    explicit Query(const QString& sql) : Query(Database::shared(), sql) {}
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    bool prepare(const QString& sql);
+    bool isPrepared() const { return m_stmt != nullptr; }
+    QString sql() const { return m_sql; }
+
+    // Named parameters as written in the statement, ":t1". A null QString
+    // binds NULL; an empty one binds ''.
+    Query& bind(const char* name, const QString& text);
+    Query& bind(const char* name, const char* text) { return bind(name, QString::fromUtf8(text)); }
+    Query& bind(const char* name, qint64 value);
+    Query& bind(const char* name, int value) { return bind(name, qint64(value)); }
+    Query& bind(const char* name, Money value);
+    Query& bind(const char* name, const QDate& date);  // invalid date binds NULL
+    Query& bindNull(const char* name);
+    Query& bindValue(const char* name, const QVariant& value);
+
+    // Runs a statement that returns no rows (or ignores them).
+    bool exec();
+    // Steps to the next row; false at the end or on error (see ok()).
+    bool next();
+    void reset();
+
+    bool ok() const { return m_error.isEmpty(); }
+    QString error() const { return m_error; }
+
+    int columnCount() const;
+    QString columnName(int col) const;
+    QString columnDeclType(int col) const;
+    int columnIndex(const QString& name) const;  // -1 when absent; case-insensitive
+
+    bool isNull(int col) const;
+    QString text(int col) const;     // NULL reads as a null QString
+    qint64 integer(int col) const;   // NULL reads as 0
+    Money money(int col) const;      // NULL reads as 0
+    std::optional<Money> moneyOrNull(int col) const;
+    QDate date(int col) const;       // "YYYY-MM-DD"; invalid when NULL or malformed
+    double real(int col) const;
+    QVariant value(int col) const;   // by storage class; NULL is an invalid QVariant
+
+    bool isNull(const QString& c) const { return isNull(columnIndex(c)); }
+    QString text(const QString& c) const { return text(columnIndex(c)); }
+    qint64 integer(const QString& c) const { return integer(columnIndex(c)); }
+    Money money(const QString& c) const { return money(columnIndex(c)); }
+    QDate date(const QString& c) const { return date(columnIndex(c)); }
+
+    // One value of the first row, for "select count(*)"-like statements.
+    std::optional<QVariant> scalar();
+
+private:
+    int paramIndex(const char* name);
+
+    Database& m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+    QString m_sql;
+    QString m_error;
+    bool m_done = false;
+};
+
+// A transaction that rolls back unless committed. Nests (savepoints), so a
+// routine that writes in one transaction may be called inside another.
+class Transaction {
+public:
+    explicit Transaction(Database& db = Database::shared());
+    ~Transaction();
+    bool isActive() const { return m_active; }
+    QString error() const { return m_error; }
+    bool commit();
+    void rollback();
+
+private:
+    Database& m_db;
+    QString m_name;
+    bool m_active = false;
+    QString m_error;
+};
+
+// Runs statements one after another, stopping at the first failure.
+bool execAll(Database& db, std::initializer_list<const char*> statements, QString* error = nullptr);
+
+// Dates as the database stores them.
+QString dateText(const QDate& d);          // "YYYY-MM-DD"; empty for an invalid date
+QDate dateFromText(const QString& text);   // invalid unless exactly "YYYY-MM-DD"
+QDate firstDayOfMonth(const QDate& d);
+QDate lastDayOfMonth(const QDate& d);
+// (year, month) of the month before; January gives December of the year before.
+QDate previousMonth(const QDate& d);

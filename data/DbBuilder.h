@@ -1,0 +1,22 @@
+#pragma once
+// Writes the delivered database file: the schema and the starter rows, and
+// optionally believable demo data or bulk records for benchmarks.
+
+#include <QDate>
+#include <QString>
+
+struct BuildOptions {
+    bool force = false;        // replace an existing file
+    bool demo = false;         // twelve months of household life up to `today`
+    qint64 records = 0;        // bulk records spread over twenty years up to `today`
+    QDate today = QDate::currentDate();
+    quint32 seed = 20120501;   // random seed, so a build can be repeated
+};
+
+// Builds into a temporary file beside `path` and moves it into place only when
+// complete. Refuses to overwrite an existing file unless options.force.
+bool BuildDatabase(const QString& path, const BuildOptions& options, QString* error = nullptr);
+
+// The schema and seed texts carried inside the program.
+QString SchemaSql();
+QString SeedSql();

@@ -1,0 +1,55 @@
+#pragma once
+// Exact money amounts: ten-thousandths of a yuan in an int64, as stored in
+// every money column of the database.
+
+#include <QString>
+#include <QStringView>
+#include <QMetaType>
+#include <compare>
+#include <optional>
+
+class Money {
+public:
+    static constexpr qint64 Scale = 10000;
+
+    constexpr Money() = default;
+    static constexpr Money fromRaw(qint64 raw) { Money m; m.m_raw = raw; return m; }
+    static constexpr Money fromYuan(qint64 yuan) { return fromRaw(yuan * Scale); }
+    // Rounds to four decimals, half away from zero; nullopt when out of range.
+    static std::optional<Money> fromDouble(double value);
+
+    // User text: optional sign, digits with at most one '.', no blanks inside,
+    // no exponent. Rounded to four decimals half away from zero.
+    // nullopt for anything else (empty, ".", "1 2", "1e5", out of range).
+    static std::optional<Money> parse(QStringView text);
+
+    constexpr qint64 raw() const { return m_raw; }
+    double toDouble() const { return double(m_raw) / Scale; }
+    bool isZero() const { return m_raw == 0; }
+
+    // "￥#.00": no grouping, two decimals, no leading zero (￥.50, ￥.00, ￥-12.30).
+    QString yuan() const;
+    // The amount with two decimals and no currency sign ("#.00": .50, 12.30).
+    QString twoDecimals() const;
+    // Plain decimal text, no trailing zeros: 1234.5, 12, 0.25, -3.
+    QString plain() const;
+
+    friend constexpr Money operator+(Money a, Money b) { return fromRaw(a.m_raw + b.m_raw); }
+    friend constexpr Money operator-(Money a, Money b) { return fromRaw(a.m_raw - b.m_raw); }
+    constexpr Money operator-() const { return fromRaw(-m_raw); }
+    Money& operator+=(Money o) { m_raw += o.m_raw; return *this; }
+    Money& operator-=(Money o) { m_raw -= o.m_raw; return *this; }
+    friend constexpr auto operator<=>(Money, Money) = default;
+    friend constexpr bool operator==(Money, Money) = default;
+
+private:
+    qint64 m_raw = 0;
+};
+
+Q_DECLARE_METATYPE(Money)
+
+// The shortest general form of a number, up to 15 significant digits, with an
+// exponent (1E15, 2.5E-6) only where plain digits would need more room.
+QString formatGeneral(double value);
+// Plain sum text of an optional amount: empty when there is none.
+QString plainOrEmpty(const std::optional<Money>& m);

@@ -1,0 +1,53 @@
+#include "data/Tx_Data.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+const char* const kCreateVFenlei =
+    "Create View v_fenlei as SELECT s_fenlei_x.f_class, s_fenlei.id, s_fenlei.f_id, s_fenlei.f_name, "
+    "s_fenlei.f_pinyin, s_fenlei.f_other, s_fenlei_x.f_name AS ff_name FROM s_fenlei INNER JOIN "
+    "s_fenlei as s_fenlei_x ON s_fenlei.f_id = s_fenlei_x.id";
+
+const char* const kCreateSZAll =
+    "Create View s_z_all as SELECT v_fenlei.f_name, s_user.Sys_name, z_zhanghu.z_name, s_shouru.id, "
+    "s_shouru.s_jine, s_shouru.s_userid, s_shouru.s_other, s_shouru.s_date, s_shouru.s_zhanghuid, "
+    "v_fenlei.f_class"
+    " FROM ((s_shouru INNER JOIN v_fenlei ON s_shouru.f_fenleiid = v_fenlei.id) INNER JOIN s_user ON "
+    "s_shouru.s_userid = s_user.id) INNER JOIN z_zhanghu ON s_shouru.s_zhanghuid = z_zhanghu.id";
+
+QString StartPageCode;
+Tx_Data* x_Data = nullptr;
+
+Tx_Data::Tx_Data() : Tx_Data(Database::shared()) {}
+
+Tx_Data::Tx_Data(Database& db) : m_db(db)
+{
+    if (!x_Data)
+        x_Data = this;
+    DataModuleCreate();
+}
+
+void Tx_Data::DataModuleCreate()
+{
+    m_path = QFileInfo(QDir::current(), QString::fromLatin1(kDatabaseFileName)).absoluteFilePath();
+    m_db.close();
+    if (!m_db.open(m_path, QByteArray(kDatabasePassword)))
+        return;
+    Query q(m_db, QStringLiteral("Select * from sys_sys where id=1"));
+    if (!q.next())
+        return;
+    StartPageCode = q.text(QStringLiteral("skinx"));
+    q.reset();
+    UpgradeViews(m_db);
+}
+
+void Tx_Data::UpgradeViews(Database& db)
+{
+    Transaction tx(db);
+    for (const char* sql : {kCreateVFenlei, "drop view s_z_all", kCreateSZAll}) {
+        Query q(db, QString::fromUtf8(sql));
+        if (!q.exec())
+            break;
+    }
+    tx.commit();
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The data module: opens the household's database file once at start, reads
+// the start page code and upgrades the two views the program defines itself.
+
+#include "data/Database.h"
+
+#include <QString>
+
+inline constexpr char kDatabaseFileName[] = "fmy.dll";
+inline constexpr char kDatabasePassword[] = "kvt7q5821wnb";
+
+// The program's own view definitions, exactly as the upgrade writes them.
+extern const char* const kCreateVFenlei;
+extern const char* const kCreateSZAll;
+
+// sys_sys.skinx as read at start; a new setting takes effect at the next start.
+extern QString StartPageCode;
+
+class Tx_Data {
+public:
+    // Runs DataModuleCreate on the shared connection.
+    Tx_Data();
+    explicit Tx_Data(Database& db);
+
+    // Opens fmy.dll in the current directory. Failures are silent here: the
+    // main window and the login report them.
+    void DataModuleCreate();
+
+    Database& ADOConnection1() { return m_db; }
+    bool isOpen() const { return m_db.isOpen(); }
+    // Absolute path of the open file; backup and restore address this file.
+    QString databasePath() const { return m_path; }
+
+    // Create v_fenlei; drop s_z_all; create s_z_all. The first failure ends
+    // it; what ran before stays. Runs inside one transaction so the file is
+    // never left without s_z_all.
+    static void UpgradeViews(Database& db);
+
+private:
+    Database& m_db;
+    QString m_path;
+};
+
+// The data module of the running program (null before it is created).
+extern Tx_Data* x_Data;

@@ -1,0 +1,400 @@
+// The database file, its views, the statement wrapper and the account totals.
+#include "data/AccountTotals.h"
+#include "data/Database.h"
+#include "data/DbBuilder.h"
+#include "data/Money.h"
+#include "data/Tx_Data.h"
+#include "tests/support/TestDb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+class TstData : public QObject {
+    Q_OBJECT
+
+    static Money yuan(const char* text) { return *Money::parse(QString::fromUtf8(text)); }
+    static Money accountMoney(const char* column, qint64 id)
+    {
+        Query q(QStringLiteral("select %1 from z_zhanghu where id=:id").arg(QString::fromLatin1(column)));
+        q.bind(":id", id);
+        return q.next() ? q.money(0) : Money::fromRaw(-1);
+    }
+    static qint64 insertRecord(qint64 fenlei, const char* amount, qint64 user, qint64 account,
+                               const char* date = "2012-05-01", const char* cls = "Z")
+    {
+        Query q(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
+                               "values (:f,:j,:u,:z,:d,:c)"));
+        q.bind(":f", fenlei).bind(":j", yuan(amount)).bind(":u", user).bind(":z", account)
+            .bind(":d", QString::fromUtf8(date)).bind(":c", QString::fromUtf8(cls));
+        if (!q.exec())
+            qWarning() << q.error();
+        return Database::shared().lastInsertId();
+    }
+
+private slots:
+    void moneyParsing_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<qint64>("raw");
+        QTest::newRow("integer") << "12" << true << qint64(120000);
+        QTest::newRow("decimals") << "12.5" << true << qint64(125000);
+        QTest::newRow("leading point") << ".5" << true << qint64(5000);
+        QTest::newRow("trailing point") << "5." << true << qint64(50000);
+        QTest::newRow("zero point zero") << "0.0" << true << qint64(0);
+        QTest::newRow("negative") << "-3.25" << true << qint64(-32500);
+        QTest::newRow("round half up") << "0.33335" << true << qint64(3334);
+        QTest::newRow("round down") << "0.33334999" << true << qint64(3333);
+        QTest::newRow("negative rounds away") << "-0.00005" << true << qint64(-1);
+        QTest::newRow("one third") << "0.333333333333333" << true << qint64(3333);
+        QTest::newRow("largest") << "922337203685477.5807" << true << qint64(9223372036854775807LL);
+        QTest::newRow("too large") << "922337203685477.5808" << false << qint64(0);
+        QTest::newRow("product 99999999x99999999") << "9999999800000001" << false << qint64(0);
+        QTest::newRow("exponent") << "1e+15" << false << qint64(0);
+        QTest::newRow("lone point") << "." << false << qint64(0);
+        QTest::newRow("blank inside") << "1 2" << false << qint64(0);
+        QTest::newRow("empty") << "" << false << qint64(0);
+        QTest::newRow("two points") << "1.2.3" << false << qint64(0);
+        QTest::newRow("letters") << "12a" << false << qint64(0);
+        QTest::newRow("division message") << "除数不能为0" << false << qint64(0);
+    }
+    void moneyParsing()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(qint64, raw);
+        const auto m = Money::parse(text);
+        QCOMPARE(m.has_value(), valid);
+        if (valid)
+            QCOMPARE(m->raw(), raw);
+    }
+
+    void moneyFormats()
+    {
+        QCOMPARE(yuan("0.5").yuan(), QStringLiteral("￥.50"));
+        QCOMPARE(yuan("0").yuan(), QStringLiteral("￥.00"));
+        QCOMPARE(yuan("-12.3").yuan(), QStringLiteral("￥-12.30"));
+        QCOMPARE(yuan("-0.004").yuan(), QStringLiteral("￥.00"));   // no sign on a rounded zero
+        QCOMPARE(yuan("1234.005").yuan(), QStringLiteral("￥1234.01"));
+        QCOMPARE(yuan("1234567.5").yuan(), QStringLiteral("￥1234567.50"));  // no grouping
+        QCOMPARE(yuan("1234.5").plain(), QStringLiteral("1234.5"));
+        QCOMPARE(yuan("12").plain(), QStringLiteral("12"));
+        QCOMPARE(yuan("0.0025").plain(), QStringLiteral("0.0025"));
+        QCOMPARE(yuan("-3").plain(), QStringLiteral("-3"));
+        QCOMPARE(plainOrEmpty(std::nullopt), QString());
+        QCOMPARE(formatGeneral(37.5), QStringLiteral("37.5"));
+        QCOMPARE(formatGeneral(1.0 / 3), QStringLiteral("0.333333333333333"));
+        QCOMPARE(formatGeneral(21), QStringLiteral("21"));
+        QCOMPARE(formatGeneral(99999999.0 * 99999999.0), QStringLiteral("9.9999998E15"));
+        QCOMPARE(formatGeneral(1e15), QStringLiteral("1E15"));
+        QCOMPARE(formatGeneral(123456789012345.0), QStringLiteral("123456789012345"));
+        QCOMPARE(formatGeneral(-0.1), QStringLiteral("-0.1"));
+        QCOMPARE(formatGeneral(0.00001), QStringLiteral("0.00001"));
+        QCOMPARE(formatGeneral(0.000001), QStringLiteral("1E-6"));
+    }
+
+    void dateHelpers()
+    {
+        QCOMPARE(dateText(QDate(2012, 5, 1)), QStringLiteral("2012-05-01"));
+        QVERIFY(!dateFromText(QStringLiteral("2012-5-1")).isValid());
+        QCOMPARE(previousMonth(QDate(2013, 1, 20)), QDate(2012, 12, 1));
+        QCOMPARE(lastDayOfMonth(QDate(2012, 2, 3)), QDate(2012, 2, 29));
+        QCOMPARE(firstDayOfMonth(QDate(2012, 2, 3)), QDate(2012, 2, 1));
+    }
+
+    void fileIsEncrypted()
+    {
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QFile f(t.path());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(!f.read(16).startsWith("SQLite format 3"));
+        Database wrong;
+        QVERIFY(!wrong.open(t.path(), "not-the-key"));
+        Database none;
+        QVERIFY(!none.open(t.path(), QByteArray()));
+        Database right;
+        QVERIFY(right.open(t.path(), kDatabasePassword));
+        // The command-line shell opens it with the one pragma, and not without it.
+        const QString cli = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+        if (cli.isEmpty())
+            QSKIP("sqlcipher shell not installed");
+        auto shell = [&](const QString& script) {
+            QProcess p;
+            p.start(cli, {t.path()});
+            p.write(script.toUtf8());
+            p.closeWriteChannel();
+            p.waitForFinished();
+            return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        };
+        QVERIFY(shell(QStringLiteral("select count(*) from s_user;\n")).contains(QStringLiteral("not a database")));
+        QCOMPARE(shell(QStringLiteral("PRAGMA key='kvt7q5821wnb';\nselect sys_name from s_user where id=1;\n")).trimmed(),
+                 QStringLiteral("admin"));
+    }
+
+    void missingFileIsNotCreated()
+    {
+        QTemporaryDir dir;
+        const QString path = QDir(dir.path()).filePath(QStringLiteral("fmy.dll"));
+        Database db;
+        QVERIFY(!db.open(path, kDatabasePassword));
+        QVERIFY(!QFile::exists(path));
+
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        Tx_Data data(Database::shared());
+        QDir::setCurrent(old);
+        QVERIFY(!data.isOpen());
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void mkdbRefusesToOverwrite()
+    {
+        TestDb t;
+        QVERIFY(t.ok());
+        QVERIFY(t.openShared());
+        TestDb::sql(QStringLiteral("insert into notebook (n_date,n_info) values ('2012-05-01','keep me')"));
+        Database::shared().close();
+        QString err;
+        QVERIFY(!BuildDatabase(t.path(), BuildOptions(), &err));
+        QVERIFY(err.contains(QStringLiteral("--force")));
+        QVERIFY(t.openShared());
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select n_info from notebook")), QStringLiteral("keep me"));
+        Database::shared().close();
+        BuildOptions force;
+        force.force = true;
+        QVERIFY(BuildDatabase(t.path(), force, &err));
+        QVERIFY(t.openShared());
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from notebook")), qint64(0));
+    }
+
+    void startReadsStartPageAndUpgradesViews()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        // An old file: s_z_all of another shape, and no v_fenlei.
+        TestDb::sql(QStringLiteral("drop view s_z_all; drop view v_fenlei; update sys_sys set skinx='3';"
+                                   "create view s_z_all as select id, s_jine from s_shouru;"));
+        Database::shared().close();
+        {
+            Tx_Data data(Database::shared());
+            QVERIFY(data.isOpen());
+            QCOMPARE(StartPageCode, QStringLiteral("3"));
+            QCOMPARE(QDir::cleanPath(data.databasePath()), QDir::cleanPath(t.path()));
+        }
+        const QString sql = QStringLiteral("select sql from sqlite_master where name='%1'");
+        // SQLite stores the statement with its first two words in capitals.
+        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("v_fenlei"))).mid(11), QString::fromUtf8(kCreateVFenlei).mid(11));
+        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("s_z_all"))).mid(11), QString::fromUtf8(kCreateSZAll).mid(11));
+        const qint64 version = TestDb::scalarInt(QStringLiteral("pragma schema_version"));
+        Database::shared().close();
+        Tx_Data again(Database::shared());
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("pragma schema_version")), version);  // untouched
+
+        // Neither view: v_fenlei appears, the drop fails and s_z_all stays missing.
+        TestDb::sql(QStringLiteral("drop view s_z_all; drop view v_fenlei;"));
+        Tx_Data::UpgradeViews(Database::shared());
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from sqlite_master where name='v_fenlei'")), qint64(1));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from sqlite_master where name='s_z_all'")), qint64(0));
+    }
+
+    void deliveredViewsMatchTheProgram()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        const QString sql = QStringLiteral("select sql from sqlite_master where name='%1'");
+        // SQLite stores the statement with its first two words in capitals.
+        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("v_fenlei"))).mid(11), QString::fromUtf8(kCreateVFenlei).mid(11));
+        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("s_z_all"))).mid(11), QString::fromUtf8(kCreateSZAll).mid(11));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select skinx from sys_sys where id=1")), QStringLiteral("1"));
+        // Every top-level expense category has its budget row.
+        QCOMPARE(TestDb::scalarInt(QStringLiteral(
+                     "select count(*) from s_fenlei where f_id=0 and f_class='Z' and id not in (select f_id from s_yushuan)")),
+                 qint64(0));
+    }
+
+    void viewsDropRecordsWithoutPartners()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        const qint64 zaocan = TestDb::scalarInt(QStringLiteral("select id from s_fenlei where f_name='早餐'"));
+        const qint64 gongzi = TestDb::scalarInt(QStringLiteral("select id from s_fenlei where f_name='工资'"));
+        TestDb::sql(QStringLiteral("insert into s_user (sys_name, sys_pwd) values ('b', '')"));
+        const qint64 ok = insertRecord(zaocan, "10", 1, 1);
+        const qint64 wrongLetter = insertRecord(gongzi, "20", 1, 1, "2012-05-01", "Z");
+        const qint64 noMember = insertRecord(zaocan, "30", 2, 1);
+        const qint64 noAccount = insertRecord(zaocan, "40", 1, 99);
+        TestDb::sql(QStringLiteral("delete from s_user where id=2"));
+        auto inView = [](const char* view, qint64 id) {
+            return TestDb::scalarInt(QStringLiteral("select count(*) from %1 where id=%2").arg(QString::fromLatin1(view)).arg(id));
+        };
+        for (const char* view : {"s_z_all", "v_flbb"}) {
+            QCOMPARE(inView(view, ok), qint64(1));
+            QCOMPARE(inView(view, wrongLetter), qint64(1));
+            QCOMPARE(inView(view, noMember), qint64(0));
+            QCOMPARE(inView(view, noAccount), qint64(0));
+        }
+        // The class comes from the category tree, not from the record.
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from s_z_all where id=%1").arg(wrongLetter)), QStringLiteral("S"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from v_flbb where id=%1").arg(wrongLetter)), QStringLiteral("S"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select dfenlei from v_flbb where id=%1").arg(ok)), QStringLiteral("餐饮"));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_ys")), qint64(1));
+        // A category that lost its parent takes its records out of every view.
+        TestDb::sql(QStringLiteral("delete from s_fenlei where f_name='餐饮'"));
+        for (const char* view : {"s_z_all", "v_flbb", "s_ys"})
+            QCOMPARE(inView(view, ok), qint64(0));
+    }
+
+    void constraintsAndBoundText()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        const QString quoted = QStringLiteral("O'Neil \"老王\" 100%_");
+        Query ins(QStringLiteral("insert into s_user (sys_name, sys_pwd) values (:n, :p)"));
+        ins.bind(":n", quoted).bind(":p", quoted);
+        QVERIFY2(ins.exec(), qPrintable(ins.error()));
+        Query sel(QStringLiteral("select sys_pwd from s_user where sys_name=:n"));
+        sel.bind(":n", quoted);
+        QVERIFY(sel.next());
+        QCOMPARE(sel.text(0), quoted);
+        QVERIFY(!ins.exec());  // the same name again
+        QVERIFY(ins.error().contains(QStringLiteral("UNIQUE")));
+
+        auto refused = [](const QString& sql) { return !Database::shared().exec(sql); };
+        QVERIFY(refused(QStringLiteral("insert into s_user (sys_name) values ('  ')")));
+        QVERIFY(refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','餐饮')")));
+        QVERIFY(refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','')")));
+        QVERIFY(refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z',null)")));
+        QVERIFY(refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','%1')").arg(QString(51, u'字'))));
+        QVERIFY(!refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','%1')").arg(QString(50, u'字'))));
+        QVERIFY(refused(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zXmoney) values (1,2,10000)")));
+        QVERIFY(refused(QStringLiteral("insert into s_zhanghistory (zh1,zdate,zXmoney) values (1,'2012-05-01',10000)")));
+        QVERIFY(refused(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate) values (1,2,'2012-05-01')")));
+        QVERIFY(refused(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date) values (10,1.5,1,1,'2012-05-01')")));
+        QVERIFY(refused(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_other,s_date) values (10,1,1,1,'%1','2012-05-01')").arg(QString(251, u'x'))));
+        // An amount left out is 0, never empty.
+        TestDb::sql(QStringLiteral("insert into z_zhanghu (z_name) values ('新账户')"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select typeof(z_qcje)||z_qcje from z_zhanghu where z_name='新账户'")),
+                 QStringLiteral("integer0"));
+    }
+
+    void dateFunctions()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select year('2012-05-01')||'/'||month('2012-05-01')||'/'||format('2012-05-01','YYYY-MM')")),
+                 QStringLiteral("2012/5/2012-05"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select format('2013-12-31','yyyy-mm-dd')")), QStringLiteral("2013-12-31"));
+        QVERIFY(Query(QStringLiteral("select year(null)")).scalar()->isNull());
+    }
+
+    void transactionsNestAndRollBack()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        {
+            Transaction outer;
+            TestDb::sql(QStringLiteral("insert into notebook (n_info) values ('a')"));
+            {
+                Transaction inner;
+                TestDb::sql(QStringLiteral("insert into notebook (n_info) values ('b')"));
+            }  // inner rolled back
+            QVERIFY(outer.commit());
+        }
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(n_info) from notebook")), QStringLiteral("a"));
+    }
+
+    void recalcEdgeCases()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        TestDb::sql(QStringLiteral(
+            "insert into z_zhanghu (id,z_name,z_qcje) values (10,'A',10000000),(11,'B',0),(12,'Empty',5000000);"
+            "insert into s_jie (j_class,z_id,j_chuMoney,j_ruMoney,j_yuMoney) values ('S',10,10000000,3000000,7000000);"
+            "insert into s_jie (j_class,z_id,j_chuMoney,j_ruMoney,j_yuMoney) values ('Z',11,2000000,0,2000000);"
+            "insert into s_jie (j_class,z_id,j_chuMoney,j_ruMoney,j_yuMoney) values ('Z',99,2000000,0,2000000);"
+            "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (10,10,'2012-05-01',500000);"
+            "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (10,11,'2012-05-02',1000000);"
+            "insert into s_user (id,sys_name) values (5,'gone');"
+            "update z_zhanghu set z_shouru=123, z_yue=456 where id=12;"));
+        const qint64 zaocan = TestDb::scalarInt(QStringLiteral("select id from s_fenlei where f_name='早餐'"));
+        const qint64 gongzi = TestDb::scalarInt(QStringLiteral("select id from s_fenlei where f_name='工资'"));
+        insertRecord(zaocan, "12.5", 1, 10);
+        insertRecord(gongzi, "5000", 1, 10, "2012-05-10", "S");
+        insertRecord(zaocan, "999", 5, 10);  // member deleted below
+        TestDb::sql(QStringLiteral("delete from s_user where id=5"));
+        QString err;
+        QVERIFY2(RecalcAccountTotals(Database::shared(), &err), qPrintable(err));
+
+        QCOMPARE(accountMoney("z_jieru", 10), yuan("700"));
+        QCOMPARE(accountMoney("z_zhuanru", 10), yuan("50"));
+        QCOMPARE(accountMoney("z_zhuanchu", 10), yuan("150"));
+        QCOMPARE(accountMoney("z_zhichu", 10), yuan("12.5"));   // the orphaned 999 does not count
+        QCOMPARE(accountMoney("z_shouru", 10), yuan("5000"));
+        QCOMPARE(accountMoney("z_yue", 10), yuan("1000") + yuan("5000") + yuan("700") + yuan("50") - yuan("12.5") - yuan("150"));
+        QCOMPARE(accountMoney("z_jiechu", 11), yuan("200"));
+        QCOMPARE(accountMoney("z_yue", 11), yuan("100") - yuan("200"));
+        for (const char* col : {"z_shouru", "z_zhichu", "z_jieru", "z_jiechu", "z_zhuanru", "z_zhuanchu"})
+            QCOMPARE(accountMoney(col, 12), Money());
+        QCOMPARE(accountMoney("z_yue", 12), yuan("500"));
+    }
+
+    void recalcMatchesIndependentSums()
+    {
+        BuildOptions o;
+        o.demo = true;
+        o.today = QDate(2012, 5, 31);
+        TestDb t(o);
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QVERIFY(t.openShared());
+        // Stale values everywhere first, then the rebuild.
+        TestDb::sql(QStringLiteral("update z_zhanghu set z_shouru=1,z_zhichu=2,z_jieru=3,z_jiechu=4,z_zhuanru=5,z_zhuanchu=6,z_yue=7"));
+        QVERIFY(RecalcAccountTotals(Database::shared()));
+        Query accounts(QStringLiteral("select id, z_qcje, z_yue from z_zhanghu"));
+        int n = 0;
+        while (accounts.next()) {
+            ++n;
+            const qint64 id = accounts.integer(0);
+            // Sums computed here by walking the rows one by one.
+            Money expected = accounts.money(1);
+            Query recs(QStringLiteral(
+                "select s.s_jine, p.f_class from s_shouru s join s_fenlei c on c.id=s.f_fenleiid "
+                "join s_fenlei p on p.id=c.f_id join s_user u on u.id=s.s_userid where s.s_zhanghuid=:id"));
+            recs.bind(":id", id);
+            while (recs.next())
+                expected += recs.text(1) == u"S" ? recs.money(0) : -recs.money(0);
+            Query loans(QStringLiteral("select j_class, j_chuMoney - j_ruMoney from s_jie where z_id=:id"));
+            loans.bind(":id", id);
+            while (loans.next())
+                expected += loans.text(0) == u"S" ? loans.money(1) : -loans.money(1);
+            Query moves(QStringLiteral("select zh1, zh2, zXmoney from s_zhanghistory where zh1=:id or zh2=:id"));
+            moves.bind(":id", id);
+            while (moves.next()) {
+                if (moves.integer(1) == id) expected += moves.money(2);
+                if (moves.integer(0) == id) expected -= moves.money(2);
+            }
+            QCOMPARE(accounts.money(2), expected);
+        }
+        QCOMPARE(n, 3);
+    }
+
+    void recalcIsAllOrNothing()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        QVERIFY(RecalcAccountTotals(Database::shared()));
+        TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-01',10000000);"
+                                   "update z_zhanghu set z_zhuanru=777, z_yue=888; drop table x_zc;"));
+        QString err;
+        QVERIFY(!RecalcAccountTotals(Database::shared(), &err));
+        QVERIFY(err.contains(QStringLiteral("x_zc")));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from z_zhanghu where z_zhuanru=777 and z_yue=888")),
+                 TestDb::scalarInt(QStringLiteral("select count(*) from z_zhanghu")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstData)
+#include "tst_data.moc"
