@@ -1,0 +1,32 @@
+#include "ui/Msg.h"
+
+#include <QMessageBox>
+
+namespace {
+int show(QWidget* parent, QMessageBox::Icon icon, const char* title, const QString& text,
+         QMessageBox::StandardButtons buttons = QMessageBox::Ok)
+{
+    QMessageBox box(icon, QString::fromUtf8(title), text, buttons, parent);
+    if (buttons & QMessageBox::Cancel)
+        box.setDefaultButton(QMessageBox::Ok);
+    return box.exec();
+}
+}
+
+namespace Msg {
+void error(QWidget* parent, const QString& text) { show(parent, QMessageBox::Critical, kPromptTitle, text); }
+
+bool confirm(QWidget* parent, const QString& text)
+{
+    return show(parent, QMessageBox::Question, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void notice(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kAppTitle, text); }
+
+void info(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kPromptTitle, text); }
+
+void dbError(QWidget* parent, const QString& databaseMessage)
+{
+    show(parent, QMessageBox::Critical, kAppTitle, databaseMessage);
+}
+}

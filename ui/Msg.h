@@ -1,0 +1,25 @@
+#pragma once
+// The program's message boxes. Errors and confirmations are titled "系统提示";
+// plain notices carry the application title. Every box is a real QMessageBox
+// so a user (or a test) can read and answer it.
+
+#include <QString>
+
+class QWidget;
+
+inline constexpr char kAppTitle[] = "栗子家庭记账本2012";
+inline constexpr char kPromptTitle[] = "系统提示";
+
+namespace Msg {
+// "系统提示", critical icon, OK.
+void error(QWidget* parent, const QString& text);
+// "系统提示", question icon, OK/Cancel; true for OK.
+bool confirm(QWidget* parent, const QString& text);
+// Application title, information icon, OK.
+void notice(QWidget* parent, const QString& text);
+// "系统提示", information icon, OK (a plain information box of a page).
+void info(QWidget* parent, const QString& text);
+// The general error display: the database's message, critical icon, titled
+// with the application title. The handler that hit the error stops after it.
+void dbError(QWidget* parent, const QString& databaseMessage);
+}
