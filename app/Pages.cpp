@@ -1,0 +1,31 @@
+#include "app/Pages.h"
+
+#include "app/Tf_main.h"
+
+namespace {
+template <class T>
+PageFactory make()
+{
+    return [] { return static_cast<QWidget*>(new T); };
+}
+}
+
+namespace Pages {
+PageFactory desktop() { return make<Tf_main>(); }
+PageFactory zhichu() { return {}; }
+PageFactory shouru() { return {}; }
+PageFactory zhanghu() { return {}; }
+PageFactory zhuanzhang() { return {}; }
+PageFactory shouruleibie() { return {}; }
+PageFactory zhichuleibie() { return {}; }
+PageFactory jieru() { return {}; }
+PageFactory jiechu() { return {}; }
+PageFactory liushuibaobiao() { return {}; }
+PageFactory fenleibaobiao() { return {}; }
+PageFactory renyuanbaobiao() { return {}; }
+PageFactory yushuan() { return {}; }
+PageFactory system() { return {}; }
+PageFactory wannianli() { return {}; }
+PageFactory rijiben() { return {}; }
+PageFactory dayin() { return {}; }
+}

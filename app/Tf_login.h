@@ -1,0 +1,37 @@
+#pragma once
+// The login dialog: pick a member, type the password, optionally remember both.
+
+#include <QDialog>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+// Set unless the last login dialog admitted a member.
+extern bool LoginCancelled;
+
+class Tf_login : public QDialog {
+    Q_OBJECT
+public:
+    explicit Tf_login(QWidget* parent = nullptr);
+
+    // The database could not be read when the dialog was filled.
+    bool databaseMissing() const { return m_missing; }
+
+public slots:
+    void FormCreate();
+    void TryLogin();
+    void Image2Click();
+    void Image3Click();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QComboBox* m_users;
+    QLineEdit* m_password;
+    QCheckBox* m_remember;
+    bool m_missing = false;
+};

@@ -1,0 +1,34 @@
+#pragma once
+// The desktop: the household's note, assets and debts over all accounts,
+// this and last month's income and expenditure, and the five largest
+// expenditure and income categories of all time.
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QChartView;
+class QPushButton;
+
+class Tf_main : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tf_main(QWidget* parent = nullptr);
+
+public slots:
+    void FormCreate();
+    void Label1Click();
+    void Button52Click();
+    void Button57Click();
+
+private:
+    QLabel* figure(const char* name, int x, int y, int h = 25);
+    bool fillRanking(QChartView* chart, const char* cls, const QColor& colour);
+
+    QLabel* m_note;
+    QWidget* m_editor;
+    QLineEdit* m_noteEdit;
+    QLabel* m_fig[10] = {};
+    QChartView* m_chart1;
+    QChartView* m_chart2;
+};

@@ -1,0 +1,84 @@
+// Renders the login dialog and the main window with each page to PNG files,
+// offscreen, from a fresh demo database.
+//   screenshots [OUTDIR]   (default docs/screenshots)
+
+#include "app/Pages.h"
+#include "app/TForm1.h"
+#include "app/Tf_login.h"
+#include "data/Clock.h"
+#include "data/DbBuilder.h"
+#include "data/Tx_Data.h"
+#include "ui/ClickLabel.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+void save(QWidget* w, const QString& dir, const QString& name)
+{
+    QTest::qWait(60);
+    const QString file = QDir(dir).filePath(name + QStringLiteral(".png"));
+    if (w->grab().save(file))
+        std::printf("wrote %s\n", qPrintable(file));
+    else
+        std::fprintf(stderr, "could not write %s\n", qPrintable(file));
+}
+
+void click(QWidget* root, const char* name)
+{
+    if (auto* l = root->findChild<ClickLabel*>(QString::fromLatin1(name)))
+        emit l->clicked();
+}
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots")).absolutePath();
+    QDir().mkpath(out);
+
+    QTemporaryDir tmp;
+    BuildOptions o;
+    o.demo = true;
+    o.today = QDate(2012, 5, 20);
+    QString error;
+    if (!BuildDatabase(QDir(tmp.path()).filePath(QStringLiteral("fmy.dll")), o, &error)) {
+        std::fprintf(stderr, "screenshots: %s\n", qPrintable(error));
+        return 1;
+    }
+    Clock::setFixed(QDateTime(QDate(2012, 5, 20), QTime(14, 3, 7)));
+    QDir::setCurrent(tmp.path());
+    Tx_Data data;
+
+    {
+        Tf_login login;
+        login.show();
+        save(&login, out, QStringLiteral("login"));
+    }
+
+    TForm1 form(false);
+    form.show();
+    form.Timer1Timer();
+    form.OpenPage(Pages::desktop());
+    save(&form, out, QStringLiteral("desktop"));
+
+    const struct { const char* entry; const char* file; } pages[] = {
+        {"Label9", "zhichu"}, {"Label10", "shouru"}, {"Label11", "zhanghu"}, {"Label16", "zhuanzhang"},
+        {"Label12", "shouruleibie"}, {"Label13", "zhichuleibie"}, {"Label15", "jieru"}, {"Label26", "jiechu"},
+        {"Label18", "liushuibaobiao"}, {"Label19", "fenleibaobiao"}, {"Label20", "renyuanbaobiao"},
+        {"Label22", "yushuan"}, {"Label24", "system"}, {"Label4", "rijiben"}, {"Label5", "wannianli"},
+        {"Label6", "dayin"},
+    };
+    for (const auto& p : pages) {
+        QWidget* before = form.currentPage();
+        click(&form, p.entry);
+        if (form.currentPage() && form.currentPage() != before)
+            save(&form, out, QString::fromLatin1(p.file));
+    }
+    return 0;
+}
