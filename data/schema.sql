@@ -42,11 +42,11 @@ CREATE TABLE s_shouru (
   s_date      DATE NOT NULL CHECK (s_date GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]'),
   f_class     TEXT CHECK (f_class IS NULL OR f_class IN ('S', 'Z'))
 );
--- Day lists and month sums read by date; the category index covers the
--- per-category totals without touching the table.
-CREATE INDEX idx_shouru_date    ON s_shouru (s_date, f_fenleiid, s_jine);
-CREATE INDEX idx_shouru_fenlei  ON s_shouru (f_fenleiid, s_jine);
-CREATE INDEX idx_shouru_zhanghu ON s_shouru (s_zhanghuid);
+-- Both indexes carry every column the joins of s_z_all need, so sums by
+-- date range or by category never touch the table itself.
+CREATE INDEX idx_shouru_date    ON s_shouru (s_date, f_fenleiid, s_userid, s_zhanghuid, s_jine);
+CREATE INDEX idx_shouru_fenlei  ON s_shouru (f_fenleiid, s_userid, s_zhanghuid, s_jine);
+CREATE INDEX idx_shouru_zhanghu ON s_shouru (s_zhanghuid, f_fenleiid, s_userid, s_jine);
 CREATE INDEX idx_shouru_user    ON s_shouru (s_userid);
 
 CREATE TABLE s_zhanghistory (

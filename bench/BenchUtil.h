@@ -1,0 +1,55 @@
+#pragma once
+// Small timing helpers shared by the benchmarks: medians of repeated runs,
+// and delivered databases with bulk records built once per size.
+
+#include "data/DbBuilder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace Bench {
+
+inline double medianMs(int runs, const std::function<void()>& fn)
+{
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer e;
+        e.start();
+        fn();
+        t.push_back(e.nsecsElapsed() / 1e6);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// A database with `records` bulk records in its own temporary folder.
+struct BulkDb {
+    QTemporaryDir dir;
+    QString path;
+    explicit BulkDb(qint64 records, bool demo = false)
+    {
+        path = QDir(dir.path()).filePath(QStringLiteral("fmy.dll"));
+        BuildOptions o;
+        o.records = records;
+        o.demo = demo;
+        QString err;
+        if (!BuildDatabase(path, o, &err))
+            std::fprintf(stderr, "build failed: %s\n", qPrintable(err));
+    }
+};
+
+inline const char* buildType()
+{
+#ifdef NDEBUG
+    return "Release";
+#else
+    return "Debug (numbers not representative)";
+#endif
+}
+
+} // namespace Bench
