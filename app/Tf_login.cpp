@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 
 bool LoginCancelled = false;
 
@@ -99,6 +101,12 @@ void Tf_login::FormCreate()
 void Tf_login::showEvent(QShowEvent* e)
 {
     QDialog::showEvent(e);
+    // The start-up benchmark measures the time until this dialog is shown.
+    if (qEnvironmentVariableIsSet("JIZHANG_EXIT_AT_LOGIN")) {
+        std::fputs("login shown\n", stdout);
+        std::fflush(stdout);
+        std::_Exit(0);
+    }
     if (m_missing)
         QTimer::singleShot(0, this, &QDialog::reject);
     m_password->setFocus();

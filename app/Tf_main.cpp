@@ -143,6 +143,27 @@ double numberOf(const QString& text)
 
 } // namespace
 
+const char* const kDesktopMonthSql =
+    "select sum(s_jine) from s_z_all where s_date between :t1 and :t2 and f_class=:c";
+
+// The five largest categories of all time, ties with the fifth included.
+// Records are summed per category id through the covering index first;
+// the member and account joins keep exactly the records of s_z_all.
+const char* const kDesktopRankingSql =
+    "select v_fenlei.f_name as xxname, t.jine from "
+    " (select s_shouru.f_fenleiid as fid, sum(s_shouru.s_jine) as jine from s_shouru"
+    "   inner join s_user on s_shouru.s_userid = s_user.id"
+    "   inner join z_zhanghu on s_shouru.s_zhanghuid = z_zhanghu.id"
+    "   where s_shouru.f_fenleiid in (select id from v_fenlei where f_class=:c)"
+    "   group by s_shouru.f_fenleiid) as t"
+    " inner join v_fenlei on v_fenlei.id = t.fid"
+    " where t.jine >= coalesce((select sum(s2.s_jine) as j from s_shouru as s2"
+    "   inner join s_user as u2 on s2.s_userid = u2.id"
+    "   inner join z_zhanghu as z2 on s2.s_zhanghuid = z2.id"
+    "   where s2.f_fenleiid in (select id from v_fenlei where f_class=:c)"
+    "   group by s2.f_fenleiid order by j desc limit 1 offset 4), -9223372036854775808)"
+    " order by t.jine desc";
+
 Tf_main::Tf_main(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("f_main"));
@@ -186,7 +207,7 @@ Tf_main::Tf_main(QWidget* parent) : QWidget(parent)
     m_editor->setAttribute(Qt::WA_StyledBackground);
     m_editor->setStyleSheet(QStringLiteral(
         "#Panel1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdf8ef, stop:1 #f3e3c8);"
-        " border: 1px solid #c9a77c; border-radius: 6px; }"));
+    " border: 1px solid #c9a77c; border-radius: 6px; }"));
     auto* cap = new QLabel(QStringLiteral("个性签名设置"), m_editor);
     cap->setGeometry(21, 6, 200, 18);
     cap->setStyleSheet(QStringLiteral("color: #8a4b1f; font-weight: bold; background: transparent;"));
@@ -241,8 +262,7 @@ void Tf_main::FormCreate()
     // Month sums over a date range, so the date index serves them.
     const QDate today = Clock::today();
     const QDate thisMonth = firstDayOfMonth(today), lastMonth = previousMonth(today);
-    Query month(QStringLiteral(
-        "select sum(s_jine) from s_z_all where s_date between :t1 and :t2 and f_class=:c"));
+    Query month(QString::fromUtf8(kDesktopMonthSql));
     auto monthSum = [&](const QDate& first, const char* cls, QLabel* target) {
         month.bind(":t1", first).bind(":t2", lastDayOfMonth(first)).bind(":c", QString::fromLatin1(cls));
         month.reset();
@@ -266,23 +286,7 @@ void Tf_main::FormCreate()
 
 bool Tf_main::fillRanking(QChartView* chart, const char* cls, const QColor& colour)
 {
-    // The five largest categories of all time, ties with the fifth included.
-    // Records are summed per category id through the covering index first;
-    // the member and account joins keep exactly the records of s_z_all.
-    Query q(QStringLiteral(
-        "select v_fenlei.f_name as xxname, t.jine from "
-        " (select s_shouru.f_fenleiid as fid, sum(s_shouru.s_jine) as jine from s_shouru"
-        "   inner join s_user on s_shouru.s_userid = s_user.id"
-        "   inner join z_zhanghu on s_shouru.s_zhanghuid = z_zhanghu.id"
-        "   where s_shouru.f_fenleiid in (select id from v_fenlei where f_class=:c)"
-        "   group by s_shouru.f_fenleiid) as t"
-        " inner join v_fenlei on v_fenlei.id = t.fid"
-        " where t.jine >= coalesce((select sum(s2.s_jine) as j from s_shouru as s2"
-        "   inner join s_user as u2 on s2.s_userid = u2.id"
-        "   inner join z_zhanghu as z2 on s2.s_zhanghuid = z2.id"
-        "   where s2.f_fenleiid in (select id from v_fenlei where f_class=:c)"
-        "   group by s2.f_fenleiid order by j desc limit 1 offset 4), -9223372036854775808)"
-        " order by t.jine desc"));
+    Query q(QString::fromUtf8(kDesktopRankingSql));
     q.bind(":c", QString::fromLatin1(cls));
     QStringList names;
     QList<double> values;

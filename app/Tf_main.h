@@ -10,6 +10,10 @@ class QLineEdit;
 class QChartView;
 class QPushButton;
 
+// The page's statements with parameters :t1/:t2 (a month) and :c (class).
+extern const char* const kDesktopMonthSql;
+extern const char* const kDesktopRankingSql;
+
 class Tf_main : public QWidget {
     Q_OBJECT
 public:

@@ -210,6 +210,11 @@ int Query::paramIndex(const char* name)
 {
     if (!m_stmt)
         return 0;
+    // Binding needs a statement that is not half-way through its rows.
+    if (sqlite3_stmt_busy(m_stmt)) {
+        sqlite3_reset(m_stmt);
+        m_done = false;
+    }
     return sqlite3_bind_parameter_index(m_stmt, name);
 }
 

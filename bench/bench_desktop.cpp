@@ -1,0 +1,68 @@
+// Start-up until the login dialog shows, and creation of the desktop page,
+// against the page's own statements run alone in the same run.
+#include "app/Tf_main.h"
+#include "bench/BenchUtil.h"
+#include "data/AccountTotals.h"
+#include "data/Clock.h"
+#include "data/Database.h"
+#include "data/Tx_Data.h"
+
+#include <QApplication>
+#include <QProcess>
+
+namespace {
+void runStatements()
+{
+    const QDate today = Clock::today();
+    Query note(QStringLiteral("select daytxt from sys_sys"));
+    note.next();
+    Query acc(QStringLiteral("select sum(z_jieru) as 借入,sum(z_jiechu) as 借出,sum(z_yue) as 余额 from z_zhanghu"));
+    acc.next();
+    Query month(QString::fromUtf8(kDesktopMonthSql));
+    for (const QDate& m : {firstDayOfMonth(today), previousMonth(today)})
+        for (const char* c : {"S", "Z"}) {
+            month.bind(":t1", m).bind(":t2", lastDayOfMonth(m)).bind(":c", QString::fromLatin1(c));
+            month.next();
+        }
+    for (const char* c : {"Z", "S"}) {
+        Query rank(QString::fromUtf8(kDesktopRankingSql));
+        rank.bind(":c", QString::fromLatin1(c));
+        while (rank.next()) {}
+    }
+}
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::printf("build type: %s\n", Bench::buildType());
+    const QString exe = QCoreApplication::applicationDirPath() + QStringLiteral("/jizhang");
+
+    for (qint64 n : {10000, 200000}) {
+        Bench::BulkDb db(n);
+        QDir::setCurrent(db.dir.path());
+        if (n == 200000) {
+            const double startMs = Bench::medianMs(10, [&] {
+                QProcess p;
+                p.setWorkingDirectory(db.dir.path());
+                QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+                env.insert(QStringLiteral("JIZHANG_EXIT_AT_LOGIN"), QStringLiteral("1"));
+                p.setProcessEnvironment(env);
+                p.start(exe, {});
+                p.waitForReadyRead(10000);
+                p.waitForFinished(10000);
+            });
+            std::printf("%lld records: process start until the login dialog shows: %.1f ms (median of 10)\n", n, startMs);
+        }
+        Tx_Data data(Database::shared());
+        RecalcAccountTotals(Database::shared());
+        runStatements();  // warm the cache as the start-up does
+        const double stmtMs = Bench::medianMs(15, runStatements);
+        const double pageMs = Bench::medianMs(15, [] { delete new Tf_main; });
+        std::printf("%lld records: desktop page creation %.1f ms vs its statements alone %.1f ms (%.2fx)\n",
+                    n, pageMs, stmtMs, pageMs / stmtMs);
+        Database::shared().close();
+    }
+    return 0;
+}
