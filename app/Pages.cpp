@@ -1,6 +1,8 @@
 #include "app/Pages.h"
 
 #include "app/Tf_main.h"
+#include "ledger/Tf_shouru.h"
+#include "ledger/Tf_zhichu.h"
 
 namespace {
 template <class T>
@@ -12,8 +14,8 @@ PageFactory make()
 
 namespace Pages {
 PageFactory desktop() { return make<Tf_main>(); }
-PageFactory zhichu() { return {}; }
-PageFactory shouru() { return {}; }
+PageFactory zhichu() { return make<Tf_zhichu>(); }
+PageFactory shouru() { return make<Tf_shouru>(); }
 PageFactory zhanghu() { return {}; }
 PageFactory zhuanzhang() { return {}; }
 PageFactory shouruleibie() { return {}; }

@@ -1,0 +1,120 @@
+#pragma once
+// The twin record-entry pages: a record form, the day list with its search,
+// the seven-day chart, the category picker and the information box (budget
+// on the expense page, month comparison on the income page).
+
+#include <QDate>
+#include <QWidget>
+
+class AmountCalculator;
+struct CalcState;
+class ClickLabel;
+class DataGrid;
+class LookupCombo;
+class QChartView;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QueryModel;
+
+// What tells the expense and income pages apart.
+struct EntryTraits {
+    const char* objectName;     // "f_zhichu" / "f_shouru"
+    char classLetter;           // 'Z' / 'S'
+    bool budgetBox;             // expense: budget of the picked category
+    const char* payerCaption;   // "付款人：" / "收款人"
+    const char* infoCaption;    // "预算信息" / "本月比上月增长"
+    const char* label14;        // category name / "收入增长"
+    const char* label15;        // "本月预算金额" / "本月收入"
+    const char* label17;        // "实际金额" / "上月收入"
+    CalcState* calculator;      // one calculator state per page class
+};
+
+class EntryPage : public QWidget {
+    Q_OBJECT
+public:
+    // Columns of the record list.
+    enum Col { ColNo, ColDate, ColItem, ColPerson, ColAmount, ColAccount, ColRemark, ColUserId, ColAccountId, ColId };
+
+    QString classLetter() const { return QString(QChar::fromLatin1(m_t.classLetter)); }
+    bool isEditMode() const { return m_editMode; }
+
+public slots:
+    void FormCreate();
+    void FormShow();
+    void Button1Click();   // 增加
+    void Button2Click();   // 删除
+    void Button3Click();   // 保存
+    void Button4Click();   // 昨天
+    void Button5Click();   // 今天
+    void Button6Click();   // 明天
+    void Button7Click();   // 模糊查询
+    void Button8Click();   // search panel: 取消
+    void Button9Click();   // search panel: 查询
+    void Button28Click();  // reload the day list
+    void DateTimePicker1Change();
+    void DateTimePicker2Change();
+    void Edit3Click();
+    void Edit3Change();
+    void DBLookupComboboxEh3Change();
+    void DBGridEh2CellClick();
+    void DBGridEh1CellClick();
+    void GroupBox7Click();
+    void Timer1Timer();
+
+protected:
+    EntryPage(const EntryTraits& traits, QWidget* parent);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void buildUi();
+    void loadList(const QString& where, const QList<QPair<const char*, QVariant>>& binds);
+    void loadPicker(const QString& where, const QList<QPair<const char*, QVariant>>& binds);
+    void showPicker();
+    void updateBudgetBox(qint64 parentId);
+    void updateMonthComparison();
+    void loadChart();
+    bool filterAmountKey(class QKeyEvent* e);
+    void setDates(const QDate& entry, const QDate& list);
+    void refreshAfterChange(qint64 categoryId);
+
+    EntryTraits m_t;
+    bool m_editMode = false;
+    bool m_shownOnce = false;
+    bool m_loadingForm = false;
+
+    QDateEdit* m_entryDate;    // DateTimePicker2
+    QDateEdit* m_listDate;     // DateTimePicker1
+    QDateEdit* m_fromDate;     // DateTimePicker3
+    QDateEdit* m_toDate;       // DateTimePicker4
+    LookupCombo* m_payer;      // DBLookupComboboxEh1
+    LookupCombo* m_account;    // DBLookupComboboxEh2
+    LookupCombo* m_topLevel;   // DBLookupComboboxEh3
+    QLineEdit* m_category;     // Edit3
+    QLineEdit* m_amount;       // Edit1
+    QLineEdit* m_remark;       // Edit2
+    QLineEdit* m_keyword;      // Edit4
+    QLabel* m_editId;          // editid
+    QLabel* m_payerLabel;
+    QGroupBox* m_infoBox;
+    QLabel* m_label14;
+    QLabel* m_label20;
+    QLabel* m_label21;
+    QLabel* m_label22;
+    QWidget* m_picker;         // 项目分类
+    QWidget* m_notice;         // GroupBox7, 信息提示
+    QWidget* m_search;         // 模糊查询
+    QTimer* m_timer;           // Timer1
+    ClickLabel* m_image7;
+    ClickLabel* m_image8;
+    AmountCalculator* m_calc;
+    DataGrid* m_list;          // DBGridEh1
+    QueryModel* m_listModel;
+    DataGrid* m_pickerGrid;    // DBGridEh2
+    QueryModel* m_pickerModel;
+    QChartView* m_chart;       // DBChart1
+};

@@ -1,0 +1,190 @@
+#include "ui/DataGrid.h"
+
+#include "data/Money.h"
+#include "ui/QueryModel.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace {
+const QColor kCurrentRow(166, 202, 240);
+const QColor kFooter(255, 255, 200);
+constexpr int kFooterHeight = 22;
+
+// Paints the current row sky blue, except the focused cell while the grid
+// has the keyboard focus.
+class RowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+        QStyleOptionViewItem o(option);
+        initStyleOption(&o, index);
+        const QModelIndex cur = view ? view->currentIndex() : QModelIndex();
+        const bool currentRow = cur.isValid() && cur.row() == index.row();
+        const bool focusedCell = view && view->hasFocus() && cur == index;
+        if (currentRow && !focusedCell) {
+            o.state &= ~QStyle::State_Selected;
+            o.state &= ~QStyle::State_HasFocus;
+            o.backgroundBrush = kCurrentRow;
+            o.palette.setColor(QPalette::Text, Qt::black);
+        }
+        QStyledItemDelegate::paint(p, o, index);
+    }
+};
+}
+
+class DataGrid::Footer : public QWidget {
+public:
+    explicit Footer(DataGrid* grid) : QWidget(grid), m_grid(grid) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), kFooter);
+        p.setPen(QColor(0xb0, 0xa0, 0x70));
+        p.drawLine(0, 0, width(), 0);
+        QHeaderView* h = m_grid->horizontalHeader();
+        const int offset = m_grid->verticalHeader()->isVisible() ? m_grid->verticalHeader()->width() : 0;
+        const int model = m_grid->model() ? m_grid->model()->columnCount() : 0;
+        for (int c = 0; c < model; ++c) {
+            if (h->isSectionHidden(c))
+                continue;
+            const QRect cell(offset + h->sectionViewportPosition(c) + m_grid->frameWidth(), 0, h->sectionSize(c), height());
+            p.setPen(QColor(0xd8, 0xcc, 0x9a));
+            p.drawLine(cell.right(), 0, cell.right(), height());
+            const QString t = m_grid->footerText(c);
+            if (t.isEmpty())
+                continue;
+            p.setPen(Qt::black);
+            const bool sum = m_grid->m_footerSum.contains(c);
+            p.drawText(cell.adjusted(4, 0, -4, 0), Qt::AlignVCenter | (sum ? Qt::AlignRight : Qt::AlignLeft), t);
+        }
+    }
+
+private:
+    DataGrid* m_grid;
+};
+
+DataGrid::DataGrid(QWidget* parent) : QTableView(parent), m_footer(new Footer(this))
+{
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setItemDelegate(new RowDelegate(this));
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(22);
+    verticalHeader()->setMinimumSectionSize(16);
+    horizontalHeader()->setHighlightSections(false);
+    setAlternatingRowColors(false);
+    setWordWrap(false);
+    m_footer->hide();
+    connect(horizontalHeader(), &QHeaderView::sectionResized, m_footer, qOverload<>(&QWidget::update));
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_footer, qOverload<>(&QWidget::update));
+}
+
+void DataGrid::setModel(QAbstractItemModel* model)
+{
+    QTableView::setModel(model);
+    if (!model)
+        return;
+    auto refresh = [this] { m_footer->update(); };
+    connect(model, &QAbstractItemModel::modelReset, this, refresh);
+    connect(model, &QAbstractItemModel::dataChanged, this, refresh);
+    connect(model, &QAbstractItemModel::rowsInserted, this, refresh);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, refresh);
+}
+
+void DataGrid::setFooterText(int column, const QString& text)
+{
+    m_footerText[column] = text;
+    layoutFooter();
+}
+
+void DataGrid::setFooterSum(int column)
+{
+    if (!m_footerSum.contains(column))
+        m_footerSum << column;
+    layoutFooter();
+}
+
+void DataGrid::clearFooter()
+{
+    m_footerText.clear();
+    m_footerSum.clear();
+    layoutFooter();
+}
+
+QString DataGrid::footerText(int column) const
+{
+    if (m_footerSum.contains(column)) {
+        if (auto* q = qobject_cast<QueryModel*>(model()))
+            return q->columnSum(column).yuan();
+        Money sum;
+        for (int r = 0; model() && r < model()->rowCount(); ++r) {
+            const QVariant v = model()->index(r, column).data(Qt::EditRole);
+            if (v.canConvert<Money>())
+                sum += v.value<Money>();
+            else if (const auto m = Money::parse(v.toString()))
+                sum += *m;
+        }
+        return sum.yuan();
+    }
+    return m_footerText.value(column);
+}
+
+QStringList DataGrid::footerTexts() const
+{
+    QStringList out;
+    if (!hasFooter() || !model())
+        return out;
+    for (int c = 0; c < model()->columnCount(); ++c)
+        if (!isColumnHidden(c))
+            out << footerText(c);
+    return out;
+}
+
+void DataGrid::setFitColumns(bool fit)
+{
+    horizontalHeader()->setSectionResizeMode(fit ? QHeaderView::Stretch : QHeaderView::Interactive);
+}
+
+void DataGrid::setRowHeight(int pixels) { verticalHeader()->setDefaultSectionSize(pixels); }
+
+void DataGrid::layoutFooter()
+{
+    const bool show = hasFooter();
+    setViewportMargins(0, 0, 0, show ? kFooterHeight : 0);
+    m_footer->setVisible(show);
+    const QRect vp = viewport()->geometry();
+    m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), kFooterHeight);
+    m_footer->update();
+}
+
+void DataGrid::resizeEvent(QResizeEvent* e)
+{
+    QTableView::resizeEvent(e);
+    layoutFooter();
+}
+
+void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    viewport()->update();
+}
+
+void DataGrid::focusInEvent(QFocusEvent* e)
+{
+    QTableView::focusInEvent(e);
+    viewport()->update();
+}
+
+void DataGrid::focusOutEvent(QFocusEvent* e)
+{
+    QTableView::focusOutEvent(e);
+    viewport()->update();
+}

@@ -1,0 +1,125 @@
+#include "ui/QueryModel.h"
+
+#include "data/Database.h"
+
+QueryModel::QueryModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+bool QueryModel::setQuery(const QString& sql, const Binds& binds, QString* error)
+{
+    m_sql = sql;
+    m_binds = binds;
+    return refresh(error);
+}
+
+bool QueryModel::refresh(QString* error)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_names.clear();
+    m_money.clear();
+    Query q(m_sql);
+    for (const auto& b : m_binds)
+        q.bindValue(b.first, b.second);
+    const int n = q.columnCount();
+    QVector<bool> isDate(n);
+    for (int c = 0; c < n; ++c) {
+        m_names << q.columnName(c);
+        const QString type = q.columnDeclType(c).toUpper();
+        m_money << (type == u"MONEY");
+        isDate[c] = type == u"DATE";
+    }
+    while (q.next()) {
+        QVector<QVariant> row(n);
+        for (int c = 0; c < n; ++c) {
+            if (q.isNull(c))
+                continue;
+            if (m_money[c])
+                row[c] = QVariant::fromValue(q.money(c));
+            else if (isDate[c] && q.date(c).isValid())
+                row[c] = q.date(c);
+            else
+                row[c] = q.value(c);
+        }
+        m_rows.push_back(row);
+    }
+    endResetModel();
+    if (!q.ok()) {
+        if (error)
+            *error = q.error();
+        return false;
+    }
+    return true;
+}
+
+void QueryModel::setColumnFormat(int column, MoneyFormat format)
+{
+    m_formats[column] = format;
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0, column), index(rowCount() - 1, column), {Qt::DisplayRole});
+}
+
+QVariant QueryModel::raw(int row, int column) const
+{
+    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_names.size())
+        return QVariant();
+    return m_rows[row][column];
+}
+
+int QueryModel::columnIndex(const QString& name) const
+{
+    for (int i = 0; i < m_names.size(); ++i)
+        if (m_names[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+bool QueryModel::isMoneyColumn(int column) const { return column >= 0 && column < m_money.size() && m_money[column]; }
+
+Money QueryModel::columnSum(int column) const
+{
+    Money sum;
+    for (const auto& row : m_rows)
+        if (column >= 0 && column < row.size() && row[column].canConvert<Money>())
+            sum += row[column].value<Money>();
+    return sum;
+}
+
+int QueryModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+
+int QueryModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_names.size()); }
+
+QString QueryModel::displayText(const QVariant& v, MoneyFormat format)
+{
+    if (!v.isValid())
+        return QString();
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return format == Yuan ? v.value<Money>().yuan() : v.value<Money>().plain();
+    if (v.metaType().id() == QMetaType::QDate)
+        return dateText(v.toDate());
+    return v.toString();
+}
+
+QVariant QueryModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return QVariant();
+    if (role == Qt::DisplayRole) {
+        if (index.column() == m_rowNumberColumn)
+            return QString::number(index.row() + 1);
+        return displayText(raw(index.row(), index.column()), m_formats.value(index.column(), Plain));
+    }
+    if (role == Qt::EditRole)
+        return raw(index.row(), index.column());
+    if (role == Qt::TextAlignmentRole && isMoneyColumn(index.column()))
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return QVariant();
+}
+
+QVariant QueryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    if (orientation == Qt::Horizontal)
+        return m_names.value(section);
+    return QString::number(section + 1);
+}

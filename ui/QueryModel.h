@@ -1,0 +1,58 @@
+#pragma once
+// A read-only table model over one statement's result. Column titles are the
+// statement's aliases; cells keep typed values (text, integer, Money, date)
+// and show them as the user sees them.
+
+#include "data/Money.h"
+
+#include <QAbstractTableModel>
+#include <QVariant>
+#include <QVector>
+
+class Database;
+
+using Binds = QList<QPair<const char*, QVariant>>;
+
+class QueryModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum MoneyFormat { Plain, Yuan };
+
+    explicit QueryModel(QObject* parent = nullptr);
+
+    // Runs the statement on the shared connection and replaces the rows.
+    // On failure the model is empty and `error` holds the database message.
+    bool setQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
+    bool refresh(QString* error = nullptr);
+
+    // How a Money column shows: "￥#.00" or plain decimal text.
+    void setColumnFormat(int column, MoneyFormat format);
+    // This column shows the row's number (1 for the first row).
+    void setRowNumberColumn(int column) { m_rowNumberColumn = column; }
+
+    // The stored value: qlonglong, QString, QDate, Money (QVariant<Money>) or
+    // an invalid QVariant for NULL.
+    QVariant raw(int row, int column) const;
+    QVariant raw(int row, const QString& column) const { return raw(row, columnIndex(column)); }
+    int columnIndex(const QString& name) const;  // case-insensitive; -1 when absent
+    bool isMoneyColumn(int column) const;
+    // Exact sum of a Money column over all rows.
+    Money columnSum(int column) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Text of a value as a grid shows it.
+    static QString displayText(const QVariant& value, MoneyFormat format = Plain);
+
+private:
+    QString m_sql;
+    Binds m_binds;
+    QStringList m_names;
+    QVector<bool> m_money;
+    QVector<QVector<QVariant>> m_rows;
+    QHash<int, MoneyFormat> m_formats;
+    int m_rowNumberColumn = -1;
+};
