@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QLinearGradient>
 #include <QLogValueAxis>
+#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -46,6 +47,26 @@ QString likePattern(const QString& text)
     QString t = text;
     t.replace(u'\\', QStringLiteral("\\\\")).replace(u'%', QStringLiteral("\\%")).replace(u'_', QStringLiteral("\\_"));
     return u'%' + t + u'%';
+}
+
+// The picture button beside the amount box; the pressed twin is darker.
+QPixmap calculatorPicture(bool pressed)
+{
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(0x8a, 0x4b, 0x1f));
+    p.setBrush(pressed ? QColor(0xe4, 0xcd, 0xa8) : QColor(0xfb, 0xf4, 0xe8));
+    p.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 3, 3);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(5.5, 4.5, 13, 5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x8a, 0x4b, 0x1f));
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            p.drawRect(QRectF(5.5 + c * 5, 11.5 + r * 3.6, 3, 2.4));
+    return pm;
 }
 
 QDateEdit* dateEdit(QWidget* parent, const char* name)
@@ -163,10 +184,8 @@ void EntryPage::buildUi()
         img->setAlignment(Qt::AlignCenter);
         img->setToolTip(QStringLiteral("金额计算器"));
     }
-    m_image7->setText(QStringLiteral("🖩"));
-    m_image7->setStyleSheet(QStringLiteral("QLabel { border: 1px solid #c9a77c; border-radius: 3px; background: #fbf4e8; color: #8a4b1f; font-weight: bold; }"));
-    m_image8->setText(QStringLiteral("🖩"));
-    m_image8->setStyleSheet(QStringLiteral("QLabel { border: 1px solid #8a4b1f; border-radius: 3px; background: #e4cda8; color: #5a2d0c; font-weight: bold; }"));
+    m_image7->setPixmap(calculatorPicture(false));
+    m_image8->setPixmap(calculatorPicture(true));
     m_image8->hide();
     y += 30;
     label(form, QStringLiteral("账　户："), QRect(lx, y, 64, 24));
@@ -464,6 +483,7 @@ void EntryPage::loadChart()
     chart->addSeries(series);
     auto* x = new QBarCategoryAxis;
     x->append(labels);
+    x->setTruncateLabels(false);
     QFont f = x->labelsFont();
     f.setPixelSize(10);
     x->setLabelsFont(f);
@@ -475,6 +495,7 @@ void EntryPage::loadChart()
     y->setLabelFormat(QStringLiteral("%g"));
     y->setLabelsAngle(270);
     y->setLabelsFont(f);
+    y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
     // The true sums, zero and negative ones included, stay readable.

@@ -155,10 +155,20 @@ void DataGrid::setFitColumns(bool fit)
 
 void DataGrid::setRowHeight(int pixels) { verticalHeader()->setDefaultSectionSize(pixels); }
 
+void DataGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    layoutFooter();
+}
+
 void DataGrid::layoutFooter()
 {
     const bool show = hasFooter();
-    setViewportMargins(0, 0, 0, show ? kFooterHeight : 0);
+    // Keep the header's margins and add the footer's room below the rows.
+    QMargins m = viewportMargins();
+    m.setBottom(show ? kFooterHeight : 0);
+    if (m != viewportMargins())
+        setViewportMargins(m);
     m_footer->setVisible(show);
     const QRect vp = viewport()->geometry();
     m_footer->setGeometry(frameWidth(), vp.bottom() + 1, width() - 2 * frameWidth(), kFooterHeight);

@@ -34,6 +34,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void updateGeometries() override;
 
 private:
     void layoutFooter();
