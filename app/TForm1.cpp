@@ -342,7 +342,12 @@ void TForm1::navigate(ClickLabel* entry, const PageFactory& factory, bool recalc
     }
 }
 
-ClickLabel* navLabel(QWidget* w, const char* name) { return w->findChild<ClickLabel*>(QString::fromLatin1(name)); }
+void TForm1::navigateForTest(const char* entry, const PageFactory& factory)
+{
+    navigate(findChild<ClickLabel*>(QString::fromLatin1(entry)), factory, false, false);
+}
+
+static ClickLabel* navLabel(QWidget* w, const char* name) { return w->findChild<ClickLabel*>(QString::fromLatin1(name)); }
 
 void TForm1::Label9Click() { navigate(navLabel(this, "Label9"), Pages::zhichu(), false, true); }
 void TForm1::Label10Click() { navigate(navLabel(this, "Label10"), Pages::shouru(), false, false); }

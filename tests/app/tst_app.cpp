@@ -146,6 +146,51 @@ private slots:
         QVERIFY(qobject_cast<Tf_main*>(form.currentPage()));
     }
 
+    void navigationHighlight()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        TForm1 form(false);
+        form.show();
+        auto colour = [&](const char* name) {
+            return form.findChild<QLabel*>(QString::fromLatin1(name))->palette().color(QPalette::WindowText);
+        };
+        auto bold = [&](const char* name) { return form.findChild<QLabel*>(QString::fromLatin1(name))->font().bold(); };
+        clickLabel(&form, "Label9");
+        QCOMPARE(form.currentPage()->metaObject()->className(), "Tf_zhichu");
+        QCOMPARE(colour("Label9"), QColor(255, 0, 0));
+        clickLabel(&form, "Label10");
+        QCOMPARE(form.currentPage()->metaObject()->className(), "Tf_shouru");
+        QCOMPARE(colour("Label10"), QColor(255, 0, 0));
+        QCOMPARE(colour("Label9"), QColor(Qt::black));
+        QVERIFY(bold("Label9"));  // the main entries stay bold
+        // An entry whose page is in this build but not of the three main ones: bold.
+        form.navigateForTest("Label22", Pages::desktop());
+        QVERIFY(bold("Label22"));
+        QCOMPARE(colour("Label10"), QColor(Qt::black));
+        form.navigateForTest("Label13", Pages::desktop());
+        QVERIFY(bold("Label13"));
+        QVERIFY(!bold("Label22"));
+        clickLabel(&form, "Label3");  // the desktop resets the column
+        QVERIFY(!bold("Label13"));
+        for (const char* main : {"Label9", "Label10", "Label11"}) {
+            QCOMPARE(colour(main), QColor(Qt::black));
+            QVERIFY(bold(main));
+        }
+        QCOMPARE(form.findChild<QWidget*>(QStringLiteral("PnlShow"))->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+    }
+
+    void startPageIncomeAndExpense()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        TForm1 form(false);
+        form.OpenStartPage(QStringLiteral("2"));
+        QCOMPARE(form.currentPage()->metaObject()->className(), "Tf_shouru");
+        form.OpenStartPage(QStringLiteral("3"));
+        QCOMPARE(form.currentPage()->metaObject()->className(), "Tf_zhichu");
+    }
+
     void loginRemembersAndRefuses()
     {
         TestDb t;
