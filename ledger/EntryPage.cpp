@@ -438,20 +438,48 @@ void EntryPage::Button9Click()
 
 // ---------------------------------------------------------------- chart
 
+QList<QPair<QDate, Money>> EntryPage::lastSevenDays(const QString& classLetter, QString* error)
+{
+    // The seven latest dates with records of the class, newest first, each
+    // found through the s_date index; then their sums in one pass.
+    QList<QPair<QDate, Money>> rows;
+    Query pick(QStringLiteral(
+        "select s_date from s_z_all where f_class=:fenlei and s_date < :before order by s_date desc limit 1"));
+    QStringList dates;
+    QString before = QStringLiteral("9999-12-31");
+    while (dates.size() < 7) {
+        pick.bind(":fenlei", classLetter).bind(":before", before);
+        if (!pick.next())
+            break;
+        before = pick.text(0);
+        dates << before;
+    }
+    if (!pick.ok()) {
+        if (error)
+            *error = pick.error();
+        return rows;
+    }
+    if (dates.isEmpty())
+        return rows;
+    Query sums(QStringLiteral(
+        "select sum(s_jine) as aaa ,s_date from s_z_all where f_class =:fenlei and s_date between :t1 and :t2 "
+        "group by s_date order by s_date"));
+    sums.bind(":fenlei", classLetter).bind(":t1", dates.last()).bind(":t2", dates.first());
+    while (sums.next())
+        rows.append({sums.date(1), sums.money(0)});
+    if (!sums.ok() && error)
+        *error = sums.error();
+    return rows;
+}
+
 void EntryPage::loadChart()
 {
-    // The seven latest dates with records; the dates are picked through the
-    // s_date index before their sums are taken.
-    Query q(QStringLiteral(
-        "select sum(s_jine) as aaa ,s_date from s_z_all where f_class =:fenlei and s_date in "
-        "(select s_date from s_z_all where f_class=:fenlei group by s_date order by s_date desc limit 7) "
-        "group by s_date order by s_date desc "));
-    q.bind(":fenlei", classLetter());
+    QString error;
     QList<QPair<QDate, double>> rows;
-    while (q.next())
-        rows.prepend({q.date(1), q.money(0).toDouble()});
-    if (!q.ok())
-        return Msg::dbError(this, q.error());
+    for (const auto& r : lastSevenDays(classLetter(), &error))
+        rows.append({r.first, r.second.toDouble()});
+    if (!error.isEmpty())
+        return Msg::dbError(this, error);
 
     QChart* chart = m_chart->chart();
     chart->removeAllSeries();

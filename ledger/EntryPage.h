@@ -41,6 +41,8 @@ public:
 
     QString classLetter() const { return QString(QChar::fromLatin1(m_t.classLetter)); }
     bool isEditMode() const { return m_editMode; }
+    // Sums of the seven latest dates that have records of the class, oldest first.
+    static QList<QPair<QDate, class Money>> lastSevenDays(const QString& classLetter, QString* error = nullptr);
 
 public slots:
     void FormCreate();

@@ -1,0 +1,92 @@
+// Creation of the expense page and one save, against the page's statements
+// run alone in the same run.
+#include "bench/BenchUtil.h"
+#include "data/Clock.h"
+#include "data/Database.h"
+#include "data/Tx_Data.h"
+#include "ledger/Tf_zhichu.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+// What creation asks of the database: member, account and top-level lists,
+// the chart, today's records.
+void creationStatements()
+{
+    const QDate today = Clock::today();
+    for (const char* sql : {"select * from s_user", "select * from z_zhanghu order by id desc"}) {
+        Query q(QString::fromUtf8(sql));
+        while (q.next()) {}
+    }
+    Query top(QStringLiteral("select id,f_name from s_fenlei where f_id=0 and f_class=:sorz;"));
+    top.bind(":sorz", QStringLiteral("Z"));
+    while (top.next()) {}
+    EntryPage::lastSevenDays(QStringLiteral("Z"));
+    Query list(QStringLiteral(
+        "select id as 编号,s_date as 时间 ,f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,"
+        "s_other as 备注, s_userid, s_zhanghuid, id from s_z_all where f_class=:c and s_date between :t1 and :t2"));
+    list.bind(":c", QStringLiteral("Z")).bind(":t1", today).bind(":t2", today);
+    while (list.next()) {}
+}
+
+// What a save asks: the category lookup, the insert, the list reload, the
+// budget box and the chart.
+void saveStatements()
+{
+    const QDate today = Clock::today();
+    Query lookup(QStringLiteral("Select id from v_fenlei where f_name=:n and f_class=:c"));
+    lookup.bind(":n", QStringLiteral("早餐")).bind(":c", QStringLiteral("Z"));
+    lookup.next();
+    const qint64 cat = lookup.integer(0);
+    Query ins(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid, s_other, s_zhanghuid,s_date,f_class) "
+                             "values (:f,:j,1,'',1,:d,'Z')"));
+    ins.bind(":f", cat).bind(":j", Money::fromYuan(5)).bind(":d", today);
+    ins.exec();
+    Query list(QStringLiteral(
+        "select id as 编号,s_date as 时间 ,f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,"
+        "s_other as 备注, s_userid, s_zhanghuid, id from s_z_all where f_class=:c and s_date=:d"));
+    list.bind(":c", QStringLiteral("Z")).bind(":d", today);
+    while (list.next()) {}
+    Query actual(QStringLiteral("Select sum(s_jine) as a from v_flbb where  f_id= 1 and  s_date between :t1   and  :t2"));
+    actual.bind(":t1", firstDayOfMonth(today)).bind(":t2", lastDayOfMonth(today));
+    actual.next();
+    EntryPage::lastSevenDays(QStringLiteral("Z"));
+}
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    std::printf("build type: %s\n", Bench::buildType());
+    for (qint64 n : {10000, 200000}) {
+        Bench::BulkDb db(n);
+        QDir::setCurrent(db.dir.path());
+        Tx_Data data(Database::shared());
+        creationStatements();
+        const double stmtMs = Bench::medianMs(15, creationStatements);
+        const double pageMs = Bench::medianMs(15, [] { delete new Tf_zhichu; });
+        std::printf("%lld records: expense page creation %.1f ms vs its statements alone %.1f ms (%.2fx)\n",
+                    n, pageMs, stmtMs, pageMs / stmtMs);
+        if (n == 200000) {
+            const double saveStmtMs = Bench::medianMs(15, saveStatements);
+            Tf_zhichu page;
+            page.show();
+            auto* category = page.findChild<QLineEdit*>(QStringLiteral("Edit3"));
+            auto* amount = page.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+            auto* save = page.findChild<QPushButton*>(QStringLiteral("Button3"));
+            const double saveMs = Bench::medianMs(15, [&] {
+                category->setText(QStringLiteral("早餐"));
+                amount->setText(QStringLiteral("5"));
+                save->click();
+            });
+            std::printf("%lld records: save (insert, list, budget box, chart) %.1f ms vs its statements alone %.1f ms (%.2fx)\n",
+                        n, saveMs, saveStmtMs, saveMs / saveStmtMs);
+        }
+        Database::shared().close();
+    }
+    return 0;
+}
