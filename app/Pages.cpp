@@ -1,6 +1,8 @@
 #include "app/Pages.h"
 
 #include "app/Tf_main.h"
+#include "ledger/TF_shouruleibie.h"
+#include "ledger/TF_zhichuleibie.h"
 #include "ledger/Tf_shouru.h"
 #include "ledger/Tf_zhichu.h"
 
@@ -18,8 +20,8 @@ PageFactory zhichu() { return make<Tf_zhichu>(); }
 PageFactory shouru() { return make<Tf_shouru>(); }
 PageFactory zhanghu() { return {}; }
 PageFactory zhuanzhang() { return {}; }
-PageFactory shouruleibie() { return {}; }
-PageFactory zhichuleibie() { return {}; }
+PageFactory shouruleibie() { return make<TF_shouruleibie>(); }
+PageFactory zhichuleibie() { return make<TF_zhichuleibie>(); }
 PageFactory jieru() { return {}; }
 PageFactory jiechu() { return {}; }
 PageFactory liushuibaobiao() { return {}; }

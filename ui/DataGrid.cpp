@@ -1,8 +1,12 @@
 #include "ui/DataGrid.h"
 
 #include "data/Money.h"
+#include "ui/BatchModel.h"
 #include "ui/QueryModel.h"
 
+#include <QLineEdit>
+
+#include <QApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
@@ -18,21 +22,33 @@ constexpr int kFooterHeight = 22;
 class RowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+protected:
+    void initStyleOption(QStyleOptionViewItem* o, const QModelIndex& index) const override
     {
-        auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
-        QStyleOptionViewItem o(option);
-        initStyleOption(&o, index);
+        QStyledItemDelegate::initStyleOption(o, index);
+        auto* view = qobject_cast<const QAbstractItemView*>(o->widget);
         const QModelIndex cur = view ? view->currentIndex() : QModelIndex();
         const bool currentRow = cur.isValid() && cur.row() == index.row();
         const bool focusedCell = view && view->hasFocus() && cur == index;
         if (currentRow && !focusedCell) {
-            o.state &= ~QStyle::State_Selected;
-            o.state &= ~QStyle::State_HasFocus;
-            o.backgroundBrush = kCurrentRow;
-            o.palette.setColor(QPalette::Text, Qt::black);
+            o->state &= ~QStyle::State_Selected;
+            o->state &= ~QStyle::State_HasFocus;
+            o->backgroundBrush = kCurrentRow;
+            o->palette.setColor(QPalette::Text, Qt::black);
+        } else if (!focusedCell) {
+            o->state &= ~QStyle::State_Selected;
         }
-        QStyledItemDelegate::paint(p, o, index);
+    }
+
+public:
+    // Text editors keep to the column's width in the database.
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& o, const QModelIndex& i) const override
+    {
+        QWidget* w = QStyledItemDelegate::createEditor(parent, o, i);
+        auto* batch = qobject_cast<const BatchModel*>(i.model());
+        if (auto* e = qobject_cast<QLineEdit*>(w); e && batch && batch->maxLength(i.column()) > 0)
+            e->setMaxLength(batch->maxLength(i.column()));
+        return w;
     }
 };
 }
@@ -151,6 +167,18 @@ QStringList DataGrid::footerTexts() const
 void DataGrid::setFitColumns(bool fit)
 {
     horizontalHeader()->setSectionResizeMode(fit ? QHeaderView::Stretch : QHeaderView::Interactive);
+}
+
+void DataGrid::commitPendingEdit()
+{
+    if (state() != EditingState)
+        return;
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (w->parentWidget() == viewport()) {
+            commitData(w);
+            closeEditor(w, QAbstractItemDelegate::NoHint);
+            return;
+        }
 }
 
 void DataGrid::setRowHeight(int pixels) { verticalHeader()->setDefaultSectionSize(pixels); }

@@ -26,6 +26,8 @@ public:
     // Columns share the width of the grid.
     void setFitColumns(bool fit);
     void setRowHeight(int pixels);
+    // Writes what an open cell editor holds into the model and closes it.
+    void commitPendingEdit();
 
     void setModel(QAbstractItemModel* model) override;
 

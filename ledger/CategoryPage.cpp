@@ -1,0 +1,268 @@
+#include "ledger/CategoryPage.h"
+
+#include "data/Database.h"
+#include "ledger/PinYin.h"
+#include "ui/BatchModel.h"
+#include "ui/DataGrid.h"
+#include "ui/Msg.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+// Top list columns: id, f_class, 项目大类. Sub list: id, f_id, f_class, 项目名称, 快速代码.
+enum TopCol { TopId, TopClass, TopName };
+enum SubCol { SubId, SubParent, SubClass, SubName, SubCode };
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, int x)
+{
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(x, 8, 60, 26);
+    return b;
+}
+
+}
+
+CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : QWidget(parent), m_t(traits)
+{
+    setObjectName(QString::fromLatin1(m_t.objectName));
+    setFixedSize(773, 486);
+    connect(button(this, "Button29", "增加", 6), &QPushButton::clicked, this, &CategoryPage::Button29Click);
+    connect(button(this, "Button30", "删除", 70), &QPushButton::clicked, this, &CategoryPage::Button30Click);
+    connect(button(this, "Button31", "保存", 134), &QPushButton::clicked, this, &CategoryPage::Button31Click);
+    auto* note = new QLabel(QStringLiteral("注意：大类添加保存后，再添加小类"), this);
+    note->setObjectName(QStringLiteral("Label1"));
+    note->setGeometry(204, 8, 300, 26);
+    note->setStyleSheet(QStringLiteral("color: #b03a2e;"));
+    connect(button(this, "Button32", "增加", 575), &QPushButton::clicked, this, &CategoryPage::Button32Click);
+    connect(button(this, "Button33", "删除", 639), &QPushButton::clicked, this, &CategoryPage::Button33Click);
+    connect(button(this, "Button34", "保存", 703), &QPushButton::clicked, this, &CategoryPage::Button34Click);
+
+    m_top = new BatchModel(this);
+    m_sub = new BatchModel(this);
+    m_topGrid = new DataGrid(this);
+    m_topGrid->setObjectName(QStringLiteral("DBGridEh4"));
+    m_topGrid->setGeometry(3, 42, 249, 441);
+    m_topGrid->setModel(m_top);
+    m_topGrid->setFitColumns(true);
+    m_topGrid->setRowHeight(22);
+    m_topGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_topGrid->setToolTip(QStringLiteral("先点〔增加〕输入内容 再 〔保存〕"));
+    m_topGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_subGrid = new DataGrid(this);
+    m_subGrid->setObjectName(QStringLiteral("DBGridEh5"));
+    m_subGrid->setGeometry(256, 42, 514, 441);
+    m_subGrid->setModel(m_sub);
+    m_subGrid->setFitColumns(true);
+    m_subGrid->setRowHeight(22);
+    m_subGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_subGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_topGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+
+    // Invisible boxes that follow the current sub-category row.
+    m_name = new QLineEdit(this);
+    m_name->setObjectName(QStringLiteral("DBEditEh1"));
+    m_name->hide();
+    m_code = new QLineEdit(this);
+    m_code->setObjectName(QStringLiteral("DBEditEh2"));
+    m_code->hide();
+    connect(m_name, &QLineEdit::textChanged, this, &CategoryPage::DBEditEh1Change);
+
+    connect(m_topGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CategoryPage::ADOQuery9AfterScroll);
+    connect(m_sub, &BatchModel::cellEdited, this, [this](int row, int col) {
+        if (col == SubName && row == currentRow(m_subGrid))
+            m_name->setText(m_sub->raw(row, SubName).toString());
+        if (col == SubName && row != currentRow(m_subGrid)) {
+            const QString code = MakeQuickCode(m_sub->raw(row, SubName).toString());
+            if (!code.isEmpty())
+                m_sub->setRaw(row, SubCode, code);
+        }
+    });
+    connect(m_subGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        const int row = currentRow(m_subGrid);
+        const QSignalBlocker b(m_name);
+        m_name->setText(m_sub->raw(row, SubName).toString());
+        m_code->setText(m_sub->raw(row, SubCode).toString());
+    });
+
+    // New rows get their class letter (and parent) when they are written,
+    // whether or not the grid was clicked first.
+    m_top->beforeInsert = [this](QVector<QVariant>& v) {
+        v[TopClass] = classLetter();
+    };
+    m_sub->beforeInsert = [this](QVector<QVariant>& v) {
+        v[SubClass] = classLetter();
+        if (!v[SubParent].isValid() || v[SubParent].toLongLong() == 0)
+            v[SubParent] = m_topId.toLongLong();
+    };
+    FormCreate();
+}
+
+int CategoryPage::currentRow(DataGrid* grid) const
+{
+    return grid->currentIndex().isValid() ? grid->currentIndex().row() : -1;
+}
+
+void CategoryPage::openTop()
+{
+    m_top->setQuery(QStringLiteral("select id,f_class,f_name as 项目大类 from s_fenlei where f_id=0 and f_class=:fenlei"),
+                    {{":fenlei", classLetter()}}, QStringLiteral("s_fenlei"), QStringLiteral("id"));
+    m_top->setColumnField(TopName, QStringLiteral("f_name"));
+    m_top->setMaxLength(TopName, 50);
+    m_topGrid->setColumnHidden(TopId, true);
+    m_topGrid->setColumnHidden(TopClass, true);
+    if (m_top->rowCount() > 0) {
+        const QSignalBlocker b(m_topGrid->selectionModel());
+        m_topGrid->setCurrentIndex(m_top->index(0, TopName));
+    }
+    m_topId = m_top->rowCount() > 0 ? m_top->raw(0, TopId).toString() : QString();
+}
+
+void CategoryPage::openSub()
+{
+    // A new top-level row has no id yet: its sub list stays closed.
+    m_sub->setQuery(QStringLiteral("select id,f_id,f_class,f_name as 项目名称,f_pinyin as 快速代码 from s_fenlei where  f_id=:fid"),
+                    {{":fid", m_topId.isEmpty() ? QStringLiteral("-1") : m_topId}}, QStringLiteral("s_fenlei"),
+                    QStringLiteral("id"));
+    m_sub->setColumnField(SubName, QStringLiteral("f_name"));
+    m_sub->setColumnField(SubCode, QStringLiteral("f_pinyin"));
+    m_sub->setMaxLength(SubName, 50);
+    m_sub->setMaxLength(SubCode, 50);
+    for (int c : {SubId, SubParent, SubClass})
+        m_subGrid->setColumnHidden(c, true);
+    if (!m_topId.isEmpty() && m_sub->rowCount() == 0)
+        m_sub->appendRow();
+    if (m_sub->rowCount() > 0)
+        m_subGrid->setCurrentIndex(m_sub->index(0, SubName));
+}
+
+void CategoryPage::FormCreate()
+{
+    openTop();
+    openSub();
+    if (m_t.blankRowWhenEmpty && m_top->rowCount() == 0)
+        Button29Click();
+    Query purge(QStringLiteral("delete from s_fenlei where f_id=0 and f_class is null"));
+    purge.exec();
+}
+
+void CategoryPage::ADOQuery9AfterScroll()
+{
+    const int row = currentRow(m_topGrid);
+    m_topId = row >= 0 && !m_top->isNewRow(row) ? m_top->raw(row, TopId).toString() : QString();
+    openSub();
+}
+
+void CategoryPage::Button29Click()
+{
+    const int row = m_top->appendRow();
+    m_topGrid->setCurrentIndex(m_top->index(row, TopName));
+}
+
+void CategoryPage::Button32Click()
+{
+    if (m_topId.isEmpty())
+        return;  // save the top-level category first
+    const int row = m_sub->appendRow();
+    m_subGrid->setCurrentIndex(m_sub->index(row, SubName));
+}
+
+bool CategoryPage::save(BatchModel* model, bool topList)
+{
+    DataGrid* grid = topList ? m_topGrid : m_subGrid;
+    grid->commitPendingEdit();
+    if (!Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
+        model->revertAll();
+        if (topList) {
+            openTop();
+            openSub();
+        } else if (!m_topId.isEmpty() && model->rowCount() == 0) {
+            openSub();
+        }
+        return true;
+    }
+    QString error;
+    if (!model->submitAll(&error)) {
+        Msg::notice(this, QStringLiteral("错误！不能有空行和重复的项目名称。"));
+        return false;
+    }
+    if (topList) {
+        Query budget(QStringLiteral(
+            "insert into s_yushuan (f_id) select id from s_fenlei where f_id=0 and f_class='Z' and id not in (select f_id from s_yushuan)"));
+        if (!budget.exec())
+            Msg::dbError(this, budget.error());
+        openTop();
+        openSub();
+    }
+    return true;
+}
+
+void CategoryPage::Button31Click() { save(m_top, true); }
+void CategoryPage::Button34Click() { save(m_sub, false); }
+
+void CategoryPage::Button30Click()
+{
+    // Saved categories only: a blank new row cannot stand in for the last one.
+    if (m_top->savedRowCount() <= 1) {
+        Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
+        return;
+    }
+    const int row = currentRow(m_topGrid);
+    if (row < 0 || m_top->isNewRow(row))
+        return;  // nothing saved to delete
+    const qint64 x = m_top->raw(row, TopId).toLongLong();
+    if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
+        return;
+    Transaction tx;
+    for (const char* sql : {"delete from s_fenlei where id=:x", "delete from  s_yushuan where f_id=:x",
+                            "delete from  s_fenlei where f_id=:x",
+                            "delete from  s_shouru where f_fenleiid not in (select id from s_fenlei)"}) {
+        Query q(QString::fromUtf8(sql));
+        q.bind(":x", x);
+        if (!q.exec())
+            return Msg::dbError(this, q.error());  // rolled back as a whole
+    }
+    if (!tx.commit())
+        return Msg::dbError(this, tx.error());
+    openTop();
+    openSub();
+}
+
+void CategoryPage::Button33Click()
+{
+    const int row = currentRow(m_subGrid);
+    if (row < 0 || m_sub->isNewRow(row))
+        return;
+    const qint64 y = m_sub->raw(row, SubId).toLongLong();
+    if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
+        return;
+    Transaction tx;
+    for (const char* sql : {"delete from s_fenlei where id=:y", "delete from  s_shouru where f_fenleiid=:y"}) {
+        Query q(QString::fromUtf8(sql));
+        q.bind(":y", y);
+        if (!q.exec())
+            return Msg::dbError(this, q.error());
+    }
+    if (!tx.commit())
+        return Msg::dbError(this, tx.error());
+    if (m_top->rowCount() > 0) {
+        const int top = currentRow(m_topGrid);
+        m_topId = top >= 0 && !m_top->isNewRow(top) ? m_top->raw(top, TopId).toString() : QString();
+        openSub();
+    }
+}
+
+void CategoryPage::DBEditEh1Change()
+{
+    const int row = currentRow(m_subGrid);
+    if (row < 0)
+        return;
+    const QString code = MakeQuickCode(m_name->text());
+    if (!code.isEmpty()) {
+        m_sub->setRaw(row, SubCode, code);
+        m_code->setText(code);
+    }
+}

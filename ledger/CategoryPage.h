@@ -1,0 +1,52 @@
+#pragma once
+// The twin category pages: top-level categories on the left, the
+// sub-categories of the current one on the right, both edited in batches.
+
+#include <QWidget>
+
+class BatchModel;
+class DataGrid;
+class QLineEdit;
+
+struct CategoryTraits {
+    const char* objectName;   // "F_shouruleibie" / "F_zhichuleibie"
+    char classLetter;         // 'S' / 'Z'
+    bool blankRowWhenEmpty;   // the income page opens with one blank row
+};
+
+class CategoryPage : public QWidget {
+    Q_OBJECT
+public:
+    QString classLetter() const { return QString(QChar::fromLatin1(m_t.classLetter)); }
+    // The id of the current top-level row as text; empty for none or a new row.
+    QString currentTopId() const { return m_topId; }
+
+public slots:
+    void FormCreate();
+    void ADOQuery9AfterScroll();
+    void Button29Click();  // top: 增加
+    void Button30Click();  // top: 删除
+    void Button31Click();  // top: 保存
+    void Button32Click();  // sub: 增加
+    void Button33Click();  // sub: 删除
+    void Button34Click();  // sub: 保存
+    void DBEditEh1Change();
+
+protected:
+    CategoryPage(const CategoryTraits& traits, QWidget* parent);
+
+private:
+    void openTop();
+    void openSub();
+    bool save(BatchModel* model, bool topList);
+    int currentRow(DataGrid* grid) const;
+
+    CategoryTraits m_t;
+    QString m_topId;
+    BatchModel* m_top;
+    BatchModel* m_sub;
+    DataGrid* m_topGrid;   // DBGridEh4
+    DataGrid* m_subGrid;   // DBGridEh5
+    QLineEdit* m_name;     // DBEditEh1
+    QLineEdit* m_code;     // DBEditEh2
+};
