@@ -87,6 +87,20 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, cons
     return b;
 }
 
+// A pop-up panel that lies over the page: framed, opaque, titled.
+QGroupBox* popup(QWidget* parent, const QString& title, const char* name, const QRect& r)
+{
+    auto* box = new QGroupBox(title, parent);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(r);
+    box->setStyleSheet(QStringLiteral(
+        "QGroupBox#%1 { background: #fffdf8; border: 1px solid #b8864f; border-radius: 4px;"
+        " margin-top: 0px; padding-top: 16px; }"
+        "QGroupBox#%1::title { subcontrol-origin: padding; subcontrol-position: top left; left: 8px; top: 3px;"
+        " color: #8a4b1f; font-weight: bold; }").arg(QString::fromLatin1(name)));
+    return box;
+}
+
 QLabel* label(QWidget* parent, const QString& text, const QRect& r, const char* name = nullptr)
 {
     auto* l = new QLabel(text, parent);
@@ -247,10 +261,7 @@ void EntryPage::buildUi()
     connect(m_list, &QAbstractItemView::clicked, this, &EntryPage::DBGridEh1CellClick);
 
     // Pop-up panels, hidden until needed.
-    m_picker = new QGroupBox(QStringLiteral("项目分类"), this);
-    m_picker->setObjectName(QStringLiteral("GroupBox5"));
-    m_picker->setGeometry(12, 150, 240, 173);
-    m_picker->setAutoFillBackground(true);
+    m_picker = popup(this, QStringLiteral("项目分类"), "GroupBox5", QRect(12, 150, 240, 173));
     label(m_picker, QStringLiteral("项目大类："), QRect(8, 22, 70, 22));
     m_topLevel = new LookupCombo(m_picker);
     m_topLevel->setObjectName(QStringLiteral("DBLookupComboboxEh3"));
@@ -265,10 +276,7 @@ void EntryPage::buildUi()
     connect(m_pickerGrid, &QAbstractItemView::clicked, this, &EntryPage::DBGridEh2CellClick);
     m_picker->hide();
 
-    m_notice = new QGroupBox(QStringLiteral("信息提示"), this);
-    m_notice->setObjectName(QStringLiteral("GroupBox7"));
-    m_notice->setGeometry(266, 70, 241, 105);
-    m_notice->setAutoFillBackground(true);
+    m_notice = popup(this, QStringLiteral("信息提示"), "GroupBox7", QRect(266, 70, 241, 105));
     auto* ok = label(m_notice, QStringLiteral("保存成功！"), QRect(10, 30, 221, 50), "Label23");
     ok->setAlignment(Qt::AlignCenter);
     ok->setStyleSheet(QStringLiteral("color: #2f7d32; font-size: 16px; font-weight: bold;"));
@@ -281,10 +289,7 @@ void EntryPage::buildUi()
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &EntryPage::Timer1Timer);
 
-    m_search = new QGroupBox(QStringLiteral("模糊查询"), this);
-    m_search->setObjectName(QStringLiteral("GroupBox6"));
-    m_search->setGeometry(516, 43, 249, 125);
-    m_search->setAutoFillBackground(true);
+    m_search = popup(this, QStringLiteral("模糊查询"), "GroupBox6", QRect(516, 43, 249, 125));
     label(m_search, QStringLiteral("关键字："), QRect(8, 24, 56, 24));
     m_keyword = new QLineEdit(m_search);
     m_keyword->setObjectName(QStringLiteral("Edit4"));

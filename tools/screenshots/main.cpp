@@ -11,6 +11,8 @@
 #include "ui/ClickLabel.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -79,6 +81,24 @@ int main(int argc, char** argv)
         click(&form, p.entry);
         if (form.currentPage() && form.currentPage() != before)
             save(&form, out, QString::fromLatin1(p.file));
+    }
+
+    // The expense page with each of its pop-up panels open.
+    click(&form, "Label9");
+    if (QWidget* page = form.currentPage()) {
+        auto* category = page->findChild<QLineEdit*>(QStringLiteral("Edit3"));
+        category->setText(QStringLiteral("c"));
+        save(&form, out, QStringLiteral("zhichu-picker"));
+        category->clear();
+        page->findChild<QWidget*>(QStringLiteral("GroupBox5"))->hide();
+        page->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("12.5"));
+        click(page, "Image7");
+        save(&form, out, QStringLiteral("zhichu-calculator"));
+        click(page, "Image8");
+        if (auto* b = page->findChild<QPushButton*>(QStringLiteral("Button7")))
+            b->click();
+        page->findChild<QLineEdit*>(QStringLiteral("Edit4"))->setText(QStringLiteral("餐"));
+        save(&form, out, QStringLiteral("zhichu-search"));
     }
     return 0;
 }
