@@ -17,34 +17,16 @@ bool BatchModel::setQuery(const QString& sql, const Binds& binds, const QString&
 bool BatchModel::refresh(QString* error)
 {
     beginResetModel();
+    ResultTable result;
+    const bool ok = result.load(m_sql, m_binds, error);
+    m_names = result.names;
+    m_money = result.money;
     m_rows.clear();
     m_deleted.clear();
-    m_names.clear();
-    m_money.clear();
-    Query q(m_sql);
-    for (const auto& b : m_binds)
-        q.bindValue(b.first, b.second);
-    const int n = q.columnCount();
-    for (int c = 0; c < n; ++c) {
-        m_names << q.columnName(c);
-        m_money << (q.columnDeclType(c).toUpper() == u"MONEY");
-    }
-    while (q.next()) {
-        Row r;
-        r.values.resize(n);
-        for (int c = 0; c < n; ++c)
-            if (!q.isNull(c))
-                r.values[c] = m_money[c] ? QVariant::fromValue(q.money(c)) : q.value(c);
-        r.original = r.values;
-        m_rows.push_back(r);
-    }
+    for (const auto& values : std::as_const(result.rows))
+        m_rows.push_back(Row{values, values, State::Clean});
     endResetModel();
-    if (!q.ok() || !q.isPrepared()) {
-        if (error)
-            *error = q.error();
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 void BatchModel::setColumnField(int column, const QString& f) { m_fields[column] = f; }

@@ -11,21 +11,20 @@ bool QueryModel::setQuery(const QString& sql, const Binds& binds, QString* error
     return refresh(error);
 }
 
-bool QueryModel::refresh(QString* error)
+bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
 {
-    beginResetModel();
-    m_rows.clear();
-    m_names.clear();
-    m_money.clear();
-    Query q(m_sql);
-    for (const auto& b : m_binds)
+    names.clear();
+    money.clear();
+    rows.clear();
+    Query q(sql);
+    for (const auto& b : binds)
         q.bindValue(b.first, b.second);
     const int n = q.columnCount();
     QVector<bool> isDate(n);
     for (int c = 0; c < n; ++c) {
-        m_names << q.columnName(c);
+        names << q.columnName(c);
         const QString type = q.columnDeclType(c).toUpper();
-        m_money << (type == u"MONEY");
+        money << (type == u"MONEY");
         isDate[c] = type == u"DATE";
     }
     while (q.next()) {
@@ -33,22 +32,29 @@ bool QueryModel::refresh(QString* error)
         for (int c = 0; c < n; ++c) {
             if (q.isNull(c))
                 continue;
-            if (m_money[c])
+            if (money[c])
                 row[c] = QVariant::fromValue(q.money(c));
             else if (isDate[c] && q.date(c).isValid())
                 row[c] = q.date(c);
             else
                 row[c] = q.value(c);
         }
-        m_rows.push_back(row);
+        rows.push_back(row);
     }
-    endResetModel();
-    if (!q.ok()) {
+    if (!q.ok() || !q.isPrepared()) {
         if (error)
             *error = q.error();
         return false;
     }
     return true;
+}
+
+bool QueryModel::refresh(QString* error)
+{
+    beginResetModel();
+    const bool ok = m_result.load(m_sql, m_binds, error);
+    endResetModel();
+    return ok;
 }
 
 void QueryModel::setColumnFormat(int column, MoneyFormat format)

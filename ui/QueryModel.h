@@ -13,6 +13,16 @@ class Database;
 
 using Binds = QList<QPair<const char*, QVariant>>;
 
+// One statement's result as typed values: Money for MONEY columns, QDate for
+// DATE columns, otherwise integer, real or text; NULL as an invalid QVariant.
+struct ResultTable {
+    QStringList names;
+    QVector<bool> money;
+    QVector<QVector<QVariant>> rows;
+    // Runs the statement on the shared connection.
+    bool load(const QString& sql, const Binds& binds, QString* error);
+};
+
 class QueryModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -50,9 +60,10 @@ public:
 private:
     QString m_sql;
     Binds m_binds;
-    QStringList m_names;
-    QVector<bool> m_money;
-    QVector<QVector<QVariant>> m_rows;
+    ResultTable m_result;
+    QStringList& m_names = m_result.names;
+    QVector<bool>& m_money = m_result.money;
+    QVector<QVector<QVariant>>& m_rows = m_result.rows;
     QHash<int, MoneyFormat> m_formats;
     int m_rowNumberColumn = -1;
 };
