@@ -9,6 +9,7 @@
 #include "data/Tx_Data.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
+#include "ui/Skin.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -283,6 +284,7 @@ void TForm1::ResetNavHighlight()
 
 void TForm1::LoadSkin()
 {
+    ::LoadSkin(this);
 }
 
 bool TForm1::RecalcAccountTotals()

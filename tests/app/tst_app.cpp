@@ -8,6 +8,7 @@
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/TestDb.h"
 #include "ui/ClickLabel.h"
+#include "ui/Skin.h"
 
 #include <QAbstractBarSeries>
 #include <QBarCategoryAxis>
@@ -96,6 +97,17 @@ private slots:
         Clock::setFixed(QDateTime(QDate(2012, 5, 12), QTime(9, 0, 0)));
         form.Timer1Timer();
         QCOMPARE(labelText(&form, "l_time"), QStringLiteral("2012年05月12日  09:00:00  星期六 "));
+    }
+
+    void skin()
+    {
+        qApp->setStyleSheet(QString());
+        BoxAnswerer boxes;
+        QVERIFY(LoadSkin(nullptr));
+        QVERIFY(qApp->styleSheet().contains(QStringLiteral("QPushButton")));
+        QVERIFY(!LoadSkin(nullptr, QStringLiteral("missing")));
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("调入皮肤文件时发生错误.")});
+        QVERIFY(qApp->styleSheet().contains(QStringLiteral("QPushButton")));  // the loaded one stays
     }
 
     void startPageCodes_data()
