@@ -9,6 +9,7 @@
 #include "data/DbBuilder.h"
 #include "data/Tx_Data.h"
 #include "ui/ClickLabel.h"
+#include "ui/Skin.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -57,6 +58,7 @@ int main(int argc, char** argv)
     QDir::setCurrent(tmp.path());
     Tx_Data data;
 
+    LoadSkin(nullptr);
     {
         Tf_login login;
         login.show();
