@@ -1,0 +1,457 @@
+#include "calendar/LunarCalc.h"
+
+#include <array>
+#include <cmath>
+#include <optional>
+
+namespace {
+
+const char* const kStems[] = {"甲", "乙", "丙", "丁", "戊", "己", "庚", "辛", "壬", "癸"};
+const char* const kBranches[] = {"子", "丑", "寅", "卯", "辰", "巳", "午", "未", "申", "酉", "戌", "亥"};
+const char* const kAnimals[] = {"鼠", "牛", "虎", "兔", "龙", "蛇", "马", "羊", "猴", "鸡", "狗", "猪"};
+const char* const kConstellations[] = {"白羊", "金牛", "双子", "巨蟹", "狮子", "处女",
+                                       "天秤", "天蝎", "射手", "摩羯", "宝瓶", "双鱼"};
+const int kConstellationBounds[] = {120, 219, 321, 421, 521, 622, 723, 823, 923, 1023, 1123, 1222};
+const char* const kTerms[] = {"立春", "雨水", "惊蛰", "春分", "清明", "谷雨", "立夏", "小满",
+                              "芒种", "夏至", "小暑", "大暑", "立秋", "处暑", "白露", "秋分",
+                              "寒露", "霜降", "立冬", "小雪", "大雪", "冬至", "小寒", "大寒"};
+const char* const kUnits[] = {"一", "二", "三", "四", "五", "六", "七", "八", "九", "十"};
+
+// One character per year from -849 to 2100, year 0 included: the month
+// followed by a leap month (hex 1..c), or 0.
+const char kLeapMonthTable[] =
+    "0c0080050010a0070030c0080050010a0070030c0080050020"  // -849
+    "a0070030c0080050020a0070030c0090050020a0070030c009"  // -799
+    "0050020a0060030c0060030c00900600c0c0060c00c00c00c0"  // -749
+    "c000600c0c0006090303030006000c00c060c0006c00000c0c"  // -699
+    "0c0060003030006c00009009c0090c00c00900030003090603"  // -649
+    "0030c0c00060c00090c0060600c0030060c00c003006009060"  // -599
+    "030c0060060c0090900c00090c0090c00c0060300060600030"  // -549
+    "30c0c00030c0060030c0090060030c0090300c0080050020a0"  // -499
+    "060030c0080050020b0070030c0090050010a0070030b00900"  // -449
+    "60020a0070040c0080050020a0060030c0080050020b007003"  // -399
+    "0c0090050010a0070030b0090060020a0070040c0080050020"  // -349
+    "a0060030c0080050020b0070030c0090050000c00900909009"  // -299
+    "00909009009009090090090900900900909009009090090090"  // -249
+    "09090090090900900900909009009090090090900900900909"  // -199
+    "00900909009009009090090090900900900909009009090060"  // -149
+    "030c0090050010a0070030b008005001090070040c00800500"  // -99
+    "20a0060030c0090040010a0060030c0090050010a0070030b0"  // -49
+    "080050010a008005001090050020a0060030c0080040010a00"  // 1
+    "60030c0090050010a0070030b0080050010a0070030b008005"  // 51
+    "001090070040c0080050020a0060030c0080040010a0060030"  // 101
+    "c0090050010a0070030b008005001090070040c0080050020a"  // 151
+    "0060030c0080040010a0060030c0090050010a0060030c0090"  // 201
+    "050010a0070030b008005001090070040c0080050020a00600"  // 251
+    "30c0080040010a0070030b0080050010a0070040c008005002"  // 301
+    "0a0060030c0080040010a0070030c0090050010a0070030b00"  // 351
+    "80050020a0060030c0080040010a0060030c0090050050020a"  // 401
+    "0060030c0090050010b0070030c0090050010a0070040c0080"  // 451
+    "040020a0060030c0080050020a0060030c0090050010a00700"  // 501
+    "30b0080040020a0060040c0090050020b0070030c00a005001"  // 551
+    "0a0070030b0090050020a0070030c0080040020a0060030c00"  // 601
+    "90050010a0070030c0090050030b007005001090050020a007"  // 651
+    "004001090060020c0070050c0090060030b0080040020a0060"  // 701
+    "030b0080040010a0060030b0080050010a0050040c00800500"  // 751
+    "10a0060030c0080050010b0070030c007005001090070030b0"  // 801
+    "070040020a0060030c0080040020a0070030b0090050010a00"  // 851
+    "60040c0080050020a0060040c0080050010b0070030c007005"  // 901
+    "001090070030c0080050020a0070030c0090050020a0070030"  // 951
+    "c0090050020a0060040c0090050020a0060040c0090050010b"  // 1001
+    "0070030c0080050030b007004001090060020c008004002090"  // 1051
+    "060020a008004001090050030b0080040020a0060040b00800"  // 1101
+    "40c00a0060020b007005001090060030b0070050020a006002"  // 1151
+    "0c008004002090070030c008005002090070040c0080040020"  // 1201
+    "a0060040b0090050010a0060030b0080050020a0060040c008"  // 1251
+    "0050010b00700300108005001090070030c0080050020a0070"  // 1301
+    "03001090050030a0070030b0090050020a0060040c00900500"  // 1351
+    "30b0070040c0090050010c0070040c0080060020b00700400a"  // 1401
+    "090060020b007003002090060020a005004001090050030b00"  // 1451
+    "7004001090050040c0080040c00a0060020c00700500109006"  // 1501
+    "0030b0070050020a0060020c008004002090060030b0080040"  // 1551
+    "02090060030b0080040020a0060040b0080040010b0060030b"  // 1601
+    "0070050010a006004002070050030800600400307005003070"  // 1651
+    "06004003070050030800600400307005004090060040030700"  // 1701
+    "500409006005002070050030a0060050030700500400206004"  // 1751
+    "00206005003002060040030700500409006004003070050040"  // 1801
+    "8007005003080050040a006005003070050040020600500308"  // 1851
+    "00500400206005002070050040020600500307006004002070"  // 1901
+    "050030800600400307005004080060040a0060050030800500"  // 1951
+    "40020700500409006004002060050030b00600500207005003"  // 2001
+    "08006004003070050040800600400307005004080060040020"  // 2051
+    ;
+static_assert(sizeof kLeapMonthTable == 2951);
+
+constexpr int kFirstYear = -849, kLastYear = 2100;
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kDeg = 57.29577951308232;
+
+// Where the formula misses the calendar people use, fixed by hand.
+// Lunar day corrections: add `delta` on every day of the span, wrapping in 1..30.
+struct DayFix {
+    int from, to;  // y*10000 + m*100 + d, both included
+    int delta;
+};
+const DayFix kDayFixes[] = {
+    {19141117, 19141216, +1},  // new moons reckoned just before Beijing midnight in these years
+    {19160203, 19160303, +1},  // (so 1916's lunar new year is 02-03)
+    {19201110, 19201209, +1},
+    {19240305, 19240403, +1},
+    {20181107, 20181206, -1},
+    {20570928, 20571027, -1},  // the new moon falls 24 s after midnight on 09-29
+};
+// Solar terms whose instant lies minutes from midnight: the day they are
+// published on. n as in SolarTermDay.
+struct TermFix {
+    int year, n, month, day;
+};
+const TermFix kTermFixes[] = {
+    {1911, 9, 5, 7},   {1912, 19, 10, 9}, {1923, 4, 2, 19},  {2016, 13, 7, 7},  {2020, 23, 12, 7},
+    {2037, 18, 9, 23}, {2040, 19, 10, 8}, {2042, 14, 7, 23}, {2051, 6, 3, 20},  {2059, 4, 2, 19},
+    {2083, 3, 2, 3},   {2084, 6, 3, 19},  {2085, 1, 1, 4},   {2097, 9, 5, 5},
+};
+
+int wrap30(int day)
+{
+    while (day > 30)
+        day -= 30;
+    while (day < 1)
+        day += 30;
+    return day;
+}
+
+const std::array<int, 2951>& leapCounts()
+{
+    static const std::array<int, 2951> counts = [] {
+        std::array<int, 2951> c{};
+        int n = 0;
+        for (int i = 0; i < 2950; ++i) {
+            n += kLeapMonthTable[i] != '0';
+            c[i] = n;
+        }
+        return c;
+    }();
+    return counts;
+}
+
+} // namespace
+
+int CalendarKind(int y, int m, int d)
+{
+    if (y < 1582)
+        return 1;
+    if (y > 1582)
+        return 2;
+    if (m <= 9 || (m == 10 && d <= 4))
+        return 1;
+    if (m == 10 && d <= 14)
+        return 0;
+    return 2;
+}
+
+bool IsLeap(int y)
+{
+    if (CalendarKind(y, 1, 1) == 2)
+        return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return y >= 0 ? y % 4 == 0 : (y + 1) % 4 == 0;
+}
+
+int DaysInMonth(int y, int m)
+{
+    if (m <= 0 || m > 12)
+        return 0;
+    if (m == 2)
+        return IsLeap(y) ? 29 : 28;
+    if (m == 4 || m == 6 || m == 9 || m == 11)
+        return 30;
+    return 31;
+}
+
+int DayOfYear(int y, int m, int d)
+{
+    int n = d;
+    for (int i = 1; i < m; ++i)
+        n += DaysInMonth(y, i);
+    return n;
+}
+
+int DayCount(int y, int m, int d)
+{
+    const int e = y - 1;
+    const int base = 365 * e + e / 4;
+    switch (CalendarKind(y, m, d)) {
+    case 1: return DayOfYear(y, m, d) + base - 2;
+    case 2: return DayOfYear(y, m, d) + base + e / 400 - e / 100;
+    default: return 0;
+    }
+}
+
+bool DateFromCount(int n, int& y, int& m, int& d)
+{
+    if (n < 0)
+        return false;
+    if (n <= 577735)
+        n = n + 2 - n / 36500 + n / 146000;
+    auto plainLeap = [](int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; };
+    y = 1;
+    while ((plainLeap(y) ? 366 : 365) < n) {
+        n -= plainLeap(y) ? 366 : 365;
+        ++y;
+    }
+    for (m = 1; m <= 12; ++m) {
+        const int len = DaysInMonth(y, m);
+        if (n <= len) {
+            d = n;
+            return true;
+        }
+        n -= len;
+    }
+    return false;
+}
+
+double Frac(double x) { return x - std::trunc(x); }
+double Nearest(double x) { return std::nearbyint(x); }  // default rounding: ties to even
+double Mod12(double x) { return 12 * Frac(x / 12); }
+
+QString GanZhiName(int i)
+{
+    if (i < 0 || i >= 60)
+        return QString();
+    return QString::fromUtf8(kStems[i % 10]) + QString::fromUtf8(kBranches[i % 12]);
+}
+
+QString AnimalName(int i) { return i >= 0 && i < 12 ? QString::fromUtf8(kAnimals[i]) : QString(); }
+QString ConstellationName(int i) { return i >= 0 && i < 12 ? QString::fromUtf8(kConstellations[i]) : QString(); }
+QString SolarTermName(int i) { return i >= 0 && i < 24 ? QString::fromUtf8(kTerms[i]) : QString(); }
+
+int YearGanZhiIndex(int y)
+{
+    const int r = (y > 0 ? y - 4 : y - 3) % 60;
+    return r < 0 ? r + 60 : r;
+}
+
+int YearBranchIndex(int y)
+{
+    const int r = (y > 0 ? y - 4 : y - 3) % 12;
+    return r < 0 ? r + 12 : r;
+}
+
+int ConstellationIndex(int m, int d)
+{
+    const int c = 100 * m + d;
+    for (int i = 0; i < 12; ++i)
+        if (c < kConstellationBounds[i])
+            return (i + 9) % 12;
+    return 9;
+}
+
+double SolarTermDay(int y, int n)
+{
+    const double Y = y <= 0 ? y + 1 : y;
+    const double m = Y - 100;
+    const double A = Y * (365.2423112 - 6.4e-14 * m * m - 3.047e-8 * m) + 15.218427 * n + 1721050.71301;
+    const double theta = 3.0e-4 * Y - 0.372781384 - 0.2617913325 * n;
+    const double C = (1.945 * std::sin(theta) - 0.01206 * std::sin(2 * theta)) * (1.048994 - 2.583e-5 * Y);
+    const double D = -0.0018 * std::sin(2.313908653 * Y - 0.439822951 - 3.0443 * n);
+    double result = A + C + D - DayCount(int(Y), 1, 0) - 1721425;
+    for (const TermFix& f : kTermFixes)
+        if (f.year == y && f.n == n) {
+            // Keep the time of day, move it onto the published day.
+            result = DayOfYear(y, f.month, f.day) + (result - std::floor(result));
+            break;
+        }
+    return result;
+}
+
+bool SolarTermDate(int y, int k, int& m, int& d)
+{
+    if (k < 0 || k > 23)
+        return false;
+    // Whole days are compared: the fraction is the time of day.
+    int c = int(std::floor(SolarTermDay(y, k + 1)));
+    for (m = 1; m <= 12; ++m) {
+        const int len = DaysInMonth(y, m);
+        if (c <= len) {
+            d = c;
+            return true;
+        }
+        c -= len;
+    }
+    return false;
+}
+
+int LeapMonthOf(int y)
+{
+    if (y < kFirstYear || y > kLastYear)
+        return 0;
+    const char c = kLeapMonthTable[y - kFirstYear];
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'c')
+        return c - 'a' + 10;
+    return 0;  // an unreadable character
+}
+
+int LeapCountThrough(int y)
+{
+    if (y < kFirstYear || y > kLastYear)
+        return 0;
+    return leapCounts()[y - kFirstYear] + (y >= 1200 && y <= 1499 ? 1 : 0);
+}
+
+int LunarDay(int y, int m, int d)
+{
+    const double k = std::floor((y - 1900) * 12.3685);
+    const double T = (y - 1899.5) / 100;
+    const double T2 = T * T, T3 = T2 * T;
+    auto angle = [&](double a0, double a2, double a3, double r) {
+        return Frac(r * k) * 2 * kPi + a0 / kDeg - a2 / kDeg * T2 - a3 / kDeg * T3;
+    };
+    const double P = 0.75933 - 0.0002172 * T2 - 1.55e-7 * T3;
+    const double M = angle(359.2242, 3.33e-5, 3.47e-6, 0.08084821133);
+    const double M1 = angle(306.0253, -0.0107306, -1.236e-5, 0.07171366128);
+    const double F = angle(21.2964, 0.0016528, 2.39e-6, 0.08519585128);
+    const double base = P + 0.53058868 * k - 0.000837 * T + 8.0 / 24 + 0.5;
+    const int today = DayCount(y, m, d);
+    int day = -1;
+    // Only the new moons (whole steps) can set the day.
+    for (int step = -2; step <= 26; step += 2) {
+        const double s = step / 2.0;
+        const double Ms = M + 0.507984293 * s, M1s = M1 + 6.73377553 * s, Fs = F + 6.818486628 * s;
+        const double N = 29 * k + 693595 + 28 * s + base + 1.53058868 * s + (0.1734 - 0.000393 * T) * std::sin(Ms)
+            - 0.4068 * std::sin(M1s) + 0.0021 * std::sin(2 * Ms) + 0.0161 * std::sin(2 * M1s)
+            + 0.0104 * std::sin(2 * Fs) - 0.0074 * std::sin(Ms - M1s) - 0.0051 * std::sin(Ms + M1s);
+        const double diff = today - std::floor(N);
+        if (diff >= 0 && diff <= 29)
+            day = int(diff) + 1;
+    }
+    if (day < 0)
+        return -1;
+    const int key = y * 10000 + m * 100 + d;
+    for (const DayFix& f : kDayFixes)
+        if (key >= f.from && key <= f.to)
+            day = wrap30(day + f.delta);
+    return day;
+}
+
+int LunarMonth(int y, int m, int d)
+{
+    const int L = LunarDay(y, m, d);
+    double count = Nearest((double(DayCount(y, m, d)) - DayCount(-849, 1, 21) - L) / 29.530588) - LeapCountThrough(y);
+    if (y <= 240) count += 1;
+    if (y <= 237) count -= 1;
+    if (y < 24) count += 1;
+    if (y < 9) count -= 1;
+    if (y <= -255) count += 1;
+    if (y <= -256) count += 2;
+    if (y <= -722) count += 1;
+    count -= 3;
+    int v = int(Nearest(Mod12(count) + 1));
+    if (LeapMonthOf(y - 1) == v && m == 1 && d < L)
+        return -v;  // still in last year's leap month
+    const int leap = LeapMonthOf(y);
+    if (leap == v) {
+        if ((m != 1 && m != 2) || leap == 12)
+            return -v;
+        return v + 1;
+    }
+    if (leap > v || (m < v && leap > 0))
+        v += 1;
+    return int(Nearest(Mod12(v - 1) + 1));
+}
+
+bool LunarMonthDay(int y, int m, int d, int& month, bool& leap, int& day)
+{
+    if (y < kFirstYear || y > kLastYear)
+        return false;
+    day = LunarDay(y, m, d);
+    const int mm = LunarMonth(y, m, d);
+    leap = mm < 0;
+    month = std::abs(mm);
+    return true;
+}
+
+bool LunarNewYearDate(int year, int& y, int& m, int& d)
+{
+    // The answer depends on the year alone: remember it, the calendar asks
+    // for the same few years over and over.
+    static std::array<std::optional<int>, 2952> cache;
+    const int slot = year - kFirstYear;
+    if (slot >= 0 && slot < int(cache.size()) && cache[slot]) {
+        if (*cache[slot] < 0)
+            return false;
+        return DateFromCount(*cache[slot], y, m, d);
+    }
+    int lo = DayCount(year, 1, 1), hi = DayCount(year + 1, 12, 31);
+    int probeYear = year, direction = 0, previousMonth = 0, bump = 0;
+    int found = -1;
+    for (int probes = 0; probes < 100 && lo < hi; ++probes) {
+        const int g = (lo + hi) / 2 + bump;
+        if (hi - lo == 1)
+            bump = 1;
+        int gy, gm, gd, month, day;
+        bool leap;
+        if (!DateFromCount(g, gy, gm, gd) || !LunarMonthDay(gy, gm, gd, month, leap, day))
+            break;
+        if (direction > 0 && month < previousMonth)
+            ++probeYear;
+        if (direction < 0 && month > previousMonth)
+            --probeYear;
+        int cmp = probeYear < year ? -1 : probeYear > year ? 1 : 0;
+        if (!cmp)
+            cmp = month < 1 ? -1 : month > 1 ? 1 : 0;
+        if (!cmp)
+            cmp = leap ? 1 : (day < 1 ? -1 : day > 1 ? 1 : 0);
+        if (cmp < 0) {
+            lo = g;
+            direction = 1;
+        } else if (cmp > 0) {
+            hi = g;
+            direction = -1;
+        } else {
+            found = g;
+            break;
+        }
+        previousMonth = month;
+    }
+    if (slot >= 0 && slot < int(cache.size()))
+        cache[slot] = found;
+    return found >= 0 && DateFromCount(found, y, m, d);
+}
+
+bool SolarToLunar(int y, int m, int d, int& lunarYear, int& month, bool& leap, int& day)
+{
+    if (y < kFirstYear || y > kLastYear)
+        return false;
+    day = int(std::floor(double(LunarDay(y, m, d))));
+    const int mm = LunarMonth(y, m, d);
+    leap = mm < 0;
+    month = std::abs(mm);
+    lunarYear = y;
+    int ny, nm, nd;
+    if (LunarNewYearDate(y, ny, nm, nd) && DayCount(y, m, d) < DayCount(ny, nm, nd))
+        lunarYear = y - 1;
+    return true;
+}
+
+QString LunarDayText(int n)
+{
+    if (n < 1 || n > 30)
+        return QString();
+    if (n <= 10)
+        return QStringLiteral("初") + QString::fromUtf8(kUnits[n - 1]);
+    if (n < 20)
+        return QStringLiteral("十") + QString::fromUtf8(kUnits[n - 11]);
+    if (n == 20)
+        return QStringLiteral("二十");
+    if (n < 30)
+        return QStringLiteral("廿") + QString::fromUtf8(kUnits[n - 21]);
+    return QStringLiteral("三十");
+}
+
+int YearGanZhiIndexOfDate(int y, int m, int d)
+{
+    if (DayOfYear(y, m, d) < std::floor(SolarTermDay(y, 3)))
+        return YearGanZhiIndex(y - 1);
+    return YearGanZhiIndex(y);
+}
