@@ -2,6 +2,7 @@
 
 #include "app/TForm1.h"
 #include "data/Tx_Data.h"
+#include "ui/ChineseUi.h"
 #include "ui/Msg.h"
 
 #include <QApplication>
@@ -10,7 +11,7 @@
 int RunProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    InstallChineseUi(app);
     app.setApplicationName(QString::fromUtf8(kAppTitle));
     Tx_Data data;
     TForm1 form;

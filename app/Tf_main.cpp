@@ -2,11 +2,10 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "ui/Charts.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSet>
 #include <QChartView>
 #include <QHorizontalBarSeries>
 #include <QGraphicsLayout>
@@ -17,66 +16,6 @@
 #include <QPushButton>
 
 namespace {
-
-QChartView* makeRankingChart(QWidget* parent, const QString& name)
-{
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    chart->setBackgroundBrush(Qt::white);
-    chart->setBackgroundRoundness(0);
-    chart->setDropShadowEnabled(false);
-    chart->setMargins(QMargins(0, 0, 0, 0));
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    auto* view = new QChartView(chart, parent);
-    view->setObjectName(name);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setFrameShape(QFrame::NoFrame);
-    view->setBackgroundBrush(Qt::white);
-    return view;
-}
-
-void setRankingBars(QChartView* view, const QStringList& names, const QList<double>& values, const QColor& colour)
-{
-    QChart* chart = view->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* a : chart->axes())
-        chart->removeAxis(a), delete a;
-    auto* set = new QBarSet(QString());
-    set->setColor(colour);
-    set->setBorderColor(colour.darker(130));
-    set->setLabelColor(QColor(0x33, 0x33, 0x33));
-    // Largest at the top: the category axis runs bottom-up.
-    for (qsizetype i = values.size() - 1; i >= 0; --i)
-        set->append(values[i]);
-    auto* series = new QHorizontalBarSeries;
-    series->append(set);
-    series->setLabelsVisible(true);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-    series->setBarWidth(0.7);
-    series->setLabelsFormat(QStringLiteral("@value"));
-    chart->addSeries(series);
-    auto* cats = new QBarCategoryAxis;
-    QStringList reversed(names.rbegin(), names.rend());
-    cats->append(reversed);
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(11);
-    cats->setLabelsFont(f);
-    cats->setTruncateLabels(false);
-    chart->addAxis(cats, Qt::AlignLeft);
-    series->attachAxis(cats);
-    auto* vals = new QValueAxis;
-    double max = 0;
-    for (double v : values)
-        max = std::max(max, v);
-    vals->setRange(0, max > 0 ? max * 1.3 : 1);
-    vals->setLabelsVisible(false);
-    vals->setGridLineVisible(false);
-    chart->addAxis(vals, Qt::AlignBottom);
-    series->attachAxis(vals);
-    // Room on the left for category names of up to six characters.
-    const QSizeF size = view->size();
-    chart->setPlotArea(QRectF(84, 6, size.width() - 92, size.height() - 12));
-}
 
 // The background picture: group frames and the captions of the figures.
 class DesktopBackground : public QWidget {
@@ -196,9 +135,9 @@ Tf_main::Tf_main(QWidget* parent) : QWidget(parent)
     m_fig[8] = figure("La8", 619, 407);
     m_fig[9] = figure("La9", 619, 452);
 
-    m_chart1 = makeRankingChart(this, QStringLiteral("Chart1"));
+    m_chart1 = Charts::makeView(this, QStringLiteral("Chart1"));
     m_chart1->setGeometry(473, 60, 295, 142);
-    m_chart2 = makeRankingChart(this, QStringLiteral("Chart2"));
+    m_chart2 = Charts::makeView(this, QStringLiteral("Chart2"));
     m_chart2->setGeometry(472, 234, 295, 130);
 
     m_editor = new QWidget(this);
@@ -298,7 +237,7 @@ bool Tf_main::fillRanking(QChartView* chart, const char* cls, const QColor& colo
         Msg::dbError(this, q.error());
         return false;
     }
-    setRankingBars(chart, names, values, colour);
+    Charts::setHorizontalBars(chart, names, values, colour);
     return true;
 }
 

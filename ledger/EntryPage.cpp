@@ -3,25 +3,21 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "ledger/AmountCalculator.h"
+#include "ui/Charts.h"
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
 #include "ui/QueryModel.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
 #include <QChartView>
 #include <QDateEdit>
-#include <QGraphicsLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLinearGradient>
-#include <QLogValueAxis>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -240,17 +236,8 @@ void EntryPage::buildUi()
     auto* chartBox = new QGroupBox(QStringLiteral("最近七次金额变化"), this);
     chartBox->setObjectName(QStringLiteral("GroupBox3"));
     chartBox->setGeometry(461, 43, 308, 193);
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    chart->setBackgroundBrush(QColor(0xc0, 0xc0, 0xc0));
-    chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(2, 2, 2, 2));
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setPlotAreaBackgroundVisible(false);
-    m_chart = new QChartView(chart, chartBox);
-    m_chart->setObjectName(QStringLiteral("DBChart1"));
+    m_chart = Charts::makeView(chartBox, QStringLiteral("DBChart1"), QColor(0xc0, 0xc0, 0xc0));
     m_chart->setGeometry(4, 18, 300, 171);
-    m_chart->setRenderHint(QPainter::Antialiasing);
 
     // Record list of the day.
     m_listModel = new QueryModel(this);
@@ -486,56 +473,26 @@ void EntryPage::loadChart()
     if (!error.isEmpty())
         return Msg::dbError(this, error);
 
-    QChart* chart = m_chart->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* a : chart->axes()) {
-        chart->removeAxis(a);
-        delete a;
-    }
-    double maxValue = kChartMax;
-    for (const auto& r : rows)
-        maxValue = std::max(maxValue, r.second);
-    const double minValue = 1.0;
-    auto* set = new QBarSet(QStringLiteral("金额"));
     QStringList labels;
+    QList<double> values;
     for (const auto& r : rows) {
-        // A log axis cannot show zero or less: such a day sits at the bottom.
-        set->append(r.second > minValue ? r.second : minValue);
         labels << r.first.toString(QStringLiteral("MM-dd"));
+        values << r.second;
     }
+    // Red gradient bars on a log axis that keeps 6361.64 unless a bar is taller;
+    // a day of zero or less sits at the axis minimum.
     QLinearGradient g(0, 0, 1, 0);
     g.setCoordinateMode(QGradient::ObjectBoundingMode);
     g.setColorAt(0, QColor(255, 90, 90));
     g.setColorAt(0.5, Qt::white);
     g.setColorAt(1, QColor(200, 0, 0));
-    set->setBrush(g);
-    set->setBorderColor(QColor(160, 0, 0));
-    auto* series = new QBarSeries;
-    series->append(set);
-    series->setBarWidth(0.4);
-    chart->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(labels);
-    x->setTruncateLabels(false);
-    QFont f = x->labelsFont();
-    f.setPixelSize(10);
-    x->setLabelsFont(f);
-    chart->addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
-    auto* y = new QLogValueAxis;
-    y->setBase(10);
-    y->setRange(minValue, maxValue);
-    y->setLabelFormat(QStringLiteral("%g"));
-    y->setLabelsAngle(270);
-    y->setLabelsFont(f);
-    y->setTruncateLabels(false);
-    chart->addAxis(y, Qt::AlignLeft);
-    series->attachAxis(y);
-    // The true sums, zero and negative ones included, stay readable.
-    QStringList sums;
-    for (const auto& r : rows)
-        sums << formatGeneral(r.second);
-    m_chart->setProperty("sums", sums);
+    Charts::BarOptions o;
+    o.brush = g;
+    o.barWidth = 0.4;
+    o.logAxis = true;
+    o.min = 1;
+    o.max = kChartMax;
+    Charts::setBars(m_chart, labels, values, o);
 }
 
 // ---------------------------------------------------------------- form

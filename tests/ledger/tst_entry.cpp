@@ -445,7 +445,7 @@ private slots:
         QVERIFY(axis);
         QCOMPARE(v[2], axis->min());          // a zero day sits at the bottom
         QCOMPARE(axis->max(), 9000.0);        // grown to fit the largest bar
-        QCOMPARE(child<QChartView>(&page, "DBChart1")->property("sums").toStringList().value(2), QStringLiteral("0"));
+        QCOMPARE(child<QChartView>(&page, "DBChart1")->property("values").toStringList().value(2), QStringLiteral("0"));
         // A save updates the chart.
         for (int i = 0; i < 8; ++i)
             addRecord("早餐", "1", QDate(2012, 5, 10 + i));

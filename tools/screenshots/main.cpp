@@ -8,6 +8,7 @@
 #include "data/Clock.h"
 #include "data/DbBuilder.h"
 #include "data/Tx_Data.h"
+#include "ui/ChineseUi.h"
 #include "ui/ClickLabel.h"
 #include "ui/Skin.h"
 
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    InstallChineseUi(app);
     const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots")).absolutePath();
     QDir().mkpath(out);
 

@@ -1,0 +1,157 @@
+#include "ui/Charts.h"
+
+#include "data/Money.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChartView>
+#include <QGraphicsLayout>
+#include <QHorizontalBarSeries>
+#include <QLogValueAxis>
+#include <QPieSeries>
+#include <QPieSlice>
+#include <QValueAxis>
+
+namespace Charts {
+
+QChartView* makeView(QWidget* parent, const QString& objectName, const QBrush& background)
+{
+    auto* chart = new QChart;
+    chart->legend()->hide();
+    chart->setBackgroundBrush(background);
+    chart->setBackgroundRoundness(0);
+    chart->setDropShadowEnabled(false);
+    chart->setMargins(QMargins(0, 0, 0, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    auto* view = new QChartView(chart, parent);
+    view->setObjectName(objectName);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setBackgroundBrush(background);
+    return view;
+}
+
+void clear(QChartView* view)
+{
+    QChart* chart = view->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* a : chart->axes()) {
+        chart->removeAxis(a);
+        delete a;
+    }
+}
+
+static QFont smallFont(int px)
+{
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(px);
+    return f;
+}
+
+void setHorizontalBars(QChartView* view, const QStringList& names, const QList<double>& values, const QColor& colour)
+{
+    clear(view);
+    QChart* chart = view->chart();
+    auto* set = new QBarSet(QString());
+    set->setColor(colour);
+    set->setBorderColor(colour.darker(130));
+    set->setLabelColor(QColor(0x33, 0x33, 0x33));
+    // The category axis runs bottom-up: append the last first.
+    for (qsizetype i = values.size() - 1; i >= 0; --i)
+        set->append(values[i]);
+    auto* series = new QHorizontalBarSeries;
+    series->append(set);
+    series->setLabelsVisible(true);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    series->setLabelsFormat(QStringLiteral("@value"));
+    series->setBarWidth(0.7);
+    chart->addSeries(series);
+    auto* cats = new QBarCategoryAxis;
+    cats->append(QStringList(names.rbegin(), names.rend()));
+    cats->setLabelsFont(smallFont(11));
+    cats->setTruncateLabels(false);
+    chart->addAxis(cats, Qt::AlignLeft);
+    series->attachAxis(cats);
+    auto* vals = new QValueAxis;
+    double max = 0;
+    for (double v : values)
+        max = std::max(max, v);
+    vals->setRange(0, max > 0 ? max * 1.3 : 1);
+    vals->setLabelsVisible(false);
+    vals->setGridLineVisible(false);
+    chart->addAxis(vals, Qt::AlignBottom);
+    series->attachAxis(vals);
+    // Room on the left for names of up to six characters.
+    const QSizeF size = view->size();
+    chart->setPlotArea(QRectF(84, 6, size.width() - 92, size.height() - 12));
+}
+
+void setBars(QChartView* view, const QStringList& labels, const QList<double>& values, const BarOptions& o)
+{
+    clear(view);
+    QChart* chart = view->chart();
+    double max = o.max;
+    for (double v : values)
+        max = std::max(max, v);
+    auto* set = new QBarSet(QString());
+    for (double v : values)
+        set->append(o.logAxis && v < o.min ? o.min : v);
+    set->setBrush(o.brush);
+    set->setBorderColor(o.border);
+    auto* series = new QBarSeries;
+    series->append(set);
+    series->setBarWidth(o.barWidth);
+    if (o.valueLabels) {
+        series->setLabelsVisible(true);
+        series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+        series->setLabelsAngle(o.valueLabelAngle);
+    }
+    chart->addSeries(series);
+    auto* x = new QBarCategoryAxis;
+    x->append(labels);
+    x->setTruncateLabels(false);
+    x->setLabelsFont(smallFont(10));
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    QAbstractAxis* y;
+    if (o.logAxis) {
+        auto* log = new QLogValueAxis;
+        log->setBase(10);
+        log->setRange(o.min, std::max(max, o.min * 10));
+        log->setLabelFormat(QStringLiteral("%g"));
+        y = log;
+    } else {
+        auto* lin = new QValueAxis;
+        double min = 0;
+        for (double v : values)
+            min = std::min(min, v);
+        lin->setRange(min, max > 0 ? max * 1.15 : 1);
+        y = lin;
+    }
+    y->setLabelsAngle(270);
+    y->setLabelsFont(smallFont(10));
+    y->setTruncateLabels(false);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+    QStringList shown;
+    for (double v : values)
+        shown << formatGeneral(v);
+    view->setProperty("values", shown);
+}
+
+void setPie(QChartView* view, const QStringList& names, const QList<double>& values)
+{
+    clear(view);
+    auto* series = new QPieSeries;
+    for (qsizetype i = 0; i < names.size() && i < values.size(); ++i) {
+        QPieSlice* s = series->append(names[i], values[i]);
+        s->setLabel(QStringLiteral("%1 %2").arg(names[i], formatGeneral(values[i])));
+        s->setLabelVisible(true);
+        s->setLabelFont(smallFont(10));
+    }
+    series->setPieSize(0.6);
+    view->chart()->addSeries(series);
+}
+
+} // namespace Charts

@@ -1,0 +1,42 @@
+#pragma once
+// Charts on Qt Charts. The plotted values stay in the series (one QBarSet or
+// QPieSeries per chart), so what is drawn can be read back.
+
+#include <QBrush>
+#include <QColor>
+#include <QList>
+#include <QStringList>
+
+class QChartView;
+class QWidget;
+
+namespace Charts {
+
+// A chart view with no title, no legend, a flat look and the given ground.
+QChartView* makeView(QWidget* parent, const QString& objectName, const QBrush& background = QBrush(Qt::white));
+
+// Horizontal bars, the first value at the top, names on the vertical axis and
+// each bar marked with its value.
+void setHorizontalBars(QChartView* view, const QStringList& names, const QList<double>& values, const QColor& colour);
+
+struct BarOptions {
+    QBrush brush = QBrush(QColor(200, 0, 0));
+    QColor border = QColor(160, 0, 0);
+    double barWidth = 0.8;
+    bool valueLabels = false;
+    bool logAxis = false;   // values below `min` sit at the axis minimum
+    double min = 1;         // log axis minimum
+    double max = 0;         // axis maximum at least this (0: fit the values)
+    int valueLabelAngle = 0;
+};
+// Vertical bars, one per label, left to right. The true values (also those a
+// log axis cannot show) are kept as the view's property "values".
+void setBars(QChartView* view, const QStringList& labels, const QList<double>& values, const BarOptions& options);
+
+// A pie with one slice per name, each labelled with its name and value.
+void setPie(QChartView* view, const QStringList& names, const QList<double>& values);
+
+// Drops every series and axis.
+void clear(QChartView* view);
+
+} // namespace Charts
