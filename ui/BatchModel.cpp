@@ -34,6 +34,29 @@ void BatchModel::setReadOnly(int column, bool ro) { ro ? void(m_readOnly.insert(
 void BatchModel::setRequired(int column, bool req) { req ? void(m_required.insert(column)) : void(m_required.remove(column)); }
 void BatchModel::setMaxLength(int column, int length) { m_maxLength[column] = length; }
 
+bool BatchModel::setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
+                           QString* error)
+{
+    QList<QPair<QVariant, QString>> items;
+    Query q(sql);
+    const int k = q.columnIndex(keyField), d = q.columnIndex(displayField);
+    while (q.next())
+        items.append({q.value(k), q.text(d)});
+    m_lookups[column] = items;
+    if (!q.ok() || k < 0 || d < 0) {
+        if (error)
+            *error = q.ok() ? QStringLiteral("no column %1 or %2").arg(keyField, displayField) : q.error();
+        return false;
+    }
+    return true;
+}
+
+void BatchModel::setCalculated(int column, std::function<QVariant(const QVector<QVariant>&)> compute)
+{
+    m_calculated[column] = std::move(compute);
+    m_readOnly.insert(column);
+}
+
 QString BatchModel::field(int column) const { return m_fields.value(column, m_names.value(column)); }
 
 int BatchModel::columnIndex(const QString& name) const
@@ -130,7 +153,8 @@ bool BatchModel::submitAll(QString* error)
     }
     auto valueFor = [&](int c, const QVariant& v) -> QVariant {
         if (m_money.value(c)) {
-            if (!v.isValid() || v.toString().isEmpty())
+            const bool empty = !v.isValid() || (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty());
+            if (empty)
                 return m_required.contains(c) ? QVariant() : QVariant::fromValue(Money());
             return v;
         }
@@ -157,17 +181,20 @@ bool BatchModel::submitAll(QString* error)
             QVector<QVariant> values = r.values;
             if (beforeInsert)
                 beforeInsert(values);
+            // Cells left empty are not named, so the table's defaults apply.
             QStringList fields, params;
+            QList<int> cols;
             for (int c = 0; c < m_names.size(); ++c) {
-                if (c == keyCol || m_readOnly.contains(c))
+                if (c == keyCol || m_readOnly.contains(c) || !valueFor(c, values[c]).isValid())
                     continue;
                 fields << field(c);
                 params << QStringLiteral(":v%1").arg(c);
+                cols << c;
             }
-            Query q(QStringLiteral("insert into %1 (%2) values (%3)").arg(m_table, fields.join(u','), params.join(u',')));
-            for (int c = 0; c < m_names.size(); ++c)
-                if (c != keyCol && !m_readOnly.contains(c))
-                    q.bindValue(QStringLiteral(":v%1").arg(c).toUtf8().constData(), valueFor(c, values[c]));
+            Query q(fields.isEmpty() ? QStringLiteral("insert into %1 default values").arg(m_table)
+                                     : QStringLiteral("insert into %1 (%2) values (%3)").arg(m_table, fields.join(u','), params.join(u',')));
+            for (int c : cols)
+                q.bindValue(QStringLiteral(":v%1").arg(c).toUtf8().constData(), valueFor(c, values[c]));
             if (!q.exec())
                 return fail(q.error());
         }
@@ -187,12 +214,21 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return QVariant();
-    const QVariant v = raw(index.row(), index.column());
-    if (role == Qt::DisplayRole)
+    QVariant v = raw(index.row(), index.column());
+    if (auto calc = m_calculated.find(index.column()); calc != m_calculated.end())
+        v = (*calc)(m_rows[index.row()].values);
+    if (role == Qt::DisplayRole) {
+        if (auto lookup = m_lookups.find(index.column()); lookup != m_lookups.end()) {
+            for (const auto& item : *lookup)
+                if (v.isValid() && item.first.toString() == v.toString())
+                    return item.second;
+            return QString();  // a key without a partner shows empty
+        }
         return QueryModel::displayText(v);
+    }
     if (role == Qt::EditRole)
         return m_money.value(index.column()) ? QVariant(QueryModel::displayText(v)) : v;
-    if (role == Qt::TextAlignmentRole && m_money.value(index.column()))
+    if (role == Qt::TextAlignmentRole && (m_money.value(index.column()) || v.canConvert<Money>()))
         return int(Qt::AlignRight | Qt::AlignVCenter);
     return QVariant();
 }

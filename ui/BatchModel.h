@@ -7,6 +7,7 @@
 #include "ui/QueryModel.h"
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <functional>
 
 class BatchModel : public QAbstractTableModel {
@@ -26,6 +27,14 @@ public:
     // A Money column left empty is written as NULL instead of 0.
     void setRequired(int column, bool required = true);
     void setMaxLength(int column, int length);
+    // A look-up column stores a key and shows the name the statement gives
+    // for it; its editor offers the names.
+    bool setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
+                   QString* error = nullptr);
+    bool isLookup(int column) const { return m_lookups.contains(column); }
+    QList<QPair<QVariant, QString>> lookupItems(int column) const { return m_lookups.value(column); }
+    // A read-only column computed from the other values of its row.
+    void setCalculated(int column, std::function<QVariant(const QVector<QVariant>& row)> compute);
     int maxLength(int column) const { return m_maxLength.value(column, 0); }
 
     // Called for every new row just before it is written (fill class
@@ -76,4 +85,6 @@ private:
     QHash<int, QString> m_fields;
     QSet<int> m_readOnly, m_required;
     QHash<int, int> m_maxLength;
+    QHash<int, QList<QPair<QVariant, QString>>> m_lookups;
+    QHash<int, std::function<QVariant(const QVector<QVariant>&)>> m_calculated;
 };

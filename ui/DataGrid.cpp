@@ -4,6 +4,7 @@
 #include "ui/BatchModel.h"
 #include "ui/QueryModel.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 
 #include <QApplication>
@@ -41,14 +42,44 @@ protected:
     }
 
 public:
-    // Text editors keep to the column's width in the database.
+    // Look-up columns choose by name and store the key; text editors keep
+    // to the column's width in the database.
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& o, const QModelIndex& i) const override
     {
+        if (auto* batch = qobject_cast<const BatchModel*>(i.model()); batch && batch->isLookup(i.column())) {
+            auto* combo = new QComboBox(parent);
+            for (const auto& item : batch->lookupItems(i.column()))
+                combo->addItem(item.second, item.first);
+            return combo;
+        }
         QWidget* w = QStyledItemDelegate::createEditor(parent, o, i);
         auto* batch = qobject_cast<const BatchModel*>(i.model());
         if (auto* e = qobject_cast<QLineEdit*>(w); e && batch && batch->maxLength(i.column()) > 0)
             e->setMaxLength(batch->maxLength(i.column()));
         return w;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& i) const override
+    {
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            const QVariant key = i.data(Qt::EditRole);
+            combo->setCurrentIndex(-1);
+            for (int n = 0; n < combo->count(); ++n)
+                if (key.isValid() && combo->itemData(n).toString() == key.toString())
+                    combo->setCurrentIndex(n);
+            return;
+        }
+        QStyledItemDelegate::setEditorData(editor, i);
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& i) const override
+    {
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            if (combo->currentIndex() >= 0)
+                model->setData(i, combo->currentData());
+            return;
+        }
+        QStyledItemDelegate::setModelData(editor, model, i);
     }
 };
 }
@@ -173,11 +204,12 @@ void DataGrid::commitPendingEdit()
 {
     if (state() != EditingState)
         return;
-    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
-        if (w->parentWidget() == viewport()) {
+    // Cell editors are the visible children of the viewport.
+    const auto editors = viewport()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    for (QWidget* w : editors)
+        if (w->isVisible()) {
             commitData(w);
             closeEditor(w, QAbstractItemDelegate::NoHint);
-            return;
         }
 }
 
