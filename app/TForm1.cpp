@@ -323,10 +323,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::navigate(ClickLabel* entry, const PageFactory& factory, bool recalc, bool silent)
+void TForm1::navigate(ClickLabel* entry, const PageFactory& factory)
 {
     if (!factory)
         return;  // module not in this build: the entry does nothing
+    const QString name = entry->objectName();
+    // "账 户" needs fresh totals; three entries fail without a message.
+    const bool recalc = name == u"Label11";
+    const bool silent = name == u"Label9" || name == u"Label18" || name == u"Label24";
     if (recalc && !RecalcAccountTotals())
         return;
     if (silent)
@@ -346,24 +350,24 @@ void TForm1::navigate(ClickLabel* entry, const PageFactory& factory, bool recalc
 
 void TForm1::navigateForTest(const char* entry, const PageFactory& factory)
 {
-    navigate(findChild<ClickLabel*>(QString::fromLatin1(entry)), factory, false, false);
+    navigate(findChild<ClickLabel*>(QString::fromLatin1(entry)), factory);
 }
 
 static ClickLabel* navLabel(QWidget* w, const char* name) { return w->findChild<ClickLabel*>(QString::fromLatin1(name)); }
 
-void TForm1::Label9Click() { navigate(navLabel(this, "Label9"), Pages::zhichu(), false, true); }
-void TForm1::Label10Click() { navigate(navLabel(this, "Label10"), Pages::shouru(), false, false); }
-void TForm1::Label11Click() { navigate(navLabel(this, "Label11"), Pages::zhanghu(), true, false); }
-void TForm1::Label16Click() { navigate(navLabel(this, "Label16"), Pages::zhuanzhang(), false, false); }
-void TForm1::Label12Click() { navigate(navLabel(this, "Label12"), Pages::shouruleibie(), false, false); }
-void TForm1::Label13Click() { navigate(navLabel(this, "Label13"), Pages::zhichuleibie(), false, false); }
-void TForm1::Label15Click() { navigate(navLabel(this, "Label15"), Pages::jieru(), false, false); }
-void TForm1::Label26Click() { navigate(navLabel(this, "Label26"), Pages::jiechu(), false, false); }
-void TForm1::Label18Click() { navigate(navLabel(this, "Label18"), Pages::liushuibaobiao(), false, true); }
-void TForm1::Label19Click() { navigate(navLabel(this, "Label19"), Pages::fenleibaobiao(), false, false); }
-void TForm1::Label20Click() { navigate(navLabel(this, "Label20"), Pages::renyuanbaobiao(), false, false); }
-void TForm1::Label22Click() { navigate(navLabel(this, "Label22"), Pages::yushuan(), false, false); }
-void TForm1::Label24Click() { navigate(navLabel(this, "Label24"), Pages::system(), false, true); }
+void TForm1::Label9Click() { navigate(navLabel(this, "Label9"), Pages::zhichu()); }
+void TForm1::Label10Click() { navigate(navLabel(this, "Label10"), Pages::shouru()); }
+void TForm1::Label11Click() { navigate(navLabel(this, "Label11"), Pages::zhanghu()); }
+void TForm1::Label16Click() { navigate(navLabel(this, "Label16"), Pages::zhuanzhang()); }
+void TForm1::Label12Click() { navigate(navLabel(this, "Label12"), Pages::shouruleibie()); }
+void TForm1::Label13Click() { navigate(navLabel(this, "Label13"), Pages::zhichuleibie()); }
+void TForm1::Label15Click() { navigate(navLabel(this, "Label15"), Pages::jieru()); }
+void TForm1::Label26Click() { navigate(navLabel(this, "Label26"), Pages::jiechu()); }
+void TForm1::Label18Click() { navigate(navLabel(this, "Label18"), Pages::liushuibaobiao()); }
+void TForm1::Label19Click() { navigate(navLabel(this, "Label19"), Pages::fenleibaobiao()); }
+void TForm1::Label20Click() { navigate(navLabel(this, "Label20"), Pages::renyuanbaobiao()); }
+void TForm1::Label22Click() { navigate(navLabel(this, "Label22"), Pages::yushuan()); }
+void TForm1::Label24Click() { navigate(navLabel(this, "Label24"), Pages::system()); }
 
 void TForm1::Label3Click()
 {

@@ -67,8 +67,8 @@ protected:
 private:
     ClickLabel* addNav(const char* name, const char* caption, int x, int y, int w, bool main);
     ClickLabel* addHeader(const char* name, const char* caption, int x);
-    // One left-column entry: optional recalculation, the page, the highlight.
-    void navigate(ClickLabel* entry, const PageFactory& factory, bool recalc, bool silent);
+    // One left-column entry: recalculation where needed, the page, the highlight.
+    void navigate(ClickLabel* entry, const PageFactory& factory);
     bool createPage(const PageFactory& factory);
     void openUrl(const QString& url);
 

@@ -7,6 +7,7 @@
 #include "data/Tx_Data.h"
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/TestDb.h"
+#include "ui/ChineseUi.h"
 #include "ui/ClickLabel.h"
 #include "ui/Skin.h"
 
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QMouseEvent>
 #include <QTest>
 
 namespace {
@@ -108,6 +110,10 @@ private slots:
         QVERIFY(!LoadSkin(nullptr, QStringLiteral("missing")));
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("调入皮肤文件时发生错误.")});
         QVERIFY(qApp->styleSheet().contains(QStringLiteral("QPushButton")));  // the loaded one stays
+        InstallChineseUi(*qApp);
+        QMessageBox box(QMessageBox::Question, QStringLiteral("系统提示"), QStringLiteral("?"), QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
     }
 
     void startPageCodes_data()
@@ -190,6 +196,47 @@ private slots:
             QVERIFY(bold(main));
         }
         QCOMPARE(form.findChild<QWidget*>(QStringLiteral("PnlShow"))->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+    }
+
+    void pageThatCannotBeMade()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        TForm1 form(false);
+        form.OpenPage(Pages::desktop());
+        BoxAnswerer boxes;
+        const PageFactory broken = [] { return static_cast<QWidget*>(nullptr); };
+        form.navigateForTest("Label22", broken);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("ddd")});
+        QVERIFY(!form.currentPage());  // the panel stays empty
+        boxes.clear();
+        form.navigateForTest("Label9", broken);  // this entry fails silently
+        QVERIFY(boxes.seen.isEmpty());
+    }
+
+    void draggingWithTheLeftButtonOnly()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        TForm1 form(false);
+        form.show();
+        QWidget* title = form.findChild<QWidget*>(QStringLiteral("Image1"));
+        const QPoint start = form.pos();
+        QTest::mousePress(title, Qt::RightButton, {}, QPoint(100, 10));
+        QMouseEvent rightMove(QEvent::MouseMove, QPointF(140, 30), title->mapToGlobal(QPointF(140, 30)),
+                              Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+        QApplication::sendEvent(title, &rightMove);
+        QTest::mouseRelease(title, Qt::RightButton, {}, QPoint(140, 30));
+        QCOMPARE(form.pos(), start);
+        QTest::mousePress(title, Qt::LeftButton, {}, QPoint(100, 10));
+        QMouseEvent leftMove(QEvent::MouseMove, QPointF(140, 30), title->mapToGlobal(QPointF(140, 30)),
+                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(title, &leftMove);
+        QCOMPARE(form.pos(), start + QPoint(40, 20));
+        QCOMPARE(form.findChild<QWidget*>(QStringLiteral("Label1"))->toolTip(), QStringLiteral("关闭"));
+        QCOMPARE(form.findChild<QWidget*>(QStringLiteral("Label2"))->toolTip(), QStringLiteral("最小化"));
+        QCOMPARE(form.findChild<QWidget*>(QStringLiteral("PnlShow"))->size(), QSize(773, 486));
+        QCOMPARE(form.size(), QSize(966, 632));
     }
 
     void startPageIncomeAndExpense()
