@@ -2,6 +2,10 @@
 
 #include "data/Database.h"
 
+#include <sqlcipher/sqlite3.h>
+
+#include <algorithm>
+
 BatchModel::BatchModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 bool BatchModel::setQuery(const QString& sql, const Binds& binds, const QString& table, const QString& key,
@@ -21,6 +25,19 @@ bool BatchModel::refresh(QString* error)
     const bool ok = result.load(m_sql, m_binds, error);
     m_names = result.names;
     m_money = result.money;
+    m_dates = result.date;
+    m_origin = originFields();
+    m_virtual.clear();
+    for (const ExtraLookup& x : std::as_const(m_extra)) {
+        const int at = std::clamp(x.position, 0, int(m_names.size()));
+        m_names.insert(at, x.title);
+        m_origin.insert(at, QString());
+        m_money.insert(at, false);
+        m_dates.insert(at, false);
+        for (auto& values : result.rows)
+            values.insert(at, QVariant());
+        m_virtual.insert(at);
+    }
     m_rows.clear();
     m_deleted.clear();
     for (const auto& values : std::as_const(result.rows))
@@ -34,15 +51,14 @@ void BatchModel::setReadOnly(int column, bool ro) { ro ? void(m_readOnly.insert(
 void BatchModel::setRequired(int column, bool req) { req ? void(m_required.insert(column)) : void(m_required.remove(column)); }
 void BatchModel::setMaxLength(int column, int length) { m_maxLength[column] = length; }
 
-bool BatchModel::setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
-                           QString* error)
+bool BatchModel::loadItems(const QString& sql, const QString& keyField, const QString& displayField,
+                           QList<QPair<QVariant, QString>>& items, QString* error) const
 {
-    QList<QPair<QVariant, QString>> items;
+    items.clear();
     Query q(sql);
     const int k = q.columnIndex(keyField), d = q.columnIndex(displayField);
     while (q.next())
         items.append({q.value(k), q.text(d)});
-    m_lookups[column] = items;
     if (!q.ok() || k < 0 || d < 0) {
         if (error)
             *error = q.ok() ? QStringLiteral("no column %1 or %2").arg(keyField, displayField) : q.error();
@@ -51,13 +67,86 @@ bool BatchModel::setLookup(int column, const QString& sql, const QString& keyFie
     return true;
 }
 
+bool BatchModel::setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
+                           QString* error)
+{
+    QList<QPair<QVariant, QString>> items;
+    const bool ok = loadItems(sql, keyField, displayField, items, error);
+    m_lookups[column] = items;
+    return ok;
+}
+
+bool BatchModel::insertLookupColumn(int position, const QString& title, const QString& keyColumn, const QString& sql,
+                                    const QString& keyField, const QString& displayField, QString* error)
+{
+    QList<QPair<QVariant, QString>> items;
+    const bool ok = loadItems(sql, keyField, displayField, items, error);
+    // Settings of columns at or right of the new one move with them.
+    auto shift = [position](auto& hash) {
+        std::remove_reference_t<decltype(hash)> moved;
+        for (auto it = hash.cbegin(); it != hash.cend(); ++it)
+            moved.insert(it.key() >= position ? it.key() + 1 : it.key(), it.value());
+        hash = moved;
+    };
+    auto shiftSet = [position](QSet<int>& set) {
+        QSet<int> moved;
+        for (int c : std::as_const(set))
+            moved.insert(c >= position ? c + 1 : c);
+        set = moved;
+    };
+    shift(m_fields);
+    shift(m_maxLength);
+    shift(m_lookups);
+    shift(m_lookupTarget);
+    shift(m_calculated);
+    shiftSet(m_readOnly);
+    shiftSet(m_required);
+    for (ExtraLookup& x : m_extra)
+        if (x.position >= position)
+            ++x.position;
+    m_extra.append({position, title, keyColumn});
+    std::sort(m_extra.begin(), m_extra.end(), [](const ExtraLookup& a, const ExtraLookup& b) { return a.position < b.position; });
+    m_lookups[position] = items;
+    m_lookupTarget[position] = keyColumn;
+    refresh();
+    return ok;
+}
+
+int BatchModel::lookupTarget(int column) const
+{
+    const auto it = m_lookupTarget.find(column);
+    return it == m_lookupTarget.end() ? column : columnIndex(*it);
+}
+
 void BatchModel::setCalculated(int column, std::function<QVariant(const QVector<QVariant>&)> compute)
 {
     m_calculated[column] = std::move(compute);
     m_readOnly.insert(column);
 }
 
-QString BatchModel::field(int column) const { return m_fields.value(column, m_names.value(column)); }
+QString BatchModel::field(int column) const { return m_fields.value(column, m_origin.value(column)); }
+
+QStringList BatchModel::originFields() const
+{
+    // The table column behind each result column, so that aliases such as
+    // "zdate as 转账时间" write to zdate; expressions and other tables' columns
+    // have none.
+    QStringList out;
+    sqlite3_stmt* st = nullptr;
+    const QByteArray sql = m_sql.toUtf8();
+    if (sqlite3_prepare_v2(Database::shared().handle(), sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK || !st) {
+        sqlite3_finalize(st);
+        return out;
+    }
+    for (int c = 0; c < sqlite3_column_count(st); ++c) {
+        const char* table = sqlite3_column_table_name(st, c);
+        const char* origin = sqlite3_column_origin_name(st, c);
+        const bool ours = table && origin && QString::fromUtf8(table).compare(m_table, Qt::CaseInsensitive) == 0;
+        out << (ours ? QString::fromUtf8(origin) : QString());
+    }
+    sqlite3_finalize(st);
+    return out;
+}
 
 int BatchModel::columnIndex(const QString& name) const
 {
@@ -128,7 +217,8 @@ bool BatchModel::setRaw(int row, int column, const QVariant& value)
     r.values[column] = value;
     if (r.state == State::Clean)
         r.state = State::Changed;
-    emit dataChanged(index(row, column), index(row, column));
+    // Look-up names and calculated cells of the row depend on it too.
+    emit dataChanged(index(row, 0), index(row, int(m_names.size()) - 1));
     emit cellEdited(row, column);
     return true;
 }
@@ -165,7 +255,7 @@ bool BatchModel::submitAll(QString* error)
             QStringList sets;
             QList<int> cols;
             for (int c = 0; c < m_names.size(); ++c)
-                if (c != keyCol && !m_readOnly.contains(c) && (r.values[c] != r.original[c] || r.values[c].isNull() != r.original[c].isNull())) {
+                if (c != keyCol && writable(c) && (r.values[c] != r.original[c] || r.values[c].isNull() != r.original[c].isNull())) {
                     sets << QStringLiteral("%1=:v%2").arg(field(c)).arg(c);
                     cols << c;
                 }
@@ -185,7 +275,7 @@ bool BatchModel::submitAll(QString* error)
             QStringList fields, params;
             QList<int> cols;
             for (int c = 0; c < m_names.size(); ++c) {
-                if (c == keyCol || m_readOnly.contains(c) || !valueFor(c, values[c]).isValid())
+                if (c == keyCol || !writable(c) || !valueFor(c, values[c]).isValid())
                     continue;
                 fields << field(c);
                 params << QStringLiteral(":v%1").arg(c);
@@ -212,49 +302,80 @@ int BatchModel::columnCount(const QModelIndex& parent) const { return parent.isV
 
 QVariant BatchModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid())
+    if (!index.isValid() || index.row() >= m_rows.size())
         return QVariant();
-    QVariant v = raw(index.row(), index.column());
-    if (auto calc = m_calculated.find(index.column()); calc != m_calculated.end())
+    const int column = index.column();
+    QVariant v = raw(index.row(), column);
+    if (auto calc = m_calculated.find(column); calc != m_calculated.end())
         v = (*calc)(m_rows[index.row()].values);
-    if (role == Qt::DisplayRole) {
-        if (auto lookup = m_lookups.find(index.column()); lookup != m_lookups.end()) {
+    if (auto lookup = m_lookups.find(column); lookup != m_lookups.end()) {
+        const QVariant key = raw(index.row(), lookupTarget(column));
+        if (role == Qt::DisplayRole) {
             for (const auto& item : *lookup)
-                if (v.isValid() && item.first.toString() == v.toString())
+                if (key.isValid() && item.first.toString() == key.toString())
                     return item.second;
             return QString();  // a key without a partner shows empty
         }
-        return QueryModel::displayText(v);
+        if (role == Qt::EditRole || role == Qt::UserRole)
+            return key;
+        return QVariant();
     }
-    if (role == Qt::EditRole)
-        return m_money.value(index.column()) ? QVariant(QueryModel::displayText(v)) : v;
-    if (role == Qt::TextAlignmentRole && (m_money.value(index.column()) || v.canConvert<Money>()))
-        return int(Qt::AlignRight | Qt::AlignVCenter);
-    return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+        return QueryModel::displayText(v);
+    case Qt::EditRole:
+        if (m_money.value(column))
+            return QueryModel::displayText(v);
+        if (m_dates.value(column))
+            return v.isValid() ? v.toDate() : QDate();
+        return v;
+    case Qt::UserRole:
+        return v;
+    case Qt::TextAlignmentRole:
+        if (m_money.value(column) || v.canConvert<Money>())
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    default:
+        return QVariant();
+    }
 }
 
 bool BatchModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!index.isValid() || role != Qt::EditRole || m_readOnly.contains(index.column()))
         return false;
+    const int column = index.column();
+    if (m_lookups.contains(column))
+        return setRaw(index.row(), lookupTarget(column), value);
     QVariant v = value;
-    if (m_money.value(index.column())) {
-        const QString text = value.toString().trimmed();
-        if (text.isEmpty()) {
+    const bool blank = !value.isValid() || (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty());
+    if (m_money.value(column)) {
+        if (blank) {
+            v = QVariant();
+        } else if (value.canConvert<Money>() && value.metaType() == QMetaType::fromType<Money>()) {
+            v = value;
+        } else {
+            const auto m = Money::parse(value.toString().trimmed());
+            if (!m)
+                return false;  // not an amount: the cell keeps its value
+            v = QVariant::fromValue(*m);
+        }
+    } else if (m_dates.value(column)) {
+        if (blank) {
             v = QVariant();
         } else {
-            const auto m = Money::parse(text);
-            if (!m)
-                return false;  // not a number: the cell keeps its value
-            v = QVariant::fromValue(*m);
+            const QDate d = value.typeId() == QMetaType::QDate ? value.toDate() : dateFromText(value.toString().trimmed());
+            if (!d.isValid())
+                return false;
+            v = d;
         }
     } else if (value.typeId() == QMetaType::QString) {
         QString t = value.toString();
-        if (const int max = m_maxLength.value(index.column()))
+        if (const int max = m_maxLength.value(column))
             t = t.left(max);
         v = t;
     }
-    return setRaw(index.row(), index.column(), v);
+    return setRaw(index.row(), column, v);
 }
 
 Qt::ItemFlags BatchModel::flags(const QModelIndex& index) const

@@ -2,6 +2,15 @@
 // An editable grid model over one table: edits, new rows and deletions stay
 // pending until submitAll() writes them all in one transaction (all or
 // nothing; on failure they stay pending) or revertAll() drops them.
+//
+// Cells: DisplayRole is the text shown (dates "YYYY-MM-DD", Money plain,
+// look-ups the name); EditRole is what an editor gets and gives (Money as
+// plain text, dates as QDate, look-ups the key); Qt::UserRole the raw value.
+// Money cells are parsed with Money::parse: text that is not an amount is
+// refused by setData (the cell keeps its value; DataGrid's editor cannot
+// type it). An empty Money cell is written as 0 unless the column is required.
+// Column settings are by column index; set them after setQuery() and after
+// any insertLookupColumn().
 
 #include "data/Money.h"
 #include "ui/QueryModel.h"
@@ -21,7 +30,9 @@ public:
                   QString* error = nullptr);
     bool refresh(QString* error = nullptr);
 
-    // The table column behind a statement column (default: its alias).
+    // The table column behind a statement column. By default the column the
+    // statement reads it from; expressions and columns of other tables are
+    // not written unless given a field here.
     void setColumnField(int column, const QString& field);
     void setReadOnly(int column, bool readOnly = true);
     // A Money column left empty is written as NULL instead of 0.
@@ -31,14 +42,24 @@ public:
     // for it; its editor offers the names.
     bool setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
                    QString* error = nullptr);
+    // A look-up column of its own, placed at `position` (later columns move
+    // right): it shows the name of the key held in the column named
+    // `keyColumn` (usually hidden) and choosing a name writes that key
+    // there. It survives refresh(); call it right after setQuery().
+    bool insertLookupColumn(int position, const QString& title, const QString& keyColumn, const QString& sql,
+                            const QString& keyField, const QString& displayField, QString* error = nullptr);
     bool isLookup(int column) const { return m_lookups.contains(column); }
     QList<QPair<QVariant, QString>> lookupItems(int column) const { return m_lookups.value(column); }
     // A read-only column computed from the other values of its row.
     void setCalculated(int column, std::function<QVariant(const QVector<QVariant>& row)> compute);
     int maxLength(int column) const { return m_maxLength.value(column, 0); }
+    bool isMoneyColumn(int column) const { return m_money.value(column); }
+    bool isDateColumn(int column) const { return m_dates.value(column); }
+    bool isRequired(int column) const { return m_required.contains(column); }
 
-    // Called for every new row just before it is written (fill class
-    // letters, parent ids); the values may be changed.
+    // Called at submit time for every new row just before it is written,
+    // whether or not it was ever edited (fill class letters, parent ids);
+    // the values (indexed like the columns) may be changed.
     std::function<void(QVector<QVariant>& values)> beforeInsert;
 
     int appendRow();                 // a blank pending row; returns its index
@@ -75,11 +96,28 @@ private:
         State state = State::Clean;
     };
     QString field(int column) const;
+    int lookupTarget(int column) const;  // the column that stores a look-up's key
+    bool writable(int column) const
+    {
+        return !m_readOnly.contains(column) && !m_virtual.contains(column) && !field(column).isEmpty();
+    }
+    QStringList originFields() const;
+    bool loadItems(const QString& sql, const QString& keyField, const QString& displayField,
+                   QList<QPair<QVariant, QString>>& items, QString* error) const;
+
+    struct ExtraLookup {
+        int position;
+        QString title, keyColumn;
+    };
+    QVector<ExtraLookup> m_extra;       // by increasing position
+    QSet<int> m_virtual;                // columns not in the statement
+    QHash<int, QString> m_lookupTarget; // look-up column -> key column name
 
     QString m_sql, m_table, m_key;
     Binds m_binds;
     QStringList m_names;
-    QVector<bool> m_money;
+    QStringList m_origin;  // table column behind each column, or empty
+    QVector<bool> m_money, m_dates;
     QVector<Row> m_rows;
     QVector<QVariant> m_deleted;  // keys of rows deleted but not yet written
     QHash<int, QString> m_fields;

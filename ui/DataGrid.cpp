@@ -5,7 +5,10 @@
 #include "ui/QueryModel.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QToolTip>
 
 #include <QApplication>
 #include <QHeaderView>
@@ -52,15 +55,34 @@ public:
                 combo->addItem(item.second, item.first);
             return combo;
         }
-        QWidget* w = QStyledItemDelegate::createEditor(parent, o, i);
         auto* batch = qobject_cast<const BatchModel*>(i.model());
-        if (auto* e = qobject_cast<QLineEdit*>(w); e && batch && batch->maxLength(i.column()) > 0)
+        if (batch && batch->isDateColumn(i.column())) {
+            auto* d = new QDateEdit(parent);
+            d->setCalendarPopup(true);
+            d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+            QObject::connect(d, &QDateEdit::dateChanged, d, [d] { d->setProperty("untouched", false); });
+            return d;
+        }
+        QWidget* w = QStyledItemDelegate::createEditor(parent, o, i);
+        auto* e = qobject_cast<QLineEdit*>(w);
+        if (e && batch && batch->maxLength(i.column()) > 0)
             e->setMaxLength(batch->maxLength(i.column()));
+        // Amounts: only what Money::parse can read may be typed.
+        if (e && batch && batch->isMoneyColumn(i.column()))
+            e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*")), e));
         return w;
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& i) const override
     {
+        if (auto* d = qobject_cast<QDateEdit*>(editor)) {
+            // An empty date offers today but stays empty unless changed.
+            const QDate date = i.data(Qt::EditRole).toDate();
+            const QSignalBlocker block(d);
+            d->setDate(date.isValid() ? date : QDate::currentDate());
+            d->setProperty("untouched", !date.isValid());
+            return;
+        }
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
             const QVariant key = i.data(Qt::EditRole);
             combo->setCurrentIndex(-1);
@@ -79,7 +101,21 @@ public:
                 model->setData(i, combo->currentData());
             return;
         }
-        QStyledItemDelegate::setModelData(editor, model, i);
+        if (auto* d = qobject_cast<QDateEdit*>(editor)) {
+            if (!d->property("untouched").toBool())
+                model->setData(i, d->date());
+            return;
+        }
+        if (auto* e = qobject_cast<QLineEdit*>(editor); e && !model->setData(i, e->text())) {
+            // Refused (an amount such as "-" or "."): say why, without a
+            // modal box in the middle of closing the editor.
+            if (auto* batch = qobject_cast<const BatchModel*>(model); batch && batch->isMoneyColumn(i.column()))
+                QToolTip::showText(e->mapToGlobal(QPoint(0, e->height())),
+                                   QStringLiteral("“%1”不是有效的金额，未保存。").arg(e->text()), e->parentWidget());
+            return;
+        }
+        if (!qobject_cast<QLineEdit*>(editor))
+            QStyledItemDelegate::setModelData(editor, model, i);
     }
 };
 }
@@ -139,7 +175,11 @@ void DataGrid::setModel(QAbstractItemModel* model)
     QTableView::setModel(model);
     if (!model)
         return;
-    auto refresh = [this] { m_footer->update(); };
+    auto refresh = [this] {
+        m_footer->update();
+        if (hasFooter())
+            emit footerTextsChanged();
+    };
     connect(model, &QAbstractItemModel::modelReset, this, refresh);
     connect(model, &QAbstractItemModel::dataChanged, this, refresh);
     connect(model, &QAbstractItemModel::rowsInserted, this, refresh);
@@ -173,7 +213,7 @@ QString DataGrid::footerText(int column) const
             return q->columnSum(column).yuan();
         Money sum;
         for (int r = 0; model() && r < model()->rowCount(); ++r) {
-            const QVariant v = model()->index(r, column).data(Qt::EditRole);
+            const QVariant v = model()->index(r, column).data(Qt::UserRole);
             if (v.canConvert<Money>())
                 sum += v.value<Money>();
             else if (const auto m = Money::parse(v.toString()))
@@ -214,6 +254,26 @@ void DataGrid::commitPendingEdit()
 }
 
 void DataGrid::setRowHeight(int pixels) { verticalHeader()->setDefaultSectionSize(pixels); }
+
+void DataGrid::setColumnWidths(const QList<int>& widths)
+{
+    for (int c = 0; c < widths.size(); ++c)
+        setColumnWidth(c, widths[c]);
+}
+
+void DataGrid::setWholeRowSelection(bool whole)
+{
+    setSelectionBehavior(whole ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+}
+
+void DataGrid::setRowNumbers(bool show)
+{
+    QHeaderView* v = verticalHeader();
+    v->setVisible(show);
+    v->setDefaultAlignment(Qt::AlignCenter);
+    v->setSectionResizeMode(QHeaderView::Fixed);
+    v->setMinimumWidth(show ? 30 : 0);
+}
 
 void DataGrid::updateGeometries()
 {

@@ -1,8 +1,13 @@
 #pragma once
-// The program's data grid: whole-row selection, the sky-blue current row,
-// fixed or fitted column widths, and an optional yellow footer row whose
-// texts (fixed text or a column's "￥#.00" sum) are readable as the
+// The program's data grid: whole-row selection, the sky-blue current row
+// (RGB 166,202,240, except the focused cell while the grid has focus), fixed
+// or fitted column widths, row numbers, and an optional yellow footer row
+// whose texts (fixed text or a column's "￥#.00" sum) are readable as the
 // property footerTexts, one entry per visible column, exactly as painted.
+// Column titles come from the model; hide columns with setColumnHidden().
+// With a BatchModel it edits: look-up columns in a combo box (by key), dates
+// in a calendar date edit, amounts in a line edit that accepts only digits,
+// sign and point, text within the column's maxLength.
 
 #include <QHash>
 #include <QTableView>
@@ -11,7 +16,7 @@ class QueryModel;
 
 class DataGrid : public QTableView {
     Q_OBJECT
-    Q_PROPERTY(QStringList footerTexts READ footerTexts)
+    Q_PROPERTY(QStringList footerTexts READ footerTexts NOTIFY footerTextsChanged)
 public:
     explicit DataGrid(QWidget* parent = nullptr);
 
@@ -25,11 +30,22 @@ public:
 
     // Columns share the width of the grid.
     void setFitColumns(bool fit);
+    // Fixed widths in pixels, from column 0 on (hidden columns included).
+    void setColumnWidths(const QList<int>& widths);
     void setRowHeight(int pixels);
+    // Selecting a cell selects its whole row (the default) or only the cell.
+    void setWholeRowSelection(bool whole);
+    // An indicator column left of the cells with the row numbers (1, 2, ...),
+    // taken from the model's vertical header (DisplayRole).
+    void setRowNumbers(bool show);
     // Writes what an open cell editor holds into the model and closes it.
     void commitPendingEdit();
 
     void setModel(QAbstractItemModel* model) override;
+
+signals:
+    // The model changed, so the footer texts may have.
+    void footerTextsChanged();
 
 protected:
     void resizeEvent(QResizeEvent* e) override;

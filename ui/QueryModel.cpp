@@ -15,6 +15,7 @@ bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
 {
     names.clear();
     money.clear();
+    date.clear();
     rows.clear();
     Query q(sql);
     for (const auto& b : binds)
@@ -27,6 +28,7 @@ bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
         money << (type == u"MONEY");
         isDate[c] = type == u"DATE";
     }
+    date = isDate;
     while (q.next()) {
         QVector<QVariant> row(n);
         for (int c = 0; c < n; ++c) {
@@ -114,7 +116,7 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const
             return QString::number(index.row() + 1);
         return displayText(raw(index.row(), index.column()), m_formats.value(index.column(), Plain));
     }
-    if (role == Qt::EditRole)
+    if (role == Qt::EditRole || role == Qt::UserRole)
         return raw(index.row(), index.column());
     if (role == Qt::TextAlignmentRole && isMoneyColumn(index.column()))
         return int(Qt::AlignRight | Qt::AlignVCenter);

@@ -18,6 +18,7 @@ using Binds = QList<QPair<const char*, QVariant>>;
 struct ResultTable {
     QStringList names;
     QVector<bool> money;
+    QVector<bool> date;  // DATE columns
     QVector<QVector<QVariant>> rows;
     // Runs the statement on the shared connection.
     bool load(const QString& sql, const Binds& binds, QString* error);
@@ -39,6 +40,9 @@ public:
     void setColumnFormat(int column, MoneyFormat format);
     // This column shows the row's number (1 for the first row).
     void setRowNumberColumn(int column) { m_rowNumberColumn = column; }
+
+    // DisplayRole is the text the user sees; EditRole and Qt::UserRole give
+    // raw(). The vertical header's DisplayRole is the row number.
 
     // The stored value: qlonglong, QString, QDate, Money (QVariant<Money>) or
     // an invalid QVariant for NULL.

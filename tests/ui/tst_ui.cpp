@@ -10,8 +10,13 @@
 #include <QAbstractBarSeries>
 #include <QChartView>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QPieSeries>
+#include <QSignalSpy>
 #include <QTest>
+#include <QValidator>
 
 class TstUi : public QObject {
     Q_OBJECT
@@ -138,6 +143,111 @@ private slots:
         combo->setCurrentIndex(combo->findData(qlonglong(1)));
         grid.commitPendingEdit();
         QCOMPARE(m.raw(0, 1).toLongLong(), 1);
+    }
+
+    // The transfer grid's layout: stored keys hidden, their names in look-up
+    // columns of their own, a date column, a required amount.
+    void lookupColumnsOfTheirOwn()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-03',10000)"));
+        BatchModel m;
+        QVERIFY(m.setQuery(QStringLiteral("select id,zh1,zh2,zdate as 转账时间,zXmoney as 转账金额,other as 备注 from s_zhanghistory"),
+                           {}, QStringLiteral("s_zhanghistory"), QStringLiteral("id")));
+        const QString accounts = QStringLiteral("select id,z_name as 账户 from z_zhanghu");
+        QVERIFY(m.insertLookupColumn(4, QStringLiteral("转出账户"), QStringLiteral("zh1"), accounts, QStringLiteral("id"), QStringLiteral("账户")));
+        QVERIFY(m.insertLookupColumn(5, QStringLiteral("转入账户"), QStringLiteral("zh2"), accounts, QStringLiteral("id"), QStringLiteral("账户")));
+        m.setRequired(6);
+        QStringList titles;
+        for (int c = 0; c < m.columnCount(); ++c)
+            titles << m.headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(titles.join(u','), QStringLiteral("id,zh1,zh2,转账时间,转出账户,转入账户,转账金额,备注"));
+        const QString first = TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=1"));
+        QCOMPARE(m.index(0, 4).data().toString(), first);
+        QCOMPARE(m.index(0, 5).data(Qt::EditRole).toLongLong(), 2);
+        QCOMPARE(m.index(0, 3).data(Qt::EditRole).toDate(), QDate(2012, 5, 3));
+        QCOMPARE(m.index(0, 6).data(Qt::UserRole).value<Money>(), Money::fromYuan(1));
+
+        // Choosing a name stores the key in the hidden column.
+        QVERIFY(m.setData(m.index(0, 5), qlonglong(3)));
+        QCOMPARE(m.raw(0, 2).toLongLong(), 3);
+        QVERIFY(!m.setData(m.index(0, 3), QStringLiteral("2012-13-01")));
+        const int r = m.appendRow();
+        QVERIFY(m.setData(m.index(r, 4), qlonglong(2)));
+        QVERIFY(m.setData(m.index(r, 5), qlonglong(1)));
+        QVERIFY(m.setData(m.index(r, 6), QStringLiteral("20")));
+        QString error;
+        QVERIFY(!m.submitAll(&error));  // no date: the database refuses, nothing written
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select zh2 from s_zhanghistory")), qint64(2));
+        QVERIFY(m.setData(m.index(r, 3), QDate(2012, 5, 4)));
+        QVERIFY2(m.submitAll(&error), qPrintable(error));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(zh1||'>'||zh2||' '||zdate||' '||zXmoney, ';') from s_zhanghistory")),
+                 QStringLiteral("1>3 2012-05-03 10000;2>1 2012-05-04 200000"));
+        QCOMPARE(m.columnCount(), 8);  // the look-up columns outlive the re-read
+        QCOMPARE(m.index(1, 4).data().toString(), TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=2")));
+
+        // The grid's editors: a calendar for dates that writes nothing unless
+        // changed, amounts that refuse letters.
+        DataGrid grid;
+        grid.setModel(&m);
+        grid.setEditTriggers(QAbstractItemView::AllEditTriggers);
+        grid.show();
+        const int blank = m.appendRow();
+        grid.edit(m.index(blank, 3));
+        auto* date = grid.viewport()->findChild<QDateEdit*>();
+        QVERIFY(date && date->calendarPopup());
+        grid.commitPendingEdit();
+        QVERIFY(!m.raw(blank, 3).isValid());
+        grid.edit(m.index(blank, 6));
+        auto* amount = grid.viewport()->findChild<QLineEdit*>();
+        QVERIFY(amount && amount->validator());
+        QTest::keyClicks(amount, QStringLiteral("1a2.5"));
+        QCOMPARE(amount->text(), QStringLiteral("12.5"));
+        grid.commitPendingEdit();
+        QCOMPARE(m.raw(blank, 6).value<Money>(), Money::fromRaw(125000));
+    }
+
+    // Rows added but never edited still pass through the new-row hook.
+    void newRowHookForUntouchedRows()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        BatchModel m;
+        QVERIFY(m.setQuery(QStringLiteral("select id, z_name, z_qcje from z_zhanghu order by id"), {},
+                           QStringLiteral("z_zhanghu"), QStringLiteral("id")));
+        int n = 0;
+        m.beforeInsert = [&](QVector<QVariant>& v) { v[1] = QStringLiteral("新%1").arg(++n); };
+        const int before = m.rowCount();
+        m.appendRow();
+        m.appendRow();
+        QString error;
+        QVERIFY2(m.submitAll(&error), qPrintable(error));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(z_name||z_qcje) from z_zhanghu where z_name like '新%'")),
+                 QStringLiteral("新10,新20"));
+        QCOMPARE(m.rowCount(), before + 2);
+        QVERIFY(m.raw(before + 1, 0).toLongLong() > 0);  // the new ids are read back
+    }
+
+    void rowNumbersAndFooterSignal()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        QueryModel model;
+        QVERIFY(model.setQuery(QStringLiteral("select z_name as 账户名称, z_qcje as 起始金额 from z_zhanghu order by id")));
+        DataGrid grid;
+        grid.setModel(&model);
+        grid.setRowNumbers(true);
+        grid.setFooterText(0, QStringLiteral("合计:"));
+        grid.setFooterSum(1);
+        QVERIFY(grid.verticalHeader()->isVisibleTo(&grid));
+        QCOMPARE(grid.model()->headerData(2, Qt::Vertical).toString(), QStringLiteral("3"));
+        QSignalSpy changed(&grid, &DataGrid::footerTextsChanged);
+        TestDb::sql(QStringLiteral("update z_zhanghu set z_qcje=z_qcje+12345"));
+        QVERIFY(model.refresh());
+        QVERIFY(changed.count() >= 1);
+        const qint64 sum = TestDb::scalarInt(QStringLiteral("select sum(z_qcje) from z_zhanghu"));
+        QCOMPARE(grid.footerTexts(), (QStringList{QStringLiteral("合计:"), Money::fromRaw(sum).yuan()}));
     }
 
     void lookupComboByKey()
