@@ -5,12 +5,19 @@
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/QueryModel.h"
+#include "ui/Skin.h"
 
 #include <QBarSet>
 #include <QAbstractBarSeries>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPieSeries>
@@ -248,6 +255,73 @@ private slots:
         QVERIFY(changed.count() >= 1);
         const qint64 sum = TestDb::scalarInt(QStringLiteral("select sum(z_qcje) from z_zhanghu"));
         QCOMPARE(grid.footerTexts(), (QStringList{QStringLiteral("合计:"), Money::fromRaw(sum).yuan()}));
+    }
+
+    // The skin on a small form with a grid; the picture goes to
+    // $JIZHANG_UI_SHOTS when set, for a look by eye.
+    void skinnedFormPicture()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        QVERIFY(LoadSkin(nullptr));
+        QVERIFY(!qApp->styleSheet().isEmpty());
+        QWidget form;
+        form.resize(560, 380);
+        auto* tabs = new QTabWidget(&form);
+        auto* page = new QWidget;
+        tabs->addTab(page, QStringLiteral("账户管理"));
+        tabs->addTab(new QWidget, QStringLiteral("图表分析"));
+        auto* layout = new QVBoxLayout(page);
+        auto* box = new QGroupBox(QStringLiteral("查询条件"));
+        auto* row = new QHBoxLayout(box);
+        row->addWidget(new QLabel(QStringLiteral("日期:")));
+        auto* date = new QDateEdit(QDate(2012, 5, 1));
+        date->setCalendarPopup(true);
+        date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+        row->addWidget(date);
+        auto* combo = new LookupCombo;
+        QVERIFY(combo->load(QStringLiteral("select id, z_name from z_zhanghu"), QStringLiteral("id"), QStringLiteral("z_name")));
+        combo->setKeyValue(1);
+        row->addWidget(combo);
+        row->addWidget(new QLineEdit(QStringLiteral("备注文字")));
+        row->addWidget(new QCheckBox(QStringLiteral("记住")));
+        row->addWidget(new QPushButton(QStringLiteral("查询")));
+        layout->addWidget(box);
+        QueryModel model;
+        QVERIFY(model.setQuery(QStringLiteral("select id as 编号, z_name as 账户名称, z_qcje as 起始金额, z_other as 备注 from z_zhanghu order by id")));
+        model.setColumnFormat(2, QueryModel::Yuan);
+        auto* grid = new DataGrid;
+        grid->setModel(&model);
+        grid->setRowNumbers(true);
+        grid->setColumnHidden(0, true);
+        grid->setColumnWidths({0, 120, 100, 180});
+        grid->setRowHeight(25);
+        grid->setFooterText(1, QStringLiteral("合计:"));
+        grid->setFooterSum(2);
+        layout->addWidget(grid);
+        auto* outer = new QVBoxLayout(&form);
+        outer->addWidget(tabs);
+        form.show();
+        grid->setCurrentIndex(model.index(1, 1));
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QImage shot = form.grab().toImage();
+        // The current row is sky blue while the grid has no focus.
+        const QRect cell = grid->visualRect(model.index(1, 3));
+        const QPoint inCell = grid->viewport()->mapTo(&form, cell.center() + QPoint(cell.width() / 3, 0));
+        QCOMPARE(shot.pixelColor(inCell), QColor(166, 202, 240));
+        // With the focus, the focused cell keeps the selection colour.
+        form.activateWindow();
+        grid->setFocus();
+        QTRY_VERIFY(grid->hasFocus());
+        const QImage focused = form.grab().toImage();
+        const QRect nameCell = grid->visualRect(model.index(1, 1));
+        const QPoint inName = grid->viewport()->mapTo(&form, nameCell.center() + QPoint(nameCell.width() / 3, 0));
+        QVERIFY(focused.pixelColor(inName) != QColor(166, 202, 240));
+        QCOMPARE(focused.pixelColor(inCell), QColor(166, 202, 240));
+        if (const QString dir = qEnvironmentVariable("JIZHANG_UI_SHOTS"); !dir.isEmpty()) {
+            shot.save(dir + QStringLiteral("/skin-form.png"));
+            focused.save(dir + QStringLiteral("/skin-form-focus.png"));
+        }
     }
 
     void lookupComboByKey()
