@@ -36,6 +36,8 @@ void clear(QChartView* view)
 {
     QChart* chart = view->chart();
     chart->removeAllSeries();
+    // Back to an automatic plot area: horizontal bars fix their own.
+    chart->setPlotArea(QRectF());
     for (QAbstractAxis* a : chart->axes()) {
         chart->removeAxis(a);
         delete a;
@@ -149,6 +151,13 @@ void setPie(QChartView* view, const QStringList& names, const QList<double>& val
         s->setLabel(QStringLiteral("%1 %2").arg(names[i], formatGeneral(values[i])));
         s->setLabelVisible(true);
         s->setLabelFont(smallFont(10));
+        // Soft colours that sit well on the cream skin, repeating.
+        static const QColor palette[] = {{166, 202, 240}, {190, 222, 176}, {246, 196, 120}, {232, 150, 120},
+                                         {200, 180, 226}, {250, 226, 140}, {150, 200, 200}, {214, 170, 130}};
+        const QColor c = palette[i % std::size(palette)];
+        s->setColor(c);
+        s->setBorderColor(Qt::white);
+        s->setLabelColor(QColor(0x3d, 0x2c, 0x1e));
     }
     series->setPieSize(0.6);
     view->chart()->addSeries(series);

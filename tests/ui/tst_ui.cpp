@@ -344,25 +344,46 @@ private slots:
 
     void chartsKeepTheirValues()
     {
+        const QString dir = qEnvironmentVariable("JIZHANG_UI_SHOTS");
+        auto save = [&](QChartView* v, const char* name) {
+            QTest::qWait(100);  // the chart lays its axes out in the event loop
+            if (!dir.isEmpty())
+                v->grab().save(dir + u'/' + QString::fromLatin1(name) + QStringLiteral(".png"));
+        };
         QWidget host;
+        host.resize(320, 200);
         QChartView* view = Charts::makeView(&host, QStringLiteral("c"));
-        view->resize(300, 150);
-        Charts::setHorizontalBars(view, {QStringLiteral("a"), QStringLiteral("b")}, {30, 10}, Qt::blue);
+        view->resize(320, 200);
+        host.show();
+        Charts::setHorizontalBars(view, {QStringLiteral("餐饮"), QStringLiteral("交通"), QStringLiteral("水电煤气")}, {30, 10, 2.5},
+                                  QColor(166, 202, 240));
         auto* bars = qobject_cast<QAbstractBarSeries*>(view->chart()->series().value(0));
         QVERIFY(bars);
-        QCOMPARE(bars->barSets()[0]->at(1), 30.0);  // the first value at the top
+        QVERIFY(bars->isLabelsVisible());
+        QCOMPARE(bars->barSets()[0]->at(2), 30.0);  // the first value at the top
+        save(view, "hbars");
         Charts::BarOptions o;
         o.logAxis = true;
         o.max = 100;
-        Charts::setBars(view, {QStringLiteral("x"), QStringLiteral("y")}, {0, 50}, o);
+        QLinearGradient g(0, 0, 0, 1);
+        g.setCoordinateMode(QGradient::ObjectMode);
+        g.setColorAt(0, QColor(255, 120, 80));
+        g.setColorAt(1, QColor(200, 0, 0));
+        o.brush = QBrush(g);
+        Charts::setBars(view, {QStringLiteral("1月"), QStringLiteral("2月"), QStringLiteral("3月")}, {0, 50, 2000}, o);
         bars = qobject_cast<QAbstractBarSeries*>(view->chart()->series().value(0));
-        QCOMPARE(bars->barSets()[0]->at(0), 1.0);
-        QCOMPARE(view->property("values").toStringList(), (QStringList{QStringLiteral("0"), QStringLiteral("50")}));
-        Charts::setPie(view, {QStringLiteral("p"), QStringLiteral("q")}, {1, 3});
+        QCOMPARE(bars->barSets()[0]->at(0), 1.0);  // a log axis cannot show 0
+        QCOMPARE(bars->barSets()[0]->at(2), 2000.0);
+        QCOMPARE(view->property("values").toStringList(), (QStringList{QStringLiteral("0"), QStringLiteral("50"), QStringLiteral("2000")}));
+        save(view, "vbars");
+        // The horizontal bars' fixed plot area is gone: the month names have room.
+        QVERIFY(view->chart()->plotArea().bottom() < view->height() - 10);
+        Charts::setPie(view, {QStringLiteral("现金"), QStringLiteral("工资卡")}, {1, 3});
         auto* pie = qobject_cast<QPieSeries*>(view->chart()->series().value(0));
         QVERIFY(pie);
         QCOMPARE(pie->sum(), 4.0);
         QCOMPARE(view->chart()->series().size(), 1);
+        save(view, "pie");
     }
 };
 
