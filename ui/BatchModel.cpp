@@ -96,6 +96,7 @@ bool BatchModel::insertLookupColumn(int position, const QString& title, const QS
     };
     shift(m_fields);
     shift(m_maxLength);
+    shift(m_formats);
     shift(m_lookups);
     shift(m_lookupTarget);
     shift(m_calculated);
@@ -322,7 +323,7 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
-        return QueryModel::displayText(v);
+        return QueryModel::displayText(v, m_formats.value(column, QueryModel::Plain));
     case Qt::EditRole:
         if (m_money.value(column))
             return QueryModel::displayText(v);

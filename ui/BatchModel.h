@@ -38,6 +38,8 @@ public:
     // A Money column left empty is written as NULL instead of 0.
     void setRequired(int column, bool required = true);
     void setMaxLength(int column, int length);
+    // How a Money cell shows when not edited: plain (default) or "￥#.00".
+    void setColumnFormat(int column, QueryModel::MoneyFormat format) { m_formats[column] = format; }
     // A look-up column stores a key and shows the name the statement gives
     // for it; its editor offers the names.
     bool setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
@@ -123,6 +125,7 @@ private:
     QHash<int, QString> m_fields;
     QSet<int> m_readOnly, m_required;
     QHash<int, int> m_maxLength;
+    QHash<int, QueryModel::MoneyFormat> m_formats;
     QHash<int, QList<QPair<QVariant, QString>>> m_lookups;
     QHash<int, std::function<QVariant(const QVector<QVariant>&)>> m_calculated;
 };

@@ -2,6 +2,7 @@
 #include "tests/support/TestDb.h"
 #include "ui/BatchModel.h"
 #include "ui/Charts.h"
+#include "ui/ChineseUi.h"
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/QueryModel.h"
@@ -48,6 +49,8 @@ private slots:
         QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("￥.50"));
         QCOMPARE(model.index(1, 2).data().toString(), QStringLiteral("￥.00"));
         QCOMPARE(model.raw(0, 2).value<Money>(), Money::fromRaw(5000));
+        QCOMPARE(model.index(0, 0).data(Qt::UserRole).typeId(), int(QMetaType::LongLong));  // the id under the number
+        QCOMPARE(model.headerData(1, Qt::Vertical).toString(), QStringLiteral("2"));
 
         DataGrid grid;
         grid.setModel(&model);
@@ -175,6 +178,9 @@ private slots:
         QCOMPARE(m.index(0, 5).data(Qt::EditRole).toLongLong(), 2);
         QCOMPARE(m.index(0, 3).data(Qt::EditRole).toDate(), QDate(2012, 5, 3));
         QCOMPARE(m.index(0, 6).data(Qt::UserRole).value<Money>(), Money::fromYuan(1));
+        m.setColumnFormat(6, QueryModel::Yuan);
+        QCOMPARE(m.index(0, 6).data().toString(), QStringLiteral("￥1.00"));
+        QCOMPARE(m.index(0, 6).data(Qt::EditRole).toString(), QStringLiteral("1"));
 
         // Choosing a name stores the key in the hidden column.
         QVERIFY(m.setData(m.index(0, 5), qlonglong(3)));
@@ -322,6 +328,13 @@ private slots:
             shot.save(dir + QStringLiteral("/skin-form.png"));
             focused.save(dir + QStringLiteral("/skin-form-focus.png"));
         }
+    }
+
+    void chineseFonts()
+    {
+        InstallChineseUi(*qApp);
+        for (const char* family : {"宋体", "SimSun", "黑体", "SimHei", "Microsoft YaHei"})
+            QCOMPARE(QFontInfo(QFont(QString::fromUtf8(family))).family(), QStringLiteral("WenQuanYi Zen Hei"));
     }
 
     void lookupComboByKey()
