@@ -47,7 +47,8 @@ public:
     // A look-up column of its own, placed at `position` (later columns move
     // right): it shows the name of the key held in the column named
     // `keyColumn` (usually hidden) and choosing a name writes that key
-    // there. It survives refresh(); call it right after setQuery().
+    // there. It survives refresh() and later setQuery() calls; call it once,
+    // right after the first setQuery().
     bool insertLookupColumn(int position, const QString& title, const QString& keyColumn, const QString& sql,
                             const QString& keyField, const QString& displayField, QString* error = nullptr);
     bool isLookup(int column) const { return m_lookups.contains(column); }
