@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <optional>
 
 namespace {
 
@@ -86,29 +85,45 @@ constexpr int kFirstYear = -849, kLastYear = 2100;
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDeg = 57.29577951308232;
 
-// Where the formula misses the calendar people use, fixed by hand.
-// Lunar day corrections: add `delta` on every day of the span, wrapping in 1..30.
-struct DayFix {
+// Where the formula misses the calendar people actually use. The mean series
+// and the term formula are good to a few minutes; these rows are the days on
+// which that is not enough. A row either shifts the lunar day on every day
+// of a span (wrapping within 1..30), or puts one solar term on the day it is
+// published on. There is no 2025 row: the series already matches the
+// published 2025 calendar there (04-28 is 四月初一).
+struct Correction {
     int from, to;  // y*10000 + m*100 + d, both included
-    int delta;
+    int dayShift;  // added to the lunar day; 0 on a term row
+    int term;      // n as in SolarTermDay, published on `from`; 0 on a day row
 };
-const DayFix kDayFixes[] = {
-    {19141117, 19141216, +1},  // new moons reckoned just before Beijing midnight in these years
-    {19160203, 19160303, +1},  // (so 1916's lunar new year is 02-03)
-    {19201110, 19201209, +1},
-    {19240305, 19240403, +1},
-    {20181107, 20181206, -1},
-    {20570928, 20571027, -1},  // the new moon falls 24 s after midnight on 09-29
-};
-// Solar terms whose instant lies minutes from midnight: the day they are
-// published on. n as in SolarTermDay.
-struct TermFix {
-    int year, n, month, day;
-};
-const TermFix kTermFixes[] = {
-    {1911, 9, 5, 7},   {1912, 19, 10, 9}, {1923, 4, 2, 19},  {2016, 13, 7, 7},  {2020, 23, 12, 7},
-    {2037, 18, 9, 23}, {2040, 19, 10, 8}, {2042, 14, 7, 23}, {2051, 6, 3, 20},  {2059, 4, 2, 19},
-    {2083, 3, 2, 3},   {2084, 6, 3, 19},  {2085, 1, 1, 4},   {2097, 9, 5, 5},
+const Correction kCorrections[] = {
+    // The calendars of 1914, 1916 and 1920 reckoned these new moons just
+    // before midnight Beijing time; the series puts them minutes after.
+    {19141117, 19141216, +1, 0},
+    {19160203, 19160303, +1, 0},  // and so 1916's new year is 02-03
+    {19201110, 19201209, +1, 0},
+    // The series puts this new moon at 00:00 on 03-06; the published first
+    // day is 03-05.
+    {19240305, 19240403, +1, 0},
+    // The series puts these new moons at 23:57, a day early: the published
+    // first days are 2018-11-08 and 2057-09-29 (24 s after midnight).
+    {20181107, 20181206, -1, 0},
+    {20570928, 20571027, -1, 0},
+    // Solar terms whose instant lies within minutes of midnight.
+    {19110507, 19110507, 0, 9},   // 立夏
+    {19121009, 19121009, 0, 19},  // 寒露
+    {19230219, 19230219, 0, 4},   // 雨水
+    {20160707, 20160707, 0, 13},  // 小暑
+    {20201207, 20201207, 0, 23},  // 大雪
+    {20370923, 20370923, 0, 18},  // 秋分
+    {20401008, 20401008, 0, 19},  // 寒露
+    {20420723, 20420723, 0, 14},  // 大暑
+    {20510320, 20510320, 0, 6},   // 春分
+    {20590219, 20590219, 0, 4},   // 雨水
+    {20830203, 20830203, 0, 3},   // 立春
+    {20840319, 20840319, 0, 6},   // 春分
+    {20850104, 20850104, 0, 1},   // 小寒
+    {20970505, 20970505, 0, 9},   // 立夏
 };
 
 int wrap30(int day)
@@ -253,11 +268,15 @@ double SolarTermDay(int y, int n)
     const double theta = 3.0e-4 * Y - 0.372781384 - 0.2617913325 * n;
     const double C = (1.945 * std::sin(theta) - 0.01206 * std::sin(2 * theta)) * (1.048994 - 2.583e-5 * Y);
     const double D = -0.0018 * std::sin(2.313908653 * Y - 0.439822951 - 3.0443 * n);
-    double result = A + C + D - DayCount(int(Y), 1, 0) - 1721425;
-    for (const TermFix& f : kTermFixes)
-        if (f.year == y && f.n == n) {
+    const int jan0 = DayCount(int(Y), 1, 0);
+    double result = A + C + D - jan0 - 1721425;
+    // n = 25 is the next year's 小寒: its correction belongs to that year.
+    const int termYear = n == 25 ? y + 1 : y, termN = n == 25 ? 1 : n;
+    for (const Correction& c : kCorrections)
+        if (c.term == termN && c.from / 10000 == termYear) {
             // Keep the time of day, move it onto the published day.
-            result = DayOfYear(y, f.month, f.day) + (result - std::floor(result));
+            const int day = DayCount(termYear, c.from / 100 % 100, c.from % 100) - jan0;
+            result = day + (result - std::floor(result));
             break;
         }
     return result;
@@ -269,6 +288,8 @@ bool SolarTermDate(int y, int k, int& m, int& d)
         return false;
     // Whole days are compared: the fraction is the time of day.
     int c = int(std::floor(SolarTermDay(y, k + 1)));
+    if (c < 1)
+        return false;  // before January 1: in Julian years 小寒 drifts into the old December
     for (m = 1; m <= 12; ++m) {
         const int len = DaysInMonth(y, m);
         if (c <= len) {
@@ -328,9 +349,9 @@ int LunarDay(int y, int m, int d)
     if (day < 0)
         return -1;
     const int key = y * 10000 + m * 100 + d;
-    for (const DayFix& f : kDayFixes)
-        if (key >= f.from && key <= f.to)
-            day = wrap30(day + f.delta);
+    for (const Correction& c : kCorrections)
+        if (c.dayShift && key >= c.from && key <= c.to)
+            day = wrap30(day + c.dayShift);
     return day;
 }
 
@@ -373,15 +394,6 @@ bool LunarMonthDay(int y, int m, int d, int& month, bool& leap, int& day)
 
 bool LunarNewYearDate(int year, int& y, int& m, int& d)
 {
-    // The answer depends on the year alone: remember it, the calendar asks
-    // for the same few years over and over.
-    static std::array<std::optional<int>, 2952> cache;
-    const int slot = year - kFirstYear;
-    if (slot >= 0 && slot < int(cache.size()) && cache[slot]) {
-        if (*cache[slot] < 0)
-            return false;
-        return DateFromCount(*cache[slot], y, m, d);
-    }
     int lo = DayCount(year, 1, 1), hi = DayCount(year + 1, 12, 31);
     int probeYear = year, direction = 0, previousMonth = 0, bump = 0;
     int found = -1;
@@ -414,8 +426,6 @@ bool LunarNewYearDate(int year, int& y, int& m, int& d)
         }
         previousMonth = month;
     }
-    if (slot >= 0 && slot < int(cache.size()))
-        cache[slot] = found;
     return found >= 0 && DateFromCount(found, y, m, d);
 }
 
