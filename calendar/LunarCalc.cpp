@@ -205,13 +205,23 @@ bool DateFromCount(int n, int& y, int& m, int& d)
 {
     if (n < 0)
         return false;
-    if (n <= 577735)
-        n = n + 2 - n / 36500 + n / 146000;
-    auto plainLeap = [](int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; };
-    y = 1;
-    while ((plainLeap(y) ? 366 : 365) < n) {
-        n -= plainLeap(y) ? 366 : 365;
-        ++y;
+    if (n <= 577735) {
+        // Julian days: the exact inverse of DayCount. (Shifting n by whole
+        // centuries and walking Gregorian years lands a day off for weeks
+        // around every Julian century leap day.)
+        y = 4 * (n + 2) / 1461 + 1;
+        while (y > 1 && DayCount(y, 1, 0) >= n)
+            --y;
+        while (DayCount(y + 1, 1, 0) < n)
+            ++y;
+        n -= DayCount(y, 1, 0);
+    } else {
+        auto plainLeap = [](int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; };
+        y = 1;
+        while ((plainLeap(y) ? 366 : 365) < n) {
+            n -= plainLeap(y) ? 366 : 365;
+            ++y;
+        }
     }
     for (m = 1; m <= 12; ++m) {
         const int len = DaysInMonth(y, m);

@@ -56,8 +56,9 @@ private slots:
         QCOMPARE(DayCount(2012, 1, 0), DayCount(2011, 12, 31));
         int y, m, d;
         QVERIFY(!DateFromCount(-1, y, m, d));
-        // Round trip over the Gregorian years and across the 1582 gap.
-        for (int n = DayCount(1582, 9, 1); n <= DayCount(2100, 12, 31); ++n) {
+        // Round trip over every day from 0001-01-02 (day 0) to 2100, the 1582
+        // gap and the Julian century leap days included.
+        for (int n = 0; n <= DayCount(2100, 12, 31); ++n) {
             QVERIFY(DateFromCount(n, y, m, d));
             if (DayCount(y, m, d) != n)
                 QFAIL(qPrintable(QStringLiteral("day %1 gives %2-%3-%4").arg(n).arg(y).arg(m).arg(d)));
@@ -66,6 +67,10 @@ private slots:
         QCOMPARE(QList<int>({y, m, d}), QList<int>({1582, 10, 15}));
         QVERIFY(DateFromCount(577735, y, m, d));
         QCOMPARE(QList<int>({y, m, d}), QList<int>({1582, 10, 4}));
+        QVERIFY(DateFromCount(DayCount(100, 2, 29), y, m, d));
+        QCOMPARE(QList<int>({y, m, d}), QList<int>({100, 2, 29}));
+        QVERIFY(DateFromCount(36500, y, m, d));
+        QCOMPARE(QList<int>({y, m, d}), QList<int>({100, 12, 8}));
     }
 
     void smallFunctionsAndNames()
