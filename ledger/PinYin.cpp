@@ -20,22 +20,62 @@ constexpr Range kRanges[] = {
     {'x', 0xCEF4, 0xD1B8}, {'y', 0xD1B9, 0xD4D0}, {'z', 0xD4D1, 0xD7F9},
 };
 
-// The GBK bytes of one character; empty when GBK has no such character.
-QByteArray toGbk(const QString& ch)
+// QChar holds UTF-16 units in host byte order.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr const char* kUtf16 = "UTF-16LE";
+#else
+constexpr const char* kUtf16 = "UTF-16BE";
+#endif
+
+// One converter per thread: an iconv handle carries state and must not be
+// shared between threads.
+class GbkEncoder {
+public:
+    GbkEncoder()
+    {
+        m_cd = iconv_open("GBK", kUtf16);
+        if (m_cd == iconv_t(-1))
+            m_cd = iconv_open("CP936", kUtf16);
+    }
+    ~GbkEncoder()
+    {
+        if (m_cd != iconv_t(-1))
+            iconv_close(m_cd);
+    }
+    GbkEncoder(const GbkEncoder&) = delete;
+    GbkEncoder& operator=(const GbkEncoder&) = delete;
+
+    // The GBK bytes of one character (one or two UTF-16 units); empty when
+    // GBK cannot write it.
+    QByteArray encode(const QChar* units, qsizetype count)
+    {
+        if (m_cd == iconv_t(-1))
+            return {};
+        char16_t in[2];
+        for (qsizetype i = 0; i < count; ++i)
+            in[i] = units[i].unicode();
+        char out[8];
+        char* inp = reinterpret_cast<char*>(in);
+        size_t inLeft = size_t(count) * sizeof(char16_t);
+        char* outp = out;
+        size_t outLeft = sizeof out;
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(m_cd, &inp, &inLeft, &outp, &outLeft) == size_t(-1) || inLeft != 0)
+            return {};
+        // Flush, so a stateful leftover cannot leak into the next character.
+        if (iconv(m_cd, nullptr, nullptr, &outp, &outLeft) == size_t(-1))
+            return {};
+        return QByteArray(out, qsizetype(sizeof out - outLeft));
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+// Blanks and control characters, the ones trimmed off both ends of a name.
+bool isTrimmed(QChar c)
 {
-    static iconv_t cd = iconv_open("GBK", "UTF-8");
-    if (cd == iconv_t(-1))
-        return {};
-    QByteArray in = ch.toUtf8();
-    char out[8];
-    char* inp = in.data();
-    size_t inLeft = size_t(in.size());
-    char* outp = out;
-    size_t outLeft = sizeof out;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);  // reset the state
-    if (iconv(cd, &inp, &inLeft, &outp, &outLeft) == size_t(-1) || inLeft != 0)
-        return {};
-    return QByteArray(out, int(sizeof out - outLeft));
+    return c.isSpace() || c.category() == QChar::Other_Control;
 }
 
 } // namespace
@@ -53,20 +93,20 @@ char GetPinyinInitial(const QByteArray& twoBytes)
 
 QString MakeQuickCode(const QString& name)
 {
-    // Trim blanks and control characters at both ends.
+    thread_local GbkEncoder gbk;
     qsizetype from = 0, to = name.size();
-    while (from < to && (name[from].isSpace() || name[from].category() == QChar::Other_Control))
+    while (from < to && isTrimmed(name[from]))
         ++from;
-    while (to > from && (name[to - 1].isSpace() || name[to - 1].category() == QChar::Other_Control))
+    while (to > from && isTrimmed(name[to - 1]))
         --to;
     QString code;
-    // One character at a time: a one-byte character (ASCII) gives nothing and
-    // never shifts the pairs of the characters after it.
+    // One character at a time, so a one-byte character (ASCII) gives nothing
+    // and never shifts the byte pairs of the characters after it.
     for (qsizetype i = from; i < to;) {
-        const qsizetype len = name[i].isHighSurrogate() && i + 1 < to ? 2 : 1;
-        const QByteArray gbk = toGbk(name.mid(i, len));
-        if (gbk.size() == 2)
-            if (const char letter = GetPinyinInitial(gbk))
+        const qsizetype len = name[i].isHighSurrogate() && i + 1 < to && name[i + 1].isLowSurrogate() ? 2 : 1;
+        const QByteArray bytes = gbk.encode(name.constData() + i, len);
+        if (bytes.size() == 2)
+            if (const char letter = GetPinyinInitial(bytes))
                 code += QLatin1Char(letter);
         i += len;
     }

@@ -6,10 +6,12 @@
 #include <QByteArray>
 #include <QString>
 
-// The initial of one GBK character given as its two bytes; 0 when the
-// character lies outside the first level (symbols, level two, extensions).
+// The initial of one GBK character given as its two bytes (lead byte first);
+// 0 when the code lies outside the first level (symbols, level two,
+// extensions) or fewer than two bytes are given.
 char GetPinyinInitial(const QByteArray& twoBytes);
 
 // The quick code of a name: one letter per first-level character, nothing
-// for any other character. Leading and trailing blanks do not count.
+// for any other character (one-byte characters, symbols, characters GBK
+// cannot write). Blanks and control characters at either end do not count.
 QString MakeQuickCode(const QString& name);
