@@ -6,32 +6,71 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <charconv>
+#include <cmath>
+#include <string>
+
 namespace {
-QString numberText(long double v) { return formatGeneral(double(v)); }
+
+const QString kDivideByZero = QStringLiteral("除数不能为0");
+
+// Each key's look comes from the panel's style sheet by this property.
+enum class Kind { Edit, Digit, Operator, Equals };
+
+const char* kindName(Kind k)
+{
+    switch (k) {
+    case Kind::Edit: return "edit";
+    case Kind::Digit: return "digit";
+    case Kind::Operator: return "operator";
+    case Kind::Equals: return "equals";
+    }
+    return "";
 }
+
+} // namespace
 
 AmountCalculator::AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* image7, QWidget* image8,
                                    QWidget* parent)
     : QWidget(parent), s(state), m_amount(amount), m_image7(image7), m_image8(image8)
 {
-    setObjectName(QStringLiteral("Panel4"));
+    setObjectName(QStringLiteral("calcPanel"));
+    setAccessibleName(QStringLiteral("金额计算器"));
     setFixedSize(180, 188);
     setAttribute(Qt::WA_StyledBackground);
+    // It lies over the record form: an opaque, framed panel in the skin's colours.
     setStyleSheet(QStringLiteral(
-        "#Panel4 { background: #fbf4e8; border: 1px solid #c9a77c; border-radius: 4px; }"
-        "#Panel4 QPushButton { min-width: 0; padding: 0; }"));
+        "#calcPanel { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fffdf8, stop:1 #f7ecda);"
+        " border: 1px solid #b8864f; border-radius: 5px; }"
+        "#calcPanel QPushButton { min-width: 0; min-height: 0; padding: 0; border-radius: 4px;"
+        " border: 1px solid #d2b48a; color: #4a2c12;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #f3e7d3); }"
+        "#calcPanel QPushButton[kind=\"operator\"] { color: #8a4b1f;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff4e4, stop:1 #efd3aa); }"
+        "#calcPanel QPushButton[kind=\"equals\"] { color: #ffffff; border-color: #8a4b1f;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #d9945a, stop:1 #b0642c); }"
+        "#calcPanel QPushButton[kind=\"edit\"] { color: #7a4a26;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbf6ee, stop:1 #eadcc6); }"
+        "#calcPanel QPushButton:hover { border-color: #b07a40; }"
+        "#calcPanel QPushButton:pressed { background: #e4caa0; border-color: #8a4b1f; }"
+        "#calcPanel QPushButton[kind=\"equals\"]:pressed { background: #99531f; }"));
+
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
     grid->setSpacing(4);
     auto add = [&](const char* name, const char* caption, int row, int col, int span, void (AmountCalculator::*slot)(),
-                   bool bold, int tag = 0) {
+                   Kind kind, int tag = 0) {
         auto* b = new QPushButton(QString::fromLatin1(caption), this);
         b->setObjectName(QString::fromLatin1(name));
+        b->setProperty("kind", QString::fromLatin1(kindName(kind)));
+        // The amount box keeps the keyboard focus while the keys are clicked.
         b->setFocusPolicy(Qt::NoFocus);
-        b->setMinimumHeight(30);
-        if (bold) {
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        if (kind != Kind::Edit) {
             QFont f = b->font();
             f.setBold(true);
+            if (f.pointSizeF() > 0)
+                f.setPointSizeF(f.pointSizeF() + 2);  // "." and "-" are hard to hit when small
             b->setFont(f);
         }
         if (tag)
@@ -39,32 +78,31 @@ AmountCalculator::AmountCalculator(CalcState& state, QLineEdit* amount, QWidget*
         grid->addWidget(b, row, col, 1, span);
         connect(b, &QPushButton::clicked, this, slot);
     };
-    add("Button10", "Backspace", 0, 0, 2, &AmountCalculator::Button10Click, false);
-    add("Button11", "C", 0, 2, 2, &AmountCalculator::Button11Click, false);
-    add("Button12", "7", 1, 0, 1, &AmountCalculator::Button12Click, true);
-    add("Button13", "8", 1, 1, 1, &AmountCalculator::Button13Click, true);
-    add("Button14", "9", 1, 2, 1, &AmountCalculator::Button14Click, true);
-    add("Button15", "/", 1, 3, 1, &AmountCalculator::Button15Click, true, 4);
-    add("Button16", "4", 2, 0, 1, &AmountCalculator::Button16Click, true);
-    add("Button17", "5", 2, 1, 1, &AmountCalculator::Button17Click, true);
-    add("Button18", "6", 2, 2, 1, &AmountCalculator::Button18Click, true);
-    add("Button19", "*", 2, 3, 1, &AmountCalculator::Button15Click, true, 3);
-    add("Button20", "1", 3, 0, 1, &AmountCalculator::Button20Click, true);
-    add("Button21", "2", 3, 1, 1, &AmountCalculator::Button21Click, true);
-    add("Button22", "3", 3, 2, 1, &AmountCalculator::Button22Click, true);
-    add("Button23", "-", 3, 3, 1, &AmountCalculator::Button15Click, true, 2);
-    add("Button24", "0", 4, 0, 1, &AmountCalculator::Button24Click, true);
-    add("Button25", ".", 4, 1, 1, &AmountCalculator::Button25Click, true);
-    add("Button26", "+", 4, 2, 1, &AmountCalculator::Button15Click, true, 1);
-    add("Button27", "=", 4, 3, 1, &AmountCalculator::Button27Click, true);
+    add("Button10", "Backspace", 0, 0, 2, &AmountCalculator::Button10Click, Kind::Edit);
+    add("Button11", "C", 0, 2, 2, &AmountCalculator::Button11Click, Kind::Edit);
+    add("Button12", "7", 1, 0, 1, &AmountCalculator::Button12Click, Kind::Digit);
+    add("Button13", "8", 1, 1, 1, &AmountCalculator::Button13Click, Kind::Digit);
+    add("Button14", "9", 1, 2, 1, &AmountCalculator::Button14Click, Kind::Digit);
+    add("Button15", "/", 1, 3, 1, &AmountCalculator::Button15Click, Kind::Operator, 4);
+    add("Button16", "4", 2, 0, 1, &AmountCalculator::Button16Click, Kind::Digit);
+    add("Button17", "5", 2, 1, 1, &AmountCalculator::Button17Click, Kind::Digit);
+    add("Button18", "6", 2, 2, 1, &AmountCalculator::Button18Click, Kind::Digit);
+    add("Button19", "*", 2, 3, 1, &AmountCalculator::Button15Click, Kind::Operator, 3);
+    add("Button20", "1", 3, 0, 1, &AmountCalculator::Button20Click, Kind::Digit);
+    add("Button21", "2", 3, 1, 1, &AmountCalculator::Button21Click, Kind::Digit);
+    add("Button22", "3", 3, 2, 1, &AmountCalculator::Button22Click, Kind::Digit);
+    add("Button23", "-", 3, 3, 1, &AmountCalculator::Button15Click, Kind::Operator, 2);
+    add("Button24", "0", 4, 0, 1, &AmountCalculator::Button24Click, Kind::Digit);
+    add("Button25", ".", 4, 1, 1, &AmountCalculator::Button25Click, Kind::Digit);
+    add("Button26", "+", 4, 2, 1, &AmountCalculator::Button15Click, Kind::Operator, 1);
+    add("Button27", "=", 4, 3, 1, &AmountCalculator::Button27Click, Kind::Equals);
+    hide();
 }
 
 void AmountCalculator::Image7Click()
 {
     if (isVisible()) {
-        hide();
-        m_image8->hide();
-        m_image7->show();
+        closePanel();
     } else {
         show();
         raise();
@@ -80,12 +118,27 @@ void AmountCalculator::closePanel()
     m_image7->show();
 }
 
-// Text that is not a number (empty, ".", the division message) counts as 0.
+// Empty text, a lone ".", the division message and the like count as 0
+// rather than stopping the calculation with a conversion error.
+long double AmountCalculator::valueOf(const QString& text)
+{
+    const std::string t = text.trimmed().toStdString();
+    long double v = 0;
+    const char* end = t.data() + t.size();
+    const auto [ptr, ec] = std::from_chars(t.data(), end, v, std::chars_format::general);
+    if (ec != std::errc() || ptr != end || !std::isfinite(v))
+        return 0;
+    return v;
+}
+
 long double AmountCalculator::value() const
 {
-    bool ok = false;
-    const long double v = m_amount->text().toDouble(&ok);
-    return ok ? v : 0;
+    return valueOf(m_amount->text());
+}
+
+void AmountCalculator::setValue(long double v)
+{
+    m_amount->setText(formatGeneral(double(v)));
 }
 
 void AmountCalculator::Button11Click()
@@ -124,12 +177,12 @@ void AmountCalculator::Button10Click()
 {
     s.equalsDone = false;
     const QString t = m_amount->text();
-    if (t.size() == 1) {
-        if (value() != 0)
-            m_amount->setText(QStringLiteral("0"));
-    } else if (!t.isEmpty()) {
+    // One character left becomes "0" (a lone "." too, so the key is never dead);
+    // the division message is not the user's number and goes at once.
+    if (t.size() == 1 || t == kDivideByZero)
+        m_amount->setText(QStringLiteral("0"));
+    else if (!t.isEmpty())
         m_amount->setText(t.left(t.size() - 1));
-    }
     s.opJustPressed = false;
 }
 
@@ -151,7 +204,8 @@ bool AmountCalculator::compute(long double& out) const
 void AmountCalculator::Button15Click()
 {
     const int op = sender() ? sender()->property("tag").toInt() : 0;
-    applyOperator(op);
+    if (op >= 1 && op <= 4)
+        applyOperator(op);
 }
 
 void AmountCalculator::applyOperator(int op)
@@ -162,16 +216,15 @@ void AmountCalculator::applyOperator(int op)
     if (!s.haveFirst) {
         s.first = value();
         s.haveFirst = true;
-        s.op = op;
     } else if (!s.opJustPressed) {
         s.second = value();
         long double r = 0;
         if (compute(r)) {
             s.result = r;
-            m_amount->setText(numberText(r));
+            setValue(r);
             s.first = r;
         } else {
-            m_amount->setText(QStringLiteral("除数不能为0"));
+            m_amount->setText(kDivideByZero);
         }
     }
     s.opJustPressed = true;
@@ -186,7 +239,7 @@ void AmountCalculator::Button27Click()
         long double r = 0;
         if (compute(r)) {
             s.result = r;
-            m_amount->setText(numberText(r));
+            setValue(r);
         } else {
             m_amount->setText(QStringLiteral("0"));
         }

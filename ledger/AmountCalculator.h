@@ -6,26 +6,34 @@
 
 class QLineEdit;
 
-// The calculator's memory, one per page class; it outlives the pages.
+// The calculator's memory. Each page class keeps one that outlives its pages;
+// the page clears it (Button11Click) when it is created.
 struct CalcState {
-    long double first = 0, second = 0, result = 0;
-    int op = 0;                // 0 none, 1 +, 2 -, 3 *, 4 /
-    bool haveFirst = false;
-    bool startNew = false;
+    long double first = 0;     // left operand, also the running result
+    long double second = 0;    // right operand, kept so "=" can repeat
+    long double result = 0;
+    int op = 0;                // pending operator: 0 none, 1 +, 2 -, 3 *, 4 /
+    bool haveFirst = false;    // an operator has taken the first operand
+    bool startNew = false;     // the next digit replaces the text
     bool opJustPressed = false;
-    bool equalsDone = false;
-    bool opEntered = false;
-    bool chaining = false;
+    bool equalsDone = false;   // a further "=" reuses the second operand
+    bool opEntered = false;    // "=" has something to compute
+    bool chaining = false;     // set by an operator, cleared by "="; Clear keeps it
 };
 
 class AmountCalculator : public QWidget {
     Q_OBJECT
 public:
-    // image7 opens the panel, image8 (the pressed picture) closes it.
+    // amount is the page's amount box; image7 opens the panel and image8 (the
+    // pressed picture) closes it. The panel starts hidden; the page clears the
+    // state once it has built the panel.
     AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* image7, QWidget* image8, QWidget* parent);
 
+    // The number the amount box shows; text that is not a number counts as 0.
+    static long double valueOf(const QString& text);
+
 public slots:
-    void Image7Click();
+    void Image7Click();     // both pictures: open or close the panel
     void Button24Click() { digit(0); }
     void Button20Click() { digit(1); }
     void Button21Click() { digit(2); }
@@ -39,13 +47,14 @@ public slots:
     void Button25Click();   // .
     void Button10Click();   // Backspace
     void Button11Click();   // C
-    void Button15Click();   // + - * / (the sender's tag is the operator)
+    void Button15Click();   // + - * / (the sending button's "tag" is the operator)
     void Button27Click();   // =
 
 private:
     void digit(int d);
     void applyOperator(int op);
     long double value() const;
+    void setValue(long double v);
     void closePanel();
     bool compute(long double& out) const;  // false on division by zero
 
