@@ -6,31 +6,18 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cstring>
+
 namespace {
 // Keys as written in the cases: digits, ".", "+-*/", "=", "B" (Backspace), "C".
 const char* buttonFor(QChar k)
 {
-    switch (k.unicode()) {
-    case '0': return "Button24";
-    case '1': return "Button20";
-    case '2': return "Button21";
-    case '3': return "Button22";
-    case '4': return "Button16";
-    case '5': return "Button17";
-    case '6': return "Button18";
-    case '7': return "Button12";
-    case '8': return "Button13";
-    case '9': return "Button14";
-    case '.': return "Button25";
-    case '+': return "Button26";
-    case '-': return "Button23";
-    case '*': return "Button19";
-    case '/': return "Button15";
-    case '=': return "Button27";
-    case 'B': return "Button10";
-    case 'C': return "Button11";
-    }
-    return "";
+    static const char keys[] = "0123456789.+-*/=BC";
+    static const char* names[] = {"Button24", "Button20", "Button21", "Button22", "Button16", "Button17",
+                                  "Button18", "Button12", "Button13", "Button14", "Button25", "Button26",
+                                  "Button23", "Button19", "Button15", "Button27", "Button10", "Button11"};
+    const char* at = k.unicode() < 128 ? std::strchr(keys, char(k.unicode())) : nullptr;
+    return at && *at ? names[at - keys] : "";
 }
 
 // An amount box and the two pictures on a page, as the entry pages have them.
@@ -80,18 +67,16 @@ private slots:
         QTest::newRow("0.1+0.2=") << "0.1+0.2=" << "0.3";
         QTest::newRow("3*12.5=") << "3*12.5=" << "37.5";
         QTest::newRow("large") << "99999999*99999999=" << "9.9999998E15";
-        QTest::newRow("negative") << "2-5=" << "-3";
         QTest::newRow("5/0+") << "5/0+" << "除数不能为0";
         QTest::newRow("5/0=") << "5/0=" << "0";
         QTest::newRow("007") << "007" << "7";
         QTest::newRow("backspace 8") << "8B" << "0";
         QTest::newRow("backspace 0") << "0B" << "0";
         QTest::newRow("backspace 12.5") << "12.5B" << "12.";
-        QTest::newRow("backspace twice") << "125BB" << "1";
         QTest::newRow("backspace after result") << "7*3=B" << "2";
         // Chaining and repeating.
         QTest::newRow("2+3*") << "2+3*" << "5";
-        QTest::newRow("2+3*4=") << "2+3*4=" << "20";
+        QTest::newRow("left to right") << "2+3*4=" << "20";
         QTest::newRow("operator twice") << "6+*2=" << "12";
         QTest::newRow("2+3= =") << "2+3==" << "8";
         QTest::newRow("8/2= = =") << "8/2===" << "1";
@@ -99,7 +84,6 @@ private slots:
         QTest::newRow("digit after = forgets") << "2+3=4=" << "4";
         QTest::newRow("result goes on") << "2+3=+1=" << "6";
         QTest::newRow("clear") << "12+3C" << "0";
-        QTest::newRow("clear then =") << "12+3C=" << "0";
         // The point.
         QTest::newRow("point on 0") << ".5" << "0.5";
         QTest::newRow("one point only") << "1..5" << "1.5";
@@ -109,7 +93,6 @@ private slots:
         QTest::newRow("message then operand") << "5/0+2=" << "7";  // 5 stays the first operand
         QTest::newRow("message then =") << "5/0+=" << "5";
         QTest::newRow("backspace on message") << "5/0+B" << "0";
-        QTest::newRow("= after 5/0= again") << "5/0==" << "0";
     }
     void sequences()
     {
