@@ -316,6 +316,13 @@ bool Query::next()
     return false;
 }
 
+Query::Fetch Query::fetch()
+{
+    if (next())
+        return Fetch::Row;
+    return ok() ? Fetch::NoRow : Fetch::Failed;
+}
+
 void Query::reset()
 {
     if (m_stmt)

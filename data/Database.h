@@ -80,6 +80,9 @@ public:
     bool exec();
     // Steps to the next row; false at the end or on error (see ok()).
     bool next();
+    // Steps to the next row and tells the end of the rows from a failure.
+    enum class Fetch { Row, NoRow, Failed };
+    [[nodiscard]] Fetch fetch();
     void reset();
 
     bool ok() const { return m_error.isEmpty(); }
