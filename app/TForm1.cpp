@@ -9,7 +9,9 @@
 #include "data/Tx_Data.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
+#include "ui/Page.h"
 #include "ui/Skin.h"
+#include "ui/Theme.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -30,14 +32,6 @@ QString footerText()
         .arg(QString::fromLatin1(kMakerSite), QString::fromLatin1(kSupportNumber));
 }
 
-QFont songti(int px, bool bold)
-{
-    QFont f(QStringLiteral("宋体"));
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
 void setColour(QLabel* l, const QColor& c)
 {
     l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(c.name()));
@@ -47,14 +41,62 @@ void setColour(QLabel* l, const QColor& c)
 }
 }
 
-TForm1::TForm1(bool showLogin, QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::Window), m_showLogin(showLogin)
+QList<NavEntry> defaultNavigation()
+{
+    using E = NavEntry;
+    return {
+        {"Label3", "桌面", E::Header, 640, 0, 0, Pages::desktop(), true, false},
+        {"Label4", "日记本", E::Header, 692, 0, 0, Pages::rijiben(), false, false},
+        {"Label5", "万年历", E::Header, 756, 0, 0, Pages::wannianli(), false, false},
+        {"Label6", "打印\\导出", E::Header, 820, 0, 0, Pages::dayin(), false, false},
+        {"Label9", "支 出", E::Main, 88, 40, 65, Pages::zhichu(), false, true},
+        {"Label10", "收 入", E::Main, 88, 70, 65, Pages::shouru(), false, false},
+        {"Label11", "账 户", E::Main, 88, 100, 65, Pages::zhanghu(), true, false},
+        {"Label16", "帐 户 转 账", E::Sub, 60, 137, 85, Pages::zhuanzhang(), false, false},
+        {"Label12", "收 入 类 别", E::Sub, 59, 173, 85, Pages::shouruleibie(), false, false},
+        {"Label13", "支 出 类 别", E::Sub, 59, 200, 85, Pages::zhichuleibie(), false, false},
+        {"Label15", "借 入 管 理", E::Sub, 60, 238, 85, Pages::jieru(), false, false},
+        {"Label26", "借 出 管 理", E::Sub, 60, 262, 85, Pages::jiechu(), false, false},
+        {"Label18", "流 水 报 表", E::Sub, 60, 300, 85, Pages::liushuibaobiao(), false, true},
+        {"Label19", "分 类 报 表", E::Sub, 60, 325, 85, Pages::fenleibaobiao(), false, false},
+        {"Label20", "人 员 报 表", E::Sub, 60, 349, 85, Pages::renyuanbaobiao(), false, false},
+        {"Label22", "预 算 管 理", E::Sub, 60, 388, 85, Pages::yushuan(), false, false},
+        {"Label24", "系 统 设 置", E::Sub, 60, 424, 85, Pages::system(), false, true},
+    };
+}
+
+TForm1::TForm1(bool showLogin, QWidget* parent) : TForm1(MainWindowOptions{showLogin, false, defaultNavigation()}, parent) {}
+
+TForm1::TForm1(const MainWindowOptions& options, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::Window), m_options(options)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
     setFixedSize(kWidth, kHeight);
-    setFont(songti(12, false));
+    setFont(Theme::songti(12));
+    buildTitleBar();
+    buildHeader();
+    buildNavigation();
+    buildContentAndFooter();
 
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &TForm1::Timer1Timer);
+
+    // Centred on the desktop.
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+
+    // After the window is on screen, not inside the show event.
+    onFirstShow(this, [this] { QTimer::singleShot(0, this, &TForm1::FormShow); });
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildTitleBar()
+{
     auto* title = new QLabel(this);
     title->setObjectName(QStringLiteral("Image1"));
     title->setGeometry(0, 0, kWidth, kTitleH);
@@ -71,44 +113,43 @@ TForm1::TForm1(bool showLogin, QWidget* parent)
     minimise->setToolTip(QStringLiteral("最小化"));
     minimise->setGeometry(kWidth - 49 - 32, 0, 32, 21);
     connect(minimise, &ClickLabel::clicked, this, &TForm1::Label2Click);
+}
 
+void TForm1::buildHeader()
+{
     auto* header = new QLabel(this);
     header->setObjectName(QStringLiteral("Image2"));
     header->setGeometry(0, kTitleH, kWidth, kHeaderH);
     header->setPixmap(Artwork::header(kWidth, kHeaderH));
-    connect(addHeader("Label3", "桌面", 640), &ClickLabel::clicked, this, &TForm1::Label3Click);
-    connect(addHeader("Label4", "日记本", 692), &ClickLabel::clicked, this, &TForm1::Label4Click);
-    connect(addHeader("Label5", "万年历", 756), &ClickLabel::clicked, this, &TForm1::Label5Click);
-    connect(addHeader("Label6", "打印\\导出", 820), &ClickLabel::clicked, this, &TForm1::Label6Click);
-    connect(addHeader("Label28", "帮助", 906), &ClickLabel::clicked, this, &TForm1::Label28Click);
+    for (const NavEntry& e : std::as_const(m_options.navigation))
+        if (e.kind == NavEntry::Header)
+            addEntry(e);
+    addEntry({"Label28", "帮助", NavEntry::Header, 906, 0, 0, {}, false, false});
+    connect(findChild<ClickLabel*>(QStringLiteral("Label28")), &ClickLabel::clicked, this, &TForm1::Label28Click);
+}
 
+void TForm1::buildNavigation()
+{
     auto* nav = new QLabel(this);
     nav->setObjectName(QStringLiteral("Image3"));
     nav->setGeometry(0, kBodyTop, kNavW, kBodyH);
     nav->setPixmap(Artwork::navColumn(kNavW, kBodyH));
-    connect(addNav("Label9", "支 出", 88, 40, 65, true), &ClickLabel::clicked, this, &TForm1::Label9Click);
-    connect(addNav("Label10", "收 入", 88, 70, 65, true), &ClickLabel::clicked, this, &TForm1::Label10Click);
-    connect(addNav("Label11", "账 户", 88, 100, 65, true), &ClickLabel::clicked, this, &TForm1::Label11Click);
-    connect(addNav("Label16", "帐 户 转 账", 60, 137, 85, false), &ClickLabel::clicked, this, &TForm1::Label16Click);
-    connect(addNav("Label12", "收 入 类 别", 59, 173, 85, false), &ClickLabel::clicked, this, &TForm1::Label12Click);
-    connect(addNav("Label13", "支 出 类 别", 59, 200, 85, false), &ClickLabel::clicked, this, &TForm1::Label13Click);
-    connect(addNav("Label15", "借 入 管 理", 60, 238, 85, false), &ClickLabel::clicked, this, &TForm1::Label15Click);
-    connect(addNav("Label26", "借 出 管 理", 60, 262, 85, false), &ClickLabel::clicked, this, &TForm1::Label26Click);
-    connect(addNav("Label18", "流 水 报 表", 60, 300, 85, false), &ClickLabel::clicked, this, &TForm1::Label18Click);
-    connect(addNav("Label19", "分 类 报 表", 60, 325, 85, false), &ClickLabel::clicked, this, &TForm1::Label19Click);
-    connect(addNav("Label20", "人 员 报 表", 60, 349, 85, false), &ClickLabel::clicked, this, &TForm1::Label20Click);
-    connect(addNav("Label22", "预 算 管 理", 60, 388, 85, false), &ClickLabel::clicked, this, &TForm1::Label22Click);
-    connect(addNav("Label24", "系 统 设 置", 60, 424, 85, false), &ClickLabel::clicked, this, &TForm1::Label24Click);
-    ClickLabel* feedback = addNav("Label23", "建 议 反 馈", 60, 450, 85, false);
-    m_nav.removeOne(feedback);  // a link, never highlighted
+    for (const NavEntry& e : std::as_const(m_options.navigation))
+        if (e.kind != NavEntry::Header)
+            m_highlighted.append({addEntry(e), e.kind});
+    // A link, never highlighted.
+    ClickLabel* feedback = addEntry({"Label23", "建 议 反 馈", NavEntry::Sub, 60, 450, 85, {}, false, false});
     connect(feedback, &ClickLabel::clicked, this, &TForm1::Label23Click);
     for (int y : {149, 213, 275, 363, 403}) {
         auto* sep = new QLabel(QStringLiteral("_________________________"), this);
         sep->setGeometry(21, kBodyTop + y, 145, 14);
-        sep->setFont(songti(12, false));
-        setColour(sep, QColor(0xc9, 0xa7, 0x7c));
+        sep->setFont(Theme::songti(12));
+        setColour(sep, Theme::sand);
     }
+}
 
+void TForm1::buildContentAndFooter()
+{
     auto* content = new QLabel(this);
     content->setObjectName(QStringLiteral("Image4"));
     content->setGeometry(kNavW, kBodyTop, kWidth - kNavW, kBodyH);
@@ -125,48 +166,35 @@ TForm1::TForm1(bool showLogin, QWidget* parent)
     auto* footText = new ClickLabel(footerText(), this);
     footText->setObjectName(QStringLiteral("Label8"));
     footText->setGeometry(208, kHeight - kFooterH + 9, 420, 16);
-    setColour(footText, QColor(0x6b, 0x4a, 0x2a));
+    setColour(footText, Theme::walnut);
     connect(footText, &ClickLabel::clicked, this, &TForm1::Label8Click);
     m_footerText = footText;
     m_clock = new QLabel(this);
     m_clock->setObjectName(QStringLiteral("l_time"));
     m_clock->setGeometry(704, kHeight - kFooterH + 9, 250, 16);
     m_clock->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    setColour(m_clock, QColor(0x6b, 0x4a, 0x2a));
-
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setInterval(1000);
-    connect(m_timer, &QTimer::timeout, this, &TForm1::Timer1Timer);
-
-    // Centred on the desktop.
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
-
-    FormCreate();
+    setColour(m_clock, Theme::walnut);
 }
 
-TForm1::~TForm1() = default;
-
-ClickLabel* TForm1::addNav(const char* name, const char* caption, int x, int y, int w, bool main)
+ClickLabel* TForm1::addEntry(const NavEntry& e)
 {
-    auto* l = new ClickLabel(QString::fromUtf8(caption), this);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(x, kBodyTop + y, w, main ? 25 : 16);
-    l->setFont(songti(main ? 16 : 13, main));
-    setColour(l, Qt::black);
-    m_nav.append(l);
-    return l;
-}
-
-ClickLabel* TForm1::addHeader(const char* name, const char* caption, int x)
-{
-    auto* l = new ClickLabel(QString::fromUtf8(caption), this);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFont(songti(13, false));
-    l->adjustSize();
-    l->move(x, kTitleH + 48);
-    setColour(l, QColor(0x5a, 0x3a, 0x1c));
+    auto* l = new ClickLabel(QString::fromUtf8(e.caption), this);
+    l->setObjectName(QString::fromLatin1(e.name));
+    if (e.kind == NavEntry::Header) {
+        l->setFont(Theme::songti(13));
+        l->adjustSize();
+        l->move(e.x, kTitleH + 48);
+        setColour(l, Theme::bark);
+    } else {
+        const bool main = e.kind == NavEntry::Main;
+        l->setGeometry(e.x, kBodyTop + e.y, e.width, main ? 25 : 16);
+        l->setFont(Theme::songti(main ? 16 : 13, main));
+        setColour(l, Qt::black);
+    }
+    if (e.factory) {
+        const char* name = e.name;
+        connect(l, &ClickLabel::clicked, this, [this, name] { navigate(name); });
+    }
     return l;
 }
 
@@ -183,20 +211,10 @@ void TForm1::FormCreate()
     m_timer->start();
 }
 
-void TForm1::showEvent(QShowEvent* e)
-{
-    QWidget::showEvent(e);
-    if (!m_shown) {
-        m_shown = true;
-        // After the window is on screen, not inside the show event.
-        QTimer::singleShot(0, this, &TForm1::FormShow);
-    }
-}
-
 void TForm1::FormShow()
 {
-    if (m_showLogin) {
-        Tf_login login(this);
+    if (m_options.showLogin) {
+        Tf_login login(this, m_options.exitAtLogin);
         login.exec();
         if (LoginCancelled) {
             close();
@@ -215,13 +233,9 @@ void TForm1::OpenStartPage(const QString& code)
         Msg::dbError(this, QStringLiteral("'%1' is not a valid integer value").arg(code));
         return;
     }
-    switch (n) {
-    case 2: OpenPage(Pages::shouru()); break;
-    case 3: OpenPage(Pages::zhichu()); break;
-    case 4: OpenPage(Pages::wannianli()); break;
-    case 5: OpenPage(Pages::rijiben()); break;
-    default: OpenPage(Pages::desktop()); break;
-    }
+    const char* entryName = n == 2 ? "Label10" : n == 3 ? "Label9" : n == 4 ? "Label5" : n == 5 ? "Label4" : "Label3";
+    if (const NavEntry* e = entry(entryName))
+        OpenPage(e->factory);
 }
 
 bool TForm1::createPage(const PageFactory& factory)
@@ -269,9 +283,8 @@ QWidget* TForm1::currentPage() const
 
 void TForm1::ResetNavHighlight()
 {
-    for (ClickLabel* l : std::as_const(m_nav)) {
-        const QString n = l->objectName();
-        if (n == u"Label9" || n == u"Label10" || n == u"Label11") {
+    for (const auto& [l, kind] : std::as_const(m_highlighted)) {
+        if (kind == NavEntry::Main) {
             setColour(l, Qt::black);
         } else {
             QFont f = l->font();
@@ -323,83 +336,59 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::navigate(ClickLabel* entry, const PageFactory& factory)
+const NavEntry* TForm1::entry(const char* name) const
 {
-    if (!factory)
+    for (const NavEntry& e : m_options.navigation)
+        if (qstrcmp(e.name, name) == 0)
+            return &e;
+    return nullptr;
+}
+
+void TForm1::navigate(const char* name)
+{
+    const NavEntry* e = entry(name);
+    if (!e || !e->factory)
         return;  // module not in this build: the entry does nothing
-    const QString name = entry->objectName();
-    // "账 户" needs fresh totals; three entries fail without a message.
-    const bool recalc = name == u"Label11";
-    const bool silent = name == u"Label9" || name == u"Label18" || name == u"Label24";
-    if (recalc && !RecalcAccountTotals())
+    if (e->recalcFirst && !RecalcAccountTotals())
         return;
-    if (silent)
-        createPage(factory);
-    else if (!OpenPage(factory))
+    if (e->kind == NavEntry::Header) {
+        // Header pages reset the highlight, also when the page fails.
+        OpenPage(e->factory);
+        ResetNavHighlight();
         return;
+    }
+    if (e->silent)
+        createPage(e->factory);
+    else if (!OpenPage(e->factory))
+        return;  // the old highlight stays
     ResetNavHighlight();
-    const QString n = entry->objectName();
-    if (n == u"Label9" || n == u"Label10" || n == u"Label11") {
-        setColour(entry, QColor(255, 0, 0));
+    auto* l = findChild<ClickLabel*>(QString::fromLatin1(name));
+    if (e->kind == NavEntry::Main) {
+        setColour(l, QColor(255, 0, 0));
     } else {
-        QFont f = entry->font();
+        QFont f = l->font();
         f.setBold(true);
-        entry->setFont(f);
+        l->setFont(f);
     }
 }
 
-void TForm1::navigateForTest(const char* entry, const PageFactory& factory)
-{
-    navigate(findChild<ClickLabel*>(QString::fromLatin1(entry)), factory);
-}
-
-static ClickLabel* navLabel(QWidget* w, const char* name) { return w->findChild<ClickLabel*>(QString::fromLatin1(name)); }
-
-void TForm1::Label9Click() { navigate(navLabel(this, "Label9"), Pages::zhichu()); }
-void TForm1::Label10Click() { navigate(navLabel(this, "Label10"), Pages::shouru()); }
-void TForm1::Label11Click() { navigate(navLabel(this, "Label11"), Pages::zhanghu()); }
-void TForm1::Label16Click() { navigate(navLabel(this, "Label16"), Pages::zhuanzhang()); }
-void TForm1::Label12Click() { navigate(navLabel(this, "Label12"), Pages::shouruleibie()); }
-void TForm1::Label13Click() { navigate(navLabel(this, "Label13"), Pages::zhichuleibie()); }
-void TForm1::Label15Click() { navigate(navLabel(this, "Label15"), Pages::jieru()); }
-void TForm1::Label26Click() { navigate(navLabel(this, "Label26"), Pages::jiechu()); }
-void TForm1::Label18Click() { navigate(navLabel(this, "Label18"), Pages::liushuibaobiao()); }
-void TForm1::Label19Click() { navigate(navLabel(this, "Label19"), Pages::fenleibaobiao()); }
-void TForm1::Label20Click() { navigate(navLabel(this, "Label20"), Pages::renyuanbaobiao()); }
-void TForm1::Label22Click() { navigate(navLabel(this, "Label22"), Pages::yushuan()); }
-void TForm1::Label24Click() { navigate(navLabel(this, "Label24"), Pages::system()); }
-
-void TForm1::Label3Click()
-{
-    if (!RecalcAccountTotals())
-        return;
-    OpenPage(Pages::desktop());
-    ResetNavHighlight();
-}
-
-void TForm1::Label4Click()
-{
-    if (const PageFactory f = Pages::rijiben()) {
-        OpenPage(f);
-        ResetNavHighlight();
-    }
-}
-
-void TForm1::Label5Click()
-{
-    if (const PageFactory f = Pages::wannianli()) {
-        OpenPage(f);
-        ResetNavHighlight();
-    }
-}
-
-void TForm1::Label6Click()
-{
-    if (const PageFactory f = Pages::dayin()) {
-        OpenPage(f);
-        ResetNavHighlight();
-    }
-}
+void TForm1::Label3Click() { navigate("Label3"); }
+void TForm1::Label4Click() { navigate("Label4"); }
+void TForm1::Label5Click() { navigate("Label5"); }
+void TForm1::Label6Click() { navigate("Label6"); }
+void TForm1::Label9Click() { navigate("Label9"); }
+void TForm1::Label10Click() { navigate("Label10"); }
+void TForm1::Label11Click() { navigate("Label11"); }
+void TForm1::Label16Click() { navigate("Label16"); }
+void TForm1::Label12Click() { navigate("Label12"); }
+void TForm1::Label13Click() { navigate("Label13"); }
+void TForm1::Label15Click() { navigate("Label15"); }
+void TForm1::Label26Click() { navigate("Label26"); }
+void TForm1::Label18Click() { navigate("Label18"); }
+void TForm1::Label19Click() { navigate("Label19"); }
+void TForm1::Label20Click() { navigate("Label20"); }
+void TForm1::Label22Click() { navigate("Label22"); }
+void TForm1::Label24Click() { navigate("Label24"); }
 
 void TForm1::Label1Click() { close(); }
 void TForm1::Label2Click() { showMinimized(); }

@@ -2,6 +2,7 @@
 // The main window: own title bar, header entries, navigation column, the
 // content panel that shows exactly one page at a time, footer and clock.
 
+#include <QList>
 #include <QWidget>
 #include <functional>
 
@@ -11,11 +12,33 @@ class QTimer;
 
 using PageFactory = std::function<QWidget*()>;
 
+// One entry of the header or the navigation column that opens a page.
+struct NavEntry {
+    // Header entries reset the highlight; main entries turn red; the others bold.
+    enum Kind { Header, Main, Sub };
+    const char* name;      // objectName of the entry
+    const char* caption;
+    Kind kind;
+    int x, y, width;       // header entries: only x; their y and size are fixed
+    PageFactory factory;   // empty: a module this build does not carry; the entry does nothing
+    bool recalcFirst;      // rebuild the account totals first and stop when that fails
+    bool silent;           // a page that cannot be made shows no "ddd"
+};
+
+// The program's entries, in the order they are created.
+QList<NavEntry> defaultNavigation();
+
+struct MainWindowOptions {
+    bool showLogin = true;     // false: no login dialog (tests and screenshots)
+    bool exitAtLogin = false;  // start-up benchmark: end as soon as the login shows
+    QList<NavEntry> navigation = defaultNavigation();
+};
+
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    // showLogin false leaves out the login dialog (tests and screenshots).
     explicit TForm1(bool showLogin = true, QWidget* parent = nullptr);
+    explicit TForm1(const MainWindowOptions& options, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Replaces the page in PnlShow by a new one; "ddd" when it cannot be made.
@@ -29,9 +52,6 @@ public:
     QWidget* currentPage() const;
     // Opens the first page for a start page code ("1".."5").
     void OpenStartPage(const QString& code);
-    // Clicks a left-column entry with the given page (tests of the highlight
-    // for modules whose pages come later).
-    void navigateForTest(const char* entry, const PageFactory& factory);
 
 public slots:
     void FormCreate();
@@ -61,23 +81,25 @@ public slots:
     void Label8Click();
 
 protected:
-    void showEvent(QShowEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ClickLabel* addNav(const char* name, const char* caption, int x, int y, int w, bool main);
-    ClickLabel* addHeader(const char* name, const char* caption, int x);
-    // One left-column entry: recalculation where needed, the page, the highlight.
-    void navigate(ClickLabel* entry, const PageFactory& factory);
+    void buildTitleBar();
+    void buildHeader();
+    void buildNavigation();
+    void buildContentAndFooter();
+    ClickLabel* addEntry(const NavEntry& e);
+    // One entry clicked: recalculation where needed, the page, the highlight.
+    void navigate(const char* name);
+    const NavEntry* entry(const char* name) const;
     bool createPage(const PageFactory& factory);
     void openUrl(const QString& url);
 
+    MainWindowOptions m_options;
+    QPoint m_dragOrigin;
     QWidget* m_pnlShow = nullptr;
     QLabel* m_footerText = nullptr;
     QLabel* m_clock = nullptr;
     QTimer* m_timer = nullptr;
-    QList<ClickLabel*> m_nav;
-    QPoint m_dragOrigin;
-    bool m_showLogin;
-    bool m_shown = false;
+    QList<QPair<ClickLabel*, NavEntry::Kind>> m_highlighted;  // entries the highlight resets
 };

@@ -5,6 +5,7 @@
 #include "ui/Charts.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
+#include "ui/Theme.h"
 
 #include <QChartView>
 #include <QHorizontalBarSeries>
@@ -27,32 +28,26 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        p.fillRect(rect(), QColor(0xfe, 0xfc, 0xf8));
-        const QColor frame(0xe2, 0xc9, 0xa4), title(0x8a, 0x4b, 0x1f), text(0x4a, 0x3a, 0x2a);
+        p.fillRect(rect(), Theme::cream);
         auto group = [&](const QRect& r, const QString& caption) {
-            p.setPen(QPen(frame, 1));
+            p.setPen(QPen(Theme::wheat, 1));
             p.setBrush(Qt::white);
             p.drawRoundedRect(r, 6, 6);
-            QFont f(QStringLiteral("黑体"));
-            f.setPixelSize(13);
-            f.setBold(true);
-            p.setFont(f);
+            p.setFont(Theme::heiti(13, true));
             const int w = p.fontMetrics().horizontalAdvance(caption) + 12;
-            p.fillRect(QRect(r.left() + 10, r.top() - 8, w, 16), QColor(0xfe, 0xfc, 0xf8));
-            p.setPen(title);
+            p.fillRect(QRect(r.left() + 10, r.top() - 8, w, 16), Theme::cream);
+            p.setPen(Theme::chestnut);
             p.drawText(QRect(r.left() + 16, r.top() - 8, w, 16), Qt::AlignVCenter, caption);
         };
         auto caption = [&](int x, int y, const QString& t) {
-            QFont f(QStringLiteral("宋体"));
-            f.setPixelSize(13);
-            p.setFont(f);
-            p.setPen(text);
+            p.setFont(Theme::songti(13));
+            p.setPen(Theme::ink);
             p.drawText(QRect(x, y, 220, 25), Qt::AlignVCenter | Qt::AlignLeft, t);
         };
         group(QRect(40, 70, 400, 190), QStringLiteral("资产类"));
         caption(70, 96, QStringLiteral("资金"));
         caption(70, 153, QStringLiteral("债权"));
-        p.setPen(QPen(frame, 1, Qt::DashLine));
+        p.setPen(QPen(Theme::wheat, 1, Qt::DashLine));
         p.drawLine(60, 200, 420, 200);
         caption(70, 215, QStringLiteral("资产总计(单位：人民币)"));
         group(QRect(40, 272, 400, 100), QStringLiteral("负债类"));
@@ -69,16 +64,6 @@ protected:
     }
 };
 
-QString sumText(Query& q)
-{
-    return q.next() ? plainOrEmpty(q.moneyOrNull(0)) : QString();
-}
-
-// An empty sum reads as 0 where the figures are added up.
-double numberOf(const QString& text)
-{
-    return text.isEmpty() ? 0.0 : text.toDouble();
-}
 
 } // namespace
 
@@ -103,28 +88,32 @@ const char* const kDesktopRankingSql =
     "   group by s2.f_fenleiid order by j desc limit 1 offset 4), -9223372036854775808)"
     " order by t.jine desc";
 
-Tf_main::Tf_main(QWidget* parent) : QWidget(parent)
+Tf_main::Tf_main(QWidget* parent) : Page("f_main", parent)
 {
-    setObjectName(QStringLiteral("f_main"));
     setWindowTitle(QStringLiteral("桌面"));
-    setFixedSize(773, 486);
     auto* bg = new DesktopBackground(this);
     bg->setGeometry(rect());
+    buildNote();
+    buildFigures();
+    buildNoteEditor();
+    FormCreate();
+}
 
-    m_note = new QLabel(QStringLiteral("Label2"), this);
-    m_note->setObjectName(QStringLiteral("Label2"));
-    m_note->setGeometry(16, 16, 697, 20);
-    QFont nf(QStringLiteral("宋体"));
-    nf.setPixelSize(14);
-    m_note->setFont(nf);
-    m_note->setStyleSheet(QStringLiteral("color: #8a4b1f; background: transparent;"));
+void Tf_main::buildNote()
+{
+    m_note = label(this, QStringLiteral("Label2"), QRect(16, 16, 697, 20), "Label2");
+    m_note->setFont(Theme::songti(14));
+    m_note->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(Theme::css(Theme::chestnut)));
     auto* edit = new ClickLabel(QStringLiteral("编辑"), this);
     edit->setObjectName(QStringLiteral("Label1"));
     edit->move(738, 16);
     edit->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline; background: transparent;"));
     edit->adjustSize();
     connect(edit, &ClickLabel::clicked, this, &Tf_main::Label1Click);
+}
 
+void Tf_main::buildFigures()
+{
     m_fig[1] = figure("La1", 293, 96);
     m_fig[2] = figure("La2", 293, 153);
     m_fig[3] = figure("La3", 293, 215);
@@ -139,44 +128,32 @@ Tf_main::Tf_main(QWidget* parent) : QWidget(parent)
     m_chart1->setGeometry(473, 60, 295, 142);
     m_chart2 = Charts::makeView(this, QStringLiteral("Chart2"));
     m_chart2->setGeometry(472, 234, 295, 130);
+}
 
+void Tf_main::buildNoteEditor()
+{
     m_editor = new QWidget(this);
     m_editor->setObjectName(QStringLiteral("Panel1"));
     m_editor->setGeometry(7, 8, 758, 93);
     m_editor->setAttribute(Qt::WA_StyledBackground);
     m_editor->setStyleSheet(QStringLiteral(
         "#Panel1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdf8ef, stop:1 #f3e3c8);"
-    " border: 1px solid #c9a77c; border-radius: 6px; }"));
-    auto* cap = new QLabel(QStringLiteral("个性签名设置"), m_editor);
-    cap->setGeometry(21, 6, 200, 18);
-    cap->setStyleSheet(QStringLiteral("color: #8a4b1f; font-weight: bold; background: transparent;"));
-    m_noteEdit = new QLineEdit(m_editor);
-    m_noteEdit->setObjectName(QStringLiteral("Edit6"));
-    m_noteEdit->setGeometry(21, 28, 720, 15);
+        " border: 1px solid %1; border-radius: 6px; }").arg(Theme::css(Theme::sand)));
+    auto* cap = label(m_editor, QStringLiteral("个性签名设置"), QRect(21, 6, 200, 18));
+    cap->setStyleSheet(QStringLiteral("color: %1; font-weight: bold; background: transparent;").arg(Theme::css(Theme::chestnut)));
+    m_noteEdit = lineEdit(m_editor, "Edit6", QRect(21, 28, 720, 15));
     m_noteEdit->setFrame(false);
-    m_noteEdit->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid #c9a77c; padding: 0; background: white; }"));
-    auto* cancel = new QPushButton(QStringLiteral("取消"), m_editor);
-    cancel->setObjectName(QStringLiteral("Button52"));
-    cancel->setGeometry(580, 56, 75, 27);
-    connect(cancel, &QPushButton::clicked, this, &Tf_main::Button52Click);
-    auto* ok = new QPushButton(QStringLiteral("确定"), m_editor);
-    ok->setObjectName(QStringLiteral("Button57"));
-    ok->setGeometry(666, 56, 75, 27);
-    connect(ok, &QPushButton::clicked, this, &Tf_main::Button57Click);
+    m_noteEdit->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid %1; padding: 0; background: white; }")
+                                  .arg(Theme::css(Theme::sand)));
+    connect(button(m_editor, "Button52", QStringLiteral("取消"), QRect(580, 56, 75, 27)), &QPushButton::clicked, this, &Tf_main::Button52Click);
+    connect(button(m_editor, "Button57", QStringLiteral("确定"), QRect(666, 56, 75, 27)), &QPushButton::clicked, this, &Tf_main::Button57Click);
     m_editor->hide();
-
-    FormCreate();
 }
 
 QLabel* Tf_main::figure(const char* name, int x, int y, int h)
 {
-    auto* l = new QLabel(QString::fromLatin1(name).replace(QStringLiteral("La"), QStringLiteral("L")), this);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setGeometry(x, y, 137, h);
-    QFont f(QStringLiteral("黑体"));
-    f.setPixelSize(14);
-    f.setBold(true);
-    l->setFont(f);
+    QLabel* l = label(this, QString::fromLatin1(name).replace(QStringLiteral("La"), QStringLiteral("L")), QRect(x, y, 137, h), name);
+    l->setFont(Theme::heiti(14, true));
     l->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); background: transparent;"));
     return l;
 }
@@ -184,19 +161,22 @@ QLabel* Tf_main::figure(const char* name, int x, int y, int h)
 void Tf_main::FormCreate()
 {
     Query note(QStringLiteral("select daytxt from sys_sys"));
-    if (!note.next() && !note.ok())
+    if (note.fetch() == Query::Fetch::Failed)
         return Msg::dbError(this, note.error());
     m_note->setText(note.text(0));
     m_noteEdit->setText(m_note->text());
 
     Query acc(QStringLiteral("select sum(z_jieru) as 借入,sum(z_jiechu) as 借出,sum(z_yue) as 余额 from z_zhanghu"));
-    if (!acc.next())
+    if (acc.fetch() != Query::Fetch::Row)
         return Msg::dbError(this, acc.error());
-    m_fig[1]->setText(plainOrEmpty(acc.moneyOrNull(2)));
-    m_fig[2]->setText(plainOrEmpty(acc.moneyOrNull(1)));
-    m_fig[4]->setText(plainOrEmpty(acc.moneyOrNull(0)));
-    m_fig[3]->setText(formatGeneral(numberOf(m_fig[1]->text()) + numberOf(m_fig[2]->text())));
-    m_fig[5]->setText(formatGeneral(numberOf(m_fig[3]->text()) - numberOf(m_fig[4]->text())));
+    // With no accounts the three sums are empty; they add up as 0.
+    const auto balance = acc.moneyOrNull(2), lent = acc.moneyOrNull(1), borrowed = acc.moneyOrNull(0);
+    m_fig[1]->setText(plainOrEmpty(balance));
+    m_fig[2]->setText(plainOrEmpty(lent));
+    m_fig[4]->setText(plainOrEmpty(borrowed));
+    const Money assets = balance.value_or(Money()) + lent.value_or(Money());
+    m_fig[3]->setText(assets.plain());
+    m_fig[5]->setText((assets - borrowed.value_or(Money())).plain());
 
     // Month sums over a date range, so the date index serves them.
     const QDate today = Clock::today();
@@ -204,13 +184,11 @@ void Tf_main::FormCreate()
     Query month(QString::fromUtf8(kDesktopMonthSql));
     auto monthSum = [&](const QDate& first, const char* cls, QLabel* target) {
         month.bind(":t1", first).bind(":t2", lastDayOfMonth(first)).bind(":c", QString::fromLatin1(cls));
-        month.reset();
-        const QString text = sumText(month);
-        if (!month.ok()) {
-            Msg::dbError(this, month.error());
-            return false;
+        switch (month.fetch()) {
+        case Query::Fetch::Failed: Msg::dbError(this, month.error()); return false;
+        case Query::Fetch::Row: target->setText(plainOrEmpty(month.moneyOrNull(0))); break;
+        case Query::Fetch::NoRow: target->clear(); break;
         }
-        target->setText(text);
         month.reset();
         return true;
     };

@@ -3,7 +3,7 @@
 // this and last month's income and expenditure, and the five largest
 // expenditure and income categories of all time.
 
-#include <QWidget>
+#include "ui/Page.h"
 
 class QLabel;
 class QLineEdit;
@@ -14,7 +14,7 @@ class QPushButton;
 extern const char* const kDesktopMonthSql;
 extern const char* const kDesktopRankingSql;
 
-class Tf_main : public QWidget {
+class Tf_main : public Page {
     Q_OBJECT
 public:
     explicit Tf_main(QWidget* parent = nullptr);
@@ -26,6 +26,9 @@ public slots:
     void Button57Click();
 
 private:
+    void buildNote();
+    void buildFigures();
+    void buildNoteEditor();
     QLabel* figure(const char* name, int x, int y, int h = 25);
     bool fillRanking(QChartView* chart, const char* cls, const QColor& colour);
 

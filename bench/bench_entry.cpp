@@ -4,6 +4,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Tx_Data.h"
+#include "ledger/SevenDayChart.h"
 #include "ledger/Tf_zhichu.h"
 
 #include <QApplication>
@@ -24,7 +25,7 @@ void creationStatements()
     Query top(QStringLiteral("select id,f_name from s_fenlei where f_id=0 and f_class=:sorz;"));
     top.bind(":sorz", QStringLiteral("Z"));
     while (top.next()) {}
-    EntryPage::lastSevenDays(QStringLiteral("Z"));
+    SevenDayChart::lastSevenDays(QStringLiteral("Z"));
     Query list(QStringLiteral(
         "select id as 编号,s_date as 时间 ,f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,"
         "s_other as 备注, s_userid, s_zhanghuid, id from s_z_all where f_class=:c and s_date between :t1 and :t2"));
@@ -53,7 +54,7 @@ void saveStatements()
     Query actual(QStringLiteral("Select sum(s_jine) as a from v_flbb where  f_id= 1 and  s_date between :t1   and  :t2"));
     actual.bind(":t1", firstDayOfMonth(today)).bind(":t2", lastDayOfMonth(today));
     actual.next();
-    EntryPage::lastSevenDays(QStringLiteral("Z"));
+    SevenDayChart::lastSevenDays(QStringLiteral("Z"));
 }
 }
 

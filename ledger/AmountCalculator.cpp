@@ -1,9 +1,12 @@
 #include "ledger/AmountCalculator.h"
 
 #include "data/Money.h"
+#include "ui/Theme.h"
 
 #include <QGridLayout>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 
 #include <charconv>
@@ -29,6 +32,25 @@ const char* kindName(Kind k)
 }
 
 } // namespace
+
+QPixmap AmountCalculator::picture(bool pressed)
+{
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Theme::chestnut);
+    p.setBrush(pressed ? Theme::parchment : Theme::linen);
+    p.drawRoundedRect(QRectF(1.5, 1.5, 21, 21), 3, 3);
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(5.5, 4.5, 13, 5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Theme::chestnut);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            p.drawRect(QRectF(5.5 + c * 5, 11.5 + r * 3.6, 3, 2.4));
+    return pm;
+}
 
 AmountCalculator::AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* image7, QWidget* image8,
                                    QWidget* parent)

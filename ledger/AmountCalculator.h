@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLineEdit;
+class QPixmap;
 
 // The calculator's memory. Each page class keeps one that outlives its pages;
 // the page clears it (Button11Click) when it is created.
@@ -31,6 +32,9 @@ public:
 
     // The number the amount box shows; text that is not a number counts as 0.
     static long double valueOf(const QString& text);
+    // The picture beside the amount box that opens the panel; the pressed
+    // twin (shown while the panel is open) is darker.
+    static QPixmap picture(bool pressed);
 
 public slots:
     void Image7Click();     // both pictures: open or close the panel

@@ -16,58 +16,20 @@ namespace {
 enum TopCol { TopId, TopClass, TopName };
 enum SubCol { SubId, SubParent, SubClass, SubName, SubCode };
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption, int x)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(x, 8, 60, 26);
-    return b;
-}
+// The two button rows: the top list's on the left, the sub list's on the right.
+QRect buttonAt(int x) { return QRect(x, 8, 60, 26); }
 
 }
 
-CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : QWidget(parent), m_t(traits)
+CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page(traits.objectName, parent), m_t(traits)
 {
-    setObjectName(QString::fromLatin1(m_t.objectName));
-    setFixedSize(773, 486);
-    connect(button(this, "Button29", "增加", 6), &QPushButton::clicked, this, &CategoryPage::Button29Click);
-    connect(button(this, "Button30", "删除", 70), &QPushButton::clicked, this, &CategoryPage::Button30Click);
-    connect(button(this, "Button31", "保存", 134), &QPushButton::clicked, this, &CategoryPage::Button31Click);
-    auto* note = new QLabel(QStringLiteral("注意：大类添加保存后，再添加小类"), this);
-    note->setObjectName(QStringLiteral("Label1"));
-    note->setGeometry(204, 8, 300, 26);
-    note->setStyleSheet(QStringLiteral("color: #b03a2e;"));
-    connect(button(this, "Button32", "增加", 575), &QPushButton::clicked, this, &CategoryPage::Button32Click);
-    connect(button(this, "Button33", "删除", 639), &QPushButton::clicked, this, &CategoryPage::Button33Click);
-    connect(button(this, "Button34", "保存", 703), &QPushButton::clicked, this, &CategoryPage::Button34Click);
-
-    m_top = new BatchModel(this);
-    m_sub = new BatchModel(this);
-    m_topGrid = new DataGrid(this);
-    m_topGrid->setObjectName(QStringLiteral("DBGridEh4"));
-    m_topGrid->setGeometry(3, 42, 249, 441);
-    m_topGrid->setModel(m_top);
-    m_topGrid->setFitColumns(true);
-    m_topGrid->setRowHeight(22);
-    m_topGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_topGrid->setToolTip(QStringLiteral("先点〔增加〕输入内容 再 〔保存〕"));
-    m_topGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
-    m_subGrid = new DataGrid(this);
-    m_subGrid->setObjectName(QStringLiteral("DBGridEh5"));
-    m_subGrid->setGeometry(256, 42, 514, 441);
-    m_subGrid->setModel(m_sub);
-    m_subGrid->setFitColumns(true);
-    m_subGrid->setRowHeight(22);
-    m_subGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
-    m_subGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
-    m_topGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    buildButtons();
+    buildGrids();
 
     // Invisible boxes that follow the current sub-category row.
-    m_name = new QLineEdit(this);
-    m_name->setObjectName(QStringLiteral("DBEditEh1"));
+    m_name = lineEdit(this, "DBEditEh1", QRect());
     m_name->hide();
-    m_code = new QLineEdit(this);
-    m_code->setObjectName(QStringLiteral("DBEditEh2"));
+    m_code = lineEdit(this, "DBEditEh2", QRect());
     m_code->hide();
     connect(m_name, &QLineEdit::textChanged, this, &CategoryPage::DBEditEh1Change);
 
@@ -101,15 +63,47 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : QWid
     FormCreate();
 }
 
+void CategoryPage::buildButtons()
+{
+    connect(button(this, "Button29", QStringLiteral("增加"), buttonAt(6)), &QPushButton::clicked, this, &CategoryPage::Button29Click);
+    connect(button(this, "Button30", QStringLiteral("删除"), buttonAt(70)), &QPushButton::clicked, this, &CategoryPage::Button30Click);
+    connect(button(this, "Button31", QStringLiteral("保存"), buttonAt(134)), &QPushButton::clicked, this, &CategoryPage::Button31Click);
+    auto* note = label(this, QStringLiteral("注意：大类添加保存后，再添加小类"), QRect(204, 8, 300, 26), "Label1");
+    note->setStyleSheet(QStringLiteral("color: #b03a2e;"));
+    connect(button(this, "Button32", QStringLiteral("增加"), buttonAt(575)), &QPushButton::clicked, this, &CategoryPage::Button32Click);
+    connect(button(this, "Button33", QStringLiteral("删除"), buttonAt(639)), &QPushButton::clicked, this, &CategoryPage::Button33Click);
+    connect(button(this, "Button34", QStringLiteral("保存"), buttonAt(703)), &QPushButton::clicked, this, &CategoryPage::Button34Click);
+}
+
+void CategoryPage::buildGrids()
+{
+    m_top = new BatchModel(this);
+    m_sub = new BatchModel(this);
+    m_topGrid = grid(this, "DBGridEh4", QRect(3, 42, 249, 441), m_top);
+    m_topGrid->setFitColumns(true);
+    m_topGrid->setRowHeight(22);
+    m_topGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_topGrid->setToolTip(QStringLiteral("先点〔增加〕输入内容 再 〔保存〕"));
+    m_topGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_subGrid = grid(this, "DBGridEh5", QRect(256, 42, 514, 441), m_sub);
+    m_subGrid->setFitColumns(true);
+    m_subGrid->setRowHeight(22);
+    m_subGrid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_subGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_topGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+}
+
 int CategoryPage::currentRow(DataGrid* grid) const
 {
     return grid->currentIndex().isValid() ? grid->currentIndex().row() : -1;
 }
 
-void CategoryPage::openTop()
+bool CategoryPage::openTop()
 {
-    m_top->setQuery(QStringLiteral("select id,f_class,f_name as 项目大类 from s_fenlei where f_id=0 and f_class=:fenlei"),
-                    {{":fenlei", classLetter()}}, QStringLiteral("s_fenlei"), QStringLiteral("id"));
+    QString error;
+    const bool ok = m_top->setQuery(
+        QStringLiteral("select id,f_class,f_name as 项目大类 from s_fenlei where f_id=0 and f_class=:fenlei order by id"),
+        {{":fenlei", classLetter()}}, QStringLiteral("s_fenlei"), QStringLiteral("id"), &error);
     m_top->setColumnField(TopName, QStringLiteral("f_name"));
     m_top->setMaxLength(TopName, 50);
     m_topGrid->setColumnHidden(TopId, true);
@@ -119,14 +113,23 @@ void CategoryPage::openTop()
         m_topGrid->setCurrentIndex(m_top->index(0, TopName));
     }
     m_topId = m_top->rowCount() > 0 ? m_top->raw(0, TopId).toString() : QString();
+    if (!ok)
+        Msg::dbError(this, error);
+    return ok;
 }
 
-void CategoryPage::openSub()
+bool CategoryPage::openSub()
 {
     // A new top-level row has no id yet: its sub list stays closed.
-    m_sub->setQuery(QStringLiteral("select id,f_id,f_class,f_name as 项目名称,f_pinyin as 快速代码 from s_fenlei where  f_id=:fid"),
-                    {{":fid", m_topId.isEmpty() ? QStringLiteral("-1") : m_topId}}, QStringLiteral("s_fenlei"),
-                    QStringLiteral("id"));
+    QString error;
+    const bool ok = m_sub->setQuery(
+        QStringLiteral("select id,f_id,f_class,f_name as 项目名称,f_pinyin as 快速代码 from s_fenlei where  f_id=:fid order by id"),
+        {{":fid", m_topId.isEmpty() ? QStringLiteral("-1") : m_topId}}, QStringLiteral("s_fenlei"),
+        QStringLiteral("id"), &error);
+    if (!ok) {
+        Msg::dbError(this, error);
+        return false;
+    }
     m_sub->setColumnField(SubName, QStringLiteral("f_name"));
     m_sub->setColumnField(SubCode, QStringLiteral("f_pinyin"));
     m_sub->setMaxLength(SubName, 50);
@@ -137,16 +140,21 @@ void CategoryPage::openSub()
         m_sub->appendRow();
     if (m_sub->rowCount() > 0)
         m_subGrid->setCurrentIndex(m_sub->index(0, SubName));
+    return true;
 }
+
+bool CategoryPage::reload() { return openTop() && openSub(); }
 
 void CategoryPage::FormCreate()
 {
-    openTop();
-    openSub();
+    if (!reload())
+        return;
     if (m_t.blankRowWhenEmpty && m_top->rowCount() == 0)
         Button29Click();
+    // Rows a crash left without a class are never shown: drop them.
     Query purge(QStringLiteral("delete from s_fenlei where f_id=0 and f_class is null"));
-    purge.exec();
+    if (!purge.exec())
+        Msg::dbError(this, purge.error());
 }
 
 void CategoryPage::ADOQuery9AfterScroll()
@@ -177,8 +185,7 @@ bool CategoryPage::save(BatchModel* model, bool topList)
     if (!Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
         model->revertAll();
         if (topList) {
-            openTop();
-            openSub();
+            reload();
         } else if (!m_topId.isEmpty() && model->rowCount() == 0) {
             openSub();
         }
@@ -194,8 +201,7 @@ bool CategoryPage::save(BatchModel* model, bool topList)
             "insert into s_yushuan (f_id) select id from s_fenlei where f_id=0 and f_class='Z' and id not in (select f_id from s_yushuan)"));
         if (!budget.exec())
             Msg::dbError(this, budget.error());
-        openTop();
-        openSub();
+        reload();
     }
     return true;
 }
@@ -227,8 +233,7 @@ void CategoryPage::Button30Click()
     }
     if (!tx.commit())
         return Msg::dbError(this, tx.error());
-    openTop();
-    openSub();
+    reload();
 }
 
 void CategoryPage::Button33Click()

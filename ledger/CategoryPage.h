@@ -2,7 +2,7 @@
 // The twin category pages: top-level categories on the left, the
 // sub-categories of the current one on the right, both edited in batches.
 
-#include <QWidget>
+#include "ui/Page.h"
 
 class BatchModel;
 class DataGrid;
@@ -14,7 +14,7 @@ struct CategoryTraits {
     bool blankRowWhenEmpty;   // the income page opens with one blank row
 };
 
-class CategoryPage : public QWidget {
+class CategoryPage : public Page {
     Q_OBJECT
 public:
     QString classLetter() const { return QString(QChar::fromLatin1(m_t.classLetter)); }
@@ -36,8 +36,12 @@ protected:
     CategoryPage(const CategoryTraits& traits, QWidget* parent);
 
 private:
-    void openTop();
-    void openSub();
+    void buildButtons();
+    void buildGrids();
+    // Each shows a failing read and returns false.
+    bool openTop();
+    bool openSub();
+    bool reload();  // both lists
     bool save(BatchModel* model, bool topList);
     int currentRow(DataGrid* grid) const;
 

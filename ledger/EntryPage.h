@@ -3,22 +3,25 @@
 // the seven-day chart, the category picker and the information box (budget
 // on the expense page, month comparison on the income page).
 
+#include "ui/Page.h"
+#include "ui/QueryModel.h"
+
 #include <QDate>
-#include <QWidget>
 
 class AmountCalculator;
 struct CalcState;
+class CategoryPicker;
 class ClickLabel;
 class DataGrid;
+class EntryInfoBox;
 class LookupCombo;
 class QChartView;
 class QDateEdit;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTimer;
-class QueryModel;
 
 // What tells the expense and income pages apart.
 struct EntryTraits {
@@ -33,7 +36,7 @@ struct EntryTraits {
     CalcState* calculator;      // one calculator state per page class
 };
 
-class EntryPage : public QWidget {
+class EntryPage : public Page {
     Q_OBJECT
 public:
     // Columns of the record list.
@@ -41,12 +44,10 @@ public:
 
     QString classLetter() const { return QString(QChar::fromLatin1(m_t.classLetter)); }
     bool isEditMode() const { return m_editMode; }
-    // Sums of the seven latest dates that have records of the class, oldest first.
-    static QList<QPair<QDate, class Money>> lastSevenDays(const QString& classLetter, QString* error = nullptr);
 
 public slots:
     void FormCreate();
-    void FormShow();
+    void FormShow() override;
     void Button1Click();   // 增加
     void Button2Click();   // 删除
     void Button3Click();   // 保存
@@ -61,8 +62,6 @@ public slots:
     void DateTimePicker2Change();
     void Edit3Click();
     void Edit3Change();
-    void DBLookupComboboxEh3Change();
-    void DBGridEh2CellClick();
     void DBGridEh1CellClick();
     void GroupBox7Click();
     void Timer1Timer();
@@ -70,23 +69,23 @@ public slots:
 protected:
     EntryPage(const EntryTraits& traits, QWidget* parent);
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* e) override;
 
 private:
-    void buildUi();
-    void loadList(const QString& where, const QList<QPair<const char*, QVariant>>& binds);
-    void loadPicker(const QString& where, const QList<QPair<const char*, QVariant>>& binds);
-    void showPicker();
-    void updateBudgetBox(qint64 parentId);
-    void updateMonthComparison();
+    void buildButtonRow();
+    void buildForm();
+    void buildInfoAndChart();
+    void buildList();
+    void buildPanels();
+
+    void loadList(const QString& where, const Binds& binds);
     void loadChart();
-    bool filterAmountKey(class QKeyEvent* e);
+    void categoryChosen(qint64 parentId, const QString& name);
+    bool filterAmountKey(QKeyEvent* e);
     void setDates(const QDate& entry, const QDate& list);
     void refreshAfterChange(qint64 categoryId);
 
     EntryTraits m_t;
     bool m_editMode = false;
-    bool m_shownOnce = false;
     bool m_loadingForm = false;
 
     QDateEdit* m_entryDate;    // DateTimePicker2
@@ -95,28 +94,21 @@ private:
     QDateEdit* m_toDate;       // DateTimePicker4
     LookupCombo* m_payer;      // DBLookupComboboxEh1
     LookupCombo* m_account;    // DBLookupComboboxEh2
-    LookupCombo* m_topLevel;   // DBLookupComboboxEh3
     QLineEdit* m_category;     // Edit3
     QLineEdit* m_amount;       // Edit1
     QLineEdit* m_remark;       // Edit2
     QLineEdit* m_keyword;      // Edit4
     QLabel* m_editId;          // editid
-    QLabel* m_payerLabel;
-    QGroupBox* m_infoBox;
-    QLabel* m_label14;
-    QLabel* m_label20;
-    QLabel* m_label21;
-    QLabel* m_label22;
-    QWidget* m_picker;         // 项目分类
-    QWidget* m_notice;         // GroupBox7, 信息提示
-    QWidget* m_search;         // 模糊查询
+    QGroupBox* m_form;         // GroupBox1
+    EntryInfoBox* m_infoBox;   // GroupBox2
+    CategoryPicker* m_picker;  // GroupBox5, 项目分类
+    QGroupBox* m_notice;       // GroupBox7, 信息提示
+    QGroupBox* m_search;       // GroupBox6, 模糊查询
     QTimer* m_timer;           // Timer1
     ClickLabel* m_image7;
     ClickLabel* m_image8;
     AmountCalculator* m_calc;
     DataGrid* m_list;          // DBGridEh1
     QueryModel* m_listModel;
-    DataGrid* m_pickerGrid;    // DBGridEh2
-    QueryModel* m_pickerModel;
     QChartView* m_chart;       // DBChart1
 };

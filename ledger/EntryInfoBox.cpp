@@ -1,0 +1,94 @@
+#include "ledger/EntryInfoBox.h"
+
+#include "data/Database.h"
+#include "ui/Msg.h"
+#include "ui/Page.h"
+
+#include <QLabel>
+
+namespace {
+// A sum for the box: no row or an empty sum counts as 0.
+std::optional<Money> sumOrZero(Query& q, QString* error)
+{
+    switch (q.fetch()) {
+    case Query::Fetch::Row: return q.moneyOrNull(0).value_or(Money());
+    case Query::Fetch::NoRow: return Money();
+    case Query::Fetch::Failed: *error = q.error(); return std::nullopt;
+    }
+    return std::nullopt;
+}
+}
+
+EntryInfoBox::EntryInfoBox(const QString& caption, const QString& label14, const QString& label15,
+                           const QString& label17, QWidget* parent)
+    : QGroupBox(caption, parent)
+{
+    setObjectName(QStringLiteral("GroupBox2"));
+    setGeometry(264, 43, 193, 193);
+    m_label14 = Page::label(this, label14, QRect(8, 24, 177, 22), "Label14");
+    m_label14->setAlignment(Qt::AlignCenter);
+    m_label14->setStyleSheet(QStringLiteral("color: #800000; font-weight: bold;"));
+    Page::label(this, label15, QRect(12, 56, 90, 20), "Label15");
+    m_label20 = Page::label(this, QStringLiteral("0"), QRect(102, 56, 80, 20), "Label20");
+    Page::label(this, QStringLiteral("－"), QRect(12, 80, 20, 20));
+    Page::label(this, label17, QRect(12, 104, 90, 20), "Label17");
+    m_label21 = Page::label(this, QStringLiteral("0"), QRect(102, 104, 80, 20), "Label21");
+    Page::label(this, QStringLiteral("－－－－－－－－－－－－"), QRect(8, 128, 177, 16));
+    auto* amountCaption = Page::label(this, QStringLiteral("金额"), QRect(12, 152, 60, 20), "Label16");
+    amountCaption->setStyleSheet(QStringLiteral("color: red;"));
+    m_label22 = Page::label(this, QStringLiteral("0"), QRect(102, 152, 80, 20), "Label22");
+    m_label22->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    for (QLabel* v : {m_label20, m_label21, m_label22})
+        v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+bool EntryInfoBox::fail(const QString& error)
+{
+    Msg::dbError(this, error);
+    return false;
+}
+
+bool EntryInfoBox::showBudget(qint64 parentId, const QDate& day)
+{
+    QString error;
+    Query name(QStringLiteral("Select f_name from s_fenlei where id=:p"));
+    name.bind(":p", parentId);
+    const Query::Fetch found = name.fetch();
+    if (found == Query::Fetch::Failed)
+        return fail(name.error());
+    Query budget(QStringLiteral("Select y_money from s_yushuan where f_id=:p"));
+    budget.bind(":p", parentId);
+    const auto planned = sumOrZero(budget, &error);
+    if (!planned)
+        return fail(error);
+    Query actual(QStringLiteral("Select sum(s_jine) as a from v_flbb where  f_id= :p and  s_date between :t1   and  :t2"));
+    actual.bind(":p", parentId).bind(":t1", firstDayOfMonth(day)).bind(":t2", lastDayOfMonth(day));
+    const auto spent = sumOrZero(actual, &error);
+    if (!spent)
+        return fail(error);
+    if (found == Query::Fetch::Row)
+        m_label14->setText(name.text(0));
+    m_label20->setText(planned->plain());
+    m_label21->setText(spent->plain());
+    m_label22->setText((*planned - *spent).plain());
+    return true;
+}
+
+bool EntryInfoBox::showMonthComparison(const QString& classLetter, const QDate& day)
+{
+    QString error;
+    const QDate last = previousMonth(day);
+    Query q(QStringLiteral("Select sum(s_jine) as a from s_z_all where f_class=:c and  s_date between :t1  and :t2"));
+    q.bind(":c", classLetter).bind(":t1", last).bind(":t2", lastDayOfMonth(last));
+    const auto lastMonth = sumOrZero(q, &error);
+    if (!lastMonth)
+        return fail(error);
+    q.bind(":t1", firstDayOfMonth(day)).bind(":t2", day);
+    const auto thisMonth = sumOrZero(q, &error);
+    if (!thisMonth)
+        return fail(error);
+    m_label21->setText(lastMonth->plain());
+    m_label20->setText(thisMonth->plain());
+    m_label22->setText((*thisMonth - *lastMonth).plain());
+    return true;
+}
