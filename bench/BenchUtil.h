@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <vector>
@@ -25,6 +26,15 @@ inline double medianMs(int runs, const std::function<void()>& fn)
     }
     std::sort(t.begin(), t.end());
     return t[t.size() / 2];
+}
+
+// Stops the run when a step it times fails: a timing of a failure means nothing.
+inline void require(bool ok, const char* what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "%s failed\n", what);
+        std::exit(1);
+    }
 }
 
 // A database with `records` bulk records in its own temporary folder.

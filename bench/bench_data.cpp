@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     Bench::BulkDb small(0);
     const double keyMs = Bench::medianMs(9, [&] {
         Database db;
-        db.open(small.path, kDatabasePassword);  // open + key + count(sqlite_master)
+        Bench::require(db.open(small.path, kDatabasePassword), "open");  // open + key + count(sqlite_master)
     });
     std::printf("key derivation (small file): %.1f ms\n", keyMs);
 
@@ -33,12 +33,12 @@ int main(int argc, char** argv)
         QDir::setCurrent(dir);
         Tx_Data data(Database::shared());
         Database& db = Database::shared();
-        RecalcAccountTotals(db);  // warm the cache like the program's start does
+        Bench::require(RecalcAccountTotals(db), "RecalcAccountTotals");  // warm the cache like the program's start does
         const double passMs = Bench::medianMs(7, [&] {
             Query q(db, QStringLiteral("select sum(s_jine) from s_z_all"));
             q.next();
         });
-        const double recalcMs = Bench::medianMs(7, [&] { RecalcAccountTotals(db); });
+        const double recalcMs = Bench::medianMs(7, [&] { Bench::require(RecalcAccountTotals(db), "RecalcAccountTotals"); });
         std::printf("%6lld records: open+first query %.1f ms (%.2fx key derivation); "
                     "RecalcAccountTotals %.1f ms vs one s_z_all pass %.1f ms (%.2fx)\n",
                     n, openMs, openMs / keyMs, recalcMs, passMs, recalcMs / passMs);

@@ -45,7 +45,7 @@ void saveStatements()
     Query ins(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid, s_other, s_zhanghuid,s_date,f_class) "
                              "values (:f,:j,1,'',1,:d,'Z')"));
     ins.bind(":f", cat).bind(":j", Money::fromYuan(5)).bind(":d", today);
-    ins.exec();
+    Bench::require(ins.exec(), "insert");
     Query list(QStringLiteral(
         "select id as 编号,s_date as 时间 ,f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,"
         "s_other as 备注, s_userid, s_zhanghuid, id from s_z_all where f_class=:c and s_date=:d"));

@@ -176,7 +176,8 @@ bool execAll(Database& db, std::initializer_list<const char*> statements, QStrin
 
 Query::Query(Database& db) : m_db(db) {}
 
-Query::Query(Database& db, const QString& sql) : m_db(db) { prepare(sql); }
+// A failed prepare is kept in error(); exec() and next() then fail with it.
+Query::Query(Database& db, const QString& sql) : m_db(db) { (void)prepare(sql); }
 
 Query::~Query()
 {
@@ -191,6 +192,7 @@ bool Query::prepare(const QString& sql)
         m_stmt = nullptr;
     }
     m_sql = sql;
+    m_names.clear();
     m_error.clear();
     m_done = false;
     if (!m_db.handle()) {
@@ -203,6 +205,8 @@ bool Query::prepare(const QString& sql)
         m_stmt = nullptr;
         return false;
     }
+    for (int c = 0; c < sqlite3_column_count(m_stmt); ++c)
+        m_names << QString::fromUtf8(sqlite3_column_name(m_stmt, c));
     return true;
 }
 
@@ -344,10 +348,22 @@ QString Query::columnDeclType(int col) const
     return t ? QString::fromUtf8(t) : QString();
 }
 
-int Query::columnIndex(const QString& name) const
+QString Query::columnTable(int col) const
 {
-    for (int i = 0; i < columnCount(); ++i)
-        if (columnName(i).compare(name, Qt::CaseInsensitive) == 0)
+    const char* t = m_stmt && col >= 0 ? sqlite3_column_table_name(m_stmt, col) : nullptr;
+    return t ? QString::fromUtf8(t) : QString();
+}
+
+QString Query::columnOrigin(int col) const
+{
+    const char* t = m_stmt && col >= 0 ? sqlite3_column_origin_name(m_stmt, col) : nullptr;
+    return t ? QString::fromUtf8(t) : QString();
+}
+
+int indexOfName(const QStringList& names, const QString& name)
+{
+    for (int i = 0; i < names.size(); ++i)
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
@@ -445,8 +461,9 @@ void Transaction::rollback()
 {
     if (!m_active)
         return;
-    m_db.exec(QStringLiteral("ROLLBACK TO %1").arg(m_name));
-    m_db.exec(QStringLiteral("RELEASE %1").arg(m_name));
+    // Nothing more to do if these fail: the connection reports it on the next statement.
+    (void)m_db.exec(QStringLiteral("ROLLBACK TO %1").arg(m_name));
+    (void)m_db.exec(QStringLiteral("RELEASE %1").arg(m_name));
     m_active = false;
 }
 

@@ -8,11 +8,16 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
 struct sqlite3;
 struct sqlite3_stmt;
+
+// Index of `name` in `names` ignoring letter case (SQL names are
+// case-insensitive); -1 when absent.
+int indexOfName(const QStringList& names, const QString& name);
 
 class Database {
 public:
@@ -26,24 +31,25 @@ public:
 
     // Opens an existing encrypted file; never creates one. A missing file, a
     // wrong key or a file that is not a database fails here.
-    bool open(const QString& path, const QByteArray& key);
+    [[nodiscard]] bool open(const QString& path, const QByteArray& key);
     // Creates a new encrypted file (refuses to touch an existing one).
-    bool create(const QString& path, const QByteArray& key);
+    [[nodiscard]] bool create(const QString& path, const QByteArray& key);
     void close();
 
     bool isOpen() const { return m_db != nullptr; }
-    sqlite3* handle() const { return m_db; }
     QString filePath() const { return m_path; }
     QString lastError() const { return m_error; }
 
     // Runs one or more statements without parameters.
-    bool exec(const QString& sql);
+    [[nodiscard]] bool exec(const QString& sql);
 
     qint64 lastInsertId() const;
     int changes() const;
 
 private:
+    // Only data/ talks to the SQLCipher C API.
     friend class Query;
+    sqlite3* handle() const { return m_db; }
     bool finishOpen(const QByteArray& key);
     void setError(const QString& e) { m_error = e; }
 
@@ -61,7 +67,7 @@ public:
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
 
-    bool prepare(const QString& sql);
+    [[nodiscard]] bool prepare(const QString& sql);
     bool isPrepared() const { return m_stmt != nullptr; }
     QString sql() const { return m_sql; }
 
@@ -77,7 +83,7 @@ public:
     Query& bindValue(const char* name, const QVariant& value);
 
     // Runs a statement that returns no rows (or ignores them).
-    bool exec();
+    [[nodiscard]] bool exec();
     // Steps to the next row; false at the end or on error (see ok()).
     bool next();
     // Steps to the next row and tells the end of the rows from a failure.
@@ -91,7 +97,12 @@ public:
     int columnCount() const;
     QString columnName(int col) const;
     QString columnDeclType(int col) const;
-    int columnIndex(const QString& name) const;  // -1 when absent; case-insensitive
+    int columnIndex(const QString& name) const { return indexOfName(m_names, name); }
+    // Where a result column is read from: the table and that table's column
+    // (through aliases, views and sub-selects); empty for an expression.
+    // Needs only a prepared statement.
+    QString columnTable(int col) const;
+    QString columnOrigin(int col) const;
 
     bool isNull(int col) const;
     QString text(int col) const;     // NULL reads as a null QString
@@ -117,6 +128,7 @@ private:
     Database& m_db;
     sqlite3_stmt* m_stmt = nullptr;
     QString m_sql;
+    QStringList m_names;  // column names, fixed once prepared
     QString m_error;
     bool m_done = false;
 };
@@ -129,7 +141,7 @@ public:
     ~Transaction();
     bool isActive() const { return m_active; }
     QString error() const { return m_error; }
-    bool commit();
+    [[nodiscard]] bool commit();
     void rollback();
 
 private:

@@ -15,7 +15,7 @@ struct BuildOptions {
 
 // Builds into a temporary file beside `path` and moves it into place only when
 // complete. Refuses to overwrite an existing file unless options.force.
-bool BuildDatabase(const QString& path, const BuildOptions& options, QString* error = nullptr);
+[[nodiscard]] bool BuildDatabase(const QString& path, const BuildOptions& options, QString* error = nullptr);
 
 // The schema and seed texts carried inside the program.
 QString SchemaSql();

@@ -27,6 +27,12 @@ Tx_Data::Tx_Data(Database& db) : m_db(db)
     DataModuleCreate();
 }
 
+Tx_Data::~Tx_Data()
+{
+    if (x_Data == this)
+        x_Data = nullptr;
+}
+
 void Tx_Data::DataModuleCreate()
 {
     m_path = QFileInfo(QDir::current(), QString::fromLatin1(kDatabaseFileName)).absoluteFilePath();
@@ -49,5 +55,6 @@ void Tx_Data::UpgradeViews(Database& db)
         if (!q.exec())
             break;
     }
-    tx.commit();
+    // A failed commit rolls back: the file keeps the views it had.
+    (void)tx.commit();
 }

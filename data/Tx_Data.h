@@ -21,6 +21,10 @@ public:
     // Runs DataModuleCreate on the shared connection.
     Tx_Data();
     explicit Tx_Data(Database& db);
+    // Clears x_Data when it points here.
+    ~Tx_Data();
+    Tx_Data(const Tx_Data&) = delete;
+    Tx_Data& operator=(const Tx_Data&) = delete;
 
     // Opens fmy.dll in the current directory. Failures are silent here: the
     // main window and the login report them.
@@ -41,5 +45,6 @@ private:
     QString m_path;
 };
 
-// The data module of the running program (null before it is created).
+// The data module of the running program: the first one created; null before
+// it exists and again after it is destroyed.
 extern Tx_Data* x_Data;

@@ -2,8 +2,6 @@
 
 #include "data/Database.h"
 
-#include <sqlcipher/sqlite3.h>
-
 #include <algorithm>
 
 BatchModel::BatchModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -51,27 +49,11 @@ void BatchModel::setReadOnly(int column, bool ro) { ro ? void(m_readOnly.insert(
 void BatchModel::setRequired(int column, bool req) { req ? void(m_required.insert(column)) : void(m_required.remove(column)); }
 void BatchModel::setMaxLength(int column, int length) { m_maxLength[column] = length; }
 
-bool BatchModel::loadItems(const QString& sql, const QString& keyField, const QString& displayField,
-                           QList<QPair<QVariant, QString>>& items, QString* error) const
-{
-    items.clear();
-    Query q(sql);
-    const int k = q.columnIndex(keyField), d = q.columnIndex(displayField);
-    while (q.next())
-        items.append({q.value(k), q.text(d)});
-    if (!q.ok() || k < 0 || d < 0) {
-        if (error)
-            *error = q.ok() ? QStringLiteral("no column %1 or %2").arg(keyField, displayField) : q.error();
-        return false;
-    }
-    return true;
-}
-
 bool BatchModel::setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
                            QString* error)
 {
-    QList<QPair<QVariant, QString>> items;
-    const bool ok = loadItems(sql, keyField, displayField, items, error);
+    KeyNames items;
+    const bool ok = loadKeyNames(sql, {}, keyField, displayField, items, error);
     m_lookups[column] = items;
     return ok;
 }
@@ -79,8 +61,8 @@ bool BatchModel::setLookup(int column, const QString& sql, const QString& keyFie
 bool BatchModel::insertLookupColumn(int position, const QString& title, const QString& keyColumn, const QString& sql,
                                     const QString& keyField, const QString& displayField, QString* error)
 {
-    QList<QPair<QVariant, QString>> items;
-    const bool ok = loadItems(sql, keyField, displayField, items, error);
+    KeyNames items;
+    const bool ok = loadKeyNames(sql, {}, keyField, displayField, items, error);
     // Settings of columns at or right of the new one move with them.
     auto shift = [position](auto& hash) {
         std::remove_reference_t<decltype(hash)> moved;
@@ -109,8 +91,9 @@ bool BatchModel::insertLookupColumn(int position, const QString& title, const QS
     std::sort(m_extra.begin(), m_extra.end(), [](const ExtraLookup& a, const ExtraLookup& b) { return a.position < b.position; });
     m_lookups[position] = items;
     m_lookupTarget[position] = keyColumn;
-    refresh();
-    return ok;
+    // The first error is the one reported.
+    const bool shown = refresh(ok ? error : nullptr);
+    return ok && shown;
 }
 
 int BatchModel::lookupTarget(int column) const
@@ -133,29 +116,17 @@ QStringList BatchModel::originFields() const
     // "zdate as 转账时间" write to zdate; expressions and other tables' columns
     // have none.
     QStringList out;
-    sqlite3_stmt* st = nullptr;
-    const QByteArray sql = m_sql.toUtf8();
-    if (sqlite3_prepare_v2(Database::shared().handle(), sql.constData(), int(sql.size()), &st, nullptr) != SQLITE_OK || !st) {
-        sqlite3_finalize(st);
+    Query q(m_sql);
+    if (!q.isPrepared())
         return out;
+    for (int c = 0; c < q.columnCount(); ++c) {
+        const bool ours = q.columnTable(c).compare(m_table, Qt::CaseInsensitive) == 0 && !q.columnOrigin(c).isEmpty();
+        out << (ours ? q.columnOrigin(c) : QString());
     }
-    for (int c = 0; c < sqlite3_column_count(st); ++c) {
-        const char* table = sqlite3_column_table_name(st, c);
-        const char* origin = sqlite3_column_origin_name(st, c);
-        const bool ours = table && origin && QString::fromUtf8(table).compare(m_table, Qt::CaseInsensitive) == 0;
-        out << (ours ? QString::fromUtf8(origin) : QString());
-    }
-    sqlite3_finalize(st);
     return out;
 }
 
-int BatchModel::columnIndex(const QString& name) const
-{
-    for (int i = 0; i < m_names.size(); ++i)
-        if (m_names[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
+int BatchModel::columnIndex(const QString& name) const { return indexOfName(m_names, name); }
 
 int BatchModel::appendRow()
 {
@@ -292,11 +263,14 @@ bool BatchModel::submitAll(QString* error)
     }
     if (!tx.commit())
         return fail(tx.error());
-    refresh();
+    // The rows are written; a failing re-read leaves the grid empty and the
+    // page's next refresh reports it.
+    (void)refresh();
     return true;
 }
 
-void BatchModel::revertAll() { refresh(); }
+// Re-reading is all reverting is; a failing statement leaves the grid empty.
+void BatchModel::revertAll() { (void)refresh(); }
 
 int BatchModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
 int BatchModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_names.size()); }

@@ -26,9 +26,9 @@ public:
 
     // The rows come from `sql`; writes go to `table`, rows identified by `key`
     // (a column of the statement). Pending changes are dropped.
-    bool setQuery(const QString& sql, const Binds& binds, const QString& table, const QString& key,
-                  QString* error = nullptr);
-    bool refresh(QString* error = nullptr);
+    [[nodiscard]] bool setQuery(const QString& sql, const Binds& binds, const QString& table, const QString& key,
+                                QString* error = nullptr);
+    [[nodiscard]] bool refresh(QString* error = nullptr);
 
     // The table column behind a statement column. By default the column the
     // statement reads it from; expressions and columns of other tables are
@@ -52,7 +52,7 @@ public:
     bool insertLookupColumn(int position, const QString& title, const QString& keyColumn, const QString& sql,
                             const QString& keyField, const QString& displayField, QString* error = nullptr);
     bool isLookup(int column) const { return m_lookups.contains(column); }
-    QList<QPair<QVariant, QString>> lookupItems(int column) const { return m_lookups.value(column); }
+    KeyNames lookupItems(int column) const { return m_lookups.value(column); }
     // A read-only column computed from the other values of its row.
     void setCalculated(int column, std::function<QVariant(const QVector<QVariant>& row)> compute);
     int maxLength(int column) const { return m_maxLength.value(column, 0); }
@@ -72,7 +72,7 @@ public:
     // Number of rows that exist in the database (saved rows still shown).
     int savedRowCount() const;
 
-    bool submitAll(QString* error = nullptr);
+    [[nodiscard]] bool submitAll(QString* error = nullptr);
     void revertAll();
 
     QVariant raw(int row, int column) const;
@@ -105,8 +105,6 @@ private:
         return !m_readOnly.contains(column) && !m_virtual.contains(column) && !field(column).isEmpty();
     }
     QStringList originFields() const;
-    bool loadItems(const QString& sql, const QString& keyField, const QString& displayField,
-                   QList<QPair<QVariant, QString>>& items, QString* error) const;
 
     struct ExtraLookup {
         int position;
@@ -127,6 +125,6 @@ private:
     QSet<int> m_readOnly, m_required;
     QHash<int, int> m_maxLength;
     QHash<int, QueryModel::MoneyFormat> m_formats;
-    QHash<int, QList<QPair<QVariant, QString>>> m_lookups;
+    QHash<int, KeyNames> m_lookups;
     QHash<int, std::function<QVariant(const QVector<QVariant>&)>> m_calculated;
 };

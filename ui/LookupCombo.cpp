@@ -1,7 +1,5 @@
 #include "ui/LookupCombo.h"
 
-#include "data/Database.h"
-
 LookupCombo::LookupCombo(QWidget* parent) : QComboBox(parent)
 {
     setEditable(false);
@@ -13,19 +11,12 @@ bool LookupCombo::load(const QString& sql, const QString& keyField, const QStrin
 {
     const QSignalBlocker block(this);
     clear();
-    Query q(sql);
-    for (const auto& b : binds)
-        q.bindValue(b.first, b.second);
-    const int k = q.columnIndex(keyField), d = q.columnIndex(displayField);
-    while (q.next())
-        addItem(q.text(d), q.value(k));
+    KeyNames items;
+    const bool ok = loadKeyNames(sql, binds, keyField, displayField, items, error);
+    for (const auto& [key, name] : std::as_const(items))
+        addItem(name, key);
     setCurrentIndex(-1);
-    if (!q.ok() || k < 0 || d < 0) {
-        if (error)
-            *error = q.ok() ? QStringLiteral("no column %1 or %2").arg(keyField, displayField) : q.error();
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 QVariant LookupCombo::keyValue() const { return currentIndex() < 0 ? QVariant() : currentData(); }

@@ -12,7 +12,7 @@ public:
     explicit LookupCombo(QWidget* parent = nullptr);
 
     // Fills the list; the current entry is cleared (index -1).
-    bool load(const QString& sql, const QString& keyField, const QString& displayField, const Binds& binds = {},
+    [[nodiscard]] bool load(const QString& sql, const QString& keyField, const QString& displayField, const Binds& binds = {},
               QString* error = nullptr);
     QVariant keyValue() const;           // invalid when nothing is chosen
     bool setKeyValue(const QVariant& key);  // false (and nothing chosen) when absent

@@ -51,6 +51,24 @@ bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
     return true;
 }
 
+bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField, const QString& displayField,
+                  KeyNames& items, QString* error)
+{
+    items.clear();
+    Query q(sql);
+    for (const auto& b : binds)
+        q.bindValue(b.first, b.second);
+    const int k = q.columnIndex(keyField), d = q.columnIndex(displayField);
+    while (q.next())
+        items.append({q.value(k), q.text(d)});
+    if (!q.ok() || k < 0 || d < 0) {
+        if (error)
+            *error = q.ok() ? QStringLiteral("no column %1 or %2").arg(keyField, displayField) : q.error();
+        return false;
+    }
+    return true;
+}
+
 bool QueryModel::refresh(QString* error)
 {
     beginResetModel();
@@ -73,13 +91,7 @@ QVariant QueryModel::raw(int row, int column) const
     return m_rows[row][column];
 }
 
-int QueryModel::columnIndex(const QString& name) const
-{
-    for (int i = 0; i < m_names.size(); ++i)
-        if (m_names[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
+int QueryModel::columnIndex(const QString& name) const { return indexOfName(m_names, name); }
 
 bool QueryModel::isMoneyColumn(int column) const { return column >= 0 && column < m_money.size() && m_money[column]; }
 

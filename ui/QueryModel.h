@@ -12,6 +12,14 @@
 class Database;
 
 using Binds = QList<QPair<const char*, QVariant>>;
+// (key, name) pairs of a look-up list, in the statement's order.
+using KeyNames = QList<QPair<QVariant, QString>>;
+
+// Runs `sql` on the shared connection and reads the (key, name) pairs from
+// the columns named `keyField` and `displayField`. A failing statement or a
+// missing column is an error (`error` gets the message).
+[[nodiscard]] bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField,
+                                const QString& displayField, KeyNames& items, QString* error = nullptr);
 
 // One statement's result as typed values: Money for MONEY columns, QDate for
 // DATE columns, otherwise integer, real or text; NULL as an invalid QVariant.
@@ -33,8 +41,8 @@ public:
 
     // Runs the statement on the shared connection and replaces the rows.
     // On failure the model is empty and `error` holds the database message.
-    bool setQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
-    bool refresh(QString* error = nullptr);
+    [[nodiscard]] bool setQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
+    [[nodiscard]] bool refresh(QString* error = nullptr);
 
     // How a Money column shows: "￥#.00" or plain decimal text.
     void setColumnFormat(int column, MoneyFormat format);
