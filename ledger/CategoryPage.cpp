@@ -1,5 +1,6 @@
 #include "ledger/CategoryPage.h"
 
+#include "data/Categories.h"
 #include "data/Database.h"
 #include "ledger/PinYin.h"
 #include "ui/BatchModel.h"
@@ -222,17 +223,9 @@ void CategoryPage::Button30Click()
     const qint64 x = m_top->raw(row, TopId).toLongLong();
     if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
         return;
-    Transaction tx;
-    for (const char* sql : {"delete from s_fenlei where id=:x", "delete from  s_yushuan where f_id=:x",
-                            "delete from  s_fenlei where f_id=:x",
-                            "delete from  s_shouru where f_fenleiid not in (select id from s_fenlei)"}) {
-        Query q(QString::fromUtf8(sql));
-        q.bind(":x", x);
-        if (!q.exec())
-            return Msg::dbError(this, q.error());  // rolled back as a whole
-    }
-    if (!tx.commit())
-        return Msg::dbError(this, tx.error());
+    QString error;
+    if (!deleteTopCategory(Database::shared(), x, &error))
+        return Msg::dbError(this, error);  // nothing was deleted
     reload();
 }
 
@@ -244,15 +237,9 @@ void CategoryPage::Button33Click()
     const qint64 y = m_sub->raw(row, SubId).toLongLong();
     if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
         return;
-    Transaction tx;
-    for (const char* sql : {"delete from s_fenlei where id=:y", "delete from  s_shouru where f_fenleiid=:y"}) {
-        Query q(QString::fromUtf8(sql));
-        q.bind(":y", y);
-        if (!q.exec())
-            return Msg::dbError(this, q.error());
-    }
-    if (!tx.commit())
-        return Msg::dbError(this, tx.error());
+    QString error;
+    if (!deleteSubCategory(Database::shared(), y, &error))
+        return Msg::dbError(this, error);
     if (m_top->rowCount() > 0) {
         const int top = currentRow(m_topGrid);
         m_topId = top >= 0 && !m_top->isNewRow(top) ? m_top->raw(top, TopId).toString() : QString();
