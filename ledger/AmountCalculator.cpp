@@ -4,6 +4,7 @@
 #include "ui/Theme.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -32,6 +33,28 @@ const char* kindName(Kind k)
 }
 
 } // namespace
+
+bool AmountCalculator::refusesKey(const QLineEdit& amount, const QKeyEvent& e)
+{
+    const QString typed = e.text();
+    if (e.key() == Qt::Key_Backspace || typed.isEmpty() || !typed[0].isPrint())
+        return false;  // editing keys pass
+    const QChar c = typed[0];
+    if (!(c.isDigit() && c.unicode() < 128) && c != u'.' && c != u' ')
+        return true;
+    // Judge the key by the text it would produce.
+    QString text = amount.text();
+    int pos = amount.cursorPosition();
+    if (amount.hasSelectedText()) {
+        pos = amount.selectionStart();
+        text.remove(pos, amount.selectedText().size());
+    }
+    if (c == u'.' && text.contains(u'.'))
+        return true;
+    const QString result = text.left(pos) + c + text.mid(pos);
+    const qsizetype dot = result.indexOf(u'.');
+    return dot >= 0 && result.size() - dot - 1 > 2;
+}
 
 QPixmap AmountCalculator::picture(bool pressed)
 {

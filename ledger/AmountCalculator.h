@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLineEdit;
+class QKeyEvent;
 class QPixmap;
 
 // The calculator's memory. Each page class keeps one that outlives its pages;
@@ -35,6 +36,9 @@ public:
     // The picture beside the amount box that opens the panel; the pressed
     // twin (shown while the panel is open) is darker.
     static QPixmap picture(bool pressed);
+    // The amount box takes digits, one point, blanks and at most two
+    // decimals; a key is judged by the text it would produce.
+    static bool refusesKey(const QLineEdit& amount, const QKeyEvent& e);
 
 public slots:
     void Image7Click();     // both pictures: open or close the panel

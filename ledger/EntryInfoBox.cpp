@@ -74,6 +74,18 @@ bool EntryInfoBox::showBudget(qint64 parentId, const QDate& day)
     return true;
 }
 
+bool EntryInfoBox::showBudgetOfCategory(qint64 categoryId, const QDate& day)
+{
+    Query parent(QStringLiteral("select f_id from s_fenlei where id=:id"));
+    parent.bind(":id", categoryId);
+    switch (parent.fetch()) {
+    case Query::Fetch::Failed: return fail(parent.error());
+    case Query::Fetch::NoRow: return true;  // deleted meanwhile: the box stays
+    case Query::Fetch::Row: break;
+    }
+    return showBudget(parent.integer(0), day);
+}
+
 bool EntryInfoBox::showMonthComparison(const QString& classLetter, const QDate& day)
 {
     QString error;

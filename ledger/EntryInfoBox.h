@@ -18,6 +18,8 @@ public:
     // Budget of the top-level category `parentId` and its spending in the
     // month of `day`. A failing read is shown and leaves the box as it was.
     bool showBudget(qint64 parentId, const QDate& day);
+    // The same for the top-level category of the sub-category `categoryId`.
+    bool showBudgetOfCategory(qint64 categoryId, const QDate& day);
     // Income of the month of `day` up to `day` against all of the month before.
     bool showMonthComparison(const QString& classLetter, const QDate& day);
 

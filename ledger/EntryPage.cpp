@@ -5,6 +5,7 @@
 #include "ledger/AmountCalculator.h"
 #include "ledger/CategoryPicker.h"
 #include "ledger/EntryInfoBox.h"
+#include "ledger/EntryPanels.h"
 #include "ledger/LikePattern.h"
 #include "ledger/SevenDayChart.h"
 #include "ui/Charts.h"
@@ -12,7 +13,6 @@
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
-#include "ui/Theme.h"
 
 #include <QChartView>
 #include <QDateEdit>
@@ -38,13 +38,6 @@ const char* const kListOrder = " order by s_date, id";
 
 // Form layout: captions at lx, controls at cx with width cw, rows 30 apart.
 constexpr int lx = 10, cx = 74, cw = 170;
-
-QGroupBox* popup(QWidget* parent, const QString& title, const char* name, const QRect& r)
-{
-    QGroupBox* box = Page::groupBox(parent, title, name, r);
-    box->setStyleSheet(Theme::popupStyle(box->objectName()));
-    return box;
-}
 
 } // namespace
 
@@ -147,28 +140,17 @@ void EntryPage::buildPanels()
     m_picker = new CategoryPicker(classLetter(), this);
     connect(m_picker, &CategoryPicker::chosen, this, &EntryPage::categoryChosen);
 
-    m_notice = popup(this, QStringLiteral("信息提示"), "GroupBox7", QRect(266, 70, 241, 105));
-    auto* ok = label(m_notice, QStringLiteral("保存成功！"), QRect(10, 30, 221, 50), "Label23");
-    ok->setAlignment(Qt::AlignCenter);
-    ok->setStyleSheet(QStringLiteral("color: #2f7d32; font-size: 16px; font-weight: bold;"));
-    m_notice->installEventFilter(this);
-    ok->installEventFilter(this);
-    m_notice->hide();
+    m_notice = new SaveNotice(this);
+    connect(m_notice, &SaveNotice::clicked, this, &EntryPage::GroupBox7Click);
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
     m_timer->setInterval(2000);
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &EntryPage::Timer1Timer);
 
-    m_search = popup(this, QStringLiteral("模糊查询"), "GroupBox6", QRect(516, 43, 249, 125));
-    label(m_search, QStringLiteral("关键字："), QRect(8, 24, 56, 24));
-    m_keyword = lineEdit(m_search, "Edit4", QRect(64, 24, 176, 24));
-    m_fromDate = dateEdit(m_search, "DateTimePicker3", QRect(8, 56, 112, 24));
-    label(m_search, QStringLiteral("至"), QRect(122, 56, 12, 24));
-    m_toDate = dateEdit(m_search, "DateTimePicker4", QRect(136, 56, 104, 24));
-    connect(button(m_search, "Button8", QStringLiteral("取消"), QRect(84, 90, 74, 26)), &QPushButton::clicked, this, &EntryPage::Button8Click);
-    connect(button(m_search, "Button9", QStringLiteral("查询"), QRect(166, 90, 74, 26)), &QPushButton::clicked, this, &EntryPage::Button9Click);
-    m_search->hide();
+    m_search = new SearchPanel(this);
+    connect(m_search, &SearchPanel::cancelClicked, this, &EntryPage::Button8Click);
+    connect(m_search, &SearchPanel::searchClicked, this, &EntryPage::Button9Click);
 
     m_calc = new AmountCalculator(*m_t.calculator, m_amount, m_image7, m_image8, this);
     m_calc->move(m_form->x() + cx, m_form->y() + 124);
@@ -180,11 +162,7 @@ void EntryPage::buildPanels()
 void EntryPage::FormCreate()
 {
     setDates(Clock::today(), Clock::today());
-    {
-        const QSignalBlocker b1(m_fromDate), b2(m_toDate);
-        m_fromDate->setDate(Clock::today());
-        m_toDate->setDate(Clock::today());
-    }
+    m_search->setRange(Clock::today(), Clock::today());
     QString error;
     if (!m_payer->load(QStringLiteral("select * from s_user"), QStringLiteral("id"), QStringLiteral("Sys_name"), {}, &error)
         || !m_account->load(QStringLiteral("select * from z_zhanghu order by id desc"), QStringLiteral("id"),
@@ -272,10 +250,7 @@ void EntryPage::DateTimePicker2Change()
 
 void EntryPage::Button7Click()
 {
-    m_keyword->clear();
-    m_search->show();
-    m_search->raise();
-    m_keyword->setFocus();
+    m_search->open();
 }
 
 void EntryPage::Button8Click() { m_search->hide(); }
@@ -283,8 +258,8 @@ void EntryPage::Button8Click() { m_search->hide(); }
 void EntryPage::Button9Click()
 {
     m_search->hide();
-    const QString keyword = m_keyword->text();
-    Binds binds{{":t1", m_fromDate->date()}, {":t2", m_toDate->date()}};
+    const QString keyword = m_search->keyword();
+    Binds binds{{":t1", m_search->from()}, {":t2", m_search->to()}};
     if (!keyword.trimmed().isEmpty()) {
         // A missing remark counts as empty text, so the name alone still matches.
         binds.append({":k", likePattern(keyword)});
@@ -387,8 +362,7 @@ void EntryPage::Button3Click()
         Msg::error(this, QStringLiteral("对不起，该记录已被删除，请点〔增加〕后重新保存"));
         return;
     }
-    m_notice->show();
-    m_notice->raise();
+    m_notice->popUp();
     m_timer->start();
     Button28Click();
     refreshAfterChange(categoryId);
@@ -422,21 +396,10 @@ void EntryPage::Button2Click()
 
 void EntryPage::refreshAfterChange(qint64 categoryId)
 {
-    if (m_t.budgetBox) {
-        Query parent(QStringLiteral("select f_id from s_fenlei where id=:id"));
-        parent.bind(":id", categoryId);
-        switch (parent.fetch()) {
-        case Query::Fetch::Failed: return Msg::dbError(this, parent.error());
-        case Query::Fetch::Row:
-            if (!m_infoBox->showBudget(parent.integer(0), m_entryDate->date()))
-                return;
-            break;
-        case Query::Fetch::NoRow: break;
-        }
-    } else if (!m_infoBox->showMonthComparison(classLetter(), m_entryDate->date())) {
-        return;
-    }
-    loadChart();
+    const bool ok = m_t.budgetBox ? m_infoBox->showBudgetOfCategory(categoryId, m_entryDate->date())
+                                  : m_infoBox->showMonthComparison(classLetter(), m_entryDate->date());
+    if (ok)
+        loadChart();
 }
 
 void EntryPage::GroupBox7Click() { m_notice->hide(); }
@@ -465,37 +428,13 @@ void EntryPage::categoryChosen(qint64 parentId, const QString& name)
     m_category->setText(name);
 }
 
-// ---------------------------------------------------------------- keys
-
-bool EntryPage::filterAmountKey(QKeyEvent* e)
-{
-    const QString typed = e->text();
-    if (e->key() == Qt::Key_Backspace || typed.isEmpty() || !typed[0].isPrint())
-        return false;  // editing keys pass
-    const QChar c = typed[0];
-    if (!(c.isDigit() && c.unicode() < 128) && c != u'.' && c != u' ')
-        return true;
-    // Judge the key by the text it would produce.
-    QString text = m_amount->text();
-    int pos = m_amount->cursorPosition();
-    if (m_amount->hasSelectedText()) {
-        pos = m_amount->selectionStart();
-        text.remove(pos, m_amount->selectedText().size());
-    }
-    if (c == u'.' && text.contains(u'.'))
-        return true;
-    const QString result = text.left(pos) + c + text.mid(pos);
-    const qsizetype dot = result.indexOf(u'.');
-    return dot >= 0 && result.size() - dot - 1 > 2;
-}
+// ---------------------------------------------------------------- events
 
 bool EntryPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_amount && event->type() == QEvent::KeyPress)
-        return filterAmountKey(static_cast<QKeyEvent*>(event));
+        return AmountCalculator::refusesKey(*m_amount, *static_cast<QKeyEvent*>(event));
     if (watched == m_category && event->type() == QEvent::MouseButtonPress)
         QTimer::singleShot(0, this, &EntryPage::Edit3Click);
-    if ((watched == m_notice || watched->parent() == m_notice) && event->type() == QEvent::MouseButtonRelease)
-        GroupBox7Click();
     return Page::eventFilter(watched, event);
 }

@@ -18,10 +18,11 @@ class LookupCombo;
 class QChartView;
 class QDateEdit;
 class QGroupBox;
-class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QTimer;
+class SaveNotice;
+class SearchPanel;
 
 // What tells the expense and income pages apart.
 struct EntryTraits {
@@ -80,7 +81,6 @@ private:
     void loadList(const QString& where, const Binds& binds);
     void loadChart();
     void categoryChosen(qint64 parentId, const QString& name);
-    bool filterAmountKey(QKeyEvent* e);
     void setDates(const QDate& entry, const QDate& list);
     void refreshAfterChange(qint64 categoryId);
 
@@ -90,20 +90,17 @@ private:
 
     QDateEdit* m_entryDate;    // DateTimePicker2
     QDateEdit* m_listDate;     // DateTimePicker1
-    QDateEdit* m_fromDate;     // DateTimePicker3
-    QDateEdit* m_toDate;       // DateTimePicker4
     LookupCombo* m_payer;      // DBLookupComboboxEh1
     LookupCombo* m_account;    // DBLookupComboboxEh2
     QLineEdit* m_category;     // Edit3
     QLineEdit* m_amount;       // Edit1
     QLineEdit* m_remark;       // Edit2
-    QLineEdit* m_keyword;      // Edit4
     QLabel* m_editId;          // editid
     QGroupBox* m_form;         // GroupBox1
     EntryInfoBox* m_infoBox;   // GroupBox2
     CategoryPicker* m_picker;  // GroupBox5, 项目分类
-    QGroupBox* m_notice;       // GroupBox7, 信息提示
-    QGroupBox* m_search;       // GroupBox6, 模糊查询
+    SaveNotice* m_notice;      // GroupBox7, 信息提示
+    SearchPanel* m_search;     // GroupBox6, 模糊查询
     QTimer* m_timer;           // Timer1
     ClickLabel* m_image7;
     ClickLabel* m_image8;
