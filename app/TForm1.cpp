@@ -32,6 +32,16 @@ QString footerText()
         .arg(QString::fromLatin1(kMakerSite), QString::fromLatin1(kSupportNumber));
 }
 
+// One of the window's drawn pictures at its place.
+QLabel* picture(QWidget* parent, const char* name, const QRect& r, const QPixmap& pm)
+{
+    auto* l = new QLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(r);
+    l->setPixmap(pm);
+    return l;
+}
+
 void setColour(QLabel* l, const QColor& c)
 {
     l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(c.name()));
@@ -97,11 +107,7 @@ TForm1::~TForm1() = default;
 
 void TForm1::buildTitleBar()
 {
-    auto* title = new QLabel(this);
-    title->setObjectName(QStringLiteral("Image1"));
-    title->setGeometry(0, 0, kWidth, kTitleH);
-    title->setPixmap(Artwork::titleBar(kWidth, kTitleH));
-    title->installEventFilter(this);
+    picture(this, "Image1", QRect(0, 0, kWidth, kTitleH), Artwork::titleBar(kWidth, kTitleH))->installEventFilter(this);
 
     auto* close = new ClickLabel(this);
     close->setObjectName(QStringLiteral("Label1"));
@@ -117,10 +123,7 @@ void TForm1::buildTitleBar()
 
 void TForm1::buildHeader()
 {
-    auto* header = new QLabel(this);
-    header->setObjectName(QStringLiteral("Image2"));
-    header->setGeometry(0, kTitleH, kWidth, kHeaderH);
-    header->setPixmap(Artwork::header(kWidth, kHeaderH));
+    picture(this, "Image2", QRect(0, kTitleH, kWidth, kHeaderH), Artwork::header(kWidth, kHeaderH));
     for (const NavEntry& e : std::as_const(m_options.navigation))
         if (e.kind == NavEntry::Header)
             addEntry(e);
@@ -130,10 +133,7 @@ void TForm1::buildHeader()
 
 void TForm1::buildNavigation()
 {
-    auto* nav = new QLabel(this);
-    nav->setObjectName(QStringLiteral("Image3"));
-    nav->setGeometry(0, kBodyTop, kNavW, kBodyH);
-    nav->setPixmap(Artwork::navColumn(kNavW, kBodyH));
+    picture(this, "Image3", QRect(0, kBodyTop, kNavW, kBodyH), Artwork::navColumn(kNavW, kBodyH));
     for (const NavEntry& e : std::as_const(m_options.navigation))
         if (e.kind != NavEntry::Header)
             m_highlighted.append({addEntry(e), e.kind});
@@ -150,19 +150,13 @@ void TForm1::buildNavigation()
 
 void TForm1::buildContentAndFooter()
 {
-    auto* content = new QLabel(this);
-    content->setObjectName(QStringLiteral("Image4"));
-    content->setGeometry(kNavW, kBodyTop, kWidth - kNavW, kBodyH);
-    content->setPixmap(Artwork::contentBackground(kWidth - kNavW, kBodyH));
+    picture(this, "Image4", QRect(kNavW, kBodyTop, kWidth - kNavW, kBodyH), Artwork::contentBackground(kWidth - kNavW, kBodyH));
     m_pnlShow = new QWidget(this);
     m_pnlShow->setObjectName(QStringLiteral("PnlShow"));
     m_pnlShow->setGeometry(kNavW, kBodyTop, 773, 486);
     m_pnlShow->setFixedSize(773, 486);
 
-    auto* foot = new QLabel(this);
-    foot->setObjectName(QStringLiteral("Image5"));
-    foot->setGeometry(0, kHeight - kFooterH, kWidth, kFooterH);
-    foot->setPixmap(Artwork::footer(kWidth, kFooterH));
+    picture(this, "Image5", QRect(0, kHeight - kFooterH, kWidth, kFooterH), Artwork::footer(kWidth, kFooterH));
     auto* footText = new ClickLabel(footerText(), this);
     footText->setObjectName(QStringLiteral("Label8"));
     footText->setGeometry(208, kHeight - kFooterH + 9, 420, 16);

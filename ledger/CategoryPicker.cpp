@@ -20,9 +20,7 @@ CategoryPicker::CategoryPicker(const QString& classLetter, QWidget* parent)
     setGeometry(12, 150, 240, 173);
     setStyleSheet(Theme::popupStyle(objectName()));
     Page::label(this, QStringLiteral("项目大类："), QRect(8, 22, 70, 22));
-    m_topLevel = new LookupCombo(this);
-    m_topLevel->setObjectName(QStringLiteral("DBLookupComboboxEh3"));
-    m_topLevel->setGeometry(78, 22, 154, 22);
+    m_topLevel = Page::lookupCombo(this, "DBLookupComboboxEh3", QRect(78, 22, 154, 22));
     connect(m_topLevel, &LookupCombo::keyChanged, this, &CategoryPicker::DBLookupComboboxEh3Change);
     m_model = new QueryModel(this);
     m_grid = Page::grid(this, "DBGridEh2", QRect(6, 48, 228, 119), m_model);

@@ -78,10 +78,8 @@ void EntryPage::buildForm()
     connect(m_entryDate, &QDateEdit::dateChanged, this, &EntryPage::DateTimePicker2Change);
     y += 30;
     label(m_form, QString::fromUtf8(m_t.payerCaption), QRect(lx, y, 64, 24));
-    m_payer = new LookupCombo(m_form);
-    m_payer->setObjectName(QStringLiteral("DBLookupComboboxEh1"));
-    m_payer->setGeometry(cx, y, cw, 24);
-    m_payer->setToolTip(QStringLiteral("付款人－可以在系统设置－用户管理 里进行添加"));
+    m_payer = lookupCombo(m_form, "DBLookupComboboxEh1", QRect(cx, y, cw, 24),
+                          QStringLiteral("付款人－可以在系统设置－用户管理 里进行添加"));
     y += 30;
     label(m_form, QStringLiteral("分　类："), QRect(lx, y, 64, 24));
     m_category = lineEdit(m_form, "Edit3", QRect(cx, y, cw, 24), 50,
@@ -107,10 +105,7 @@ void EntryPage::buildForm()
     m_image8->hide();
     y += 30;
     label(m_form, QStringLiteral("账　户："), QRect(lx, y, 64, 24));
-    m_account = new LookupCombo(m_form);
-    m_account->setObjectName(QStringLiteral("DBLookupComboboxEh2"));
-    m_account->setGeometry(cx, y, cw, 24);
-    m_account->setToolTip(QStringLiteral("账户－可从 账户 管理里行添加"));
+    m_account = lookupCombo(m_form, "DBLookupComboboxEh2", QRect(cx, y, cw, 24), QStringLiteral("账户－可从 账户 管理里行添加"));
     y += 30;
     label(m_form, QStringLiteral("备　注："), QRect(lx, y, 64, 24));
     m_remark = lineEdit(m_form, "Edit2", QRect(cx, y, cw, 24), 250);

@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "ui/DataGrid.h"
+#include "ui/LookupCombo.h"
 #include "ui/Msg.h"
 
 #include <QDateEdit>
@@ -110,6 +111,16 @@ QDateEdit* Page::dateEdit(QWidget* parent, const char* name, const QRect& r)
     d->setDate(Clock::today());
     d->setGeometry(r);
     return d;
+}
+
+LookupCombo* Page::lookupCombo(QWidget* parent, const char* name, const QRect& r, const QString& tip)
+{
+    auto* c = new LookupCombo(parent);
+    c->setObjectName(QString::fromLatin1(name));
+    c->setGeometry(r);
+    if (!tip.isEmpty())
+        c->setToolTip(tip);
+    return c;
 }
 
 DataGrid* Page::grid(QWidget* parent, const char* name, const QRect& r, QAbstractItemModel* model)

@@ -12,6 +12,7 @@
 #include <optional>
 
 class DataGrid;
+class LookupCombo;
 class QAbstractItemModel;
 class QDateEdit;
 class QGroupBox;
@@ -38,6 +39,8 @@ public:
                                const QString& tip = QString());
     // A date box showing "yyyy-MM-dd" with a calendar, set to today.
     static QDateEdit* dateEdit(QWidget* parent, const char* name, const QRect& r);
+    // A look-up combo box (name shown, key stored) with its tool tip.
+    static LookupCombo* lookupCombo(QWidget* parent, const char* name, const QRect& r, const QString& tip = QString());
     // A data grid showing `model`.
     static DataGrid* grid(QWidget* parent, const char* name, const QRect& r, QAbstractItemModel* model);
     // A titled group box.
