@@ -276,6 +276,21 @@ void AmountCalculator::applyOperator(int op)
     s.op = op;
 }
 
+void AmountCalculator::finishPending()
+{
+    if (!s.haveFirst || !s.op)
+        return;
+    if (!s.opJustPressed) {
+        Button27Click();  // "7 × 3": as "=" would
+        return;
+    }
+    // "7 ×": the shown number stands; the operator is dropped.
+    s.haveFirst = s.opEntered = s.chaining = s.opJustPressed = false;
+    s.op = 0;
+    s.startNew = true;
+    closePanel();
+}
+
 void AmountCalculator::Button27Click()
 {
     if (s.opEntered) {

@@ -39,6 +39,10 @@ public:
     // The amount box takes digits, one point, blanks and at most two
     // decimals; a key is judged by the text it would produce.
     static bool refusesKey(const QLineEdit& amount, const QKeyEvent& e);
+    // Before a save: an operation with its second number typed is completed
+    // as "=" would; an operator without one is dropped, the shown number
+    // stands.
+    void finishPending();
 
 public slots:
     void Image7Click();     // both pictures: open or close the panel

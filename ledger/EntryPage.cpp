@@ -36,6 +36,9 @@ const char* const kListSelect =
 // Rows of one day in entry order; a range by day, then entry order.
 const char* const kListOrder = " order by s_date, id";
 
+// The largest amount one record may hold.
+constexpr Money kMaxAmount = Money::fromRaw(999999999900);
+
 // Form layout: captions at lx, controls at cx with width cw, rows 30 apart.
 constexpr int lx = 10, cx = 74, cw = 170;
 
@@ -134,6 +137,7 @@ void EntryPage::buildPanels()
     // Pop-up panels, hidden until needed.
     m_picker = new CategoryPicker(classLetter(), this);
     connect(m_picker, &CategoryPicker::chosen, this, &EntryPage::categoryChosen);
+    m_picker->takeKeysOf(m_category, m_amount);
 
     m_notice = new SaveNotice(this);
     connect(m_notice, &SaveNotice::clicked, this, &EntryPage::GroupBox7Click);
@@ -178,7 +182,7 @@ void EntryPage::FormShow()
 {
     m_amount->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (!m_t.budgetBox)
-        m_infoBox->showMonthComparison(classLetter(), m_entryDate->date());
+        m_infoBox->showMonthComparison(classLetter(), Clock::today());
 }
 
 void EntryPage::setDates(const QDate& entry, const QDate& list)
@@ -204,7 +208,8 @@ void EntryPage::loadList(const QString& where, const Binds& binds)
     m_list->setColumnWidth(ColNo, 40);
     for (int c = ColDate; c <= ColAccount; ++c)
         m_list->setColumnWidth(c, 80);
-    m_list->setColumnWidth(ColRemark, width() - 420);
+    // The remark takes the width that is left: no horizontal scroll bar.
+    m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->verticalHeader()->setDefaultSectionSize(22);
     m_list->setFooterText(ColNo, QStringLiteral("合计:"));
     m_list->setFooterSum(ColAmount);
@@ -239,8 +244,10 @@ void EntryPage::DateTimePicker1Change() { Button28Click(); }
 
 void EntryPage::DateTimePicker2Change()
 {
+    // The list follows the day the record is entered for.
     const QSignalBlocker b(m_listDate);
     m_listDate->setDate(m_entryDate->date());
+    Button28Click();
 }
 
 void EntryPage::Button7Click()
@@ -277,7 +284,10 @@ void EntryPage::loadChart()
 
 void EntryPage::Button1Click()
 {
+    // Add mode: no record is chosen, so 删除 has nothing to act on unseen.
     m_editMode = false;
+    m_editId->setText(QStringLiteral("0"));
+    m_list->selectionModel()->clear();
     m_loadingForm = true;
     m_amount->clear();
     m_remark->clear();
@@ -312,6 +322,8 @@ void EntryPage::Button3Click()
         Msg::error(this, QString::fromUtf8(text));
         focus->setFocus();
     };
+    // An operation left open on the calculator counts as finished.
+    m_calc->finishPending();
     if (m_payer->currentIndex() < 0)
         return refuse("对不起，请选择付款人", m_payer);
     const QString name = m_category->text();
@@ -323,6 +335,11 @@ void EntryPage::Button3Click()
     const auto amount = Money::parse(amountText.trimmed());
     if (!amount)
         return refuse("对不起，金额必须是数字", m_amount);
+    if (amount->isZero())
+        return refuse("对不起，金额不能为零", m_amount);
+    // Pasted or computed amounts too: no sum of the records may overflow.
+    if (*amount < Money() || *amount > kMaxAmount)
+        return refuse("对不起，金额超出范围", m_amount);
     if (m_account->currentIndex() < 0)
         return refuse("对不起，请选择账户", m_account);
     // Only a sub-category of this page's own class, so the record always
@@ -383,16 +400,15 @@ void EntryPage::Button2Click()
     if (!del.exec())
         return Msg::dbError(this, del.error());
     Button28Click();
-    m_editId->setText(QStringLiteral("0"));
-    // The form still shows the deleted record; saving it makes a new one.
-    m_editMode = false;
+    // Back to add mode with an empty form, so 保存 cannot bring it back.
+    Button1Click();
     refreshAfterChange(categoryId);
 }
 
 void EntryPage::refreshAfterChange(qint64 categoryId)
 {
     const bool ok = m_t.budgetBox ? m_infoBox->showBudgetOfCategory(categoryId, m_entryDate->date())
-                                  : m_infoBox->showMonthComparison(classLetter(), m_entryDate->date());
+                                  : m_infoBox->showMonthComparison(classLetter(), Clock::today());
     if (ok)
         loadChart();
 }

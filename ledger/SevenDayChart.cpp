@@ -5,6 +5,8 @@
 
 #include <QLinearGradient>
 #include <QStringList>
+#include <cmath>
+#include <optional>
 
 namespace {
 constexpr double kChartMax = 6361.64;
@@ -46,6 +48,18 @@ QList<QPair<QDate, Money>> lastSevenDays(const QString& classLetter, QString* er
     return rows;
 }
 
+double logMinimum(const QList<QPair<QDate, Money>>& days)
+{
+    std::optional<Money> smallest;
+    for (const auto& d : days)
+        if (d.second > Money() && (!smallest || d.second < *smallest))
+            smallest = d.second;
+    int k = 0;
+    while (smallest && std::pow(10.0, -k) >= smallest->toDouble())
+        ++k;
+    return std::pow(10.0, -k);
+}
+
 void draw(QChartView* view, const QList<QPair<QDate, Money>>& days)
 {
     QStringList labels;
@@ -55,7 +69,8 @@ void draw(QChartView* view, const QList<QPair<QDate, Money>>& days)
         values << d.second.toDouble();
     }
     // Red gradient bars on a log axis that keeps 6361.64 unless a bar is taller;
-    // a day of zero or less sits at the axis minimum.
+    // a day of zero or less sits at the axis minimum, which lies below every
+    // positive day.
     QLinearGradient g(0, 0, 1, 0);
     g.setCoordinateMode(QGradient::ObjectBoundingMode);
     g.setColorAt(0, QColor(255, 90, 90));
@@ -65,7 +80,7 @@ void draw(QChartView* view, const QList<QPair<QDate, Money>>& days)
     o.brush = g;
     o.barWidth = 0.4;
     o.logAxis = true;
-    o.min = 1;
+    o.min = logMinimum(days);
     o.max = kChartMax;
     Charts::setBars(view, labels, values, o);
 }

@@ -1,5 +1,7 @@
 #include "ui/BatchModel.h"
 
+#include "ui/TextLimit.h"
+
 #include "data/Database.h"
 
 #include <algorithm>
@@ -347,7 +349,7 @@ bool BatchModel::setData(const QModelIndex& index, const QVariant& value, int ro
     } else if (value.typeId() == QMetaType::QString) {
         QString t = value.toString();
         if (const int max = m_maxLength.value(column))
-            t = t.left(max);
+            t = TextLimit::left(t, max);
         v = t;
     }
     return setRaw(index.row(), column, v);

@@ -11,7 +11,10 @@
 #include <QLogValueAxis>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QScatterSeries>
 #include <QValueAxis>
+
+#include <cmath>
 
 namespace Charts {
 
@@ -44,6 +47,17 @@ void clear(QChartView* view)
     }
 }
 
+// Bar values rounded to cents, so their marks show at most two decimals.
+static double cents(double v) { return std::round(v * 100) / 100; }
+
+QString plainNumber(double value)
+{
+    QString t = QString::number(cents(value), 'f', 2);
+    while (t.contains(u'.') && (t.endsWith(u'0') || t.endsWith(u'.')))
+        t.chop(1);
+    return t == u"-0" ? QStringLiteral("0") : t;
+}
+
 static QFont smallFont(int px)
 {
     QFont f(QStringLiteral("宋体"));
@@ -61,12 +75,14 @@ void setHorizontalBars(QChartView* view, const QStringList& names, const QList<d
     set->setLabelColor(QColor(0x33, 0x33, 0x33));
     // The category axis runs bottom-up: append the last first.
     for (qsizetype i = values.size() - 1; i >= 0; --i)
-        set->append(values[i]);
+        set->append(cents(values[i]));
     auto* series = new QHorizontalBarSeries;
     series->append(set);
     series->setLabelsVisible(true);
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
     series->setLabelsFormat(QStringLiteral("@value"));
+    // Enough digits that no mark takes the exponent form.
+    series->setLabelsPrecision(kMarkPrecision);
     series->setBarWidth(0.7);
     chart->addSeries(series);
     auto* cats = new QBarCategoryAxis;
@@ -98,7 +114,7 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         max = std::max(max, v);
     auto* set = new QBarSet(QString());
     for (double v : values)
-        set->append(o.logAxis && v < o.min ? o.min : v);
+        set->append(o.logAxis && v < o.min ? o.min : cents(v));
     set->setBrush(o.brush);
     set->setBorderColor(o.border);
     auto* series = new QBarSeries;
@@ -108,6 +124,7 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         series->setLabelsVisible(true);
         series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
         series->setLabelsAngle(o.valueLabelAngle);
+        series->setLabelsPrecision(kMarkPrecision);
     }
     chart->addSeries(series);
     auto* x = new QBarCategoryAxis;
@@ -121,7 +138,7 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         auto* log = new QLogValueAxis;
         log->setBase(10);
         log->setRange(o.min, std::max(max, o.min * 10));
-        log->setLabelFormat(QStringLiteral("%g"));
+        log->setLabelFormat(QStringLiteral("%.15g"));
         y = log;
     } else {
         auto* lin = new QValueAxis;
@@ -129,6 +146,7 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         for (double v : values)
             min = std::min(min, v);
         lin->setRange(min, max > 0 ? max * 1.15 : 1);
+        lin->setLabelFormat(QStringLiteral("%.2f"));
         y = lin;
     }
     y->setLabelsAngle(270);
@@ -136,9 +154,29 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
     y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
+    if (o.logAxis) {
+        // A bar the log axis cannot show stands at the minimum, marked with
+        // its true value.
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            if (values[i] >= o.min)
+                continue;
+            auto* mark = new QScatterSeries;
+            mark->append(double(i), o.min);
+            mark->setMarkerSize(1);
+            mark->setColor(Qt::transparent);
+            mark->setBorderColor(Qt::transparent);
+            mark->setPointLabelsFormat(plainNumber(values[i]));
+            mark->setPointLabelsVisible(true);
+            mark->setPointLabelsClipping(false);
+            mark->setPointLabelsFont(smallFont(10));
+            chart->addSeries(mark);
+            mark->attachAxis(x);
+            mark->attachAxis(y);
+        }
+    }
     QStringList shown;
     for (double v : values)
-        shown << formatGeneral(v);
+        shown << plainNumber(v);
     view->setProperty("values", shown);
 }
 
@@ -148,7 +186,7 @@ void setPie(QChartView* view, const QStringList& names, const QList<double>& val
     auto* series = new QPieSeries;
     for (qsizetype i = 0; i < names.size() && i < values.size(); ++i) {
         QPieSlice* s = series->append(names[i], values[i]);
-        s->setLabel(QStringLiteral("%1 %2").arg(names[i], formatGeneral(values[i])));
+        s->setLabel(QStringLiteral("%1 %2").arg(names[i], plainNumber(values[i])));
         s->setLabelVisible(true);
         s->setLabelFont(smallFont(10));
         // Soft colours that sit well on the cream skin, repeating.

@@ -12,6 +12,12 @@ class QWidget;
 
 namespace Charts {
 
+// Marks and axis labels never use the exponent form: plain decimal text with
+// at most two decimals (12345678.9, 1234.57).
+QString plainNumber(double value);
+// Significant digits of bar value marks (enough for 99999999.99).
+inline constexpr int kMarkPrecision = 15;
+
 // A chart view with no title, no legend, a flat look and the given ground.
 QChartView* makeView(QWidget* parent, const QString& objectName, const QBrush& background = QBrush(Qt::white));
 
@@ -24,7 +30,7 @@ struct BarOptions {
     QColor border = QColor(160, 0, 0);
     double barWidth = 0.8;
     bool valueLabels = false;
-    bool logAxis = false;   // values below `min` sit at the axis minimum
+    bool logAxis = false;   // values below `min` sit at the axis minimum, marked with their value
     double min = 1;         // log axis minimum
     double max = 0;         // axis maximum at least this (0: fit the values)
     int valueLabelAngle = 0;

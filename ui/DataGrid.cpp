@@ -1,5 +1,7 @@
 #include "ui/DataGrid.h"
 
+#include "ui/TextLimit.h"
+
 #include "data/Money.h"
 #include "ui/BatchModel.h"
 #include "ui/QueryModel.h"
@@ -66,7 +68,7 @@ public:
         QWidget* w = QStyledItemDelegate::createEditor(parent, o, i);
         auto* e = qobject_cast<QLineEdit*>(w);
         if (e && batch && batch->maxLength(i.column()) > 0)
-            e->setMaxLength(batch->maxLength(i.column()));
+            TextLimit::apply(e, batch->maxLength(i.column()));
         // Amounts: only what Money::parse can read may be typed.
         if (e && batch && batch->isMoneyColumn(i.column()))
             e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*")), e));

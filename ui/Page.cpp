@@ -5,6 +5,7 @@
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
+#include "ui/TextLimit.h"
 
 #include <QDateEdit>
 #include <QEvent>
@@ -96,7 +97,7 @@ QLineEdit* Page::lineEdit(QWidget* parent, const char* name, const QRect& r, int
     if (!r.isNull())
         e->setGeometry(r);
     if (maxLength > 0)
-        e->setMaxLength(maxLength);
+        TextLimit::apply(e, maxLength);
     if (!tip.isEmpty())
         e->setToolTip(tip);
     return e;

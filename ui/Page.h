@@ -33,7 +33,7 @@ public:
     static QPushButton* button(QWidget* parent, const char* name, const QString& caption, const QRect& r);
     // A plain-text label (user text shows exactly as typed); name optional.
     static QLabel* label(QWidget* parent, const QString& text, const QRect& r, const char* name = nullptr);
-    // A line edit; maxLength 0 keeps Qt's default, the tip is its tool tip, a
+    // A line edit; maxLength (in characters) 0 keeps Qt's default, the tip is its tool tip, a
     // null rectangle keeps Qt's default geometry (boxes that stay hidden).
     static QLineEdit* lineEdit(QWidget* parent, const char* name, const QRect& r, int maxLength = 0,
                                const QString& tip = QString());
