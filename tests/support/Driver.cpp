@@ -68,6 +68,8 @@ QObject* findOne(QObject* root, const QString& name, const QMetaObject& type, co
     const QString wanted = QString::fromLatin1(type.className());
     if (!root)
         fail(QStringLiteral("no widget to look for %1 %2 in").arg(wanted, name), where);
+    if (name.isEmpty())  // would match every unnamed object
+        fail(QStringLiteral("no name given for the %1 to look for").arg(wanted), where);
     const QList<QObject*> named = root->findChildren<QObject*>(name);
     QList<QObject*> typed;
     for (QObject* o : named)

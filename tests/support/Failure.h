@@ -20,7 +20,8 @@
 // not QFAIL inside the helper: it only returns from the helper, and the test
 // would go on with a null pointer or a made-up value. A helper called outside
 // TEST_BEGIN/TEST_END fails the test at once, even when it would succeed, so a
-// forgotten wrapper shows on the first run.
+// forgotten wrapper shows on the first run (a fault there as well would end
+// the executable).
 //
 // Inside the body the Qt Test macros work as usual: QVERIFY, QCOMPARE,
 // QFETCH, QSKIP and QTRY_* return from the body, which ends the test.
