@@ -1,5 +1,6 @@
 // The amount calculator, pressed key by key on the real panel.
 #include "ledger/AmountCalculator.h"
+#include "tests/support/Driver.h"
 #include "ui/ClickLabel.h"
 
 #include <QLineEdit>
@@ -37,17 +38,17 @@ struct Rig {
         page.show();
         calc->Button11Click();  // the page clears it at creation
     }
-    QPushButton* key(const char* name) const { return calc->findChild<QPushButton*>(QString::fromLatin1(name)); }
+    QPushButton* key(const char* name, DRIVER_HERE) const
+    {
+        return Driver::find<QPushButton>(calc, QString::fromLatin1(name), where);
+    }
     // Presses the keys, opening the panel with the picture whenever "=" has closed it.
-    QString press(const QString& keys)
+    QString press(const QString& keys, DRIVER_HERE)
     {
         for (QChar k : keys) {
             if (!calc->isVisible())
                 emit image7->clicked();
-            QPushButton* b = key(buttonFor(k));
-            if (!b)
-                qFatal("no key %c", char(k.unicode()));
-            QTest::mouseClick(b, Qt::LeftButton);
+            Driver::click(calc, QString::fromLatin1(buttonFor(k)), where);
         }
         return amount->text();
     }
@@ -98,15 +99,18 @@ private slots:
     {
         QFETCH(QString, keys);
         QFETCH(QString, shown);
+        TEST_BEGIN
         CalcState state;
         Rig r(state);
         QCOMPARE(r.press(keys), shown);
+        TEST_END
     }
 
     // Text the calculator did not write: after Add the box is empty, the key
     // filter lets a blank or a lone point through.
     void textThatIsNotANumberCountsAsZero()
     {
+        TEST_BEGIN
         CalcState state;
         Rig r(state);
         r.amount->clear();
@@ -122,12 +126,14 @@ private slots:
         QCOMPARE(AmountCalculator::valueOf(QStringLiteral("1E15")), 1e15L);
         QCOMPARE(AmountCalculator::valueOf(QStringLiteral("INF")), 0.0L);
         QCOMPARE(AmountCalculator::valueOf(QStringLiteral("1,5")), 0.0L);
+        TEST_END
     }
 
     // A save empties the box but keeps the state: "=" applies the last
     // operation to the last result once more.
     void stateOutlivesTheText()
     {
+        TEST_BEGIN
         CalcState state;
         Rig r(state);
         QCOMPARE(r.press(QStringLiteral("2+3=")), QStringLiteral("5"));
@@ -137,10 +143,12 @@ private slots:
         Rig next(state);
         QCOMPARE(next.amount->text(), QStringLiteral("0"));
         QCOMPARE(next.press(QStringLiteral("=")), QStringLiteral("0"));  // cleared: nothing to repeat
+        TEST_END
     }
 
     void picturesOpenAndClose()
     {
+        TEST_BEGIN
         CalcState state;
         Rig r(state);
         QVERIFY(!r.calc->isVisible());
@@ -158,10 +166,12 @@ private slots:
         QVERIFY(!r.calc->isVisible());
         QVERIFY(r.image7->isVisible());
         QVERIFY(!r.image8->isVisible());
+        TEST_END
     }
 
     void captionsAndLayout()
     {
+        TEST_BEGIN
         CalcState state;
         Rig r(state);
         emit r.image7->clicked();
@@ -185,7 +195,6 @@ private slots:
                 if (!k[0])
                     continue;
                 QPushButton* b = r.key(k[0]);
-                QVERIFY2(b, k[0]);
                 QCOMPARE(b->text(), QString::fromLatin1(k[1]));
                 QCOMPARE(b->y(), y);
                 QVERIFY(b->x() > lastX);
@@ -200,6 +209,7 @@ private slots:
         QCOMPARE(r.key("Button23")->property("tag").toInt(), 2);
         QCOMPARE(r.key("Button19")->property("tag").toInt(), 3);
         QCOMPARE(r.key("Button15")->property("tag").toInt(), 4);
+        TEST_END
     }
 };
 

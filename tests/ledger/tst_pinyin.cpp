@@ -1,6 +1,5 @@
 // Quick codes of category names.
 #include "ledger/PinYin.h"
-#include "tests/support/TestDb.h"
 
 #include <QFile>
 #include <QRegularExpression>

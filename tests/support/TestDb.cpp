@@ -3,7 +3,6 @@
 #include "data/Tx_Data.h"
 
 #include <QDir>
-#include <QTest>
 
 TestDb::TestDb(const BuildOptions& options)
 {
@@ -26,21 +25,38 @@ bool TestDb::openShared()
     return Database::shared().open(m_path, QByteArray(kDatabasePassword));
 }
 
-void TestDb::sql(const QString& statements)
+void TestDb::sql(const QString& statements, const SourceLocation& where)
 {
+    Driver::detail::requireBody(where);
     if (!Database::shared().exec(statements))
-        QTest::qFail(qPrintable(QStringLiteral("SQL failed: %1 — %2").arg(statements, Database::shared().lastError())),
-                     __FILE__, __LINE__);
+        Driver::fail(QStringLiteral("SQL failed: %1 — %2").arg(statements, Database::shared().lastError()), where);
 }
 
-QString TestDb::scalarText(const QString& select)
+namespace {
+// Steps to the first row; false for no row. A failure stops the test.
+bool firstRow(Query& q, const SourceLocation& where)
 {
-    Query q(select);
-    return q.next() ? q.text(0) : QString();
+    Driver::detail::requireBody(where);
+    const Query::Fetch f = q.fetch();
+    if (f == Query::Fetch::Failed)
+        Driver::fail(QStringLiteral("SQL failed: %1 — %2").arg(q.sql(), q.error()), where);
+    return f == Query::Fetch::Row;
+}
 }
 
-qint64 TestDb::scalarInt(const QString& select)
+QString TestDb::scalarText(const QString& select, const SourceLocation& where)
 {
     Query q(select);
-    return q.next() ? q.integer(0) : 0;
+    return firstRow(q, where) ? q.text(0) : QString();
+}
+
+qint64 TestDb::scalarInt(const QString& select, const SourceLocation& where)
+{
+    Query q(select);
+    return firstRow(q, where) ? q.integer(0) : 0;
+}
+
+qint64 TestDb::count(const QString& tableAndCondition, const SourceLocation& where)
+{
+    return scalarInt(QStringLiteral("select count(*) from ") + tableAndCondition, where);
 }

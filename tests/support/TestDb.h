@@ -4,6 +4,7 @@
 
 #include "data/Database.h"
 #include "data/DbBuilder.h"
+#include "tests/support/Failure.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -22,11 +23,17 @@ public:
     // Opens the file on the process's shared connection, with the current
     // directory set to the folder, as the program does at start.
     bool openShared();
-    // Runs SQL on the shared connection; fails the calling test on error.
-    static void sql(const QString& statements);
-    // First column of the first row, as text ("" for no row).
-    static QString scalarText(const QString& select);
-    static qint64 scalarInt(const QString& select);
+
+    // Statements on the shared connection. A statement that fails is a fault
+    // of the test or of the schema: it fails the test and stops it (see
+    // Failure.h; call these inside TEST_BEGIN/TEST_END).
+    static void sql(const QString& statements, DRIVER_HERE);
+    // First column of the first row. A statement without rows gives "" or 0,
+    // as does a NULL value; count(*) is the way to ask whether a row exists.
+    static QString scalarText(const QString& select, DRIVER_HERE);
+    static qint64 scalarInt(const QString& select, DRIVER_HERE);
+    // The number of rows of "table [where ...]".
+    static qint64 count(const QString& tableAndCondition, DRIVER_HERE);
 
 private:
     QTemporaryDir m_dir;

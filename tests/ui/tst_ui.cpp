@@ -31,6 +31,7 @@ class TstUi : public QObject {
 private slots:
     void queryModelAndFooter()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         TestDb::sql(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) values "
@@ -67,10 +68,12 @@ private slots:
         grid.resize(300, 200);
         grid.show();
         QVERIFY(!grid.grab().isNull());
+        TEST_END
     }
 
     void batchModelWritesAllOrNothing()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         BatchModel m;
@@ -112,10 +115,12 @@ private slots:
         cats.revertAll();
         QVERIFY(!cats.hasPending());
         QCOMPARE(cats.raw(0, 3).toString(), QStringLiteral("餐饮"));
+        TEST_END
     }
 
     void requiredMoneyAndLookupAndCalculated()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         TestDb::sql(QStringLiteral("update z_zhanghu set z_name='现金' where id=2"));  // two accounts share a name
@@ -153,12 +158,14 @@ private slots:
         combo->setCurrentIndex(combo->findData(qlonglong(1)));
         grid.commitPendingEdit();
         QCOMPARE(m.raw(0, 1).toLongLong(), 1);
+        TEST_END
     }
 
     // The transfer grid's layout: stored keys hidden, their names in look-up
     // columns of their own, a date column, a required amount.
     void lookupColumnsOfTheirOwn()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-03',10000)"));
@@ -219,11 +226,13 @@ private slots:
         QCOMPARE(amount->text(), QStringLiteral("12.5"));
         grid.commitPendingEdit();
         QCOMPARE(m.raw(blank, 6).value<Money>(), Money::fromRaw(125000));
+        TEST_END
     }
 
     // Rows added but never edited still pass through the new-row hook.
     void newRowHookForUntouchedRows()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         BatchModel m;
@@ -240,10 +249,12 @@ private slots:
                  QStringLiteral("新10,新20"));
         QCOMPARE(m.rowCount(), before + 2);
         QVERIFY(m.raw(before + 1, 0).toLongLong() > 0);  // the new ids are read back
+        TEST_END
     }
 
     void rowNumbersAndFooterSignal()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         QueryModel model;
@@ -261,12 +272,14 @@ private slots:
         QVERIFY(changed.count() >= 1);
         const qint64 sum = TestDb::scalarInt(QStringLiteral("select sum(z_qcje) from z_zhanghu"));
         QCOMPARE(grid.footerTexts(), (QStringList{QStringLiteral("合计:"), Money::fromRaw(sum).yuan()}));
+        TEST_END
     }
 
     // The skin on a small form with a grid; the picture goes to
     // $JIZHANG_UI_SHOTS when set, for a look by eye.
     void skinnedFormPicture()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         QVERIFY(LoadSkin(nullptr));
@@ -328,6 +341,7 @@ private slots:
             shot.save(dir + QStringLiteral("/skin-form.png"));
             focused.save(dir + QStringLiteral("/skin-form-focus.png"));
         }
+        TEST_END
     }
 
     void chineseFonts()
@@ -339,6 +353,7 @@ private slots:
 
     void lookupComboByKey()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         TestDb::sql(QStringLiteral("update z_zhanghu set z_name='同名' where id in (1,2)"));
@@ -353,6 +368,7 @@ private slots:
         QCOMPARE(combo.currentText(), QStringLiteral("同名"));
         QVERIFY(!combo.setKeyValue(99));
         QCOMPARE(combo.currentIndex(), -1);
+        TEST_END
     }
 
     void chartsKeepTheirValues()

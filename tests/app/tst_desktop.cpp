@@ -1,0 +1,102 @@
+// The desktop page: figures, the note, the two rankings.
+#include "app/Tf_main.h"
+#include "tests/support/Driver.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+using namespace Driver;
+
+class TstDesktop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void desktopFigures()
+    {
+        TEST_BEGIN
+        PageFixture f(QDateTime(QDate(2013, 1, 15), QTime(10, 0)));
+        TestDb::sql(QStringLiteral(
+            "delete from z_zhanghu; insert into z_zhanghu (id,z_name,z_yue,z_jieru,z_jiechu) values (1,'A',10000000,5000000,2000000);"
+            "update sys_sys set daytxt='it''s \"ok\"'"));
+        const qint64 zc = categoryId(QStringLiteral("早餐"));
+        const qint64 gz = categoryId(QStringLiteral("工资"));
+        addRecord({.categoryId = zc, .amount = QStringLiteral("12.5"), .date = QDate(2013, 1, 2)});
+        addRecord({.categoryId = zc, .amount = QStringLiteral("7.5"), .date = QDate(2012, 12, 31)});
+        addRecord({.categoryId = gz, .amount = QStringLiteral("100"), .date = QDate(2012, 12, 1), .cls = QStringLiteral("Z")});  // the tree says income
+        addRecord({.categoryId = zc, .amount = QStringLiteral("99"), .date = QDate(2012, 1, 10)});  // January of the year before: not last month
+        Tf_main page;
+        QCOMPARE(labelText(&page, "La1"), QStringLiteral("1000"));
+        QCOMPARE(labelText(&page, "La2"), QStringLiteral("200"));
+        QCOMPARE(labelText(&page, "La3"), QStringLiteral("1200"));
+        QCOMPARE(labelText(&page, "La4"), QStringLiteral("500"));
+        QCOMPARE(labelText(&page, "La5"), QStringLiteral("700"));
+        QCOMPARE(labelText(&page, "La6"), QString());  // no income this month
+        QCOMPARE(labelText(&page, "La7"), QStringLiteral("12.5"));
+        QCOMPARE(labelText(&page, "La8"), QStringLiteral("100"));
+        QCOMPARE(labelText(&page, "La9"), QStringLiteral("7.5"));
+        QCOMPARE(labelText(&page, "Label2"), QStringLiteral("it's \"ok\""));
+
+        // No accounts: empty sums, the derived figures read them as 0.
+        TestDb::sql(QStringLiteral("delete from z_zhanghu"));
+        Tf_main empty;
+        QCOMPARE(labelText(&empty, "La1"), QString());
+        QCOMPARE(labelText(&empty, "La3"), QStringLiteral("0"));
+        QCOMPARE(labelText(&empty, "La5"), QStringLiteral("0"));
+        TEST_END
+    }
+
+    void desktopNoteEditor()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_main page;
+        page.show();
+        clickLabel(&page, "Label1");
+        auto* edit = find<QLineEdit>(&page, "Edit6");
+        QVERIFY(edit->isVisible());
+        edit->setText(QStringLiteral("draft"));
+        click(&page, "Button52");
+        QVERIFY(!edit->isVisible());
+        QVERIFY(labelText(&page, "Label2") != u"draft");
+        clickLabel(&page, "Label1");
+        QCOMPARE(edit->text(), QStringLiteral("draft"));  // kept until the page is made again
+        edit->setText(QStringLiteral("O'Brien's \"budget\" 100%"));
+        click(&page, "Button57");
+        QCOMPARE(labelText(&page, "Label2"), QStringLiteral("O'Brien's \"budget\" 100%"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select daytxt from sys_sys")), QStringLiteral("O'Brien's \"budget\" 100%"));
+        TEST_END
+    }
+
+    void desktopRankings()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        {
+            Tf_main none;  // no records at all: empty charts
+            QVERIFY(barValues(&none, "Chart1").isEmpty());
+            QVERIFY(barValues(&none, "Chart2").isEmpty());
+        }
+        const char* amounts[] = {"50", "40", "30", "20", "10", "10"};
+        for (int i = 0; i < 6; ++i)
+            addRecord({.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
+                       .amount = QString::fromLatin1(amounts[i]),
+                       .date = QDate(2012, 5, 1)});
+        for (int i = 0; i < 3; ++i)
+            addRecord({.categoryId = addCategory(QStringLiteral("入%1").arg(i), QStringLiteral("S"), QStringLiteral("职业收入")),
+                       .amount = QStringLiteral("5"),
+                       .date = QDate(2012, 5, 1)});
+        // The records of a member that no longer exists do not count.
+        TestDb::sql(QStringLiteral("insert into s_user (id,sys_name) values (9,'x');"
+                                   "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
+                                   "select id, 9990000, 9, 1, '2012-05-01', 'Z' from s_fenlei where f_name='类5';"
+                                   "delete from s_user where id=9"));
+        Tf_main page;
+        QCOMPARE(barValues(&page, "Chart1"), (QList<qreal>{50, 40, 30, 20, 10, 10}));
+        QCOMPARE(barLabels(&page, "Chart1").mid(0, 4), (QStringList{QStringLiteral("类0"), QStringLiteral("类1"), QStringLiteral("类2"), QStringLiteral("类3")}));
+        QCOMPARE(barValues(&page, "Chart2"), (QList<qreal>{5, 5, 5}));
+        TEST_END
+    }
+};
+
+QTEST_MAIN(TstDesktop)
+#include "tst_desktop.moc"
