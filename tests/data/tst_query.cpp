@@ -3,6 +3,7 @@
 #include "data/Categories.h"
 #include "data/Database.h"
 #include "data/Tx_Data.h"
+#include "tests/support/Failure.h"
 #include "tests/support/TestDb.h"
 #include "ui/QueryModel.h"
 
@@ -148,6 +149,7 @@ private slots:
 
     void deleteTopCategoryCascades()
     {
+        TEST_BEGIN
         const qint64 top = categoryId("餐饮"), breakfast = categoryId("早餐"), salary = categoryId("工资");
         addRecord(breakfast);
         addRecord(salary);
@@ -170,10 +172,12 @@ private slots:
         QCOMPARE(count("s_shouru", QStringLiteral("1")), qint64(1));
         QCOMPARE(count("s_shouru", QStringLiteral("f_fenleiid=%1").arg(salary)), qint64(1));
         QVERIFY(categoryId("日常用品") != 0);
+        TEST_END
     }
 
     void deleteSubCategoryTakesItsRecords()
     {
+        TEST_BEGIN
         const qint64 breakfast = categoryId("早餐"), lunch = categoryId("午餐");
         addRecord(breakfast);
         addRecord(breakfast);
@@ -192,6 +196,7 @@ private slots:
         QVERIFY(categoryId("餐饮") != 0);
         QCOMPARE(count("s_shouru", QStringLiteral("1")), qint64(1));
         QCOMPARE(count("s_shouru", QStringLiteral("f_fenleiid=%1").arg(lunch)), qint64(1));
+        TEST_END
     }
 };
 

@@ -9,6 +9,8 @@
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QLogValueAxis>
+#include <QScatterSeries>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace Driver;
@@ -112,17 +114,17 @@ private slots:
         page.show();
         auto& boxes = f.boxes;
         find<LookupCombo>(&page, "DBLookupComboboxEh2")->setKeyValue(2);
-        fill(&page, "早餐", "0.0", "O'Neil \"x\"");
+        fill(&page, "早餐", "0.5", "O'Neil \"x\"");
         click(&page, "Button3");
         QVERIFY(boxes.seen.isEmpty());
         QVERIFY(find<QWidget>(&page, "GroupBox7")->isVisible());
         QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine||'|'||s_zhanghuid||'|'||f_class||'|'||s_other||'|'||s_date from s_shouru")),
-                 QStringLiteral("0|2|Z|O'Neil \"x\"|2012-05-20"));
+                 QStringLiteral("5000|2|Z|O'Neil \"x\"|2012-05-20"));
         // After the save: boxes empty, payer/account/date kept, list reloaded.
         QCOMPARE(editText(&page, "Edit1"), QString());
         QCOMPARE(editText(&page, "Edit3"), QString());
         QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh2")->keyValue().toLongLong(), 2);
-        QCOMPARE(column(&page, "DBGridEh1", 4), QStringList{QStringLiteral("￥.00")});
+        QCOMPARE(column(&page, "DBGridEh1", 4), QStringList{QStringLiteral("￥.50")});
         QCOMPARE(column(&page, "DBGridEh1", 0), QStringList{QStringLiteral("1")});
 
         clickRow(&page, "DBGridEh1", 0);
@@ -167,12 +169,16 @@ private slots:
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(0));
         QCOMPARE(labelText(&page, "editid"), QStringLiteral("0"));
         QVERIFY(column(&page, "DBGridEh1", 0).isEmpty());
-        // Saving the form now writes a new record; success is never claimed for nothing.
+        // The form is back in add mode and empty: saving cannot bring the record back.
+        QVERIFY(!page.isEditMode());
+        QCOMPARE(editText(&page, "Edit3"), QString());
+        QCOMPARE(editText(&page, "Edit1"), QString());
         boxes.clear();
         click(&page, "Button3");
-        QVERIFY(boxes.seen.isEmpty());
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(1));
-        QCOMPARE(column(&page, "DBGridEh1", 4), QStringList{QStringLiteral("￥8.00")});
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("对不起，请重新输入项目")});
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(0));
+        addRecord("早餐", "8", kToday);
+        click(&page, "Button28");
 
         // A record deleted behind the page's back: the update writes nothing and says so.
         clickRow(&page, "DBGridEh1", 0);
@@ -357,6 +363,224 @@ private slots:
         TEST_END
     }
 
+    void listInEntryOrderFollowingTheEntryDate()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_zhichu page;
+        page.show();
+        // Saved in this order; 早餐 has the smaller category id.
+        fill(&page, "午餐", "12");
+        click(&page, "Button3");
+        fill(&page, "早餐", "3");
+        click(&page, "Button3");
+        QCOMPARE(column(&page, "DBGridEh1", 2), (QStringList{QStringLiteral("午餐"), QStringLiteral("早餐")}));
+        // A search lists by day, then in entry order.
+        addRecord("早餐", "1", kToday.addDays(-1));
+        click(&page, "Button7");
+        setDate(&page, "DateTimePicker3", kToday.addDays(-1));
+        click(&page, "Button9");
+        QCOMPARE(column(&page, "DBGridEh1", 2), (QStringList{QStringLiteral("早餐"), QStringLiteral("午餐"), QStringLiteral("早餐")}));
+        QCOMPARE(column(&page, "DBGridEh1", 1).first(), dateText(kToday.addDays(-1)));
+        // The entry date typed by hand: the list shows that day.
+        setDate(&page, "DateTimePicker2", kToday.addDays(-1));
+        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker1")->date(), kToday.addDays(-1));
+        QCOMPARE(column(&page, "DBGridEh1", 4), QStringList{QStringLiteral("￥1.00")});
+        // Records of a deleted account are in no list.
+        TestDb::sql(QStringLiteral("delete from z_zhanghu where id=3"));  // the page's default account
+        click(&page, "Button5");
+        QVERIFY(column(&page, "DBGridEh1", 0).isEmpty());
+        // Many rows: a vertical scroll bar, still no horizontal one.
+        for (int i = 0; i < 30; ++i)
+            addRecord("早餐", "1", kToday, "", 1, 2);
+        click(&page, "Button5");
+        QTest::qWait(20);
+        DataGrid* list = grid(&page, "DBGridEh1");
+        QVERIFY(list->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        TEST_END
+    }
+
+    void failingReadIsShown()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_zhichu page;
+        page.show();
+        auto& boxes = f.boxes;
+        TestDb::sql(QStringLiteral("drop table s_yushuan"));
+        setText(&page, "Edit3", QStringLiteral("公交"));
+        clickRow(&page, "DBGridEh2", 0);
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].title, QStringLiteral("栗子家庭记账本2012"));
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("no such table: s_yushuan")), qPrintable(boxes.seen[0].text));
+        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("0"));  // never a made-up figure
+        // A failing list shows its message too, once.
+        boxes.clear();
+        TestDb::sql(QStringLiteral("drop view s_z_all"));
+        click(&page, "Button5");
+        QCOMPARE(boxes.seen.size(), 1);
+        QVERIFY(boxes.seen[0].text.contains(QStringLiteral("s_z_all")));
+        TEST_END
+    }
+
+    void amountBounds()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_zhichu page;
+        page.show();
+        auto& boxes = f.boxes;
+        auto refused = [&](const QString& pasted, const char* message) {
+            fill(&page, QStringLiteral("早餐"), QString());
+            find<QLineEdit>(&page, "Edit1")->insert(pasted);  // as a paste
+            boxes.clear();
+            click(&page, "Button3");
+            QCOMPARE(boxes.texts(), QStringList{QString::fromUtf8(message)});
+            QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+            QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
+        };
+        refused(QStringLiteral("-5"), "对不起，金额超出范围");
+        refused(QStringLiteral("100000000"), "对不起，金额超出范围");
+        refused(QStringLiteral("99999999.995"), "对不起，金额超出范围");
+        refused(QStringLiteral("500000000000000"), "对不起，金额超出范围");
+        refused(QStringLiteral("１２"), "对不起，金额必须是数字");
+        refused(QStringLiteral("0.00"), "对不起，金额不能为零");
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
+        fill(&page, QStringLiteral("早餐"), QStringLiteral("99999999.99"));
+        click(&page, "Button3");
+        fill(&page, QStringLiteral("早餐"), QStringLiteral("99999999.99"));
+        click(&page, "Button3");
+        QCOMPARE(footerTexts(&page, "DBGridEh1").value(4), QStringLiteral("￥199999999.98"));
+        TEST_END
+    }
+
+    void deleteActsOnlyOnTheShownRecord()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        addRecord("早餐", "8", kToday);
+        Tf_zhichu page;
+        page.show();
+        auto& boxes = f.boxes;
+        clickRow(&page, "DBGridEh1", 0);
+        click(&page, "Button1");  // 增加: the record is no longer chosen
+        click(&page, "Button2");
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("对不起，请先选择要删除的记录")});
+        QVERIFY(!grid(&page, "DBGridEh1")->selectionModel()->hasSelection());
+        clickRow(&page, "DBGridEh1", 0);
+        fill(&page, "午餐", "9");
+        click(&page, "Button3");  // saved: nothing chosen any more
+        boxes.clear();
+        click(&page, "Button2");
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("对不起，请先选择要删除的记录")});
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
+        TEST_END
+    }
+
+    void saveFinishesTheCalculator()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_zhichu page;
+        page.show();
+        auto typeOnCalculator = [&](std::initializer_list<const char*> keys) {
+            setText(&page, "Edit3", QStringLiteral("早餐"));
+            clickLabel(&page, "Image7");
+            click(&page, "Button11");
+            for (const char* k : keys)
+                click(&page, QString::fromLatin1(k));
+            click(&page, "Button3");
+        };
+        typeOnCalculator({"Button12", "Button19", "Button22"});  // 7 × 3
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine from s_shouru order by id desc limit 1")), QStringLiteral("210000"));
+        typeOnCalculator({"Button12", "Button19"});  // 7 ×
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine from s_shouru order by id desc limit 1")), QStringLiteral("70000"));
+        QVERIFY(f.boxes.seen.isEmpty());
+        TEST_END
+    }
+
+    void pickerFromTheKeyboard()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_zhichu page;
+        page.show();
+        QLineEdit* cat = find<QLineEdit>(&page, "Edit3");
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("c"));
+        DataGrid* rows = grid(&page, "DBGridEh2");
+        QVERIFY(rowCount(&page, "DBGridEh2") > 2);
+        QCOMPARE(rows->currentIndex().row(), 0);
+        QTest::keyClick(cat, Qt::Key_Down);
+        QTest::keyClick(cat, Qt::Key_Down);
+        QTest::keyClick(cat, Qt::Key_Up);
+        const QString second = cell(&page, "DBGridEh2", 1, 0);
+        QTest::keyClick(cat, Qt::Key_Return);
+        QCOMPARE(cat->text(), second);
+        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
+        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
+        // Tab takes the first row; nothing reaches the amount box on the way.
+        cat->clear();
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("zc"));
+        QTest::keyClick(cat, Qt::Key_Tab);
+        QCOMPARE(cat->text(), QStringLiteral("早餐"));
+        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
+        QCOMPARE(editText(&page, "Edit1"), QStringLiteral("0"));
+        // Escape closes the picker and keeps what was typed.
+        cat->clear();
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("wc"));
+        QTest::keyClick(cat, Qt::Key_Escape);
+        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
+        QCOMPARE(cat->text(), QStringLiteral("wc"));
+        TEST_END
+    }
+
+    void comparisonAndChartAfterChangesInOtherMonths()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        addRecord("工资", "1000", kToday);
+        Tf_shouru page;
+        page.show();
+        // An income dated last month: 本月 stays this month.
+        setDate(&page, "DateTimePicker2", QDate(2012, 4, 10));
+        fill(&page, "奖金", "300");
+        click(&page, "Button3");
+        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("1000"));
+        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("300"));
+        QCOMPARE(barLabels(&page, "DBChart1"), (QStringList{QStringLiteral("04-10"), QStringLiteral("05-20")}));
+        // Deleting it: comparison and chart follow.
+        clickRow(&page, "DBGridEh1", 0);
+        click(&page, "Button2");
+        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("1000"));
+        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("0"));
+        QCOMPARE(barLabels(&page, "DBChart1"), QStringList{QStringLiteral("05-20")});
+        TEST_END
+    }
+
+    void lengthLimitsCountCharacters()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_zhichu page;
+        page.show();
+        const QString emoji = QStringLiteral("\U0001F600");
+        const QString remark = QString(249, u'备') + emoji;  // 250 characters, 251 UTF-16 units
+        fill(&page, QStringLiteral("早餐"), QStringLiteral("1"));
+        QLineEdit* box = find<QLineEdit>(&page, "Edit2");
+        box->insert(remark);
+        QCOMPARE(box->text(), remark);
+        box->insert(QStringLiteral("x"));  // one more is refused
+        QCOMPARE(box->text(), remark);
+        click(&page, "Button3");
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_other from s_shouru")), remark);
+        TEST_END
+    }
+
     void sevenDayChart()
     {
         TEST_BEGIN
@@ -377,6 +601,14 @@ private slots:
         QCOMPARE(v[2], axis->min());          // a zero day sits at the bottom
         QCOMPARE(axis->max(), 9000.0);        // grown to fit the largest bar
         QCOMPARE(find<QChartView>(&page, "DBChart1")->property("values").toStringList().value(2), QStringLiteral("0"));
+        // The zero day carries a mark with its real sum; the others none.
+        QStringList marks;
+        for (QAbstractSeries* s : find<QChartView>(&page, "DBChart1")->chart()->series())
+            if (auto* m = qobject_cast<QScatterSeries*>(s))
+                marks << m->pointLabelsFormat();
+        QCOMPARE(marks, QStringList{QStringLiteral("0")});
+        QCOMPARE(axis->min(), 1.0);
+        QVERIFY(!axis->labelFormat().contains(u'g') || axis->labelFormat() == QStringLiteral("%.15g"));
         // A save updates the chart.
         for (int i = 0; i < 8; ++i)
             addRecord("早餐", "1", QDate(2012, 5, 10 + i));
@@ -386,6 +618,13 @@ private slots:
         QCOMPARE(barLabels(&page, "DBChart1").last(), QStringLiteral("05-20"));
         auto* small = valueAxis<QLogValueAxis>(&page, "DBChart1");
         QCOMPARE(small->max(), 6361.64);
+        // A sub-yuan day is drawn as it is: the axis reaches below it.
+        addRecord("早餐", "0.5", QDate(2012, 5, 21));
+        fill(&page, "早餐", "2");
+        click(&page, "Button3");
+        QCOMPARE(barValues(&page, "DBChart1").last(), 0.5);
+        QCOMPARE(barValues(&page, "DBChart1").value(5), 4.0);  // two saves of 2
+        QCOMPARE(valueAxis<QLogValueAxis>(&page, "DBChart1")->min(), 0.1);
         TEST_END
     }
 };
