@@ -11,6 +11,7 @@
 #include <QHorizontalBarSeries>
 #include <QGraphicsLayout>
 #include <QValueAxis>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -145,6 +146,9 @@ void Tf_main::buildNoteEditor()
     m_noteEdit->setFrame(false);
     m_noteEdit->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid %1; padding: 0; background: white; }")
                                   .arg(Theme::css(Theme::sand)));
+    // Enter saves, Escape cancels.
+    connect(m_noteEdit, &QLineEdit::returnPressed, this, &Tf_main::Button57Click);
+    m_noteEdit->installEventFilter(this);
     connect(button(m_editor, "Button52", QStringLiteral("取消"), QRect(580, 56, 75, 27)), &QPushButton::clicked, this, &Tf_main::Button52Click);
     connect(button(m_editor, "Button57", QStringLiteral("确定"), QRect(666, 56, 75, 27)), &QPushButton::clicked, this, &Tf_main::Button57Click);
     m_editor->hide();
@@ -163,8 +167,7 @@ void Tf_main::FormCreate()
     Query note(QStringLiteral("select daytxt from sys_sys"));
     if (note.fetch() == Query::Fetch::Failed)
         return Msg::dbError(this, note.error());
-    m_note->setText(note.text(0));
-    m_noteEdit->setText(m_note->text());
+    showNote(note.text(0));
 
     Query acc(QStringLiteral("select sum(z_jieru) as 借入,sum(z_jiechu) as 借出,sum(z_yue) as 余额 from z_zhanghu"));
     if (acc.fetch() != Query::Fetch::Row)
@@ -201,6 +204,16 @@ void Tf_main::FormCreate()
     fillRanking(m_chart2, "S", QColor(192, 220, 192));
 }
 
+bool Tf_main::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_noteEdit && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        Button52Click();
+        return true;
+    }
+    return Page::eventFilter(watched, event);
+}
+
 bool Tf_main::fillRanking(QChartView* chart, const char* cls, const QColor& colour)
 {
     Query q(QString::fromUtf8(kDesktopRankingSql));
@@ -219,8 +232,18 @@ bool Tf_main::fillRanking(QChartView* chart, const char* cls, const QColor& colo
     return true;
 }
 
+void Tf_main::showNote(const QString& note)
+{
+    // A long note is cut with "…" and shows in full as the tool tip.
+    m_noteText = note;
+    const QString shown = m_note->fontMetrics().elidedText(note, Qt::ElideRight, m_note->width());
+    m_note->setText(shown);
+    m_note->setToolTip(shown == note ? QString() : note);
+}
+
 void Tf_main::Label1Click()
 {
+    m_noteEdit->setText(m_noteText);  // the stored note, never the shortened one
     m_editor->show();
     m_editor->raise();
     m_noteEdit->setFocus();
@@ -235,5 +258,5 @@ void Tf_main::Button57Click()
     q.bind(":t", m_noteEdit->text());
     if (!q.exec())
         return Msg::dbError(this, q.error());
-    m_note->setText(m_noteEdit->text());
+    showNote(m_noteEdit->text());
 }

@@ -25,14 +25,19 @@ public slots:
     void Button52Click();
     void Button57Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void showNote(const QString& note);
     void buildNote();
     void buildFigures();
     void buildNoteEditor();
     QLabel* figure(const char* name, int x, int y, int h = 25);
     bool fillRanking(QChartView* chart, const char* cls, const QColor& colour);
 
-    QLabel* m_note;
+    QLabel* m_note;          // Label2
+    QString m_noteText;      // the stored note, in full
     QWidget* m_editor;
     QLineEdit* m_noteEdit;
     QLabel* m_fig[10] = {};

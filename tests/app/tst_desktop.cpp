@@ -2,6 +2,9 @@
 #include "app/Tf_main.h"
 #include "tests/support/Driver.h"
 
+#include <QAbstractBarSeries>
+#include <QChartView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTest>
 
@@ -59,11 +62,83 @@ private slots:
         QVERIFY(!edit->isVisible());
         QVERIFY(labelText(&page, "Label2") != u"draft");
         clickLabel(&page, "Label1");
-        QCOMPARE(edit->text(), QStringLiteral("draft"));  // kept until the page is made again
+        // The stored note again, not the cancelled draft.
+        QCOMPARE(edit->text(), TestDb::scalarText(QStringLiteral("select daytxt from sys_sys")));
         edit->setText(QStringLiteral("O'Brien's \"budget\" 100%"));
         click(&page, "Button57");
         QCOMPARE(labelText(&page, "Label2"), QStringLiteral("O'Brien's \"budget\" 100%"));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select daytxt from sys_sys")), QStringLiteral("O'Brien's \"budget\" 100%"));
+        TEST_END
+    }
+
+    void noteIsPlainTextElidedAndKeyboardDriven()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        const QString markup = QStringLiteral("a<b 与 c>d <i>x</i>");
+        TestDb::sql(QStringLiteral("update sys_sys set daytxt='%1'").arg(markup));
+        Tf_main page;
+        page.show();
+        auto* note = find<QLabel>(&page, "Label2");
+        QCOMPARE(note->text(), markup);
+        QCOMPARE(note->textFormat(), Qt::PlainText);
+        QVERIFY(note->toolTip().isEmpty());
+        // A long note: cut with "…", whole in the tool tip, whole in the editor.
+        const QString longNote = QString(200, u'长') + QStringLiteral("尾");
+        clickLabel(&page, "Label1");
+        auto* edit = find<QLineEdit>(&page, "Edit6");
+        edit->setText(longNote);
+        QTest::keyClick(edit, Qt::Key_Return);  // Enter saves
+        QVERIFY(!edit->isVisible());
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select daytxt from sys_sys")), longNote);
+        QVERIFY(note->text().endsWith(u'…'));
+        QVERIFY(note->text().size() < longNote.size());
+        QCOMPARE(note->toolTip(), longNote);
+        clickLabel(&page, "Label1");
+        QCOMPARE(edit->text(), longNote);
+        edit->setText(QStringLiteral("changed"));
+        QTest::keyClick(edit, Qt::Key_Escape);  // Escape cancels
+        QVERIFY(!edit->isVisible());
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select daytxt from sys_sys")), longNote);
+        Tf_main again;  // a new visit: the tool tip from the stored note
+        QCOMPARE(find<QLabel>(&again, "Label2")->toolTip(), longNote);
+        TEST_END
+    }
+
+    void marksWithoutExponents()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        const QStringList amounts{QStringLiteral("99999999.99"), QStringLiteral("12345678.9"), QStringLiteral("1234.567"),
+                                  QStringLiteral("100"), QStringLiteral("0.01")};
+        const QStringList marks{QStringLiteral("99999999.99"), QStringLiteral("12345678.9"), QStringLiteral("1234.57"),
+                                QStringLiteral("100"), QStringLiteral("0.01")};
+        for (int i = 0; i < amounts.size(); ++i)
+            addRecord({.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
+                       .amount = amounts[i], .date = QDate(2012, 5, 1)});
+        TestDb::sql(QStringLiteral("update z_zhanghu set z_yue=999999999900 where id=1"));
+        Tf_main page;
+        auto* series = qobject_cast<QAbstractBarSeries*>(find<QChartView>(&page, "Chart1")->chart()->series().value(0));
+        QVERIFY(series);
+        QCOMPARE(series->labelsFormat(), QStringLiteral("@value"));
+        // The mark is the value written with the series' precision.
+        QStringList shown;
+        for (qreal v : barValues(&page, "Chart1"))
+            shown << QString::number(v, 'g', series->labelsPrecision());
+        QCOMPARE(shown, marks);
+        QVERIFY(!labelText(&page, "La1").contains(u'e'));
+        TEST_END
+    }
+
+    void rankingsShowFiveBars()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        for (int i = 0; i < 7; ++i)
+            addRecord({.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
+                       .amount = QString::number(70 - i * 10), .date = QDate(2012, 5, 1)});
+        Tf_main page;
+        QCOMPARE(barValues(&page, "Chart1"), (QList<qreal>{70, 60, 50, 40, 30}));
         TEST_END
     }
 
