@@ -433,6 +433,13 @@ PageFixture::PageFixture(const QDateTime& now, const BuildOptions& options, cons
 
 PageFixture::~PageFixture() { Clock::setFixed({}); }
 
+QStringList PageFixture::boxesAfterClick(QObject* root, const QString& button, const SourceLocation& where)
+{
+    boxes.clear();
+    click(root, button, where);
+    return boxes.texts();
+}
+
 void PageFixture::setNow(const QDateTime& now) { Clock::setFixed(now); }
 
 } // namespace Driver

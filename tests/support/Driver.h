@@ -148,6 +148,8 @@ public:
     PageFixture& operator=(const PageFixture&) = delete;
 
     void setNow(const QDateTime& now);
+    // Clicks a button and returns the texts of the boxes it brought up.
+    QStringList boxesAfterClick(QObject* root, const QString& button, DRIVER_HERE);
 
     TestDb db;
     BoxAnswerer boxes;
