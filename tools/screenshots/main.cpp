@@ -6,6 +6,7 @@
 #include "app/TForm1.h"
 #include "app/Tf_login.h"
 #include "data/Clock.h"
+#include "data/Database.h"
 #include "data/DbBuilder.h"
 #include "data/Tx_Data.h"
 #include "ui/ChineseUi.h"
@@ -104,5 +105,31 @@ int main(int argc, char** argv)
         page->findChild<QLineEdit*>(QStringLiteral("Edit4"))->setText(QStringLiteral("餐"));
         save(&form, out, QStringLiteral("zhichu-search"));
     }
+
+    // The desktop with a long note and large figures; the expense page's
+    // chart with a day under one yuan and a day of nothing.
+    auto run = [](const QString& sql) {
+        if (!Database::shared().exec(sql))
+            std::fprintf(stderr, "screenshots: %s\n", qPrintable(Database::shared().lastError()));
+    };
+    {
+        Query note(QStringLiteral("update sys_sys set daytxt=:t"));
+        note.bind(":t", QStringLiteral("今年的目标：每一笔收入和支出都记下来，月底对账，年底看看钱都花到哪里去了；"
+                                       "下半年存下一笔旅行基金，再给孩子的学费留出余量，大额支出先商量后再花。"));
+        if (!note.exec())
+            std::fprintf(stderr, "screenshots: %s\n", qPrintable(note.error()));
+    }
+    run(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+                       " select id, 987654321000, 1, 1, '2012-05-18', 'S' from s_fenlei where f_name='奖金';"
+                       "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+                       " select id, 123456789000, 1, 1, '2012-05-18', 'Z' from s_fenlei where f_name='房租物业'"));
+    click(&form, "Label3");
+    save(&form, out, QStringLiteral("desktop-long-note"));
+    run(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+                       " select id, 5000, 1, 1, '2012-05-21', 'Z' from s_fenlei where f_name='早餐';"
+                       "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+                       " select id, 0, 1, 1, '2012-05-22', 'Z' from s_fenlei where f_name='早餐'"));
+    click(&form, "Label9");
+    save(&form, out, QStringLiteral("zhichu-small-days"));
     return 0;
 }
