@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTimer>
 
 namespace {
@@ -33,6 +32,10 @@ namespace {
 const char* const kListSelect =
     "select id as 编号,s_date as 时间 ,f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,"
     "s_other as 备注, s_userid, s_zhanghuid, id from s_z_all where f_class=:c and ";
+const char* const kUpdateRecord =
+    "update  s_shouru set f_fenleiid=:f,s_jine=:j,s_userid=:u, s_other=:o, s_zhanghuid=:z,s_date=:d where id=:id";
+const char* const kInsertRecord =
+    "insert into s_shouru (f_fenleiid,s_jine,s_userid, s_other, s_zhanghuid,s_date,f_class) values (:f,:j,:u,:o,:z,:d,:c)";
 // Rows of one day in entry order; a range by day, then entry order.
 const char* const kListOrder = " order by s_date, id";
 
@@ -172,8 +175,8 @@ void EntryPage::FormCreate()
     }
     m_payer->setCurrentIndex(m_payer->count() ? 0 : -1);
     m_account->setCurrentIndex(m_account->count() ? 0 : -1);
-    loadChart();
-    Button9Click();
+    if (!loadChart() || !search())
+        return;
     Button1Click();
     m_calc->Button11Click();
 }
@@ -194,7 +197,7 @@ void EntryPage::setDates(const QDate& entry, const QDate& list)
 
 // ---------------------------------------------------------------- list
 
-void EntryPage::loadList(const QString& where, const Binds& binds)
+bool EntryPage::loadList(const QString& where, const Binds& binds)
 {
     Binds all = binds;
     all.prepend({":c", classLetter()});
@@ -215,12 +218,12 @@ void EntryPage::loadList(const QString& where, const Binds& binds)
     m_list->setFooterSum(ColAmount);
     if (!ok)
         Msg::dbError(this, error);
+    return ok;
 }
 
-void EntryPage::Button28Click()
-{
-    loadList(QStringLiteral("s_date=:d"), {{":d", m_listDate->date()}});
-}
+bool EntryPage::showDay() { return loadList(QStringLiteral("s_date=:d"), {{":d", m_listDate->date()}}); }
+
+void EntryPage::Button28Click() { showDay(); }
 
 void EntryPage::Button4Click()
 {
@@ -257,7 +260,9 @@ void EntryPage::Button7Click()
 
 void EntryPage::Button8Click() { m_search->hide(); }
 
-void EntryPage::Button9Click()
+void EntryPage::Button9Click() { search(); }
+
+bool EntryPage::search()
 {
     m_search->hide();
     const QString keyword = m_search->keyword();
@@ -265,19 +270,21 @@ void EntryPage::Button9Click()
     if (!keyword.trimmed().isEmpty()) {
         // A missing remark counts as empty text, so the name alone still matches.
         binds.append({":k", likePattern(keyword)});
-        loadList(QStringLiteral("f_name||coalesce(s_other,'') like :k escape '\\' and s_date between :t1 and :t2"), binds);
-    } else {
-        loadList(QStringLiteral("s_date between :t1 and :t2"), binds);
+        return loadList(QStringLiteral("f_name||coalesce(s_other,'') like :k escape '\\' and s_date between :t1 and :t2"), binds);
     }
+    return loadList(QStringLiteral("s_date between :t1 and :t2"), binds);
 }
 
-void EntryPage::loadChart()
+bool EntryPage::loadChart()
 {
     QString error;
     const auto days = SevenDayChart::lastSevenDays(classLetter(), &error);
-    if (!error.isEmpty())
-        return Msg::dbError(this, error);
+    if (!error.isEmpty()) {
+        Msg::dbError(this, error);
+        return false;
+    }
     SevenDayChart::draw(m_chart, days);
+    return true;
 }
 
 // ---------------------------------------------------------------- form
@@ -353,21 +360,14 @@ void EntryPage::Button3Click()
     }
     const qint64 categoryId = lookup.integer(0);
 
-    Query write;
-    bool prepared;
-    if (m_editMode) {
-        prepared = write.prepare(QStringLiteral(
-            "update  s_shouru set f_fenleiid=:f,s_jine=:j,s_userid=:u, s_other=:o, s_zhanghuid=:z,s_date=:d where id=:id"));
+    Query write(QString::fromUtf8(m_editMode ? kUpdateRecord : kInsertRecord));
+    if (m_editMode)
         write.bind(":id", m_editId->text().toLongLong());
-    } else {
-        prepared = write.prepare(QStringLiteral(
-            "insert into s_shouru (f_fenleiid,s_jine,s_userid, s_other, s_zhanghuid,s_date,f_class) "
-            "values (:f,:j,:u,:o,:z,:d,:c)"));
+    else
         write.bind(":c", classLetter());
-    }
     write.bind(":f", categoryId).bind(":j", *amount).bind(":u", m_payer->keyValue().toLongLong())
         .bind(":o", m_remark->text()).bind(":z", m_account->keyValue().toLongLong()).bind(":d", m_entryDate->date());
-    if (!prepared || !write.exec())
+    if (!write.exec())
         return Msg::dbError(this, write.error());
     if (m_editMode && Database::shared().changes() == 0) {
         // The record was deleted meanwhile: nothing was written.
@@ -376,9 +376,9 @@ void EntryPage::Button3Click()
     }
     m_notice->popUp();
     m_timer->start();
-    Button28Click();
-    refreshAfterChange(categoryId);
     Button1Click();
+    if (showDay())
+        refreshAfterChange(categoryId);
 }
 
 void EntryPage::Button2Click()
@@ -399,10 +399,10 @@ void EntryPage::Button2Click()
     del.bind(":id", id);
     if (!del.exec())
         return Msg::dbError(this, del.error());
-    Button28Click();
     // Back to add mode with an empty form, so 保存 cannot bring it back.
     Button1Click();
-    refreshAfterChange(categoryId);
+    if (showDay())
+        refreshAfterChange(categoryId);
 }
 
 void EntryPage::refreshAfterChange(qint64 categoryId)
@@ -427,9 +427,8 @@ void EntryPage::Edit3Click() { m_picker->openAll(); }
 
 void EntryPage::Edit3Change()
 {
-    m_picker->openMatching(m_category->text());
-    if (m_loadingForm)
-        m_picker->hide();
+    if (!m_loadingForm)  // clearing the form opens nothing
+        m_picker->openMatching(m_category->text());
 }
 
 void EntryPage::categoryChosen(qint64 parentId, const QString& name)
@@ -438,8 +437,6 @@ void EntryPage::categoryChosen(qint64 parentId, const QString& name)
         return;
     m_category->setText(name);
 }
-
-// ---------------------------------------------------------------- events
 
 bool EntryPage::eventFilter(QObject* watched, QEvent* event)
 {

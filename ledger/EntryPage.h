@@ -78,8 +78,11 @@ private:
     void buildList();
     void buildPanels();
 
-    void loadList(const QString& where, const Binds& binds);
-    void loadChart();
+    // Each shows a failing read and returns false.
+    bool loadList(const QString& where, const Binds& binds);
+    bool showDay();   // the list of the list date
+    bool search();    // the list of the search panel's keyword and range
+    bool loadChart();
     void categoryChosen(qint64 parentId, const QString& name);
     void setDates(const QDate& entry, const QDate& list);
     void refreshAfterChange(qint64 categoryId);
