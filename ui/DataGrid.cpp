@@ -2,6 +2,7 @@
 
 #include "ui/TextLimit.h"
 
+#include "data/Clock.h"
 #include "data/Money.h"
 #include "ui/BatchModel.h"
 #include "ui/QueryModel.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -62,7 +64,6 @@ public:
             auto* d = new QDateEdit(parent);
             d->setCalendarPopup(true);
             d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-            QObject::connect(d, &QDateEdit::dateChanged, d, [d] { d->setProperty("untouched", false); });
             return d;
         }
         QWidget* w = QStyledItemDelegate::createEditor(parent, o, i);
@@ -78,11 +79,11 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& i) const override
     {
         if (auto* d = qobject_cast<QDateEdit*>(editor)) {
-            // An empty date offers today but stays empty unless changed.
+            // An empty date offers today; what the editor shows is what the
+            // cell gets when it closes.
             const QDate date = i.data(Qt::EditRole).toDate();
             const QSignalBlocker block(d);
-            d->setDate(date.isValid() ? date : QDate::currentDate());
-            d->setProperty("untouched", !date.isValid());
+            d->setDate(date.isValid() ? date : Clock::today());
             return;
         }
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
@@ -104,8 +105,7 @@ public:
             return;
         }
         if (auto* d = qobject_cast<QDateEdit*>(editor)) {
-            if (!d->property("untouched").toBool())
-                model->setData(i, d->date());
+            model->setData(i, d->date());
             return;
         }
         if (auto* e = qobject_cast<QLineEdit*>(editor); e && !model->setData(i, e->text())) {
@@ -253,6 +253,23 @@ void DataGrid::commitPendingEdit()
             commitData(w);
             closeEditor(w, QAbstractItemDelegate::NoHint);
         }
+}
+
+void DataGrid::setEditOnAnyPress(bool on) { m_editOnAnyPress = on; }
+
+void DataGrid::mousePressEvent(QMouseEvent* e)
+{
+    QTableView::mousePressEvent(e);
+    if (!m_editOnAnyPress)
+        return;
+    // Any button makes the cell current and opens its editor.
+    const QModelIndex index = indexAt(e->position().toPoint());
+    if (!index.isValid() || !(index.flags() & Qt::ItemIsEditable))
+        return;
+    if (currentIndex() != index)
+        setCurrentIndex(index);
+    if (state() != EditingState)
+        edit(index, QAbstractItemView::AllEditTriggers, e);
 }
 
 void DataGrid::setRowHeight(int pixels) { verticalHeader()->setDefaultSectionSize(pixels); }

@@ -38,6 +38,9 @@ public:
     // An indicator column left of the cells with the row numbers (1, 2, ...),
     // taken from the model's vertical header (DisplayRole).
     void setRowNumbers(bool show);
+    // A press of any mouse button makes the cell current and opens its
+    // editor (pressed() is emitted for every button).
+    void setEditOnAnyPress(bool on);
     // Writes what an open cell editor holds into the model and closes it.
     void commitPendingEdit();
 
@@ -52,6 +55,7 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
     void updateGeometries() override;
 
 private:
@@ -60,4 +64,5 @@ private:
     Footer* m_footer;
     QHash<int, QString> m_footerText;
     QList<int> m_footerSum;
+    bool m_editOnAnyPress = false;
 };
