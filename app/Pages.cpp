@@ -1,5 +1,6 @@
 #include "app/Pages.h"
 
+#include "accounts/Tf_zhanghu.h"
 #include "app/Tf_main.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
@@ -18,7 +19,7 @@ namespace Pages {
 PageFactory desktop() { return make<Tf_main>(); }
 PageFactory zhichu() { return make<Tf_zhichu>(); }
 PageFactory shouru() { return make<Tf_shouru>(); }
-PageFactory zhanghu() { return {}; }
+PageFactory zhanghu() { return make<Tf_zhanghu>(); }
 PageFactory zhuanzhang() { return {}; }
 PageFactory shouruleibie() { return make<TF_shouruleibie>(); }
 PageFactory zhichuleibie() { return make<TF_zhichuleibie>(); }

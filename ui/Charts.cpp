@@ -185,7 +185,10 @@ void setPie(QChartView* view, const QStringList& names, const QList<double>& val
     clear(view);
     auto* series = new QPieSeries;
     for (qsizetype i = 0; i < names.size() && i < values.size(); ++i) {
-        QPieSlice* s = series->append(names[i], values[i]);
+        // A pie shows shares: nothing and less than nothing have no slice.
+        if (cents(values[i]) <= 0)
+            continue;
+        QPieSlice* s = series->append(names[i], cents(values[i]));
         s->setLabel(QStringLiteral("%1 %2").arg(names[i], plainNumber(values[i])));
         s->setLabelVisible(true);
         s->setLabelFont(smallFont(10));

@@ -39,7 +39,9 @@ struct BarOptions {
 // log axis cannot show) are kept as the view's property "values".
 void setBars(QChartView* view, const QStringList& labels, const QList<double>& values, const BarOptions& options);
 
-// A pie with one slice per name, each labelled with its name and value.
+// A pie with one slice per name in the given order, each labelled with its
+// name and value; names whose value is zero or negative have no slice (the
+// other slices keep their values and labels).
 void setPie(QChartView* view, const QStringList& names, const QList<double>& values);
 
 // Drops every series and axis.

@@ -14,6 +14,7 @@
 #include <QToolTip>
 
 #include <QApplication>
+#include <algorithm>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -71,6 +72,8 @@ public:
         if (e && batch && batch->maxLength(i.column()) > 0)
             TextLimit::apply(e, batch->maxLength(i.column()));
         // Amounts: only what Money::parse can read may be typed.
+        if (e && batch && batch->isMoneyColumn(i.column()))
+            e->setAttribute(Qt::WA_InputMethodEnabled, false);
         if (e && batch && batch->isMoneyColumn(i.column()))
             e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*")), e));
         return w;
@@ -278,6 +281,22 @@ void DataGrid::setColumnWidths(const QList<int>& widths)
 {
     for (int c = 0; c < widths.size(); ++c)
         setColumnWidth(c, widths[c]);
+}
+
+void DataGrid::setColumnWidthsAtLeast(const QList<int>& widths)
+{
+    const QFontMetrics cellFm(font()), headFm(horizontalHeader()->font());
+    for (int c = 0; c < widths.size() && model() && c < model()->columnCount(); ++c) {
+        int w = widths[c];
+        if (!isColumnHidden(c) && w > 0) {
+            // Room for the title, every cell and the footer, so no amount is cut.
+            w = std::max(w, headFm.horizontalAdvance(model()->headerData(c, Qt::Horizontal).toString()) + 12);
+            for (int r = 0; r < model()->rowCount(); ++r)
+                w = std::max(w, cellFm.horizontalAdvance(model()->index(r, c).data().toString()) + 10);
+            w = std::max(w, cellFm.horizontalAdvance(footerText(c)) + 10);
+        }
+        setColumnWidth(c, w);
+    }
 }
 
 void DataGrid::setWholeRowSelection(bool whole)

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +88,14 @@ int main(int argc, char** argv)
         if (form.currentPage() && form.currentPage() != before)
             save(&form, out, QString::fromLatin1(p.file));
     }
+
+    // The accounts page's chart tab.
+    click(&form, "Label11");
+    if (QWidget* page = form.currentPage())
+        if (auto* tabs = page->findChild<QTabWidget*>(QStringLiteral("PageControl1"))) {
+            tabs->setCurrentIndex(1);
+            save(&form, out, QStringLiteral("zhanghu-charts"));
+        }
 
     // The expense page with each of its pop-up panels open.
     click(&form, "Label9");

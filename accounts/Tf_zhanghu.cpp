@@ -1,0 +1,202 @@
+#include "accounts/Tf_zhanghu.h"
+
+#include "data/Database.h"
+#include "ui/BatchModel.h"
+#include "ui/Charts.h"
+#include "ui/DataGrid.h"
+#include "ui/Msg.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+// The titles are the grid's column titles; "收入" carries an ideographic space.
+const char* const kGridSelect =
+    "select id as 编号,z_name as 账户名称,z_qcje as 起始金额,z_shouru as \"收入\u3000\",z_zhichu as 支出,"
+    "z_jieru as 借入,z_jiechu as 借出,z_zhuanru as 转入,z_zhuanchu as 转出,z_yue as 余额,z_other as 备注 "
+    "from z_zhanghu order by id";
+const char* const kChartSelect =
+    "select z_name as 账户名称,z_yue as 余额,z_shouru as 收入 ,z_zhichu as 支出 from z_zhanghu order by id";
+}
+
+Tf_zhanghu::Tf_zhanghu(QWidget* parent) : Page("f_zhanghu", parent)
+{
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("PageControl1"));
+    m_tabs->setGeometry(rect());
+    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { height: 28px; width: 73px; }"));
+    auto* accounts = new QWidget;
+    accounts->setObjectName(QStringLiteral("TabSheet5"));
+    auto* charts = new QWidget;
+    charts->setObjectName(QStringLiteral("TabSheet6"));
+    m_tabs->addTab(accounts, QStringLiteral("账户管理"));
+    m_tabs->addTab(charts, QStringLiteral("图表分析"));
+    buildAccountsTab(accounts);
+    buildChartTab(charts);
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this, charts](int) {
+        if (m_tabs->currentWidget() == charts)
+            TabSheet6Show();
+    });
+    FormCreate();
+}
+
+void Tf_zhanghu::buildAccountsTab(QWidget* tab)
+{
+    connect(button(tab, "Button27", QStringLiteral("增加"), QRect(6, 6, 60, 26)), &QPushButton::clicked, this, &Tf_zhanghu::Button27Click);
+    connect(button(tab, "Button28", QStringLiteral("删除"), QRect(70, 6, 60, 26)), &QPushButton::clicked, this, &Tf_zhanghu::Button28Click);
+    connect(button(tab, "Button9", QStringLiteral("保存"), QRect(134, 6, 60, 26)), &QPushButton::clicked, this, &Tf_zhanghu::Button9Click);
+    m_model = new BatchModel(this);
+    m_grid = grid(tab, "DBGridEh3", QRect(3, 38, kWidth - 12, kHeight - 78), m_model);
+    m_grid->setRowHeight(25);
+    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    // The press sets the selected account, also when it opens an editor.
+    connect(m_grid, &QAbstractItemView::pressed, this, &Tf_zhanghu::DBGridEh3CellClick);
+}
+
+void Tf_zhanghu::buildChartTab(QWidget* tab)
+{
+    QGroupBox* left = groupBox(tab, QStringLiteral("账户现有资金分布图"), "GroupBox1", QRect(4, 4, 370, 440));
+    m_balance = Charts::makeView(left, QStringLiteral("DBChart1"));
+    m_balance->setGeometry(6, 20, 358, 414);
+    QGroupBox* right = groupBox(tab, QStringLiteral("账户收入/支出分布图"), "GroupBox2", QRect(380, 4, 380, 440));
+    m_income = Charts::makeView(right, QStringLiteral("DBChart2"));
+    m_income->setGeometry(6, 20, 368, 204);
+    m_income->chart()->setTitle(QStringLiteral("账户收入资金分布图"));
+    m_expense = Charts::makeView(right, QStringLiteral("DBChart3"));
+    m_expense->setGeometry(6, 228, 368, 204);
+    m_expense->chart()->setTitle(QStringLiteral("账户支出资金分布图"));
+}
+
+void Tf_zhanghu::FormCreate() { refresh(); }
+
+bool Tf_zhanghu::refresh()
+{
+    QString error;
+    const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {}, QStringLiteral("z_zhanghu"), QStringLiteral("id"), &error);
+    m_grid->setColumnHidden(ColId, true);
+    for (int c = ColIncome; c <= ColBalance; ++c)
+        m_model->setReadOnly(c);
+    m_model->setMaxLength(ColName, 50);
+    m_grid->setFooterText(ColName, QStringLiteral("合计:"));
+    for (int c = ColOpening; c <= ColBalance; ++c)
+        m_grid->setFooterSum(c);
+    m_grid->setColumnWidthsAtLeast({0, 95, 90, 60, 60, 60, 60, 60, 60, 60, 130});
+    if (!ok)
+        Msg::dbError(this, error);
+    return ok;
+}
+
+void Tf_zhanghu::DBGridEh3CellClick()
+{
+    const QModelIndex i = m_grid->currentIndex();
+    if (!i.isValid())
+        return;
+    const QVariant id = m_model->raw(i.row(), ColId);
+    m_selectedId = id.isValid() ? QString::number(id.toLongLong()) : QString();
+}
+
+void Tf_zhanghu::Button27Click()
+{
+    const int row = m_model->appendRow();
+    m_grid->setFocus();
+    m_grid->setCurrentIndex(m_model->index(row, ColName));
+    m_grid->edit(m_model->index(row, ColName));
+}
+
+bool Tf_zhanghu::save()
+{
+    m_grid->commitPendingEdit();
+    // A blank name is refused like any row the database refuses.
+    bool ok = true;
+    for (int r = 0; r < m_model->rowCount() && ok; ++r)
+        ok = !m_model->raw(r, ColName).toString().trimmed().isEmpty();
+    if (ok) {
+        Transaction tx;
+        QString error;
+        Query zero(QStringLiteral("update z_zhanghu set z_qcje=0 where z_qcje is null"));
+        ok = tx.isActive() && m_model->submitAll(&error) && zero.exec() && tx.commit();
+    }
+    if (!ok) {
+        Msg::notice(this, QStringLiteral("对不起，数据格式不对"));
+        return false;
+    }
+    // Read again, so every saved row carries its id.
+    refresh();
+    return true;
+}
+
+bool Tf_zhanghu::settlePending()
+{
+    m_grid->commitPendingEdit();
+    if (!m_model->hasPending())
+        return true;
+    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？")))
+        return save();
+    m_model->revertAll();
+    return true;
+}
+
+void Tf_zhanghu::Button9Click()
+{
+    m_grid->commitPendingEdit();
+    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？")))
+        save();
+    else
+        m_model->revertAll();
+}
+
+void Tf_zhanghu::Button28Click()
+{
+    // Saved accounts count, not rows: an appended row never lets the last one go.
+    if (m_model->savedRowCount() <= 1) {
+        Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
+        return;
+    }
+    if (m_selectedId.isEmpty() || m_selectedId == u"0") {
+        Msg::error(this, QStringLiteral("对不起，请先选择要删除的记录"));
+        return;
+    }
+    // The grid is read again after a delete: pending edits are saved or let go first.
+    if (!settlePending())
+        return;
+    if (!Msg::confirm(this, QStringLiteral("是否确定删除？")))
+        return;
+    Query used(QStringLiteral("select * from s_z_all where s_zhanghuid=:id"));
+    used.bind(":id", m_selectedId.toLongLong());
+    switch (used.fetch()) {
+    case Query::Fetch::Failed: return Msg::dbError(this, used.error());
+    case Query::Fetch::Row:
+        Msg::error(this, QStringLiteral("对不起，该账户下有收支明细，不能直接删除。"));
+        return;
+    case Query::Fetch::NoRow: break;
+    }
+    Query del(QStringLiteral("delete from z_zhanghu where id=:id"));
+    del.bind(":id", m_selectedId.toLongLong());
+    if (!del.exec())
+        return Msg::dbError(this, del.error());
+    m_selectedId = QStringLiteral("0");
+    refresh();
+}
+
+void Tf_zhanghu::TabSheet6Show()
+{
+    Query q(QString::fromUtf8(kChartSelect));
+    QStringList names;
+    QList<double> balance, income, expense;
+    while (q.next()) {
+        names << q.text(0);
+        balance << q.money(1).toDouble();
+        income << q.money(2).toDouble();
+        expense << q.money(3).toDouble();
+    }
+    if (!readOk(q))
+        return;
+    Charts::setPie(m_balance, names, balance);
+    Charts::setPie(m_income, names, income);
+    Charts::setPie(m_expense, names, expense);
+}
