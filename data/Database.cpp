@@ -129,8 +129,8 @@ bool Database::create(const QString& path, const QByteArray& key, int busyTimeou
 void Database::fail(int rc)
 {
     m_error = errorOf(m_db);
-    m_locked = isLock(rc);
     close();
+    m_locked = isLock(rc);
 }
 
 bool Database::finishOpen(const QByteArray& key, int busyTimeoutMs)
@@ -157,6 +157,7 @@ bool Database::finishOpen(const QByteArray& key, int busyTimeoutMs)
 
 void Database::close()
 {
+    m_locked = false;
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;

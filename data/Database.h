@@ -46,6 +46,7 @@ public:
     QString lastError() const { return m_error; }
     // The last failure of open() or exec() was a lock held by another
     // connection that outlasted the busy wait (the file itself is fine).
+    // close() clears it.
     bool locked() const { return m_locked; }
 
     // Runs one or more statements without parameters.
