@@ -6,18 +6,23 @@
 #include "ui/Msg.h"
 
 #include <QApplication>
-#include <QLocale>
 
 int RunProgram(int argc, char** argv)
 {
     QApplication app(argc, argv);
     InstallChineseUi(app);
     app.setApplicationName(QString::fromUtf8(kAppTitle));
-    Tx_Data data;
-    MainWindowOptions options;
-    // The start-up benchmark ends the program when the login dialog shows.
+    StartOptions options;
     options.exitAtLogin = qEnvironmentVariableIsSet("JIZHANG_EXIT_AT_LOGIN");
-    TForm1 form(options);
+    return RunStart(options);
+}
+
+int RunStart(const StartOptions& options)
+{
+    Tx_Data data(Database::shared(), options.busyTimeoutMs);
+    MainWindowOptions windowOptions;
+    windowOptions.exitAtLogin = options.exitAtLogin;
+    TForm1 form(windowOptions);
     form.show();
-    return app.exec();
+    return QApplication::exec();
 }

@@ -201,7 +201,10 @@ void TForm1::FormCreate()
         return;
     }
     LoadSkin();
-    RecalcAccountTotals();
+    // Without an open file the login says what is wrong; a failed
+    // recomputation shown before it would only hide that.
+    if (Database::shared().isOpen())
+        RecalcAccountTotals();
     m_timer->start();
 }
 
@@ -212,7 +215,9 @@ void TForm1::FormShow()
         login.exec();
         if (LoginCancelled) {
             close();
-            QCoreApplication::exit(0);
+            // A start that could not read its file has failed, also for
+            // whatever started the program.
+            QCoreApplication::exit(login.startFailed() ? kExitStartFailed : 0);
             return;
         }
     }
@@ -224,7 +229,7 @@ void TForm1::OpenStartPage(const QString& code)
     bool ok = false;
     const int n = code.trimmed().toInt(&ok);
     if (!ok) {
-        Msg::dbError(this, QStringLiteral("'%1' is not a valid integer value").arg(code));
+        Msg::generalError(this, QStringLiteral("启动页设置\"%1\"不是有效的数字。").arg(code));
         return;
     }
     const char* entryName = n == 2 ? "Label10" : n == 3 ? "Label9" : n == 4 ? "Label5" : n == 5 ? "Label4" : "Label3";

@@ -76,13 +76,21 @@ Tf_login::Tf_login(QWidget* parent, bool exitWhenShown)
 void Tf_login::FormCreate()
 {
     Query users(QStringLiteral("Select * from s_user"));
-    bool any = users.isPrepared();
-    while (any && users.next())
+    while (users.next())
         m_users->addItem(users.text(QStringLiteral("sys_name")));
-    if (!users.ok() || !users.isPrepared()) {
-        m_missing = true;
-        Msg::error(this, QStringLiteral("数据库文件\"fmy.dll\"丢失，请检查文件是否完整！"));
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    if (!users.ok()) {
+        // A file held by another program is there and intact: telling the
+        // user it is missing would send them looking for the wrong fault.
+        if (users.locked()) {
+            m_locked = true;
+            Msg::error(this, QStringLiteral("数据库文件\"fmy.dll\"正被其他程序使用，请关闭该程序后重试！"));
+        } else {
+            m_missing = true;
+            Msg::error(this, QStringLiteral("数据库文件\"fmy.dll\"丢失，请检查文件是否完整！"));
+        }
+        // Nothing else can be read either: no further box, end the program.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(kExitStartFailed); });
+        return;
     }
     if (m_users->count() > 0)
         m_users->setCurrentIndex(0);
@@ -108,7 +116,7 @@ void Tf_login::showEvent(QShowEvent* e)
         std::fflush(stdout);
         std::_Exit(0);
     }
-    if (m_missing)
+    if (startFailed())
         QTimer::singleShot(0, this, &QDialog::reject);
     m_password->setFocus();
 }

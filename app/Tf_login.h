@@ -10,6 +10,9 @@ class QLineEdit;
 // Set unless the last login dialog admitted a member.
 extern bool LoginCancelled;
 
+// Exit code of a start that could not read the database file.
+inline constexpr int kExitStartFailed = 1;
+
 class Tf_login : public QDialog {
     Q_OBJECT
 public:
@@ -17,8 +20,11 @@ public:
     // "login shown" and ends as soon as the dialog is on screen.
     explicit Tf_login(QWidget* parent = nullptr, bool exitWhenShown = false);
 
-    // The database could not be read when the dialog was filled.
+    // The database could not be read when the dialog was filled: missing or
+    // unreadable, or held by another program past the busy wait.
     bool databaseMissing() const { return m_missing; }
+    bool databaseLocked() const { return m_locked; }
+    bool startFailed() const { return m_missing || m_locked; }
 
 public slots:
     void FormCreate();
@@ -36,5 +42,6 @@ private:
     QLineEdit* m_password;
     QCheckBox* m_remember;
     bool m_missing = false;
+    bool m_locked = false;
     bool m_exitWhenShown;
 };

@@ -13,6 +13,19 @@ QString errorOf(sqlite3* db)
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("database is not open");
 }
 
+// Another connection holds the file (or a table) longer than the busy wait.
+bool isLock(int rc)
+{
+    const int primary = rc & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+// Without a statement every call fails with the reason it was not prepared.
+QString notPrepared(const QString& prepareError)
+{
+    return prepareError.isEmpty() ? QStringLiteral("statement not prepared") : prepareError;
+}
+
 // year(d), month(d), format(d, pattern) on "YYYY-MM-DD" text.
 void fnYear(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
@@ -77,55 +90,66 @@ Database& Database::shared()
     return db;
 }
 
-bool Database::open(const QString& path, const QByteArray& key)
+bool Database::open(const QString& path, const QByteArray& key, int busyTimeoutMs)
 {
     close();
     m_error.clear();
+    m_locked = false;
     if (!QFileInfo(path).isFile()) {
         m_error = QStringLiteral("unable to open database file: %1").arg(path);
         return false;
     }
     const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
-    if (sqlite3_open_v2(p.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        m_error = errorOf(m_db);
-        close();
+    const int rc = sqlite3_open_v2(p.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        fail(rc);
         return false;
     }
-    return finishOpen(key);
+    return finishOpen(key, busyTimeoutMs);
 }
 
-bool Database::create(const QString& path, const QByteArray& key)
+bool Database::create(const QString& path, const QByteArray& key, int busyTimeoutMs)
 {
     close();
     m_error.clear();
+    m_locked = false;
     if (QFileInfo::exists(path)) {
         m_error = QStringLiteral("file exists: %1").arg(path);
         return false;
     }
     const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
-    if (sqlite3_open_v2(p.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        m_error = errorOf(m_db);
-        close();
+    const int rc = sqlite3_open_v2(p.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        fail(rc);
         return false;
     }
-    return finishOpen(key);
+    return finishOpen(key, busyTimeoutMs);
 }
 
-bool Database::finishOpen(const QByteArray& key)
+void Database::fail(int rc)
+{
+    m_error = errorOf(m_db);
+    close();
+    m_locked = isLock(rc);
+}
+
+bool Database::finishOpen(const QByteArray& key, int busyTimeoutMs)
 {
     m_path = QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
-    if (sqlite3_key(m_db, key.constData(), int(key.size())) != SQLITE_OK) {
-        m_error = errorOf(m_db);
-        close();
+    // Before the first read: a file another program holds for a moment is
+    // waited for instead of failing at once.
+    sqlite3_busy_timeout(m_db, busyTimeoutMs);
+    int rc = sqlite3_key(m_db, key.constData(), int(key.size()));
+    if (rc != SQLITE_OK) {
+        fail(rc);
         return false;
     }
     // A wrong key or a plain file shows only at the first read.
-    if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        m_error = errorOf(m_db);
-        close();
+    rc = sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        fail(rc);
         return false;
     }
-    sqlite3_busy_timeout(m_db, 2000);
     sqlite3_exec(m_db, "PRAGMA foreign_keys=OFF", nullptr, nullptr, nullptr);
     registerFunctions(m_db);
     return true;
@@ -133,6 +157,7 @@ bool Database::finishOpen(const QByteArray& key)
 
 void Database::close()
 {
+    m_locked = false;
     if (m_db) {
         sqlite3_close_v2(m_db);
         m_db = nullptr;
@@ -147,12 +172,15 @@ bool Database::exec(const QString& sql)
     }
     char* msg = nullptr;
     const QByteArray u = sql.toUtf8();
-    if (sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg) != SQLITE_OK) {
+    const int rc = sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg);
+    if (rc != SQLITE_OK) {
         m_error = msg ? QString::fromUtf8(msg) : errorOf(m_db);
+        m_locked = isLock(rc);
         sqlite3_free(msg);
         return false;
     }
     m_error.clear();
+    m_locked = false;
     return true;
 }
 
@@ -194,15 +222,22 @@ bool Query::prepare(const QString& sql)
     m_sql = sql;
     m_names.clear();
     m_error.clear();
+    m_prepareError.clear();
+    m_locked = false;
     m_done = false;
     if (!m_db.handle()) {
-        m_error = errorOf(nullptr);
+        // A connection that could not be opened because of a lock says so
+        // through its statements too.
+        m_error = m_prepareError = errorOf(nullptr);
+        m_locked = m_db.locked();
         return false;
     }
     const QByteArray u = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db.handle(), u.constData(), int(u.size()), &m_stmt, nullptr) != SQLITE_OK) {
-        m_error = errorOf(m_db.handle());
+    const int rc = sqlite3_prepare_v2(m_db.handle(), u.constData(), int(u.size()), &m_stmt, nullptr);
+    if (rc != SQLITE_OK) {
         m_stmt = nullptr;
+        fail(rc);
+        m_prepareError = m_error;
         return false;
     }
     for (int c = 0; c < sqlite3_column_count(m_stmt); ++c)
@@ -277,20 +312,26 @@ Query& Query::bindValue(const char* name, const QVariant& v)
     }
 }
 
+void Query::fail(int rc)
+{
+    m_error = errorOf(m_db.handle());
+    m_locked = isLock(rc);
+}
+
 bool Query::exec()
 {
     if (!m_stmt) {
-        if (m_error.isEmpty())
-            m_error = QStringLiteral("statement not prepared");
+        m_error = notPrepared(m_prepareError);
         return false;
     }
     sqlite3_reset(m_stmt);
     m_error.clear();
+    m_locked = false;
     int rc;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {}
     m_done = true;
     if (rc != SQLITE_DONE) {
-        m_error = errorOf(m_db.handle());
+        fail(rc);
         sqlite3_reset(m_stmt);
         return false;
     }
@@ -301,8 +342,7 @@ bool Query::exec()
 bool Query::next()
 {
     if (!m_stmt) {
-        if (m_error.isEmpty())
-            m_error = QStringLiteral("statement not prepared");
+        m_error = notPrepared(m_prepareError);
         return false;
     }
     if (m_done) {
@@ -314,7 +354,7 @@ bool Query::next()
         return true;
     m_done = true;
     if (rc != SQLITE_DONE) {
-        m_error = errorOf(m_db.handle());
+        fail(rc);
         sqlite3_reset(m_stmt);
     }
     return false;
@@ -329,10 +369,12 @@ Query::Fetch Query::fetch()
 
 void Query::reset()
 {
-    if (m_stmt)
-        sqlite3_reset(m_stmt);
     m_done = false;
+    if (!m_stmt)
+        return;  // nothing to run again: the prepare's message stays
+    sqlite3_reset(m_stmt);
     m_error.clear();
+    m_locked = false;
 }
 
 int Query::columnCount() const { return m_stmt ? sqlite3_column_count(m_stmt) : 0; }

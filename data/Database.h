@@ -19,6 +19,10 @@ struct sqlite3_stmt;
 // case-insensitive); -1 when absent.
 int indexOfName(const QStringList& names, const QString& name);
 
+// How long a statement waits for a lock another connection holds before it
+// fails; the program uses this, tests pass a shorter wait.
+inline constexpr int kDefaultBusyTimeoutMs = 2000;
+
 class Database {
 public:
     Database() = default;
@@ -30,15 +34,20 @@ public:
     static Database& shared();
 
     // Opens an existing encrypted file; never creates one. A missing file, a
-    // wrong key or a file that is not a database fails here.
-    [[nodiscard]] bool open(const QString& path, const QByteArray& key);
+    // wrong key, a file that is not a database or one locked by another
+    // connection for longer than the busy wait fails here.
+    [[nodiscard]] bool open(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     // Creates a new encrypted file (refuses to touch an existing one).
-    [[nodiscard]] bool create(const QString& path, const QByteArray& key);
+    [[nodiscard]] bool create(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     void close();
 
     bool isOpen() const { return m_db != nullptr; }
     QString filePath() const { return m_path; }
     QString lastError() const { return m_error; }
+    // The last failure of open() or exec() was a lock held by another
+    // connection that outlasted the busy wait (the file itself is fine).
+    // close() clears it.
+    bool locked() const { return m_locked; }
 
     // Runs one or more statements without parameters.
     [[nodiscard]] bool exec(const QString& sql);
@@ -50,12 +59,13 @@ private:
     // Only data/ talks to the SQLCipher C API.
     friend class Query;
     sqlite3* handle() const { return m_db; }
-    bool finishOpen(const QByteArray& key);
-    void setError(const QString& e) { m_error = e; }
+    bool finishOpen(const QByteArray& key, int busyTimeoutMs);
+    void fail(int rc);
 
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_error;
+    bool m_locked = false;
 };
 
 class Query {
@@ -93,6 +103,8 @@ public:
 
     bool ok() const { return m_error.isEmpty(); }
     QString error() const { return m_error; }
+    // The failure was a lock held by another connection (see Database::locked).
+    bool locked() const { return m_locked; }
 
     int columnCount() const;
     QString columnName(int col) const;
@@ -124,12 +136,16 @@ public:
 
 private:
     int paramIndex(const char* name);
+    void fail(int rc);
 
     Database& m_db;
     sqlite3_stmt* m_stmt = nullptr;
     QString m_sql;
     QStringList m_names;  // column names, fixed once prepared
     QString m_error;
+    // Why the statement could not be prepared; every later call reports it.
+    QString m_prepareError;
+    bool m_locked = false;
     bool m_done = false;
 };
 

@@ -20,7 +20,7 @@ Tx_Data* x_Data = nullptr;
 
 Tx_Data::Tx_Data() : Tx_Data(Database::shared()) {}
 
-Tx_Data::Tx_Data(Database& db) : m_db(db)
+Tx_Data::Tx_Data(Database& db, int busyTimeoutMs) : m_db(db), m_busyTimeoutMs(busyTimeoutMs)
 {
     if (!x_Data)
         x_Data = this;
@@ -37,11 +37,17 @@ void Tx_Data::DataModuleCreate()
 {
     m_path = QFileInfo(QDir::current(), QString::fromLatin1(kDatabaseFileName)).absoluteFilePath();
     m_db.close();
-    if (!m_db.open(m_path, QByteArray(kDatabasePassword)))
+    if (!m_db.open(m_path, QByteArray(kDatabasePassword), m_busyTimeoutMs))
         return;
     Query q(m_db, QStringLiteral("Select * from sys_sys where id=1"));
-    if (!q.next())
+    if (!q.next()) {
+        // A file without the settings table (an empty or foreign file) is no
+        // household database: treated as missing, so the login says so and
+        // no page fails on it first.
+        if (!q.isPrepared() && !q.locked())
+            m_db.close();
         return;
+    }
     StartPageCode = q.text(QStringLiteral("skinx"));
     q.reset();
     UpgradeViews(m_db);

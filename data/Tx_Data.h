@@ -18,16 +18,18 @@ extern QString StartPageCode;
 
 class Tx_Data {
 public:
-    // Runs DataModuleCreate on the shared connection.
+    // Runs DataModuleCreate on the shared connection. busyTimeoutMs: how long
+    // the start waits for a file another program holds.
     Tx_Data();
-    explicit Tx_Data(Database& db);
+    explicit Tx_Data(Database& db, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     // Clears x_Data when it points here.
     ~Tx_Data();
     Tx_Data(const Tx_Data&) = delete;
     Tx_Data& operator=(const Tx_Data&) = delete;
 
     // Opens fmy.dll in the current directory. Failures are silent here: the
-    // main window and the login report them.
+    // login reports them (a missing or unreadable file, or one locked by
+    // another program: see Database::locked).
     void DataModuleCreate();
 
     Database& ADOConnection1() { return m_db; }
@@ -42,6 +44,7 @@ public:
 
 private:
     Database& m_db;
+    int m_busyTimeoutMs;
     QString m_path;
 };
 

@@ -25,8 +25,18 @@ void notice(QWidget* parent, const QString& text) { show(parent, QMessageBox::In
 
 void info(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kPromptTitle, text); }
 
+void generalError(QWidget* parent, const QString& sentence, const QString& detail)
+{
+    show(parent, QMessageBox::Critical, kAppTitle, detail.isEmpty() ? sentence : sentence + u'\n' + detail);
+}
+
 void dbError(QWidget* parent, const QString& databaseMessage)
 {
-    show(parent, QMessageBox::Critical, kAppTitle, databaseMessage);
+    // The user reads what went wrong in Chinese; the database's own words
+    // follow for whoever has to fix it.
+    if (databaseMessage.isEmpty())
+        generalError(parent, QStringLiteral("数据库操作失败。"));
+    else
+        generalError(parent, QStringLiteral("数据库操作失败："), databaseMessage);
 }
 }

@@ -19,7 +19,10 @@ bool confirm(QWidget* parent, const QString& text);
 void notice(QWidget* parent, const QString& text);
 // "系统提示", information icon, OK (a plain information box of a page).
 void info(QWidget* parent, const QString& text);
-// The general error display: the database's message, critical icon, titled
-// with the application title. The handler that hit the error stops after it.
+// The general error display: critical icon, titled with the application
+// title; a Chinese sentence, then the database's own message (when there is
+// one) on the next line. The handler that hit the error stops after it.
+void generalError(QWidget* parent, const QString& sentence, const QString& detail = QString());
+// A failing statement: "数据库操作失败：" and the database's message.
 void dbError(QWidget* parent, const QString& databaseMessage);
 }

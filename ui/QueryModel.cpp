@@ -63,7 +63,7 @@ bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyFiel
         items.append({q.value(k), q.text(d)});
     if (!q.ok() || k < 0 || d < 0) {
         if (error)
-            *error = q.ok() ? QStringLiteral("no column %1 or %2").arg(keyField, displayField) : q.error();
+            *error = q.ok() ? QStringLiteral("结果中没有列 %1 或 %2").arg(keyField, displayField) : q.error();
         return false;
     }
     return true;

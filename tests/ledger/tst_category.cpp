@@ -142,7 +142,7 @@ private slots:
         boxes.clear();
         click(&page, "Button30");
         QCOMPARE(boxes.seen.size(), 2);
-        QCOMPARE(boxes.seen[1].text, QStringLiteral("budget locked"));
+        QCOMPARE(boxes.seen[1].text, QStringLiteral("数据库操作失败：\nbudget locked"));
         QCOMPARE(TestDb::count(QStringLiteral("s_fenlei")), cats);
         TestDb::sql(QStringLiteral("drop trigger no_budget_delete"));
         TEST_END

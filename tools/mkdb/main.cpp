@@ -1,5 +1,6 @@
 // Writes the delivered, encrypted fmy.dll.
 //   mkdb [--force] [--demo] [--records N] [--today YYYY-MM-DD] [FILE]
+// Exit codes: 0 written, 1 could not write, 2 bad arguments.
 #include "data/Database.h"
 #include "data/DbBuilder.h"
 
@@ -7,6 +8,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <cstdio>
+
+namespace {
+// Twenty years of a busy household is far below this; more only fills the disk.
+constexpr long long kMaxRecords = 10'000'000;
+}
 
 int main(int argc, char** argv)
 {
@@ -16,7 +22,7 @@ int main(int argc, char** argv)
     p.addHelpOption();
     p.addOption({QStringLiteral("force"), QStringLiteral("Replace an existing file.")});
     p.addOption({QStringLiteral("demo"), QStringLiteral("Add twelve months of demo records up to today.")});
-    p.addOption({QStringLiteral("records"), QStringLiteral("Add N records over twenty years."), QStringLiteral("N")});
+    p.addOption({QStringLiteral("records"), QStringLiteral("Add N records (at most 10000000) over twenty years."), QStringLiteral("N")});
     p.addOption({QStringLiteral("today"), QStringLiteral("The last day of demo data."), QStringLiteral("date")});
     p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Output file (default fmy.dll)."));
     p.process(app);
@@ -25,21 +31,32 @@ int main(int argc, char** argv)
     o.force = p.isSet(QStringLiteral("force"));
     o.demo = p.isSet(QStringLiteral("demo"));
     if (p.isSet(QStringLiteral("records"))) {
+        const QString value = p.value(QStringLiteral("records"));
         bool ok = false;
-        o.records = p.value(QStringLiteral("records")).toLongLong(&ok);
-        if (!ok || o.records < 0) {
-            std::fprintf(stderr, "mkdb: --records needs a whole number\n");
+        o.records = value.toLongLong(&ok);
+        if (!ok || o.records < 0 || o.records > kMaxRecords) {
+            std::fprintf(stderr, "mkdb: --records needs a whole number from 0 to %lld, not \"%s\"\n", kMaxRecords,
+                         qPrintable(value));
             return 2;
         }
     }
     if (p.isSet(QStringLiteral("today"))) {
-        o.today = dateFromText(p.value(QStringLiteral("today")));
+        const QString value = p.value(QStringLiteral("today"));
+        o.today = dateFromText(value);
         if (!o.today.isValid()) {
-            std::fprintf(stderr, "mkdb: --today needs YYYY-MM-DD\n");
+            std::fprintf(stderr, "mkdb: --today needs a date YYYY-MM-DD, not \"%s\"\n", qPrintable(value));
             return 2;
         }
     }
-    const QString file = p.positionalArguments().value(0, QStringLiteral("fmy.dll"));
+    // A second name is a typing slip (a missing option dash, a path with a
+    // blank): writing only the first would leave the user guessing.
+    const QStringList files = p.positionalArguments();
+    if (files.size() > 1) {
+        std::fprintf(stderr, "mkdb: one FILE at most, got %lld: %s\n", qlonglong(files.size()),
+                     qPrintable(files.join(QStringLiteral(" "))));
+        return 2;
+    }
+    const QString file = files.value(0, QStringLiteral("fmy.dll"));
     QElapsedTimer t;
     t.start();
     QString error;

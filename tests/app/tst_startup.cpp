@@ -1,0 +1,146 @@
+// The program's start as a new household meets it: data module, main window
+// and login in their real order, with a missing, unreadable or locked file;
+// and the general error display the pages fall back on.
+#include "app/Program.h"
+#include "app/TForm1.h"
+#include "app/Tf_login.h"
+#include "data/Tx_Data.h"
+#include "tests/support/BoxAnswerer.h"
+#include "tests/support/TestDb.h"
+#include "ui/Msg.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+const QString kMissing = QStringLiteral("数据库文件\"fmy.dll\"丢失，请检查文件是否完整！");
+const QString kLocked = QStringLiteral("数据库文件\"fmy.dll\"正被其他程序使用，请关闭该程序后重试！");
+
+// Runs the start in `dir` and returns its exit code; a start that never ends
+// gives -1 after a while instead of hanging the test.
+int startIn(const QString& dir, int busyTimeoutMs = kDefaultBusyTimeoutMs)
+{
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir);
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            w->close();
+        QCoreApplication::exit(-1);
+    });
+    guard.start(20000);
+    StartOptions options;
+    options.busyTimeoutMs = busyTimeoutMs;
+    const int code = RunStart(options);
+    QDir::setCurrent(old);
+    Database::shared().close();
+    return code;
+}
+
+void compareOnlyBox(const BoxAnswerer& boxes, const QString& text)
+{
+    QCOMPARE(boxes.texts(), QStringList{text});
+    QCOMPARE(boxes.seen[0].title, QStringLiteral("系统提示"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+}
+}
+
+class TstStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void unreadableFileShowsOnlyTheMissingMessage_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("no file") << QByteArray();
+        QTest::newRow("not a database") << QByteArray(4096, 'x');
+        QTest::newRow("empty file") << QByteArray("");
+    }
+    void unreadableFileShowsOnlyTheMissingMessage()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        if (!content.isNull()) {
+            QFile f(dir.filePath(QStringLiteral("fmy.dll")));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+        BoxAnswerer boxes;
+        const int code = startIn(dir.path());
+        compareOnlyBox(boxes, kMissing);
+        QCOMPARE(code, kExitStartFailed);
+        // Nothing was created in the household's folder.
+        QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("fmy.dll"))).size(), qint64(content.size()));
+    }
+
+    void lockedFileHasItsOwnMessage()
+    {
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        Database holder;
+        QVERIFY(holder.open(t.path(), QByteArray(kDatabasePassword)));
+        QVERIFY(holder.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        BoxAnswerer boxes;
+        const int code = startIn(t.dir(), 100);
+        compareOnlyBox(boxes, kLocked);
+        QCOMPARE(code, kExitStartFailed);
+        QVERIFY(holder.exec(QStringLiteral("COMMIT")));
+    }
+
+    void normalStartReachesTheLoginWithoutBoxes()
+    {
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        BoxAnswerer boxes;
+        // Cancel the login as soon as it shows: a user's normal way out.
+        QTimer cancel;
+        int loginsSeen = 0;
+        QObject::connect(&cancel, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* login = qobject_cast<Tf_login*>(w); login && login->isVisible()) {
+                    ++loginsSeen;
+                    login->Image3Click();
+                }
+        });
+        cancel.start(10);
+        const int code = startIn(t.dir());
+        QCOMPARE(loginsSeen, 1);
+        QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.texts().join(u'|')));
+        QCOMPARE(code, 0);
+    }
+
+    void startPageCodeNotANumber()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        TForm1 form(false);
+        BoxAnswerer boxes;
+        form.OpenStartPage(QStringLiteral("2x"));
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("启动页设置\"2x\"不是有效的数字。")});
+        QCOMPARE(boxes.seen[0].title, QString::fromUtf8(kAppTitle));
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        QVERIFY(!form.currentPage());
+    }
+
+    void generalErrorShowsChineseThenTheDatabasesMessage()
+    {
+        TestDb t;
+        QVERIFY(t.openShared());
+        TestDb::sql(QStringLiteral("drop view s_z_all"));
+        BoxAnswerer boxes;
+        TForm1 form(false);  // its recomputation reads s_z_all
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("数据库操作失败：\nno such table: s_z_all")});
+        QCOMPARE(boxes.seen[0].title, QString::fromUtf8(kAppTitle));
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        boxes.clear();
+        // The desktop entry recomputes first and stops there: no page.
+        form.Label3Click();
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("数据库操作失败：\nno such table: s_z_all")});
+        QVERIFY(!form.currentPage());
+    }
+};
+
+QTEST_MAIN(TstStartup)
+#include "tst_startup.moc"
