@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 #include "app/Tf_login.h"
 #include "data/Tx_Data.h"
+#include "tests/support/Failure.h"
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/TestDb.h"
 #include "ui/Msg.h"
@@ -126,6 +127,7 @@ private slots:
 
     void generalErrorShowsChineseThenTheDatabasesMessage()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         TestDb::sql(QStringLiteral("drop view s_z_all"));
@@ -139,6 +141,7 @@ private slots:
         form.Label3Click();
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("数据库操作失败：\nno such table: s_z_all")});
         QVERIFY(!form.currentPage());
+        TEST_END
     }
 };
 

@@ -3,6 +3,7 @@
 // database's own reason however the caller goes on.
 #include "data/Database.h"
 #include "data/Tx_Data.h"
+#include "tests/support/Failure.h"
 #include "tests/support/TestDb.h"
 #include "ui/LookupCombo.h"
 #include "ui/QueryModel.h"
@@ -81,6 +82,7 @@ private slots:
 
     void failedPrepareKeepsItsMessage()
     {
+        TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
         TestDb::sql(QStringLiteral("drop view s_z_all"));
@@ -122,6 +124,7 @@ private slots:
         QVERIFY(!combo.load(QStringLiteral("select id, f_name from s_z_all"), QStringLiteral("id"), QStringLiteral("f_name"), {}, &error));
         QCOMPARE(error, expected);
         QCOMPARE(combo.count(), 0);
+        TEST_END
     }
 };
 
