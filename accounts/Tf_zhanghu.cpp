@@ -56,6 +56,7 @@ void Tf_zhanghu::buildAccountsTab(QWidget* tab)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     // The press sets the selected account, also when it opens an editor.
     connect(m_grid, &QAbstractItemView::pressed, this, &Tf_zhanghu::DBGridEh3CellClick);
+    connect(m_grid, &QAbstractItemView::clicked, this, &Tf_zhanghu::DBGridEh3CellClick);
 }
 
 void Tf_zhanghu::buildChartTab(QWidget* tab)

@@ -1,6 +1,7 @@
 #include "app/Pages.h"
 
 #include "accounts/Tf_zhanghu.h"
+#include "accounts/Tf_zhuanzhang.h"
 #include "app/Tf_main.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
@@ -20,7 +21,7 @@ PageFactory desktop() { return make<Tf_main>(); }
 PageFactory zhichu() { return make<Tf_zhichu>(); }
 PageFactory shouru() { return make<Tf_shouru>(); }
 PageFactory zhanghu() { return make<Tf_zhanghu>(); }
-PageFactory zhuanzhang() { return {}; }
+PageFactory zhuanzhang() { return make<Tf_zhuanzhang>(); }
 PageFactory shouruleibie() { return make<TF_shouruleibie>(); }
 PageFactory zhichuleibie() { return make<TF_zhichuleibie>(); }
 PageFactory jieru() { return {}; }

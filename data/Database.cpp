@@ -187,6 +187,28 @@ bool Database::exec(const QString& sql)
 qint64 Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
 
+bool execWithId(Database& db, std::initializer_list<const char*> statements, const char* param, qint64 id,
+                QString* error)
+{
+    auto fail = [error](const QString& e) {
+        if (error)
+            *error = e;
+        return false;  // the transaction rolls back
+    };
+    Transaction tx(db);
+    if (!tx.isActive())
+        return fail(tx.error());
+    for (const char* sql : statements) {
+        Query q(db, QString::fromUtf8(sql));
+        q.bind(param, id);
+        if (!q.exec())
+            return fail(q.error());
+    }
+    if (!tx.commit())
+        return fail(tx.error());
+    return true;
+}
+
 bool execAll(Database& db, std::initializer_list<const char*> statements, QString* error)
 {
     for (const char* s : statements) {

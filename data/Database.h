@@ -167,6 +167,11 @@ private:
     QString m_error;
 };
 
+// Runs the statements in order with `id` bound to `param`, in one
+// transaction: all or nothing, the first failure's message in `error`.
+[[nodiscard]] bool execWithId(Database& db, std::initializer_list<const char*> statements, const char* param, qint64 id,
+                              QString* error = nullptr);
+
 // Runs statements one after another, stopping at the first failure.
 bool execAll(Database& db, std::initializer_list<const char*> statements, QString* error = nullptr);
 

@@ -148,7 +148,7 @@ bool BatchModel::removeRowAt(int row)
         return false;
     beginRemoveRows({}, row, row);
     if (m_rows[row].state != State::New)
-        m_deleted.push_back(m_rows[row].original.value(columnIndex(m_key)));
+        m_deleted.push_back(m_rows[row].original.value(keyColumn()));
     m_rows.removeAt(row);
     endRemoveRows();
     return true;
@@ -181,6 +181,13 @@ QVariant BatchModel::raw(int row, int column) const
     return m_rows[row].values[column];
 }
 
+int BatchModel::keyColumn() const
+{
+    // The key by its name, or the column read from it under an alias.
+    const int byName = columnIndex(m_key);
+    return byName >= 0 ? byName : int(m_origin.indexOf(m_key));
+}
+
 bool BatchModel::setRaw(int row, int column, const QVariant& value)
 {
     if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_names.size())
@@ -208,7 +215,7 @@ bool BatchModel::submitAll(QString* error)
     };
     if (!tx.isActive())
         return fail(tx.error());
-    const int keyCol = columnIndex(m_key);
+    const int keyCol = keyColumn();
     for (const QVariant& key : std::as_const(m_deleted)) {
         Query q(QStringLiteral("delete from %1 where %2=:k").arg(m_table, m_key));
         q.bindValue(":k", key);
@@ -350,7 +357,9 @@ bool BatchModel::setData(const QModelIndex& index, const QVariant& value, int ro
         QString t = value.toString();
         if (const int max = m_maxLength.value(column))
             t = TextLimit::left(t, max);
-        v = t;
+        // An editor left empty on an empty (NULL) cell changes nothing.
+        const bool wasNull = !raw(index.row(), column).isValid();
+        v = t.isEmpty() && wasNull ? QVariant() : QVariant(t);
     }
     return setRaw(index.row(), column, v);
 }

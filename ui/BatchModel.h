@@ -99,6 +99,7 @@ private:
         State state = State::Clean;
     };
     QString field(int column) const;
+    int keyColumn() const;  // the column holding the key; -1 when none
     int lookupTarget(int column) const;  // the column that stores a look-up's key
     bool writable(int column) const
     {

@@ -199,6 +199,15 @@ void clickRow(QObject* root, const QString& name, int row, const SourceLocation&
     emit g->clicked(idx);
 }
 
+void pressCell(QObject* root, const QString& name, int row, int col, Qt::MouseButton button, const SourceLocation& where)
+{
+    DataGrid* g = grid(root, name, where);
+    const QRect r = g->visualRect(cellIndex(g, row, col, where));
+    if (!r.isValid())
+        fail(QStringLiteral("%1: row %2, column %3 is not on screen").arg(name).arg(row).arg(col), where);
+    QTest::mouseClick(g->viewport(), button, Qt::NoModifier, r.center());
+}
+
 void selectCell(QObject* root, const QString& name, int row, int col, const SourceLocation& where)
 {
     DataGrid* g = grid(root, name, where);

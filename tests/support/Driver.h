@@ -74,6 +74,9 @@ QStringList footerTexts(QObject* root, const QString& grid, DRIVER_HERE);
 // Makes the row current (on its first visible column) and clicks it, as a
 // mouse click on the row does.
 void clickRow(QObject* root, const QString& grid, int row, DRIVER_HERE);
+// A real press (and release) of a mouse button on a cell.
+void pressCell(QObject* root, const QString& grid, int row, int column, Qt::MouseButton button = Qt::LeftButton,
+               DRIVER_HERE);
 // Moves the current cell without a click, as the arrow keys do.
 void selectCell(QObject* root, const QString& grid, int row, int column, DRIVER_HERE);
 // Makes the cell current and writes `value` into it the way the grid's

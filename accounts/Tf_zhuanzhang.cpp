@@ -1,0 +1,145 @@
+#include "accounts/Tf_zhuanzhang.h"
+
+#include "data/Clock.h"
+#include "data/Transfers.h"
+#include "ui/BatchModel.h"
+#include "ui/DataGrid.h"
+#include "ui/Msg.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+// Dated rows by date, then in entry order.
+const char* const kGridSelect =
+    "select id,zh1,zh2,zdate as 转账时间,zXmoney as 转账金额,other as 备注 from s_zhanghistory "
+    "where zdate between :t1 and :t2 order by zdate, id";
+const char* const kAccounts = "select id,z_name as 账户 from z_zhanghu";
+}
+
+Tf_zhuanzhang::Tf_zhuanzhang(QWidget* parent) : Page("f_zhuanzhang", parent)
+{
+    connect(button(this, "Button38", QStringLiteral("增加"), QRect(6, 8, 60, 26)), &QPushButton::clicked, this, &Tf_zhuanzhang::Button38Click);
+    connect(button(this, "Button39", QStringLiteral("删除"), QRect(70, 8, 60, 26)), &QPushButton::clicked, this, &Tf_zhuanzhang::Button39Click);
+    connect(button(this, "Button40", QStringLiteral("保存"), QRect(134, 8, 60, 26)), &QPushButton::clicked, this, &Tf_zhuanzhang::Button40Click);
+    auto* note = label(this, QStringLiteral("注意：前四项为必填项目。"), QRect(204, 8, 200, 26), "Label1");
+    note->setStyleSheet(QStringLiteral("color: #b03a2e;"));
+    m_from = dateEdit(this, "DateTimePicker1", QRect(450, 8, 110, 26));
+    label(this, QStringLiteral("至"), QRect(564, 8, 16, 26));
+    m_to = dateEdit(this, "DateTimePicker2", QRect(580, 8, 110, 26));
+    connect(button(this, "Button41", QStringLiteral("查询"), QRect(700, 8, 66, 26)), &QPushButton::clicked, this, &Tf_zhuanzhang::Button41Click);
+    m_model = new BatchModel(this);
+    m_grid = grid(this, "DBGridEh7", QRect(3, 42, kWidth - 6, kHeight - 45), m_model);
+    m_grid->setRowHeight(22);
+    m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    // Any mouse button starts editing the row, so typing edits it at once.
+    m_grid->setEditOnAnyPress(true);
+    FormCreate();
+}
+
+void Tf_zhuanzhang::FormCreate()
+{
+    const QDate today = Clock::today();
+    m_from->setDate(firstDayOfMonth(today));
+    m_to->setDate(today);
+    QString error;
+    // The account names are read once: the look-ups outlive each query.
+    const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {{":t1", m_from->date()}, {":t2", m_to->date()}},
+                                      QStringLiteral("s_zhanghistory"), QStringLiteral("id"), &error)
+        && m_model->insertLookupColumn(ColFromName, QStringLiteral("转出账户"), QStringLiteral("zh1"),
+                                       QString::fromUtf8(kAccounts), QStringLiteral("id"), QStringLiteral("账户"), &error)
+        && m_model->insertLookupColumn(ColToName, QStringLiteral("转入账户"), QStringLiteral("zh2"),
+                                       QString::fromUtf8(kAccounts), QStringLiteral("id"), QStringLiteral("账户"), &error);
+    formatGrid();
+    if (!ok)
+        Msg::dbError(this, error);
+}
+
+bool Tf_zhuanzhang::query()
+{
+    QString error;
+    const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {{":t1", m_from->date()}, {":t2", m_to->date()}},
+                                      QStringLiteral("s_zhanghistory"), QStringLiteral("id"), &error);
+    formatGrid();
+    if (!ok)
+        Msg::dbError(this, error);
+    return ok;
+}
+
+void Tf_zhuanzhang::formatGrid()
+{
+    // An empty amount is missing, not 0: the database refuses the row.
+    m_model->setRequired(ColAmount);
+    m_model->setMaxLength(ColRemark, 250);
+    for (int c : {ColId, ColFrom, ColTo})
+        m_grid->setColumnHidden(c, true);
+    m_grid->setColumnWidths({0, 0, 0, 90, 90, 90, 90, m_grid->width() - 410});
+}
+
+void Tf_zhuanzhang::Button41Click()
+{
+    if (settlePending())
+        query();
+}
+
+void Tf_zhuanzhang::Button38Click()
+{
+    const int row = m_model->appendRow();
+    m_grid->setFocus();
+    m_grid->setCurrentIndex(m_model->index(row, ColDate));
+    m_grid->edit(m_model->index(row, ColDate));
+}
+
+bool Tf_zhuanzhang::save()
+{
+    m_grid->commitPendingEdit();
+    QString error;
+    if (!m_model->submitAll(&error)) {
+        Msg::notice(this, QStringLiteral("对不起，请选择时间"));
+        return false;
+    }
+    // Read again, so every saved row carries its id.
+    return query();
+}
+
+bool Tf_zhuanzhang::settlePending()
+{
+    m_grid->commitPendingEdit();
+    if (!m_model->hasPending())
+        return true;
+    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？")))
+        return save();
+    m_model->revertAll();
+    return true;
+}
+
+void Tf_zhuanzhang::Button40Click()
+{
+    m_grid->commitPendingEdit();
+    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？")))
+        save();
+    else
+        query();
+}
+
+void Tf_zhuanzhang::Button39Click()
+{
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid())
+        return;
+    const QVariant id = m_model->raw(current.row(), ColId);
+    if (!id.isValid() || m_model->isNewRow(current.row()))
+        return;
+    const qint64 key = id.toLongLong();
+    if (!Msg::confirm(this, QStringLiteral("是否确定删除？") + QString::number(key)))
+        return;
+    // The list is read again after the delete: pending edits first.
+    if (!settlePending())
+        return;
+    QString error;
+    if (!deleteTransfer(Database::shared(), key, &error))
+        return Msg::dbError(this, error);
+    query();
+}

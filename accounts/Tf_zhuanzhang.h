@@ -1,0 +1,36 @@
+#pragma once
+// The transfers page: movements of money from one account to another within
+// a date range, edited in a batch.
+
+#include "ui/Page.h"
+
+class BatchModel;
+class DataGrid;
+class QDateEdit;
+
+class Tf_zhuanzhang : public Page {
+    Q_OBJECT
+public:
+    explicit Tf_zhuanzhang(QWidget* parent = nullptr);
+
+    // Columns of the grid.
+    enum Col { ColId, ColFrom, ColTo, ColDate, ColFromName, ColToName, ColAmount, ColRemark };
+
+public slots:
+    void FormCreate();
+    void Button38Click();  // 增加
+    void Button39Click();  // 删除
+    void Button40Click();  // 保存
+    void Button41Click();  // 查询
+
+private:
+    bool query();
+    void formatGrid();  // after every query
+    bool save();
+    bool settlePending();
+
+    QDateEdit* m_from;     // DateTimePicker1
+    QDateEdit* m_to;       // DateTimePicker2
+    BatchModel* m_model;   // ADOQuery7
+    DataGrid* m_grid;      // DBGridEh7
+};

@@ -1,0 +1,187 @@
+// The accounts page: the batch grid, its footers, delete and save, the pies.
+#include "accounts/Tf_zhanghu.h"
+#include "data/AccountTotals.h"
+#include "tests/support/Driver.h"
+#include "ui/BatchModel.h"
+#include "ui/DataGrid.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QHeaderView>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace Driver;
+
+namespace {
+const QString kAccounts = QStringLiteral("z_zhanghu");
+
+// Three accounts are delivered; keep only the first `n`.
+void keepAccounts(int n) { TestDb::sql(QStringLiteral("delete from z_zhanghu where id>%1").arg(n)); }
+
+void recompute()
+{
+    QString error;
+    QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error));
+}
+}
+
+class TstZhanghu : public QObject {
+    Q_OBJECT
+
+private slots:
+    void gridTitlesFootersAndNewAccount()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        addRecord(QStringLiteral("工资"), QStringLiteral("100.5"), PageFixture::defaultNow().date());
+        recompute();
+        Tf_zhanghu page;
+        page.show();
+        auto* g = grid(&page, "DBGridEh3");
+        QStringList titles;
+        for (int c = 1; c < g->model()->columnCount(); ++c)
+            titles << g->model()->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(titles, (QStringList{QStringLiteral("账户名称"), QStringLiteral("起始金额"), QStringLiteral("收入\u3000"),
+                                      QStringLiteral("支出"), QStringLiteral("借入"), QStringLiteral("借出"), QStringLiteral("转入"),
+                                      QStringLiteral("转出"), QStringLiteral("余额"), QStringLiteral("备注")}));
+        QVERIFY(g->isColumnHidden(0));
+        QCOMPARE(g->columnWidth(1), 95);
+        QCOMPARE(g->columnWidth(4), 60);
+        QCOMPARE(g->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(g->verticalHeader()->defaultSectionSize(), 25);
+        auto* model = qobject_cast<BatchModel*>(g->model());
+        QVERIFY(!(model->flags(model->index(0, 9)) & Qt::ItemIsEditable));
+        // Each footer is the sum of its column.
+        QStringList sums{QStringLiteral("合计:")};
+        for (const char* c : {"z_qcje", "z_shouru", "z_zhichu", "z_jieru", "z_jiechu", "z_zhuanru", "z_zhuanchu", "z_yue"})
+            sums << Money::fromRaw(TestDb::scalarInt(QStringLiteral("select sum(%1) from z_zhanghu").arg(QString::fromLatin1(c)))).yuan();
+        sums << QString();
+        QCOMPARE(footerTexts(&page, "DBGridEh3"), sums);
+        QCOMPARE(sums.value(2), QStringLiteral("￥100.50"));
+
+        // A new account without an opening amount: stored with 0; totals at the next opening.
+        click(&page, "Button27");
+        const int row = rowCount(&page, "DBGridEh3") - 1;
+        editCell(&page, "DBGridEh3", row, Tf_zhanghu::ColName, QStringLiteral("O'Neil \"卡\""));
+        click(&page, "Button9");
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_qcje||'|'||z_yue from z_zhanghu where z_name='O''Neil \"卡\"'")),
+                 QStringLiteral("0|0"));
+        QVERIFY(f.boxes.texts() == QStringList{QStringLiteral("是否确定保存数据？")});
+        // After the save the row carries its id: delete works on it at once.
+        pressCell(&page, "DBGridEh3", row, Tf_zhanghu::ColName);
+        QCOMPARE(page.selectedId(), TestDb::scalarText(QStringLiteral("select max(id) from z_zhanghu")));
+        click(&page, "Button28");
+        QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu")), qint64(3));
+        QCOMPARE(page.selectedId(), QStringLiteral("0"));
+        TEST_END
+    }
+
+    void deleteRefusalsAndTheSelectedId()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        keepAccounts(2);
+        addRecord(QStringLiteral("早餐"), QStringLiteral("3"), PageFixture::defaultNow().date(), QString(), 1, 1);
+        Tf_zhanghu page;
+        page.show();
+        QCOMPARE(f.boxesAfterClick(&page, "Button28"), QStringList{QStringLiteral("对不起，请先选择要删除的记录")});
+        QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
+        pressCell(&page, "DBGridEh3", 0, Tf_zhanghu::ColName);
+        QCOMPARE(f.boxesAfterClick(&page, "Button28"),
+                 (QStringList{QStringLiteral("是否确定删除？"), QStringLiteral("对不起，该账户下有收支明细，不能直接删除。")}));
+        // Pressed row A, moved to row B by keyboard: A is deleted.
+        TestDb::sql(QStringLiteral("delete from s_shouru"));
+        pressCell(&page, "DBGridEh3", 0, Tf_zhanghu::ColName);
+        QTest::keyClick(grid(&page, "DBGridEh3"), Qt::Key_Escape);
+        selectCell(&page, "DBGridEh3", 1, Tf_zhanghu::ColRemark);
+        QCOMPARE(page.selectedId(), QStringLiteral("1"));
+        click(&page, "Button28");
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(id) from z_zhanghu")), QStringLiteral("2"));
+        // One account left: refused, also with an appended unsaved row.
+        click(&page, "Button27");
+        pressCell(&page, "DBGridEh3", 0, Tf_zhanghu::ColName);
+        QCOMPARE(f.boxesAfterClick(&page, "Button28"), QStringList{QStringLiteral("错误提示：至少保留一个类别！")});
+        QCOMPARE(TestDb::count(kAccounts), qint64(1));
+        TEST_END
+    }
+
+    void accountOfTransfersOnlyCanGo()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        const qint64 spare = addAccount(QStringLiteral("零钱"), QStringLiteral("5"));
+        TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (%1,1,'2012-05-01',10000)").arg(spare));
+        Tf_zhanghu page;
+        page.show();
+        pressCell(&page, "DBGridEh3", rowCount(&page, "DBGridEh3") - 1, Tf_zhanghu::ColName);
+        click(&page, "Button28");
+        QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where id=%1").arg(spare)), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("s_zhanghistory")), qint64(1));  // the transfer stays
+        TEST_END
+    }
+
+    void cancelAndFailedSaveKeepOrDropEdits()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_zhanghu page;
+        page.show();
+        click(&page, "Button27");
+        editCell(&page, "DBGridEh3", 3, Tf_zhanghu::ColName, QStringLiteral("新卡"));
+        f.boxes.setAnswer(QMessageBox::Cancel);
+        click(&page, "Button9");
+        QCOMPARE(rowCount(&page, "DBGridEh3"), 3);  // the appended row is gone
+        f.boxes.setAnswer(QMessageBox::Ok);
+
+        // The database refuses: nothing written, the edits stay on screen.
+        TestDb::sql(QStringLiteral("create trigger no_new_account before insert on z_zhanghu begin select raise(abort,'no'); end"));
+        editCell(&page, "DBGridEh3", 0, Tf_zhanghu::ColRemark, QStringLiteral("改过"));
+        click(&page, "Button27");
+        editCell(&page, "DBGridEh3", 3, Tf_zhanghu::ColName, QStringLiteral("新卡"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button9"), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，数据格式不对")}));
+        QCOMPARE(f.boxes.seen[1].title, QStringLiteral("栗子家庭记账本2012"));
+        QCOMPARE(cell(&page, "DBGridEh3", 3, Tf_zhanghu::ColName), QStringLiteral("新卡"));
+        QCOMPARE(cell(&page, "DBGridEh3", 0, Tf_zhanghu::ColRemark), QStringLiteral("改过"));
+        QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where z_other='改过'")), qint64(0));
+        TestDb::sql(QStringLiteral("drop trigger no_new_account"));
+
+        // A blank name is refused like a refused row.
+        editCell(&page, "DBGridEh3", 3, Tf_zhanghu::ColName, QStringLiteral("  "));
+        QCOMPARE(f.boxesAfterClick(&page, "Button9").value(1), QStringLiteral("对不起，数据格式不对"));
+        QCOMPARE(TestDb::count(kAccounts), qint64(3));
+
+        // Delete with pending edits asks to save them first.
+        editCell(&page, "DBGridEh3", 3, Tf_zhanghu::ColName, QStringLiteral("新卡"));
+        pressCell(&page, "DBGridEh3", 2, Tf_zhanghu::ColName);
+        QCOMPARE(f.boxesAfterClick(&page, "Button28"), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("是否确定删除？")}));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(z_name) from z_zhanghu where id>2")), QStringLiteral("新卡"));
+        QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where z_other='改过'")), qint64(1));
+        TEST_END
+    }
+
+    void piesInGridOrder()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TestDb::sql(QStringLiteral("update z_zhanghu set z_yue=case id when 1 then 1000000 when 2 then -50000 else 25000 end,"
+                                   " z_shouru=id*10000, z_zhichu=0"));
+        Tf_zhanghu page;
+        page.show();
+        find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(1);
+        const QString first = TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=1"));
+        const QString third = TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=3"));
+        // The negative balance has no slice; the others keep their values.
+        QCOMPARE(pieValues(&page, "DBChart1"), (QList<qreal>{100, 2.5}));
+        QCOMPARE(pieLabels(&page, "DBChart1"), (QStringList{first + QStringLiteral(" 100"), third + QStringLiteral(" 2.5")}));
+        QCOMPARE(pieValues(&page, "DBChart2"), (QList<qreal>{1, 2, 3}));
+        QVERIFY(pieValues(&page, "DBChart3").isEmpty());
+        QCOMPARE(chart(&page, "DBChart1")->chart()->title(), QString());
+        QCOMPARE(chart(&page, "DBChart2")->chart()->title(), QStringLiteral("账户收入资金分布图"));
+        QCOMPARE(chart(&page, "DBChart3")->chart()->title(), QStringLiteral("账户支出资金分布图"));
+        TEST_END
+    }
+};
+
+QTEST_MAIN(TstZhanghu)
+#include "tst_zhanghu.moc"
