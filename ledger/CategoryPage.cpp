@@ -34,7 +34,19 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page
     m_code->hide();
     connect(m_name, &QLineEdit::textChanged, this, &CategoryPage::DBEditEh1Change);
 
+    // Typed sub-categories belong to the current top row: settle them before it moves.
+    m_topGrid->setRowGuard([this](int, int) { return settleSub(); });
     connect(m_topGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CategoryPage::ADOQuery9AfterScroll);
+    // A click that chose another category goes on to its sub-categories;
+    // a click on the current one stays, to rename it. On the press: the
+    // editor the press opens in the top list swallows the release.
+    auto chosen = [this](const QModelIndex& index) {
+        if (index.row() == m_chosenRow && index.row() == currentRow(m_topGrid))
+            focusSubName();
+        m_chosenRow = -1;
+    };
+    connect(m_topGrid, &QAbstractItemView::pressed, this, chosen);
+    connect(m_topGrid, &QAbstractItemView::clicked, this, chosen);
     connect(m_sub, &BatchModel::cellEdited, this, [this](int row, int col) {
         if (col == SubName && row == currentRow(m_subGrid))
             m_name->setText(m_sub->raw(row, SubName).toString());
@@ -61,6 +73,9 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page
         if (!v[SubParent].isValid() || v[SubParent].toLongLong() == 0)
             v[SubParent] = m_topId.toLongLong();
     };
+    // Another copy of the program may have deleted the parent meanwhile: a
+    // row under it would show in no list and hold its name for ever.
+    m_sub->setInsertCondition(QStringLiteral("exists (select 1 from s_fenlei where id=:f_id and f_id=0)"));
     FormCreate();
 }
 
@@ -139,9 +154,16 @@ bool CategoryPage::openSub()
         m_subGrid->setColumnHidden(c, true);
     if (!m_topId.isEmpty() && m_sub->rowCount() == 0)
         m_sub->appendRow();
+    // Only the current row: opening no editor keeps the focus where it is.
     if (m_sub->rowCount() > 0)
-        m_subGrid->setCurrentIndex(m_sub->index(0, SubName));
+        m_subGrid->setCurrentCell(m_sub->index(0, SubName));
     return true;
+}
+
+void CategoryPage::focusSubName()
+{
+    if (m_sub->rowCount() > 0)
+        m_subGrid->startEditing(m_sub->index(0, SubName));
 }
 
 bool CategoryPage::reload() { return openTop() && openSub(); }
@@ -162,11 +184,14 @@ void CategoryPage::ADOQuery9AfterScroll()
 {
     const int row = currentRow(m_topGrid);
     m_topId = row >= 0 && !m_top->isNewRow(row) ? m_top->raw(row, TopId).toString() : QString();
+    m_chosenRow = m_topId.isEmpty() ? -1 : row;
     openSub();
 }
 
 void CategoryPage::Button29Click()
 {
+    if (!settleSub())
+        return;
     const int row = m_top->appendRow();
     m_topGrid->setCurrentIndex(m_top->index(row, TopName));
 }
@@ -179,48 +204,96 @@ void CategoryPage::Button32Click()
     m_subGrid->setCurrentIndex(m_sub->index(row, SubName));
 }
 
-bool CategoryPage::save(BatchModel* model, bool topList)
+bool CategoryPage::submit(BatchModel* model, bool topList)
 {
-    DataGrid* grid = topList ? m_topGrid : m_subGrid;
-    grid->commitPendingEdit();
-    if (!Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
-        model->revertAll();
-        if (topList) {
-            reload();
-        } else if (!m_topId.isEmpty() && model->rowCount() == 0) {
-            openSub();
-        }
-        return true;
-    }
     QString error;
-    if (!model->submitAll(&error)) {
+    if (model->submitAll(&error))
+        return true;
+    if (model->lastFailure() != BatchModel::Failure::Vanished) {
         Msg::notice(this, QStringLiteral("错误！不能有空行和重复的项目名称。"));
         return false;
     }
-    if (topList) {
+    // A row that is gone: its own category, or the parent of new rows.
+    if (!topList) {
+        Query parent(QStringLiteral("select count(*) from s_fenlei where id=:id and f_id=0"));
+        parent.bind(":id", m_topId.toLongLong());
+        const auto found = parent.scalar();
+        if (!found) {
+            Msg::dbError(this, parent.error());
+            return false;
+        }
+        if (found->toLongLong() == 0) {
+            Msg::error(this, QStringLiteral("对不起，该大类已被删除，请刷新后重新添加"));
+            return false;
+        }
+    }
+    Msg::error(this, QStringLiteral("对不起，该类别已被删除，请刷新后重新修改"));
+    return false;
+}
+
+bool CategoryPage::settleSub()
+{
+    m_subGrid->commitPendingEdit();
+    if (!m_sub->hasEdits())
+        return true;  // the blank row the page added is no change
+    if (!Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
+        m_sub->revertAll();
+        return true;
+    }
+    return submit(m_sub, false);
+}
+
+void CategoryPage::Button31Click()
+{
+    m_topGrid->commitPendingEdit();
+    // The reload below reads the sub list again.
+    if (!settleSub())
+        return;
+    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
+        if (!submit(m_top, true))
+            return;
         Query budget(QStringLiteral(
             "insert into s_yushuan (f_id) select id from s_fenlei where f_id=0 and f_class='Z' and id not in (select f_id from s_yushuan)"));
         if (!budget.exec())
             Msg::dbError(this, budget.error());
-        reload();
+    } else {
+        m_top->revertAll();
     }
-    return true;
+    if (reload())
+        focusSubName();
 }
 
-void CategoryPage::Button31Click() { save(m_top, true); }
-void CategoryPage::Button34Click() { save(m_sub, false); }
+void CategoryPage::Button34Click()
+{
+    m_subGrid->commitPendingEdit();
+    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
+        (void)submit(m_sub, false);  // a failure is shown; the rows stay pending
+        return;
+    }
+    m_sub->revertAll();
+    if (!m_topId.isEmpty() && m_sub->rowCount() == 0)
+        openSub();
+}
 
 void CategoryPage::Button30Click()
 {
+    const int row = currentRow(m_topGrid);
+    // A row never saved just goes: nothing to ask, nothing to write. So a
+    // blank row can never block every save.
+    if (m_top->isNewRow(row)) {
+        m_top->removeRowAt(row);
+        return;
+    }
     // Saved categories only: a blank new row cannot stand in for the last one.
     if (m_top->savedRowCount() <= 1) {
         Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
         return;
     }
-    const int row = currentRow(m_topGrid);
-    if (row < 0 || m_top->isNewRow(row))
-        return;  // nothing saved to delete
+    if (row < 0)
+        return;
     const qint64 x = m_top->raw(row, TopId).toLongLong();
+    if (!settleSub())
+        return;
     if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
         return;
     QString error;
@@ -232,9 +305,16 @@ void CategoryPage::Button30Click()
 void CategoryPage::Button33Click()
 {
     const int row = currentRow(m_subGrid);
-    if (row < 0 || m_sub->isNewRow(row))
+    if (row < 0)
         return;
+    if (m_sub->isNewRow(row)) {
+        m_sub->removeRowAt(row);
+        return;
+    }
     const qint64 y = m_sub->raw(row, SubId).toLongLong();
+    // The list is read again after the delete.
+    if (!settleSub())
+        return;
     if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
         return;
     QString error;

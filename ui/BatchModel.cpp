@@ -6,6 +6,15 @@
 
 #include <algorithm>
 
+namespace {
+bool differs(const QVariant& a, const QVariant& b) { return a != b || a.isNull() != b.isNull(); }
+
+bool isBlank(const QVariant& v)
+{
+    return !v.isValid() || v.isNull() || (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty());
+}
+}
+
 BatchModel::BatchModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 bool BatchModel::setQuery(const QString& sql, const Binds& binds, const QString& table, const QString& key,
@@ -166,6 +175,20 @@ bool BatchModel::hasPending() const
     return false;
 }
 
+bool BatchModel::hasEdits() const
+{
+    if (!m_deleted.isEmpty())
+        return true;
+    for (const Row& r : m_rows)
+        for (int c = 0; c < r.values.size(); ++c) {
+            if (r.state == State::New && !isBlank(r.values[c]))
+                return true;
+            if (r.state == State::Changed && differs(r.values[c], r.original[c]))
+                return true;
+        }
+    return false;
+}
+
 int BatchModel::savedRowCount() const
 {
     int n = 0;
@@ -207,11 +230,16 @@ bool BatchModel::setRaw(int row, int column, const QVariant& value)
 bool BatchModel::submitAll(QString* error)
 {
     Database& db = Database::shared();
+    m_failure = Failure::None;
     Transaction tx(db);
-    auto fail = [&](const QString& e) {
+    auto fail = [&](const QString& e, Failure why = Failure::Statement) {
         if (error)
             *error = e;
+        m_failure = why;
         return false;  // the transaction rolls back; pending changes stay
+    };
+    auto gone = [&](const QVariant& key) {
+        return fail(QStringLiteral("%1 中 %2=%3 的行已被删除").arg(m_table, m_key, key.toString()), Failure::Vanished);
     };
     if (!tx.isActive())
         return fail(tx.error());
@@ -221,6 +249,8 @@ bool BatchModel::submitAll(QString* error)
         q.bindValue(":k", key);
         if (!q.exec())
             return fail(q.error());
+        if (db.changes() == 0)
+            return gone(key);
     }
     auto valueFor = [&](int c, const QVariant& v) -> QVariant {
         if (m_money.value(c)) {
@@ -236,7 +266,7 @@ bool BatchModel::submitAll(QString* error)
             QStringList sets;
             QList<int> cols;
             for (int c = 0; c < m_names.size(); ++c)
-                if (c != keyCol && writable(c) && (r.values[c] != r.original[c] || r.values[c].isNull() != r.original[c].isNull())) {
+                if (c != keyCol && writable(c) && differs(r.values[c], r.original[c])) {
                     sets << QStringLiteral("%1=:v%2").arg(field(c)).arg(c);
                     cols << c;
                 }
@@ -248,6 +278,8 @@ bool BatchModel::submitAll(QString* error)
             q.bindValue(":k", r.original[keyCol]);
             if (!q.exec())
                 return fail(q.error());
+            if (db.changes() == 0)
+                return gone(r.original[keyCol]);
         } else if (r.state == State::New) {
             QVector<QVariant> values = r.values;
             if (beforeInsert)
@@ -262,12 +294,25 @@ bool BatchModel::submitAll(QString* error)
                 params << QStringLiteral(":v%1").arg(c);
                 cols << c;
             }
-            Query q(fields.isEmpty() ? QStringLiteral("insert into %1 default values").arg(m_table)
-                                     : QStringLiteral("insert into %1 (%2) values (%3)").arg(m_table, fields.join(u','), params.join(u',')));
+            QString sql;
+            if (m_insertCondition.isEmpty())
+                sql = fields.isEmpty() ? QStringLiteral("insert into %1 default values").arg(m_table)
+                                       : QStringLiteral("insert into %1 (%2) values (%3)").arg(m_table, fields.join(u','), params.join(u','));
+            else if (fields.isEmpty())  // the key alone: a null one is assigned
+                sql = QStringLiteral("insert into %1 (%2) select null where %3").arg(m_table, m_key, m_insertCondition);
+            else
+                sql = QStringLiteral("insert into %1 (%2) select %3 where %4").arg(m_table, fields.join(u','), params.join(u','), m_insertCondition);
+            Query q(sql);
             for (int c : cols)
                 q.bindValue(QStringLiteral(":v%1").arg(c).toUtf8().constData(), valueFor(c, values[c]));
+            // The condition names the row's values by their table columns.
+            for (int c = 0; c < m_names.size() && !m_insertCondition.isEmpty(); ++c)
+                if (!m_virtual.contains(c) && !field(c).isEmpty())
+                    q.bindValue((u':' + field(c)).toUtf8().constData(), valueFor(c, values[c]));
             if (!q.exec())
                 return fail(q.error());
+            if (!m_insertCondition.isEmpty() && db.changes() == 0)
+                return fail(QStringLiteral("%1 的新行未写入：%2 不成立").arg(m_table, m_insertCondition), Failure::Vanished);
         }
     }
     if (!tx.commit())

@@ -2,6 +2,9 @@
 // An editable grid model over one table: edits, new rows and deletions stay
 // pending until submitAll() writes them all in one transaction (all or
 // nothing; on failure they stay pending) or revertAll() drops them.
+// Another program may have changed the table since it was read: an update
+// or delete that finds no row fails the batch, as does a new row whose
+// insert condition no longer holds.
 //
 // Cells: DisplayRole is the text shown (dates "YYYY-MM-DD", Money plain,
 // look-ups the name); EditRole is what an editor gets and gives (Money as
@@ -65,15 +68,28 @@ public:
     // the values (indexed like the columns) may be changed.
     std::function<void(QVector<QVariant>& values)> beforeInsert;
 
+    // New rows are written only while `condition` holds: an SQL expression
+    // in which :field stands for the new row's value of that table column,
+    // e.g. that the parent row still exists.
+    void setInsertCondition(const QString& condition) { m_insertCondition = condition; }
+
     int appendRow();                 // a blank pending row; returns its index
     bool removeRowAt(int row);       // pending delete (a new row simply vanishes)
     bool isNewRow(int row) const;
     bool hasPending() const;
+    // Pending changes that hold something typed: new rows left blank and
+    // cells typed back to their stored value do not count.
+    bool hasEdits() const;
     // Number of rows that exist in the database (saved rows still shown).
     int savedRowCount() const;
 
     [[nodiscard]] bool submitAll(QString* error = nullptr);
     void revertAll();
+    // Why the last submitAll() failed: a statement the database refused, or
+    // a row that was gone (deleted meanwhile, or its insert condition no
+    // longer held).
+    enum class Failure { None, Statement, Vanished };
+    Failure lastFailure() const { return m_failure; }
 
     QVariant raw(int row, int column) const;
     QVariant raw(int row, const QString& column) const { return raw(row, columnIndex(column)); }
@@ -115,7 +131,8 @@ private:
     QSet<int> m_virtual;                // columns not in the statement
     QHash<int, QString> m_lookupTarget; // look-up column -> key column name
 
-    QString m_sql, m_table, m_key;
+    QString m_sql, m_table, m_key, m_insertCondition;
+    Failure m_failure = Failure::None;
     Binds m_binds;
     QStringList m_names;
     QStringList m_origin;  // table column behind each column, or empty

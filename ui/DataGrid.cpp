@@ -158,6 +158,26 @@ private:
     DataGrid* m_grid;
 };
 
+// Asks the grid's row guard before the current row changes.
+class DataGrid::GuardedSelection : public QItemSelectionModel {
+public:
+    GuardedSelection(QAbstractItemModel* model, DataGrid* grid) : QItemSelectionModel(model, grid), m_grid(grid) {}
+
+    void setCurrentIndex(const QModelIndex& index, QItemSelectionModel::SelectionFlags command) override
+    {
+        const QModelIndex from = currentIndex();
+        if (m_grid->m_rowGuard && from.isValid() && index.isValid() && index.row() != from.row()
+            && !m_grid->m_rowGuard(from.row(), index.row())) {
+            m_grid->m_rowKept = true;
+            return;
+        }
+        QItemSelectionModel::setCurrentIndex(index, command);
+    }
+
+private:
+    DataGrid* m_grid;
+};
+
 DataGrid::DataGrid(QWidget* parent) : QTableView(parent), m_footer(new Footer(this))
 {
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -180,6 +200,9 @@ void DataGrid::setModel(QAbstractItemModel* model)
     QTableView::setModel(model);
     if (!model)
         return;
+    QItemSelectionModel* plain = selectionModel();
+    setSelectionModel(new GuardedSelection(model, this));
+    delete plain;
     auto refresh = [this] {
         m_footer->update();
         if (hasFooter())
@@ -260,9 +283,42 @@ void DataGrid::commitPendingEdit()
 
 void DataGrid::setEditOnAnyPress(bool on) { m_editOnAnyPress = on; }
 
+void DataGrid::setCurrentCell(const QModelIndex& index)
+{
+    const EditTriggers triggers = editTriggers();
+    setEditTriggers(NoEditTriggers);
+    setCurrentIndex(index);
+    setEditTriggers(triggers);
+}
+
+void DataGrid::startEditing(const QModelIndex& index)
+{
+    commitPendingEdit();  // one editor at a time
+    setCurrentCell(index);
+    if (currentIndex() != index)
+        return;  // the row guard kept the row
+    setFocus(Qt::OtherFocusReason);
+    if (!edit(index, AllEditTriggers, nullptr))
+        return;
+    for (auto* e : viewport()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+        if (e->isVisibleTo(viewport()))
+            e->selectAll();
+}
+
+void DataGrid::setRowGuard(std::function<bool(int, int)> guard) { m_rowGuard = std::move(guard); }
+
 void DataGrid::mousePressEvent(QMouseEvent* e)
 {
+    m_rowKept = false;
     QTableView::mousePressEvent(e);
+    // A refused move still selected the clicked cell: select the current one again.
+    if (m_rowKept && currentIndex().isValid()) {
+        const auto rows = selectionBehavior() == SelectRows ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate;
+        selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect | rows);
+        m_rowKept = false;
+        return;
+    }
+    m_rowKept = false;
     if (!m_editOnAnyPress)
         return;
     // Any button makes the cell current and opens its editor.

@@ -11,6 +11,7 @@
 
 #include <QHash>
 #include <QTableView>
+#include <functional>
 
 class QueryModel;
 
@@ -45,6 +46,15 @@ public:
     void setEditOnAnyPress(bool on);
     // Writes what an open cell editor holds into the model and closes it.
     void commitPendingEdit();
+    // Makes the cell current without opening its editor, so the keyboard
+    // focus stays where it is.
+    void setCurrentCell(const QModelIndex& index);
+    // Takes the keyboard focus and opens the cell's editor, its text
+    // selected so that typing replaces it.
+    void startEditing(const QModelIndex& index);
+    // Asked before the current row moves to another one (by mouse, keys or
+    // code); false keeps it where it is. Not asked when the model resets.
+    void setRowGuard(std::function<bool(int fromRow, int toRow)> guard);
 
     void setModel(QAbstractItemModel* model) override;
 
@@ -63,7 +73,10 @@ protected:
 private:
     void layoutFooter();
     class Footer;
+    class GuardedSelection;
     Footer* m_footer;
+    std::function<bool(int, int)> m_rowGuard;
+    bool m_rowKept = false;  // the guard refused a move since the last mouse press
     QHash<int, QString> m_footerText;
     QList<int> m_footerSum;
     bool m_editOnAnyPress = false;

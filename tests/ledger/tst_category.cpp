@@ -7,10 +7,48 @@
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
 using namespace Driver;
+
+namespace {
+// The page on screen with its window active, so focus can be checked.
+void showActive(QWidget* page, DRIVER_HERE)
+{
+    page->show();
+    page->activateWindow();
+    if (!QTest::qWaitForWindowActive(page))
+        fail(QStringLiteral("the page's window never became active"), where);
+}
+
+// A real mouse click in the middle of a grid cell.
+void mouseClickCell(QObject* root, const QString& name, int row, int col, DRIVER_HERE)
+{
+    DataGrid* g = grid(root, name, where);
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->visualRect(g->model()->index(row, col)).center());
+}
+
+// The widget with the keyboard focus in the page's window, or the one that
+// gets it when the window is active again (after a message box).
+QWidget* focused(QWidget* page) { return page->window()->focusWidget(); }
+
+bool focusIn(QWidget* page, const QString& name, DRIVER_HERE)
+{
+    QWidget* g = grid(page, name, where);
+    return focused(page) == g || g->isAncestorOf(focused(page));
+}
+
+// The cell editor of the named grid that has the keyboard focus.
+QLineEdit* focusedEditor(QWidget* page, const QString& name, DRIVER_HERE)
+{
+    auto* e = qobject_cast<QLineEdit*>(focused(page));
+    if (!e || !focusIn(page, name, where))
+        fail(QStringLiteral("no cell editor of %1 has the focus").arg(name), where);
+    return e;
+}
+}
 
 class TstCategory : public QObject {
     Q_OBJECT
@@ -161,7 +199,7 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("错误提示：至少保留一个类别！")});
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
         QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='餐饮'")), qint64(1));
-        // Deleting while an unsaved top row is current does nothing.
+        // Deleting while an unsaved top row is current only takes that row away.
         TestDb::sql(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','第二')"));
         TF_zhichuleibie again;
         click(&again, "Button29");
@@ -170,6 +208,182 @@ private slots:
         click(&again, "Button30");
         QVERIFY(boxes.seen.isEmpty());
         QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_id=0 and f_class='Z'")), qint64(2));
+        QCOMPARE(rowCount(&again, "DBGridEh4"), 2);
+        TEST_END
+    }
+
+    // Choosing a top-level category (or saving the top list) puts the cursor
+    // into the first sub-category's name, selected, so typing replaces it.
+    void focusFollowsTheChosenCategory()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TF_zhichuleibie page;
+        showActive(&page);
+        grid(&page, "DBGridEh4")->setFocus();
+        // Arrow keys browse the top list and leave the focus there.
+        QTest::keyClick(grid(&page, "DBGridEh4"), Qt::Key_Down);
+        QCOMPARE(page.currentTopId(), QString::number(categoryId(QStringLiteral("日常用品"))));
+        QVERIFY(focusIn(&page, "DBGridEh4"));
+        QTest::keyClick(focused(&page), Qt::Key_Down);
+        QCOMPARE(page.currentTopId(), QString::number(categoryId(QStringLiteral("交通通讯"))));
+        QVERIFY(focusIn(&page, "DBGridEh4"));
+        QTest::keyClick(focused(&page), Qt::Key_Up);
+
+        mouseClickCell(&page, "DBGridEh4", 2, 2);
+        QCOMPARE(page.currentTopId(), QString::number(categoryId(QStringLiteral("交通通讯"))));
+        QLineEdit* name = focusedEditor(&page, "DBGridEh5");
+        QCOMPARE(name->selectedText(), QStringLiteral("公交地铁"));
+        QTest::keyClicks(name, QStringLiteral("Metro"));
+        QTest::keyClick(name, Qt::Key_Return);  // the grid takes the text on its next turn
+        QTRY_COMPARE(column(&page, "DBGridEh5", 3).first(), QStringLiteral("Metro"));
+        QCOMPARE(column(&page, "DBGridEh4", 2).at(2), QStringLiteral("交通通讯"));
+        QVERIFY(f.boxes.seen.isEmpty());
+
+        // After the top list's save: the first category's first sub-category
+        // (the typed name is saved first, see below).
+        click(&page, "Button31");
+        QCOMPARE(f.boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("是否确定保存数据？")}));
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='Metro' and f_id=3")), qint64(1));
+        QCOMPARE(focusedEditor(&page, "DBGridEh5")->selectedText(), QStringLiteral("早餐"));
+        TEST_END
+    }
+
+    // A row that was never saved is simply taken away again, before the
+    // last-category rule (which counts saved rows) is applied.
+    void unsavedRowsAreDiscarded()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TestDb::sql(QStringLiteral("delete from s_fenlei where f_id=0 and f_class='Z' and f_name<>'餐饮'"));
+        TF_zhichuleibie page;
+        auto& boxes = f.boxes;
+        click(&page, "Button29");
+        click(&page, "Button30");
+        QVERIFY(boxes.seen.isEmpty());
+        QCOMPARE(column(&page, "DBGridEh4", 2), QStringList{QStringLiteral("餐饮")});
+
+        // A blank row no longer blocks every save: remove it, save the rest.
+        click(&page, "Button29");
+        editCell(&page, "DBGridEh4", 1, 2, QStringLiteral("新大类"));
+        click(&page, "Button29");
+        click(&page, "Button30");
+        QVERIFY(boxes.seen.isEmpty());
+        click(&page, "Button31");
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("是否确定保存数据？")});
+        QCOMPARE(column(&page, "DBGridEh4", 2), (QStringList{QStringLiteral("餐饮"), QStringLiteral("新大类")}));
+
+        // The same in the sub list; saved rows stay.
+        selectCell(&page, "DBGridEh4", 0, 2);
+        click(&page, "Button32");
+        editCell(&page, "DBGridEh5", 4, 3, QStringLiteral("夜宵"));
+        boxes.clear();
+        click(&page, "Button33");
+        QVERIFY(boxes.seen.isEmpty());
+        QCOMPARE(column(&page, "DBGridEh5", 3).size(), 4);
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_id=%1").arg(categoryId(QStringLiteral("餐饮")))), qint64(4));
+        TEST_END
+    }
+
+    // Reloading the sub list would drop typed sub-categories: the page asks
+    // to save them first, and stays where it is when that save fails.
+    void typedSubCategoriesAreNotLostSilently()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        addCategory(QStringLiteral("空大类"), QStringLiteral("Z"));
+        TF_zhichuleibie page;
+        auto& boxes = f.boxes;
+        const int empty = column(&page, "DBGridEh4", 2).indexOf(QStringLiteral("空大类"));
+        // The blank row the page adds to an empty list is no change.
+        selectCell(&page, "DBGridEh4", empty, 2);
+        QCOMPARE(rowCount(&page, "DBGridEh5"), 1);
+        selectCell(&page, "DBGridEh4", 0, 2);
+        QVERIFY(boxes.seen.isEmpty());
+
+        // OK saves the typed rows under the category they were typed for.
+        editCell(&page, "DBGridEh5", 0, 3, QStringLiteral("早点"));
+        click(&page, "Button32");
+        editCell(&page, "DBGridEh5", 4, 3, QStringLiteral("夜宵"));
+        selectCell(&page, "DBGridEh4", 1, 2);  // as the arrow keys do
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("是否确定保存数据？")});
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(f_name) from (select f_name from s_fenlei where f_id=1 and f_name in ('早点','夜宵') order by id)")),
+                 QStringLiteral("早点,夜宵"));
+        QCOMPARE(page.currentTopId(), QStringLiteral("2"));
+
+        // Cancel drops them; the move goes on.
+        editCell(&page, "DBGridEh5", 0, 3, QStringLiteral("日用"));
+        boxes.clear();
+        boxes.setAnswer(QMessageBox::Cancel);
+        clickRow(&page, "DBGridEh4", 2);
+        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("是否确定保存数据？")});
+        QCOMPARE(page.currentTopId(), QStringLiteral("3"));
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='日用品'")), qint64(1));
+
+        // A failed save keeps the top row and the typed rows.
+        boxes.setAnswer(QMessageBox::Ok);
+        editCell(&page, "DBGridEh5", 0, 3, QStringLiteral("午餐"));  // taken
+        boxes.clear();
+        selectCell(&page, "DBGridEh4", 3, 2);
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("错误！不能有空行和重复的项目名称。")}));
+        QCOMPARE(page.currentTopId(), QStringLiteral("3"));
+        QCOMPARE(grid(&page, "DBGridEh4")->currentIndex().row(), 2);
+        QCOMPARE(column(&page, "DBGridEh5", 3).first(), QStringLiteral("午餐"));
+        // The same by mouse: the clicked row is not even selected.
+        showActive(&page);
+        boxes.clear();
+        mouseClickCell(&page, "DBGridEh4", 4, 2);
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("错误！不能有空行和重复的项目名称。")}));
+        QCOMPARE(page.currentTopId(), QStringLiteral("3"));
+        const QItemSelectionModel* picked = grid(&page, "DBGridEh4")->selectionModel();
+        QVERIFY(picked->isSelected(picked->model()->index(2, 2)));
+        QVERIFY(!picked->isSelected(picked->model()->index(4, 2)));
+        // The top list's 增加, 删除 and 保存 ask too, and stop when it fails.
+        const int tops = rowCount(&page, "DBGridEh4");
+        for (const char* button : {"Button29", "Button30", "Button31"}) {
+            boxes.clear();
+            click(&page, QString::fromLatin1(button));
+            QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("错误！不能有空行和重复的项目名称。")}));
+            QCOMPARE(rowCount(&page, "DBGridEh4"), tops);
+            QCOMPARE(page.currentTopId(), QStringLiteral("3"));
+        }
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where id=3")), qint64(1));
+        TEST_END
+    }
+
+    // Another copy of the program may delete categories behind the page:
+    // a save that would write into one that is gone writes nothing, says
+    // so, and keeps the changes.
+    void categoriesDeletedMeanwhile()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TF_zhichuleibie page;
+        auto& boxes = f.boxes;
+        editCell(&page, "DBGridEh4", 1, 2, QStringLiteral("日常"));
+        TestDb::sql(QStringLiteral("delete from s_fenlei where id=2 or f_id=2"));
+        click(&page, "Button31");
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，该类别已被删除，请刷新后重新修改")}));
+        QCOMPARE(boxes.seen[1].icon, QMessageBox::Critical);
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='日常'")), qint64(0));
+        QCOMPARE(cell(&page, "DBGridEh4", 1, 2), QStringLiteral("日常"));
+        boxes.setAnswer(QMessageBox::Cancel);
+        click(&page, "Button31");
+        boxes.setAnswer(QMessageBox::Ok);
+
+        // A new sub-category under a top-level category that is gone: no
+        // row that no list would show (and whose name could never be used).
+        selectCell(&page, "DBGridEh4", column(&page, "DBGridEh4", 2).indexOf(QStringLiteral("交通通讯")), 2);
+        click(&page, "Button32");
+        const int row = rowCount(&page, "DBGridEh5") - 1;
+        editCell(&page, "DBGridEh5", row, 3, QStringLiteral("高铁"));
+        TestDb::sql(QStringLiteral("delete from s_fenlei where id=3"));
+        boxes.clear();
+        click(&page, "Button34");
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，该大类已被删除，请刷新后重新添加")}));
+        QCOMPARE(boxes.seen[1].icon, QMessageBox::Critical);
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='高铁'")), qint64(0));
+        QCOMPARE(cell(&page, "DBGridEh5", row, 3), QStringLiteral("高铁"));
         TEST_END
     }
 

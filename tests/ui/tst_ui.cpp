@@ -110,12 +110,68 @@ private slots:
         QVERIFY(cats.setData(cats.index(dup, 3), QStringLiteral("早餐")));
         QVERIFY(!cats.submitAll(&error));
         QVERIFY(error.contains(QStringLiteral("UNIQUE")));
+        QCOMPARE(cats.lastFailure(), BatchModel::Failure::Statement);
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_fenlei where f_name='改名'")), qint64(0));
         QVERIFY(cats.hasPending());
         QCOMPARE(cats.raw(0, 3).toString(), QStringLiteral("改名"));
         cats.revertAll();
         QVERIFY(!cats.hasPending());
         QCOMPARE(cats.raw(0, 3).toString(), QStringLiteral("餐饮"));
+        TEST_END
+    }
+
+    // Another program may change the table between reading and writing: a
+    // row that is gone fails the whole batch instead of passing unnoticed.
+    void batchModelRowsGoneMeanwhile()
+    {
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY(t.openShared());
+        const QString accounts = QStringLiteral("select id, z_name from z_zhanghu order by id");
+        BatchModel m;
+        QVERIFY(m.setQuery(accounts, {}, QStringLiteral("z_zhanghu"), QStringLiteral("id")));
+        QVERIFY(m.setData(m.index(0, 1), QStringLiteral("钱包")));
+        QVERIFY(m.setData(m.index(2, 1), QStringLiteral("旧卡")));
+        TestDb::sql(QStringLiteral("delete from z_zhanghu where id=3"));
+        QString error;
+        QVERIFY(!m.submitAll(&error));
+        QVERIFY2(error.contains(QStringLiteral("z_zhanghu")) && error.contains(QStringLiteral("id=3")), qPrintable(error));
+        QCOMPARE(m.lastFailure(), BatchModel::Failure::Vanished);
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=1")), QStringLiteral("现金"));
+        QVERIFY(m.hasPending());
+        QCOMPARE(m.raw(0, 1).toString(), QStringLiteral("钱包"));
+
+        BatchModel d;
+        QVERIFY(d.setQuery(accounts, {}, QStringLiteral("z_zhanghu"), QStringLiteral("id")));
+        QVERIFY(d.removeRowAt(1));
+        QVERIFY(d.removeRowAt(0));
+        TestDb::sql(QStringLiteral("delete from z_zhanghu where id=2"));
+        QVERIFY(!d.submitAll(&error));
+        QVERIFY2(error.contains(QStringLiteral("id=2")), qPrintable(error));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from z_zhanghu where id=1")), qint64(1));
+        QVERIFY(d.hasPending());
+
+        // An insert whose condition no longer holds (its parent is gone).
+        BatchModel cats;
+        QVERIFY(cats.setQuery(QStringLiteral("select id, f_id, f_class, f_name from s_fenlei where f_id=1"), {},
+                              QStringLiteral("s_fenlei"), QStringLiteral("id")));
+        cats.setInsertCondition(QStringLiteral("exists (select 1 from s_fenlei where id=:f_id and f_id=0)"));
+        const int r = cats.appendRow();
+        QVERIFY(!cats.hasEdits());  // a blank row nobody typed into
+        QVERIFY(cats.setData(cats.index(r, 1), qint64(999)));
+        QVERIFY(cats.setData(cats.index(r, 3), QStringLiteral("夜宵")));
+        QVERIFY(cats.hasEdits());
+        QVERIFY(!cats.submitAll(&error));
+        QCOMPARE(cats.lastFailure(), BatchModel::Failure::Vanished);
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_fenlei where f_name='夜宵'")), qint64(0));
+        QVERIFY(cats.setData(cats.index(r, 1), qint64(1)));
+        QVERIFY2(cats.submitAll(&error), qPrintable(error));
+        QCOMPARE(cats.lastFailure(), BatchModel::Failure::None);
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select f_id from s_fenlei where f_name='夜宵'")), qint64(1));
+        // A cell typed back to what it was is no edit.
+        QVERIFY(cats.setData(cats.index(0, 3), QStringLiteral("早点")));
+        QVERIFY(cats.setData(cats.index(0, 3), QStringLiteral("早餐")));
+        QVERIFY(!cats.hasEdits());
         TEST_END
     }
 
