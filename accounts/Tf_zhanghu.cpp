@@ -121,6 +121,11 @@ bool Tf_zhanghu::save()
         QString error;
         Query zero(QStringLiteral("update z_zhanghu set z_qcje=0 where z_qcje is null"));
         ok = tx.isActive() && m_model->submitAll(&error) && zero.exec() && tx.commit();
+        if (!ok && m_model->lastFailure() == BatchModel::Failure::Vanished) {
+            // Another copy of the program deleted an account meanwhile.
+            Msg::error(this, QStringLiteral("对不起，该账户已被删除，请刷新后重新修改"));
+            return false;
+        }
     }
     if (!ok) {
         Msg::notice(this, QStringLiteral("对不起，数据格式不对"));

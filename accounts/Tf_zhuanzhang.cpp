@@ -97,7 +97,10 @@ bool Tf_zhuanzhang::save()
     m_grid->commitPendingEdit();
     QString error;
     if (!m_model->submitAll(&error)) {
-        Msg::notice(this, QStringLiteral("对不起，请选择时间"));
+        if (m_model->lastFailure() == BatchModel::Failure::Vanished)
+            Msg::error(this, QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改"));
+        else
+            Msg::notice(this, QStringLiteral("对不起，请选择时间"));
         return false;
     }
     // Read again, so every saved row carries its id.

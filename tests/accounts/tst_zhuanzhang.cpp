@@ -124,6 +124,21 @@ private slots:
         TEST_END
     }
 
+    void transferDeletedMeanwhile()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        addTransfer(1, 2, kToday, 10000);
+        Tf_zhuanzhang page;
+        page.show();
+        editCell(&page, "DBGridEh7", 0, Tf_zhuanzhang::ColRemark, QStringLiteral("改"));
+        TestDb::sql(QStringLiteral("delete from s_zhanghistory"));  // another copy of the program
+        QCOMPARE(f.boxesAfterClick(&page, "Button40"),
+                 (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改")}));
+        QCOMPARE(TestDb::count(QStringLiteral("s_zhanghistory")), qint64(0));
+        TEST_END
+    }
+
     void anyMouseButtonEdits()
     {
         TEST_BEGIN
