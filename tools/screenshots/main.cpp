@@ -16,6 +16,11 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QAbstractItemView>
+#include <QPainter>
+#include <QTableView>
 #include <QTabWidget>
 #include <QDir>
 #include <QTemporaryDir>
@@ -95,6 +100,35 @@ int main(int argc, char** argv)
         if (auto* tabs = page->findChild<QTabWidget*>(QStringLiteral("PageControl1"))) {
             tabs->setCurrentIndex(1);
             save(&form, out, QStringLiteral("zhanghu-charts"));
+        }
+
+    // The transfers page with an account list dropped down in a cell; the
+    // list is a window of its own, painted over the page's picture.
+    click(&form, "Label16");
+    if (QWidget* page = form.currentPage())
+        if (auto* grid = page->findChild<QTableView*>(QStringLiteral("DBGridEh7"))) {
+            auto* from = page->findChild<QDateEdit*>(QStringLiteral("DateTimePicker1"));
+            from->setDate(QDate(2012, 1, 1));
+            if (auto* query = page->findChild<QPushButton*>(QStringLiteral("Button41")))
+                query->click();
+            if (grid->model()->rowCount() > 0) {
+                const QModelIndex cell = grid->model()->index(0, 5);
+                grid->setCurrentIndex(cell);
+                grid->edit(cell);
+                if (auto* combo = grid->viewport()->findChild<QComboBox*>()) {
+                    combo->showPopup();
+                    QTest::qWait(60);
+                    QPixmap shot = form.grab();
+                    QWidget* list = combo->view()->window();
+                    QPainter p(&shot);
+                    p.drawPixmap(form.mapFromGlobal(list->mapToGlobal(QPoint(0, 0))), list->grab());
+                    p.end();
+                    const QString file = QDir(out).filePath(QStringLiteral("zhuanzhang-dropdown.png"));
+                    if (shot.save(file))
+                        std::printf("wrote %s\n", qPrintable(file));
+                    combo->hidePopup();
+                }
+            }
         }
 
     // The expense page with each of its pop-up panels open.
