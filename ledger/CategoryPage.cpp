@@ -37,16 +37,6 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page
     // Typed sub-categories belong to the current top row: settle them before it moves.
     m_topGrid->setRowGuard([this](int, int) { return settleSub(); });
     connect(m_topGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CategoryPage::ADOQuery9AfterScroll);
-    // A click that chose another category goes on to its sub-categories;
-    // a click on the current one stays, to rename it. On the press: the
-    // editor the press opens in the top list swallows the release.
-    auto chosen = [this](const QModelIndex& index) {
-        if (index.row() == m_chosenRow && index.row() == currentRow(m_topGrid))
-            focusSubName();
-        m_chosenRow = -1;
-    };
-    connect(m_topGrid, &QAbstractItemView::pressed, this, chosen);
-    connect(m_topGrid, &QAbstractItemView::clicked, this, chosen);
     connect(m_sub, &BatchModel::cellEdited, this, [this](int row, int col) {
         if (col == SubName && row == currentRow(m_subGrid))
             m_name->setText(m_sub->raw(row, SubName).toString());
@@ -160,12 +150,6 @@ bool CategoryPage::openSub()
     return true;
 }
 
-void CategoryPage::focusSubName()
-{
-    if (m_sub->rowCount() > 0)
-        m_subGrid->startEditing(m_sub->index(0, SubName));
-}
-
 bool CategoryPage::reload() { return openTop() && openSub(); }
 
 void CategoryPage::FormCreate()
@@ -184,7 +168,6 @@ void CategoryPage::ADOQuery9AfterScroll()
 {
     const int row = currentRow(m_topGrid);
     m_topId = row >= 0 && !m_top->isNewRow(row) ? m_top->raw(row, TopId).toString() : QString();
-    m_chosenRow = m_topId.isEmpty() ? -1 : row;
     openSub();
 }
 
@@ -259,8 +242,9 @@ void CategoryPage::Button31Click()
     } else {
         m_top->revertAll();
     }
+    // The keyboard stays in the top list: typing never lands in a sub name.
     if (reload())
-        focusSubName();
+        m_topGrid->setFocus(Qt::OtherFocusReason);
 }
 
 void CategoryPage::Button34Click()

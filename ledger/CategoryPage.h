@@ -47,12 +47,10 @@ private:
     // Before the sub list is read again: asks to save what was typed into
     // it. False when that save failed (the rows are kept).
     bool settleSub();
-    void focusSubName();
     int currentRow(DataGrid* grid) const;
 
     CategoryTraits m_t;
     QString m_topId;
-    int m_chosenRow = -1;  // top row whose sub list was opened by the last move
     BatchModel* m_top;
     BatchModel* m_sub;
     DataGrid* m_topGrid;   // DBGridEh4

@@ -291,20 +291,6 @@ void DataGrid::setCurrentCell(const QModelIndex& index)
     setEditTriggers(triggers);
 }
 
-void DataGrid::startEditing(const QModelIndex& index)
-{
-    commitPendingEdit();  // one editor at a time
-    setCurrentCell(index);
-    if (currentIndex() != index)
-        return;  // the row guard kept the row
-    setFocus(Qt::OtherFocusReason);
-    if (!edit(index, AllEditTriggers, nullptr))
-        return;
-    for (auto* e : viewport()->findChildren<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
-        if (e->isVisibleTo(viewport()))
-            e->selectAll();
-}
-
 void DataGrid::setRowGuard(std::function<bool(int, int)> guard) { m_rowGuard = std::move(guard); }
 
 void DataGrid::mousePressEvent(QMouseEvent* e)

@@ -49,9 +49,6 @@ public:
     // Makes the cell current without opening its editor, so the keyboard
     // focus stays where it is.
     void setCurrentCell(const QModelIndex& index);
-    // Takes the keyboard focus and opens the cell's editor, its text
-    // selected so that typing replaces it.
-    void startEditing(const QModelIndex& index);
     // Asked before the current row moves to another one (by mouse, keys or
     // code); false keeps it where it is. Not asked when the model resets.
     void setRowGuard(std::function<bool(int fromRow, int toRow)> guard);
