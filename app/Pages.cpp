@@ -1,10 +1,13 @@
 #include "app/Pages.h"
 
 #include "app/Tf_main.h"
+#include "budget/Tf_yushuan.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
 #include "ledger/Tf_shouru.h"
 #include "ledger/Tf_zhichu.h"
+#include "loans/Tf_jiechu.h"
+#include "loans/Tf_jieru.h"
 
 namespace {
 template <class T>
@@ -22,12 +25,12 @@ PageFactory zhanghu() { return {}; }
 PageFactory zhuanzhang() { return {}; }
 PageFactory shouruleibie() { return make<TF_shouruleibie>(); }
 PageFactory zhichuleibie() { return make<TF_zhichuleibie>(); }
-PageFactory jieru() { return {}; }
-PageFactory jiechu() { return {}; }
+PageFactory jieru() { return make<Tf_jieru>(); }
+PageFactory jiechu() { return make<Tf_jiechu>(); }
 PageFactory liushuibaobiao() { return {}; }
 PageFactory fenleibaobiao() { return {}; }
 PageFactory renyuanbaobiao() { return {}; }
-PageFactory yushuan() { return {}; }
+PageFactory yushuan() { return make<Tf_yushuan>(); }
 PageFactory system() { return {}; }
 PageFactory wannianli() { return {}; }
 PageFactory rijiben() { return {}; }

@@ -199,15 +199,33 @@ bool BatchModel::setRaw(int row, int column, const QVariant& value)
 
 bool BatchModel::submitAll(QString* error)
 {
-    Database& db = Database::shared();
-    Transaction tx(db);
+    Transaction tx(Database::shared());
+    if (!tx.isActive()) {
+        if (error)
+            *error = tx.error();
+        return false;
+    }
+    // On failure the transaction rolls back; pending changes stay.
+    if (!writePending(error))
+        return false;
+    if (!tx.commit()) {
+        if (error)
+            *error = tx.error();
+        return false;
+    }
+    // The rows are written; a failing re-read leaves the grid empty and the
+    // page's next refresh reports it.
+    (void)refresh();
+    return true;
+}
+
+bool BatchModel::writePending(QString* error)
+{
     auto fail = [&](const QString& e) {
         if (error)
             *error = e;
-        return false;  // the transaction rolls back; pending changes stay
+        return false;
     };
-    if (!tx.isActive())
-        return fail(tx.error());
     const int keyCol = columnIndex(m_key);
     for (const QVariant& key : std::as_const(m_deleted)) {
         Query q(QStringLiteral("delete from %1 where %2=:k").arg(m_table, m_key));
@@ -263,11 +281,6 @@ bool BatchModel::submitAll(QString* error)
                 return fail(q.error());
         }
     }
-    if (!tx.commit())
-        return fail(tx.error());
-    // The rows are written; a failing re-read leaves the grid empty and the
-    // page's next refresh reports it.
-    (void)refresh();
     return true;
 }
 

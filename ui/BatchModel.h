@@ -73,6 +73,11 @@ public:
     int savedRowCount() const;
 
     [[nodiscard]] bool submitAll(QString* error = nullptr);
+    // Writes every pending change inside the caller's open transaction and
+    // leaves the rows as they are: the caller commits (or rolls back) and
+    // then re-reads with refresh(). On failure nothing is left half-written
+    // once the caller rolls back, and the changes stay pending.
+    [[nodiscard]] bool writePending(QString* error = nullptr);
     void revertAll();
 
     QVariant raw(int row, int column) const;

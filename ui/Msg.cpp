@@ -4,9 +4,11 @@
 
 namespace {
 int show(QWidget* parent, QMessageBox::Icon icon, const char* title, const QString& text,
-         QMessageBox::StandardButtons buttons = QMessageBox::Ok)
+         QMessageBox::StandardButtons buttons = QMessageBox::Ok, const QString& informative = QString())
 {
     QMessageBox box(icon, QString::fromUtf8(title), text, buttons, parent);
+    if (!informative.isEmpty())
+        box.setInformativeText(informative);
     if (buttons & QMessageBox::Cancel)
         box.setDefaultButton(QMessageBox::Ok);
     return box.exec();
@@ -24,6 +26,11 @@ bool confirm(QWidget* parent, const QString& text)
 void notice(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kAppTitle, text); }
 
 void info(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kPromptTitle, text); }
+
+void info(QWidget* parent, const QString& text, const QString& informativeText)
+{
+    show(parent, QMessageBox::Information, kPromptTitle, text, QMessageBox::Ok, informativeText);
+}
 
 void dbError(QWidget* parent, const QString& databaseMessage)
 {

@@ -19,6 +19,8 @@ bool confirm(QWidget* parent, const QString& text);
 void notice(QWidget* parent, const QString& text);
 // "系统提示", information icon, OK (a plain information box of a page).
 void info(QWidget* parent, const QString& text);
+// The same with a second, smaller text under the first (the reason).
+void info(QWidget* parent, const QString& text, const QString& informativeText);
 // The general error display: the database's message, critical icon, titled
 // with the application title. The handler that hit the error stops after it.
 void dbError(QWidget* parent, const QString& databaseMessage);
