@@ -92,7 +92,8 @@ void Tf_yushuan::buildComparisonTab()
     m_month = new NumberField(1, 12, m_cmpTab);
     m_month->setObjectName(QStringLiteral("SpinEdit2"));
     m_month->setGeometry(256, 8, 50, 24);
-    connect(button(m_cmpTab, "Button42", QStringLiteral("刷新"), QRect(316, 8, 60, 24)), &QPushButton::clicked, this,
+    label(m_cmpTab, QStringLiteral("月"), QRect(312, 8, 16, 24));
+    connect(button(m_cmpTab, "Button42", QStringLiteral("刷新"), QRect(336, 8, 60, 24)), &QPushButton::clicked, this,
             &Tf_yushuan::Button42Click);
 
     m_cmp = new QueryModel(this);

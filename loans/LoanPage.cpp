@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTimer>
 
@@ -31,8 +32,10 @@ const char* const kWhere[] = {
 const char* const kOrder = " order by j_date,id";
 const char* const kAccounts = "select id,z_name as 账户 from z_zhanghu order by id";
 
-// Widths of the visible columns, from 日期 on.
-constexpr int kWidths[] = {60, 100, 60, 60, 90, 90, 60, 100, 120};
+// Widths of the visible columns, from 日期 on: room for a date or an amount
+// beside a drop-down button, and for the footer's "￥#.00" sums. The remark
+// takes the rest.
+constexpr int kWidths[] = {100, 90, 80, 72, 80, 84, 80, 64};
 
 Money moneyOf(const QVariant& v)
 {
@@ -76,6 +79,8 @@ void LoanPage::buildGrid()
     m_model = new BatchModel(this);
     m_grid = grid(this, "DBGridEh6", QRect(3, 42, 767, 441), m_model);
     m_grid->setRowHeight(22);
+    // The remark takes what the fixed widths leave.
+    m_grid->horizontalHeader()->setStretchLastSection(true);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
                             | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
@@ -159,7 +164,7 @@ void LoanPage::layoutGrid()
 {
     for (int c : {ColId, ColClass, ColAccountId})
         m_grid->setColumnHidden(c, true);
-    for (int c = ColDate; c <= ColRemark; ++c)
+    for (int c = ColDate; c < ColRemark; ++c)
         m_grid->setColumnWidth(c, kWidths[c - ColDate]);
 }
 

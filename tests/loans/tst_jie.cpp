@@ -89,7 +89,7 @@ private slots:
             if (!g->isColumnHidden(c))
                 titles << g->model()->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(titles.join(u','), QStringLiteral("日期,账户,借入金额,已还金额,余额,预计回收期,借给,借款人,备注"));
-        QCOMPARE(g->columnWidth(LoanPage::ColOutstanding), 90);
+        QCOMPARE(g->columnWidth(LoanPage::ColOutstanding), 80);
         QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColAccount), QStringLiteral("现金"));
         QVERIFY(g->hasEditButton(LoanPage::ColAmount));
 
