@@ -396,6 +396,34 @@ void DataGrid::mousePressEvent(QMouseEvent* e)
         dropDown(editor);
 }
 
+void DataGrid::keyPressEvent(QKeyEvent* e)
+{
+    // Return that reaches the grid while a cell is edited takes the edit,
+    // a list's highlighted entry included.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && state() == EditingState) {
+        if (auto* combo = qobject_cast<QComboBox*>(indexWidget(currentIndex())); combo && combo->view()->isVisible()) {
+            if (combo->view()->currentIndex().isValid())
+                combo->setCurrentIndex(combo->view()->currentIndex().row());
+            combo->hidePopup();
+        }
+        commitPendingEdit();
+        e->accept();
+        return;
+    }
+    // Characters that reach the grid while a cell is edited are typed into
+    // the editor, as if it had the focus. (An editor that ignores one hands
+    // it back here: the guard stops it going round.)
+    static bool forwarding = false;
+    QWidget* editor = state() == EditingState ? indexWidget(currentIndex()) : nullptr;
+    if (editor && !forwarding && !e->text().isEmpty() && e->text().at(0).isPrint()) {
+        forwarding = true;
+        QCoreApplication::sendEvent(editor->focusProxy() ? editor->focusProxy() : editor, e);
+        forwarding = false;
+        return;
+    }
+    QTableView::keyPressEvent(e);
+}
+
 void DataGrid::setRowHeight(int pixels) { verticalHeader()->setDefaultSectionSize(pixels); }
 
 void DataGrid::setColumnWidths(const QList<int>& widths)

@@ -70,6 +70,7 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void updateGeometries() override;
     void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void layoutFooter();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 using namespace Driver;
@@ -44,6 +45,10 @@ private slots:
         Tf_yushuan page;
         page.show();
         auto* tabs = find<QTabWidget>(&page, "PageControl1");
+        // A grid on each tab, nothing else a tool could take for one.
+        QCOMPARE(page.findChildren<QTableView*>().size(), 2);
+        QCOMPARE(tabs->widget(0)->findChild<QTableView*>()->objectName(), QStringLiteral("DBGridEh9"));
+        QCOMPARE(tabs->widget(1)->findChild<QTableView*>()->objectName(), QStringLiteral("DBGridEh10"));
         QCOMPARE(tabs->tabText(0), QStringLiteral("预算定制"));
         QCOMPARE(tabs->tabText(1), QStringLiteral("预算查询"));
         QCOMPARE(tabs->currentIndex(), 0);

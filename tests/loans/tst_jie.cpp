@@ -13,6 +13,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QTableView>
 #include <QTest>
 
 using namespace Driver;
@@ -73,6 +74,9 @@ private slots:
         QCOMPARE(rowCount(&page, kGrid), 0);  // the listing comes just after the page shows
         waitListed(page);
         QCOMPARE(rowCount(&page, kGrid), 1);
+        // The controls as a user's tools find them: one grid, one list.
+        QCOMPARE(page.findChildren<QTableView*>().size(), 1);
+        QCOMPARE(page.findChildren<QComboBox*>().size(), 1);
         const auto dates = page.findChildren<QDateTimeEdit*>();
         QCOMPARE(dates.size(), 2);
         QCOMPARE(dates[0]->date(), QDate(2012, 5, 1));
@@ -271,7 +275,7 @@ private slots:
         TEST_END
     }
 
-    void accountTypedInTheCell()
+    void typingInTheCells()
     {
         TEST_BEGIN
         PageFixture f;
@@ -285,7 +289,7 @@ private slots:
         selectCell(&page, kGrid, 0, LoanPage::ColAccount);
         g->setFocus();
         QTest::keyClick(g, Qt::Key_B);
-        auto* list = g->viewport()->findChild<QComboBox*>();
+        auto* list = qobject_cast<QComboBox*>(g->indexWidget(g->currentIndex()));
         QVERIFY(list);
         QTRY_VERIFY(list->view()->isVisible());
         QCOMPARE(list->currentText(), QStringLiteral("Bank"));
@@ -295,6 +299,24 @@ private slots:
         QTRY_COMPARE(cell(&page, kGrid, 0, LoanPage::ColAccount), QStringLiteral("Bank"));
         auto* model = static_cast<BatchModel*>(g->model());
         QCOMPARE(model->raw(0, LoanPage::ColAccountId).toLongLong(), bank);
+
+        // Return reaching the grid itself takes the entry as well.
+        QTest::keyClick(g, Qt::Key_Right);  // off the cell and back, as a user moves
+        selectCell(&page, kGrid, 0, LoanPage::ColAccount);
+        QTest::keyClick(g, Qt::Key_A);
+        auto* second = qobject_cast<QComboBox*>(g->indexWidget(g->currentIndex()));
+        QVERIFY(second && second->view()->isVisible());
+        QCOMPARE(second->currentText(), QStringLiteral("Alipay"));
+        QTest::keyClick(g, Qt::Key_Return);
+        QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColAccount), QStringLiteral("Alipay"));
+        // An amount typed on its cell, key by key.
+        selectCell(&page, kGrid, 0, LoanPage::ColAmount);
+        QTest::keyClicks(g, QStringLiteral("1250.5"));
+        QTest::keyClick(g, Qt::Key_Return);
+        QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColAmount), QStringLiteral("1250.5"));
+        click(&page, "Button37");
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name||' '||j_chuMoney from s_jie join z_zhanghu on z_zhanghu.id=s_jie.z_id")),
+                 QStringLiteral("Alipay 12505000"));
         TEST_END
     }
 
