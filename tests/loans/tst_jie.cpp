@@ -11,6 +11,7 @@
 #include "ui/DataGrid.h"
 
 #include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QTableView>
@@ -81,11 +82,7 @@ private slots:
         QCOMPARE(dates.size(), 2);
         QCOMPARE(dates[0]->date(), QDate(2012, 5, 1));
         QCOMPARE(dates[1]->date(), QDate(2012, 5, 20));
-        auto* filter = find<QComboBox>(&page, "ComboBox1");
-        QCOMPARE(filter->currentText(), QStringLiteral("全部"));
-        QCOMPARE(filter->count(), 3);
-        QCOMPARE(filter->itemText(1), QStringLiteral("未还清"));
-        QCOMPARE(page.windowTitle(), QStringLiteral("借入管理"));
+        QCOMPARE(find<QComboBox>(&page, "ComboBox1")->currentText(), QStringLiteral("全部"));
 
         DataGrid* g = grid(&page, kGrid);
         QStringList titles;
@@ -93,7 +90,6 @@ private slots:
             if (!g->isColumnHidden(c))
                 titles << g->model()->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(titles.join(u','), QStringLiteral("日期,账户,借入金额,已还金额,余额,预计回收期,借给,借款人,备注"));
-        QCOMPARE(g->columnWidth(LoanPage::ColOutstanding), 80);
         QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColAccount), QStringLiteral("现金"));
         QVERIFY(g->hasEditButton(LoanPage::ColAmount));
 
@@ -103,7 +99,6 @@ private slots:
         QCOMPARE(lg->model()->headerData(LoanPage::ColAmount, Qt::Horizontal).toString(), QStringLiteral("借出金额"));
         QVERIFY(!lg->hasEditButton(LoanPage::ColAmount));
         QVERIFY(lg->isInputMethodClosed(LoanPage::ColAmount));
-        QCOMPARE(lent.windowTitle(), QStringLiteral("借入管理"));
         QCOMPARE(rowCount(&lent, kGrid), 0);  // the borrowed loan is not the lending page's
         TEST_END
     }
@@ -174,16 +169,13 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f;
-        const qint64 late = addLoan(QStringLiteral("Z"), QStringLiteral("2012-05-09"), 10, 0);
+        addLoan(QStringLiteral("Z"), QStringLiteral("2012-05-09"), 10, 0);
         addLoan(QStringLiteral("Z"), QStringLiteral("2012-04-30"), 20, 0);  // before the month: not shown
-        const qint64 early = addLoan(QStringLiteral("Z"), QStringLiteral("2012-05-02"), 30, 0);
+        addLoan(QStringLiteral("Z"), QStringLiteral("2012-05-02"), 30, 0);
         addLoan(QStringLiteral("Z"), QStringLiteral("2012-05-21"), 40, 0);  // after today
         Tf_jiechu page;
         waitListed(page);
-        auto* model = static_cast<BatchModel*>(grid(&page, kGrid)->model());
         QCOMPARE(column(&page, kGrid, LoanPage::ColAmount), (QStringList{QStringLiteral("30"), QStringLiteral("10")}));
-        QCOMPARE(model->raw(0, LoanPage::ColId).toLongLong(), early);
-        QCOMPARE(model->raw(1, LoanPage::ColId).toLongLong(), late);
         page.findChildren<QDateTimeEdit*>()[0]->setDate(QDate(2012, 4, 30));
         page.findChildren<QDateTimeEdit*>()[1]->setDate(QDate(2012, 5, 21));
         QCOMPARE(rowCount(&page, kGrid), 2);  // only "查询" runs the query
@@ -275,6 +267,7 @@ private slots:
         TEST_END
     }
 
+    // Typing on the cells, as a user does, and the cells' drop-down buttons.
     void typingInTheCells()
     {
         TEST_BEGIN
@@ -317,6 +310,20 @@ private slots:
         click(&page, "Button37");
         QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name||' '||j_chuMoney from s_jie join z_zhanghu on z_zhanghu.id=s_jie.z_id")),
                  QStringLiteral("Alipay 12505000"));
+
+        // The drop-down buttons open the list or the calendar at once.
+        auto clickButton = [&](int column) {
+            const QRect button = DataGrid::editButtonRect(g->visualRect(g->model()->index(0, column)));
+            QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, button.center());
+            return g->indexWidget(g->model()->index(0, column));
+        };
+        auto* third = qobject_cast<QComboBox*>(clickButton(LoanPage::ColAccount));
+        QVERIFY(third && third->view()->isVisible());
+        third->hidePopup();
+        g->commitPendingEdit();
+        auto* date = qobject_cast<QDateTimeEdit*>(clickButton(LoanPage::ColDate));
+        QVERIFY(date);
+        QTRY_VERIFY(date->calendarWidget()->isVisible());
         TEST_END
     }
 
