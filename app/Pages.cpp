@@ -3,10 +3,13 @@
 #include "accounts/Tf_zhanghu.h"
 #include "accounts/Tf_zhuanzhang.h"
 #include "app/Tf_main.h"
+#include "budget/Tf_yushuan.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
 #include "ledger/Tf_shouru.h"
 #include "ledger/Tf_zhichu.h"
+#include "loans/Tf_jiechu.h"
+#include "loans/Tf_jieru.h"
 
 namespace {
 template <class T>
@@ -24,12 +27,12 @@ PageFactory zhanghu() { return make<Tf_zhanghu>(); }
 PageFactory zhuanzhang() { return make<Tf_zhuanzhang>(); }
 PageFactory shouruleibie() { return make<TF_shouruleibie>(); }
 PageFactory zhichuleibie() { return make<TF_zhichuleibie>(); }
-PageFactory jieru() { return {}; }
-PageFactory jiechu() { return {}; }
+PageFactory jieru() { return make<Tf_jieru>(); }
+PageFactory jiechu() { return make<Tf_jiechu>(); }
 PageFactory liushuibaobiao() { return {}; }
 PageFactory fenleibaobiao() { return {}; }
 PageFactory renyuanbaobiao() { return {}; }
-PageFactory yushuan() { return {}; }
+PageFactory yushuan() { return make<Tf_yushuan>(); }
 PageFactory system() { return {}; }
 PageFactory wannianli() { return {}; }
 PageFactory rijiben() { return {}; }

@@ -229,20 +229,42 @@ bool BatchModel::setRaw(int row, int column, const QVariant& value)
 
 bool BatchModel::submitAll(QString* error)
 {
+    m_failure = Failure::None;
+    Transaction tx(Database::shared());
+    if (!tx.isActive()) {
+        if (error)
+            *error = tx.error();
+        m_failure = Failure::Statement;
+        return false;
+    }
+    // On failure the transaction rolls back; pending changes stay.
+    if (!writePending(error))
+        return false;
+    if (!tx.commit()) {
+        if (error)
+            *error = tx.error();
+        m_failure = Failure::Statement;
+        return false;
+    }
+    // The rows are written; a failing re-read leaves the grid empty and the
+    // page's next refresh reports it.
+    (void)refresh();
+    return true;
+}
+
+bool BatchModel::writePending(QString* error)
+{
     Database& db = Database::shared();
     m_failure = Failure::None;
-    Transaction tx(db);
     auto fail = [&](const QString& e, Failure why = Failure::Statement) {
         if (error)
             *error = e;
         m_failure = why;
-        return false;  // the transaction rolls back; pending changes stay
+        return false;
     };
     auto gone = [&](const QVariant& key) {
         return fail(QStringLiteral("%1 中 %2=%3 的行已被删除").arg(m_table, m_key, key.toString()), Failure::Vanished);
     };
-    if (!tx.isActive())
-        return fail(tx.error());
     const int keyCol = keyColumn();
     for (const QVariant& key : std::as_const(m_deleted)) {
         Query q(QStringLiteral("delete from %1 where %2=:k").arg(m_table, m_key));
@@ -315,11 +337,6 @@ bool BatchModel::submitAll(QString* error)
                 return fail(QStringLiteral("%1 的新行未写入：%2 不成立").arg(m_table, m_insertCondition), Failure::Vanished);
         }
     }
-    if (!tx.commit())
-        return fail(tx.error());
-    // The rows are written; a failing re-read leaves the grid empty and the
-    // page's next refresh reports it.
-    (void)refresh();
     return true;
 }
 

@@ -84,6 +84,11 @@ public:
     int savedRowCount() const;
 
     [[nodiscard]] bool submitAll(QString* error = nullptr);
+    // Writes every pending change inside the caller's open transaction and
+    // leaves the rows as they are: the caller commits (or rolls back) and
+    // then re-reads with refresh(). On failure nothing is left half-written
+    // once the caller rolls back, and the changes stay pending.
+    [[nodiscard]] bool writePending(QString* error = nullptr);
     void revertAll();
     // Why the last submitAll() failed: a statement the database refused, or
     // a row that was gone (deleted meanwhile, or its insert condition no

@@ -9,8 +9,11 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRegularExpressionValidator>
+#include <QStandardItemModel>
 #include <QToolTip>
 
 #include <QApplication>
@@ -25,6 +28,69 @@ namespace {
 const QColor kCurrentRow(166, 202, 240);
 const QColor kFooter(255, 255, 200);
 constexpr int kFooterHeight = 22;
+constexpr int kEditButtonWidth = 16;
+
+// A look-up editor that drops down a table of key and name. A character
+// typed opens the list at the first name that starts with it.
+class LookupList : public QComboBox {
+public:
+    LookupList(const KeyNames& items, const QStringList& titles, QWidget* parent) : QComboBox(parent)
+    {
+        auto* model = new QStandardItemModel(0, 2, this);
+        model->setHorizontalHeaderLabels(titles);
+        for (const auto& [key, name] : items) {
+            auto* k = new QStandardItem(key.toString());
+            k->setData(key, Qt::UserRole);
+            auto* n = new QStandardItem(name);
+            n->setData(key, Qt::UserRole);
+            model->appendRow({k, n});
+        }
+        auto* table = new QTableView(this);
+        table->verticalHeader()->hide();
+        table->verticalHeader()->setDefaultSectionSize(20);
+        table->setSelectionBehavior(QAbstractItemView::SelectRows);
+        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        table->setShowGrid(false);
+        table->setWordWrap(false);
+        table->horizontalHeader()->setStretchLastSection(true);
+        table->horizontalHeader()->setHighlightSections(false);
+        setModel(model);
+        setView(table);
+        setModelColumn(1);
+        table->setColumnWidth(0, 40);
+        table->setMinimumWidth(180);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const QString typed = e->text();
+        if (typed.isEmpty() || !typed.at(0).isPrint() || typed.at(0).isSpace())
+            return QComboBox::keyPressEvent(e);
+        for (int i = 0; i < count(); ++i)
+            if (itemText(i).startsWith(typed, Qt::CaseInsensitive)) {
+                setCurrentIndex(i);
+                break;
+            }
+        showPopup();
+    }
+};
+
+// Opens the list or calendar of a cell editor that was opened by its button.
+void dropDown(QWidget* editor)
+{
+    if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        combo->showPopup();
+    } else if (auto* date = qobject_cast<QDateEdit*>(editor)) {
+        // The calendar opens where a click on the editor's arrow opens it.
+        const QPointF arrow(date->width() - 6, date->height() / 2.0);
+        QMouseEvent press(QEvent::MouseButtonPress, arrow, date->mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(date, &press);
+    } else if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        line->selectAll();
+    }
+}
 
 // Paints the current row sky blue, except the focused cell while the grid
 // has the keyboard focus.
@@ -54,7 +120,18 @@ public:
     // to the column's width in the database.
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& o, const QModelIndex& i) const override
     {
+        auto* grid = qobject_cast<const DataGrid*>(this->parent());
         if (auto* batch = qobject_cast<const BatchModel*>(i.model()); batch && batch->isLookup(i.column())) {
+            if (grid && !grid->lookupListTitles(i.column()).isEmpty()) {
+                auto* list = new LookupList(batch->lookupItems(i.column()), grid->lookupListTitles(i.column()), parent);
+                // Choosing an entry takes it and closes the editor.
+                auto* self = const_cast<RowDelegate*>(this);
+                QObject::connect(list, &QComboBox::activated, self, [self, list] {
+                    emit self->commitData(list);
+                    emit self->closeEditor(list, QAbstractItemDelegate::NoHint);
+                });
+                return list;
+            }
             auto* combo = new QComboBox(parent);
             for (const auto& item : batch->lookupItems(i.column()))
                 combo->addItem(item.second, item.first);
@@ -76,7 +153,33 @@ public:
             e->setAttribute(Qt::WA_InputMethodEnabled, false);
         if (e && batch && batch->isMoneyColumn(i.column()))
             e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*")), e));
+        if (e && grid && grid->isInputMethodClosed(i.column())) {
+            e->setAttribute(Qt::WA_InputMethodEnabled, false);
+            e->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
+        }
         return w;
+    }
+
+    // Cells of a column with an edit button keep room for it on the right.
+    void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        auto* grid = qobject_cast<const DataGrid*>(parent());
+        if (!grid || !grid->hasEditButton(index.column()) || !(index.flags() & Qt::ItemIsEditable))
+            return QStyledItemDelegate::paint(p, option, index);
+        const QRect button = DataGrid::editButtonRect(option.rect);
+        QStyleOptionViewItem text(option);
+        text.rect.setRight(button.left() - 1);
+        QStyledItemDelegate::paint(p, text, index);
+        p->save();
+        p->fillRect(button, QColor(0xf4, 0xee, 0xe2));
+        p->setPen(QColor(0xb8, 0xa8, 0x90));
+        p->drawRect(button.adjusted(0, 0, -1, -1));
+        QStyleOption arrow;
+        arrow.initFrom(grid);
+        arrow.rect = button.adjusted(3, 0, -3, 0);
+        arrow.palette.setColor(QPalette::ButtonText, QColor(0x4a, 0x3a, 0x2a));
+        grid->style()->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, p, grid);
+        p->restore();
     }
 
     void setEditorData(QWidget* editor, const QModelIndex& i) const override
@@ -293,8 +396,45 @@ void DataGrid::setCurrentCell(const QModelIndex& index)
 
 void DataGrid::setRowGuard(std::function<bool(int, int)> guard) { m_rowGuard = std::move(guard); }
 
+void DataGrid::setLookupList(int column, const QString& keyTitle, const QString& nameTitle)
+{
+    m_lookupLists[column] = QStringList{keyTitle, nameTitle};
+}
+
+void DataGrid::setEditButton(int column, bool shown)
+{
+    shown ? void(m_editButtons.insert(column)) : void(m_editButtons.remove(column));
+    viewport()->update();
+}
+
+void DataGrid::setInputMethodClosed(int column, bool closed)
+{
+    closed ? void(m_noInputMethod.insert(column)) : void(m_noInputMethod.remove(column));
+}
+
+QRect DataGrid::editButtonRect(const QRect& cell)
+{
+    return QRect(cell.right() - kEditButtonWidth + 1, cell.top() + 1, kEditButtonWidth - 1, cell.height() - 2);
+}
+
 void DataGrid::mousePressEvent(QMouseEvent* e)
 {
+    const QPoint at = e->position().toPoint();
+    const QModelIndex i = indexAt(at);
+    const bool onButton = e->button() == Qt::LeftButton && i.isValid() && hasEditButton(i.column())
+                          && (i.flags() & Qt::ItemIsEditable) && editButtonRect(visualRect(i)).contains(at);
+    if (onButton) {
+        e->accept();
+        setFocus(Qt::MouseFocusReason);
+        setCurrentIndex(i);
+        if (currentIndex() != i)
+            return;  // the row guard kept the row
+        emit clicked(i);
+        edit(i);
+        if (QWidget* editor = indexWidget(i))
+            dropDown(editor);
+        return;
+    }
     m_rowKept = false;
     QTableView::mousePressEvent(e);
     // A refused move still selected the clicked cell: select the current one again.
@@ -305,16 +445,41 @@ void DataGrid::mousePressEvent(QMouseEvent* e)
         return;
     }
     m_rowKept = false;
-    if (!m_editOnAnyPress)
+    if (!m_editOnAnyPress || !i.isValid() || !(i.flags() & Qt::ItemIsEditable))
         return;
     // Any button makes the cell current and opens its editor.
-    const QModelIndex index = indexAt(e->position().toPoint());
-    if (!index.isValid() || !(index.flags() & Qt::ItemIsEditable))
-        return;
-    if (currentIndex() != index)
-        setCurrentIndex(index);
+    if (currentIndex() != i)
+        setCurrentIndex(i);
     if (state() != EditingState)
-        edit(index, QAbstractItemView::AllEditTriggers, e);
+        edit(i, QAbstractItemView::AllEditTriggers, e);
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* e)
+{
+    // Return that reaches the grid while a cell is edited takes the edit,
+    // a list's highlighted entry included.
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && state() == EditingState) {
+        if (auto* combo = qobject_cast<QComboBox*>(indexWidget(currentIndex())); combo && combo->view()->isVisible()) {
+            if (combo->view()->currentIndex().isValid())
+                combo->setCurrentIndex(combo->view()->currentIndex().row());
+            combo->hidePopup();
+        }
+        commitPendingEdit();
+        e->accept();
+        return;
+    }
+    // Characters that reach the grid while a cell is edited are typed into
+    // the editor, as if it had the focus. (An editor that ignores one hands
+    // it back here: the guard stops it going round.)
+    static bool forwarding = false;
+    QWidget* editor = state() == EditingState ? indexWidget(currentIndex()) : nullptr;
+    if (editor && !forwarding && !e->text().isEmpty() && e->text().at(0).isPrint()) {
+        forwarding = true;
+        QCoreApplication::sendEvent(editor->focusProxy() ? editor->focusProxy() : editor, e);
+        forwarding = false;
+        return;
+    }
+    QTableView::keyPressEvent(e);
 }
 
 void DataGrid::setRowHeight(int pixels) { verticalHeader()->setDefaultSectionSize(pixels); }

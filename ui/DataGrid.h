@@ -10,6 +10,7 @@
 // sign and point, text within the column's maxLength.
 
 #include <QHash>
+#include <QSet>
 #include <QTableView>
 #include <functional>
 
@@ -53,6 +54,21 @@ public:
     // code); false keeps it where it is. Not asked when the model resets.
     void setRowGuard(std::function<bool(int fromRow, int toRow)> guard);
 
+    // A look-up column whose editor drops down a table of key and name under
+    // these titles. A character typed on the cell opens the list at the first
+    // name starting with it; choosing an entry (Return, a click) takes it.
+    void setLookupList(int column, const QString& keyTitle, const QString& nameTitle);
+    QStringList lookupListTitles(int column) const { return m_lookupLists.value(column); }
+    // The editable cells of the column show their editor's drop-down button
+    // at all times; a click on it opens the editor with its list or calendar.
+    void setEditButton(int column, bool shown = true);
+    bool hasEditButton(int column) const { return m_editButtons.contains(column); }
+    // The column's editor takes no input method: amounts are typed directly.
+    void setInputMethodClosed(int column, bool closed = true);
+    bool isInputMethodClosed(int column) const { return m_noInputMethod.contains(column); }
+    // Where a cell's drop-down button sits.
+    static QRect editButtonRect(const QRect& cell);
+
     void setModel(QAbstractItemModel* model) override;
 
 signals:
@@ -66,6 +82,7 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void updateGeometries() override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void layoutFooter();
@@ -77,4 +94,7 @@ private:
     QHash<int, QString> m_footerText;
     QList<int> m_footerSum;
     bool m_editOnAnyPress = false;
+    QHash<int, QStringList> m_lookupLists;
+    QSet<int> m_editButtons;
+    QSet<int> m_noInputMethod;
 };

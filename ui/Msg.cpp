@@ -4,9 +4,11 @@
 
 namespace {
 int show(QWidget* parent, QMessageBox::Icon icon, const char* title, const QString& text,
-         QMessageBox::StandardButtons buttons = QMessageBox::Ok)
+         QMessageBox::StandardButtons buttons = QMessageBox::Ok, const QString& informative = QString())
 {
     QMessageBox box(icon, QString::fromUtf8(title), text, buttons, parent);
+    if (!informative.isEmpty())
+        box.setInformativeText(informative);
     if (buttons & QMessageBox::Cancel)
         box.setDefaultButton(QMessageBox::Ok);
     return box.exec();
@@ -28,6 +30,11 @@ void info(QWidget* parent, const QString& text) { show(parent, QMessageBox::Info
 void generalError(QWidget* parent, const QString& sentence, const QString& detail)
 {
     show(parent, QMessageBox::Critical, kAppTitle, detail.isEmpty() ? sentence : sentence + u'\n' + detail);
+}
+
+void info(QWidget* parent, const QString& text, const QString& informativeText)
+{
+    show(parent, QMessageBox::Information, kPromptTitle, text, QMessageBox::Ok, informativeText);
 }
 
 void dbError(QWidget* parent, const QString& databaseMessage)

@@ -23,6 +23,8 @@ void info(QWidget* parent, const QString& text);
 // title; a Chinese sentence, then the database's own message (when there is
 // one) on the next line. The handler that hit the error stops after it.
 void generalError(QWidget* parent, const QString& sentence, const QString& detail = QString());
+// The same with a second, smaller text under the first (the reason).
+void info(QWidget* parent, const QString& text, const QString& informativeText);
 // A failing statement: "数据库操作失败：" and the database's message.
 void dbError(QWidget* parent, const QString& databaseMessage);
 }

@@ -73,8 +73,30 @@ bool QueryModel::refresh(QString* error)
 {
     beginResetModel();
     const bool ok = m_result.load(m_sql, m_binds, error);
+    applyMoneyColumns();
     endResetModel();
     return ok;
+}
+
+void QueryModel::setMoneyColumns(const QStringList& names)
+{
+    m_moneyNames = names;
+    beginResetModel();
+    applyMoneyColumns();
+    endResetModel();
+}
+
+void QueryModel::applyMoneyColumns()
+{
+    for (const QString& name : std::as_const(m_moneyNames)) {
+        const int c = columnIndex(name);
+        if (c < 0 || m_money[c])
+            continue;
+        m_money[c] = true;
+        for (auto& row : m_rows)
+            if (row[c].isValid())
+                row[c] = QVariant::fromValue(Money::fromRaw(row[c].toLongLong()));
+    }
 }
 
 void QueryModel::setColumnFormat(int column, MoneyFormat format)

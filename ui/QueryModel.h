@@ -46,6 +46,11 @@ public:
 
     // How a Money column shows: "￥#.00" or plain decimal text.
     void setColumnFormat(int column, MoneyFormat format);
+    // Columns, by name, that hold Money though the statement computes them
+    // (a sum, a difference: SQLite gives them no declared type). Their
+    // integers are ten-thousandths and show, sum and sort as Money. Holds for
+    // the current rows and every later read.
+    void setMoneyColumns(const QStringList& names);
     // This column shows the row's number (1 for the first row).
     void setRowNumberColumn(int column) { m_rowNumberColumn = column; }
 
@@ -70,6 +75,8 @@ public:
     static QString displayText(const QVariant& value, MoneyFormat format = Plain);
 
 private:
+    void applyMoneyColumns();
+
     QString m_sql;
     Binds m_binds;
     ResultTable m_result;
@@ -78,4 +85,5 @@ private:
     QVector<QVector<QVariant>>& m_rows = m_result.rows;
     QHash<int, MoneyFormat> m_formats;
     int m_rowNumberColumn = -1;
+    QStringList m_moneyNames;
 };

@@ -24,7 +24,7 @@ void BoxAnswerer::poll()
         if (!box || !box->isVisible() || box->property("answered").toBool())
             continue;
         box->setProperty("answered", true);
-        seen.append({box->windowTitle(), box->text(), box->icon()});
+        seen.append({box->windowTitle(), box->text(), box->icon(), box->informativeText()});
         QAbstractButton* b = box->button(m_answer);
         if (!b)
             b = box->buttons().value(0);

@@ -10,6 +10,7 @@ struct SeenBox {
     QString title;
     QString text;
     QMessageBox::Icon icon;
+    QString informative = {};  // the smaller text under the main one
 };
 
 class BoxAnswerer : public QObject {

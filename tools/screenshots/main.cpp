@@ -14,6 +14,8 @@
 #include "ui/Skin.h"
 
 #include <QApplication>
+#include <QDateEdit>
+#include <QTabWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QComboBox>
@@ -148,6 +150,27 @@ int main(int argc, char** argv)
         page->findChild<QLineEdit*>(QStringLiteral("Edit4"))->setText(QStringLiteral("餐"));
         save(&form, out, QStringLiteral("zhichu-search"));
     }
+
+    // The loan pages over the last year (the demo loans are older than the
+    // current month), and the budget's comparison tab.
+    for (const auto& [entry, file] : {std::pair{"Label15", "jieru-year"}, std::pair{"Label26", "jiechu-year"}}) {
+        click(&form, entry);
+        QWidget* page = form.currentPage();
+        if (!page)
+            continue;
+        QTest::qWait(80);  // the first listing
+        if (auto* from = page->findChild<QDateEdit*>(QStringLiteral("DateTimePicker1")))
+            from->setDate(QDate(2011, 5, 20));
+        if (auto* query = page->findChild<QPushButton*>(QStringLiteral("Button41")))
+            query->click();
+        save(&form, out, QString::fromLatin1(file));
+    }
+    click(&form, "Label22");
+    if (QWidget* page = form.currentPage())
+        if (auto* tabs = page->findChild<QTabWidget*>(QStringLiteral("PageControl1"))) {
+            tabs->setCurrentIndex(1);
+            save(&form, out, QStringLiteral("yushuan-compare"));
+        }
 
     // The desktop with a long note and large figures; the expense page's
     // chart with a day under one yuan and a day of nothing.

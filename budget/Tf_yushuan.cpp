@@ -1,0 +1,190 @@
+#include "budget/Tf_yushuan.h"
+
+#include "budget/NumberField.h"
+#include "data/Clock.h"
+#include "data/Database.h"
+#include "ui/BatchModel.h"
+#include "ui/DataGrid.h"
+#include "ui/Msg.h"
+#include "ui/QueryModel.h"
+
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+// The key first and the category last, so the shown columns keep their
+// places: id (hidden), 项目名称, 预算金额, 备注信息.
+const char* const kDefinitions = "select id,y_money as 预算金额,y_x as 备注信息,f_id from s_yushuan order by id";
+const char* const kCategories = "select id,f_name as 项目名称 from s_fenlei where f_id=0 and f_class='Z'";
+
+// A month's spending per top-level category beside its budget. The month is
+// a date range, so the date index finds the records.
+const char* const kComparison =
+    "SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as 预算消费金额, s_yushuan.y_x as 备注\n"
+    "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
+    "FROM s_ys where s_date between :t1 and :t2\n"
+    "GROUP BY s_ys.xid, s_ys.f_name\n"
+    ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
+    "ORDER BY s_yushuan.id";
+
+// The year field starts at the bookkeeping's first year; budgets of years
+// to come can be compared too.
+constexpr int kFirstYear = 2009, kLastYear = 2100;
+
+QWidget* tab(QTabWidget* tabs, const char* name, const QString& caption)
+{
+    auto* w = new QWidget;
+    w->setObjectName(QString::fromLatin1(name));
+    tabs->addTab(w, caption);
+    return w;
+}
+
+} // namespace
+
+Tf_yushuan::Tf_yushuan(QWidget* parent) : Page("f_yushuan", parent)
+{
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("PageControl1"));
+    m_tabs->setGeometry(3, 4, kWidth - 6, kHeight - 7);
+    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { width: 80px; height: 26px; padding: 0px; }"));
+    buildDefinitionTab();
+    buildComparisonTab();
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (m_tabs->widget(index) == m_defTab)
+            TabSheet2Show();
+        else
+            TabSheet1Show();
+    });
+    FormCreate();
+}
+
+void Tf_yushuan::buildDefinitionTab()
+{
+    m_defTab = tab(m_tabs, "TabSheet2", QStringLiteral("预算定制"));
+    m_def = new BatchModel(this);
+    m_defGrid = grid(m_defTab, "DBGridEh9", QRect(), m_def);
+    m_defGrid->setRowHeight(22);
+    m_defGrid->setFitColumns(true);
+    m_defGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_defGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
+                               | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    m_defGrid->setInputMethodClosed(DefMoney);
+    auto* layout = new QVBoxLayout(m_defTab);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(m_defGrid);
+
+    // Above the tabs, at their right; only the definitions are saved.
+    m_save = button(m_tabs, "Button1", QStringLiteral("保存"), QRect(0, 0, 64, 24));
+    m_tabs->setCornerWidget(m_save, Qt::TopRightCorner);
+    connect(m_save, &QPushButton::clicked, this, &Tf_yushuan::Button1Click);
+}
+
+void Tf_yushuan::buildComparisonTab()
+{
+    m_cmpTab = tab(m_tabs, "TabSheet1", QStringLiteral("预算查询"));
+    label(m_cmpTab, QStringLiteral("请选择月份进行对比分析"), QRect(8, 8, 150, 24));
+    m_year = new NumberField(kFirstYear, kLastYear, m_cmpTab);
+    m_year->setObjectName(QStringLiteral("SpinEdit1"));
+    m_year->setGeometry(160, 8, 70, 24);
+    label(m_cmpTab, QStringLiteral("年"), QRect(236, 8, 16, 24));
+    m_month = new NumberField(1, 12, m_cmpTab);
+    m_month->setObjectName(QStringLiteral("SpinEdit2"));
+    m_month->setGeometry(256, 8, 50, 24);
+    label(m_cmpTab, QStringLiteral("月"), QRect(312, 8, 16, 24));
+    connect(button(m_cmpTab, "Button42", QStringLiteral("刷新"), QRect(336, 8, 60, 24)), &QPushButton::clicked, this,
+            &Tf_yushuan::Button42Click);
+
+    m_cmp = new QueryModel(this);
+    m_cmp->setMoneyColumns({QStringLiteral("本月消费总额")});
+    m_cmpGrid = grid(m_cmpTab, "DBGridEh10", QRect(), m_cmp);
+    m_cmpGrid->setRowHeight(22);
+    m_cmpGrid->setFitColumns(true);
+    m_cmpGrid->setWholeRowSelection(true);
+    auto* layout = new QVBoxLayout(m_cmpTab);
+    layout->setContentsMargins(2, 40, 2, 2);  // below the month bar
+    layout->addWidget(m_cmpGrid);
+}
+
+void Tf_yushuan::FormCreate()
+{
+    m_month->setValue(Clock::today().month());
+    m_year->setValue(Clock::today().year());
+    m_tabs->setCurrentWidget(m_defTab);
+    TabSheet2Show();
+    Button42Click();
+}
+
+bool Tf_yushuan::openDefinitions()
+{
+    QString error;
+    bool ok = m_def->setQuery(QString::fromUtf8(kDefinitions), {}, QStringLiteral("s_yushuan"), QStringLiteral("id"), &error);
+    if (ok) {
+        // The category names are read once; the name is never edited here.
+        ok = m_def->insertLookupColumn(DefName, QStringLiteral("项目名称"), QStringLiteral("f_id"),
+                                       QString::fromUtf8(kCategories), QStringLiteral("id"), QStringLiteral("项目名称"), &error);
+        m_def->setReadOnly(DefName);
+        m_def->setMaxLength(DefRemark, 50);
+        m_definitionsOpen = true;
+    }
+    layoutDefinitions();
+    if (!ok)
+        Msg::dbError(this, error);
+    return ok;
+}
+
+void Tf_yushuan::layoutDefinitions()
+{
+    m_defGrid->setColumnHidden(DefId, true);
+    m_defGrid->setColumnHidden(DefCategoryId, true);
+}
+
+void Tf_yushuan::TabSheet2Show()
+{
+    // Opened once: edits survive a look at the comparison.
+    if (!m_definitionsOpen)
+        openDefinitions();
+    m_save->show();
+}
+
+void Tf_yushuan::TabSheet1Show() { m_save->hide(); }
+
+void Tf_yushuan::Button42Click()
+{
+    const QDate first(m_year->settledValue(), m_month->settledValue(), 1);
+    QString error;
+    if (!m_cmp->setQuery(QString::fromUtf8(kComparison), {{":t1", first}, {":t2", lastDayOfMonth(first)}}, &error))
+        Msg::dbError(this, error);
+}
+
+void Tf_yushuan::Button1Click()
+{
+    if (!m_definitionsOpen)
+        return;
+    m_defGrid->commitPendingEdit();
+    // The edits and the zero for budgets left empty go in together.
+    Database& db = Database::shared();
+    Transaction tx(db);
+    QString error;
+    bool ok = tx.isActive() && m_def->writePending(&error);
+    if (ok) {
+        Query zero(db, QStringLiteral("update s_yushuan set y_money=0 where y_money is null"));
+        ok = zero.exec();
+        if (!ok)
+            error = zero.error();
+    }
+    if (!ok || !tx.commit()) {
+        if (error.isEmpty())
+            error = tx.error();
+        tx.rollback();
+        // The edits stay in the grid to be put right.
+        Msg::info(this, QStringLiteral("预算金额必须是数字，不能为空！"), error);
+        return;
+    }
+    QString readError;
+    const bool read = m_def->refresh(&readError);
+    layoutDefinitions();
+    if (!read)
+        Msg::dbError(this, readError);
+}
