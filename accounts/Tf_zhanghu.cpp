@@ -138,13 +138,7 @@ bool Tf_zhanghu::save()
 
 bool Tf_zhanghu::settlePending()
 {
-    m_grid->commitPendingEdit();
-    if (!m_model->hasPending())
-        return true;
-    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？")))
-        return save();
-    m_model->revertAll();
-    return true;
+    return settlePendingEdits(this, m_grid, m_model, [this] { return save(); });
 }
 
 void Tf_zhanghu::Button9Click()

@@ -109,13 +109,7 @@ bool Tf_zhuanzhang::save()
 
 bool Tf_zhuanzhang::settlePending()
 {
-    m_grid->commitPendingEdit();
-    if (!m_model->hasPending())
-        return true;
-    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？")))
-        return save();
-    m_model->revertAll();
-    return true;
+    return settlePendingEdits(this, m_grid, m_model, [this] { return save(); });
 }
 
 void Tf_zhuanzhang::Button40Click()

@@ -1,6 +1,7 @@
 // The budget comparison of one month at 200k records, against the bare sum of
 // the month's spending from the same view, measured in the same run.
 #include "bench/BenchUtil.h"
+#include "budget/Tf_yushuan.h"
 #include "data/Database.h"
 #include "data/Tx_Data.h"
 #include "ui/QueryModel.h"
@@ -8,14 +9,7 @@
 #include <QApplication>
 
 namespace {
-// The page's statement, as Tf_yushuan runs it.
-const char* const kComparison =
-    "SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as 预算消费金额, s_yushuan.y_x as 备注\n"
-    "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
-    "FROM s_ys where s_date between :t1 and :t2\n"
-    "GROUP BY s_ys.xid, s_ys.f_name\n"
-    ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
-    "ORDER BY s_yushuan.id";
+const char* const kComparison = Tf_yushuan::kComparison;  // the page's statement
 // The same month picked out with the date functions instead of a range.
 const char* const kByFunctions =
     "SELECT s_ys_2.f_name, s_ys_2.xxmoney, s_yushuan.y_money, s_yushuan.y_x\n"

@@ -19,15 +19,6 @@ namespace {
 const char* const kDefinitions = "select id,y_money as 预算金额,y_x as 备注信息,f_id from s_yushuan order by id";
 const char* const kCategories = "select id,f_name as 项目名称 from s_fenlei where f_id=0 and f_class='Z'";
 
-// A month's spending per top-level category beside its budget. The month is
-// a date range, so the date index finds the records.
-const char* const kComparison =
-    "SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as 预算消费金额, s_yushuan.y_x as 备注\n"
-    "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
-    "FROM s_ys where s_date between :t1 and :t2\n"
-    "GROUP BY s_ys.xid, s_ys.f_name\n"
-    ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
-    "ORDER BY s_yushuan.id";
 
 // The year field starts at the bookkeeping's first year; budgets of years
 // to come can be compared too.
@@ -42,6 +33,17 @@ QWidget* tab(QTabWidget* tabs, const char* name, const QString& caption)
 }
 
 } // namespace
+
+// A month's spending per top-level category beside its budget. The month is
+// a date range, so the date index finds the records.
+const char* const Tf_yushuan::kComparison =
+    "SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as 预算消费金额, s_yushuan.y_x as 备注\n"
+    "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
+    "FROM s_ys where s_date between :t1 and :t2\n"
+    "GROUP BY s_ys.xid, s_ys.f_name\n"
+    ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
+    "ORDER BY s_yushuan.id";
+
 
 Tf_yushuan::Tf_yushuan(QWidget* parent) : Page("f_yushuan", parent)
 {

@@ -20,6 +20,10 @@ public:
 
     explicit Tf_yushuan(QWidget* parent = nullptr);
 
+    // The comparison of one month (:t1 .. :t2): each top-level category with
+    // a budget row and spending in the month.
+    static const char* const kComparison;
+
 public slots:
     void FormCreate();
     void TabSheet2Show();  // 预算定制

@@ -5,6 +5,7 @@
 #include "data/Clock.h"
 #include "data/Money.h"
 #include "ui/BatchModel.h"
+#include "ui/Msg.h"
 #include "ui/QueryModel.h"
 
 #include <QComboBox>
@@ -562,4 +563,15 @@ void DataGrid::focusOutEvent(QFocusEvent* e)
 {
     QTableView::focusOutEvent(e);
     viewport()->update();
+}
+
+bool settlePendingEdits(QWidget* page, DataGrid* grid, BatchModel* model, const std::function<bool()>& save)
+{
+    grid->commitPendingEdit();
+    if (!model->hasPending())
+        return true;
+    if (Msg::confirm(page, QStringLiteral("是否确定保存数据？")))
+        return save();
+    model->revertAll();
+    return true;
 }
