@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <optional>
 
 namespace {
 
@@ -68,12 +69,15 @@ protected:
 
 } // namespace
 
+const int kRankingBars = 5;
+
 const char* const kDesktopMonthSql =
     "select sum(s_jine) from s_z_all where s_date between :t1 and :t2 and f_class=:c";
 
-// The five largest categories of all time, ties with the fifth included.
-// Records are summed per category id through the covering index first;
-// the member and account joins keep exactly the records of s_z_all.
+// Every category's sum of all time, largest first (ties by category id).
+// Records are summed per category id through the covering index; the member
+// and account joins keep exactly the records of s_z_all. The page keeps the
+// first five rows and the ties of the fifth (topWithTies).
 const char* const kDesktopRankingSql =
     "select v_fenlei.f_name as xxname, t.jine from "
     " (select s_shouru.f_fenleiid as fid, sum(s_shouru.s_jine) as jine from s_shouru"
@@ -82,12 +86,7 @@ const char* const kDesktopRankingSql =
     "   where s_shouru.f_fenleiid in (select id from v_fenlei where f_class=:c)"
     "   group by s_shouru.f_fenleiid) as t"
     " inner join v_fenlei on v_fenlei.id = t.fid"
-    " where t.jine >= coalesce((select sum(s2.s_jine) as j from s_shouru as s2"
-    "   inner join s_user as u2 on s2.s_userid = u2.id"
-    "   inner join z_zhanghu as z2 on s2.s_zhanghuid = z2.id"
-    "   where s2.f_fenleiid in (select id from v_fenlei where f_class=:c)"
-    "   group by s2.f_fenleiid order by j desc limit 1 offset 4), -9223372036854775808)"
-    " order by t.jine desc";
+    " order by t.jine desc, t.fid";
 
 Tf_main::Tf_main(QWidget* parent) : Page("f_main", parent)
 {
@@ -220,9 +219,16 @@ bool Tf_main::fillRanking(QChartView* chart, const char* cls, const QColor& colo
     q.bind(":c", QString::fromLatin1(cls));
     QStringList names;
     QList<double> values;
+    std::optional<Money> fifth;
+    // Five bars, and every further one that ties with the fifth.
     while (q.next()) {
+        const Money sum = q.money(1);
+        if (fifth && sum < *fifth)
+            break;
         names << q.text(0);
-        values << q.money(1).toDouble();
+        values << sum.toDouble();
+        if (names.size() == kRankingBars)
+            fifth = sum;
     }
     if (!q.ok()) {
         Msg::dbError(this, q.error());

@@ -13,6 +13,8 @@ class QPushButton;
 // The page's statements with parameters :t1/:t2 (a month) and :c (class).
 extern const char* const kDesktopMonthSql;
 extern const char* const kDesktopRankingSql;
+// Bars of each ranking (more when categories tie with the last one).
+extern const int kRankingBars;
 
 class Tf_main : public Page {
     Q_OBJECT
