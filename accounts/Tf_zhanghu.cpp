@@ -10,6 +10,7 @@
 #include <QChartView>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -27,7 +28,8 @@ Tf_zhanghu::Tf_zhanghu(QWidget* parent) : Page("f_zhanghu", parent)
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("PageControl1"));
     m_tabs->setGeometry(rect());
-    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { height: 28px; width: 73px; }"));
+    // On the tab bar alone, so the sheet reaches nothing else.
+    m_tabs->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { height: 28px; width: 73px; }"));
     auto* accounts = new QWidget;
     accounts->setObjectName(QStringLiteral("TabSheet5"));
     auto* charts = new QWidget;
@@ -87,6 +89,7 @@ bool Tf_zhanghu::refresh()
     for (int c = ColOpening; c <= ColBalance; ++c)
         m_grid->setFooterSum(c);
     m_grid->setColumnWidthsAtLeast({0, 95, 90, 60, 60, 60, 60, 60, 60, 60, 130});
+    m_grid->setInputMethodClosed(ColOpening);
     if (!ok)
         Msg::dbError(this, error);
     return ok;

@@ -9,6 +9,7 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 // Dated rows by date, then in entry order.
@@ -75,7 +76,14 @@ void Tf_zhuanzhang::formatGrid()
     m_model->setMaxLength(ColRemark, 250);
     for (int c : {ColId, ColFrom, ColTo})
         m_grid->setColumnHidden(c, true);
-    m_grid->setColumnWidths({0, 0, 0, 90, 90, 90, 90, m_grid->width() - 410});
+    // A date beside its drop-down button needs a little more than 90 pixels;
+    // the remark gives it back.
+    const int date = std::max(90, m_grid->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) + 28);
+    m_grid->setColumnWidths({0, 0, 0, date, 90, 90, 90, m_grid->width() - 320 - date});
+    // The date and the two accounts show their drop-down buttons at all times.
+    for (int c : {ColDate, ColFromName, ColToName})
+        m_grid->setEditButton(c);
+    m_grid->setInputMethodClosed(ColAmount);
 }
 
 void Tf_zhuanzhang::Button41Click()

@@ -47,7 +47,8 @@ private slots:
         DataGrid* g = grid(&page, "DBGridEh7");
         for (int c = 0; c < 3; ++c)
             QVERIFY(g->isColumnHidden(c));
-        QCOMPARE(g->columnWidth(Tf_zhuanzhang::ColRemark), g->width() - 410);
+        QCOMPARE(g->columnWidth(Tf_zhuanzhang::ColRemark) + g->columnWidth(Tf_zhuanzhang::ColDate), g->width() - 320);
+        QCOMPARE(g->columnWidth(Tf_zhuanzhang::ColFromName), 90);
         QCOMPARE(g->model()->headerData(Tf_zhuanzhang::ColFromName, Qt::Horizontal).toString(), QStringLiteral("转出账户"));
         // Choosing a name writes the id.
         editCell(&page, "DBGridEh7", 0, Tf_zhuanzhang::ColToName, 2);
