@@ -26,18 +26,10 @@
 
 namespace {
 
-// The list's statement; the day, the search and the range differ only in
-// their conditions. The member and account ids ride along hidden, so that
-// editing selects them by id and not by a name two rows may share.
-const char* const kListSelect =
-    "select id as 编号,s_date as 时间 ,f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,"
-    "s_other as 备注, s_userid, s_zhanghuid, id from s_z_all where f_class=:c and ";
 const char* const kUpdateRecord =
     "update  s_shouru set f_fenleiid=:f,s_jine=:j,s_userid=:u, s_other=:o, s_zhanghuid=:z,s_date=:d where id=:id";
 const char* const kInsertRecord =
     "insert into s_shouru (f_fenleiid,s_jine,s_userid, s_other, s_zhanghuid,s_date,f_class) values (:f,:j,:u,:o,:z,:d,:c)";
-// Rows of one day in entry order; a range by day, then entry order.
-const char* const kListOrder = " order by s_date, id";
 
 // The largest amount one record may hold.
 constexpr Money kMaxAmount = Money::fromRaw(999999999900);
@@ -131,6 +123,7 @@ void EntryPage::buildInfoAndChart()
 void EntryPage::buildList()
 {
     m_listModel = new QueryModel(this);
+    connect(m_listModel, &QueryModel::readFailed, this, [this](const QString& error) { Msg::dbError(this, error); });
     m_list = grid(this, "DBGridEh1", QRect(3, 240, 768, 243), m_listModel);
     connect(m_list, &QAbstractItemView::clicked, this, &EntryPage::DBGridEh1CellClick);
 }
@@ -202,7 +195,7 @@ bool EntryPage::loadList(const QString& where, const Binds& binds)
     Binds all = binds;
     all.prepend({":c", classLetter()});
     QString error;
-    const bool ok = m_listModel->setQuery(QString::fromUtf8(kListSelect) + where + QString::fromLatin1(kListOrder), all, &error);
+    const bool ok = m_listModel->setChunkedQuery(recordList(QStringLiteral("f_class=:c and ") + where), all, &error);
     // List format: money column, widths, footer, hidden ids.
     m_listModel->setColumnFormat(ColAmount, QueryModel::Yuan);
     m_listModel->setRowNumberColumn(ColNo);

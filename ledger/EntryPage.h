@@ -45,6 +45,8 @@ public:
 
     QString classLetter() const { return QString(QChar::fromLatin1(m_t.classLetter)); }
     bool isEditMode() const { return m_editMode; }
+    // How the record list reads the records of `filter`.
+    static QueryModel::Chunked recordList(const QString& filter);
 
 public slots:
     void FormCreate();

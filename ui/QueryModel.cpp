@@ -2,13 +2,77 @@
 
 #include "data/Database.h"
 
+#include <iterator>
+
 QueryModel::QueryModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 bool QueryModel::setQuery(const QString& sql, const Binds& binds, QString* error)
 {
+    m_chunked.reset();
+    m_sums.clear();
+    m_atEnd = true;
     m_sql = sql;
     m_binds = binds;
     return refresh(error);
+}
+
+bool QueryModel::setChunkedQuery(const Chunked& query, const Binds& binds, QString* error)
+{
+    m_chunked = query;
+    m_binds = binds;
+    m_sql = QStringLiteral("select %1 from %2 where %3").arg(query.columns, query.source, query.filter);
+    return refresh(error);
+}
+
+bool QueryModel::readChunk(QString* error)
+{
+    const Chunked& c = *m_chunked;
+    QString sql = m_sql;
+    Binds binds = m_binds;
+    static const char* const kKeyParams[] = {":chunk_k0", ":chunk_k1", ":chunk_k2", ":chunk_k3"};
+    if (!m_rows.isEmpty()) {
+        // Continue after the last row read, in the list's own order.
+        QStringList params;
+        for (int k = 0; k < c.keys.size() && k < int(std::size(kKeyParams)); ++k) {
+            params << QString::fromLatin1(kKeyParams[k]);
+            binds.append({kKeyParams[k], m_rows.last().value(c.keyColumns.value(k))});
+        }
+        sql += QStringLiteral(" and (%1) > (%2)").arg(c.keys.join(u','), params.join(u','));
+    }
+    sql += QStringLiteral(" order by %1 limit %2").arg(c.keys.join(u','), QString::number(c.chunk));
+    ResultTable chunk;
+    if (!chunk.load(sql, binds, error))
+        return false;
+    if (m_names.isEmpty()) {
+        m_names = chunk.names;
+        m_money = chunk.money;
+        m_result.date = chunk.date;
+    }
+    m_atEnd = chunk.rows.size() < c.chunk;
+    if (chunk.rows.isEmpty())
+        return true;
+    // Inside a reset (the first chunk) the rows simply arrive; later chunks
+    // are announced as inserted rows.
+    const int first = int(m_rows.size());
+    const bool inModel = first > 0;
+    if (inModel)
+        beginInsertRows(QModelIndex(), first, first + int(chunk.rows.size()) - 1);
+    m_rows += chunk.rows;
+    applyMoneyColumns();
+    if (inModel)
+        endInsertRows();
+    return true;
+}
+
+bool QueryModel::canFetchMore(const QModelIndex& parent) const { return !parent.isValid() && m_chunked && !m_atEnd; }
+
+void QueryModel::fetchMore(const QModelIndex& parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    QString error;
+    if (!readChunk(&error))
+        emit readFailed(error);
 }
 
 bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
@@ -71,9 +135,36 @@ bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyFiel
 
 bool QueryModel::refresh(QString* error)
 {
+    if (!m_chunked) {
+        beginResetModel();
+        const bool ok = m_result.load(m_sql, m_binds, error);
+        applyMoneyColumns();
+        endResetModel();
+        return ok;
+    }
     beginResetModel();
-    const bool ok = m_result.load(m_sql, m_binds, error);
-    applyMoneyColumns();
+    m_result = ResultTable();
+    m_sums.clear();
+    bool ok = readChunk(error);
+    // The footers' sums over the whole filter, in one aggregate.
+    for (auto it = m_chunked->sums.cbegin(); ok && it != m_chunked->sums.cend(); ++it) {
+        Query sum(QStringLiteral("select sum(%1) from %2 where %3").arg(it.value(), m_chunked->source, m_chunked->filter));
+        for (const auto& b : m_binds)
+            sum.bindValue(b.first, b.second);
+        switch (sum.fetch()) {
+        case Query::Fetch::Row: m_sums[it.key()] = sum.money(0); break;
+        case Query::Fetch::NoRow: m_sums[it.key()] = Money(); break;
+        case Query::Fetch::Failed:
+            if (error)
+                *error = sum.error();
+            ok = false;
+            break;
+        }
+    }
+    if (!ok) {
+        m_result = ResultTable();
+        m_atEnd = true;
+    }
     endResetModel();
     return ok;
 }
@@ -119,6 +210,8 @@ bool QueryModel::isMoneyColumn(int column) const { return column >= 0 && column 
 
 Money QueryModel::columnSum(int column) const
 {
+    if (m_chunked && m_sums.contains(column))
+        return m_sums.value(column);
     Money sum;
     for (const auto& row : m_rows)
         if (column >= 0 && column < row.size() && row[column].canConvert<Money>())

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QVariant>
 #include <QVector>
+#include <optional>
 
 class Database;
 
@@ -44,6 +45,25 @@ public:
     [[nodiscard]] bool setQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
     [[nodiscard]] bool refresh(QString* error = nullptr);
 
+    // A list that may run to many thousands of rows, read in chunks as it is
+    // scrolled: "select <columns> from <source> where <filter>", ordered by
+    // the table columns `keys` (unique together, e.g. s_date and id), which
+    // the result holds in `keyColumns`. Each chunk is a statement of its own
+    // that continues after the last row read, and none stays open between
+    // chunks, so another program can write meanwhile. Sums of `sums`
+    // (result column → expression summed) come from one aggregate over the
+    // whole filter, so footers are right before the last chunk is read.
+    struct Chunked {
+        QString columns, source, filter;
+        QStringList keys;
+        QList<int> keyColumns;
+        QHash<int, QString> sums;
+        int chunk = 500;
+    };
+    [[nodiscard]] bool setChunkedQuery(const Chunked& query, const Binds& binds, QString* error = nullptr);
+    bool canFetchMore(const QModelIndex& parent = {}) const override;
+    void fetchMore(const QModelIndex& parent = {}) override;
+
     // How a Money column shows: "￥#.00" or plain decimal text.
     void setColumnFormat(int column, MoneyFormat format);
     // Columns, by name, that hold Money though the statement computes them
@@ -63,7 +83,8 @@ public:
     QVariant raw(int row, const QString& column) const { return raw(row, columnIndex(column)); }
     int columnIndex(const QString& name) const;  // case-insensitive; -1 when absent
     bool isMoneyColumn(int column) const;
-    // Exact sum of a Money column over all rows.
+    // Exact sum of a Money column over all rows (of a chunked list: all rows
+    // of its filter, read or not).
     Money columnSum(int column) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -74,8 +95,13 @@ public:
     // Text of a value as a grid shows it.
     static QString displayText(const QVariant& value, MoneyFormat format = Plain);
 
+signals:
+    // A chunk read while scrolling failed (its rows stay as they were).
+    void readFailed(const QString& error);
+
 private:
     void applyMoneyColumns();
+    bool readChunk(QString* error);
 
     QString m_sql;
     Binds m_binds;
@@ -86,4 +112,7 @@ private:
     QHash<int, MoneyFormat> m_formats;
     int m_rowNumberColumn = -1;
     QStringList m_moneyNames;
+    std::optional<Chunked> m_chunked;
+    QHash<int, Money> m_sums;
+    bool m_atEnd = true;
 };

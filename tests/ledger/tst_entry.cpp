@@ -1,4 +1,5 @@
 // The expense and income entry pages, driven by their controls.
+#include "data/Tx_Data.h"
 #include "ledger/Tf_shouru.h"
 #include "ledger/Tf_zhichu.h"
 #include "tests/support/Driver.h"
@@ -12,6 +13,7 @@
 #include <QScatterSeries>
 #include <QScrollBar>
 #include <QTest>
+#include <algorithm>
 
 using namespace Driver;
 
@@ -394,6 +396,44 @@ private slots:
         DataGrid* list = grid(&page, "DBGridEh1");
         QVERIFY(list->verticalScrollBar()->maximum() > 0);
         QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+        TEST_END
+    }
+
+    void longListsComeInChunks()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        // 10,000 breakfasts of 1.00 over 100 days, plus one of 2.00 on the last day.
+        TestDb::sql(QStringLiteral(
+            "with recursive n(i) as (select 0 union all select i+1 from n where i<9999) "
+            "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
+            "select (select id from s_fenlei where f_name='早餐'), 10000, 1, 1, date('2012-02-01', '+'||(i%100)||' days'), 'Z' from n"));
+        Tf_zhichu page;
+        page.show();
+        click(&page, "Button7");
+        setDate(&page, "DateTimePicker3", QDate(2012, 1, 1));
+        click(&page, "Button9");
+        DataGrid* list = grid(&page, "DBGridEh1");
+        auto* model = list->model();
+        QVERIFY(model->rowCount() <= 1000);
+        QCOMPARE(footerTexts(&page, "DBGridEh1").value(4), QStringLiteral("￥10000.00"));  // before any scrolling
+        // Another connection writes while the list is open: nothing holds the file.
+        Database other;
+        QVERIFY2(other.open(f.db.path(), QByteArray(kDatabasePassword)), qPrintable(other.lastError()));
+        QVERIFY2(other.exec(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
+                                           "select id, 20000, 1, 1, '2012-05-10', 'Z' from s_fenlei where f_name='早餐'")),
+                 qPrintable(other.lastError()));
+        // Scrolling to the end reads every chunk, in the list's order.
+        for (int i = 0; i < 40 && model->canFetchMore(QModelIndex()); ++i) {
+            list->scrollToBottom();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(!model->canFetchMore(QModelIndex()));
+        QCOMPARE(model->rowCount(), 10001);
+        QCOMPARE(cell(&page, "DBGridEh1", 10000, EntryPage::ColNo), QStringLiteral("10001"));
+        QCOMPARE(cell(&page, "DBGridEh1", 10000, EntryPage::ColAmount), QStringLiteral("￥2.00"));  // the newest, last
+        const QStringList dates = column(&page, "DBGridEh1", EntryPage::ColDate);
+        QVERIFY(std::is_sorted(dates.begin(), dates.end()));
         TEST_END
     }
 
