@@ -34,12 +34,13 @@ bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
         for (int c = 0; c < n; ++c) {
             if (q.isNull(c))
                 continue;
-            if (money[c])
+            if (money[c]) {
                 row[c] = QVariant::fromValue(q.money(c));
-            else if (isDate[c] && q.date(c).isValid())
-                row[c] = q.date(c);
-            else
-                row[c] = q.value(c);
+                continue;
+            }
+            // Parsed once: a date column of thousands of rows is read in one go.
+            const QDate d = isDate[c] ? q.date(c) : QDate();
+            row[c] = d.isValid() ? QVariant(d) : q.value(c);
         }
         rows.push_back(row);
     }
