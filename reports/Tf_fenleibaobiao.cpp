@@ -171,15 +171,15 @@ void Tf_fenleibaobiao::Timer1Timer()
 void Tf_fenleibaobiao::Button44Click()
 {
     const QString letter = m_income->isChecked() ? QStringLiteral("S") : QStringLiteral("Z");
-    m_queryFrom = m_from->date();
-    m_queryTo = m_to->date();
+    const QDate from = m_from->date(), to = m_to->date();
     QString error;
-    const bool ok = m_top->setQuery(QString::fromUtf8(kTopTotals),
-                                    {{":t1", m_queryFrom}, {":t2", m_queryTo}, {":sorz", letter}}, &error);
-    if (!ok) {
+    // A failure keeps the last report, and the range its rows detail.
+    if (!m_top->tryQuery(QString::fromUtf8(kTopTotals), {{":t1", from}, {":t2", to}, {":sorz", letter}}, &error)) {
         Msg::dbError(this, error);
         return;
     }
+    m_queryFrom = from;
+    m_queryTo = to;
     // The list opens on its first row; without one the sub-category grid is emptied.
     if (m_top->rowCount() > 0)
         m_topGrid->setCurrentIndex(m_top->index(0, 0));
@@ -193,7 +193,7 @@ void Tf_fenleibaobiao::ADOQuery20AfterScroll()
     // No row: a null name matches no category, the grid keeps its titles.
     const QVariant name = current.isValid() ? m_top->raw(current.row(), 0) : QVariant();
     QString error;
-    if (!m_sub->setQuery(QString::fromUtf8(kSubTotals), {{":t1", m_queryFrom}, {":t2", m_queryTo}, {":dfl", name}}, &error))
+    if (!m_sub->tryQuery(QString::fromUtf8(kSubTotals), {{":t1", m_queryFrom}, {":t2", m_queryTo}, {":dfl", name}}, &error))
         Msg::dbError(this, error);
 }
 

@@ -109,14 +109,15 @@ void Tf_liushuibaobiao::Button43Click()
         Msg::dbError(this, error);
         return;
     }
-    const bool ok = m_days->setQuery(QString::fromUtf8(kDays), {}, &error);
+    if (!m_days->tryQuery(QString::fromUtf8(kDays), {}, &error)) {
+        Msg::dbError(this, error);
+        return;
+    }
     // The list opens on its newest day; an empty list empties the details.
     if (m_days->rowCount() > 0)
         m_dayGrid->setCurrentIndex(m_days->index(0, 0));
     else
         loadDetails(QDate());
-    if (!ok)
-        Msg::dbError(this, error);
 }
 
 void Tf_liushuibaobiao::ADOQuery17AfterScroll()
@@ -129,7 +130,7 @@ void Tf_liushuibaobiao::loadDetails(const QDate& day)
 {
     // An invalid day binds NULL, which matches no record: empty grids that keep their titles.
     QString error;
-    if (!m_expense->setQuery(QString::fromUtf8(kExpenseRecords), {{":s_date", day}}, &error)
-        || !m_income->setQuery(QString::fromUtf8(kIncomeRecords), {{":s_date", day}}, &error))
+    if (!m_expense->tryQuery(QString::fromUtf8(kExpenseRecords), {{":s_date", day}}, &error)
+        || !m_income->tryQuery(QString::fromUtf8(kIncomeRecords), {{":s_date", day}}, &error))
         Msg::dbError(this, error);
 }

@@ -150,8 +150,8 @@ void Tf_renyuanbaobiao::Button45Click()
         return;
     const QString member = chosenMember(m_reportBar);
     QString error;
-    const bool ok = member.isNull() ? m_lines->setQuery(QString::fromUtf8(kLinesAll), {}, &error)
-                                    : m_lines->setQuery(QString::fromUtf8(kLinesOne), {{":name", member}}, &error);
+    const bool ok = member.isNull() ? m_lines->tryQuery(QString::fromUtf8(kLinesAll), {}, &error)
+                                    : m_lines->tryQuery(QString::fromUtf8(kLinesOne), {{":name", member}}, &error);
     // The difference takes what is left of the width.
     m_grid->setColumnWidths({96, 150, 160, 160});
     if (!ok)

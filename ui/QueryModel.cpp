@@ -79,6 +79,20 @@ bool QueryModel::refresh(QString* error)
     return ok;
 }
 
+bool QueryModel::tryQuery(const QString& sql, const Binds& binds, QString* error)
+{
+    ResultTable fresh;
+    if (!fresh.load(sql, binds, error))
+        return false;
+    beginResetModel();
+    m_sql = sql;
+    m_binds = binds;
+    m_result = std::move(fresh);
+    applyMoneyColumns();
+    endResetModel();
+    return true;
+}
+
 void QueryModel::setMoneyColumns(const QStringList& names)
 {
     m_moneyNames = names;

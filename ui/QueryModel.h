@@ -43,6 +43,9 @@ public:
     // On failure the model is empty and `error` holds the database message.
     [[nodiscard]] bool setQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
     [[nodiscard]] bool refresh(QString* error = nullptr);
+    // The same, but a failing statement leaves the model as it was (its
+    // statement and rows), so a grid keeps what it showed.
+    [[nodiscard]] bool tryQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
 
     // How a Money column shows: "￥#.00" or plain decimal text.
     void setColumnFormat(int column, MoneyFormat format);
