@@ -26,7 +26,7 @@ public slots:
 private:
     // Shows the records of `day` (none for an invalid date) in both detail grids.
     void loadDetails(const QDate& day);
-    // Both statements of a detail grid.
+    // A grid filling its group box, with the footer of a detail grid.
     static DataGrid* detailGrid(QWidget* box, const char* name, QueryModel* model);
 
     QDateEdit* m_from;       // from-date picker

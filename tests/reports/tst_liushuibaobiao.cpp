@@ -45,8 +45,6 @@ private slots:
         QCOMPARE(page.findChildren<QTableView*>().value(0)->objectName(), QString::fromLatin1(kDays));
         QCOMPARE(grid(&page, kExpense)->parentWidget()->property("title").toString(), QStringLiteral("支出明细"));
         QCOMPARE(grid(&page, kIncome)->parentWidget()->property("title").toString(), QStringLiteral("收入明细"));
-        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker1")->date(), QDate(2012, 5, 1));
-        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker2")->date(), QDate(2012, 5, 20));
 
         // Filled just after the page shows: newest day first, both ends included.
         QTRY_COMPARE(rowCount(&page, kDays), 2);
@@ -54,9 +52,6 @@ private slots:
         QCOMPARE(row(&page, kDays, 1), (QStringList{QStringLiteral("2012-05-01"), QStringLiteral("100"), QStringLiteral("45.5")}));
         QCOMPARE(footerTexts(&page, kDays),
                  (QStringList{QStringLiteral("总计："), QStringLiteral("￥100.00"), QStringLiteral("￥57.50")}));
-        const QStringList titles{QStringLiteral("日期"), QStringLiteral("收入"), QStringLiteral("支出")};
-        for (int c = 0; c < 3; ++c)
-            QCOMPARE(grid(&page, kDays)->model()->headerData(c, Qt::Horizontal).toString(), titles[c]);
 
         // The newest day's records, shown as typed.
         QCOMPARE(rowCount(&page, kExpense), 1);
