@@ -10,6 +10,9 @@
 #include "ledger/Tf_zhichu.h"
 #include "loans/Tf_jiechu.h"
 #include "loans/Tf_jieru.h"
+#include "reports/Tf_fenleibaobiao.h"
+#include "reports/Tf_liushuibaobiao.h"
+#include "reports/Tf_renyuanbaobiao.h"
 
 namespace {
 template <class T>
@@ -29,9 +32,9 @@ PageFactory shouruleibie() { return make<TF_shouruleibie>(); }
 PageFactory zhichuleibie() { return make<TF_zhichuleibie>(); }
 PageFactory jieru() { return make<Tf_jieru>(); }
 PageFactory jiechu() { return make<Tf_jiechu>(); }
-PageFactory liushuibaobiao() { return {}; }
-PageFactory fenleibaobiao() { return {}; }
-PageFactory renyuanbaobiao() { return {}; }
+PageFactory liushuibaobiao() { return make<Tf_liushuibaobiao>(); }
+PageFactory fenleibaobiao() { return make<Tf_fenleibaobiao>(); }
+PageFactory renyuanbaobiao() { return make<Tf_renyuanbaobiao>(); }
 PageFactory yushuan() { return make<Tf_yushuan>(); }
 PageFactory system() { return {}; }
 PageFactory wannianli() { return {}; }

@@ -6,8 +6,10 @@
 #include <QBarSeries>
 #include <QBarSet>
 #include <QChartView>
+#include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QHorizontalBarSeries>
+#include <QLegend>
 #include <QLogValueAxis>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -117,6 +119,9 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         set->append(o.logAxis && v < o.min ? o.min : cents(v));
     set->setBrush(o.brush);
     set->setBorderColor(o.border);
+    // The theme draws bar marks in white, unseen on the white ground.
+    set->setLabelColor(QColor(0x33, 0x33, 0x33));
+    set->setLabelFont(smallFont(10));
     auto* series = new QBarSeries;
     series->append(set);
     series->setBarWidth(o.barWidth);
@@ -178,6 +183,60 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
     for (double v : values)
         shown << plainNumber(v);
     view->setProperty("values", shown);
+}
+
+void setGroupedBars(QChartView* view, const QStringList& labels, const QList<BarSeries>& sets)
+{
+    clear(view);
+    QChart* chart = view->chart();
+    const QFont markFont = smallFont(10);
+    const QFontMetrics fm(markFont);
+    double max = 0, min = 0;
+    int widestMark = 0;
+    auto* series = new QBarSeries;
+    for (const BarSeries& s : sets) {
+        auto* set = new QBarSet(s.name);
+        for (double v : s.values) {
+            set->append(cents(v));
+            max = std::max(max, v);
+            min = std::min(min, v);
+            widestMark = std::max(widestMark, fm.horizontalAdvance(plainNumber(v)));
+        }
+        set->setColor(s.colour);
+        set->setBorderColor(s.colour.darker(130));
+        set->setLabelColor(QColor(0x33, 0x33, 0x33));
+        set->setLabelFont(markFont);
+        series->append(set);
+    }
+    series->setBarWidth(0.8);
+    series->setLabelsVisible(true);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    series->setLabelsPrecision(kMarkPrecision);
+    // A view not laid out yet takes its parent's width.
+    const int width = std::max(view->width(), view->parentWidget() ? view->parentWidget()->width() : 0);
+    const double bar = labels.isEmpty() || sets.isEmpty() ? width : (width - 60.0) / labels.size() * 0.8 / sets.size();
+    const bool upright = widestMark + 4 > bar;
+    if (upright)
+        series->setLabelsAngle(-90);
+    chart->addSeries(series);
+    auto* x = new QBarCategoryAxis;
+    x->append(labels);
+    x->setTruncateLabels(false);
+    x->setLabelsFont(smallFont(10));
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    auto* y = new QValueAxis;
+    // Room above the highest bar for its mark.
+    y->setRange(min, max > 0 ? max * (upright ? 1.3 : 1.15) : 1);
+    y->setLabelFormat(QStringLiteral("%.2f"));
+    y->setLabelsAngle(270);
+    y->setLabelsFont(smallFont(10));
+    y->setTruncateLabels(false);
+    chart->addAxis(y, Qt::AlignLeft);
+    series->attachAxis(y);
+    chart->legend()->setVisible(true);
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->legend()->setFont(smallFont(12));
 }
 
 void setPie(QChartView* view, const QStringList& names, const QList<double>& values)

@@ -39,6 +39,16 @@ struct BarOptions {
 // log axis cannot show) are kept as the view's property "values".
 void setBars(QChartView* view, const QStringList& labels, const QList<double>& values, const BarOptions& options);
 
+// Several series of bars side by side per label, each bar marked with its
+// value, and a legend naming the series. Marks stand upright when the bars
+// are too narrow for them.
+struct BarSeries {
+    QString name;
+    QList<double> values;  // one per label
+    QColor colour;
+};
+void setGroupedBars(QChartView* view, const QStringList& labels, const QList<BarSeries>& series);
+
 // A pie with one slice per name in the given order, each labelled with its
 // name and value; names whose value is zero or negative have no slice (the
 // other slices keep their values and labels).

@@ -98,12 +98,13 @@ bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
         for (int c = 0; c < n; ++c) {
             if (q.isNull(c))
                 continue;
-            if (money[c])
+            if (money[c]) {
                 row[c] = QVariant::fromValue(q.money(c));
-            else if (isDate[c] && q.date(c).isValid())
-                row[c] = q.date(c);
-            else
-                row[c] = q.value(c);
+                continue;
+            }
+            // Parsed once: a date column of thousands of rows is read in one go.
+            const QDate d = isDate[c] ? q.date(c) : QDate();
+            row[c] = d.isValid() ? QVariant(d) : q.value(c);
         }
         rows.push_back(row);
     }
@@ -167,6 +168,20 @@ bool QueryModel::refresh(QString* error)
     }
     endResetModel();
     return ok;
+}
+
+bool QueryModel::tryQuery(const QString& sql, const Binds& binds, QString* error)
+{
+    ResultTable fresh;
+    if (!fresh.load(sql, binds, error))
+        return false;
+    beginResetModel();
+    m_sql = sql;
+    m_binds = binds;
+    m_result = std::move(fresh);
+    applyMoneyColumns();
+    endResetModel();
+    return true;
 }
 
 void QueryModel::setMoneyColumns(const QStringList& names)

@@ -44,6 +44,9 @@ public:
     // On failure the model is empty and `error` holds the database message.
     [[nodiscard]] bool setQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
     [[nodiscard]] bool refresh(QString* error = nullptr);
+    // The same, but a failing statement leaves the model as it was (its
+    // statement and rows), so a grid keeps what it showed.
+    [[nodiscard]] bool tryQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
 
     // A list that may run to many thousands of rows, read in chunks as it is
     // scrolled: "select <columns> from <source> where <filter>", ordered by

@@ -115,8 +115,11 @@ private slots:
         QCOMPARE(find<QWidget>(&form, "PnlShow")->findChildren<Tf_main*>().size(), 1);
         QCOMPARE(labelText(form.currentPage(), "La1"), QStringLiteral("13000"));
         // Entries of modules not in this build do nothing.
-        clickLabel(&form, "Label20");
-        QVERIFY(qobject_cast<Tf_main*>(form.currentPage()));
+        for (const NavEntry& e : defaultNavigation())
+            if (!e.factory) {
+                clickLabel(&form, QString::fromLatin1(e.name));
+                QVERIFY(qobject_cast<Tf_main*>(form.currentPage()));
+            }
         TEST_END
     }
 

@@ -91,6 +91,11 @@ private slots:
     {
         QCOMPARE(dateText(QDate(2012, 5, 1)), QStringLiteral("2012-05-01"));
         QVERIFY(!dateFromText(QStringLiteral("2012-5-1")).isValid());
+        QCOMPARE(dateFromText(QStringLiteral("2012-02-29")), QDate(2012, 2, 29));
+        // Days and months that do not exist, and anything but digits, are no date.
+        for (const char* bad : {"2011-02-29", "2012-13-01", "2012-00-10", "2012-04-31", "0000-01-01", "2012-0a-01", "+012-01-01",
+                                "2012-01- 1"})
+            QVERIFY2(!dateFromText(QString::fromLatin1(bad)).isValid(), bad);
         QCOMPARE(previousMonth(QDate(2013, 1, 20)), QDate(2012, 12, 1));
         QCOMPARE(lastDayOfMonth(QDate(2012, 2, 3)), QDate(2012, 2, 29));
         QCOMPARE(firstDayOfMonth(QDate(2012, 2, 3)), QDate(2012, 2, 1));

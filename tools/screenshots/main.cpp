@@ -172,6 +172,38 @@ int main(int argc, char** argv)
             save(&form, out, QStringLiteral("yushuan-compare"));
         }
 
+    // The report pages' chart tabs: the category chart of the last 180 days
+    // and of twelve months, the member chart of this year and of twelve months.
+    click(&form, "Label19");
+    if (QWidget* page = form.currentPage())
+        if (auto* tabs = page->findChild<QTabWidget*>(QStringLiteral("PageControl1"))) {
+            QTest::qWait(80);  // the first report
+            tabs->setCurrentIndex(1);
+            if (auto* query = page->findChild<QPushButton*>(QStringLiteral("Button1"))) {
+                query->click();
+                save(&form, out, QStringLiteral("fenleibaobiao-chart"));
+                if (auto* from = page->findChild<QDateEdit*>(QStringLiteral("DateTimePicker3")))
+                    from->setDate(QDate(2011, 6, 1));
+                if (auto* list = page->findChild<QComboBox*>(QStringLiteral("ComboBox1"))) {
+                    list->setCurrentIndex(std::max(0, list->findText(QStringLiteral("交通通讯"))));
+                    emit list->activated(list->currentIndex());
+                }
+                query->click();
+                save(&form, out, QStringLiteral("fenleibaobiao-chart-year"));
+            }
+        }
+    click(&form, "Label20");
+    if (QWidget* page = form.currentPage())
+        if (auto* tabs = page->findChild<QTabWidget*>(QStringLiteral("PageControl1"))) {
+            tabs->setCurrentIndex(1);
+            save(&form, out, QStringLiteral("renyuanbaobiao-chart"));
+            if (auto* from = page->findChild<QDateEdit*>(QStringLiteral("DateTimePicker3")))
+                from->setDate(QDate(2011, 6, 1));
+            if (auto* refresh = page->findChild<QPushButton*>(QStringLiteral("Button56")))
+                refresh->click();
+            save(&form, out, QStringLiteral("renyuanbaobiao-chart-year"));
+        }
+
     // The desktop with a long note and large figures; the expense page's
     // chart with a day under one yuan and a day of nothing.
     auto run = [](const QString& sql) {

@@ -1,0 +1,44 @@
+#pragma once
+// Pieces the three report pages share: the "从 … 到 …" range of a toolbar,
+// tab pages, lists headed by an entry that stands for all, and the refill of
+// a scratch table.
+
+#include "ui/QueryModel.h"
+
+#include <QString>
+
+class QComboBox;
+class QDateEdit;
+class QTabWidget;
+class QWidget;
+
+namespace ReportKit {
+
+struct DateRange {
+    QDateEdit* from;
+    QDateEdit* to;
+};
+// "从", the from-date picker, "到", the to-date picker, left to right from x
+// (kRangeWidth pixels in all); the from-date picker is created first.
+inline constexpr int kRangeWidth = 252;
+DateRange dateRange(QWidget* parent, int x, int y, const char* fromName, const char* toName);
+
+// A tab page with its name and caption.
+QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption);
+
+// Reads the first column of `sql` as names. On success the list holds
+// `first` (unless null) followed by the names in the order read, the first
+// entry chosen; on failure it keeps its entries and `error` gets the message.
+[[nodiscard]] bool fillNames(QComboBox* list, const QString& first, const QString& sql, const Binds& binds,
+                             QString* error);
+
+// One statement of a refill with its parameters.
+struct Step {
+    const char* sql;
+    Binds binds;
+};
+// Runs the steps in order in one transaction: all or nothing, the first
+// failure's message in `error`.
+[[nodiscard]] bool runInTransaction(const QList<Step>& steps, QString* error);
+
+} // namespace ReportKit
