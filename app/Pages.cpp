@@ -4,6 +4,7 @@
 #include "accounts/Tf_zhuanzhang.h"
 #include "app/Tf_main.h"
 #include "budget/Tf_yushuan.h"
+#include "calendar/Tf_wannianli.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
 #include "ledger/Tf_shouru.h"
@@ -34,7 +35,7 @@ PageFactory fenleibaobiao() { return {}; }
 PageFactory renyuanbaobiao() { return {}; }
 PageFactory yushuan() { return make<Tf_yushuan>(); }
 PageFactory system() { return {}; }
-PageFactory wannianli() { return {}; }
+PageFactory wannianli() { return make<Tf_wannianli>(); }
 PageFactory rijiben() { return {}; }
 PageFactory dayin() { return {}; }
 }
