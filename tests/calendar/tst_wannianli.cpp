@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStyleOptionSpinBox>
 #include <QTest>
 
 using namespace Driver;
@@ -142,7 +143,22 @@ private slots:
         QCOMPARE(c.selectedDate().y, 1);
         QCOMPARE(changes.count(), 0);
 
-        // The menus choose a month and a year; "今天" goes back to today.
+        // The arrows step too, though the stepper shows nothing else.
+        c.SetDateTime(at(2012, 5, 20));
+        c.show();
+        QStyleOptionSpinBox option;
+        option.initFrom(year);
+        option.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown;
+        const QRect up = year->style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, year);
+        QTest::mouseClick(year, Qt::LeftButton, {}, up.center());
+        QCOMPARE(c.dateTime().date(), QDate(2013, 5, 20));
+
+        // A click on the month number opens the month menu; its items and the
+        // year menu's choose a month and a year; "今天" goes back to today.
+        QTest::mouseClick(find<QLabel>(&c, "LabelMonth"), Qt::LeftButton);
+        QTRY_VERIFY(find<QMenu>(&c, "MenuMonth")->isVisible());
+        find<QMenu>(&c, "MenuMonth")->hide();
+        c.SetDateTime(at(1, 1, 5));
         find<QAction>(&c, "MenuMonth_4")->trigger();
         QCOMPARE(c.selectedDate().m, 5);
         find<QMenu>(&c, "MenuYear_2010")->actions().at(2)->trigger();
