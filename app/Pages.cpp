@@ -4,6 +4,7 @@
 #include "accounts/Tf_zhuanzhang.h"
 #include "app/Tf_main.h"
 #include "budget/Tf_yushuan.h"
+#include "calendar/Tf_wannianli.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
 #include "ledger/Tf_shouru.h"
@@ -37,7 +38,7 @@ PageFactory fenleibaobiao() { return make<Tf_fenleibaobiao>(); }
 PageFactory renyuanbaobiao() { return make<Tf_renyuanbaobiao>(); }
 PageFactory yushuan() { return make<Tf_yushuan>(); }
 PageFactory system() { return {}; }
-PageFactory wannianli() { return {}; }
+PageFactory wannianli() { return make<Tf_wannianli>(); }
 PageFactory rijiben() { return {}; }
 PageFactory dayin() { return {}; }
 }

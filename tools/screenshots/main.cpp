@@ -5,6 +5,7 @@
 #include "app/Pages.h"
 #include "app/TForm1.h"
 #include "app/Tf_login.h"
+#include "calendar/TChnCalendar.h"
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/DbBuilder.h"
@@ -203,6 +204,18 @@ int main(int argc, char** argv)
                 refresh->click();
             save(&form, out, QStringLiteral("renyuanbaobiao-chart-year"));
         }
+
+    // The perpetual calendar on three months: a leap month (闰二月 of 2023
+    // begins on 22 March), 除夕 and 春节 of 2023, and February 2024.
+    click(&form, "Label5");
+    if (QWidget* page = form.currentPage())
+        if (auto* calendar = page->findChild<TChnCalendar*>(QStringLiteral("ChnCalendar1")))
+            for (const auto& [date, file] : {std::pair{QDate(2023, 3, 22), "wannianli-2023-03"},
+                                             std::pair{QDate(2023, 1, 21), "wannianli-2023-01"},
+                                             std::pair{QDate(2024, 2, 10), "wannianli-2024-02"}}) {
+                calendar->SetDateTime(QDateTime(date, QTime(14, 3, 7)));
+                save(&form, out, QString::fromLatin1(file));
+            }
 
     // The desktop with a long note and large figures; the expense page's
     // chart with a day under one yuan and a day of nothing.
