@@ -151,7 +151,9 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         for (double v : values)
             min = std::min(min, v);
         lin->setRange(min, max > 0 ? max * 1.15 : 1);
-        lin->setLabelFormat(QStringLiteral("%.2f"));
+        // Round steps (0, 5000, 10000 …) that read as plain numbers.
+        lin->applyNiceNumbers();
+        lin->setLabelFormat(QStringLiteral("%.15g"));
         y = lin;
     }
     y->setLabelsAngle(270);
@@ -228,7 +230,8 @@ void setGroupedBars(QChartView* view, const QStringList& labels, const QList<Bar
     auto* y = new QValueAxis;
     // Room above the highest bar for its mark.
     y->setRange(min, max > 0 ? max * (upright ? 1.3 : 1.15) : 1);
-    y->setLabelFormat(QStringLiteral("%.2f"));
+    y->applyNiceNumbers();
+    y->setLabelFormat(QStringLiteral("%.15g"));
     y->setLabelsAngle(270);
     y->setLabelsFont(smallFont(10));
     y->setTruncateLabels(false);
