@@ -2,14 +2,17 @@
 
 #include "accounts/Tf_zhanghu.h"
 #include "accounts/Tf_zhuanzhang.h"
+#include "app/Links.h"
 #include "app/Tf_main.h"
 #include "budget/Tf_yushuan.h"
+#include "calendar/Tf_rijiben.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
 #include "ledger/Tf_shouru.h"
 #include "ledger/Tf_zhichu.h"
 #include "loans/Tf_jiechu.h"
 #include "loans/Tf_jieru.h"
+#include "settings/Tf_system.h"
 
 namespace {
 template <class T>
@@ -33,8 +36,15 @@ PageFactory liushuibaobiao() { return {}; }
 PageFactory fenleibaobiao() { return {}; }
 PageFactory renyuanbaobiao() { return {}; }
 PageFactory yushuan() { return make<Tf_yushuan>(); }
-PageFactory system() { return {}; }
+PageFactory system()
+{
+    return [] {
+        auto* page = new Tf_system;
+        page->setVersionUrl(QString::fromLatin1(kVersionUrl));
+        return static_cast<QWidget*>(page);
+    };
+}
 PageFactory wannianli() { return {}; }
-PageFactory rijiben() { return {}; }
+PageFactory rijiben() { return make<Tf_rijiben>(); }
 PageFactory dayin() { return {}; }
 }

@@ -39,7 +39,16 @@ public:
     [[nodiscard]] bool open(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     // Creates a new encrypted file (refuses to touch an existing one).
     [[nodiscard]] bool create(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    // Opens an existing encrypted file for reading only: checking a file
+    // must not change it (not even by rolling back a journal left beside it).
+    [[nodiscard]] bool openReadOnly(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     void close();
+
+    // Copies the open database page by page into a new file encrypted with
+    // `key` (SQLite's online backup, one step: no write can run meanwhile,
+    // so the copy is consistent). Refuses an existing file; a failure leaves
+    // no file behind. The message goes to `error`.
+    [[nodiscard]] bool backupTo(const QString& path, const QByteArray& key, QString* error = nullptr) const;
 
     bool isOpen() const { return m_db != nullptr; }
     QString filePath() const { return m_path; }
@@ -59,6 +68,7 @@ private:
     // Only data/ talks to the SQLCipher C API.
     friend class Query;
     sqlite3* handle() const { return m_db; }
+    bool openExisting(const QString& path, int flags, const QByteArray& key, int busyTimeoutMs);
     bool finishOpen(const QByteArray& key, int busyTimeoutMs);
     void fail(int rc);
 
