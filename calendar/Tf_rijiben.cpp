@@ -11,7 +11,6 @@
 #include <QItemSelectionModel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScopedValueRollback>
 
 namespace {
 // The month as a date range, so the date index finds the entries; newest
@@ -62,13 +61,7 @@ Tf_rijiben::Tf_rijiben(QWidget* parent) : Page("f_rijiben", parent)
     m_memo->setFont(Theme::songti(14));
     connect(m_memo, &QPlainTextEdit::textChanged, this, &Tf_rijiben::memoEdited);
 
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
-        // A removal moves the current row too; cleaning up inside it would
-        // remove rows twice.
-        if (!m_changing)
-            dropUntouched();
-        showCurrent();
-    });
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &Tf_rijiben::showCurrent);
     FormCreate();
 }
 
@@ -118,15 +111,6 @@ bool Tf_rijiben::postCurrent()
     return post(currentRow());
 }
 
-void Tf_rijiben::dropUntouched()
-{
-    const QScopedValueRollback busy(m_changing, true);
-    const int current = currentRow();
-    for (int r = m_model->rowCount() - 1; r >= 0; --r)
-        if (r != current && untouched(r))
-            m_model->removeRowAt(r);
-}
-
 void Tf_rijiben::setCurrent(int row)
 {
     if (row >= 0 && row < m_model->rowCount())
@@ -140,6 +124,8 @@ void Tf_rijiben::showCurrent()
     m_showing = true;
     m_memo->setPlainText(row >= 0 ? m_model->raw(row, ColInfo).toString() : QString());
     m_showing = false;
+    // Writing goes on at the end of what is there.
+    m_memo->moveCursor(QTextCursor::End);
     // Without an entry there is nothing to write into.
     m_memo->setReadOnly(row < 0);
 }
@@ -156,7 +142,6 @@ void Tf_rijiben::Button54Click()
 {
     if (!postCurrent())
         return;
-    const QScopedValueRollback busy(m_changing, true);
     const QDate first(m_year->settledValue(), m_month->settledValue(), 1);
     QString error;
     const bool ok = m_model->setQuery(QString::fromUtf8(kMonthSql), {{":d1", first}, {":d2", lastDayOfMonth(first)}},
@@ -172,11 +157,10 @@ void Tf_rijiben::Button1Click()
 {
     if (!postCurrent())
         return;
-    const QScopedValueRollback busy(m_changing, true);
     // An entry left without text gives way to the new one.
-    const int old = currentRow();
-    if (old >= 0 && untouched(old))
-        m_model->removeRowAt(old);
+    for (int r = m_model->rowCount() - 1; r >= 0; --r)
+        if (untouched(r))
+            m_model->removeRowAt(r);
     const int row = m_model->insertNewRow(0);
     m_model->setRaw(row, ColDate, Clock::today());
     setCurrent(row);
@@ -185,20 +169,25 @@ void Tf_rijiben::Button1Click()
 
 void Tf_rijiben::Button3Click()
 {
-    const int row = currentRow();
+    int row = currentRow();
     if (row < 0)
         return;
     m_grid->commitPendingEdit();
-    const QScopedValueRollback busy(m_changing, true);
     if (m_model->isNewRow(row)) {
         m_model->removeRowAt(row);  // never written: nothing to delete
-    } else {
-        m_model->removeRowAt(row);
-        QString error;
-        if (!m_model->submitAll(&error)) {
-            Msg::dbError(this, error);
-            m_model->revertAll();
-        }
+        setCurrent(std::min(row, m_model->rowCount() - 1));
+        return;
+    }
+    // The write below takes every pending row: an untyped new one must not go with it.
+    for (int r = m_model->rowCount() - 1; r >= 0; --r)
+        if (untouched(r))
+            m_model->removeRowAt(r);
+    row = currentRow();
+    m_model->removeRowAt(row);
+    QString error;
+    if (!m_model->submitAll(&error)) {
+        Msg::dbError(this, error);
+        m_model->revertAll();
     }
     setCurrent(std::min(row, m_model->rowCount() - 1));
 }

@@ -6,7 +6,7 @@
 // another entry is chosen, before "查询" and "增加", on "保存" and when the
 // page goes (another navigation entry, the program's end), so typed text is
 // never lost. A new entry whose text was never typed is never written: it
-// disappears when it is left.
+// stays in the list, unsaved, until "查询" or "增加" lets it go.
 
 #include "ui/Page.h"
 
@@ -43,8 +43,6 @@ private:
     bool post(int row);
     // Takes what an open date editor holds and posts the current entry.
     bool postCurrent();
-    // New entries without text, except the current one, are let go.
-    void dropUntouched();
     void setCurrent(int row);
     // The editor shows the current entry's text.
     void showCurrent();
@@ -56,5 +54,4 @@ private:
     NumberField* m_year;     // SpinEdit3
     NumberField* m_month;    // SpinEdit4
     bool m_showing = false;  // the editor is being filled, not typed into
-    bool m_changing = false; // rows are being removed or read: no clean-up meanwhile
 };
