@@ -104,7 +104,7 @@ bool checkDatabaseFile(const QString& path, QString* error)
 {
     Database file;
     if (!file.openReadOnly(path, key()))
-        return fail(error, QStringLiteral("无法用本软件的密码打开该文件：%1").arg(file.lastError()));
+        return fail(error, QStringLiteral("该文件不是本软件的数据库，或已损坏：%1").arg(file.lastError()));
     // The tables and views every page reads. v_fenlei is left out: a file
     // from before it gets it from the view upgrade at the next start.
     static const QStringList kTables{
@@ -127,17 +127,23 @@ bool checkDatabaseFile(const QString& path, QString* error)
     for (const QString& v : kViews)
         if (!views.contains(v))
             missing << v;
+    if (tables.isEmpty() && views.isEmpty())
+        return fail(error, QStringLiteral("该文件中没有任何数据表"));
     if (!missing.isEmpty())
-        return fail(error, QStringLiteral("该文件缺少本软件的表或视图：%1").arg(missing.join(QStringLiteral(", "))));
+        return fail(error, QStringLiteral("该文件缺少本软件的表或视图：%1%2")
+                               .arg(missing.mid(0, 5).join(QStringLiteral(", ")), missing.size() > 5 ? QStringLiteral(" 等") : QString()));
     Query check(file, QStringLiteral("PRAGMA quick_check"));
     QStringList findings;
     while (check.next())
         findings << check.text(0);
     if (!check.ok())
         return fail(error, QStringLiteral("文件检查失败：%1").arg(check.error()));
-    if (findings != QStringList{QStringLiteral("ok")})
-        return fail(error, QStringLiteral("文件检查发现损坏：%1").arg(findings.mid(0, 3).join(u'\n')));
-    return true;
+    if (findings == QStringList{QStringLiteral("ok")})
+        return true;
+    // The first few findings say enough; the check lists every page.
+    QStringList lines = findings.join(u'\n').split(u'\n', Qt::SkipEmptyParts);
+    lines.removeIf([](const QString& l) { return l.startsWith(QStringLiteral("***")); });
+    return fail(error, QStringLiteral("文件检查发现损坏：%1").arg(lines.mid(0, 3).join(u'\n')));
 }
 
 bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)

@@ -85,7 +85,9 @@ void Tf_system::buildConfiguration()
     for (int i = 0; i < 5; ++i) {
         auto* r = new QRadioButton(QString::fromUtf8(kStartPages[i]), box);
         r->setObjectName(QStringLiteral("r_%1").arg(i + 1));
-        r->setGeometry(34, 58 + 32 * i, 150, 24);
+        // As wide as its mark and caption: a click beside them is no choice.
+        r->move(34, 58 + 32 * i);
+        r->adjustSize();
         m_startPage->addButton(r, i + 1);
     }
     connect(button(box, "Button1", QStringLiteral("保存设置"), QRect(34, 230, 110, 30)), &QPushButton::clicked, this,
