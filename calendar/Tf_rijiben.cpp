@@ -58,7 +58,6 @@ Tf_rijiben::Tf_rijiben(QWidget* parent) : Page("f_rijiben", parent)
     m_memo = new QPlainTextEdit(this);
     m_memo->setObjectName(QStringLiteral("DBMemo1"));
     m_memo->setGeometry(x - 2, kBarHeight, kWidth - x - 2, kHeight - kBarHeight - 4);
-    m_memo->setFont(Theme::songti(14));
     connect(m_memo, &QPlainTextEdit::textChanged, this, &Tf_rijiben::memoEdited);
 
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &Tf_rijiben::showCurrent);

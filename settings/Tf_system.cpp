@@ -117,8 +117,7 @@ void Tf_system::buildBottomRow()
     m_autoBackup->setGeometry(610, kBottomButtonTop, 150, 20);
     m_autoBackup->setToolTip(QStringLiteral("正常退出软件时，把数据库备份到数据文件旁的 backups 文件夹，保留最近%1份")
                                  .arg(kAutoBackupsKept));
-    QLabel* note = label(this, QStringLiteral("backups 文件夹，保留%1份").arg(kAutoBackupsKept),
-                         QRect(628, kBottomButtonTop + 22, 135, 18));
+    QLabel* note = label(this, QStringLiteral("（保留最近%1份）").arg(kAutoBackupsKept), QRect(628, kBottomButtonTop + 22, 130, 18));
     note->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::walnut)));
     connect(m_autoBackup, &QCheckBox::toggled, this, &Tf_system::autoBackupToggled);
 }
