@@ -149,6 +149,9 @@ bool checkDatabaseFile(const QString& path, QString* error)
 bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
 {
     const QString target = QFileInfo(dest).absoluteFilePath();
+    // Renaming over the open file would leave the connection on a deleted one.
+    if (QFileInfo(target) == QFileInfo(db.filePath()))
+        return fail(error, QStringLiteral("不能用备份覆盖正在使用的数据文件本身"));
     if (!QFileInfo(target).absoluteDir().exists())
         return fail(error, QStringLiteral("文件夹“%1”不存在").arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath())));
     const QString part = freeName(target, QStringLiteral(".part"));
@@ -166,52 +169,74 @@ bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
     return true;
 }
 
-bool restoreDatabase(Database& db, const QString& backup, const QDateTime& now, QString* keptPath, QString* error)
+bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error)
 {
     if (!db.isOpen())
         return fail(error, QStringLiteral("数据库没有打开"));
     const QFileInfo current(db.filePath());
-    const QString path = current.absoluteFilePath();
-    const QString dir = current.absolutePath() + u'/';
-
     // The copy that will become the household's file is the one checked.
-    const QString part = freeName(dir + current.fileName(), QStringLiteral(".restore"));
+    const QString part = freeName(current.absoluteFilePath(), QStringLiteral(".restore"));
     if (!copySynced(backup, part, error))
         return false;
-    QString why;
-    if (!checkDatabaseFile(part, &why)) {
+    if (!checkDatabaseFile(part, error)) {
         QFile::remove(part);
-        return fail(error, QStringLiteral("该文件不能用于还原：%1").arg(why));
+        return false;
     }
+    *staged = part;
+    return true;
+}
 
+void discardRestore(const QString& staged)
+{
+    if (!staged.isEmpty())
+        QFile::remove(staged);
+}
+
+bool installRestore(Database& db, const QString& staged, const QDateTime& now, QString* keptPath, QString* error)
+{
+    if (!db.isOpen()) {
+        discardRestore(staged);
+        return fail(error, QStringLiteral("数据库没有打开"));
+    }
+    const QFileInfo current(db.filePath());
+    const QString path = current.absoluteFilePath();
     // Nothing may write while the file is copied and replaced.
     db.close();
     auto reopen = [&](const QString& message) {
-        QFile::remove(part);
+        discardRestore(staged);
         QString e = message;
         if (!db.open(path, key()))
             e += QStringLiteral("\n重新打开数据库失败：%1").arg(db.lastError());
         return fail(error, e);
     };
-    const QString kept =
-        freeName(dir + stamped(current.baseName(), now), u'.' + current.completeSuffix() + QStringLiteral(".bak"));
+    QString why;
+    const QString kept = freeName(current.absolutePath() + u'/' + stamped(current.baseName(), now),
+                                  u'.' + current.completeSuffix() + QStringLiteral(".bak"));
     if (!copySynced(path, kept, &why))
         return reopen(QStringLiteral("无法保留当前的数据文件：%1").arg(why));
-    if (!renameOver(part, path, &why)) {
+    if (!renameOver(staged, path, &why)) {
         QFile::remove(kept);
         return reopen(why);
     }
     if (!db.open(path, key())) {
         // Cannot happen to a checked copy; should it, the old file goes back.
         const QString openError = db.lastError();
-        QString back;
-        if (copySynced(kept, part, &back) && renameOver(part, path, &back))
+        const QString back = freeName(path, QStringLiteral(".restore"));
+        if (copySynced(kept, back, &why) && renameOver(back, path, &why))
             return reopen(QStringLiteral("还原后的文件无法打开（%1），已恢复原来的数据文件").arg(openError));
-        return reopen(QStringLiteral("还原后的文件无法打开（%1）；原来的数据文件保存在“%2”").arg(openError, QDir::toNativeSeparators(kept)));
+        QFile::remove(back);
+        return reopen(QStringLiteral("还原后的文件无法打开（%1）；原来的数据文件保存在“%2”")
+                          .arg(openError, QDir::toNativeSeparators(kept)));
     }
     if (keptPath)
         *keptPath = kept;
     return true;
+}
+
+bool restoreDatabase(Database& db, const QString& backup, const QDateTime& now, QString* keptPath, QString* error)
+{
+    QString staged;
+    return stageRestore(db, backup, &staged, error) && installRestore(db, staged, now, keptPath, error);
 }
 
 // ---------------------------------------------------------------- automatic backups

@@ -31,12 +31,21 @@ QString backupTargetName(const QString& chosen);
 // and an older `dest` as it was.
 [[nodiscard]] bool writeVerifiedBackup(Database& db, const QString& dest, QString* error = nullptr);
 
-// Replaces the open database's file by a copy of `backup`: the copy is
-// written beside the file and checked, the connection is closed, the current
-// file is kept beside it as "<name>-YYYYMMDD-HHMMSS.<suffix>.bak" (`now`;
-// its path goes to `keptPath`), the copy is renamed over the file in one
-// step, and the connection is opened again on the new file. On failure the
-// household's file is the one it was and the connection is open on it.
+// Replaces the open database's file by a copy of `backup`, in two steps so
+// that a question can come between the check and the replacement.
+// stageRestore copies `backup` beside the database file and checks the copy
+// (checkDatabaseFile); `staged` gets its path. A failure leaves no copy.
+[[nodiscard]] bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error = nullptr);
+// installRestore closes the connection, keeps the current file beside it as
+// "<name>-YYYYMMDD-HHMMSS.<suffix>.bak" (`now`; its path goes to `keptPath`),
+// renames the staged copy over the file in one step and opens the
+// connection again on the new file. On failure the household's file is the
+// one it was, the connection is open on it and the staged copy is gone.
+[[nodiscard]] bool installRestore(Database& db, const QString& staged, const QDateTime& now,
+                                  QString* keptPath = nullptr, QString* error = nullptr);
+// Drops a staged copy that is not wanted after all.
+void discardRestore(const QString& staged);
+// Both steps at once.
 [[nodiscard]] bool restoreDatabase(Database& db, const QString& backup, const QDateTime& now,
                                    QString* keptPath = nullptr, QString* error = nullptr);
 

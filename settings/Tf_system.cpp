@@ -302,21 +302,25 @@ void Tf_system::Button55Click()
     const QString chosen = chooseFile(false, QStringLiteral("数据库还原"), folder);
     if (chosen.isEmpty())
         return;
-    QString error;
+    // The copy that would replace the household's file is checked before
+    // anything is asked.
+    QString staged, error;
     bool ok;
     {
         WaitCursor wait;
-        ok = checkDatabaseFile(chosen, &error);
+        ok = stageRestore(Database::shared(), chosen, &staged, &error);
     }
     if (!ok) {
         Msg::generalError(this, QStringLiteral("所选文件不是可用的数据库备份，没有还原。"), error);
         return;
     }
-    if (!Msg::confirm(this, QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？")))
+    if (!Msg::confirm(this, QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"))) {
+        discardRestore(staged);
         return;
+    }
     {
         WaitCursor wait;
-        ok = restoreDatabase(Database::shared(), chosen, Clock::now(), nullptr, &error);
+        ok = installRestore(Database::shared(), staged, Clock::now(), nullptr, &error);
     }
     if (!ok) {
         Msg::generalError(this, QStringLiteral("数据库还原失败，现有数据没有改变。"), error);
