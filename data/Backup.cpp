@@ -49,13 +49,11 @@ bool renameOver(const QString& from, const QString& to, QString* error)
     return true;
 }
 
-// Copies a file into a new one and forces it to the disk before a rename
-// makes it count. A failure removes the new file.
-bool copySynced(const QString& from, const QString& to, QString* error)
+// Copies an open file into a new one and forces it to the disk before a
+// rename makes it count. A failure removes the new file.
+bool copyStream(QFile& in, const QString& to, QString* error)
 {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(from), in.errorString()));
+    const QString from = in.fileName();
     QFile out(to);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return fail(error, QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(to), out.errorString()));
@@ -81,9 +79,53 @@ bool copySynced(const QString& from, const QString& to, QString* error)
         return broken(QStringLiteral("fsync"));
 #endif
     out.close();
-    if (QFileInfo(to).size() != QFileInfo(from).size())
+    if (out.size() != in.size())
         return broken(QStringLiteral("大小不一致"));
     return true;
+}
+
+bool copySynced(const QString& from, const QString& to, QString* error)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(error, QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(from), in.errorString()));
+    return copyStream(in, to, error);
+}
+
+// The open database's file as it lies on disk, copied while a read
+// transaction keeps every writer out. Closing a second descriptor of a file
+// drops all of the process's POSIX locks on it (SQLite's included), so the
+// file is closed only after the transaction has ended and SQLite holds none.
+bool copyUnderReadLock(Database& db, const QString& to, QString* error)
+{
+    QFile source(db.filePath());  // destroyed last
+    Transaction tx(db);
+    if (!tx.isActive())
+        return fail(error, tx.error());
+    Query lock(db, QStringLiteral("select count(*) from sqlite_master"));
+    if (lock.fetch() != Query::Fetch::Row)
+        return fail(error, lock.error());
+    lock.reset();
+    if (!source.open(QIODevice::ReadOnly))
+        return fail(error, QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(source.fileName()), source.errorString()));
+    if (!copyStream(source, to, error))
+        return false;
+    tx.rollback();  // nothing was written; ends the read
+    return true;
+}
+
+// Why the file on disk may not hold all of the database, or empty: a
+// transaction of the connection is open, or the log of WAL mode holds part.
+QString notWhole(Database& db)
+{
+    if (db.inTransaction())
+        return QStringLiteral("数据库正在写入，请稍后再试");
+    Query mode(db, QStringLiteral("PRAGMA journal_mode"));
+    if (!mode.next())
+        return mode.error();
+    if (mode.text(0).compare(QStringLiteral("wal"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("数据文件处于 WAL 日志模式，不能按文件复制");
+    return QString();
 }
 
 // "<base>-YYYYMMDD-HHMMSS": the time stamp of kept and automatic copies.
@@ -154,8 +196,10 @@ bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
         return fail(error, QStringLiteral("不能用备份覆盖正在使用的数据文件本身"));
     if (!QFileInfo(target).absoluteDir().exists())
         return fail(error, QStringLiteral("文件夹“%1”不存在").arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath())));
+    if (const QString why = notWhole(db); !why.isEmpty())
+        return fail(error, why);
     const QString part = freeName(target, QStringLiteral(".part"));
-    if (!db.backupTo(part, key(), error))
+    if (!copyUnderReadLock(db, part, error))
         return false;
     QString why;
     if (!checkDatabaseFile(part, &why)) {

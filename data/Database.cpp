@@ -2,7 +2,6 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <QFile>
 #include <QFileInfo>
 #include <cmath>
 #include <atomic>
@@ -195,48 +194,7 @@ bool Database::exec(const QString& sql)
     return true;
 }
 
-bool Database::backupTo(const QString& path, const QByteArray& key, QString* error) const
-{
-    auto fail = [error](const QString& e) {
-        if (error)
-            *error = e;
-        return false;
-    };
-    if (!m_db)
-        return fail(errorOf(nullptr));
-    if (QFileInfo::exists(path))
-        return fail(QStringLiteral("file exists: %1").arg(path));
-    const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
-    sqlite3* dest = nullptr;
-    int rc = sqlite3_open_v2(p.constData(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    QString message;
-    if (rc == SQLITE_OK)
-        rc = sqlite3_key(dest, key.constData(), int(key.size()));
-    if (rc == SQLITE_OK) {
-        // The copy takes the source's pages as they are; both sides share the
-        // cipher settings, so every page is written encrypted with `key`.
-        sqlite3_backup* b = sqlite3_backup_init(dest, "main", m_db, "main");
-        if (!b) {
-            rc = sqlite3_errcode(dest);
-        } else {
-            // One step copies everything under one read lock of the source.
-            rc = sqlite3_backup_step(b, -1);
-            const int finish = sqlite3_backup_finish(b);
-            rc = rc == SQLITE_DONE ? finish : rc;
-        }
-    }
-    if (rc != SQLITE_OK)
-        message = dest ? errorOf(dest) : QStringLiteral("unable to create %1").arg(path);
-    if (rc != SQLITE_OK && message == u"not an error")
-        message = QString::fromUtf8(sqlite3_errstr(rc));
-    sqlite3_close_v2(dest);
-    if (rc != SQLITE_OK) {
-        QFile::remove(path);
-        QFile::remove(path + QStringLiteral("-journal"));
-        return fail(message);
-    }
-    return true;
-}
+bool Database::inTransaction() const { return m_db && sqlite3_get_autocommit(m_db) == 0; }
 
 qint64 Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }

@@ -44,13 +44,9 @@ public:
     [[nodiscard]] bool openReadOnly(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     void close();
 
-    // Copies the open database page by page into a new file encrypted with
-    // `key` (SQLite's online backup, one step: no write can run meanwhile,
-    // so the copy is consistent). Refuses an existing file; a failure leaves
-    // no file behind. The message goes to `error`.
-    [[nodiscard]] bool backupTo(const QString& path, const QByteArray& key, QString* error = nullptr) const;
-
     bool isOpen() const { return m_db != nullptr; }
+    // A transaction (or savepoint) is open on the connection.
+    bool inTransaction() const;
     QString filePath() const { return m_path; }
     QString lastError() const { return m_error; }
     // The last failure of open() or exec() was a lock held by another

@@ -206,6 +206,13 @@ private slots:
         QVERIFY2(boxes[1].startsWith(QStringLiteral("数据库备份失败，没有写入备份文件。\n")), qPrintable(boxes[1]));
         QCOMPARE(dir.entryList({QStringLiteral("*.part*")}, QDir::Files), QStringList());
         QCOMPARE(s.quits, 0);
+
+        // While a transaction is open the file is not all there is: refused.
+        {
+            Transaction tx;
+            QVERIFY(!writeVerifiedBackup(Database::shared(), dir.filePath(QStringLiteral("open.bak"))));
+        }
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("open.bak"))));
         TEST_END
     }
 
