@@ -3,12 +3,14 @@
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "data/AccountTotals.h"
+#include "data/Clock.h"
 #include "data/Backup.h"
 #include "data/Household.h"
 #include "data/Tx_Data.h"
 #include "settings/Tf_system.h"
 #include "tests/settings/FileDialogs.h"
 #include "tests/support/Driver.h"
+#include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -18,6 +20,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 
@@ -415,6 +419,41 @@ private slots:
             QVERIFY(form.sessionStarted());
         }
         QCOMPARE(TestDb::count(QStringLiteral("sys_autobak where failtext is not null")), qint64(0));  // told once
+        TEST_END
+    }
+
+    void theEndWritesTheDiaryThenTheBackup()
+    {
+        TEST_BEGIN
+        TestDb db;
+        QVERIFY(db.ok());
+        Clock::setFixed(PageFixture::defaultNow());
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(db.dir());
+        // A user: logs in, writes into the diary, closes the window.
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() == u"f_login" && w->isVisible()) {
+                    w->findChild<QLineEdit*>(QStringLiteral("Edit2"))->setText(QStringLiteral("admin"));
+                    emit w->findChild<ClickLabel*>(QStringLiteral("Image2"))->clicked();
+                } else if (auto* form = qobject_cast<TForm1*>(w); form && form->currentPage()) {
+                    emit form->findChild<ClickLabel*>(QStringLiteral("Label4"))->clicked();
+                    form->findChild<QPlainTextEdit*>(QStringLiteral("DBMemo1"))->setPlainText(QStringLiteral("最后一句"));
+                    user.stop();
+                    form->close();
+                }
+            }
+        });
+        user.start(20);
+        const int code = RunStart();
+        QDir::setCurrent(old);
+        Clock::setFixed({});
+        QCOMPARE(code, 0);
+        const QStringList copies = QDir(autoBackupFolder(db.path())).entryList({QStringLiteral("*.bak")}, QDir::Files);
+        QCOMPARE(copies, QStringList{QStringLiteral("fmy-20120520-120000.bak")});
+        QCOMPARE(countIn(QDir(autoBackupFolder(db.path())).filePath(copies[0]), QStringLiteral("notebook where n_info='最后一句'")),
+                 qint64(1));
         TEST_END
     }
 };
