@@ -2,8 +2,10 @@
 
 #include "accounts/Tf_zhanghu.h"
 #include "accounts/Tf_zhuanzhang.h"
+#include "app/Links.h"
 #include "app/Tf_main.h"
 #include "budget/Tf_yushuan.h"
+#include "calendar/Tf_rijiben.h"
 #include "calendar/Tf_wannianli.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
@@ -14,6 +16,7 @@
 #include "reports/Tf_fenleibaobiao.h"
 #include "reports/Tf_liushuibaobiao.h"
 #include "reports/Tf_renyuanbaobiao.h"
+#include "settings/Tf_system.h"
 
 namespace {
 template <class T>
@@ -37,8 +40,15 @@ PageFactory liushuibaobiao() { return make<Tf_liushuibaobiao>(); }
 PageFactory fenleibaobiao() { return make<Tf_fenleibaobiao>(); }
 PageFactory renyuanbaobiao() { return make<Tf_renyuanbaobiao>(); }
 PageFactory yushuan() { return make<Tf_yushuan>(); }
-PageFactory system() { return {}; }
+PageFactory system()
+{
+    return [] {
+        auto* page = new Tf_system;
+        page->setVersionUrl(QString::fromLatin1(kVersionUrl));
+        return static_cast<QWidget*>(page);
+    };
+}
 PageFactory wannianli() { return make<Tf_wannianli>(); }
-PageFactory rijiben() { return {}; }
+PageFactory rijiben() { return make<Tf_rijiben>(); }
 PageFactory dayin() { return {}; }
 }

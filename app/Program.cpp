@@ -1,6 +1,8 @@
 #include "app/Program.h"
 
 #include "app/TForm1.h"
+#include "data/Backup.h"
+#include "data/Clock.h"
 #include "data/Tx_Data.h"
 #include "ui/ChineseUi.h"
 #include "ui/Msg.h"
@@ -24,5 +26,29 @@ int RunStart(const StartOptions& options)
     windowOptions.exitAtLogin = options.exitAtLogin;
     TForm1 form(windowOptions);
     form.show();
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    if (form.sessionStarted()) {
+        // The page goes first: it writes what was typed into it.
+        form.ClosePage();
+        RunExitBackup(Database::shared());
+    }
+    return code;
+}
+
+void RunExitBackup(Database& db)
+{
+    // A restore that failed half-way, or a file that could not be opened:
+    // there is nothing of the household's to copy.
+    if (!db.isOpen())
+        return;
+    bool enabled = true;
+    QString error;
+    if (!autoBackupEnabled(db, &enabled, &error) || !enabled)
+        return;
+    const QDateTime now = Clock::now();
+    if (writeAutoBackup(db, now, nullptr, &error))
+        return;
+    // The program ends all the same; the next start tells. Should even the
+    // note fail, there is nobody left to tell.
+    (void)recordAutoBackupFailure(db, now, error);
 }

@@ -16,3 +16,7 @@ int RunProgram(int argc, char** argv);
 // already exists. Returns the exit code: 0 after a normal end,
 // kExitStartFailed (app/Tf_login.h) when the database file could not be read.
 int RunStart(const StartOptions& options = {});
+
+// The automatic backup at the end of a session (when it is switched on);
+// a failure is noted in the database for the next start to report.
+void RunExitBackup(Database& db);

@@ -5,6 +5,7 @@
 #include "app/Pages.h"
 #include "app/Tf_login.h"
 #include "data/AccountTotals.h"
+#include "data/Backup.h"
 #include "data/Clock.h"
 #include "data/Tx_Data.h"
 #include "ui/ClickLabel.h"
@@ -221,7 +222,27 @@ void TForm1::FormShow()
             return;
         }
     }
+    m_sessionStarted = true;
     OpenStartPage(StartPageCode);
+    reportAutoBackupFailure();
+}
+
+void TForm1::reportAutoBackupFailure()
+{
+    Database& db = Database::shared();
+    if (!db.isOpen())
+        return;
+    QDateTime when;
+    QString message, error;
+    if (!takeAutoBackupFailure(db, &when, &message, &error)) {
+        Msg::dbError(this, error);
+        return;
+    }
+    if (!message.isEmpty())
+        Msg::generalError(this,
+                          QStringLiteral("上次退出时的自动备份（%1）没有完成，请在“系 统 设 置”中手动备份数据库。")
+                              .arg(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
+                          message);
 }
 
 void TForm1::OpenStartPage(const QString& code)

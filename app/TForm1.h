@@ -52,6 +52,9 @@ public:
     QWidget* currentPage() const;
     // Opens the first page for a start page code ("1".."5").
     void OpenStartPage(const QString& code);
+    // The login passed and the first page was asked for: the household
+    // worked with the program, so its end writes the automatic backup.
+    bool sessionStarted() const { return m_sessionStarted; }
 
 public slots:
     void FormCreate();
@@ -94,6 +97,8 @@ private:
     const NavEntry* entry(const char* name) const;
     bool createPage(const PageFactory& factory);
     void openUrl(const QString& url);
+    // Tells of an automatic backup that failed at the last end.
+    void reportAutoBackupFailure();
 
     MainWindowOptions m_options;
     QPoint m_dragOrigin;
@@ -101,5 +106,6 @@ private:
     QLabel* m_footerText = nullptr;
     QLabel* m_clock = nullptr;
     QTimer* m_timer = nullptr;
+    bool m_sessionStarted = false;
     QList<QPair<ClickLabel*, NavEntry::Kind>> m_highlighted;  // entries the highlight resets
 };

@@ -1,6 +1,6 @@
 #include "budget/Tf_yushuan.h"
 
-#include "budget/NumberField.h"
+#include "ui/NumberField.h"
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "ui/BatchModel.h"

@@ -92,6 +92,16 @@ Database& Database::shared()
 
 bool Database::open(const QString& path, const QByteArray& key, int busyTimeoutMs)
 {
+    return openExisting(path, SQLITE_OPEN_READWRITE, key, busyTimeoutMs);
+}
+
+bool Database::openReadOnly(const QString& path, const QByteArray& key, int busyTimeoutMs)
+{
+    return openExisting(path, SQLITE_OPEN_READONLY, key, busyTimeoutMs);
+}
+
+bool Database::openExisting(const QString& path, int flags, const QByteArray& key, int busyTimeoutMs)
+{
     close();
     m_error.clear();
     m_locked = false;
@@ -100,7 +110,7 @@ bool Database::open(const QString& path, const QByteArray& key, int busyTimeoutM
         return false;
     }
     const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
-    const int rc = sqlite3_open_v2(p.constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    const int rc = sqlite3_open_v2(p.constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         fail(rc);
         return false;
@@ -187,6 +197,8 @@ bool Database::exec(const QString& sql)
     m_locked = false;
     return true;
 }
+
+bool Database::inTransaction() const { return m_db && sqlite3_get_autocommit(m_db) == 0; }
 
 qint64 Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }

@@ -39,9 +39,14 @@ public:
     [[nodiscard]] bool open(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     // Creates a new encrypted file (refuses to touch an existing one).
     [[nodiscard]] bool create(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    // Opens an existing encrypted file for reading only: checking a file
+    // must not change it (not even by rolling back a journal left beside it).
+    [[nodiscard]] bool openReadOnly(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     void close();
 
     bool isOpen() const { return m_db != nullptr; }
+    // A transaction (or savepoint) is open on the connection.
+    bool inTransaction() const;
     QString filePath() const { return m_path; }
     QString lastError() const { return m_error; }
     // The last failure of open() or exec() was a lock held by another
@@ -59,6 +64,7 @@ private:
     // Only data/ talks to the SQLCipher C API.
     friend class Query;
     sqlite3* handle() const { return m_db; }
+    bool openExisting(const QString& path, int flags, const QByteArray& key, int busyTimeoutMs);
     bool finishOpen(const QByteArray& key, int busyTimeoutMs);
     void fail(int rc);
 

@@ -139,14 +139,16 @@ QStringList BatchModel::originFields() const
 
 int BatchModel::columnIndex(const QString& name) const { return indexOfName(m_names, name); }
 
-int BatchModel::appendRow()
+int BatchModel::appendRow() { return insertNewRow(int(m_rows.size())); }
+
+int BatchModel::insertNewRow(int position)
 {
-    const int r = int(m_rows.size());
+    const int r = std::clamp(position, 0, int(m_rows.size()));
     beginInsertRows({}, r, r);
     Row row;
     row.values.resize(m_names.size());
     row.state = State::New;
-    m_rows.push_back(row);
+    m_rows.insert(r, row);
     endInsertRows();
     return r;
 }
@@ -254,89 +256,128 @@ bool BatchModel::submitAll(QString* error)
 
 bool BatchModel::writePending(QString* error)
 {
-    Database& db = Database::shared();
     m_failure = Failure::None;
-    auto fail = [&](const QString& e, Failure why = Failure::Statement) {
-        if (error)
-            *error = e;
-        m_failure = why;
-        return false;
-    };
-    auto gone = [&](const QVariant& key) {
-        return fail(QStringLiteral("%1 中 %2=%3 的行已被删除").arg(m_table, m_key, key.toString()), Failure::Vanished);
-    };
-    const int keyCol = keyColumn();
     for (const QVariant& key : std::as_const(m_deleted)) {
         Query q(QStringLiteral("delete from %1 where %2=:k").arg(m_table, m_key));
         q.bindValue(":k", key);
         if (!q.exec())
-            return fail(q.error());
-        if (db.changes() == 0)
-            return gone(key);
+            return failWith(error, q.error());
+        if (Database::shared().changes() == 0)
+            return failWith(error, goneMessage(key), Failure::Vanished);
     }
-    auto valueFor = [&](int c, const QVariant& v) -> QVariant {
-        if (m_money.value(c)) {
-            const bool empty = !v.isValid() || (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty());
-            if (empty)
-                return m_required.contains(c) ? QVariant() : QVariant::fromValue(Money());
-            return v;
-        }
-        return v;
-    };
-    for (const Row& r : std::as_const(m_rows)) {
-        if (r.state == State::Changed) {
-            QStringList sets;
-            QList<int> cols;
-            for (int c = 0; c < m_names.size(); ++c)
-                if (c != keyCol && writable(c) && differs(r.values[c], r.original[c])) {
-                    sets << QStringLiteral("%1=:v%2").arg(field(c)).arg(c);
-                    cols << c;
-                }
-            if (sets.isEmpty())
-                continue;
-            Query q(QStringLiteral("update %1 set %2 where %3=:k").arg(m_table, sets.join(u','), m_key));
-            for (int c : cols)
-                q.bindValue(QStringLiteral(":v%1").arg(c).toUtf8().constData(), valueFor(c, r.values[c]));
-            q.bindValue(":k", r.original[keyCol]);
-            if (!q.exec())
-                return fail(q.error());
-            if (db.changes() == 0)
-                return gone(r.original[keyCol]);
-        } else if (r.state == State::New) {
-            QVector<QVariant> values = r.values;
-            if (beforeInsert)
-                beforeInsert(values);
-            // Cells left empty are not named, so the table's defaults apply.
-            QStringList fields, params;
-            QList<int> cols;
-            for (int c = 0; c < m_names.size(); ++c) {
-                if (c == keyCol || !writable(c) || !valueFor(c, values[c]).isValid())
-                    continue;
-                fields << field(c);
-                params << QStringLiteral(":v%1").arg(c);
+    for (const Row& r : std::as_const(m_rows))
+        if (!writeRow(r, error))
+            return false;
+    return true;
+}
+
+bool BatchModel::failWith(QString* error, const QString& message, Failure why)
+{
+    if (error)
+        *error = message;
+    m_failure = why;
+    return false;
+}
+
+QString BatchModel::goneMessage(const QVariant& key) const
+{
+    return QStringLiteral("%1 中 %2=%3 的行已被删除").arg(m_table, m_key, key.toString());
+}
+
+QVariant BatchModel::valueFor(int c, const QVariant& v) const
+{
+    if (m_money.value(c)) {
+        const bool empty = !v.isValid() || (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty());
+        if (empty)
+            return m_required.contains(c) ? QVariant() : QVariant::fromValue(Money());
+    }
+    return v;
+}
+
+bool BatchModel::writeRow(const Row& r, QString* error)
+{
+    Database& db = Database::shared();
+    const int keyCol = keyColumn();
+    if (r.state == State::Changed) {
+        QStringList sets;
+        QList<int> cols;
+        for (int c = 0; c < m_names.size(); ++c)
+            if (c != keyCol && writable(c) && differs(r.values[c], r.original[c])) {
+                sets << QStringLiteral("%1=:v%2").arg(field(c)).arg(c);
                 cols << c;
             }
-            QString sql;
-            if (m_insertCondition.isEmpty())
-                sql = fields.isEmpty() ? QStringLiteral("insert into %1 default values").arg(m_table)
-                                       : QStringLiteral("insert into %1 (%2) values (%3)").arg(m_table, fields.join(u','), params.join(u','));
-            else if (fields.isEmpty())  // the key alone: a null one is assigned
-                sql = QStringLiteral("insert into %1 (%2) select null where %3").arg(m_table, m_key, m_insertCondition);
-            else
-                sql = QStringLiteral("insert into %1 (%2) select %3 where %4").arg(m_table, fields.join(u','), params.join(u','), m_insertCondition);
-            Query q(sql);
-            for (int c : cols)
-                q.bindValue(QStringLiteral(":v%1").arg(c).toUtf8().constData(), valueFor(c, values[c]));
-            // The condition names the row's values by their table columns.
-            for (int c = 0; c < m_names.size() && !m_insertCondition.isEmpty(); ++c)
-                if (!m_virtual.contains(c) && !field(c).isEmpty())
-                    q.bindValue((u':' + field(c)).toUtf8().constData(), valueFor(c, values[c]));
-            if (!q.exec())
-                return fail(q.error());
-            if (!m_insertCondition.isEmpty() && db.changes() == 0)
-                return fail(QStringLiteral("%1 的新行未写入：%2 不成立").arg(m_table, m_insertCondition), Failure::Vanished);
+        if (sets.isEmpty())
+            return true;
+        Query q(QStringLiteral("update %1 set %2 where %3=:k").arg(m_table, sets.join(u','), m_key));
+        for (int c : cols)
+            q.bindValue(QStringLiteral(":v%1").arg(c).toUtf8().constData(), valueFor(c, r.values[c]));
+        q.bindValue(":k", r.original[keyCol]);
+        if (!q.exec())
+            return failWith(error, q.error());
+        if (db.changes() == 0)
+            return failWith(error, goneMessage(r.original[keyCol]), Failure::Vanished);
+    } else if (r.state == State::New) {
+        QVector<QVariant> values = r.values;
+        if (beforeInsert)
+            beforeInsert(values);
+        // Cells left empty are not named, so the table's defaults apply.
+        QStringList fields, params;
+        QList<int> cols;
+        for (int c = 0; c < m_names.size(); ++c) {
+            if (c == keyCol || !writable(c) || !valueFor(c, values[c]).isValid())
+                continue;
+            fields << field(c);
+            params << QStringLiteral(":v%1").arg(c);
+            cols << c;
         }
+        QString sql;
+        if (m_insertCondition.isEmpty())
+            sql = fields.isEmpty() ? QStringLiteral("insert into %1 default values").arg(m_table)
+                                   : QStringLiteral("insert into %1 (%2) values (%3)").arg(m_table, fields.join(u','), params.join(u','));
+        else if (fields.isEmpty())  // the key alone: a null one is assigned
+            sql = QStringLiteral("insert into %1 (%2) select null where %3").arg(m_table, m_key, m_insertCondition);
+        else
+            sql = QStringLiteral("insert into %1 (%2) select %3 where %4").arg(m_table, fields.join(u','), params.join(u','), m_insertCondition);
+        Query q(sql);
+        for (int c : cols)
+            q.bindValue(QStringLiteral(":v%1").arg(c).toUtf8().constData(), valueFor(c, values[c]));
+        // The condition names the row's values by their table columns.
+        for (int c = 0; c < m_names.size() && !m_insertCondition.isEmpty(); ++c)
+            if (!m_virtual.contains(c) && !field(c).isEmpty())
+                q.bindValue((u':' + field(c)).toUtf8().constData(), valueFor(c, values[c]));
+        if (!q.exec())
+            return failWith(error, q.error());
+        if (!m_insertCondition.isEmpty() && db.changes() == 0)
+            return failWith(error, QStringLiteral("%1 的新行未写入：%2 不成立").arg(m_table, m_insertCondition), Failure::Vanished);
     }
+    return true;
+}
+
+bool BatchModel::submitRow(int row, QString* error)
+{
+    m_failure = Failure::None;
+    if (row < 0 || row >= m_rows.size())
+        return true;
+    Row& r = m_rows[row];
+    if (r.state == State::Clean)
+        return true;
+    Transaction tx(Database::shared());
+    if (!tx.isActive())
+        return failWith(error, tx.error());
+    if (!writeRow(r, error))
+        return false;
+    const bool inserted = r.state == State::New;
+    const qint64 id = Database::shared().lastInsertId();
+    if (!tx.commit())
+        return failWith(error, tx.error());
+    // The row stays where it is, now as stored; a new one gets its key.
+    const int keyCol = keyColumn();
+    if (inserted && keyCol >= 0)
+        r.values[keyCol] = QVariant(qlonglong(id));
+    r.original = r.values;
+    r.state = State::Clean;
+    if (inserted && keyCol >= 0)
+        emit dataChanged(index(row, keyCol), index(row, keyCol));
     return true;
 }
 

@@ -74,6 +74,7 @@ public:
     void setInsertCondition(const QString& condition) { m_insertCondition = condition; }
 
     int appendRow();                 // a blank pending row; returns its index
+    int insertNewRow(int position);  // the same, placed at `position`
     bool removeRowAt(int row);       // pending delete (a new row simply vanishes)
     bool isNewRow(int row) const;
     bool hasPending() const;
@@ -90,6 +91,11 @@ public:
     // once the caller rolls back, and the changes stay pending.
     [[nodiscard]] bool writePending(QString* error = nullptr);
     void revertAll();
+    // Writes the row's pending insert or update now, in one transaction, and
+    // keeps it where it is as stored (a new row gets its key), as a
+    // data-aware form posts its current record; other pending changes stay
+    // pending. On failure the row stays pending.
+    [[nodiscard]] bool submitRow(int row, QString* error = nullptr);
     // Why the last submitAll() failed: a statement the database refused, or
     // a row that was gone (deleted meanwhile, or its insert condition no
     // longer held).
@@ -120,6 +126,11 @@ private:
         State state = State::Clean;
     };
     QString field(int column) const;
+    bool writeRow(const Row& r, QString* error);
+    bool failWith(QString* error, const QString& message, Failure why = Failure::Statement);
+    QString goneMessage(const QVariant& key) const;
+    // What an insert or update writes for a cell (an empty amount is 0).
+    QVariant valueFor(int column, const QVariant& value) const;
     int keyColumn() const;  // the column holding the key; -1 when none
     int lookupTarget(int column) const;  // the column that stores a look-up's key
     bool writable(int column) const

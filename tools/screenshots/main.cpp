@@ -217,6 +217,22 @@ int main(int argc, char** argv)
                 save(&form, out, QString::fromLatin1(file));
             }
 
+    // The diary on an earlier entry of the month; the settings page asking
+    // whether to clear everything.
+    click(&form, "Label4");
+    if (QWidget* page = form.currentPage())
+        if (auto* grid = page->findChild<QTableView*>(QStringLiteral("DBGridEh1")); grid && grid->model()->rowCount() > 1) {
+            grid->setCurrentIndex(grid->model()->index(1, 1));
+            save(&form, out, QStringLiteral("rijiben-entry"));
+        }
+    click(&form, "Label24");
+    if (QWidget* page = form.currentPage())
+        if (auto* box = page->findChild<QWidget*>(QStringLiteral("GroupBox3"))) {
+            box->show();
+            box->raise();
+            save(&form, out, QStringLiteral("system-clear"));
+        }
+
     // The desktop with a long note and large figures; the expense page's
     // chart with a day under one yuan and a day of nothing.
     auto run = [](const QString& sql) {

@@ -1,4 +1,4 @@
-#include "budget/NumberField.h"
+#include "ui/NumberField.h"
 
 #include <QRegularExpression>
 

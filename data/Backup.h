@@ -1,0 +1,73 @@
+#pragma once
+// Backups of the household's encrypted file: verified copies, checks of a
+// file before it may replace the household's data, the replacement itself,
+// and the automatic backups written when the program ends.
+//
+// Every copy is checked the same way before it counts: opened with the
+// program's key, the program's tables and views present, PRAGMA quick_check
+// "ok". Failures come back as false with a message to show (the database's
+// own words where it gave some); nothing here shows a dialog.
+
+#include "data/Database.h"
+
+#include <QDateTime>
+#include <QString>
+
+// How many automatic backups are kept.
+inline constexpr int kAutoBackupsKept = 10;
+
+// The file a backup to `chosen` writes: ".bak" is appended unless the name
+// already ends in it (abc -> abc.bak, abc.bak -> abc.bak).
+QString backupTargetName(const QString& chosen);
+
+// Whether `path` can serve as the household's database: it opens with the
+// program's key, holds the program's tables and views and passes
+// PRAGMA quick_check. Reads the file only.
+[[nodiscard]] bool checkDatabaseFile(const QString& path, QString* error = nullptr);
+
+// Writes a consistent copy of the open database to `dest` and checks it
+// (checkDatabaseFile). The copy is made beside `dest` under another name and
+// replaces `dest` only once it passed, so a failure leaves no partial file
+// and an older `dest` as it was.
+[[nodiscard]] bool writeVerifiedBackup(Database& db, const QString& dest, QString* error = nullptr);
+
+// Replaces the open database's file by a copy of `backup`, in two steps so
+// that a question can come between the check and the replacement.
+// stageRestore copies `backup` beside the database file and checks the copy
+// (checkDatabaseFile); `staged` gets its path. A failure leaves no copy.
+[[nodiscard]] bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error = nullptr);
+// installRestore closes the connection, keeps the current file beside it as
+// "<name>-YYYYMMDD-HHMMSS.<suffix>.bak" (`now`; its path goes to `keptPath`),
+// renames the staged copy over the file in one step and opens the
+// connection again on the new file. On failure the household's file is the
+// one it was, the connection is open on it and the staged copy is gone.
+[[nodiscard]] bool installRestore(Database& db, const QString& staged, const QDateTime& now,
+                                  QString* keptPath = nullptr, QString* error = nullptr);
+// Drops a staged copy that is not wanted after all.
+void discardRestore(const QString& staged);
+// Both steps at once.
+[[nodiscard]] bool restoreDatabase(Database& db, const QString& backup, const QDateTime& now,
+                                   QString* keptPath = nullptr, QString* error = nullptr);
+
+// ---------------------------------------------------------------- automatic backups
+
+// The folder of the automatic backups: "backups" beside the database file.
+QString autoBackupFolder(const QString& databasePath);
+
+// Writes a verified backup named "<name>-YYYYMMDD-HHMMSS.bak" (`now`) into
+// the folder of automatic backups and removes all but the newest
+// kAutoBackupsKept of them. `written` gets the file's path.
+[[nodiscard]] bool writeAutoBackup(Database& db, const QDateTime& now, QString* written = nullptr,
+                                   QString* error = nullptr);
+
+// The setting lives in its own one-row table, sys_autobak. A file from
+// before that table has the automatic backups on; writing the setting or a
+// failure adds the table to such a file.
+[[nodiscard]] bool autoBackupEnabled(Database& db, bool* enabled, QString* error = nullptr);
+[[nodiscard]] bool setAutoBackupEnabled(Database& db, bool enabled, QString* error = nullptr);
+
+// A failed automatic backup is noted so that the next start can tell.
+[[nodiscard]] bool recordAutoBackupFailure(Database& db, const QDateTime& when, const QString& message,
+                                           QString* error = nullptr);
+// The noted failure, if any (`message` empty when none), and forgets it.
+[[nodiscard]] bool takeAutoBackupFailure(Database& db, QDateTime* when, QString* message, QString* error = nullptr);

@@ -1,0 +1,391 @@
+#include "settings/Tf_system.h"
+
+#include "data/Backup.h"
+#include "data/Clock.h"
+#include "data/Database.h"
+#include "data/Household.h"
+#include "data/Tx_Data.h"
+#include "settings/VersionCheck.h"
+#include "ui/BatchModel.h"
+#include "ui/DataGrid.h"
+#include "ui/Msg.h"
+#include "ui/Theme.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+
+namespace {
+const char* const kMembersSql = "select id,sys_name as 用户名 ,sys_pwd as 密码 from s_user order by id";
+
+// Start page options, top to bottom, with their codes "1" .. "5".
+const char* const kStartPages[] = {"桌面", "收入", "支出", "万年历", "日记本"};
+
+constexpr int kBottomTop = Page::kHeight - 130;
+constexpr int kBottomButtonTop = kBottomTop + 44;
+
+// Copies and checks of a large file take a moment.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// The household's file: the one the connection opened.
+QString databasePath() { return Database::shared().filePath(); }
+}
+
+Tf_system::Tf_system(QWidget* parent) : Page("f_system", parent)
+{
+    m_quit = [this] {
+        if (QWidget* w = window())
+            w->close();
+    };
+    buildMembers();
+    buildConfiguration();
+    buildBottomRow();
+    buildClearBox();
+    FormCreate();
+}
+
+void Tf_system::buildMembers()
+{
+    QGroupBox* box = groupBox(this, QStringLiteral("系统用户管理"), "GroupBox1", QRect(8, 6, 540, 340));
+    m_members = new BatchModel(this);
+    m_grid = grid(box, "DBGridEh16", QRect(10, 24, 520, 270), m_members);
+    m_grid->setRowHeight(25);
+    m_grid->setFitColumns(true);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
+    // Passwords are typed as plain letters and digits.
+    m_grid->setInputMethodClosed(ColPassword);
+    connect(button(box, "Button46", QStringLiteral("增加"), QRect(10, 302, 70, 28)), &QPushButton::clicked, this,
+            &Tf_system::Button46Click);
+    connect(button(box, "Button47", QStringLiteral("删除"), QRect(86, 302, 70, 28)), &QPushButton::clicked, this,
+            &Tf_system::Button47Click);
+    connect(button(box, "Button48", QStringLiteral("保存"), QRect(162, 302, 70, 28)), &QPushButton::clicked, this,
+            &Tf_system::Button48Click);
+}
+
+void Tf_system::buildConfiguration()
+{
+    QGroupBox* box = groupBox(this, QStringLiteral("系统配置"), "GroupBox2", QRect(kWidth - 8 - 209, 6, 209, 340));
+    label(box, QStringLiteral("设置软件主初始化界面"), QRect(14, 28, 180, 20));
+    m_startPage = new QButtonGroup(this);
+    for (int i = 0; i < 5; ++i) {
+        auto* r = new QRadioButton(QString::fromUtf8(kStartPages[i]), box);
+        r->setObjectName(QStringLiteral("r_%1").arg(i + 1));
+        // As wide as its mark and caption: a click beside them is no choice.
+        r->move(34, 58 + 32 * i);
+        r->adjustSize();
+        m_startPage->addButton(r, i + 1);
+    }
+    connect(button(box, "Button1", QStringLiteral("保存设置"), QRect(34, 230, 110, 30)), &QPushButton::clicked, this,
+            &Tf_system::Button1Click);
+}
+
+void Tf_system::buildBottomRow()
+{
+    groupBox(this, QStringLiteral("数据维护"), "GroupBox4", QRect(8, kBottomTop + 6, kWidth - 16, 116));
+    const struct {
+        const char* name;
+        const char* caption;
+        int x, width;
+        void (Tf_system::*slot)();
+    } buttons[] = {
+        {"Button53", "数据库备份", 24, 121, &Tf_system::Button53Click},
+        {"Button55", "数据库还原", 173, 113, &Tf_system::Button55Click},
+        {"Button2", "清空所有数据", 308, 129, &Tf_system::Button2Click},
+        {"Button51", "在线升级", 458, 129, &Tf_system::Button51Click},
+    };
+    for (const auto& b : buttons)
+        connect(button(this, b.name, QString::fromUtf8(b.caption), QRect(b.x, kBottomButtonTop, b.width, 41)),
+                &QPushButton::clicked, this, b.slot);
+
+    m_autoBackup = new QCheckBox(QStringLiteral("退出时自动备份"), this);
+    m_autoBackup->setObjectName(QStringLiteral("CheckBox1"));
+    m_autoBackup->setGeometry(610, kBottomButtonTop, 150, 20);
+    m_autoBackup->setToolTip(QStringLiteral("正常退出软件时，把数据库备份到数据文件旁的 backups 文件夹，保留最近%1份")
+                                 .arg(kAutoBackupsKept));
+    QLabel* note = label(this, QStringLiteral("（保留最近%1份）").arg(kAutoBackupsKept), QRect(628, kBottomButtonTop + 22, 130, 18));
+    note->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::walnut)));
+    connect(m_autoBackup, &QCheckBox::toggled, this, &Tf_system::autoBackupToggled);
+}
+
+void Tf_system::buildClearBox()
+{
+    m_clearBox = groupBox(this, QStringLiteral("一键清空所有记账信息"), "GroupBox3", QRect(176, 128, 401, 201));
+    m_clearBox->setStyleSheet(Theme::popupStyle(m_clearBox->objectName()));
+    QLabel* warning = label(m_clearBox, QStringLiteral("清空后数据将无法恢复，所有记账信息将清空。"), QRect(20, 52, 361, 40));
+    warning->setObjectName(QStringLiteral("Label1"));
+    warning->setAlignment(Qt::AlignCenter);
+    warning->setWordWrap(true);
+    warning->setFont(Theme::songti(14, true));
+    warning->setStyleSheet(QStringLiteral("color: #ff0000;"));
+    connect(button(m_clearBox, "Button3", QStringLiteral("确认清空"), QRect(70, 126, 110, 32)), &QPushButton::clicked,
+            this, &Tf_system::Button3Click);
+    connect(button(m_clearBox, "Button4", QStringLiteral("取消"), QRect(221, 126, 110, 32)), &QPushButton::clicked, this,
+            &Tf_system::Button4Click);
+    m_clearBox->hide();
+}
+
+void Tf_system::FormCreate()
+{
+    openMembers();
+    showStartPage();
+    bool enabled = true;
+    QString error;
+    if (!autoBackupEnabled(Database::shared(), &enabled, &error))
+        Msg::dbError(this, error);
+    const QSignalBlocker quiet(m_autoBackup);
+    m_autoBackup->setChecked(enabled);
+}
+
+void Tf_system::FormShow() { showStartPage(); }
+
+void Tf_system::showStartPage()
+{
+    // StartPageCode is what the program read at its start: a choice saved
+    // since shows from the next start on.
+    const int code = StartPageCode.trimmed().toInt();
+    m_startPage->button(code >= 2 && code <= 5 ? code : 1)->setChecked(true);
+}
+
+bool Tf_system::openMembers()
+{
+    QString error;
+    const bool ok = m_members->setQuery(QString::fromUtf8(kMembersSql), {}, QStringLiteral("s_user"), QStringLiteral("id"), &error);
+    m_grid->setColumnHidden(ColId, true);
+    m_members->setMaxLength(ColName, 50);
+    if (!ok) {
+        Msg::dbError(this, error);
+        return false;
+    }
+    if (m_members->rowCount() > 0)
+        m_grid->setCurrentCell(m_members->index(0, ColName));
+    return true;
+}
+
+void Tf_system::Button46Click()
+{
+    const int row = m_members->appendRow();
+    m_grid->setFocus();
+    m_grid->setCurrentIndex(m_members->index(row, ColName));
+    m_grid->edit(m_members->index(row, ColName));
+}
+
+void Tf_system::Button47Click()
+{
+    m_grid->commitPendingEdit();
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid())
+        return;
+    // A row never saved has no id: it goes at once, nothing to ask.
+    if (m_members->isNewRow(current.row())) {
+        m_members->removeRowAt(current.row());
+        return;
+    }
+    const qint64 id = m_members->raw(current.row(), ColId).toLongLong();
+    if (id == 1) {
+        Msg::error(this, QStringLiteral("系统默认用户不能删除！"));
+        return;
+    }
+    if (!Msg::confirm(this, QStringLiteral("删除该用户，会删除该用户下所有记账信息！")))
+        return;
+    QString error;
+    if (!deleteMember(Database::shared(), id, &error)) {
+        Msg::dbError(this, error);
+        return;
+    }
+    openMembers();
+}
+
+void Tf_system::Button48Click()
+{
+    m_grid->commitPendingEdit();
+    QString error;
+    const bool ok = Msg::confirm(this, QStringLiteral("是否确定保存数据？")) ? m_members->submitAll(&error)
+                                                                          : m_members->refresh(&error);
+    if (!ok) {
+        Msg::error(this, QStringLiteral("对不起，操作异常"));
+        return;
+    }
+    if (m_members->rowCount() > 0 && !m_grid->currentIndex().isValid())
+        m_grid->setCurrentCell(m_members->index(0, ColName));
+}
+
+void Tf_system::Button1Click()
+{
+    const int code = m_startPage->checkedId() > 0 ? m_startPage->checkedId() : 1;
+    Query q(QStringLiteral("update sys_sys set skinx=:code"));
+    q.bind(":code", QString::number(code));
+    if (!q.exec()) {
+        Msg::dbError(this, q.error());
+        return;
+    }
+    Msg::notice(this, QStringLiteral("设置成功，重新打开软件！"));
+}
+
+void Tf_system::autoBackupToggled(bool on)
+{
+    QString error;
+    if (setAutoBackupEnabled(Database::shared(), on, &error))
+        return;
+    Msg::dbError(this, error);
+    const QSignalBlocker quiet(m_autoBackup);
+    m_autoBackup->setChecked(!on);
+}
+
+QString Tf_system::chooseFile(bool save, const QString& title, const QString& folder)
+{
+    QFileDialog dialog(this, title, folder, QStringLiteral("数据库备份文件 (*.bak)"));
+    dialog.setObjectName(QString::fromLatin1(save ? "SaveDialog1" : "OpenDialog1"));
+    // The program's own dialog, the same everywhere and answerable by tests.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        // The file written may not be the one named (".bak" is added): the
+        // page asks about the file it writes.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    const QString data = QFileInfo(databasePath()).absolutePath();
+    QList<QUrl> places{QUrl::fromLocalFile(data)};
+    if (QFileInfo(autoBackupFolder(databasePath())).isDir())
+        places.prepend(QUrl::fromLocalFile(autoBackupFolder(databasePath())));
+    dialog.setSidebarUrls(places);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+void Tf_system::Button53Click()
+{
+    const QString chosen = chooseFile(true, QStringLiteral("数据库备份"), QFileInfo(databasePath()).absolutePath());
+    if (chosen.isEmpty())
+        return;
+    const QString target = backupTargetName(chosen);
+    if (QFileInfo::exists(target)
+        && !Msg::confirm(this, QStringLiteral("文件“%1”已存在，是否替换？").arg(QFileInfo(target).fileName())))
+        return;
+    QString error;
+    bool ok;
+    {
+        WaitCursor wait;
+        ok = writeVerifiedBackup(Database::shared(), target, &error);
+    }
+    if (!ok) {
+        Msg::generalError(this, QStringLiteral("数据库备份失败，没有写入备份文件。"), error);
+        return;
+    }
+    Msg::notice(this, QStringLiteral("数据库备份成功!"));
+}
+
+void Tf_system::Button55Click()
+{
+    // The automatic backups come first; without them, the data folder.
+    const QString backups = autoBackupFolder(databasePath());
+    const QString folder = QFileInfo(backups).isDir() ? backups : QFileInfo(databasePath()).absolutePath();
+    const QString chosen = chooseFile(false, QStringLiteral("数据库还原"), folder);
+    if (chosen.isEmpty())
+        return;
+    // The copy that would replace the household's file is checked before
+    // anything is asked.
+    QString staged, error;
+    bool ok;
+    {
+        WaitCursor wait;
+        ok = stageRestore(Database::shared(), chosen, &staged, &error);
+    }
+    if (!ok) {
+        Msg::generalError(this, QStringLiteral("所选文件不是可用的数据库备份，没有还原。"), error);
+        return;
+    }
+    if (!Msg::confirm(this, QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"))) {
+        discardRestore(staged);
+        return;
+    }
+    {
+        WaitCursor wait;
+        ok = installRestore(Database::shared(), staged, Clock::now(), nullptr, &error);
+    }
+    if (!ok) {
+        Msg::generalError(this, QStringLiteral("数据库还原失败，现有数据没有改变。"), error);
+        return;
+    }
+    Msg::notice(this, QStringLiteral("数据库还原成功，请重新登打开软件!"));
+    m_quit();
+}
+
+void Tf_system::Button2Click()
+{
+    if (!Msg::confirm(this, QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？")))
+        return;
+    m_clearBox->show();
+    m_clearBox->raise();
+}
+
+void Tf_system::Button3Click()
+{
+    QString error;
+    if (!clearAllRecords(Database::shared(), &error)) {
+        Msg::dbError(this, error);
+        return;
+    }
+    m_clearBox->hide();
+    Msg::notice(this, QStringLiteral("操作成功，请重新打开软件！"));
+    m_quit();
+}
+
+void Tf_system::Button4Click() { m_clearBox->hide(); }
+
+QString Tf_system::versionUrl() const
+{
+    const QString over = qEnvironmentVariable("JIZHANG_VERSION_URL");
+    return over.isEmpty() ? m_versionUrl : over;
+}
+
+void Tf_system::Button51Click()
+{
+    switch (checkVersion(this, QUrl(versionUrl()), kVersion, m_versionTimeoutMs)) {
+    case VersionReply::Newer:
+        startUpdater();
+        break;
+    case VersionReply::Current:
+        Msg::notice(this, QStringLiteral("当前版本已经是最新版，无需更新"));
+        break;
+    case VersionReply::Failed:
+        Msg::error(this, QStringLiteral("无法连接到服务器"));
+        break;
+    case VersionReply::Cancelled:
+        break;
+    }
+}
+
+void Tf_system::startUpdater()
+{
+    const QString updater = QDir::current().absoluteFilePath(QStringLiteral("update.exe"));
+    if (!QFileInfo(updater).isFile()) {
+        Msg::error(this, QStringLiteral("有新版本可以升级，但找不到升级程序“%1”，请从官方网站下载新版本。")
+                             .arg(QDir::toNativeSeparators(updater)));
+        return;
+    }
+    if (!QProcess::startDetached(updater, {}, QDir::currentPath())) {
+        Msg::error(this, QStringLiteral("有新版本可以升级，但升级程序“%1”无法启动。").arg(QDir::toNativeSeparators(updater)));
+        return;
+    }
+    m_quit();
+}
