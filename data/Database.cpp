@@ -216,7 +216,8 @@ bool execWithId(Database& db, std::initializer_list<const char*> statements, con
         return fail(tx.error());
     for (const char* sql : statements) {
         Query q(db, QString::fromUtf8(sql));
-        q.bind(param, id);
+        if (param)
+            q.bind(param, id);
         if (!q.exec())
             return fail(q.error());
     }

@@ -173,8 +173,8 @@ private:
     QString m_error;
 };
 
-// Runs the statements in order with `id` bound to `param`, in one
-// transaction: all or nothing, the first failure's message in `error`.
+// Runs the statements in order with `id` bound to `param` (none when null),
+// in one transaction: all or nothing, the first failure's message in `error`.
 [[nodiscard]] bool execWithId(Database& db, std::initializer_list<const char*> statements, const char* param, qint64 id,
                               QString* error = nullptr);
 

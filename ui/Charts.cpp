@@ -67,6 +67,18 @@ static QFont smallFont(int px)
     return f;
 }
 
+// The labels under the bars, each shown whole.
+static QBarCategoryAxis* categoryAxis(QChart* chart, QAbstractSeries* series, const QStringList& labels)
+{
+    auto* x = new QBarCategoryAxis;
+    x->append(labels);
+    x->setTruncateLabels(false);
+    x->setLabelsFont(smallFont(10));
+    chart->addAxis(x, Qt::AlignBottom);
+    series->attachAxis(x);
+    return x;
+}
+
 void setHorizontalBars(QChartView* view, const QStringList& names, const QList<double>& values, const QColor& colour)
 {
     clear(view);
@@ -132,12 +144,7 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         series->setLabelsPrecision(kMarkPrecision);
     }
     chart->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(labels);
-    x->setTruncateLabels(false);
-    x->setLabelsFont(smallFont(10));
-    chart->addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
+    QBarCategoryAxis* x = categoryAxis(chart, series, labels);
     QAbstractAxis* y;
     if (o.logAxis) {
         auto* log = new QLogValueAxis;
@@ -221,12 +228,7 @@ void setGroupedBars(QChartView* view, const QStringList& labels, const QList<Bar
     if (upright)
         series->setLabelsAngle(-90);
     chart->addSeries(series);
-    auto* x = new QBarCategoryAxis;
-    x->append(labels);
-    x->setTruncateLabels(false);
-    x->setLabelsFont(smallFont(10));
-    chart->addAxis(x, Qt::AlignBottom);
-    series->attachAxis(x);
+    categoryAxis(chart, series, labels);
     auto* y = new QValueAxis;
     // Room above the highest bar for its mark.
     y->setRange(min, max > 0 ? max * (upright ? 1.3 : 1.15) : 1);
