@@ -3,6 +3,7 @@
 // and delivered databases with bulk records built once per size.
 
 #include "data/DbBuilder.h"
+#include "data/Tx_Data.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -15,7 +16,8 @@
 
 namespace Bench {
 
-inline double medianMs(int runs, const std::function<void()>& fn)
+// Median of `runs` timings of `fn`; `cleanup`, when given, runs untimed after each.
+inline double medianMs(int runs, const std::function<void()>& fn, const std::function<void()>& cleanup = {})
 {
     std::vector<double> t;
     for (int i = 0; i < runs; ++i) {
@@ -23,6 +25,8 @@ inline double medianMs(int runs, const std::function<void()>& fn)
         e.start();
         fn();
         t.push_back(e.nsecsElapsed() / 1e6);
+        if (cleanup)
+            cleanup();
     }
     std::sort(t.begin(), t.end());
     return t[t.size() / 2];
@@ -51,6 +55,16 @@ struct BulkDb {
         if (!BuildDatabase(path, o, &err))
             std::fprintf(stderr, "build failed: %s\n", qPrintable(err));
     }
+};
+
+// The same, opened as the program opens it: current directory in its
+// folder, the data module on the shared connection.
+struct OpenedBulkDb : BulkDb {
+    explicit OpenedBulkDb(qint64 records, bool demo = false)
+        : BulkDb(records, demo), data((QDir::setCurrent(dir.path()), Database::shared()))
+    {
+    }
+    Tx_Data data;
 };
 
 inline const char* buildType()

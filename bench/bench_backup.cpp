@@ -10,23 +10,6 @@
 #include <QCoreApplication>
 #include <QFile>
 
-namespace {
-// Median of `runs` timings of `fn`; `cleanup` runs untimed after each.
-double timed(int runs, const std::function<void()>& fn, const std::function<void()>& cleanup)
-{
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer e;
-        e.start();
-        fn();
-        t.push_back(e.nsecsElapsed() / 1e6);
-        cleanup();
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-}
-
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
@@ -40,15 +23,15 @@ int main(int argc, char** argv)
     const QString backup = dir.filePath(QStringLiteral("backup.bak"));
     constexpr int runs = 5;
 
-    const double plainMs = timed(runs, [&] { Bench::require(QFile::copy(db.path, copy), "plain copy"); },
+    const double plainMs = Bench::medianMs(runs, [&] { Bench::require(QFile::copy(db.path, copy), "plain copy"); },
                                  [&] { QFile::remove(copy); });
-    const double backupMs = timed(runs, [&] { Bench::require(writeVerifiedBackup(Database::shared(), backup), "backup"); },
+    const double backupMs = Bench::medianMs(runs, [&] { Bench::require(writeVerifiedBackup(Database::shared(), backup), "backup"); },
                                   [&] { QFile::remove(backup); });
 
     Bench::require(writeVerifiedBackup(Database::shared(), backup), "backup to restore from");
-    const double checkMs = timed(runs, [&] { Bench::require(checkDatabaseFile(backup), "check"); }, [] {});
+    const double checkMs = Bench::medianMs(runs, [&] { Bench::require(checkDatabaseFile(backup), "check"); }, [] {});
     int second = 0;
-    const double restoreMs = timed(
+    const double restoreMs = Bench::medianMs(
         runs,
         [&] {
             const QDateTime at(QDate(2012, 5, 20), QTime(12, 0, second++));

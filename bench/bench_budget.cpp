@@ -35,9 +35,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::printf("build type: %s\n", Bench::buildType());
     const qint64 n = 200000;
-    Bench::BulkDb db(n);
-    QDir::setCurrent(db.dir.path());
-    Tx_Data data(Database::shared());
+    Bench::OpenedBulkDb db(n);
 
     // A month ten years back, in the middle of the records' twenty years.
     const QDate first = firstDayOfMonth(QDate::currentDate().addYears(-10));

@@ -65,9 +65,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::printf("build type: %s\n", Bench::buildType());
     for (qint64 n : {10000, 200000}) {
-        Bench::BulkDb db(n);
-        QDir::setCurrent(db.dir.path());
-        Tx_Data data(Database::shared());
+        Bench::OpenedBulkDb db(n);
         creationStatements();
         const double stmtMs = Bench::medianMs(15, creationStatements);
         const double pageMs = Bench::medianMs(15, [] { delete new Tf_zhichu; });

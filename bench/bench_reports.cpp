@@ -62,9 +62,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::printf("build type: %s\n", Bench::buildType());
     const qint64 n = 200000;
-    Bench::BulkDb db(n);
-    QDir::setCurrent(db.dir.path());
-    Tx_Data data(Database::shared());
+    Bench::OpenedBulkDb db(n);
 
     Tf_liushuibaobiao journal;
     Tf_fenleibaobiao categories;

@@ -15,9 +15,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     std::printf("build type: %s\n", Bench::buildType());
     for (qint64 n : {10000, 200000}) {
-        Bench::BulkDb db(n);
-        QDir::setCurrent(db.dir.path());
-        Tx_Data data(Database::shared());
+        Bench::OpenedBulkDb db(n);
         const double recalcMs = Bench::medianMs(15, [] {
             QString error;
             Bench::require(RecalcAccountTotals(Database::shared(), &error), "recomputation");
