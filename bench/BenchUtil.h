@@ -3,7 +3,11 @@
 // and delivered databases with bulk records built once per size.
 
 #include "data/DbBuilder.h"
+#include "calendar/ChnCal.h"
+#include "calendar/LunarCalc.h"
 #include "data/Tx_Data.h"
+
+#include <QApplication>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -66,6 +70,24 @@ struct OpenedBulkDb : BulkDb {
     }
     Tx_Data data;
 };
+
+inline const char* buildType();
+
+// The widgets of a benchmark run offscreen; the run says how it was built.
+struct GuiApp {
+    GuiApp(int& argc, char** argv) : app((qputenv("QT_QPA_PLATFORM", "offscreen"), argc), argv)
+    {
+        std::printf("build type: %s\n", buildType());
+    }
+    QApplication app;
+};
+
+// Every day of a month described, as a month's calendar page needs them.
+inline void describeMonth(TChnCal& info, int year, int month)
+{
+    for (int d = 1; d <= DaysInMonth(year, month); ++d)
+        DescribeDay(info, {year, month, d});
+}
 
 inline const char* buildType()
 {

@@ -31,9 +31,7 @@ int drain(Query& q)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::printf("build type: %s\n", Bench::buildType());
+    Bench::GuiApp app(argc, argv);
     const qint64 n = 200000;
     Bench::OpenedBulkDb db(n);
 

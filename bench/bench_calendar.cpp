@@ -17,8 +17,7 @@ int main(int argc, char** argv)
         for (int m = 1; m <= 12; ++m) {
             QElapsedTimer t;
             t.start();
-            for (int d = 1; d <= DaysInMonth(y, m); ++d)
-                DescribeDay(info, {y, m, d});
+            Bench::describeMonth(info, y, m);
             perMonth.push_back(t.nsecsElapsed() / 1e6);
         }
     std::sort(perMonth.begin(), perMonth.end());

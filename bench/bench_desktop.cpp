@@ -37,9 +37,7 @@ void runStatements()
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::printf("build type: %s\n", Bench::buildType());
+    Bench::GuiApp app(argc, argv);
     const QString exe = QCoreApplication::applicationDirPath() + QStringLiteral("/jizhang");
 
     for (qint64 n : {10000, 200000}) {

@@ -61,9 +61,7 @@ void saveStatements()
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::printf("build type: %s\n", Bench::buildType());
+    Bench::GuiApp app(argc, argv);
     for (qint64 n : {10000, 200000}) {
         Bench::OpenedBulkDb db(n);
         creationStatements();

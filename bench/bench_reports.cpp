@@ -58,9 +58,7 @@ double refreshMs(QWidget& page, const char* from, const char* to, const char* bu
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::printf("build type: %s\n", Bench::buildType());
+    Bench::GuiApp app(argc, argv);
     const qint64 n = 200000;
     Bench::OpenedBulkDb db(n);
 

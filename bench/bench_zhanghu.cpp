@@ -11,9 +11,7 @@
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    std::printf("build type: %s\n", Bench::buildType());
+    Bench::GuiApp app(argc, argv);
     for (qint64 n : {10000, 200000}) {
         Bench::OpenedBulkDb db(n);
         const double recalcMs = Bench::medianMs(15, [] {
