@@ -75,16 +75,20 @@ const char* const kDesktopMonthSql =
     "select sum(s_jine) from s_z_all where s_date between :t1 and :t2 and f_class=:c";
 
 // Every category's sum of all time, largest first (ties by category id).
-// Records are summed per category id through the covering index; the member
-// and account joins keep exactly the records of s_z_all. The page keeps the
-// first five rows and the ties of the fifth (topWithTies).
+// Records are summed per category, member and account straight from the
+// covering index, in its order; only those few groups meet the member and
+// account tables, so the joins keep exactly the records of s_z_all without
+// a look-up per record. The page keeps the first five rows and the ties of
+// the fifth (topWithTies).
 const char* const kDesktopRankingSql =
     "select v_fenlei.f_name as xxname, t.jine from "
-    " (select s_shouru.f_fenleiid as fid, sum(s_shouru.s_jine) as jine from s_shouru"
-    "   inner join s_user on s_shouru.s_userid = s_user.id"
-    "   inner join z_zhanghu on s_shouru.s_zhanghuid = z_zhanghu.id"
-    "   where s_shouru.f_fenleiid in (select id from v_fenlei where f_class=:c)"
-    "   group by s_shouru.f_fenleiid) as t"
+    " (select g.fid as fid, sum(g.jine) as jine from"
+    "   (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(s_jine) as jine from s_shouru"
+    "     where f_fenleiid in (select id from v_fenlei where f_class=:c)"
+    "     group by f_fenleiid, s_userid, s_zhanghuid) as g"
+    "   inner join s_user on g.uid = s_user.id"
+    "   inner join z_zhanghu on g.zid = z_zhanghu.id"
+    "   group by g.fid) as t"
     " inner join v_fenlei on v_fenlei.id = t.fid"
     " order by t.jine desc, t.fid";
 
