@@ -40,7 +40,7 @@ int main(int argc, char** argv)
     Bench::GuiApp app(argc, argv);
     const QString exe = QCoreApplication::applicationDirPath() + QStringLiteral("/jizhang");
 
-    for (qint64 n : {10000, 200000}) {
+    for (qint64 n : {10000, 200000, 400000}) {
         Bench::BulkDb db(n);
         QDir::setCurrent(db.dir.path());
         if (n == 200000) {
