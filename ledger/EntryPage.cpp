@@ -201,14 +201,13 @@ bool EntryPage::loadList(const QString& where, const Binds& binds)
     m_listModel->setRowNumberColumn(ColNo);
     for (int c : {ColUserId, ColAccountId, ColId})
         m_list->setColumnHidden(c, true);
-    m_list->setColumnWidth(ColNo, 40);
-    for (int c = ColDate; c <= ColAccount; ++c)
-        m_list->setColumnWidth(c, 80);
+    m_list->setFooterText(ColNo, QStringLiteral("合计:"));
+    m_list->setFooterSum(ColAmount);
+    // Wider where an amount or the sum of twenty years would be cut.
+    m_list->setColumnWidthsAtLeast({40, 80, 80, 80, 80, 80});
     // The remark takes the width that is left: no horizontal scroll bar.
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->verticalHeader()->setDefaultSectionSize(22);
-    m_list->setFooterText(ColNo, QStringLiteral("合计:"));
-    m_list->setFooterSum(ColAmount);
     if (!ok)
         Msg::dbError(this, error);
     return ok;
