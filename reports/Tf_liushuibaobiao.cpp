@@ -22,8 +22,20 @@ const char* const kFillIncome =
 const char* const kFillExpense =
     "INSERT INTO s_ls (s_date,s_b) SELECT s_date, sum(s_z_all.s_jine) AS a FROM s_z_all "
     "WHERE f_class='Z' and s_date between :s3 and :s4 GROUP BY s_date;";
-const char* const kDays =
-    "select s_date as 日期,sum(s_a) as 收入 ,sum(s_b) as 支出 from s_ls group by s_date order by s_date desc";
+// One line per day, newest first; twenty years of days come in chunks as
+// the list scrolls.
+QueryModel::Chunked days()
+{
+    QueryModel::Chunked list;
+    list.columns = QStringLiteral("s_date as 日期,s_a as 收入 ,s_b as 支出");
+    list.source = QStringLiteral("(select s_date,sum(s_a) as s_a,sum(s_b) as s_b from s_ls group by s_date) as d");
+    list.filter = QStringLiteral("1=1");
+    list.keys = {QStringLiteral("s_date")};
+    list.keyColumns = {0};
+    list.sums = {{1, QStringLiteral("s_a")}, {2, QStringLiteral("s_b")}};
+    list.descending = true;
+    return list;
+}
 // The records of one day in entry order.
 const char* const kExpenseRecords =
     "select f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,s_other as 备注 from s_z_all "
@@ -109,7 +121,7 @@ void Tf_liushuibaobiao::Button43Click()
         Msg::dbError(this, error);
         return;
     }
-    if (!m_days->tryQuery(QString::fromUtf8(kDays), {}, &error)) {
+    if (!m_days->setChunkedQuery(days(), {}, &error)) {
         Msg::dbError(this, error);
         return;
     }

@@ -37,9 +37,10 @@ bool QueryModel::readChunk(QString* error)
             params << QString::fromLatin1(kKeyParams[k]);
             binds.append({kKeyParams[k], m_rows.last().value(c.keyColumns.value(k))});
         }
-        sql += QStringLiteral(" and (%1) > (%2)").arg(c.keys.join(u','), params.join(u','));
+        sql += QStringLiteral(" and (%1) %2 (%3)").arg(c.keys.join(u','), QLatin1String(c.descending ? "<" : ">"), params.join(u','));
     }
-    sql += QStringLiteral(" order by %1 limit %2").arg(c.keys.join(u','), QString::number(c.chunk));
+    const QString order = c.descending ? c.keys.join(QLatin1String(" desc,")) + QLatin1String(" desc") : c.keys.join(u',');
+    sql += QStringLiteral(" order by %1 limit %2").arg(order, QString::number(c.chunk));
     ResultTable chunk;
     if (!chunk.load(sql, binds, error))
         return false;

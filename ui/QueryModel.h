@@ -62,6 +62,7 @@ public:
         QList<int> keyColumns;
         QHash<int, QString> sums;
         int chunk = 500;
+        bool descending = false;  // every key from the largest down
     };
     [[nodiscard]] bool setChunkedQuery(const Chunked& query, const Binds& binds, QString* error = nullptr);
     bool canFetchMore(const QModelIndex& parent = {}) const override;

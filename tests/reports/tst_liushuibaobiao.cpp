@@ -83,6 +83,32 @@ private slots:
         TEST_END
     }
 
+    // Years of days come in chunks, newest first; the footer is whole from
+    // the start and the last chunk ends on the oldest day.
+    void longRangesComeInChunks()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TestDb::sql(QStringLiteral(
+            "with recursive n(i) as (select 0 union all select i+1 from n where i<799)"
+            " insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+            " select (select id from s_fenlei where f_name='午餐'), 10000, 1, 1, date('2012-05-20', '-'||i||' days'), 'Z'"
+            " from n"));
+        Tf_liushuibaobiao page;
+        page.show();
+        setDate(&page, "DateTimePicker1", QDate(2000, 1, 1));
+        click(&page, "Button43");
+        QVERIFY(rowCount(&page, kDays) < 800);
+        QCOMPARE(footerTexts(&page, kDays).value(2), QStringLiteral("￥800.00"));
+        QCOMPARE(cell(&page, kDays, 0, 0), QStringLiteral("2012-05-20"));
+        QAbstractItemModel* days = grid(&page, kDays)->model();
+        while (days->canFetchMore({}))
+            days->fetchMore({});
+        QCOMPARE(rowCount(&page, kDays), 800);
+        QCOMPARE(cell(&page, kDays, 799, 0), QDate(2012, 5, 20).addDays(-799).toString(Qt::ISODate));
+        TEST_END
+    }
+
     void emptyRangeAndFailures()
     {
         TEST_BEGIN
