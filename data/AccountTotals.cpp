@@ -15,10 +15,18 @@ const char* const kSteps[] = {
     "UPDATE z_zhanghu SET z_shouru=0 , z_zhichu=0,z_jiechu=0,z_jieru=0,z_zhuanchu=0",
     "INSERT INTO x_chu (xmoney,xid) select sum(j_yuMoney) as xmoney ,z_id as xid from s_jie where j_class='S' group by z_id",
     "INSERT INTO x_jie (xmoney,xid) select sum(j_yuMoney) as xmoney ,z_id as xid from s_jie where j_class='Z' group by z_id",
-    // Grouping by an expression lets the planner start from the few income
-    // categories instead of walking every record in account order.
-    "INSERT INTO x_shou (xmoney,xid) select sum(s_jine) as xmoney ,s_zhanghuid as xid from s_z_all where f_class='S' group by s_zhanghuid+0",
-    "INSERT INTO x_zhi (xmoney,xid) select sum(s_jine) as xmoney ,s_zhanghuid as xid from s_z_all where f_class='Z' group by s_zhanghuid",
+    // The records of s_z_all per account: summed per category, member and
+    // account straight from the covering index (only the class's
+    // categories), and only those few groups meet the member and account
+    // tables, so no record needs a look-up of its own.
+    "INSERT INTO x_shou (xmoney,xid) select sum(g.jine) as xmoney, g.zid as xid from"
+    " (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(s_jine) as jine from s_shouru"
+    "   where f_fenleiid in (select id from v_fenlei where f_class='S') group by f_fenleiid, s_userid, s_zhanghuid) as g"
+    " inner join s_user on s_user.id = g.uid inner join z_zhanghu on z_zhanghu.id = g.zid group by g.zid",
+    "INSERT INTO x_zhi (xmoney,xid) select sum(g.jine) as xmoney, g.zid as xid from"
+    " (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(s_jine) as jine from s_shouru"
+    "   where f_fenleiid in (select id from v_fenlei where f_class='Z') group by f_fenleiid, s_userid, s_zhanghuid) as g"
+    " inner join s_user on s_user.id = g.uid inner join z_zhanghu on z_zhanghu.id = g.zid group by g.zid",
     "INSERT INTO x_zr (xmoney,xid) select sum(zXmoney) as xmoney ,zh2 as xid from s_zhanghistory  group by zh2",
     "INSERT INTO x_zc (xmoney,xid) select sum(zXmoney) as xmoney ,zh1 as xid from s_zhanghistory group by zh1",
     // The guards keep accounts without a partner row from being set to NULL.
