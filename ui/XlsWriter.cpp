@@ -448,6 +448,7 @@ private:
         const int type = v.typeId();
         switch (type) {
         case QMetaType::UnknownType:
+        case QMetaType::Nullptr:
             return;
         case QMetaType::QString:
             text(row, column, m_strings.add(*static_cast<const QString*>(v.constData())));
