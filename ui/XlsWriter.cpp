@@ -602,7 +602,7 @@ QByteArray workbook(const QList<Column>& columns, int rowCount, const CellReader
 {
     rowCount = std::max(rowCount, 0);
     const int columnCount = std::min(int(columns.size()), kMaxColumns);
-    const int sheetCount = std::max(1, (rowCount + kRowsPerSheet - 1) / kRowsPerSheet);
+    const int sheetCount = std::max(1, int((qint64(rowCount) + kRowsPerSheet - 1) / kRowsPerSheet));
 
     StringTable strings;
     // Text and number cells take 14 and 18 bytes.

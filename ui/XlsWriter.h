@@ -16,7 +16,7 @@ struct Column {
     int widthPixels = 64;
 };
 
-// The value of one cell, read from the model: an invalid QVariant -> no cell;
+// The value of one cell, read from the model: an invalid/null QVariant -> no cell;
 // QString -> unicode text cell (never parsed: "007", "=1+1" stay text);
 // QDate -> text "YYYY-MM-DD"; Money (data/Money.h) -> number cell with the
 // built-in format "0.00" (value = raw / 10000 as double); qlonglong, int,
