@@ -1,0 +1,517 @@
+// The Excel writer, read back by an independent reader (xlrd) cell by cell:
+// types, values, number formats, column widths, sheets.
+#include "data/Money.h"
+#include "tests/support/Failure.h"
+#include "ui/XlsWriter.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Dumps every workbook named on the command line as JSON: per sheet its name,
+// every cell as [type, value] (number cells with their format string as a
+// third entry) and the column widths; what xlrd complained about; and the
+// rules xlrd forgives but other readers do not: the compound document's
+// allocation table and its extension, the stream's size, and how the shared
+// string table meets its record limits (strings cut after how many bytes,
+// unused bytes at record ends, broken rules).
+const char* const kDump = R"PY(
+import io, json, struct, sys, xlrd, xlrd.compdoc
+
+def cfb_problems(data):
+    bad = []
+    ids = lambda off, n: list(struct.unpack_from('<%dI' % n, data, off))
+    FREE, END, FATS, DIFS = 0xFFFFFFFF, 0xFFFFFFFE, 0xFFFFFFFD, 0xFFFFFFFC
+    if data[:8] != bytes.fromhex('D0CF11E0A1B11AE1') or struct.unpack_from('<HHHH', data, 0x1A) != (3, 0xFFFE, 9, 6):
+        return ['not a version 3 compound document']
+    if (len(data) - 512) % 512:
+        bad.append('file is not whole sectors')
+    sectors = (len(data) - 512) // 512
+    nfat, dirsec = struct.unpack_from('<II', data, 0x2C)
+    firstdifat, ndifat = struct.unpack_from('<II', data, 0x44)
+    fatsecs, difatsecs, d = ids(0x4C, 109), [], firstdifat
+    while d != END and len(difatsecs) <= sectors:
+        difatsecs.append(d)
+        entries = ids(512 + 512 * d, 128)
+        fatsecs += entries[:127]
+        d = entries[127]
+    if len(difatsecs) != ndifat:
+        bad.append('%d DIFAT sectors chained, header says %d' % (len(difatsecs), ndifat))
+    if any(f != FREE for f in fatsecs[nfat:]) or FREE in fatsecs[:nfat]:
+        bad.append('DIFAT does not list exactly %d FAT sectors' % nfat)
+    fat = []
+    for f in fatsecs[:nfat]:
+        fat += ids(512 + 512 * f, 128)
+    if len(fat) < sectors or any(e != FREE for e in fat[sectors:]):
+        bad.append('FAT does not cover exactly the file')
+    if sorted(i for i, e in enumerate(fat) if e == FATS) != sorted(fatsecs[:nfat]):
+        bad.append('FAT sectors not marked FATSECT')
+    if sorted(i for i, e in enumerate(fat) if e == DIFS) != sorted(difatsecs):
+        bad.append('DIFAT sectors not marked DIFSECT')
+    def chain(s):
+        out = []
+        while s != END and len(out) <= sectors:
+            out.append(s)
+            s = fat[s] if s < len(fat) else END
+        return out
+    dirs = chain(dirsec)
+    entries = b''.join(data[512 + 512 * s:1024 + 512 * s] for s in dirs)
+    for k in range(0, len(entries), 128):
+        e = entries[k:k + 128]
+        n = struct.unpack_from('<H', e, 0x40)[0]
+        if e[0x42] == 2 and e[:n - 2].decode('utf-16-le') == 'Workbook':
+            start, size = struct.unpack_from('<IQ', e, 0x74)
+            if size < 4096:
+                bad.append('stream of %d bytes outside the mini stream' % size)
+            if len(chain(start)) != (size + 511) // 512:
+                bad.append('stream chain does not match its size')
+    return bad
+
+def sst_layout(stream):
+    recs, pos, inside = [], 0, False
+    while pos + 4 <= len(stream):
+        rc, ln = struct.unpack_from('<HH', stream, pos)
+        if rc == 0x00FC or (inside and rc == 0x003C):
+            inside = True
+            recs.append(stream[pos + 4:pos + 4 + ln])
+        elif inside:
+            break
+        pos += 4 + ln
+    splits, broken = [], []
+    gaps = [8224 - len(r) for r in recs[:-1]]
+    ri, pos = 0, 8
+    count = struct.unpack_from('<I', recs[0], 4)[0] if recs else 0
+    for i in range(count):
+        rec = recs[ri]
+        if pos == len(rec) and ri + 1 < len(recs):
+            ri, pos, rec = ri + 1, 0, recs[ri + 1]
+        if pos + 3 > len(rec):
+            broken.append('string %d: header cut' % i)
+            break
+        n, flags = struct.unpack_from('<HB', rec, pos)
+        wide, start, pos = flags & 1, pos, pos + 3
+        if n and pos == len(rec):
+            broken.append('string %d: header without its first character' % i)
+        got, units, first = 0, [], True
+        while got < n:
+            take = min(n - got, (len(rec) - pos) >> wide)
+            units += struct.unpack_from('<%d%s' % (take, 'H' if wide else 'B'), rec, pos)
+            got, pos = got + take, pos + (take << wide)
+            if got < n:
+                if wide and units and 0xD800 <= units[-1] < 0xDC00:
+                    broken.append('string %d: surrogate pair parted' % i)
+                if first:
+                    splits.append([wide, pos - start])
+                    first = False
+                ri, rec = ri + 1, recs[ri + 1]
+                wide, pos = rec[0] & 1, 1
+    return {"splits": splits, "gaps": gaps, "broken": broken}
+
+books = []
+for path in sys.argv[1:]:
+    log = io.StringIO()
+    book = xlrd.open_workbook(path, formatting_info=True, logfile=log)
+    sheets = []
+    for sh in book.sheets():
+        rows = []
+        for r in range(sh.nrows):
+            types, values = sh.row_types(r), sh.row_values(r)
+            row = []
+            for c in range(len(types)):
+                if types[c] == xlrd.XL_CELL_NUMBER:
+                    fmt = book.format_map[book.xf_list[sh.cell_xf_index(r, c)].format_key].format_str
+                    row.append([types[c], values[c], fmt])
+                else:
+                    row.append([types[c], values[c]])
+            rows.append(row)
+        widths = [sh.colinfo_map[c].width if c in sh.colinfo_map else None for c in range(sh.ncols)]
+        sheets.append({"name": sh.name, "rows": rows, "widths": widths})
+    data = open(path, 'rb').read()
+    mem, base, size = xlrd.compdoc.CompDoc(data, logfile=log).locate_named_stream('Workbook')
+    books.append({"sheets": sheets, "log": log.getvalue(), "cfb": cfb_problems(data),
+                  "sst": sst_layout(mem[base:base + size])})
+json.dump(books, sys.stdout, ensure_ascii=False)
+)PY";
+
+constexpr int kText = 1, kNumber = 2, kEmpty = 0;  // xlrd's cell types
+
+struct Table {
+    QList<Xls::Column> columns;
+    int rows = 0;
+    Xls::CellReader cell;
+};
+
+QString write(const QTemporaryDir& dir, const QString& name, const Table& t, DRIVER_HERE)
+{
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    const QByteArray bytes = Xls::workbook(t.columns, t.rows, t.cell);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        Driver::fail(QStringLiteral("cannot write %1").arg(path), where);
+    return path;
+}
+
+// One python process for all the files.
+QJsonArray readBack(const QStringList& paths, DRIVER_HERE)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), QString::fromUtf8(kDump)} + paths);
+    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        Driver::fail(QStringLiteral("xlrd could not read the files (python3-xlrd is required): %1 %2")
+                         .arg(p.errorString(), QString::fromUtf8(p.readAllStandardError())),
+                     where);
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(p.readAllStandardOutput(), &error);
+    if (!doc.isArray() || doc.array().size() != paths.size())
+        Driver::fail(QStringLiteral("unreadable dump: %1").arg(error.errorString()), where);
+    return doc.array();
+}
+
+QString show(const QJsonValue& v)
+{
+    return QString::fromUtf8(QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact));
+}
+
+// What a reader must find for a model value: [type, value(, format)].
+QJsonArray expected(const QVariant& v)
+{
+    if (!v.isValid())
+        return {kEmpty, QString()};
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return {kNumber, double(v.value<Money>().raw()) / Money::Scale, QStringLiteral("0.00")};
+    switch (v.typeId()) {
+    case QMetaType::QDate:
+        return {kText, v.toDate().toString(QStringLiteral("yyyy-MM-dd"))};
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Double:
+        return {kNumber, v.toDouble(), QStringLiteral("General")};
+    default:
+        return {kText, v.toString()};
+    }
+}
+
+// Every sheet, title and cell of `book` against the table.
+void compare(const QJsonValue& book, const Table& t, DRIVER_HERE)
+{
+    const QString log = book[QStringLiteral("log")].toString();
+    if (!log.isEmpty())
+        Driver::fail(QStringLiteral("xlrd complained: %1").arg(log), where);
+    const QJsonArray cfb = book[QStringLiteral("cfb")].toArray();
+    if (!cfb.isEmpty())
+        Driver::fail(QStringLiteral("compound document: %1").arg(show(cfb)), where);
+    const QJsonArray broken = book[QStringLiteral("sst")][QStringLiteral("broken")].toArray();
+    if (!broken.isEmpty())
+        Driver::fail(QStringLiteral("shared string table: %1").arg(show(broken)), where);
+    const QJsonArray sheets = book[QStringLiteral("sheets")].toArray();
+    const int sheetCount = std::max(1, (t.rows + Xls::kRowsPerSheet - 1) / Xls::kRowsPerSheet);
+    if (sheets.size() != sheetCount)
+        Driver::fail(QStringLiteral("%1 sheets, expected %2").arg(sheets.size()).arg(sheetCount), where);
+    for (int s = 0; s < sheetCount; ++s) {
+        const QJsonObject sheet = sheets[s].toObject();
+        if (sheet[QStringLiteral("name")].toString() != QStringLiteral("Sheet%1").arg(s + 1))
+            Driver::fail(QStringLiteral("sheet %1 is named %2").arg(s + 1).arg(sheet[QStringLiteral("name")].toString()), where);
+        const QJsonArray widths = sheet[QStringLiteral("widths")].toArray();
+        for (int c = 0; c < t.columns.size(); ++c) {
+            const int want = qRound(t.columns[c].widthPixels / 7.0) * 256;
+            if (widths[c].toInt(-1) != want)
+                Driver::fail(QStringLiteral("sheet %1 column %2 width %3, expected %4").arg(s + 1).arg(c).arg(show(widths[c])).arg(want), where);
+        }
+        const QJsonArray rows = sheet[QStringLiteral("rows")].toArray();
+        const int first = s * Xls::kRowsPerSheet;
+        const int count = std::min(t.rows - first, Xls::kRowsPerSheet);
+        if (rows.size() != count + 1)
+            Driver::fail(QStringLiteral("sheet %1 has %2 rows, expected titles and %3").arg(s + 1).arg(rows.size()).arg(count), where);
+        for (int r = 0; r <= count; ++r) {
+            const QJsonArray row = rows[r].toArray();
+            for (int c = 0; c < t.columns.size(); ++c) {
+                const QJsonArray want = r == 0 ? QJsonArray{kText, t.columns[c].title} : expected(t.cell(first + r - 1, c));
+                if (row[c].toArray() != want)
+                    Driver::fail(QStringLiteral("sheet %1 row %2 column %3: %4, expected %5")
+                                     .arg(s + 1).arg(r).arg(c).arg(show(row[c]), show(want)), where);
+            }
+        }
+    }
+}
+
+QVariant money(qint64 raw) { return QVariant::fromValue(Money::fromRaw(raw)); }
+
+// One row of every kind of value a grid holds.
+Table mixedRow()
+{
+    static const QVariantList values = {
+        QStringLiteral("007"), QStringLiteral("=1+1"), QStringLiteral("他说\"好\"，'行'"), QStringLiteral("两行\r\n第二行"),
+        QDate(2012, 5, 20), money(-1234567), money(0), money(5), money(123456789012), QVariant(),
+        qlonglong(42), 2.5, true, QString(),
+    };
+    Table t;
+    for (int c = 0; c < values.size(); ++c)
+        t.columns.append({QStringLiteral("列%1").arg(c), 100});
+    t.columns[1].widthPixels = 3;   // rounds to 0 digits
+    t.columns[2].widthPixels = 11;  // 1.57 -> 2 digits
+    t.columns[3].widthPixels = 250;
+    t.rows = 1;
+    t.cell = [](int, int c) { return values[c]; };
+    return t;
+}
+
+// A column of numbers and a column of dates (text), `rows` long.
+Table numbered(int rows)
+{
+    return {{{QStringLiteral("序号"), 60}, {QStringLiteral("日期"), 100}}, rows, [](int r, int c) -> QVariant {
+                return c == 0 ? QVariant(qlonglong(r)) : QVariant(QDate(2000, 1, 1).addDays(r % 4000));
+            }};
+}
+
+// Strings for the shared string table laid out so that its record limits
+// fall at every place that matters: before a string's 3-byte header, inside
+// it, right after it, inside and between the characters of compressed,
+// 16-bit and surrogate-pair text. The layout follows the format's rules: the
+// table's first record holds 8 bytes of counts, a record at most 8,224 bytes,
+// a header stays with its first character, a continued string restarts with
+// an option byte, a surrogate pair is never parted; strings are stored in
+// order of first use (the title, then the rows). A writer that lays out
+// otherwise still has to read back right, only the aim is off.
+class BoundaryStrings {
+public:
+    // `before`: the strings already used, in order.
+    explicit BoundaryStrings(const QStringList& before)
+    {
+        for (const QString& s : before)
+            place(s);
+    }
+
+    QStringList build()
+    {
+        const qsizetype start = m_strings.size();
+        const QList<std::function<QString(int)>> kinds = {
+            [](int k) { return QStringLiteral("~%1").arg(k).leftJustified(20, u'~'); },              // compressed
+            [](int k) { return QStringLiteral("é%1").arg(k).leftJustified(20, QChar(0xFF)); },       // compressed, high bytes
+            [](int k) { return QStringLiteral("中%1").arg(k).leftJustified(20, u'文'); },            // 16-bit
+            [](int k) { return QString::fromUcs4(U"😀😁😂😃😄😅😆😇") + QString::number(k); },         // pairs from the start
+            [](int k) { return QStringLiteral("中") + QString::fromUcs4(U"\U00020000\U00020001") + QString::number(k); },
+        };
+        int serial = 0;
+        for (const auto& kind : kinds)
+            for (int gap = 0; gap <= 12; ++gap) {
+                // Fill the record up to `gap` bytes before its end.
+                while (m_room - gap != 0) {
+                    const int fill = m_room - gap;
+                    int length = nextLength();
+                    if (fill >= 4 && !(3 + length == fill || 3 + length <= fill - 4))
+                        length = fill - 3 <= 300 ? fill - 3 : std::min(300, fill - 7);
+                    if (fill < 4)
+                        length = 300;  // cannot fit exactly: run into the next record
+                    place(filler(length));
+                }
+                place(kind(serial++));
+            }
+        return m_strings.mid(start);
+    }
+
+private:
+    int nextLength() { return m_cycle = m_cycle % 300 + 1; }
+
+    // Distinct text of `length` characters, different from every target.
+    QString filler(int length)
+    {
+        static const QString digits = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        QString s;
+        for (int n = m_used[length]++; n || s.isEmpty(); n /= 62)
+            s.prepend(digits[n % 62]);
+        return s.leftJustified(length, u'.');
+    }
+
+    void place(const QString& s)
+    {
+        if (m_seen.contains(s))
+            return;
+        m_seen.insert(s);
+        const bool wide = std::any_of(s.begin(), s.end(), [](QChar c) { return c.unicode() > 0xFF; });
+        const int unit = wide ? 2 : 1;
+        const int first = s.isEmpty() ? 0 : (s[0].isHighSurrogate() ? 4 : unit);
+        if (m_room < 3 + first)
+            m_room = kRecord;
+        m_room -= 3;
+        for (qsizetype pos = 0;;) {
+            qsizetype n = std::min<qsizetype>(s.size() - pos, m_room / unit);
+            if (n > 0 && pos + n < s.size() && s[pos + n - 1].isHighSurrogate())
+                --n;
+            m_room -= int(n) * unit;
+            pos += n;
+            if (pos == s.size())
+                break;
+            m_room = kRecord - 1;
+        }
+        m_strings << s;
+    }
+
+    static constexpr int kRecord = 8224;
+    int m_room = kRecord - 8;
+    int m_cycle = 0;
+    QHash<int, int> m_used;
+    QSet<QString> m_seen;
+    QStringList m_strings;
+};
+
+} // namespace
+
+class TstXls : public QObject {
+    Q_OBJECT
+private slots:
+    // Rows 0, 1, 65,535 and 65,536: sheets, titles, every kind of value, widths.
+    void sheetsAndCells()
+    {
+        TEST_BEGIN
+        QTemporaryDir dir;
+        Table empty = mixedRow();
+        empty.rows = 0;
+        const QList<Table> tables = {empty, mixedRow(), numbered(Xls::kRowsPerSheet), numbered(Xls::kRowsPerSheet + 1)};
+        QStringList paths;
+        for (int i = 0; i < tables.size(); ++i)
+            paths << write(dir, QStringLiteral("t%1.xls").arg(i), tables[i]);
+        const QJsonArray books = readBack(paths);
+        for (int i = 0; i < tables.size(); ++i)
+            compare(books[i], tables[i]);
+        // The last file's second sheet: titles and the one row left over.
+        const QJsonArray second = books[3][QStringLiteral("sheets")][1][QStringLiteral("rows")].toArray();
+        QCOMPARE(second.size(), 2);
+        QCOMPARE(second[0][1].toArray(), (QJsonArray{kText, QStringLiteral("日期")}));
+        QCOMPARE(second[1][0].toArray(), (QJsonArray{kNumber, double(Xls::kRowsPerSheet), QStringLiteral("General")}));
+        // Column widths as the grid shows them: 100 pixels are 14 digits.
+        QCOMPARE(books[1][QStringLiteral("sheets")][0][QStringLiteral("widths")][0].toInt(), 3584);
+        TEST_END
+    }
+
+    // Over 7,143,424 bytes the 109 allocation-table sectors the header lists
+    // are not enough: the table continues in extension sectors.
+    void largeFile()
+    {
+        TEST_BEGIN
+        QTemporaryDir dir;
+        const Table t{{{QStringLiteral("项目"), 100}, {QStringLiteral("金额"), 100}, {QStringLiteral("日期"), 80}},
+                      100000, [](int r, int c) -> QVariant {
+                          if (c == 0)
+                              return QStringLiteral("收支记录第%1条").arg(r, 6, 10, QChar(u'0')).leftJustified(40, u'账');
+                          if (c == 1)
+                              return money(qint64(r) * 7919 - 300000000);
+                          return QDate(2012, 1, 1).addDays(r % 3000);
+                      }};
+        const QString path = write(dir, QStringLiteral("big.xls"), t);
+        QVERIFY2(QFileInfo(path).size() > 7143424, qPrintable(QString::number(QFileInfo(path).size())));
+        compare(readBack({path})[0], t);
+        TEST_END
+    }
+
+    // Text never turns into anything else and survives the string table's
+    // record limits wherever they fall.
+    void stringsAcrossRecordLimits()
+    {
+        TEST_BEGIN
+        QTemporaryDir dir;
+        QStringList special = {
+            QStringLiteral("\"双引号\" 'single' \"\""), QStringLiteral("第一行\n第二行\r\n第三行\t制表"),
+            QString(255, u'长'), QString(300, u'x'), QString(300, u'长'),
+            QStringLiteral("家庭记账本：餐饮、交通、工资"), QString::fromUcs4(U"𠀀𠀁𝄞😀 beyond the basic plane"),
+            QStringLiteral("Café déjà vu ÿ"), QString(), QStringLiteral("007"), QStringLiteral("007"),
+        };
+        const QStringList strings = special + BoundaryStrings(QStringList{QStringLiteral("文本")} + special).build();
+        QVERIFY(strings.size() > 3000);
+        const Table t{{{QStringLiteral("文本"), 300}}, int(strings.size()),
+                      [&](int r, int) -> QVariant { return strings[r]; }};
+        const QJsonValue book = readBack({write(dir, QStringLiteral("strings.xls"), t)})[0];
+        compare(book, t);
+        // The limits fell where aimed: inside every early byte of compressed
+        // and 16-bit strings, and where a header or a pair had to move on.
+        QSet<int> compressed, wide, gaps;
+        for (const QJsonValue v : book[QStringLiteral("sst")][QStringLiteral("splits")].toArray())
+            (v[0].toInt() ? wide : compressed).insert(v[1].toInt());
+        for (const QJsonValue v : book[QStringLiteral("sst")][QStringLiteral("gaps")].toArray())
+            gaps.insert(v.toInt());
+        for (int n = 1; n <= 12; ++n)
+            QVERIFY2((n < 4 || compressed.contains(n)) && (n < 5 || n % 2 == 0 || wide.contains(n))
+                         && (n > 6 || gaps.contains(n)),
+                     qPrintable(QString::number(n)));
+        TEST_END
+    }
+
+    // A second, unrelated reader, where one is installed.
+    void libreOfficeReadsTheSameCells()
+    {
+        TEST_BEGIN
+        const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+        if (soffice.isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed: the cross-check with a second reader is skipped");
+        QTemporaryDir dir;
+        const QList<Table> tables = {mixedRow(), numbered(300)};
+        QStringList paths;
+        for (int i = 0; i < tables.size(); ++i)
+            paths << write(dir, QStringLiteral("lo%1.xls").arg(i), tables[i]);
+        QProcess p;
+        p.start(soffice, QStringList{QStringLiteral("--headless"), QStringLiteral("--convert-to"),
+                                     QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"),
+                                     QStringLiteral("--outdir"), dir.path()} + paths);
+        QVERIFY(p.waitForFinished(180000));
+        for (int i = 0; i < tables.size(); ++i) {
+            QFile f(dir.filePath(QStringLiteral("lo%1.csv").arg(i)));
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(QString::fromUtf8(p.readAllStandardError())));
+            const QString csv = QString::fromUtf8(f.readAll());
+            // Fields as shown: money with two decimals, text as is.
+            QList<QStringList> rows{{}};
+            QString field;
+            bool quoted = false;
+            for (qsizetype k = 0; k < csv.size(); ++k) {
+                const QChar ch = csv[k];
+                if (quoted) {
+                    if (ch == u'"' && k + 1 < csv.size() && csv[k + 1] == u'"')
+                        field += csv[++k];
+                    else if (ch == u'"')
+                        quoted = false;
+                    else
+                        field += ch;
+                } else if (ch == u'"') {
+                    quoted = true;
+                } else if (ch == u',') {
+                    rows.last() << std::exchange(field, QString());
+                } else if (ch == u'\n' || ch == u'\r') {
+                    if (ch == u'\r' && k + 1 < csv.size() && csv[k + 1] == u'\n')
+                        ++k;
+                    rows.last() << std::exchange(field, QString());
+                    rows.append(QStringList());
+                } else {
+                    field += ch;
+                }
+            }
+            if (rows.last().isEmpty())
+                rows.removeLast();
+            const Table& t = tables[i];
+            QCOMPARE(rows.size(), t.rows + 1);
+            for (int c = 0; c < t.columns.size(); ++c)
+                QCOMPARE(rows[0].value(c), t.columns[c].title);
+            for (int r = 0; r < t.rows; ++r)
+                for (int c = 0; c < t.columns.size(); ++c) {
+                    const QVariant v = t.cell(r, c);
+                    QString want = v.toString();
+                    if (v.metaType() == QMetaType::fromType<Money>())
+                        want = QString::number(v.value<Money>().toDouble(), 'f', 2);
+                    else if (v.typeId() == QMetaType::QDate)
+                        want = v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+                    QCOMPARE(rows[r + 1].value(c), want);
+                }
+        }
+        TEST_END
+    }
+};
+
+QTEST_GUILESS_MAIN(TstXls)
+#include "tst_xls.moc"
