@@ -13,6 +13,7 @@
 #include "ledger/Tf_zhichu.h"
 #include "loans/Tf_jiechu.h"
 #include "loans/Tf_jieru.h"
+#include "reports/Tf_dayin.h"
 #include "reports/Tf_fenleibaobiao.h"
 #include "reports/Tf_liushuibaobiao.h"
 #include "reports/Tf_renyuanbaobiao.h"
@@ -50,5 +51,5 @@ PageFactory system()
 }
 PageFactory wannianli() { return make<Tf_wannianli>(); }
 PageFactory rijiben() { return make<Tf_rijiben>(); }
-PageFactory dayin() { return {}; }
+PageFactory dayin() { return make<Tf_dayin>(); }
 }

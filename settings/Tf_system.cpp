@@ -10,6 +10,7 @@
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
 #include "ui/Theme.h"
+#include "ui/WaitCursor.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -32,14 +33,6 @@ const char* const kStartPages[] = {"桌面", "收入", "支出", "万年历", "�
 
 constexpr int kBottomTop = Page::kHeight - 130;
 constexpr int kBottomButtonTop = kBottomTop + 44;
-
-// Copies and checks of a large file take a moment.
-struct WaitCursor {
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // The household's file: the one the connection opened.
 QString databasePath() { return Database::shared().filePath(); }

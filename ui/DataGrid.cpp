@@ -338,6 +338,8 @@ void DataGrid::clearFooter()
     layoutFooter();
 }
 
+QColor DataGrid::footerColour() { return kFooter; }
+
 QString DataGrid::footerText(int column) const
 {
     if (m_footerSum.contains(column)) {

@@ -29,6 +29,8 @@ public:
     bool hasFooter() const { return !m_footerText.isEmpty() || !m_footerSum.isEmpty(); }
     QStringList footerTexts() const;
     QString footerText(int column) const;
+    bool isFooterSum(int column) const { return m_footerSum.contains(column); }
+    static QColor footerColour();
 
     // Columns share the width of the grid.
     void setFitColumns(bool fit);

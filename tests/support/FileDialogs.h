@@ -1,7 +1,7 @@
 #pragma once
 // Answers the program's own file dialogs as a user would: in each one that
 // shows, picks the file set in `answer` (an empty answer cancels) and
-// records the dialog's title and the folder it opened in.
+// records the dialog's title, its filters and the folder it opened in.
 
 #include <QApplication>
 #include <QFileDialog>
@@ -16,7 +16,7 @@ public:
     }
 
     QString answer;
-    QStringList titles, folders;
+    QStringList titles, folders, filters;
 
 private:
     void poll()
@@ -28,6 +28,7 @@ private:
             dialog->setProperty("answered", true);
             titles << dialog->windowTitle();
             folders << dialog->directory().absolutePath();
+            filters << dialog->nameFilters().join(u';');
             if (answer.isEmpty()) {
                 dialog->reject();
             } else {

@@ -12,6 +12,8 @@
 #include "data/Tx_Data.h"
 #include "ui/ChineseUi.h"
 #include "ui/ClickLabel.h"
+#include "ui/DataGrid.h"
+#include "ui/GridOutput.h"
 #include "ui/Skin.h"
 
 #include <QApplication>
@@ -23,6 +25,8 @@
 #include <QDateEdit>
 #include <QAbstractItemView>
 #include <QPainter>
+#include <QPrinter>
+#include <QProcess>
 #include <QTableView>
 #include <QTabWidget>
 #include <QDir>
@@ -231,6 +235,33 @@ int main(int argc, char** argv)
             box->show();
             box->raise();
             save(&form, out, QStringLiteral("system-clear"));
+        }
+
+    // The print page listing this year's expenses, and the first printed
+    // page of that list (a PDF rendered back to a picture).
+    click(&form, "Label6");
+    if (QWidget* page = form.currentPage())
+        if (auto* grid = page->findChild<DataGrid*>(QStringLiteral("DBGridEh18"))) {
+            if (auto* kind = page->findChild<QComboBox*>(QStringLiteral("ComboBox4")))
+                kind->setCurrentIndex(1);
+            if (auto* query = page->findChild<QPushButton*>(QStringLiteral("Button58")))
+                query->click();
+            save(&form, out, QStringLiteral("dayin-expenses"));
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+            const QString pdf = QDir(tmp.path()).filePath(QStringLiteral("dayin.pdf"));
+            printer.setOutputFileName(pdf);
+            GridOutput::print(*grid, printer);
+            const QString png = QDir(out).filePath(QStringLiteral("dayin-print"));
+            if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+                                                                QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+                                                                QStringLiteral("1"), QStringLiteral("-singlefile"), pdf, png})
+                == 0)
+                std::printf("wrote %s.png\n", qPrintable(png));
+            else
+                std::fprintf(stderr, "screenshots: pdftoppm failed\n");
         }
 
     // The desktop with a long note and large figures; the expense page's

@@ -1,0 +1,276 @@
+// The print and export page: its list, the Excel file it writes (read back
+// by an independent reader) and the printout (print preview and PDF).
+#include "reports/Tf_dayin.h"
+#include "tests/support/Driver.h"
+#include "tests/support/FileDialogs.h"
+#include "ui/DataGrid.h"
+#include "ui/GridOutput.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Driver;
+
+namespace {
+constexpr const char* kGrid = "DBGridEh18";
+
+QStringList lines(QObject* page)
+{
+    QStringList out;
+    for (int r = 0; r < rowCount(page, kGrid); ++r) {
+        QStringList cells;
+        for (int c = 0; c < 5; ++c)
+            cells << cell(page, kGrid, r, c);
+        out << cells.join(u' ');
+    }
+    return out;
+}
+
+// Every row of the file's first sheet, cells joined by blanks, as xlrd reads them.
+QStringList xlsLines(const QString& path)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import sys,json,xlrd\n"
+                            "s=xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                            "print(json.dumps([' '.join(str(c.value) for c in s.row(r)) for r in range(s.nrows)]))"),
+             path});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) {
+        qWarning("%s", p.readAllStandardError().constData());
+        return {QStringLiteral("<unreadable>")};
+    }
+    QStringList out;
+    for (const auto& v : QJsonDocument::fromJson(p.readAllStandardOutput()).array())
+        out << v.toString();
+    return out;
+}
+
+QByteArray bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Pages of the print preview the click brings up; the preview is closed.
+int previewPages(QObject* page, const QString& button)
+{
+    int pages = -1;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<QPrintPreviewDialog*>(w); d && d->isVisible()) {
+                pages = d->findChild<QPrintPreviewWidget*>()->pageCount();
+                d->reject();
+            }
+    });
+    poll.start(10);
+    click(page, button);
+    return pages;
+}
+} // namespace
+
+class TstDayin : public QObject {
+    Q_OBJECT
+private slots:
+    void listsRecordsOfTheRange()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        const qint64 quote = addMember(QStringLiteral("O'Brien"));
+        const qint64 named = addMember(QStringLiteral("全部用户"));
+        addRecord(QStringLiteral("工资"), QStringLiteral("1000"), QDate(2012, 3, 1));
+        addRecord(QStringLiteral("午餐"), QStringLiteral("20.5"), QDate(2012, 3, 1), QString(), quote);
+        addRecord(QStringLiteral("早餐"), QStringLiteral("8"), QDate(2012, 2, 1));
+        addRecord(QStringLiteral("晚餐"), QStringLiteral("30"), QDate(2012, 2, 1), QString(), named);
+        addRecord(QStringLiteral("早餐"), QStringLiteral("99"), QDate(2011, 12, 31));  // before the range
+        Tf_dayin page;
+        page.show();
+        auto* members = find<QComboBox>(&page, "ComboBox3");
+        QCOMPARE(members->count(), 4);
+        QCOMPARE(members->currentText(), QStringLiteral("全部用户"));
+        QCOMPARE(find<QComboBox>(&page, "ComboBox4")->currentText(), QStringLiteral("收入"));
+        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker14")->date(), QDate(2012, 1, 1));
+        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker13")->date(), QDate(2012, 5, 20));
+        QCOMPARE(rowCount(&page, kGrid), 0);
+
+        click(&page, "Button58");
+        QCOMPARE(lines(&page), QStringList{QStringLiteral("2012-03-01 工资 admin 现金 1000")});
+        QCOMPARE(footerTexts(&page, kGrid), (QStringList{QStringLiteral("合计:"), QString(), QString(), QString(),
+                                                         QStringLiteral("￥1000.00")}));
+
+        // Expenses by date, one day's records in the order entered.
+        find<QComboBox>(&page, "ComboBox4")->setCurrentIndex(1);
+        click(&page, "Button58");
+        QCOMPARE(lines(&page), (QStringList{QStringLiteral("2012-02-01 早餐 admin 现金 8"),
+                                            QStringLiteral("2012-02-01 晚餐 全部用户 现金 30"),
+                                            QStringLiteral("2012-03-01 午餐 O'Brien 现金 20.5")}));
+        QCOMPARE(footerTexts(&page, kGrid).last(), QStringLiteral("￥58.50"));
+
+        // One member, a quote in the name; the member named "全部用户" alone.
+        members->setCurrentIndex(2);
+        click(&page, "Button58");
+        QCOMPARE(lines(&page), QStringList{QStringLiteral("2012-03-01 午餐 O'Brien 现金 20.5")});
+        members->setCurrentIndex(3);
+        click(&page, "Button58");
+        QCOMPARE(lines(&page), QStringList{QStringLiteral("2012-02-01 晚餐 全部用户 现金 30")});
+
+        // Reversed dates list nothing.
+        members->setCurrentIndex(0);
+        setDate(&page, "DateTimePicker14", QDate(2012, 5, 1));
+        setDate(&page, "DateTimePicker13", QDate(2012, 1, 1));
+        click(&page, "Button58");
+        QCOMPARE(rowCount(&page, kGrid), 0);
+        QCOMPARE(footerTexts(&page, kGrid).last(), QStringLiteral("￥.00"));
+        QVERIFY(f.boxes.seen.isEmpty());
+        TEST_END
+    }
+
+    void exportsToExcel()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        addRecord(QStringLiteral("午餐"), QStringLiteral("20.5"), QDate(2012, 3, 1));
+        addRecord(QStringLiteral("早餐"), QStringLiteral("007"), QDate(2012, 3, 2), QString());
+        Tf_dayin page;
+        page.show();
+        find<QComboBox>(&page, "ComboBox4")->setCurrentIndex(1);
+        QTemporaryDir dir;
+        const QDir out(dir.path());
+        FileDialogAnswerer dialogs;
+
+        // A cancelled dialog writes nothing, though the list was read.
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
+        QCOMPARE(dialogs.titles, QStringList{QStringLiteral("导出Excel")});
+        QCOMPARE(dialogs.filters, QStringList{QStringLiteral("Excel表格 (*.xls)")});
+        QCOMPARE(dialogs.folders, QStringList{QDir::homePath()});
+        QCOMPARE(rowCount(&page, kGrid), 2);
+        QVERIFY(out.isEmpty());
+
+        // ".xls" is added once, whatever its letter case; the file holds
+        // the titles and the rows in grid order; no notice on success.
+        dialogs.answer = out.filePath(QStringLiteral("收支2012.05"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
+        QCOMPARE(xlsLines(out.filePath(QStringLiteral("收支2012.05.xls"))),
+                 (QStringList{QStringLiteral("日期 项目 用户 账户 金额"), QStringLiteral("2012-03-01 午餐 admin 现金 20.5"),
+                              QStringLiteral("2012-03-02 早餐 admin 现金 7.0")}));
+        dialogs.answer = out.filePath(QStringLiteral("R.XLS"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
+        QCOMPARE(out.entryList(QDir::Files), (QStringList{QStringLiteral("R.XLS"), QStringLiteral("收支2012.05.xls")}));
+        // The next dialog opens where the last file went.
+        QCOMPARE(dialogs.folders.last(), out.absolutePath());
+
+        // An existing file: Cancel leaves it as it was, OK replaces it.
+        QFile old(out.filePath(QStringLiteral("report.xls")));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old contents") > 0);
+        old.close();
+        dialogs.answer = out.filePath(QStringLiteral("report"));
+        f.boxes.setAnswer(QMessageBox::Cancel);
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList{QStringLiteral("文件“report.xls”已存在，是否替换？")});
+        QCOMPARE(f.boxes.seen.last().icon, QMessageBox::Question);
+        QCOMPARE(f.boxes.seen.last().title, QStringLiteral("系统提示"));
+        QCOMPARE(bytes(old.fileName()), QByteArray("old contents"));
+        f.boxes.setAnswer(QMessageBox::Ok);
+        dialogs.answer = out.filePath(QStringLiteral("report.xls"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button61").size(), 1);
+        QCOMPARE(xlsLines(old.fileName()).size(), 3);
+
+        // A folder that does not exist: the system's reason, no file.
+        dialogs.answer = out.filePath(QStringLiteral("missing/report"));
+        const QStringList failed = f.boxesAfterClick(&page, "Button61");
+        QCOMPARE(failed.size(), 1);
+        QVERIFY2(failed[0].startsWith(QStringLiteral("导出失败：")) && failed[0].size() > 5, qPrintable(failed[0]));
+        QCOMPARE(f.boxes.seen.last().icon, QMessageBox::Critical);
+        QVERIFY(!out.exists(QStringLiteral("missing")));
+        QCOMPARE(out.entryList(QDir::Files).size(), 3);
+
+        // A list that cannot be read: the error, no dialog, no file.
+        TestDb::sql(QStringLiteral("drop view s_z_all"));
+        const int dialogsBefore = dialogs.titles.size();
+        const QStringList refused = f.boxesAfterClick(&page, "Button61");
+        QCOMPARE(refused.size(), 1);
+        QVERIFY(refused[0].startsWith(QStringLiteral("数据库操作失败")));
+        QCOMPARE(dialogs.titles.size(), dialogsBefore);
+        TEST_END
+    }
+
+    // A long list comes in chunks, its footer whole from the start; the
+    // export and the printout read every row.
+    void longListsAreReadWhole()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TestDb::sql(QStringLiteral(
+            "with recursive n(i) as (select 1 union all select i+1 from n where i<1500)"
+            " insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+            " select (select id from s_fenlei where f_name='工资'), 10000*i, 1, 1, date('2012-01-01', '+'||(i%100)||' days'), 'S'"
+            " from n"));
+        Tf_dayin page;
+        page.show();
+        click(&page, "Button58");
+        QVERIFY(rowCount(&page, kGrid) < 1500);
+        QCOMPARE(footerTexts(&page, kGrid).last(), QStringLiteral("￥1125750.00"));
+        QTemporaryDir dir;
+        FileDialogAnswerer dialogs;
+        dialogs.answer = QDir(dir.path()).filePath(QStringLiteral("all"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
+        const QStringList file = xlsLines(QDir(dir.path()).filePath(QStringLiteral("all.xls")));
+        QCOMPARE(file.size(), 1501);
+        QCOMPARE(file[1], QStringLiteral("2012-01-01 工资 admin 现金 100.0"));
+        QCOMPARE(file.last(), QStringLiteral("2012-04-09 工资 admin 现金 1499.0"));
+        QCOMPARE(rowCount(&page, kGrid), 1500);
+        TEST_END
+    }
+
+    void prints()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tf_dayin page;
+        page.show();
+        // Before any query: one blank page, no message.
+        QCOMPARE(previewPages(&page, "Button59"), 1);
+        QVERIFY(f.boxes.seen.isEmpty());
+
+        for (int i = 0; i < 200; ++i)
+            addRecord(QStringLiteral("工资"), QString::number(i + 1), QDate(2012, 1, 1).addDays(i % 140));
+        click(&page, "Button58");
+        QCOMPARE(rowCount(&page, kGrid), 200);
+        QVERIFY(previewPages(&page, "Button59") > 1);
+        QVERIFY(f.boxes.seen.isEmpty());
+
+        // The same printout as PDF: titles on every page, the rows, the
+        // footer sum once at the end.
+        QTemporaryDir dir;
+        const QString pdf = QDir(dir.path()).filePath(QStringLiteral("list.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        GridOutput::print(*grid(&page, kGrid), printer);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000) && text.exitCode() == 0);
+        const QString all = QString::fromUtf8(text.readAllStandardOutput());
+        QStringList pages = all.split(u'\f', Qt::SkipEmptyParts);
+        QVERIFY2(pages.size() > 2, qPrintable(all.left(400)));
+        for (const QString& p : pages)
+            QVERIFY2(p.contains(QStringLiteral("日期")) && p.contains(QStringLiteral("金额")), qPrintable(p.left(200)));
+        QVERIFY(pages.first().contains(QStringLiteral("2012-01-01")));
+        QVERIFY(all.count(QStringLiteral("合计:")) == 1 && pages.last().contains(QStringLiteral("￥20100.00")));
+        TEST_END
+    }
+};
+
+QTEST_MAIN(TstDayin)
+#include "tst_dayin.moc"

@@ -1,0 +1,43 @@
+#pragma once
+// What a grid hands on: a printout of what it shows (visible columns in view
+// order, every row, the footer) and a copy of its rows as an Excel workbook.
+
+#include <QList>
+#include <QString>
+
+class DataGrid;
+class QPrinter;
+class QWidget;
+
+namespace GridOutput {
+
+// The grid's visible columns, in the order the view shows them.
+QList<int> shownColumns(const DataGrid& grid);
+
+// Paints the grid onto `printer`, laid out anew from its page rectangle:
+// sizes as on screen at 96 pixels per inch (scaled down when the columns are
+// wider than the page), titles atop every page, the rows over as many pages
+// as they need, the footer once after the last row. Texts too long for
+// their column end in "…". An empty grid gives one blank page.
+void print(const DataGrid& grid, QPrinter& printer);
+
+// The print preview (A4 portrait, 10 mm margins), from which the user
+// prints. False, with nothing shown, when there is no usable printer.
+bool preview(const DataGrid& grid, QWidget* parent);
+
+// The file written for a name chosen in the save dialog: ".xls" appended
+// unless the name ends in ".xls" already, in any letter case.
+QString xlsFileName(const QString& chosen);
+
+// Writes the grid's rows, with the column titles and widths, as an Excel
+// workbook at `path`: the whole file or, on failure, nothing (an existing
+// file of that name stays as it was); `error` gets the system's reason.
+[[nodiscard]] bool writeXls(const DataGrid& grid, const QString& path, QString* error);
+
+// The export as the user goes through it: the save dialog titled `title`,
+// the question before replacing a file, the write, a failure's message.
+// The dialog opens where the last export of this run went, at first in the
+// home folder.
+void exportXls(const DataGrid& grid, QWidget* parent, const QString& title);
+
+} // namespace GridOutput
