@@ -61,6 +61,25 @@ QByteArray bytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The text of the grid printed to an A4 PDF with 10 mm margins, pages
+// separated by form feeds.
+QString pdfText(const DataGrid& grid)
+{
+    QTemporaryDir dir;
+    const QString pdf = QDir(dir.path()).filePath(QStringLiteral("list.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    GridOutput::print(grid, printer);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!text.waitForFinished(30000) || text.exitCode() != 0)
+        return QStringLiteral("<pdftotext failed>");
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
 // Pages of the print preview the click brings up; the preview is closed.
 int previewPages(QObject* page, const QString& button)
 {
@@ -250,24 +269,32 @@ private slots:
 
         // The same printout as PDF: titles on every page, the rows, the
         // footer sum once at the end.
-        QTemporaryDir dir;
-        const QString pdf = QDir(dir.path()).filePath(QStringLiteral("list.pdf"));
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(pdf);
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-        GridOutput::print(*grid(&page, kGrid), printer);
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000) && text.exitCode() == 0);
-        const QString all = QString::fromUtf8(text.readAllStandardOutput());
-        QStringList pages = all.split(u'\f', Qt::SkipEmptyParts);
+        const QString all = pdfText(*grid(&page, kGrid));
+        const QStringList pages = all.split(u'\f', Qt::SkipEmptyParts);
         QVERIFY2(pages.size() > 2, qPrintable(all.left(400)));
         for (const QString& p : pages)
             QVERIFY2(p.contains(QStringLiteral("日期")) && p.contains(QStringLiteral("金额")), qPrintable(p.left(200)));
         QVERIFY(pages.first().contains(QStringLiteral("2012-01-01")));
         QVERIFY(all.count(QStringLiteral("合计:")) == 1 && pages.last().contains(QStringLiteral("￥20100.00")));
+        TEST_END
+    }
+
+    // Columns wider than the page shrink to fit: the last title is printed
+    // whole; a text longer than its column ends in "…".
+    void printsWideColumnsWhole()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        addRecord(QStringLiteral("工资"), QStringLiteral("1"), QDate(2012, 3, 1), QStringLiteral("很长的备注").repeated(30));
+        Tf_dayin page;
+        page.show();
+        click(&page, "Button58");
+        DataGrid* g = grid(&page, kGrid);
+        g->setColumnWidth(0, 2000);
+        g->setColumnWidth(1, 30);
+        const QString all = pdfText(*g);
+        QVERIFY2(all.contains(QStringLiteral("金额")), qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral("…")), qPrintable(all));
         TEST_END
     }
 };
