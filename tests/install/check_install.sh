@@ -53,13 +53,14 @@ login_shown() {
 # up to 20 s for the login dialog and ends the program.
 start_until_login() {
   : >"$tmp/program.log"
-  env -u XDG_DATA_HOME QT_QPA_PLATFORM=xcb "$@" "$prefix/$bindir/jizhang" >"$tmp/program.log" 2>&1 &
+  env -u XDG_DATA_HOME QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$tmp/run" "$@" "$prefix/$bindir/jizhang" >"$tmp/program.log" 2>&1 &
   pid=$!
   i=0
   until login_shown; do
     kill -0 "$pid" 2>/dev/null || { wait "$pid" && code=0 || code=$?; pid=; fail "the program ended (exit code $code) before the login showed"; }
     i=$((i + 1))
-    [ "$i" -le 100 ] || fail "no login dialog within 20 s"
+    [ "$i" -le 100 ] || fail "no login dialog within 20 s; on the screen:
+$(xwininfo -root -tree | grep -F '": (' || true)"
     sleep 0.2
   done
   kill "$pid"
@@ -73,6 +74,7 @@ same_file() { cmp -s -n 16 "$1" "$2"; }
 
 # First start: no data folder yet; the delivered file is copied there.
 mkdir "$tmp/home"
+mkdir -m 700 "$tmp/run"
 data=$tmp/home/.local/share/jizhang
 start_until_login HOME="$tmp/home"
 [ -f "$data/fmy.dll" ] || fail "the first start left no fmy.dll in $data"
