@@ -2,7 +2,8 @@
 # Builds the Debian package of the program as Release in build-package/ (or
 # $BUILD_DIR): build-package/jizhang_<version>_<arch>.deb. Install it with
 #   apt-get install ./build-package/jizhang_*.deb
-# Only what the package carries is built, not the tests.
+# Only what the package carries is built, not the tests. Further arguments go
+# to the configure step (e.g. -DJIZHANG_MAINTAINER="Name <mail>").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=${BUILD_DIR:-$root/build-package}
