@@ -5,6 +5,8 @@
 # The program runs under Xvfb and is driven by xdotool as a user would:
 # typing the password, clicking the entries and buttons at their places.
 # The peak is VmHWM of /proc/<pid>/status once the list is shown.
+# With ALL_PAGES=1 the tour then opens every page of the program in turn
+# (the print page lists this year's income) before the peak is read.
 #
 #   bench/rss_tour.sh                  (Release build in build-release)
 #   RECORDS="400000" SHOTS=/tmp/tour bench/rss_tour.sh
@@ -74,6 +76,14 @@ for n in ${RECORDS:-10000 200000 400000}; do
   click_at 772 223 0.1
   xdotool key --repeat 31 --delay 10 Down
   click_at 908 258 3          # 查询
+  if [ -n "${ALL_PAGES:-}" ]; then
+    # Header entries, then the navigation column, top to bottom.
+    for at in "653 95" "711 95" "775 95" "849 95" "107 195" "107 225" "92 257" "92 293" "92 320" \
+              "92 358" "92 382" "92 420" "92 445" "92 469" "92 508" "92 544"; do
+      click_at $at 1
+      if [ "$at" = "849 95" ]; then click_at 673 132 1; fi   # 打印\导出: 查询
+    done
+  fi
   peak=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status")
   if [ -n "${SHOTS:-}" ] && command -v xwd >/dev/null; then
     mkdir -p "$SHOTS"

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <cmath>
 #include <atomic>
+#include <QElapsedTimer>
 
 namespace {
 
@@ -178,6 +179,22 @@ void Database::close()
     }
 }
 
+qint64 Database::clockNs()
+{
+    static QElapsedTimer since = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return since.nsecsElapsed();
+}
+
+void Database::startStatementClock()
+{
+    m_statementNs = 0;
+    m_clockOn = true;
+}
+
 bool Database::exec(const QString& sql)
 {
     if (!m_db) {
@@ -186,7 +203,7 @@ bool Database::exec(const QString& sql)
     }
     char* msg = nullptr;
     const QByteArray u = sql.toUtf8();
-    const int rc = sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg);
+    const int rc = timed([&] { return sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg); });
     if (rc != SQLITE_OK) {
         m_error = msg ? QString::fromUtf8(msg) : errorOf(m_db);
         m_locked = isLock(rc);
@@ -272,7 +289,7 @@ bool Query::prepare(const QString& sql)
         return false;
     }
     const QByteArray u = sql.toUtf8();
-    const int rc = sqlite3_prepare_v2(m_db.handle(), u.constData(), int(u.size()), &m_stmt, nullptr);
+    const int rc = m_db.timed([&] { return sqlite3_prepare_v2(m_db.handle(), u.constData(), int(u.size()), &m_stmt, nullptr); });
     if (rc != SQLITE_OK) {
         m_stmt = nullptr;
         fail(rc);
@@ -367,7 +384,10 @@ bool Query::exec()
     m_error.clear();
     m_locked = false;
     int rc;
-    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {}
+    m_db.timed([&] {
+        while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {}
+        return rc;
+    });
     m_done = true;
     if (rc != SQLITE_DONE) {
         fail(rc);
@@ -388,7 +408,7 @@ bool Query::next()
         sqlite3_reset(m_stmt);
         m_done = false;
     }
-    const int rc = sqlite3_step(m_stmt);
+    const int rc = m_db.timed([&] { return sqlite3_step(m_stmt); });
     if (rc == SQLITE_ROW)
         return true;
     m_done = true;

@@ -60,6 +60,13 @@ public:
     qint64 lastInsertId() const;
     int changes() const;
 
+    // For benchmarks: adds up the time SQLite itself spends running the
+    // statements of this connection from now on (preparing and stepping
+    // them, commits included), so a page's cost can be set against the
+    // statements it runs.
+    void startStatementClock();
+    qint64 statementNanoseconds() const { return m_statementNs; }
+
 private:
     // Only data/ talks to the SQLCipher C API.
     friend class Query;
@@ -67,11 +74,25 @@ private:
     bool openExisting(const QString& path, int flags, const QByteArray& key, int busyTimeoutMs);
     bool finishOpen(const QByteArray& key, int busyTimeoutMs);
     void fail(int rc);
+    // Runs `call`, adding its time to the statement clock when that runs.
+    template <class F>
+    int timed(F&& call)
+    {
+        if (!m_clockOn)
+            return call();
+        const qint64 start = clockNs();
+        const int rc = call();
+        m_statementNs += clockNs() - start;
+        return rc;
+    }
+    static qint64 clockNs();
 
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_error;
     bool m_locked = false;
+    qint64 m_statementNs = 0;
+    bool m_clockOn = false;
 };
 
 class Query {
