@@ -2,12 +2,14 @@
 // cell editor holds after its limit is what is stored and shown.
 #include "accounts/Tf_zhanghu.h"
 #include "accounts/Tf_zhuanzhang.h"
+#include "data/AccountTotals.h"
 #include "data/Money.h"
 #include "tests/support/Driver.h"
 #include "tests/support/HostileText.h"
 #include "ui/DataGrid.h"
 
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace Driver;
@@ -93,6 +95,26 @@ private slots:
             HOSTILE_COMPARE(shownRemarks[i], remarks[i], corpus()[i]);
             QCOMPARE(storedOpenings[i].toLongLong(), openings[i]);
         }
+        TEST_END
+    }
+
+    void hostileAccountPies()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TestDb::sql(QStringLiteral("delete from z_zhanghu"));
+        for (const Sample& s : corpus())
+            addAccount(afterLimit(s.text, 50), QStringLiteral("1"));
+        QString error;
+        QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error));
+        Tf_zhanghu page;
+        page.show();
+        find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(1);
+        // Each slice is labelled with the name as typed and its balance.
+        const QStringList labels = pieLabels(&page, "DBChart1");
+        QCOMPARE(labels.size(), corpus().size());
+        for (int i = 0; i < corpus().size(); ++i)
+            HOSTILE_COMPARE(labels[i], inChart(afterLimit(corpus()[i].text, 50)) + QStringLiteral(" 1"), corpus()[i]);
         TEST_END
     }
 

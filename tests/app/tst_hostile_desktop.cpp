@@ -60,6 +60,30 @@ private slots:
         HOSTILE_COMPARE(find<QLineEdit>(&page, "Edit6")->text(), held, corpus().last());
         TEST_END
     }
+
+    void hostileRankingNames()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        // Equal sums: every category ties with the fifth, so all show.
+        QStringList shown;
+        for (const Sample& s : corpus()) {
+            const QString name = afterLimit(s.text, 50);
+            addRecord({.categoryId = addCategory(name, QStringLiteral("Z"), QStringLiteral("餐饮")),
+                       .amount = QStringLiteral("1"),
+                       .date = QDate(2012, 5, 1)});
+            shown << inChart(name);
+        }
+        Tf_main page;
+        page.show();
+        QStringList labels = barLabels(&page, "Chart1");
+        labels.sort();
+        shown.sort();
+        QCOMPARE(labels.size(), shown.size());
+        for (int i = 0; i < shown.size(); ++i)
+            HOSTILE_COMPARE(labels[i], shown[i], (Sample{QStringLiteral("bar %1").arg(i), QString()}));
+        TEST_END
+    }
 };
 
 QTEST_MAIN(TstHostileDesktop)

@@ -151,6 +151,12 @@ QString enterInCell(DataGrid* grid, int row, int column, const QString& text, co
     return held;
 }
 
+QString inChart(const QString& text)
+{
+    QString t = text;
+    return t.remove(u'\r');
+}
+
 QString escaped(const QString& text)
 {
     QString out;

@@ -48,6 +48,10 @@ QString afterLimit(const QString& text, int limit = 0);
 // does. Returns what the editor held. A cell that opens no text editor fails.
 QString enterInCell(DataGrid* grid, int row, int column, const QString& text, DRIVER_HERE);
 
+// What a chart label shows of `text`: the chart's text drops carriage
+// returns (CR LF shows as a line break).
+QString inChart(const QString& text);
+
 // `text` with control characters, marks and non-ASCII as \uXXXX, for messages.
 QString escaped(const QString& text);
 
