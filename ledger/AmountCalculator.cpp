@@ -37,8 +37,10 @@ const char* kindName(Kind k)
 bool AmountCalculator::refusesKey(const QLineEdit& amount, const QKeyEvent& e)
 {
     const QString typed = e.text();
-    if (e.key() == Qt::Key_Backspace || typed.isEmpty() || !typed[0].isPrint())
-        return false;  // editing keys pass
+    // Editing keys pass (their text is empty or a control character); a
+    // character outside the basic plane or a direction mark is a key too.
+    if (e.key() == Qt::Key_Backspace || typed.isEmpty() || typed[0].category() == QChar::Other_Control)
+        return false;
     const QChar c = typed[0];
     if (!(c.isDigit() && c.unicode() < 128) && c != u'.' && c != u' ')
         return true;

@@ -13,6 +13,7 @@
 #include <QLogValueAxis>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QRegularExpression>
 #include <QScatterSeries>
 #include <QValueAxis>
 
@@ -67,11 +68,30 @@ static QFont smallFont(int px)
     return f;
 }
 
+// Qt Charts reads label texts as HTML. A name that HTML would change (markup
+// or control characters, blanks it would fold) goes in as HTML that shows it
+// as typed; any other name goes in unchanged.
+static QString asTyped(const QString& name)
+{
+    static const QRegularExpression changed(QStringLiteral("[<>&\\x00-\\x1f]|^ | $|  "));
+    if (!changed.match(name).hasMatch())
+        return name;
+    return QStringLiteral("<span style=\"white-space:pre\">%1</span>").arg(name.toHtmlEscaped());
+}
+
+static QStringList asTyped(const QStringList& names)
+{
+    QStringList out;
+    for (const QString& n : names)
+        out << asTyped(n);
+    return out;
+}
+
 // The labels under the bars, each shown whole.
 static QBarCategoryAxis* categoryAxis(QChart* chart, QAbstractSeries* series, const QStringList& labels)
 {
     auto* x = new QBarCategoryAxis;
-    x->append(labels);
+    x->append(asTyped(labels));
     x->setTruncateLabels(false);
     x->setLabelsFont(smallFont(10));
     chart->addAxis(x, Qt::AlignBottom);
@@ -100,7 +120,7 @@ void setHorizontalBars(QChartView* view, const QStringList& names, const QList<d
     series->setBarWidth(0.7);
     chart->addSeries(series);
     auto* cats = new QBarCategoryAxis;
-    cats->append(QStringList(names.rbegin(), names.rend()));
+    cats->append(asTyped(QStringList(names.rbegin(), names.rend())));
     cats->setLabelsFont(smallFont(11));
     cats->setTruncateLabels(false);
     chart->addAxis(cats, Qt::AlignLeft);
@@ -253,7 +273,7 @@ void setPie(QChartView* view, const QStringList& names, const QList<double>& val
         if (cents(values[i]) <= 0)
             continue;
         QPieSlice* s = series->append(names[i], cents(values[i]));
-        s->setLabel(QStringLiteral("%1 %2").arg(names[i], plainNumber(values[i])));
+        s->setLabel(QStringLiteral("%1 %2").arg(asTyped(names[i]), plainNumber(values[i])));
         s->setLabelVisible(true);
         s->setLabelFont(smallFont(10));
         // Soft colours that sit well on the cream skin, repeating.

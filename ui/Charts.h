@@ -1,6 +1,8 @@
 #pragma once
 // Charts on Qt Charts. The plotted values stay in the series (one QBarSet or
-// QPieSeries per chart), so what is drawn can be read back.
+// QPieSeries per chart), so what is drawn can be read back. Qt Charts takes
+// labels as HTML: names show as typed, and a name that HTML would change
+// (markup, control characters, folded blanks) is kept in its label as HTML.
 
 #include <QBrush>
 #include <QColor>

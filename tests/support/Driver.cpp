@@ -18,6 +18,7 @@
 #include <QPieSeries>
 #include <QPieSlice>
 #include <QTest>
+#include <QTextDocumentFragment>
 
 #include <algorithm>
 
@@ -291,6 +292,19 @@ QList<qreal> barValues(QObject* root, const QString& name, const SourceLocation&
     return readingOrder(out, s);
 }
 
+namespace {
+// Qt Charts paints label texts as HTML: the text a user reads.
+QString painted(const QString& label) { return QTextDocumentFragment::fromHtml(label).toPlainText(); }
+
+QStringList painted(const QStringList& labels)
+{
+    QStringList out;
+    for (const QString& l : labels)
+        out << painted(l);
+    return out;
+}
+} // namespace
+
 QStringList barLabels(QObject* root, const QString& name, const SourceLocation& where)
 {
     QAbstractBarSeries* s = bars(root, name, where);
@@ -300,7 +314,7 @@ QStringList barLabels(QObject* root, const QString& name, const SourceLocation& 
     axes += chart(root, name, where)->chart()->axes();
     for (QAbstractAxis* a : axes)
         if (auto* c = qobject_cast<QBarCategoryAxis*>(a))
-            return readingOrder(c->categories(), s);
+            return readingOrder(painted(c->categories()), s);
     fail(QStringLiteral("%1 has bars but no category axis").arg(name), where);
 }
 
@@ -318,7 +332,7 @@ QStringList pieLabels(QObject* root, const QString& name, const SourceLocation& 
     QStringList out;
     if (QPieSeries* p = pie(root, name, where))
         for (const QPieSlice* slice : p->slices())
-            out << slice->label();
+            out << painted(slice->label());
     return out;
 }
 

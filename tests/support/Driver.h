@@ -91,7 +91,8 @@ void editCell(QObject* root, const QString& grid, int row, int column, const QVa
 
 QChartView* chart(QObject* root, const QString& name, DRIVER_HERE);
 QList<qreal> barValues(QObject* root, const QString& chart, DRIVER_HERE);
-// The names on the category axis of the bars.
+// The names on the category axis of the bars. Labels read as painted (Qt
+// Charts paints them as HTML).
 QStringList barLabels(QObject* root, const QString& chart, DRIVER_HERE);
 QList<qreal> pieValues(QObject* root, const QString& chart, DRIVER_HERE);
 QStringList pieLabels(QObject* root, const QString& chart, DRIVER_HERE);

@@ -60,3 +60,15 @@ qint64 TestDb::count(const QString& tableAndCondition, const SourceLocation& whe
 {
     return scalarInt(QStringLiteral("select count(*) from ") + tableAndCondition, where);
 }
+
+QStringList TestDb::texts(const QString& select, const SourceLocation& where)
+{
+    Driver::detail::requireBody(where);
+    Query q(select);
+    QStringList out;
+    while (q.next())
+        out << q.text(0);
+    if (!q.ok())
+        Driver::fail(QStringLiteral("SQL failed: %1 — %2").arg(q.sql(), q.error()), where);
+    return out;
+}

@@ -7,6 +7,7 @@
 #include "tests/support/Failure.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 class TestDb {
@@ -34,6 +35,8 @@ public:
     static qint64 scalarInt(const QString& select, DRIVER_HERE);
     // The number of rows of "table [where ...]".
     static qint64 count(const QString& tableAndCondition, DRIVER_HERE);
+    // The first column of every row, as text (NULL as a null QString).
+    static QStringList texts(const QString& select, DRIVER_HERE);
 
 private:
     QTemporaryDir m_dir;
