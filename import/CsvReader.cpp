@@ -1,5 +1,7 @@
 #include "import/CsvReader.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kHeaderSearchLines = 60;

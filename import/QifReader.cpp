@@ -146,7 +146,7 @@ QList<StatementLine> readQif(const QByteArray& bytes, Encoding enc)
 
     QList<StatementLine> lines;
     for (const Record& r : records) {
-        if (r.payee.compare(u"Opening Balance", Qt::CaseInsensitive) == 0)
+        if (r.payee.compare(QLatin1StringView("Opening Balance"), Qt::CaseInsensitive) == 0)
             continue;
         StatementLine line;
         line.line = r.line;
