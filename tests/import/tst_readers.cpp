@@ -1,0 +1,307 @@
+// The statement readers (CSV, QIF, OFX) against the files under
+// tests/data/import: every line as the import page would get it.
+#include "import/CsvReader.h"
+#include "import/OfxReader.h"
+#include "import/QifReader.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringEncoder>
+#include <QTest>
+
+namespace {
+
+QByteArray dataFile(const QString& name)
+{
+    QFile f(QStringLiteral(JIZHANG_SOURCE_DIR "/tests/data/import/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing test file %s", qPrintable(name));
+    return f.readAll();
+}
+
+// One line as a short text, so a failing comparison shows the whole line:
+// "5 2026-12-01 收8500.00 代发工资|杭州明远科技有限公司", or "8 日期无效".
+QString describe(const StatementLine& l)
+{
+    if (!l.error.isEmpty())
+        return QString::number(l.line) + u' ' + l.error;
+    QString s = QStringLiteral("%1 %2 %3%4 %5|%6")
+                    .arg(QString::number(l.line), l.date.toString(Qt::ISODate),
+                         l.kind == StatementLine::Income ? QStringLiteral("收") : QStringLiteral("支"),
+                         l.amount.twoDecimals(), l.memo, l.counterparty);
+    if (!l.fitid.isEmpty())
+        s += u'|' + l.fitid;
+    if (l.split)
+        s += QStringLiteral(" 拆分");
+    return s;
+}
+
+QStringList describe(const QList<StatementLine>& lines)
+{
+    QStringList out;
+    for (const StatementLine& l : lines)
+        out << describe(l);
+    return out;
+}
+
+QStringList csvLines(const QByteArray& bytes, Encoding enc = Encoding::Auto)
+{
+    const CsvTable table = readCsv(bytes, enc);
+    return describe(mapCsv(table, proposeMapping(table.header)));
+}
+
+CsvMapping mapping(int date, int amount, int income, int expense, int direction, int memo, int counterparty)
+{
+    CsvMapping m;
+    m.date = date, m.amount = amount, m.income = income, m.expense = expense;
+    m.direction = direction, m.memo = memo, m.counterparty = counterparty;
+    return m;
+}
+
+} // namespace
+
+class TstReaders : public QObject {
+    Q_OBJECT
+private slots:
+    void amountsAndDates()
+    {
+        const char* amounts[][2] = {
+            {"¥1,234.56", "1234.56"}, {"-12.50", "-12.50"}, {"(12.50)", "-12.50"}, {"（12.50）", "-12.50"},
+            {"12.50-", "-12.50"}, {"￥ -0.5", "-.50"}, {"-￥8", "-8.00"}, {"RMB 88", "88.00"}, {"12.5元", "12.50"},
+            {".5", ".50"}, {"12.500", "12.50"}, {"99999999.99", "99999999.99"},
+            {"", "缺少金额"}, {" - ", "缺少金额"}, {"12,34", "金额无效"}, {"1,2345.00", "金额无效"},
+            {"-(1.00)", "金额无效"}, {"(1.00", "金额无效"}, {"1e5", "金额无效"}, {"１２", "金额无效"},
+            {"1.005", "金额超过两位小数"}, {"100000000.00", "金额超出范围"}, {"99999999999999999999", "金额超出范围"},
+        };
+        for (const auto& [text, expected] : amounts) {
+            Money value = Money::fromRaw(1);
+            const QString error = statementAmount(QString::fromUtf8(text), &value);
+            QCOMPARE(error.isEmpty() ? value.twoDecimals() : error, QString::fromUtf8(expected));
+        }
+        const char* dates[][2] = {
+            {"2026-12-09", "2026-12-09"}, {"2026/12/9", "2026-12-09"}, {"2026-12-09 08:15:00", "2026-12-09"},
+            {"20261209", "2026-12-09"}, {"2026年12月9日", "2026-12-09"}, {"2026.12.09", "2026-12-09"},
+            {"2026-12-09T08:15", "2026-12-09"}, {"20261209 081500", "2026-12-09"},
+            {"2026-02-30", ""}, {"2026-12-09 25:00", ""}, {"12/09/2026", ""}, {"202612", ""}, {"", ""},
+        };
+        for (const auto& [text, expected] : dates)
+            QCOMPARE(statementDate(QString::fromUtf8(text)).toString(Qt::ISODate), QString::fromUtf8(expected));
+
+        StatementLine line;
+        line.line = 8;
+        line.error = QStringLiteral("日期无效");
+        QCOMPARE(unreadableStatus(line), QStringLiteral("无法读取：日期无效（第8行）"));
+    }
+
+    // GBK, report lines before the header, separate income and expense
+    // columns ("-", empty and 0.00 are no amount), a bad date in the middle.
+    void csvTwoColumnsGbk()
+    {
+        const QByteArray bytes = dataFile(QStringLiteral("bank_gbk.csv"));
+        const CsvTable table = readCsv(bytes, Encoding::Auto);
+        QCOMPARE(table.headerLine, 4);
+        QCOMPARE(table.header.join(u','), QStringLiteral("交易日期,摘要,收入,支出,余额,对方户名,对方账号"));
+        QCOMPARE(proposeMapping(table.header), mapping(0, -1, 2, 3, -1, 1, 5));
+        const QStringList expected = {
+            QStringLiteral("5 2026-12-01 收8500.00 代发工资|杭州明远科技有限公司"),
+            QStringLiteral("6 2026-12-02 支1299.00 快捷支付|京东商城"),
+            QStringLiteral("7 2026-12-03 支500.00 ATM取款|"),
+            QStringLiteral("8 日期无效"),
+            QStringLiteral("9 2026-12-04 支36.80 消费|永辉超市"),
+            QStringLiteral("10 2026-12-06 收.35 结息|"),
+        };
+        QCOMPARE(csvLines(bytes), expected);
+        QCOMPARE(csvLines(bytes, Encoding::Gbk), expected);
+        QVERIFY(!readCsv(bytes, Encoding::Utf8).header.contains(QStringLiteral("摘要")));
+
+        // Both columns filled is no guess; a signed amount column beside a
+        // 收/支 column counts by the column.
+        const QByteArray both = "d,in,out,amt,dir\n20261201,5.00,6.00,-7,收\n";
+        QCOMPARE(describe(mapCsv(readCsv(both), mapping(0, -1, 1, 2, -1, -1, -1))),
+                 QStringList{QStringLiteral("2 收入和支出都有金额")});
+        QCOMPARE(describe(mapCsv(readCsv(both), mapping(0, 3, -1, -1, 4, -1, -1))),
+                 QStringList{QStringLiteral("2 2026-12-01 收7.00 |")});
+    }
+
+    // UTF-8 with BOM, a wallet export: quoted delimiters, a line break and
+    // doubled quotes inside quotes, the 收/支 column.
+    void csvWalletWithDirection()
+    {
+        const QByteArray bytes = dataFile(QStringLiteral("wallet_bom.csv"));
+        const CsvTable table = readCsv(bytes, Encoding::Auto);
+        QCOMPARE(table.headerLine, 6);
+        QCOMPARE(table.header.first(), QStringLiteral("交易时间"));
+        QCOMPARE(table.header.size(), 11);
+        QCOMPARE(proposeMapping(table.header), mapping(0, 5, -1, -1, 4, 3, 2));
+        QCOMPARE(table.rows.first().cells.at(8), QStringLiteral("4200001234202612090001"));  // tab trimmed
+        QCOMPARE(csvLines(bytes), (QStringList{
+                                      QStringLiteral("7 2026-12-09 支12.50 豆浆, 油条|老王早餐店"),
+                                      QStringLiteral("8 2026-12-09 支28.00 牛肉面\n加蛋|楼下面馆"),
+                                      QStringLiteral("10 2026-12-10 收200.00 转账|张伟"),
+                                      QStringLiteral("11 收支“/”无法识别"),
+                                      QStringLiteral("12 2026-12-12 收66.66 说\"谢谢\"的红包|李娜"),
+                                      QStringLiteral("13 收支“不计收支”无法识别"),
+                                  }));
+    }
+
+    // One signed column in every notation; 正数为支出 turns the kinds.
+    void csvSignedColumn()
+    {
+        const CsvTable table = readCsv(dataFile(QStringLiteral("signed.csv")), Encoding::Auto);
+        CsvMapping m = proposeMapping(table.header);
+        QCOMPARE(m, mapping(0, 1, -1, -1, -1, 2, 3));
+        const QList<StatementLine> lines = mapCsv(table, m);
+        QCOMPARE(describe(lines), (QStringList{
+                                      QStringLiteral("2 2026-12-09 支12.50 午餐|食堂"),
+                                      QStringLiteral("3 2026-12-10 支88.00 加油|中石化城东加油站"),
+                                      QStringLiteral("4 2026-12-11 支150.00 话费充值|中国移动"),
+                                      QStringLiteral("5 2026-12-12 收1234.00 工资补发|明远科技"),
+                                      QStringLiteral("6 2026-12-13 支9.90 会员续费|视频网站"),
+                                      QStringLiteral("7 金额超过两位小数"),
+                                      QStringLiteral("8 金额为零"),
+                                      QStringLiteral("9 2026-12-16 收20.00 退货退款|京东商城"),
+                                      QStringLiteral("10 2026-12-17 收12.50 停车|停车场"),
+                                  }));
+        m.positiveIsExpense = true;
+        const QList<StatementLine> turned = mapCsv(table, m);
+        QCOMPARE(turned.size(), lines.size());
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QCOMPARE(turned[i].error, lines[i].error);
+            QCOMPARE(turned[i].amount, lines[i].amount);
+            if (lines[i].error.isEmpty())
+                QVERIFY(turned[i].kind != lines[i].kind);
+        }
+    }
+
+    void csvSplitting()
+    {
+        // Semicolons, tabs, and UTF-16 text as spreadsheets save it.
+        QCOMPARE(readCsv("a;b;c\n1;2;3\n").delimiter, QChar(u';'));
+        QStringEncoder utf16(QStringEncoder::Utf16LE);
+        const QByteArray unicodeText = "\xFF\xFE" + QByteArray(utf16.encode(u"日期\t金额\r\n2026/12/9\t-5\r\n"));
+        const CsvTable tabbed = readCsv(unicodeText);
+        QCOMPARE(tabbed.delimiter, QChar(u'\t'));
+        QCOMPARE(describe(mapCsv(tabbed, proposeMapping(tabbed.header))), QStringList{QStringLiteral("2 2026-12-09 支5.00 |")});
+
+        // A quote left open costs its own row only; empty rows are left out;
+        // ="…" cells lose their wrapping.
+        const CsvTable broken = readCsv("日期,金额,备注\n\n=\"20261203\",=\"-3\",\"x\" \n"
+                                        "2026-12-01,-1.00,\"坏\n2026-12-02,-2.00,好\n,,\n");
+        QCOMPARE(describe(mapCsv(broken, proposeMapping(broken.header))),
+                 (QStringList{QStringLiteral("3 2026-12-03 支3.00 x|"), QStringLiteral("4 引号未闭合"),
+                              QStringLiteral("5 2026-12-02 支2.00 好|")}));
+
+        // The first of the widest rows is the header; without a date or an
+        // amount mapped there is nothing to show.
+        const CsvTable twoWide = readCsv("title\nx,y\n日期,金额\n2026-12-01,1\n");
+        QCOMPARE(twoWide.headerLine, 2);
+        QCOMPARE(twoWide.rows.size(), 2);
+        QVERIFY(mapCsv(twoWide, mapping(0, -1, -1, -1, -1, -1, -1)).isEmpty());
+        QVERIFY(mapCsv(twoWide, mapping(-1, 1, -1, -1, -1, -1, -1)).isEmpty());
+        QCOMPARE(readCsv("").headerLine, 0);
+    }
+
+    void qifSectionsAndSplit()
+    {
+        // Category, account and memorized lists skipped, the opening balance
+        // left out, a split once with its total, a bad date in the middle.
+        QCOMPARE(describe(readQif(dataFile(QStringLiteral("checking.qif")))),
+                 (QStringList{
+                     QStringLiteral("18 2026-12-09 支12.50 豆浆油条|老王早餐店"),
+                     QStringLiteral("23 2026-12-10 收8500.00 十二月工资|杭州明远科技有限公司"),
+                     QStringLiteral("29 2026-12-11 支356.20 年货|永辉超市 拆分"),
+                     QStringLiteral("40 日期无效"),
+                     QStringLiteral("44 2026-12-14 支45.00 打车|滴滴出行"),
+                     QStringLiteral("55 2026-12-15 支99.00 年度会员|视频网站"),
+                 }));
+    }
+
+    void qifDayMonthOrder()
+    {
+        // GBK; 18/12 tells that the day comes first, for 05/12 and 3/1 too.
+        const QStringList dayFirst = {
+            QStringLiteral("2 2026-12-05 支15.00 买菜|菜市场"),
+            QStringLiteral("7 2026-12-18 支6.00 |公交"),
+            QStringLiteral("11 2027-01-03 收100.00 |压岁钱"),
+        };
+        const QByteArray bytes = dataFile(QStringLiteral("cash_gbk.qif"));
+        QCOMPARE(describe(readQif(bytes)), dayFirst);
+        QCOMPARE(describe(readQif(bytes, Encoding::Gbk)), dayFirst);
+        // Nothing tells: month first.
+        QCOMPARE(describe(readQif("!Type:Bank\nD05/12/2026\nT-1\n^\nD3/1' 7\nT2\n^\n")),
+                 (QStringList{QStringLiteral("2 2026-05-12 支1.00 |"), QStringLiteral("5 2007-03-01 收2.00 |")}));
+    }
+
+    void ofxSgml()
+    {
+        // 1.x with CHARSET 936 (GBK bytes), a credit card, unclosed leaf tags,
+        // time zones after the day, a bare '&' and an entity.
+        QCOMPARE(describe(readOfx(dataFile(QStringLiteral("card_v1.ofx")))),
+                 (QStringList{
+                     QStringLiteral("37 2026-12-09 支268.00 朋友聚餐|海底捞火锅|CC202612090001"),
+                     QStringLiteral("45 2026-12-10 支59.90 袜子 & 围巾|M&S 玛莎百货|CC202612100002"),
+                     QStringLiteral("53 日期无效"),
+                     QStringLiteral("60 2026-12-12 收500.00 感谢您的还款|还款|CC202612120004"),
+                 }));
+        const QByteArray western = "OFXHEADER:100\nCHARSET:1252\n\n<OFX><STMTTRN><DTPOSTED>20261209<TRNAMT>-4.20"
+                                   "<NAME>Caf\xe9 M\xfcller</STMTTRN></OFX>";
+        QCOMPARE(describe(readOfx(western)), QStringList{QStringLiteral("4 2026-12-09 支4.20 |Café Müller")});
+    }
+
+    void ofxXml()
+    {
+        // 2.x: entities, character references, CDATA, the name inside PAYEE,
+        // a decimal comma, an amount that is no number.
+        QCOMPARE(describe(readOfx(dataFile(QStringLiteral("bank_v2.ofx")))),
+                 (QStringList{
+                     QStringLiteral("25 2026-12-01 收8500.00 工资 <十二月>|杭州明远科技有限公司|20261201-0001"),
+                     QStringLiteral("33 2026-12-05 支1299.00 电脑配件|京东商城|20261205-0002"),
+                     QStringLiteral("41 金额无效"),
+                     QStringLiteral("48 2026-12-07 支3.50 乘车 <2号线>|地铁|20261207-0004"),
+                 }));
+    }
+
+    // Damaged copies of every file: the readers end, keep file order, and
+    // hand over only lines with a date and an amount in range, or a reason.
+    void damagedFilesReadSafely()
+    {
+        QRandomGenerator random(25);
+        const QStringList files = {"bank_gbk.csv", "wallet_bom.csv", "signed.csv", "checking.qif",
+                                   "cash_gbk.qif", "card_v1.ofx", "bank_v2.ofx"};
+        static const char kTroublemakers[] = "\"<>^\n\r,;-(&!/D$";
+        for (const QString& name : files) {
+            const QByteArray original = dataFile(name);
+            for (int round = 0; round < 150; ++round) {
+                QByteArray bytes = original;
+                for (int edits = 1 + random.bounded(4); edits > 0 && !bytes.isEmpty(); --edits) {
+                    const int at = random.bounded(int(bytes.size()));
+                    switch (random.bounded(4)) {
+                    case 0: bytes[at] = char(random.bounded(256)); break;
+                    case 1: bytes.remove(at, random.bounded(1, 40)); break;
+                    case 2: bytes.insert(at, kTroublemakers[random.bounded(int(sizeof kTroublemakers) - 1)]); break;
+                    default: bytes.truncate(at); break;
+                    }
+                }
+                QList<StatementLine> lines;
+                if (name.endsWith(u".csv")) {
+                    const CsvTable table = readCsv(bytes);
+                    lines = mapCsv(table, proposeMapping(table.header));
+                } else {
+                    lines = name.endsWith(u".qif") ? readQif(bytes) : readOfx(bytes);
+                }
+                const int lastLine = int(bytes.count('\n') + bytes.count('\r')) + 1;
+                int previous = 1;
+                for (const StatementLine& l : lines) {
+                    QVERIFY2(l.line >= previous && l.line <= lastLine, qPrintable(name + u' ' + describe(l)));
+                    previous = l.line;
+                    if (l.error.isEmpty())
+                        QVERIFY2(l.date.isValid() && l.amount > Money() && l.amount <= kMaxStatementAmount,
+                                 qPrintable(name + u' ' + describe(l)));
+                }
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstReaders)
+#include "tst_readers.moc"
