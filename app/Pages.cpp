@@ -7,6 +7,7 @@
 #include "budget/Tf_yushuan.h"
 #include "calendar/Tf_rijiben.h"
 #include "calendar/Tf_wannianli.h"
+#include "import/Tf_daoru.h"
 #include "ledger/TF_shouruleibie.h"
 #include "ledger/TF_zhichuleibie.h"
 #include "ledger/Tf_shouru.h"
@@ -52,4 +53,5 @@ PageFactory system()
 PageFactory wannianli() { return make<Tf_wannianli>(); }
 PageFactory rijiben() { return make<Tf_rijiben>(); }
 PageFactory dayin() { return make<Tf_dayin>(); }
+PageFactory daoru() { return make<Tf_daoru>(); }
 }

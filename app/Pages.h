@@ -25,4 +25,5 @@ PageFactory system();
 PageFactory wannianli();
 PageFactory rijiben();
 PageFactory dayin();
+PageFactory daoru();
 }

@@ -73,6 +73,8 @@ QList<NavEntry> defaultNavigation()
         {"Label20", "人 员 报 表", E::Sub, 60, 349, 85, Pages::renyuanbaobiao(), false, false},
         {"Label22", "预 算 管 理", E::Sub, 60, 388, 85, Pages::yushuan(), false, false},
         {"Label24", "系 统 设 置", E::Sub, 60, 424, 85, Pages::system(), false, true},
+        // Added after the others, so every earlier entry keeps its place in the creation order.
+        {"Label29", "导入账单", E::Header, 562, 0, 0, Pages::daoru(), false, false},
     };
 }
 

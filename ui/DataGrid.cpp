@@ -138,6 +138,12 @@ public:
                 combo->addItem(item.second, item.first);
             return combo;
         }
+        if (const QVariant choices = i.data(DataGrid::ChoicesRole); choices.isValid()) {
+            auto* combo = new QComboBox(parent);
+            for (const QVariant& c : choices.toList())
+                combo->addItem(c.toList().value(1).toString(), c.toList().value(0));
+            return combo;
+        }
         auto* batch = qobject_cast<const BatchModel*>(i.model());
         if (batch && batch->isDateColumn(i.column())) {
             auto* d = new QDateEdit(parent);

@@ -1,0 +1,177 @@
+#include "import/Preview.h"
+
+#include "ui/DataGrid.h"
+
+#include <set>
+#include <tuple>
+
+namespace {
+QString classLetter(const StatementLine& l) { return l.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z"); }
+} // namespace
+
+bool amountInRange(const Money& m) { return m > Money() && m <= kMaxStatementAmount; }
+
+QList<PreviewRow> buildPreview(const PreviewInput& in)
+{
+    QList<PreviewRow> rows;
+    // What makes two lines of one file the same.
+    using Key = std::tuple<QDate, qint64, QString, QString, QString, QString>;
+    std::set<Key> seen;
+    for (int i = 0; i < in.lines.size(); ++i) {
+        PreviewRow r;
+        r.line = in.lines[i];
+        if (r.line.error.isEmpty() && !amountInRange(r.line.amount))
+            r.line.error = QStringLiteral("金额超出范围");
+        if (!r.line.error.isEmpty()) {
+            r.status = PreviewRow::Unreadable;
+            rows << r;
+            continue;
+        }
+        const QString cls = classLetter(r.line);
+        const Key key{r.line.date, r.line.amount.raw(), cls, r.line.memo, r.line.counterparty, r.line.fitid};
+        const bool again = !seen.insert(key).second;
+        const bool fitidSeen = !r.line.fitid.isEmpty() && in.history.fitids.contains(r.line.fitid);
+        r.status = again || fitidSeen || in.stored.value(i) ? PreviewRow::Duplicate : PreviewRow::New;
+        r.import = r.status == PreviewRow::New;
+        // A counterparty's earlier category, never one of the other class.
+        const qint64 earlier = in.history.categoryOf.value(r.line.counterparty);
+        if (earlier && in.classOf.value(earlier) == cls) {
+            r.categoryId = earlier;
+        } else {
+            const qint64 fallback = cls == u"S" ? in.defaultIncome : in.defaultExpense;
+            r.categoryId = in.classOf.value(fallback) == cls ? fallback : 0;
+        }
+        rows << r;
+    }
+    return rows;
+}
+
+PreviewModel::PreviewModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void PreviewModel::setRows(const QList<PreviewRow>& rows)
+{
+    beginResetModel();
+    m_rows = rows;
+    endResetModel();
+}
+
+void PreviewModel::setCategories(const QList<CategoryChoice>& categories)
+{
+    beginResetModel();
+    m_categories = categories;
+    endResetModel();
+}
+
+void PreviewModel::applyDefaults(qint64 expense, qint64 income)
+{
+    for (int r = 0; r < m_rows.size(); ++r) {
+        PreviewRow& row = m_rows[r];
+        if (row.status == PreviewRow::Unreadable || row.categoryChosen)
+            continue;
+        const bool in = row.line.kind == StatementLine::Income;
+        const qint64 wanted = in ? income : expense;
+        const QString cls = in ? QStringLiteral("S") : QStringLiteral("Z");
+        for (const CategoryChoice& c : std::as_const(m_categories))
+            if (c.id == wanted && c.cls == cls)
+                row.categoryId = wanted;
+    }
+    if (!m_rows.isEmpty())
+        emit dataChanged(index(0, ColCategory), index(m_rows.size() - 1, ColCategory));
+}
+
+void PreviewModel::toggleImport(int row)
+{
+    if (row < 0 || row >= m_rows.size() || m_rows[row].status == PreviewRow::Unreadable)
+        return;
+    m_rows[row].import = !m_rows[row].import;
+    emit dataChanged(index(row, ColImport), index(row, ColImport));
+}
+
+QString PreviewModel::statusText(int row) const
+{
+    const PreviewRow& r = m_rows.at(row);
+    switch (r.status) {
+    case PreviewRow::New: return r.line.split ? QStringLiteral("新（拆分）") : QStringLiteral("新");
+    case PreviewRow::Duplicate: return QStringLiteral("可能重复");
+    case PreviewRow::Unreadable: break;
+    }
+    return unreadableStatus(r.line);
+}
+
+QString PreviewModel::categoryName(qint64 id) const
+{
+    for (const CategoryChoice& c : m_categories)
+        if (c.id == id)
+            return c.name;
+    return QString();
+}
+
+int PreviewModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
+int PreviewModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+
+QVariant PreviewModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const PreviewRow& r = m_rows.at(index.row());
+    const bool readable = r.status != PreviewRow::Unreadable;
+    if (role == Qt::TextAlignmentRole && index.column() == ColAmount)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    if (role == DataGrid::ChoicesRole && index.column() == ColCategory && readable) {
+        const QString cls = r.line.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z");
+        QVariantList choices;
+        for (const CategoryChoice& c : m_categories)
+            if (c.cls == cls)
+                choices << QVariant(QVariantList{c.id, c.name});
+        return choices;
+    }
+    if (role == Qt::EditRole && index.column() == ColCategory)
+        return r.categoryId ? QVariant(r.categoryId) : QVariant();
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    switch (index.column()) {
+    case ColDate: return r.line.date.isValid() ? r.line.date.toString(Qt::ISODate) : QString();
+    case ColAmount: return readable ? r.line.amount.twoDecimals() : QString();
+    case ColKind: return readable ? (r.line.kind == StatementLine::Income ? QStringLiteral("收入") : QStringLiteral("支出")) : QString();
+    case ColMemo: return r.line.memo;
+    case ColCounterparty: return r.line.counterparty;
+    case ColCategory: return categoryName(r.categoryId);
+    case ColStatus: return statusText(index.row());
+    case ColImport: return r.import ? QStringLiteral("是") : QStringLiteral("否");
+    default: return {};
+    }
+}
+
+bool PreviewModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || index.column() != ColCategory || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    PreviewRow& r = m_rows[index.row()];
+    const QString cls = r.line.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z");
+    for (const CategoryChoice& c : std::as_const(m_categories))
+        if (c.id == value.toLongLong() && c.cls == cls) {
+            r.categoryId = c.id;
+            r.categoryChosen = true;
+            emit dataChanged(index, index);
+            return true;
+        }
+    return false;
+}
+
+Qt::ItemFlags PreviewModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == ColCategory && m_rows.at(index.row()).status != PreviewRow::Unreadable)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    static const char* const titles[] = {"日期", "金额", "收支", "摘要", "对方", "类别", "状态", "导入"};
+    if (role != Qt::DisplayRole)
+        return {};
+    if (orientation == Qt::Vertical)
+        return section + 1;
+    return section >= 0 && section < ColumnCount ? QString::fromUtf8(titles[section]) : QVariant();
+}

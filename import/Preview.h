@@ -1,0 +1,75 @@
+#pragma once
+// The preview of a statement before it is imported: each line with the
+// category it will get, its status (新, 新（拆分）, 可能重复, 无法读取…) and
+// whether it is imported. An in-memory table model; the status rules are
+// plain functions of the lines and what the database already holds.
+
+#include "data/Import.h"
+#include "import/Statement.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+
+// A sub-category a line may get.
+struct CategoryChoice {
+    qint64 id = 0;
+    QString name;
+    QString cls;  // "S" or "Z"
+};
+
+struct PreviewRow {
+    StatementLine line;
+    enum Status { New, Duplicate, Unreadable } status = New;
+    qint64 categoryId = 0;     // 0: none yet
+    bool categoryChosen = false;  // by the user: a new default leaves it alone
+    bool import = false;
+};
+
+// Amounts an entry page accepts: 0 < amount <= 99999999.99.
+bool amountInRange(const Money& m);
+
+struct PreviewInput {
+    QList<StatementLine> lines;
+    ImportHistory history;
+    QVector<bool> stored;       // per line: a stored record of the account matches
+    qint64 defaultExpense = 0;
+    qint64 defaultIncome = 0;
+    QHash<qint64, QString> classOf;  // category id -> "S"/"Z" (sub-categories only)
+};
+// Lines in file order. 可能重复 when a stored record matches, the FITID was
+// imported into the account before, or an earlier line of the file is the
+// same in date, amount, class, memo, counterparty and FITID; those start
+// unticked. The category is the one chosen for the counterparty before (if
+// of the line's class), else the default of the line's class.
+QList<PreviewRow> buildPreview(const PreviewInput& in);
+
+class PreviewModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Col { ColDate, ColAmount, ColKind, ColMemo, ColCounterparty, ColCategory, ColStatus, ColImport, ColumnCount };
+
+    explicit PreviewModel(QObject* parent = nullptr);
+
+    void setRows(const QList<PreviewRow>& rows);
+    const QList<PreviewRow>& rows() const { return m_rows; }
+    void setCategories(const QList<CategoryChoice>& categories);
+    const QList<CategoryChoice>& categories() const { return m_categories; }
+    // New defaults for the lines whose category the user has not chosen.
+    void applyDefaults(qint64 expense, qint64 income);
+    // 导入 of a readable line flips between 是 and 否.
+    void toggleImport(int row);
+    QString statusText(int row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    QString categoryName(qint64 id) const;
+
+    QList<PreviewRow> m_rows;
+    QList<CategoryChoice> m_categories;
+};

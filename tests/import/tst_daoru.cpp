@@ -1,0 +1,141 @@
+// The statement import page driven as a user would: a CSV mapped, one
+// category changed, imported, seen on the expense page; the same file again
+// proposed as duplicates; undo; the messages.
+#include "import/Preview.h"
+#include "import/Tf_daoru.h"
+#include "ledger/Tf_zhichu.h"
+#include "tests/support/Driver.h"
+#include "ui/DataGrid.h"
+#include "ui/LookupCombo.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Driver;
+
+namespace {
+constexpr const char* kPreview = "DBGridEh1";
+constexpr const char* kImports = "DBGridEh2";
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir(dir.path()).filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+QStringList previewColumn(QObject* page, int column) { return Driver::column(page, kPreview, column); }
+
+const QByteArray kCsv = "某银行 账户明细\n"
+                        "导出时间,2012-05-20\n"
+                        "交易日期,摘要,对方,金额\n"
+                        "2012-05-01,午饭,食堂,-12.50\n"
+                        "2012/5/2,\"工资, 五月\",公司,\"3,000.00\"\n"
+                        "20120503,晚饭,饭店,(45.00)\n"
+                        "2012-13-40,坏行,x,-1\n";
+} // namespace
+
+class TstDaoru : public QObject {
+    Q_OBJECT
+private slots:
+    void importCsvThenUndo()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        QTemporaryDir dir;
+        const QString path = writeFile(dir, QStringLiteral("招商.csv"), kCsv);
+        Tf_daoru page;
+        page.show();
+        setText(&page, "Edit1", path);
+        click(&page, "Button2");
+        // The titles are proposed for the mapping; lines in file order.
+        QCOMPARE(find<QComboBox>(&page, "ComboBox1")->currentText(), QStringLiteral("交易日期"));
+        QCOMPARE(find<QComboBox>(&page, "ComboBox2")->currentText(), QStringLiteral("金额"));
+        QCOMPARE(find<QComboBox>(&page, "ComboBox3")->itemText(0), QStringLiteral("（无）"));
+        QCOMPARE(previewColumn(&page, PreviewModel::ColDate).mid(0, 3),
+                 (QStringList{QStringLiteral("2012-05-01"), QStringLiteral("2012-05-02"), QStringLiteral("2012-05-03")}));
+        QCOMPARE(previewColumn(&page, PreviewModel::ColKind).mid(0, 3),
+                 (QStringList{QStringLiteral("支出"), QStringLiteral("收入"), QStringLiteral("支出")}));
+        QCOMPARE(previewColumn(&page, PreviewModel::ColStatus),
+                 (QStringList{QStringLiteral("新"), QStringLiteral("新"), QStringLiteral("新"),
+                              QStringLiteral("无法读取：日期无效（第7行）")}));
+        QCOMPARE(previewColumn(&page, PreviewModel::ColImport),
+                 (QStringList{QStringLiteral("是"), QStringLiteral("是"), QStringLiteral("是"), QStringLiteral("否")}));
+
+        // No category yet: refused.
+        QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("请为所有要导入的记录选择类别")});
+        QCOMPARE(f.boxes.seen.last().icon, QMessageBox::Critical);
+        find<LookupCombo>(&page, "DBLookupComboboxEh2")->setKeyValue(categoryId(QStringLiteral("午餐")));
+        find<LookupCombo>(&page, "DBLookupComboboxEh3")->setKeyValue(categoryId(QStringLiteral("工资")));
+        QCOMPARE(previewColumn(&page, PreviewModel::ColCategory).mid(0, 3),
+                 (QStringList{QStringLiteral("午餐"), QStringLiteral("工资"), QStringLiteral("午餐")}));
+        editCell(&page, kPreview, 2, PreviewModel::ColCategory, categoryId(QStringLiteral("晚餐")));
+        // An income category is not offered to an expense line.
+        QVERIFY(!grid(&page, kPreview)->model()->setData(grid(&page, kPreview)->model()->index(0, PreviewModel::ColCategory),
+                                                         categoryId(QStringLiteral("工资"))));
+        QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("导入成功！共3条")});
+        QCOMPARE(rowCount(&page, kImports), 1);
+        QCOMPARE(cell(&page, kImports, 0, 0), QStringLiteral("招商.csv"));
+        QCOMPARE(cell(&page, kImports, 0, 2), QStringLiteral("3"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(s_date||' '||s_jine||' '||s_other, ';') from "
+                                                   "(select * from s_shouru order by id)")),
+                 QStringLiteral("2012-05-01 125000 食堂 午饭;2012-05-02 30000000 公司 工资, 五月;2012-05-03 450000 饭店 晚饭"));
+
+        // The same file again: every line may be a duplicate and starts unticked.
+        QCOMPARE(previewColumn(&page, PreviewModel::ColStatus).mid(0, 3),
+                 (QStringList(3, QStringLiteral("可能重复"))));
+        QCOMPARE(previewColumn(&page, PreviewModel::ColImport).mid(0, 3), (QStringList(3, QStringLiteral("否"))));
+        QVERIFY(f.boxesAfterClick(&page, "Button3").isEmpty());  // nothing chosen: nothing happens
+        // A counterparty's category of the last import is proposed.
+        QCOMPARE(previewColumn(&page, PreviewModel::ColCategory)[2], QStringLiteral("晚餐"));
+
+        // Seen on the expense page.
+        {
+            Tf_zhichu zhichu;
+            zhichu.show();
+            setDate(&zhichu, "DateTimePicker1", QDate(2012, 5, 3));
+            QVERIFY(column(&zhichu, "DBGridEh1", 2).contains(QStringLiteral("晚餐")));
+        }
+
+        // Undo, after the question, leaves the records typed by hand.
+        addRecord(QStringLiteral("早餐"), QStringLiteral("5"), QDate(2012, 5, 1));
+        selectCell(&page, kImports, 0, 0);
+        f.boxes.setAnswer(QMessageBox::Cancel);
+        QCOMPARE(f.boxesAfterClick(&page, "Button4"), QStringList{QStringLiteral("是否确定撤销本次导入的3条记录？")});
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(4));
+        f.boxes.setAnswer(QMessageBox::Ok);
+        f.boxesAfterClick(&page, "Button4");
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
+        QCOMPARE(rowCount(&page, kImports), 0);
+        QCOMPARE(previewColumn(&page, PreviewModel::ColStatus)[1], QStringLiteral("新"));
+        TEST_END
+    }
+
+    void unreadableFiles()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        QTemporaryDir dir;
+        Tf_daoru page;
+        page.show();
+        const QString message = QStringLiteral("文件中没有可读取的账单记录");
+        setText(&page, "Edit1", QDir(dir.path()).filePath(QStringLiteral("missing.csv")));
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), QStringList{message});
+        setText(&page, "Edit1", writeFile(dir, QStringLiteral("bad.ofx"), "OFXHEADER:100\n<OFX><BANKTRANLIST></BANKTRANLIST></OFX>"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), QStringList{message});
+        // A CSV that is read but not mapped yet says nothing.
+        setText(&page, "Edit1", writeFile(dir, QStringLiteral("plain.csv"), "甲,乙\n1,2\n"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), QStringList());
+        QCOMPARE(rowCount(&page, kPreview), 0);
+        TEST_END
+    }
+};
+
+QTEST_MAIN(TstDaoru)
+#include "tst_daoru.moc"
