@@ -8,7 +8,7 @@
 #include "data/Household.h"
 #include "data/Tx_Data.h"
 #include "settings/Tf_system.h"
-#include "tests/settings/FileDialogs.h"
+#include "tests/support/FileDialogs.h"
 #include "tests/support/Driver.h"
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
