@@ -346,6 +346,8 @@ QuickCheck quickCheckFile(const QString& path, int busyTimeoutMs, QString* findi
     Database file;
     if (!file.openReadOnly(path, key(), busyTimeoutMs))
         return file.locked() ? QuickCheck::Busy : damaged(file.lastError());
+    // Every page is read once: a large cache would only add to the program's memory.
+    (void)file.exec(QStringLiteral("PRAGMA cache_size=-2048"));
     Query check(file, QStringLiteral("PRAGMA quick_check"));
     QStringList lines;
     while (check.next())

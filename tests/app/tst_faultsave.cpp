@@ -49,13 +49,13 @@ const QList<FaultCase>& faultCases()
 {
     static const QList<FaultCase> cases{
         {"page limit", Fault::PageLimit, "database or disk is full", true,
-         {"支出", "收入", "账户", "桌面", "转账", "收入类别", "支出类别", "借入", "借出", "预算", "日记本", "用户", "启动页"}},
+         {"支出", "收入", "账户", "桌面", "便笺", "转账", "收入类别", "支出类别", "借入", "借出", "预算", "日记本", "用户", "启动页"}},
         // The engine writes the file at the commit: the refusal comes there.
         {"file size limit", Fault::SizeLimit, "disk I/O error", true, {"支出", "账户", "账户保存", "转账", "支出类别", "借出"}},
         {"read-only file", Fault::ReadOnlyFile, "attempt to write a readonly database", false,
          {"支出", "账户", "收入类别", "借入", "用户"}},
         {"read-only folder", Fault::ReadOnlyFolder, "unable to open database file", false, {"收入", "账户", "转账", "预算", "日记本"}},
-        {"locked", Fault::Locked, "database is locked", true, {"收入", "账户", "预算", "日记本", "用户", "借出"}},
+        {"locked", Fault::Locked, "database is locked", true, {"收入", "账户", "便笺", "预算", "日记本", "用户", "借出"}},
     };
     return cases;
 }
@@ -150,6 +150,14 @@ const QList<PageSave>& pageSaves()
          QStringLiteral("select count(*) from s_shouru where s_other='fault-收入'")},
         {"账户", "Label11", "f_zhanghu", {}, {}, nullptr, {}},
         {"桌面", "Label3", "f_main", {}, {}, nullptr, {}},
+        // The desktop's note, typed before the fault came.
+        {"便笺", "Label3", "f_main",
+         [](QWidget* p) {
+             clickLabel(p, "Label1");
+             setText(p, "Edit6", marker("便笺"));
+         },
+         [](QWidget* p) { return find<QWidget>(p, "Panel1")->isVisible() && editText(p, "Edit6") == marker("便笺"); }, "Button57",
+         QStringLiteral("select count(*) from sys_sys where daytxt='fault-便笺'")},
         // Opened before the fault came: new account, name 1 and opening amount 2.
         {"账户保存", "Label11", "f_zhanghu",
          [](QWidget* p) { typeRow(p, "DBGridEh3", "Button27", {{1, marker("账户保存")}, {2, QStringLiteral("5")}}); },
