@@ -120,14 +120,32 @@ bool Tf_zhanghu::save()
     for (int r = 0; r < m_model->rowCount() && ok; ++r)
         ok = !m_model->raw(r, ColName).toString().trimmed().isEmpty();
     if (ok) {
-        Transaction tx;
-        QString error;
-        Query zero(QStringLiteral("update z_zhanghu set z_qcje=0 where z_qcje is null"));
-        ok = tx.isActive() && m_model->submitAll(&error) && zero.exec() && tx.commit();
-        if (!ok && m_model->lastFailure() == BatchModel::Failure::Vanished) {
-            // Another copy of the program deleted an account meanwhile.
-            Msg::error(this, QStringLiteral("对不起，该账户已被删除，请刷新后重新修改"));
-            return false;
+        // The rows count as saved only once the commit is through: a commit
+        // the file refuses leaves every edit in the grid.
+        Database& db = Database::shared();
+        Transaction tx(db);
+        QString error = tx.error();
+        Query zero(db, QStringLiteral("update z_zhanghu set z_qcje=0 where z_qcje is null"));
+        ok = tx.isActive() && m_model->writePending(&error);
+        if (ok && !zero.exec()) {
+            ok = false;
+            error = zero.error();
+        }
+        if (ok && !tx.commit()) {
+            ok = false;
+            error = tx.error();
+        }
+        if (!ok) {
+            tx.rollback();
+            if (db.fileFault()) {
+                Msg::dbError(this, error);
+                return false;
+            }
+            if (m_model->lastFailure() == BatchModel::Failure::Vanished) {
+                // Another copy of the program deleted an account meanwhile.
+                Msg::error(this, QStringLiteral("对不起，该账户已被删除，请刷新后重新修改"));
+                return false;
+            }
         }
     }
     if (!ok) {

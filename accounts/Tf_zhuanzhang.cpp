@@ -1,6 +1,7 @@
 #include "accounts/Tf_zhuanzhang.h"
 
 #include "data/Clock.h"
+#include "data/Database.h"
 #include "data/Transfers.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
@@ -107,6 +108,8 @@ bool Tf_zhuanzhang::save()
     if (!m_model->submitAll(&error)) {
         if (m_model->lastFailure() == BatchModel::Failure::Vanished)
             Msg::error(this, QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改"));
+        else if (Database::shared().fileFault())
+            Msg::dbError(this, error);  // a full or locked file is no missing date
         else
             Msg::notice(this, QStringLiteral("对不起，请选择时间"));
         return false;

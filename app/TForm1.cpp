@@ -8,6 +8,7 @@
 #include "data/Backup.h"
 #include "data/Clock.h"
 #include "data/Tx_Data.h"
+#include "settings/Tf_system.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
 #include "ui/Page.h"
@@ -16,8 +17,10 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
@@ -106,7 +109,14 @@ TForm1::TForm1(const MainWindowOptions& options, QWidget* parent)
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The check's answer is posted to this window: it must be over first.
+    if (m_fileCheck) {
+        m_fileCheck->wait();
+        delete m_fileCheck;
+    }
+}
 
 void TForm1::buildTitleBar()
 {
@@ -227,6 +237,45 @@ void TForm1::FormShow()
     m_sessionStarted = true;
     OpenStartPage(StartPageCode);
     reportAutoBackupFailure();
+    if (m_options.showLogin)
+        startFileCheck();
+}
+
+void TForm1::startFileCheck()
+{
+    Database& db = Database::shared();
+    if (!db.isOpen() || m_fileCheck)
+        return;
+    const QString path = db.filePath();
+    const int wait = db.busyTimeoutMs();
+    m_fileCheck = QThread::create([this, path, wait] {
+        QString findings;
+        // Busy is no verdict: another program holds the file for a while.
+        if (quickCheckFile(path, wait, &findings) != QuickCheck::Damaged)
+            return;
+        const QString backup = newestSoundAutoBackup(path);
+        QMetaObject::invokeMethod(this, [this, findings, backup] { damageFound(findings, backup); }, Qt::QueuedConnection);
+    });
+    m_fileCheck->start();
+}
+
+void TForm1::damageFound(const QString& findings, const QString& backup)
+{
+    if (backup.isEmpty()) {
+        Msg::warning(this, QStringLiteral("数据文件可能已损坏，没有找到可用的自动备份，请尽快检查数据。"), findings);
+        return;
+    }
+    const QString when = QFileInfo(backup).lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!Msg::warningConfirm(this, QStringLiteral("数据文件可能已损坏，是否从最新的备份恢复？"),
+                             QStringLiteral("最新的备份：%1（%2）").arg(QDir::toNativeSeparators(backup), when)))
+        return;
+    // No page may hold a statement while the file is replaced.
+    ClosePage();
+    if (Tf_system::restoreFrom(this, backup, false)) {
+        close();
+        return;
+    }
+    OpenStartPage(StartPageCode);
 }
 
 void TForm1::reportAutoBackupFailure()

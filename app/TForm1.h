@@ -8,6 +8,7 @@
 
 class ClickLabel;
 class QLabel;
+class QThread;
 class QTimer;
 
 using PageFactory = std::function<QWidget*()>;
@@ -99,6 +100,11 @@ private:
     void openUrl(const QString& url);
     // Tells of an automatic backup that failed at the last end.
     void reportAutoBackupFailure();
+    // After the login: PRAGMA quick_check of the file on a worker thread's
+    // own connection; damage is told once, with the newest sound
+    // automatic backup to restore from.
+    void startFileCheck();
+    void damageFound(const QString& findings, const QString& backup);
 
     MainWindowOptions m_options;
     QPoint m_dragOrigin;
@@ -107,5 +113,6 @@ private:
     QLabel* m_clock = nullptr;
     QTimer* m_timer = nullptr;
     bool m_sessionStarted = false;
+    QThread* m_fileCheck = nullptr;
     QList<QPair<ClickLabel*, NavEntry::Kind>> m_highlighted;  // entries the highlight resets
 };

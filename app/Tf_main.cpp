@@ -266,7 +266,13 @@ void Tf_main::Button57Click()
     m_editor->hide();
     Query q(QStringLiteral("update sys_sys set daytxt=:t"));
     q.bind(":t", m_noteEdit->text());
-    if (!q.exec())
-        return Msg::dbError(this, q.error());
+    if (!q.exec()) {
+        Msg::dbError(this, q.error());
+        // What was typed is not lost: the editor comes back with it.
+        m_editor->show();
+        m_editor->raise();
+        m_noteEdit->setFocus();
+        return;
+    }
     showNote(m_noteEdit->text());
 }

@@ -180,8 +180,12 @@ void Tf_yushuan::Button1Click()
         if (error.isEmpty())
             error = tx.error();
         tx.rollback();
-        // The edits stay in the grid to be put right.
-        Msg::info(this, QStringLiteral("预算金额必须是数字，不能为空！"), error);
+        // The edits stay in the grid to be put right (or saved again once
+        // the file can be written).
+        if (db.fileFault())
+            Msg::dbError(this, error);
+        else
+            Msg::info(this, QStringLiteral("预算金额必须是数字，不能为空！"), error);
         return;
     }
     QString readError;

@@ -305,16 +305,59 @@ bool writeAutoBackup(Database& db, const QDateTime& now, QString* written, QStri
     if (written)
         *written = file;
     // Only the program's own copies count and go; other files stay.
-    const QRegularExpression ours(QStringLiteral("^%1-\\d{8}-\\d{6}\\.bak$").arg(QRegularExpression::escape(base)));
+    const QStringList copies = autoBackupFiles(current.absoluteFilePath());
+    // A copy that cannot be removed only takes room; the new one is written.
+    for (qsizetype i = kAutoBackupsKept; i < copies.size(); ++i)
+        QFile::remove(copies[i]);
+    return true;
+}
+
+QStringList autoBackupFiles(const QString& databasePath)
+{
+    const QString folder = autoBackupFolder(databasePath);
+    const QRegularExpression ours(
+        QStringLiteral("^%1-\\d{8}-\\d{6}\\.bak$").arg(QRegularExpression::escape(QFileInfo(databasePath).baseName())));
     QStringList copies;
     for (const QString& name : QDir(folder).entryList(QDir::Files))
         if (ours.match(name).hasMatch())
             copies << name;
+    // The time stamp in the name sorts as the time.
     std::sort(copies.begin(), copies.end(), std::greater<>());
-    // A copy that cannot be removed only takes room; the new one is written.
-    for (qsizetype i = kAutoBackupsKept; i < copies.size(); ++i)
-        QFile::remove(QDir(folder).filePath(copies[i]));
-    return true;
+    for (QString& name : copies)
+        name = QDir(folder).filePath(name);
+    return copies;
+}
+
+QString newestSoundAutoBackup(const QString& databasePath)
+{
+    for (const QString& file : autoBackupFiles(databasePath))
+        if (checkDatabaseFile(file))
+            return file;
+    return QString();
+}
+
+QuickCheck quickCheckFile(const QString& path, int busyTimeoutMs, QString* findings)
+{
+    auto damaged = [findings](const QString& what) {
+        if (findings)
+            *findings = what;
+        return QuickCheck::Damaged;
+    };
+    Database file;
+    if (!file.openReadOnly(path, key(), busyTimeoutMs))
+        return file.locked() ? QuickCheck::Busy : damaged(file.lastError());
+    // Every page is read once: a large cache would only add to the program's memory.
+    (void)file.exec(QStringLiteral("PRAGMA cache_size=-2048"));
+    Query check(file, QStringLiteral("PRAGMA quick_check"));
+    QStringList lines;
+    while (check.next())
+        lines << check.text(0).split(u'\n', Qt::SkipEmptyParts);
+    if (!check.ok())
+        return check.locked() ? QuickCheck::Busy : damaged(check.error());
+    if (lines == QStringList{QStringLiteral("ok")})
+        return QuickCheck::Sound;
+    lines.removeIf([](const QString& l) { return l.startsWith(QStringLiteral("***")); });
+    return damaged(lines.mid(0, 3).join(u'\n'));
 }
 
 namespace {

@@ -71,3 +71,21 @@ QString autoBackupFolder(const QString& databasePath);
                                            QString* error = nullptr);
 // The noted failure, if any (`message` empty when none), and forgets it.
 [[nodiscard]] bool takeAutoBackupFailure(Database& db, QDateTime* when, QString* message, QString* error = nullptr);
+
+// ---------------------------------------------------------------- the check after login
+
+// What PRAGMA quick_check says of a file read on a connection of its own.
+enum class QuickCheck {
+    Sound,
+    Damaged,  // anything but "ok", or a page that could not be read
+    Busy,     // another connection held the file past the busy wait: no verdict
+};
+// Opens `path` read-only with the program's key and the given busy wait and
+// runs PRAGMA quick_check (integrity_check takes seconds on a large file).
+// `findings` gets the first lines of what was found.
+[[nodiscard]] QuickCheck quickCheckFile(const QString& path, int busyTimeoutMs, QString* findings = nullptr);
+
+// The program's own automatic backups of `databasePath`, newest first.
+QStringList autoBackupFiles(const QString& databasePath);
+// The newest automatic backup that passes checkDatabaseFile; empty when none does.
+QString newestSoundAutoBackup(const QString& databasePath);

@@ -142,11 +142,32 @@ void Database::fail(int rc)
     m_error = errorOf(m_db);
     close();
     m_locked = isLock(rc);
+    m_lastCode = rc;
+}
+
+bool Database::fileFault() const
+{
+    switch (m_lastCode & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_NOMEM:
+    case SQLITE_READONLY:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_FULL:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PROTOCOL:
+    case SQLITE_NOTADB:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool Database::finishOpen(const QByteArray& key, int busyTimeoutMs)
 {
     m_path = QString::fromUtf8(sqlite3_db_filename(m_db, "main"));
+    m_busyTimeoutMs = busyTimeoutMs;
     // Before the first read: a file another program holds for a moment is
     // waited for instead of failing at once.
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
@@ -199,11 +220,13 @@ bool Database::exec(const QString& sql)
 {
     if (!m_db) {
         m_error = errorOf(nullptr);
+        m_lastCode = SQLITE_CANTOPEN;
         return false;
     }
     char* msg = nullptr;
     const QByteArray u = sql.toUtf8();
     const int rc = timed([&] { return sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg); });
+    m_lastCode = rc;
     if (rc != SQLITE_OK) {
         m_error = msg ? QString::fromUtf8(msg) : errorOf(m_db);
         m_locked = isLock(rc);
@@ -279,6 +302,7 @@ bool Query::prepare(const QString& sql)
     m_names.clear();
     m_error.clear();
     m_prepareError.clear();
+    m_prepareCode = 0;
     m_locked = false;
     m_done = false;
     if (!m_db.handle()) {
@@ -286,6 +310,7 @@ bool Query::prepare(const QString& sql)
         // through its statements too.
         m_error = m_prepareError = errorOf(nullptr);
         m_locked = m_db.locked();
+        m_db.m_lastCode = m_prepareCode = m_locked ? SQLITE_BUSY : SQLITE_CANTOPEN;
         return false;
     }
     const QByteArray u = sql.toUtf8();
@@ -294,6 +319,7 @@ bool Query::prepare(const QString& sql)
         m_stmt = nullptr;
         fail(rc);
         m_prepareError = m_error;
+        m_prepareCode = rc;
         return false;
     }
     for (int c = 0; c < sqlite3_column_count(m_stmt); ++c)
@@ -372,17 +398,20 @@ void Query::fail(int rc)
 {
     m_error = errorOf(m_db.handle());
     m_locked = isLock(rc);
+    m_db.m_lastCode = rc;
 }
 
 bool Query::exec()
 {
     if (!m_stmt) {
         m_error = notPrepared(m_prepareError);
+        m_db.m_lastCode = m_prepareCode;
         return false;
     }
     sqlite3_reset(m_stmt);
     m_error.clear();
     m_locked = false;
+    m_db.m_lastCode = SQLITE_OK;
     int rc;
     m_db.timed([&] {
         while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {}
@@ -402,6 +431,7 @@ bool Query::next()
 {
     if (!m_stmt) {
         m_error = notPrepared(m_prepareError);
+        m_db.m_lastCode = m_prepareCode;
         return false;
     }
     if (m_done) {
@@ -409,8 +439,11 @@ bool Query::next()
         m_done = false;
     }
     const int rc = m_db.timed([&] { return sqlite3_step(m_stmt); });
-    if (rc == SQLITE_ROW)
+    if (rc == SQLITE_ROW) {
+        m_db.m_lastCode = SQLITE_OK;
         return true;
+    }
+    m_db.m_lastCode = SQLITE_OK;
     m_done = true;
     if (rc != SQLITE_DONE) {
         fail(rc);
@@ -562,9 +595,12 @@ void Transaction::rollback()
 {
     if (!m_active)
         return;
-    // Nothing more to do if these fail: the connection reports it on the next statement.
+    // Nothing more to do if these fail: the connection reports it on the next
+    // statement. What made the transaction fail stays the last failure.
+    const int why = m_db.m_lastCode;
     (void)m_db.exec(QStringLiteral("ROLLBACK TO %1").arg(m_name));
     (void)m_db.exec(QStringLiteral("RELEASE %1").arg(m_name));
+    m_db.m_lastCode = why;
     m_active = false;
 }
 

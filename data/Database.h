@@ -53,6 +53,15 @@ public:
     // connection that outlasted the busy wait (the file itself is fine).
     // close() clears it.
     bool locked() const { return m_locked; }
+    // The last statement run on this connection failed because of the file,
+    // not because of what it asked: held by another connection, full,
+    // read-only, unreadable or damaged. A rollback after the failure keeps
+    // it. Pages show such a failure through the general error display even
+    // where a refused row has a message of its own.
+    bool fileFault() const;
+    // The busy wait the connection was opened with, for a second connection
+    // that must wait alike.
+    int busyTimeoutMs() const { return m_busyTimeoutMs; }
 
     // Runs one or more statements without parameters.
     [[nodiscard]] bool exec(const QString& sql);
@@ -70,6 +79,7 @@ public:
 private:
     // Only data/ talks to the SQLCipher C API.
     friend class Query;
+    friend class Transaction;
     sqlite3* handle() const { return m_db; }
     bool openExisting(const QString& path, int flags, const QByteArray& key, int busyTimeoutMs);
     bool finishOpen(const QByteArray& key, int busyTimeoutMs);
@@ -93,6 +103,8 @@ private:
     bool m_locked = false;
     qint64 m_statementNs = 0;
     bool m_clockOn = false;
+    int m_lastCode = 0;  // result code of the last statement run
+    int m_busyTimeoutMs = kDefaultBusyTimeoutMs;
 };
 
 class Query {
@@ -172,6 +184,7 @@ private:
     QString m_error;
     // Why the statement could not be prepared; every later call reports it.
     QString m_prepareError;
+    int m_prepareCode = 0;
     bool m_locked = false;
     bool m_done = false;
 };

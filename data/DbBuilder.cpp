@@ -9,6 +9,8 @@
 #include <QRandomGenerator>
 #include <QVector>
 
+#include <filesystem>
+
 namespace {
 
 QString readResource(const QString& name)
@@ -240,6 +242,8 @@ bool addBulk(Database& db, const BuildOptions& o, QString* error)
     const qint64 span = first.daysTo(o.today) + 1;
     Writer w(db);
     for (qint64 i = 0; i < o.records; ++i) {
+        if (o.progress && i % 4096 == 0)
+            o.progress(i, o.records);
         const bool isIncome = income.size() && rng.bounded(100) < 8;
         const auto& pool = isIncome || expense.isEmpty() ? income : expense;
         const Category& c = pool[rng.bounded(int(pool.size()))];
@@ -253,10 +257,14 @@ bool addBulk(Database& db, const BuildOptions& o, QString* error)
             return false;
         }
     }
+    if (o.progress)
+        o.progress(o.records, o.records);
     return true;
 }
 
 } // namespace
+
+QString buildingPath(const QString& path) { return path + QStringLiteral(".building"); }
 
 QString SchemaSql() { return readResource(QStringLiteral(":/data/schema.sql")); }
 QString SeedSql() { return readResource(QStringLiteral(":/data/seed.sql")); }
@@ -274,8 +282,9 @@ bool BuildDatabase(const QString& path, const BuildOptions& options, QString* er
     if (schema.isEmpty() || seed.isEmpty())
         return fail(QStringLiteral("schema or seed missing from the program's resources"));
 
-    const QString tmp = path + QStringLiteral(".building");
+    const QString tmp = buildingPath(path);
     QFile::remove(tmp);
+    QFile::remove(tmp + QStringLiteral("-journal"));
     {
         Database db;
         if (!db.create(tmp, QByteArray(kDatabasePassword)))
@@ -304,13 +313,14 @@ bool BuildDatabase(const QString& path, const BuildOptions& options, QString* er
             return fail(err);
         }
     }
-    if (QFileInfo::exists(path) && !QFile::remove(path)) {
+    // One step (POSIX rename replaces the target): an old file is there
+    // until the new one is, whenever the build is stopped.
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::path(QFile::encodeName(tmp).toStdString()),
+                            std::filesystem::path(QFile::encodeName(path).toStdString()), ec);
+    if (ec) {
         QFile::remove(tmp);
-        return fail(QStringLiteral("cannot replace %1").arg(path));
-    }
-    if (!QFile::rename(tmp, path)) {
-        QFile::remove(tmp);
-        return fail(QStringLiteral("cannot write %1").arg(path));
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, QString::fromLocal8Bit(ec.message().c_str())));
     }
     return true;
 }

@@ -158,7 +158,14 @@ void CategoryPage::FormCreate()
         return;
     if (m_t.blankRowWhenEmpty && m_top->rowCount() == 0)
         Button29Click();
-    // Rows a crash left without a class are never shown: drop them.
+    // Rows a crash left without a class are never shown: drop them. Looked
+    // for first, so a file that cannot be written still opens the page quietly.
+    Query left(QStringLiteral("select count(*) from s_fenlei where f_id=0 and f_class is null"));
+    if (left.fetch() == Query::Fetch::Failed)
+        return Msg::dbError(this, left.error());
+    if (left.integer(0) == 0)
+        return;
+    left.reset();
     Query purge(QStringLiteral("delete from s_fenlei where f_id=0 and f_class is null"));
     if (!purge.exec())
         Msg::dbError(this, purge.error());
@@ -192,26 +199,56 @@ bool CategoryPage::submit(BatchModel* model, bool topList)
     QString error;
     if (model->submitAll(&error))
         return true;
-    if (model->lastFailure() != BatchModel::Failure::Vanished) {
-        Msg::notice(this, QStringLiteral("错误！不能有空行和重复的项目名称。"));
-        return false;
+    showSubmitFailure(model, topList, error);
+    return false;
+}
+
+bool CategoryPage::submitTop()
+{
+    Database& db = Database::shared();
+    Transaction tx(db);
+    QString error = tx.error();
+    bool ok = tx.isActive() && m_top->writePending(&error);
+    bool budgetFailed = false;
+    if (ok) {
+        Query budget(db, QStringLiteral(
+            "insert into s_yushuan (f_id) select id from s_fenlei where f_id=0 and f_class='Z' and id not in (select f_id from s_yushuan)"));
+        ok = budget.exec();
+        budgetFailed = !ok;
+        if (!ok)
+            error = budget.error();
     }
+    if (ok && !tx.commit()) {
+        ok = false;
+        error = tx.error();
+    }
+    if (ok)
+        return true;
+    tx.rollback();
+    if (budgetFailed && !db.fileFault())
+        Msg::dbError(this, error);
+    else
+        showSubmitFailure(m_top, true, error);
+    return false;
+}
+
+void CategoryPage::showSubmitFailure(BatchModel* model, bool topList, const QString& error)
+{
+    if (Database::shared().fileFault())
+        return Msg::dbError(this, error);  // no fault of the names typed
+    if (model->lastFailure() != BatchModel::Failure::Vanished)
+        return Msg::notice(this, QStringLiteral("错误！不能有空行和重复的项目名称。"));
     // A row that is gone: its own category, or the parent of new rows.
     if (!topList) {
         Query parent(QStringLiteral("select count(*) from s_fenlei where id=:id and f_id=0"));
         parent.bind(":id", m_topId.toLongLong());
         const auto found = parent.scalar();
-        if (!found) {
-            Msg::dbError(this, parent.error());
-            return false;
-        }
-        if (found->toLongLong() == 0) {
-            Msg::error(this, QStringLiteral("对不起，该大类已被删除，请刷新后重新添加"));
-            return false;
-        }
+        if (!found)
+            return Msg::dbError(this, parent.error());
+        if (found->toLongLong() == 0)
+            return Msg::error(this, QStringLiteral("对不起，该大类已被删除，请刷新后重新添加"));
     }
     Msg::error(this, QStringLiteral("对不起，该类别已被删除，请刷新后重新修改"));
-    return false;
 }
 
 bool CategoryPage::settleSub()
@@ -233,12 +270,8 @@ void CategoryPage::Button31Click()
     if (!settleSub())
         return;
     if (Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
-        if (!submit(m_top, true))
+        if (!submitTop())
             return;
-        Query budget(QStringLiteral(
-            "insert into s_yushuan (f_id) select id from s_fenlei where f_id=0 and f_class='Z' and id not in (select f_id from s_yushuan)"));
-        if (!budget.exec())
-            Msg::dbError(this, budget.error());
     } else {
         m_top->revertAll();
     }

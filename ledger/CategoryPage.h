@@ -44,6 +44,11 @@ private:
     bool reload();  // both lists
     // Writes a list's pending changes; shows why when it fails.
     bool submit(BatchModel* model, bool topList);
+    // Shows why writing a list failed (`error`: the database's message).
+    void showSubmitFailure(BatchModel* model, bool topList, const QString& error);
+    // The top list's rows and the budget rows of new expenditure categories,
+    // in one transaction; shows why when it fails (the rows stay pending).
+    bool submitTop();
     // Before the sub list is read again: asks to save what was typed into
     // it. False when that save failed (the rows are kept).
     bool settleSub();

@@ -210,7 +210,12 @@ void Tf_system::Button48Click()
     const bool ok = Msg::confirm(this, QStringLiteral("是否确定保存数据？")) ? m_members->submitAll(&error)
                                                                           : m_members->refresh(&error);
     if (!ok) {
-        Msg::error(this, QStringLiteral("对不起，操作异常"));
+        // A refused row has its fixed message; a file that cannot be written
+        // says why.
+        if (Database::shared().fileFault())
+            Msg::dbError(this, error);
+        else
+            Msg::error(this, QStringLiteral("对不起，操作异常"));
         return;
     }
     if (m_members->rowCount() > 0 && !m_grid->currentIndex().isValid())
@@ -295,32 +300,38 @@ void Tf_system::Button55Click()
     const QString chosen = chooseFile(false, QStringLiteral("数据库还原"), folder);
     if (chosen.isEmpty())
         return;
+    if (restoreFrom(this, chosen, true))
+        m_quit();
+}
+
+bool Tf_system::restoreFrom(QWidget* parent, const QString& backup, bool ask)
+{
     // The copy that would replace the household's file is checked before
     // anything is asked.
     QString staged, error;
     bool ok;
     {
         WaitCursor wait;
-        ok = stageRestore(Database::shared(), chosen, &staged, &error);
+        ok = stageRestore(Database::shared(), backup, &staged, &error);
     }
     if (!ok) {
-        Msg::generalError(this, QStringLiteral("所选文件不是可用的数据库备份，没有还原。"), error);
-        return;
+        Msg::generalError(parent, QStringLiteral("所选文件不是可用的数据库备份，没有还原。"), error);
+        return false;
     }
-    if (!Msg::confirm(this, QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"))) {
+    if (ask && !Msg::confirm(parent, QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"))) {
         discardRestore(staged);
-        return;
+        return false;
     }
     {
         WaitCursor wait;
         ok = installRestore(Database::shared(), staged, Clock::now(), nullptr, &error);
     }
     if (!ok) {
-        Msg::generalError(this, QStringLiteral("数据库还原失败，现有数据没有改变。"), error);
-        return;
+        Msg::generalError(parent, QStringLiteral("数据库还原失败，现有数据没有改变。"), error);
+        return false;
     }
-    Msg::notice(this, QStringLiteral("数据库还原成功，请重新登打开软件!"));
-    m_quit();
+    Msg::notice(parent, QStringLiteral("数据库还原成功，请重新登打开软件!"));
+    return true;
 }
 
 void Tf_system::Button2Click()

@@ -46,4 +46,15 @@ void dbError(QWidget* parent, const QString& databaseMessage)
     else
         generalError(parent, QStringLiteral("数据库操作失败："), databaseMessage);
 }
+
+bool warningConfirm(QWidget* parent, const QString& text, const QString& informativeText)
+{
+    return show(parent, QMessageBox::Warning, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel, informativeText)
+           == QMessageBox::Ok;
+}
+
+void warning(QWidget* parent, const QString& text, const QString& informativeText)
+{
+    show(parent, QMessageBox::Warning, kPromptTitle, text, QMessageBox::Ok, informativeText);
+}
 }

@@ -27,4 +27,9 @@ void generalError(QWidget* parent, const QString& sentence, const QString& detai
 void info(QWidget* parent, const QString& text, const QString& informativeText);
 // A failing statement: "数据库操作失败：" and the database's message.
 void dbError(QWidget* parent, const QString& databaseMessage);
+// "系统提示", warning icon, OK/Cancel, a smaller text under the question
+// (what OK would do); true for OK.
+bool warningConfirm(QWidget* parent, const QString& text, const QString& informativeText);
+// "系统提示", warning icon, OK, a smaller text under the first.
+void warning(QWidget* parent, const QString& text, const QString& informativeText);
 }

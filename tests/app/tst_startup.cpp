@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "app/Tf_login.h"
+#include "data/DbBuilder.h"
 #include "data/Tx_Data.h"
 #include "tests/support/Failure.h"
 #include "tests/support/BoxAnswerer.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sqlcipher/sqlite3.h>
 
 namespace {
 const QString kMissing = QStringLiteral("数据库文件\"fmy.dll\"丢失，请检查文件是否完整！");
@@ -41,6 +43,40 @@ int startIn(const QString& dir, int busyTimeoutMs = kDefaultBusyTimeoutMs)
     return code;
 }
 
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The delivered file as mkdb writes it.
+QByteArray deliveredFile()
+{
+    TestDb t;
+    return t.ok() ? readAll(t.path()) : QByteArray();
+}
+
+// A file with the program's tables and rows under another key, or without
+// one (a plain SQLite file).
+QByteArray otherFile(const QByteArray& key)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("other.db"));
+    const QByteArray sql = (SchemaSql() + SeedSql()).toUtf8();
+    if (key.isEmpty()) {
+        sqlite3* plain = nullptr;
+        const bool ok = sqlite3_open(QFile::encodeName(path).constData(), &plain) == SQLITE_OK
+                        && sqlite3_exec(plain, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(plain);
+        return ok ? readAll(path) : QByteArray("create failed");
+    }
+    Database db;
+    if (!db.create(path, key) || !db.exec(QString::fromUtf8(sql)))
+        return QByteArray("create failed: ") + db.lastError().toUtf8();
+    db.close();
+    return readAll(path);
+}
+
 void compareOnlyBox(const BoxAnswerer& boxes, const QString& text)
 {
     QCOMPARE(boxes.texts(), QStringList{text});
@@ -55,9 +91,16 @@ private slots:
     void unreadableFileShowsOnlyTheMissingMessage_data()
     {
         QTest::addColumn<QByteArray>("content");
+        const QByteArray household = deliveredFile();
         QTest::newRow("no file") << QByteArray();
         QTest::newRow("not a database") << QByteArray(4096, 'x');
         QTest::newRow("empty file") << QByteArray("");
+        QTest::newRow("truncated") << household.left(household.size() / 2);
+        QTest::newRow("only its first page") << household.left(1024);
+        const QByteArray plain = otherFile(QByteArray());
+        QVERIFY(plain.startsWith("SQLite format 3"));
+        QTest::newRow("plain SQLite") << plain;
+        QTest::newRow("another key") << otherFile(QByteArrayLiteral("another key"));
     }
     void unreadableFileShowsOnlyTheMissingMessage()
     {
@@ -72,8 +115,13 @@ private slots:
         const int code = startIn(dir.path());
         compareOnlyBox(boxes, kMissing);
         QCOMPARE(code, kExitStartFailed);
-        // Nothing was created in the household's folder.
-        QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("fmy.dll"))).size(), qint64(content.size()));
+        // Nothing was created or changed in the household's folder.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), content.isNull() ? QStringList() : QStringList{"fmy.dll"});
+        if (!content.isNull()) {
+            QFile f(dir.filePath(QStringLiteral("fmy.dll")));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QVERIFY(f.readAll() == content);
+        }
     }
 
     void lockedFileHasItsOwnMessage()

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <csignal>
 #include <cstdio>
 
@@ -32,6 +33,14 @@ void report(const char* line)
     std::fflush(stdout);
 }
 
+QString receive()
+{
+    char buffer[1024];
+    if (!std::fgets(buffer, sizeof buffer, stdin))
+        return QString();
+    return QString::fromLocal8Bit(buffer).trimmed();
+}
+
 Process::Process(const QString& role, const QStringList& args)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -48,21 +57,50 @@ Process::~Process()
 
 bool Process::waitFor(const QString& line, int timeoutMs)
 {
+    for (;;) {
+        const QString got = waitForAny({line}, timeoutMs);
+        if (got.isNull() || got == line)
+            return !got.isNull();
+    }
+}
+
+QString Process::waitForAny(const QStringList& prefixes, int timeoutMs)
+{
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < timeoutMs) {
         while (m_process.canReadLine()) {
             const QString got = QString::fromLocal8Bit(m_process.readLine()).trimmed();
             m_seen += got + u'\n';
-            if (got == line)
-                return true;
+            for (const QString& p : prefixes)
+                if (got.startsWith(p))
+                    return got;
         }
         if (m_process.state() == QProcess::NotRunning)
             break;
-        m_process.waitForReadyRead(50);
+        m_process.waitForReadyRead(20);
     }
     m_errors += m_process.readAllStandardError();
-    return false;
+    return QString();
+}
+
+void Process::send(const QString& line)
+{
+    m_process.write((line + u'\n').toLocal8Bit());
+    m_process.waitForBytesWritten(5000);
+}
+
+bool Process::killAfter(const QString& line, int delayMs, int timeoutMs)
+{
+    if (!waitFor(line, timeoutMs))
+        return false;
+    QElapsedTimer since;
+    since.start();
+    // A plain sleep: reading the child's output meanwhile would only blur the moment.
+    if (delayMs > 0)
+        QThread::usleep(qMax<qint64>(0, delayMs * 1000LL - since.nsecsElapsed() / 1000));
+    kill();
+    return true;
 }
 
 void Process::kill()
@@ -75,7 +113,8 @@ void Process::kill()
 
 int Process::wait(int timeoutMs)
 {
-    const bool ended = m_process.waitForFinished(timeoutMs);
+    // waitForFinished is false for a process that has ended already.
+    const bool ended = m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
     m_seen += QString::fromLocal8Bit(m_process.readAllStandardOutput());
     m_errors += m_process.readAllStandardError();
     if (!ended || m_process.exitStatus() != QProcess::NormalExit)

@@ -28,6 +28,10 @@ std::optional<int> run(int argc, char** argv, const QHash<QString, Role>& roles)
 
 // Says that the child reached a point (one line on its standard output).
 void report(const char* line);
+inline void report(const QString& line) { report(line.toLocal8Bit().constData()); }
+// In the child: waits for the next line the test sends (Process::send);
+// empty when the test closed the channel.
+QString receive();
 
 class Process {
 public:
@@ -38,8 +42,17 @@ public:
 
     // Waits until the child reports `line`; false when it ends or the time is up first.
     bool waitFor(const QString& line, int timeoutMs = 30000);
+    // Waits for the first line that starts with one of `prefixes` and returns
+    // it whole; a null string when the child ends or the time is up first.
+    QString waitForAny(const QStringList& prefixes, int timeoutMs = 30000);
+    // Hands the child one line (Child::receive).
+    void send(const QString& line);
     // SIGKILL, then waits for the end.
     void kill();
+    // Waits for `line`, then sends SIGKILL `delayMs` milliseconds after it
+    // arrived (at once for 0), wherever the child is by then: the moment a
+    // save is cut off. False when the line never came.
+    bool killAfter(const QString& line, int delayMs, int timeoutMs = 30000);
     // Waits for a normal end; the exit code, or -1 after a crash or time-out.
     int wait(int timeoutMs = 30000);
     qint64 pid() const { return m_process.processId(); }

@@ -2,9 +2,13 @@
 // that names it, and nothing is written.
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
 
 namespace {
 struct Run {
@@ -61,6 +65,45 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), (QStringList{"fmy.dll", "zero.dll"}));
         r = mkdb(dir.path(), {"fmy.dll"});  // an existing file is refused, not replaced
         QCOMPARE(r.code, 1);
+    }
+
+    // A long build tells its progress; stopped, it leaves no half-built
+    // file (after SIGKILL the next build clears it away).
+    void stoppedBuildLeavesNothing_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+        QTest::newRow("SIGKILL") << SIGKILL;
+    }
+    void stoppedBuildLeavesNothing()
+    {
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        QProcess p;
+        p.setWorkingDirectory(dir.path());
+        p.setReadChannel(QProcess::StandardError);
+        p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mkdb"), {"--records", "10000000", "x.dll"});
+        QVERIFY(p.waitForStarted());
+        // The first progress line comes after about a second.
+        QByteArray err;
+        while (!err.contains('\n') && p.waitForReadyRead(10000))
+            err += p.readAllStandardError();
+        QVERIFY2(QRegularExpression(QStringLiteral("^mkdb: \\d+ of 10000000 records \\(\\d+%\\)\n")).match(QString::fromLocal8Bit(err)).hasMatch(),
+                 err.constData());
+        QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("x.dll.building"))));
+        ::kill(pid_t(p.processId()), signal);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::CrashExit);  // ended by the signal itself
+        if (signal == SIGKILL) {
+            QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("x.dll.building"))));
+            const Run r = mkdb(dir.path(), {"--records", "0", "x.dll"});
+            QVERIFY2(r.code == 0, qPrintable(r.err));
+            QVERIFY(r.err.isEmpty());  // a short build says nothing on the way
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"x.dll"});
+            return;
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
     }
 };
 

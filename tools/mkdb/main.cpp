@@ -7,11 +7,45 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace {
 // Twenty years of a busy household is far below this; more only fills the disk.
 constexpr long long kMaxRecords = 10'000'000;
+
+// The unfinished file and its journal, for the signal handler (which may
+// only call what is safe there: no Qt, no allocation).
+char g_building[4096];
+char g_journal[4096 + 16];
+
+extern "C" void stopBuilding(int sig)
+{
+    ::unlink(g_building);
+    ::unlink(g_journal);
+    // The default action again, so whoever stopped mkdb sees the signal.
+    std::signal(sig, SIG_DFL);
+    ::raise(sig);
+}
+
+// Ctrl+C or a polite kill leaves no half-built file behind; after SIGKILL the
+// next build removes it.
+void removeBuildingOnStop(const QString& file)
+{
+    const QByteArray building = QFile::encodeName(QFileInfo(buildingPath(file)).absoluteFilePath());
+    if (building.size() >= qsizetype(sizeof g_building))
+        return;
+    std::memcpy(g_building, building.constData(), size_t(building.size()) + 1);
+    std::snprintf(g_journal, sizeof g_journal, "%s-journal", g_building);
+    struct sigaction a {};
+    a.sa_handler = stopBuilding;
+    sigemptyset(&a.sa_mask);
+    sigaction(SIGINT, &a, nullptr);
+    sigaction(SIGTERM, &a, nullptr);
+}
 }
 
 int main(int argc, char** argv)
@@ -57,8 +91,18 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString file = files.value(0, QStringLiteral("fmy.dll"));
+    removeBuildingOnStop(file);
     QElapsedTimer t;
     t.start();
+    // A long --records run tells how far it is, about once a second.
+    qint64 lastTold = 0;
+    o.progress = [&t, &lastTold](qint64 done, qint64 total) {
+        const qint64 now = t.elapsed();
+        if (now - lastTold < 1000 && !(done == total && lastTold > 0))
+            return;
+        lastTold = now;
+        std::fprintf(stderr, "mkdb: %lld of %lld records (%lld%%)\n", done, total, total ? done * 100 / total : 100);
+    };
     QString error;
     if (!BuildDatabase(file, o, &error)) {
         std::fprintf(stderr, "mkdb: %s\n", qPrintable(error));

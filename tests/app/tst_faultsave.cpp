@@ -1,0 +1,528 @@
+// Every page's save when the file cannot be written: full (the engine's
+// page limit; the process's file size limit), read-only file or folder,
+// locked by another process. Each fault runs in a child process that drives
+// the real main window and pages; this process arms the lock and checks the
+// file afterwards. A save must show the general error display with the
+// database's message and no success, keep what was typed and stay usable;
+// once the fault is gone the same input saves exactly once.
+#include "app/TForm1.h"
+#include "data/Clock.h"
+#include "data/Tx_Data.h"
+#include "tests/support/Child.h"
+#include "tests/support/Driver.h"
+#include "ui/BatchModel.h"
+#include "ui/DataGrid.h"
+#include "ui/Msg.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include <csignal>
+#include <cstdio>
+#include <functional>
+#include <grp.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Driver;
+
+namespace {
+
+// ---------------------------------------------------------------- faults
+
+enum class Fault { PageLimit, SizeLimit, ReadOnlyFile, ReadOnlyFolder, Locked };
+
+struct FaultCase {
+    const char* name;
+    Fault fault;
+    const char* message;  // the database's words on a refused write
+    bool liftable;        // the child can end the fault and save again
+    QStringList pages;
+};
+
+const QList<FaultCase>& faultCases()
+{
+    static const QList<FaultCase> cases{
+        {"page limit", Fault::PageLimit, "database or disk is full", true,
+         {"支出", "收入", "账户", "桌面", "便笺", "转账", "收入类别", "支出类别", "借入", "借出", "预算", "日记本", "用户", "启动页"}},
+        // The engine writes the file at the commit: the refusal comes there.
+        {"file size limit", Fault::SizeLimit, "disk I/O error", true, {"支出", "账户", "账户保存", "转账", "支出类别", "借出"}},
+        {"read-only file", Fault::ReadOnlyFile, "attempt to write a readonly database", false,
+         {"支出", "账户", "收入类别", "借入", "用户"}},
+        {"read-only folder", Fault::ReadOnlyFolder, "unable to open database file", false, {"收入", "账户", "转账", "预算", "日记本"}},
+        {"locked", Fault::Locked, "database is locked", true, {"收入", "账户", "便笺", "预算", "日记本", "用户", "借出"}},
+    };
+    return cases;
+}
+
+const FaultCase& faultCase(const QString& name)
+{
+    for (const FaultCase& c : faultCases())
+        if (QString::fromUtf8(c.name) == name)
+            return c;
+    qFatal("unknown fault %s", qPrintable(name));
+}
+
+// ---------------------------------------------------------------- pages
+
+QString marker(const char* page) { return QStringLiteral("fault-%1").arg(QString::fromUtf8(page)); }
+
+BatchModel* modelOf(QWidget* page, const char* gridName)
+{
+    return qobject_cast<BatchModel*>(grid(page, QString::fromLatin1(gridName))->model());
+}
+
+// A new row typed into a batch grid: `cells` are (column, value) as the
+// grid's editor hands them over.
+void typeRow(QWidget* page, const char* gridName, const char* addButton, const QList<QPair<int, QVariant>>& cells)
+{
+    click(page, QString::fromLatin1(addButton));
+    grid(page, QString::fromLatin1(gridName))->commitPendingEdit();
+    const int row = rowCount(page, QString::fromLatin1(gridName)) - 1;
+    for (const auto& [column, value] : cells)
+        editCell(page, QString::fromLatin1(gridName), row, column, value);
+}
+
+bool lastRowHolds(QWidget* page, const char* gridName, int column, const QString& text)
+{
+    const int rows = rowCount(page, QString::fromLatin1(gridName));
+    return rows > 0 && cell(page, QString::fromLatin1(gridName), rows - 1, column) == text
+           && modelOf(page, gridName)->hasPending();
+}
+
+// One save as a user makes it: the entry that opens the page, what is typed,
+// the button, how to see the input is still there, and the saved copies.
+struct PageSave {
+    const char* name;
+    const char* entry;  // navigation label
+    const char* pageName;
+    std::function<void(QWidget*)> type;  // null: the entry recomputes first and stops
+    std::function<bool(QWidget*)> kept;
+    const char* save;
+    QString saved;  // counts the saved copies
+};
+
+void typeEntry(QWidget* page, const char* category, const char* name)
+{
+    setText(page, "Edit3", QString::fromUtf8(category));
+    setText(page, "Edit1", QStringLiteral("12.5"));
+    setText(page, "Edit2", marker(name));
+}
+
+bool entryKept(QWidget* page, const char* category, const char* name)
+{
+    return editText(page, "Edit3") == QString::fromUtf8(category) && editText(page, "Edit1") == u"12.5"
+           && editText(page, "Edit2") == marker(name);
+}
+
+PageSave loanSave(const char* name, const char* entry, const char* pageName)
+{
+    // Columns: account look-up 4, amount 5, remark 11.
+    return {name, entry, pageName,
+            [name](QWidget* p) { typeRow(p, "DBGridEh6", "Button35", {{4, 1}, {5, QStringLiteral("300")}, {11, marker(name)}}); },
+            [name](QWidget* p) { return lastRowHolds(p, "DBGridEh6", 11, marker(name)); }, "Button37",
+            QStringLiteral("select count(*) from s_jie where j_other='%1' and j_yuMoney=3000000").arg(marker(name))};
+}
+
+PageSave categorySave(const char* name, const char* entry, const char* pageName, const QString& saved)
+{
+    return {name, entry, pageName,
+            [name](QWidget* p) {
+                click(p, "Button29");
+                modelOf(p, "DBGridEh4")->setRaw(rowCount(p, "DBGridEh4") - 1, 2, marker(name));
+            },
+            [name](QWidget* p) { return lastRowHolds(p, "DBGridEh4", 2, marker(name)); }, "Button31", saved};
+}
+
+const QList<PageSave>& pageSaves()
+{
+    static const QList<PageSave> saves{
+        {"支出", "Label9", "f_zhichu", [](QWidget* p) { typeEntry(p, "早餐", "支出"); },
+         [](QWidget* p) { return entryKept(p, "早餐", "支出"); }, "Button3",
+         QStringLiteral("select count(*) from s_shouru where s_other='fault-支出'")},
+        {"收入", "Label10", "f_shouru", [](QWidget* p) { typeEntry(p, "工资", "收入"); },
+         [](QWidget* p) { return entryKept(p, "工资", "收入"); }, "Button3",
+         QStringLiteral("select count(*) from s_shouru where s_other='fault-收入'")},
+        {"账户", "Label11", "f_zhanghu", {}, {}, nullptr, {}},
+        {"桌面", "Label3", "f_main", {}, {}, nullptr, {}},
+        // The desktop's note, typed before the fault came.
+        {"便笺", "Label3", "f_main",
+         [](QWidget* p) {
+             clickLabel(p, "Label1");
+             setText(p, "Edit6", marker("便笺"));
+         },
+         [](QWidget* p) { return find<QWidget>(p, "Panel1")->isVisible() && editText(p, "Edit6") == marker("便笺"); }, "Button57",
+         QStringLiteral("select count(*) from sys_sys where daytxt='fault-便笺'")},
+        // Opened before the fault came: new account, name 1 and opening amount 2.
+        {"账户保存", "Label11", "f_zhanghu",
+         [](QWidget* p) { typeRow(p, "DBGridEh3", "Button27", {{1, marker("账户保存")}, {2, QStringLiteral("5")}}); },
+         [](QWidget* p) { return lastRowHolds(p, "DBGridEh3", 1, marker("账户保存")); }, "Button9",
+         QStringLiteral("select count(*) from z_zhanghu where z_name='fault-账户保存' and z_qcje=50000")},
+        {"转账", "Label16", "f_zhuanzhang",
+         [](QWidget* p) {
+             click(p, "Button38");
+             grid(p, "DBGridEh7")->commitPendingEdit();
+             const int row = rowCount(p, "DBGridEh7") - 1;
+             modelOf(p, "DBGridEh7")->setRaw(row, 3, Clock::today());
+             // From and to (look-ups 4, 5), amount 6, remark 7.
+             for (const auto& [column, value] : QList<QPair<int, QVariant>>{
+                      {4, 1}, {5, 2}, {6, QStringLiteral("7.5")}, {7, marker("转账")}})
+                 editCell(p, "DBGridEh7", row, column, value);
+         },
+         [](QWidget* p) { return lastRowHolds(p, "DBGridEh7", 7, marker("转账")); }, "Button40",
+         QStringLiteral("select count(*) from s_zhanghistory where other='fault-转账' and zXmoney=75000")},
+        categorySave("收入类别", "Label12", "F_shouruleibie",
+                     QStringLiteral("select count(*) from s_fenlei where f_name='fault-收入类别' and f_class='S'")),
+        // A new expenditure category comes with its budget row, or neither is there.
+        categorySave("支出类别", "Label13", "F_zhichuleibie",
+                     QStringLiteral("select (select count(*) from s_fenlei where f_name='fault-支出类别')"
+                                    " * (select count(*) from s_yushuan where f_id in (select id from s_fenlei where f_name='fault-支出类别'))"
+                                    " + (select count(*) from s_yushuan where f_id not in (select id from s_fenlei))")),
+        loanSave("借入", "Label15", "f_jieru"),
+        loanSave("借出", "Label26", "f_jiechu"),
+        {"预算", "Label22", "f_yushuan", [](QWidget* p) { editCell(p, "DBGridEh9", 0, 3, marker("预算")); },
+         [](QWidget* p) { return cell(p, "DBGridEh9", 0, 3) == marker("预算") && modelOf(p, "DBGridEh9")->hasPending(); },
+         "Button1", QStringLiteral("select count(*) from s_yushuan where y_x='fault-预算'")},
+        {"日记本", "Label4", "f_rijiben", [](QWidget* p) { find<QPlainTextEdit>(p, "DBMemo1")->setPlainText(marker("日记本")); },
+         [](QWidget* p) { return find<QPlainTextEdit>(p, "DBMemo1")->toPlainText() == marker("日记本"); }, "Button4",
+         QStringLiteral("select count(*) from notebook where n_info='fault-日记本'")},
+        {"用户", "Label24", "f_system",
+         [](QWidget* p) { typeRow(p, "DBGridEh16", "Button46", {{1, marker("用户")}, {2, QStringLiteral("1")}}); },
+         [](QWidget* p) { return lastRowHolds(p, "DBGridEh16", 1, marker("用户")); }, "Button48",
+         QStringLiteral("select count(*) from s_user where sys_name='fault-用户'")},
+        {"启动页", "Label24", "f_system", [](QWidget* p) { click(p, "r_3"); },
+         [](QWidget* p) { return find<QRadioButton>(p, "r_3")->isChecked(); }, "Button1",
+         QStringLiteral("select count(*) from sys_sys where skinx='3'")},
+    };
+    return saves;
+}
+
+const PageSave& pageSave(const QString& name)
+{
+    for (const PageSave& p : pageSaves())
+        if (QString::fromUtf8(p.name) == name)
+            return p;
+    qFatal("unknown page %s", qPrintable(name));
+}
+
+// ---------------------------------------------------------------- the child
+
+// The child's world: which fault, what the database says, where the file is.
+struct ChildSetup {
+    FaultCase fault;
+    QString dir;
+};
+ChildSetup* g_setup = nullptr;
+bool g_armed = false;
+
+QString filePath() { return QDir(g_setup->dir).filePath(QString::fromLatin1(kDatabaseFileName)); }
+
+void setFileSizeLimit(rlim_t limit)
+{
+    rlimit l{};
+    getrlimit(RLIMIT_FSIZE, &l);
+    l.rlim_cur = limit == RLIM_INFINITY ? l.rlim_max : limit;
+    setrlimit(RLIMIT_FSIZE, &l);
+}
+
+// Starts the fault where the child can (the test starts the lock), then
+// waits for the test's go.
+void arm()
+{
+    switch (g_setup->fault.fault) {
+    case Fault::PageLimit:
+        TestDb::sql(QStringLiteral("PRAGMA max_page_count=%1").arg(TestDb::scalarInt(QStringLiteral("PRAGMA page_count"))));
+        break;
+    case Fault::SizeLimit:
+        // Room for the pages there are and a little: a write that needs more fails.
+        setFileSizeLimit(rlim_t(QFileInfo(filePath()).size() + 2048));
+        break;
+    default:
+        break;
+    }
+    g_armed = true;
+    Child::report("ARM");
+    if (Child::receive() != u"GO")
+        Driver::fail(QStringLiteral("no go from the test"));
+}
+
+void lift()
+{
+    g_armed = false;
+    if (g_setup->fault.fault == Fault::PageLimit)
+        TestDb::sql(QStringLiteral("PRAGMA max_page_count=1073741823"));
+    if (g_setup->fault.fault == Fault::SizeLimit)
+        setFileSizeLimit(RLIM_INFINITY);
+    Child::report("LIFT");
+    if (Child::receive() != u"GO")
+        Driver::fail(QStringLiteral("no go from the test"));
+}
+
+QString boxesSeen(const BoxAnswerer& boxes) { return boxes.texts().join(QStringLiteral(" | ")); }
+
+// The boxes after a refused save: confirmations, then the general error
+// display with the database's message and nothing else.
+bool onlyTheErrorDisplay(const BoxAnswerer& boxes)
+{
+    QList<SeenBox> rest;
+    for (const SeenBox& b : boxes.seen)
+        if (b.icon != QMessageBox::Question)
+            rest << b;
+    return rest.size() == 1 && rest[0].icon == QMessageBox::Critical && rest[0].title == QString::fromUtf8(kAppTitle)
+           && rest[0].text == QStringLiteral("数据库操作失败：\n") + QString::fromUtf8(g_setup->fault.message);
+}
+
+class FaultPages : public QObject {
+    Q_OBJECT
+    TForm1* m_form = nullptr;
+    BoxAnswerer* m_boxes = nullptr;
+
+private slots:
+    void initTestCase()
+    {
+        m_boxes = new BoxAnswerer;
+        m_form = new TForm1(false);
+        m_form->show();
+        // Boxes before any page (a start recomputation on a read-only file) are not a save's.
+        QTest::qWait(50);
+    }
+    // A row that failed half-way leaves no fault behind for the next one.
+    void cleanup()
+    {
+        TEST_BEGIN
+        if (g_armed)
+            lift();
+        TEST_END
+    }
+    void cleanupTestCase()
+    {
+        delete m_form;
+        delete m_boxes;
+    }
+
+    void saveIsRefused_data()
+    {
+        QTest::addColumn<QString>("page");
+        for (const QString& p : g_setup->fault.pages)
+            QTest::newRow(qPrintable(p)) << p;
+    }
+    void saveIsRefused()
+    {
+        TEST_BEGIN
+        QFETCH(QString, page);
+        const PageSave& p = pageSave(page);
+        const bool liftable = g_setup->fault.liftable;
+        BoxAnswerer& boxes = *m_boxes;
+        boxes.clear();
+        if (!p.type) {
+            // The entry recomputes the account totals first and stops there.
+            QWidget* before = m_form->currentPage();
+            arm();
+            clickLabel(m_form, QString::fromLatin1(p.entry));
+            QVERIFY2(onlyTheErrorDisplay(boxes), qPrintable(boxesSeen(boxes)));
+            QCOMPARE(m_form->currentPage(), before);
+            if (!liftable)
+                return;
+            lift();
+            boxes.clear();
+            clickLabel(m_form, QString::fromLatin1(p.entry));
+            QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxesSeen(boxes)));
+            QCOMPARE(m_form->currentPage()->objectName(), QString::fromLatin1(p.pageName));
+            return;
+        }
+        clickLabel(m_form, QString::fromLatin1(p.entry));
+        QWidget* w = m_form->currentPage();
+        QVERIFY(w);
+        QCOMPARE(w->objectName(), QString::fromLatin1(p.pageName));
+        QTest::qWait(60);  // pages that read just after they show
+        QVERIFY2(boxes.seen.isEmpty(), qPrintable(QStringLiteral("opening: ") + boxesSeen(boxes)));
+        p.type(w);
+
+        arm();
+        click(w, QString::fromLatin1(p.save));
+        QVERIFY2(onlyTheErrorDisplay(boxes), qPrintable(boxesSeen(boxes)));
+        QVERIFY2(p.kept(w), "the input is gone");
+        QCOMPARE(m_form->currentPage(), w);
+        if (auto* notice = w->findChild<QWidget*>(QStringLiteral("GroupBox7")))
+            QVERIFY(!notice->isVisible());  // no "保存成功！"
+
+        boxes.clear();
+        if (!liftable) {
+            // Still usable: the next try is refused the same way.
+            click(w, QString::fromLatin1(p.save));
+            QVERIFY2(onlyTheErrorDisplay(boxes), qPrintable(boxesSeen(boxes)));
+            QVERIFY(p.kept(w));
+            QCOMPARE(TestDb::scalarInt(p.saved), qint64(0));
+            return;
+        }
+        // Once the file can be written, the same input is saved exactly once:
+        // the refused try left nothing behind.
+        lift();
+        click(w, QString::fromLatin1(p.save));
+        for (const SeenBox& b : std::as_const(boxes.seen))
+            QVERIFY2(b.icon != QMessageBox::Critical, qPrintable(boxesSeen(boxes)));
+        QCOMPARE(TestDb::scalarInt(p.saved), qint64(1));
+        TEST_END
+    }
+};
+
+// Arguments: fault name, folder of the file.
+int pagesRole(const QStringList& args)
+{
+    ChildSetup setup{faultCase(args.value(0)), args.value(1)};
+    g_setup = &setup;
+    const bool readOnly = setup.fault.fault == Fault::ReadOnlyFile || setup.fault.fault == Fault::ReadOnlyFolder;
+    // Root writes anywhere: the household's user is someone else.
+    if (readOnly && geteuid() == 0) {
+        const gid_t nobody = 65534;
+        if (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 || setresuid(nobody, nobody, nobody) != 0) {
+            std::perror("dropping root");
+            return 90;
+        }
+    }
+    if (setup.fault.fault == Fault::SizeLimit)
+        std::signal(SIGXFSZ, SIG_IGN);  // a refused write, not the end of the process
+    int argc = 1;
+    char name[] = "faultpages";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    QDir::setCurrent(setup.dir);
+    // A short busy wait: a lock is waited out for every save.
+    Tx_Data data(Database::shared(), 200);
+    if (!data.isOpen()) {
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(filePath()), qPrintable(Database::shared().lastError()));
+        return 91;
+    }
+    FaultPages pages;
+    return QTest::qExec(&pages, argc, argv);
+}
+
+// ---------------------------------------------------------------- the test
+
+QByteArray hashOf(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+// Every write to the household's tables takes new pages, as a record does
+// once its page is full: so a full file refuses every save, not only some.
+void padEveryWrite(Database& db)
+{
+    QStringList tables;
+    Query q(db, QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite%'"));
+    while (q.next())
+        tables << q.text(0);
+    QString sql = QStringLiteral("create table fault_pad (b blob);");
+    for (const QString& t : std::as_const(tables))
+        for (const char* op : {"insert", "update"})
+            sql += QStringLiteral("create trigger pad_%1_%2 after %2 on %1 begin insert into fault_pad values (zeroblob(16384)); end;")
+                       .arg(t, QString::fromLatin1(op));
+    QVERIFY2(db.exec(sql), qPrintable(db.lastError()));
+}
+
+void setOwner(const QString& path, uid_t uid)
+{
+    QVERIFY2(::chown(QFile::encodeName(path).constData(), uid, uid) == 0, qPrintable(path));
+}
+
+void setMode(const QString& path, mode_t mode)
+{
+    QVERIFY2(::chmod(QFile::encodeName(path).constData(), mode) == 0, qPrintable(path));
+}
+
+} // namespace
+
+class TstFaultSave : public QObject {
+    Q_OBJECT
+private slots:
+    void everySaveIsRefused_data()
+    {
+        QTest::addColumn<QString>("fault");
+        for (const FaultCase& c : faultCases())
+            QTest::newRow(c.name) << QString::fromUtf8(c.name);
+    }
+    void everySaveIsRefused()
+    {
+        QFETCH(QString, fault);
+        const FaultCase& c = faultCase(fault);
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        const bool root = geteuid() == 0;
+        if (c.fault == Fault::PageLimit || c.fault == Fault::SizeLimit) {
+            Database db;
+            QVERIFY(db.open(t.path(), QByteArray(kDatabasePassword)));
+            padEveryWrite(db);
+        }
+        // The child reads the folder as another user when this runs as root.
+        setMode(t.dir(), 0755);
+        if (c.fault == Fault::ReadOnlyFile) {
+            setMode(t.path(), 0444);
+            if (root)
+                setOwner(t.dir(), 65534);
+        }
+        if (c.fault == Fault::ReadOnlyFolder) {
+            setMode(t.path(), 0666);
+            setMode(t.dir(), 0555);
+        }
+        const QByteArray before = hashOf(t.path());
+
+        Database holder;
+        if (c.fault == Fault::Locked)
+            QVERIFY(holder.open(t.path(), QByteArray(kDatabasePassword)));
+        Child::Process child(QStringLiteral("pages"), {fault, t.dir()});
+        for (;;) {
+            const QString step = child.waitForAny({QStringLiteral("ARM"), QStringLiteral("LIFT")}, 60000);
+            if (step.isNull())
+                break;
+            if (c.fault == Fault::Locked)
+                QVERIFY2(holder.exec(step == u"ARM" ? QStringLiteral("BEGIN EXCLUSIVE") : QStringLiteral("ROLLBACK")),
+                         qPrintable(holder.lastError()));
+            child.send(QStringLiteral("GO"));
+        }
+        const int code = child.wait(60000);
+        if (holder.inTransaction())
+            QVERIFY(holder.exec(QStringLiteral("ROLLBACK")));
+        holder.close();
+        if (code != 0)
+            std::fprintf(stderr, "%s\n", qPrintable(child.output()));  // a failure message would be cut short
+        QVERIFY2(code == 0, qPrintable(QStringLiteral("the child ended with %1").arg(code)));
+
+        setMode(t.dir(), 0755);
+        setMode(t.path(), 0644);
+        if (!c.liftable)
+            QCOMPARE(hashOf(t.path()), before);  // not a byte written
+        Database db;
+        QVERIFY(db.open(t.path(), QByteArray(kDatabasePassword)));
+        Query check(db, QStringLiteral("PRAGMA integrity_check"));
+        QVERIFY(check.next());
+        QCOMPARE(check.text(0), QStringLiteral("ok"));
+        // Each save is there once after the fault, or not at all.
+        for (const QString& page : c.pages) {
+            const PageSave& p = pageSave(page);
+            if (p.saved.isEmpty())
+                continue;
+            Query saved(db, p.saved);
+            QVERIFY(saved.next());
+            QVERIFY2(saved.integer(0) == (c.liftable ? 1 : 0), qPrintable(page));
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (const auto rc = Child::run(argc, argv, {{QStringLiteral("pages"), pagesRole}}))
+        return *rc;
+    QApplication app(argc, argv);
+    TstFaultSave test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_faultsave.moc"
