@@ -56,14 +56,23 @@ void fnFormat(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_null(ctx);
         return;
     }
-    // Pattern letters are case-insensitive: yyyy, mm, dd; everything else literal.
-    const QString pattern = QString::fromUtf8(reinterpret_cast<const char*>(f)).toLower();
+    // Pattern letters are case-insensitive: yyyy, mm, dd; everything else
+    // literal, letter case included.
+    const QString pattern = QString::fromUtf8(reinterpret_cast<const char*>(f));
+    auto at = [&pattern](qsizetype i, char letter, int count) {
+        for (int k = 0; k < count; ++k) {
+            const char16_t c = i + k < pattern.size() ? pattern[i + k].unicode() : 0;
+            if (c >= 128 || (c | 0x20) != letter)
+                return false;
+        }
+        return true;
+    };
     QString out;
     for (qsizetype i = 0; i < pattern.size();) {
-        if (pattern.mid(i, 4) == u"yyyy") { out += QString::number(d.year()).rightJustified(4, u'0'); i += 4; }
-        else if (pattern.mid(i, 2) == u"yy") { out += QString::number(d.year() % 100).rightJustified(2, u'0'); i += 2; }
-        else if (pattern.mid(i, 2) == u"mm") { out += QString::number(d.month()).rightJustified(2, u'0'); i += 2; }
-        else if (pattern.mid(i, 2) == u"dd") { out += QString::number(d.day()).rightJustified(2, u'0'); i += 2; }
+        if (at(i, 'y', 4)) { out += QString::number(d.year()).rightJustified(4, u'0'); i += 4; }
+        else if (at(i, 'y', 2)) { out += QString::number(d.year() % 100).rightJustified(2, u'0'); i += 2; }
+        else if (at(i, 'm', 2)) { out += QString::number(d.month()).rightJustified(2, u'0'); i += 2; }
+        else if (at(i, 'd', 2)) { out += QString::number(d.day()).rightJustified(2, u'0'); i += 2; }
         else { out += pattern[i]; ++i; }
     }
     const QByteArray u = out.toUtf8();
