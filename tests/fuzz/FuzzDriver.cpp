@@ -188,7 +188,7 @@ int main(int argc, char** argv)
         run(pool[i]);
 
     const int runs = envInt("JIZHANG_FUZZ_RUNS", jizhangFuzzRuns);
-    const qint64 budgetMs = qint64(envInt("JIZHANG_FUZZ_SECONDS", 7)) * 1000;
+    const qint64 budgetMs = qint64(envInt("JIZHANG_FUZZ_SECONDS", 6)) * 1000;
     uint64_t seed = uint64_t(envInt("JIZHANG_FUZZ_SEED", 20120520));
     for (QChar c : name)
         seed = seed * 131 + c.unicode();

@@ -22,7 +22,7 @@
 #include <bit>
 #include <cmath>
 
-FUZZ_RUNS(3000);
+FUZZ_RUNS(2000);
 
 namespace {
 
