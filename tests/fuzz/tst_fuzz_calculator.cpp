@@ -16,7 +16,7 @@
 #include <charconv>
 #include <cmath>
 
-FUZZ_RUNS(5000);
+FUZZ_RUNS(4000);
 
 namespace {
 

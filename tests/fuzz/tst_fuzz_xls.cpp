@@ -338,6 +338,7 @@ Batch& batch()
                     }
             }
             std::printf("fuzz xls: %lld workbooks read back by xlrd\n", (long long)b->files.size());
+            b->dir.remove();  // a failure above keeps the files for a look
         });
         return b;
     }();
