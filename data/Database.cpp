@@ -27,11 +27,18 @@ QString notPrepared(const QString& prepareError)
     return prepareError.isEmpty() ? QStringLiteral("statement not prepared") : prepareError;
 }
 
+// An argument's whole text: a NUL inside must not cut "2012-02-29\0x" down
+// to a date dateFromText would refuse. Null for SQL NULL.
+QString argText(sqlite3_value* v)
+{
+    const unsigned char* t = sqlite3_value_text(v);
+    return t ? QString::fromUtf8(reinterpret_cast<const char*>(t), sqlite3_value_bytes(v)) : QString();
+}
+
 // year(d), month(d), format(d, pattern) on "YYYY-MM-DD" text.
 void fnYear(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    const unsigned char* t = sqlite3_value_text(argv[0]);
-    const QDate d = t ? dateFromText(QString::fromUtf8(reinterpret_cast<const char*>(t))) : QDate();
+    const QDate d = dateFromText(argText(argv[0]));
     if (d.isValid())
         sqlite3_result_int(ctx, d.year());
     else
@@ -40,8 +47,7 @@ void fnYear(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 void fnMonth(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    const unsigned char* t = sqlite3_value_text(argv[0]);
-    const QDate d = t ? dateFromText(QString::fromUtf8(reinterpret_cast<const char*>(t))) : QDate();
+    const QDate d = dateFromText(argText(argv[0]));
     if (d.isValid())
         sqlite3_result_int(ctx, d.month());
     else
@@ -50,21 +56,28 @@ void fnMonth(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 void fnFormat(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    const unsigned char* t = sqlite3_value_text(argv[0]);
-    const unsigned char* f = sqlite3_value_text(argv[1]);
-    const QDate d = t ? dateFromText(QString::fromUtf8(reinterpret_cast<const char*>(t))) : QDate();
-    if (!d.isValid() || !f) {
+    const QDate d = dateFromText(argText(argv[0]));
+    const QString pattern = argText(argv[1]);
+    if (!d.isValid() || pattern.isNull()) {
         sqlite3_result_null(ctx);
         return;
     }
-    // Pattern letters are case-insensitive: yyyy, mm, dd; everything else literal.
-    const QString pattern = QString::fromUtf8(reinterpret_cast<const char*>(f)).toLower();
+    // Pattern letters are case-insensitive: yyyy, mm, dd; everything else
+    // literal, letter case included.
+    auto at = [&pattern](qsizetype i, char letter, int count) {
+        for (int k = 0; k < count; ++k) {
+            const char16_t c = i + k < pattern.size() ? pattern[i + k].unicode() : 0;
+            if (c >= 128 || (c | 0x20) != letter)
+                return false;
+        }
+        return true;
+    };
     QString out;
     for (qsizetype i = 0; i < pattern.size();) {
-        if (pattern.mid(i, 4) == u"yyyy") { out += QString::number(d.year()).rightJustified(4, u'0'); i += 4; }
-        else if (pattern.mid(i, 2) == u"yy") { out += QString::number(d.year() % 100).rightJustified(2, u'0'); i += 2; }
-        else if (pattern.mid(i, 2) == u"mm") { out += QString::number(d.month()).rightJustified(2, u'0'); i += 2; }
-        else if (pattern.mid(i, 2) == u"dd") { out += QString::number(d.day()).rightJustified(2, u'0'); i += 2; }
+        if (at(i, 'y', 4)) { out += QString::number(d.year()).rightJustified(4, u'0'); i += 4; }
+        else if (at(i, 'y', 2)) { out += QString::number(d.year() % 100).rightJustified(2, u'0'); i += 2; }
+        else if (at(i, 'm', 2)) { out += QString::number(d.month()).rightJustified(2, u'0'); i += 2; }
+        else if (at(i, 'd', 2)) { out += QString::number(d.day()).rightJustified(2, u'0'); i += 2; }
         else { out += pattern[i]; ++i; }
     }
     const QByteArray u = out.toUtf8();

@@ -1,16 +1,19 @@
 #include "data/Money.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
 std::optional<Money> Money::fromDouble(double value)
 {
-    if (!std::isfinite(value))
+    // value * Scale in doubles loses units above 2^53 / 10000 (about 9e11
+    // yuan) and can push a near-tie across it; the shortest decimal text of
+    // the number is exact, and parse rounds that.
+    char text[400];  // the longest fixed form of a double is about 330 characters
+    const auto r = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    if (!std::isfinite(value) || r.ec != std::errc())
         return std::nullopt;
-    const double scaled = std::round(value * Scale);  // std::round: half away from zero
-    if (scaled >= 9.2233720368547758e18 || scaled < -9.2233720368547758e18)
-        return std::nullopt;
-    return fromRaw(qint64(scaled));
+    return parse(QString::fromLatin1(text, r.ptr - text));
 }
 
 std::optional<Money> Money::parse(QStringView text)

@@ -15,7 +15,9 @@ public:
     constexpr Money() = default;
     static constexpr Money fromRaw(qint64 raw) { Money m; m.m_raw = raw; return m; }
     static constexpr Money fromYuan(qint64 yuan) { return fromRaw(yuan * Scale); }
-    // Rounds to four decimals, half away from zero; nullopt when out of range.
+    // The number as its shortest decimal text reads (0.00015 is 0.00015, not
+    // the binary 0.000149999…), rounded to four decimals half away from
+    // zero; nullopt when out of range or not finite.
     static std::optional<Money> fromDouble(double value);
 
     // User text: optional sign, digits with at most one '.', no blanks inside,

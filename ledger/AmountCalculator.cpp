@@ -233,6 +233,14 @@ void AmountCalculator::Button10Click()
     s.opJustPressed = false;
 }
 
+// The box shows numbers in a double's general form: a result past a
+// double's range would read "INF", which is no number, and count as 0 in the
+// next step without a word. Such a result is refused like a division by 0.
+bool AmountCalculator::showable(long double v)
+{
+    return std::isfinite(double(v));
+}
+
 bool AmountCalculator::compute(long double& out) const
 {
     switch (s.op) {
@@ -266,12 +274,14 @@ void AmountCalculator::applyOperator(int op)
     } else if (!s.opJustPressed) {
         s.second = value();
         long double r = 0;
-        if (compute(r)) {
+        if (!compute(r)) {
+            m_amount->setText(kDivideByZero);
+        } else if (!showable(r)) {
+            m_amount->setText(QStringLiteral("0"));  // nothing computed, as for "/ 0 ="
+        } else {
             s.result = r;
             setValue(r);
             s.first = r;
-        } else {
-            m_amount->setText(kDivideByZero);
         }
     }
     s.opJustPressed = true;
@@ -299,7 +309,7 @@ void AmountCalculator::Button27Click()
         if (!s.equalsDone)
             s.second = value();
         long double r = 0;
-        if (compute(r)) {
+        if (compute(r) && showable(r)) {
             s.result = r;
             setValue(r);
         } else {

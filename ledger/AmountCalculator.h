@@ -69,6 +69,7 @@ private:
     void setValue(long double v);
     void closePanel();
     bool compute(long double& out) const;  // false on division by zero
+    static bool showable(long double v);    // fits the box's number form
 
     CalcState& s;
     QLineEdit* m_amount;

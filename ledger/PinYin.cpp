@@ -105,7 +105,9 @@ QString MakeQuickCode(const QString& name)
     for (qsizetype i = from; i < to;) {
         const qsizetype len = name[i].isHighSurrogate() && i + 1 < to && name[i + 1].isLowSurrogate() ? 2 : 1;
         const QByteArray bytes = gbk.encode(name.constData() + i, len);
-        if (bytes.size() == 2)
+        // Only level one is in pinyin order, and its trail bytes are A1..FE:
+        // GBK's additions between them (trail 40..A0, 盄 B1 40) are not.
+        if (bytes.size() == 2 && quint8(bytes[1]) >= 0xA1 && quint8(bytes[1]) <= 0xFE)
             if (const char letter = GetPinyinInitial(bytes))
                 code += QLatin1Char(letter);
         i += len;

@@ -6,12 +6,14 @@
 #include <QByteArray>
 #include <QString>
 
-// The initial of one GBK character given as its two bytes (lead byte first);
-// 0 when the code lies outside the first level (symbols, level two,
-// extensions) or fewer than two bytes are given.
+// The initial of one GBK character given as its two bytes (lead byte first):
+// the letter of the range the code lies in, by number alone; 0 below and
+// above the first level (symbols, level two, extensions past it) or when
+// fewer than two bytes are given.
 char GetPinyinInitial(const QByteArray& twoBytes);
 
 // The quick code of a name: one letter per first-level character, nothing
-// for any other character (one-byte characters, symbols, characters GBK
+// for any other character (one-byte characters, symbols, GBK's additions
+// even where their codes fall between first-level ones, characters GBK
 // cannot write). Blanks and control characters at either end do not count.
 QString MakeQuickCode(const QString& name);

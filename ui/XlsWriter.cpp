@@ -120,9 +120,10 @@ bool needsWide(const char16_t* u, qsizetype n)
 // The shared string table: every distinct text once, in order of first use.
 class StringTable {
 public:
-    quint32 add(const QString& text)
+    quint32 add(const QString& raw)
     {
         ++m_total;
+        const QString text = wholeCharacters(raw);
         return text.size() <= kMaxTextLength ? intern(text) : intern(truncated(text));
     }
     quint32 addDate(const QDate& d)
@@ -145,6 +146,30 @@ private:
             slot = quint32(m_strings.size());
         }
         return slot - 1;
+    }
+    // Half of a surrogate pair becomes U+FFFD: readers refuse the whole
+    // file over one (xlrd stops with a decoding error).
+    static QString wholeCharacters(const QString& text)
+    {
+        QString out;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+            if (pair || !c.isSurrogate()) {
+                if (!out.isNull())
+                    out += c;
+                if (pair) {
+                    ++i;
+                    if (!out.isNull())
+                        out += text[i];
+                }
+                continue;
+            }
+            if (out.isNull())
+                out = text.left(i);
+            out += QChar(QChar::ReplacementCharacter);
+        }
+        return out.isNull() ? text : out;
     }
     static QString truncated(const QString& text)
     {

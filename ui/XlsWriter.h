@@ -29,7 +29,8 @@ using CellReader = std::function<QVariant(int row, int column)>;
 // "Sheet2", … (at least one sheet, even with 0 rows). Column width in the
 // file = round(widthPixels / 7) * 256. No total row.
 // The format's own limits: columns past the 256th are left out, a text
-// longer than 32,767 characters is cut there.
+// longer than 32,767 characters is cut there. Half of a surrogate pair is
+// written as U+FFFD.
 QByteArray workbook(const QList<Column>& columns, int rowCount, const CellReader& cell);
 
 constexpr int kRowsPerSheet = 65535;
