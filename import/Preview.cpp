@@ -125,6 +125,9 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const
                 choices << QVariant(QVariantList{c.id, c.name});
         return choices;
     }
+    // Texts a narrow column cuts are whole in the tool tip.
+    if (role == Qt::ToolTipRole && (index.column() == ColMemo || index.column() == ColCounterparty || index.column() == ColStatus))
+        return data(index, Qt::DisplayRole);
     if (role == Qt::EditRole && index.column() == ColCategory)
         return r.categoryId ? QVariant(r.categoryId) : QVariant();
     if (role != Qt::DisplayRole && role != Qt::EditRole)

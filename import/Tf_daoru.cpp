@@ -117,8 +117,8 @@ void Tf_daoru::buildAccountRow()
 void Tf_daoru::buildGrids()
 {
     m_preview = new PreviewModel(this);
-    m_previewGrid = grid(this, "DBGridEh1", QRect(3, 102, 560, kHeight - 105), m_preview);
-    m_previewGrid->setColumnWidths({76, 66, 38, 84, 84, 72, 88, 36});
+    m_previewGrid = grid(this, "DBGridEh1", QRect(3, 102, 520, kHeight - 105), m_preview);
+    m_previewGrid->setColumnWidths({80, 62, 34, 70, 70, 70, 96, 34});
     m_previewGrid->setEditOnAnyPress(true);
     m_previewGrid->setEditButton(PreviewModel::ColCategory);
     connect(m_previewGrid, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
@@ -126,12 +126,12 @@ void Tf_daoru::buildGrids()
             m_preview->toggleImport(i.row());
     });
 
-    label(this, QStringLiteral("导入记录"), QRect(568, 102, 120, 20));
+    label(this, QStringLiteral("导入记录"), QRect(529, 102, 120, 20));
     m_imports = new QStandardItemModel(0, 3, this);
     m_imports->setHorizontalHeaderLabels({QStringLiteral("文件"), QStringLiteral("时间"), QStringLiteral("条数")});
-    m_importGrid = grid(this, "DBGridEh2", QRect(566, 124, kWidth - 569, kHeight - 160), m_imports);
-    m_importGrid->setColumnWidths({66, 100, 34});
-    connect(button(this, "Button4", QStringLiteral("撤销导入"), QRect(566, kHeight - 32, kWidth - 569, kRowHeight)),
+    m_importGrid = grid(this, "DBGridEh2", QRect(527, 124, kWidth - 530, kHeight - 160), m_imports);
+    m_importGrid->setColumnWidths({80, 122, 34});
+    connect(button(this, "Button4", QStringLiteral("撤销导入"), QRect(527, kHeight - 32, kWidth - 530, kRowHeight)),
             &QPushButton::clicked, this, &Tf_daoru::Button4Click);
 }
 
