@@ -1,6 +1,7 @@
 // The statement import page driven as a user would: a CSV mapped, one
 // category changed, imported, seen on the expense page; the same file again
 // proposed as duplicates; undo; the messages.
+#include "app/TForm1.h"
 #include "import/Preview.h"
 #include "import/Tf_daoru.h"
 #include "ledger/Tf_zhichu.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -114,6 +116,23 @@ private slots:
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         QCOMPARE(rowCount(&page, kImports), 0);
         QCOMPARE(previewColumn(&page, PreviewModel::ColStatus)[1], QStringLiteral("新"));
+        TEST_END
+    }
+
+    // 导入账单 opens the page from the header, left of 桌面.
+    void openedFromTheHeader()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TForm1 form(false);
+        form.show();
+        auto* entry = find<QLabel>(&form, "Label29");
+        QCOMPARE(entry->text(), QStringLiteral("导入账单"));
+        QCOMPARE(entry->x(), 562);
+        QCOMPARE(entry->font(), find<QLabel>(&form, "Label3")->font());
+        clickLabel(&form, "Label29");
+        QVERIFY(qobject_cast<Tf_daoru*>(form.currentPage()));
+        QCOMPARE(form.currentPage()->objectName(), QStringLiteral("f_daoru"));
         TEST_END
     }
 
