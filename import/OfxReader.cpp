@@ -127,11 +127,14 @@ QList<StatementLine> readOfx(const QByteArray& bytes)
         return line;
     };
 
-    std::optional<Transaction> open;
+    // The STMTTRN being read, when `inside`.
+    Transaction open;
+    bool inside = false;
     auto finish = [&] {
-        if (open)
-            lines << toLine(*open);
-        open.reset();
+        if (inside)
+            lines << toLine(open);
+        inside = false;
+        open = Transaction();
     };
 
     qsizetype i = 0;
@@ -160,8 +163,8 @@ QList<StatementLine> readOfx(const QByteArray& bytes)
         if (name == u"STMTTRN") {
             finish();
             if (!closing) {
-                open = Transaction();
-                open->line = lineAt(tagStart);
+                inside = true;
+                open.line = lineAt(tagStart);
             }
             continue;
         }
@@ -169,7 +172,7 @@ QList<StatementLine> readOfx(const QByteArray& bytes)
             finish();  // an STMTTRN left open
             continue;
         }
-        if (!open || closing || open->fields.contains(name))
+        if (!inside || closing || open.fields.contains(name))
             continue;
         // A leaf's value runs to the next tag, closed (2.x) or not (1.x).
         QString value;
@@ -181,7 +184,7 @@ QList<StatementLine> readOfx(const QByteArray& bytes)
         } else {
             value = decodeEntities(text.mid(i, (next < 0 ? n : next) - i).trimmed());
         }
-        open->fields.insert(name, value.trimmed());
+        open.fields.insert(name, value.trimmed());
     }
     finish();
     return lines;
