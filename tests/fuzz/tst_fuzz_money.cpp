@@ -166,7 +166,7 @@ void checkFromDouble(double v)
                 std::string d;
                 for (unsigned __int128 x = scaled; x; x /= 10)
                     d.insert(d.begin(), char('0' + int(x % 10)));
-                exact = (v < 0 && !d.empty() ? "-" : "") + (d.empty() ? "0" : d);
+                exact = std::string(v < 0 && !d.empty() ? "-" : "") + (d.empty() ? "0" : d);
             }
         }
     } else {
@@ -180,7 +180,7 @@ void checkFromDouble(double v)
             std::string d;
             for (unsigned __int128 x = q; x; x /= 10)
                 d.insert(d.begin(), char('0' + int(x % 10)));
-            exact = (v < 0 && !d.empty() ? "-" : "") + (d.empty() ? "0" : d);
+            exact = std::string(v < 0 && !d.empty() ? "-" : "") + (d.empty() ? "0" : d);
         }
     }
     const QString got = m ? QString::number(m->raw()) : QString();
@@ -248,7 +248,7 @@ void checkGeneral(double v)
         return d;
     };
     bool fair = sig == trimmed(near) && lead == nearExp;
-    if (!fair && digits.substr(15) == "5" + std::string(digits.size() - 16, '0')) {
+    if (!fair && digits.size() > 15 && digits[15] == '5' && digits.find_first_not_of('0', 16) == std::string::npos) {
         const std::string down = digits.substr(0, 15);
         std::string up = increment(down);
         int upExp = refExp;
