@@ -62,7 +62,7 @@ void saveStatements()
 int main(int argc, char** argv)
 {
     Bench::GuiApp app(argc, argv);
-    for (qint64 n : {10000, 200000}) {
+    for (qint64 n : {10000, 200000, 400000}) {
         Bench::OpenedBulkDb db(n);
         creationStatements();
         const double stmtMs = Bench::medianMs(15, creationStatements);
