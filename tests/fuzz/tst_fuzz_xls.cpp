@@ -7,6 +7,7 @@
 // and compared cell by cell.
 #include "data/Money.h"
 #include "tests/fuzz/Fuzz.h"
+#include "tests/support/XlsCells.h"
 #include "ui/XlsWriter.h"
 
 #include <QDate>
@@ -79,43 +80,7 @@ Table decode(const uint8_t* data, size_t size)
     return t;
 }
 
-// What a reader must find for a value: xlrd's [type, value(, format)]; type
-// 0 (empty) for no cell.
-QJsonArray expected(const QVariant& v)
-{
-    constexpr int kEmpty = 0, kText = 1, kNumber = 2;
-    const auto cut = [](const QString& raw) {
-        QString s;  // half a pair is written as U+FFFD
-        for (qsizetype i = 0; i < raw.size(); ++i) {
-            if (raw[i].isHighSurrogate() && i + 1 < raw.size() && raw[i + 1].isLowSurrogate())
-                s += raw[i++];
-            else if (raw[i].isSurrogate()) {
-                s += QChar(QChar::ReplacementCharacter);
-                continue;
-            }
-            s += raw[i];
-        }
-        if (s.size() > 32767)
-            s.truncate(s.at(32766).isHighSurrogate() ? 32766 : 32767);
-        return s;
-    };
-    if (!v.isValid())
-        return {kEmpty, QString()};
-    if (v.metaType() == QMetaType::fromType<Money>())
-        return {kNumber, double(v.value<Money>().raw()) / Money::Scale, QStringLiteral("0.00")};
-    switch (v.typeId()) {
-    case QMetaType::QDate:
-        return {kText, v.toDate().toString(QStringLiteral("yyyy-MM-dd"))};
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-    case QMetaType::Double:
-        if (std::isfinite(v.toDouble()))
-            return {kNumber, v.toDouble(), QStringLiteral("General")};
-        return {kText, v.toString()};
-    default:
-        return {kText, cut(v.toString())};
-    }
-}
+using XlsCells::expected;
 
 // ---- the structure, read the way a strict reader would
 

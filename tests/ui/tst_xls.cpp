@@ -2,6 +2,7 @@
 // types, values, number formats, column widths, sheets.
 #include "data/Money.h"
 #include "tests/support/Failure.h"
+#include "tests/support/XlsCells.h"
 #include "ui/XlsWriter.h"
 
 #include <QDate>
@@ -143,7 +144,7 @@ for path in sys.argv[1:]:
 json.dump(books, sys.stdout, ensure_ascii=False)
 )PY";
 
-constexpr int kText = 1, kNumber = 2, kEmpty = 0;  // xlrd's cell types
+using XlsCells::kEmpty, XlsCells::kNumber, XlsCells::kText;
 
 struct Table {
     QList<Xls::Column> columns;
@@ -182,24 +183,7 @@ QString show(const QJsonValue& v)
     return QString::fromUtf8(QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact));
 }
 
-// What a reader must find for a model value: [type, value(, format)].
-QJsonArray expected(const QVariant& v)
-{
-    if (!v.isValid())
-        return {kEmpty, QString()};
-    if (v.metaType() == QMetaType::fromType<Money>())
-        return {kNumber, double(v.value<Money>().raw()) / Money::Scale, QStringLiteral("0.00")};
-    switch (v.typeId()) {
-    case QMetaType::QDate:
-        return {kText, v.toDate().toString(QStringLiteral("yyyy-MM-dd"))};
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-    case QMetaType::Double:
-        return {kNumber, v.toDouble(), QStringLiteral("General")};
-    default:
-        return {kText, v.toString()};
-    }
-}
+using XlsCells::expected;
 
 // Every sheet, title and cell of `book` against the table.
 void compare(const QJsonValue& book, const Table& t, DRIVER_HERE)

@@ -1,0 +1,56 @@
+#pragma once
+// What an independent reader (python3-xlrd) must find in an .xls cell for a
+// model value written by Xls::workbook: [type, value(, number format)].
+// Header only: the fuzz harnesses, which do not link the test support, use it too.
+
+#include "data/Money.h"
+
+#include <QDate>
+#include <QJsonArray>
+#include <QVariant>
+#include <cmath>
+
+namespace XlsCells {
+
+constexpr int kEmpty = 0, kText = 1, kNumber = 2;  // xlrd's cell types
+
+// A text as the writer stores it: half a surrogate pair as U+FFFD, cut at
+// the format's 32,767 characters without halving a pair.
+inline QString storedText(const QString& raw)
+{
+    QString s;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i].isHighSurrogate() && i + 1 < raw.size() && raw[i + 1].isLowSurrogate())
+            s += raw[i++];
+        else if (raw[i].isSurrogate()) {
+            s += QChar(QChar::ReplacementCharacter);
+            continue;
+        }
+        s += raw[i];
+    }
+    if (s.size() > 32767)
+        s.truncate(s.at(32766).isHighSurrogate() ? 32766 : 32767);
+    return s;
+}
+
+inline QJsonArray expected(const QVariant& v)
+{
+    if (!v.isValid())
+        return {kEmpty, QString()};
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return {kNumber, double(v.value<Money>().raw()) / Money::Scale, QStringLiteral("0.00")};
+    switch (v.typeId()) {
+    case QMetaType::QDate:
+        return {kText, v.toDate().toString(QStringLiteral("yyyy-MM-dd"))};
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+    case QMetaType::Double:
+        if (std::isfinite(v.toDouble()))
+            return {kNumber, v.toDouble(), QStringLiteral("General")};
+        return {kText, v.toString()};
+    default:
+        return {kText, storedText(v.toString())};
+    }
+}
+
+} // namespace XlsCells
