@@ -5,9 +5,7 @@
 #include <set>
 #include <tuple>
 
-namespace {
 QString classLetter(const StatementLine& l) { return l.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z"); }
-} // namespace
 
 bool amountInRange(const Money& m) { return m > Money() && m <= kMaxStatementAmount; }
 
@@ -68,9 +66,8 @@ void PreviewModel::applyDefaults(qint64 expense, qint64 income)
         PreviewRow& row = m_rows[r];
         if (row.status == PreviewRow::Unreadable || row.categoryChosen)
             continue;
-        const bool in = row.line.kind == StatementLine::Income;
-        const qint64 wanted = in ? income : expense;
-        const QString cls = in ? QStringLiteral("S") : QStringLiteral("Z");
+        const qint64 wanted = row.line.kind == StatementLine::Income ? income : expense;
+        const QString cls = classLetter(row.line);
         for (const CategoryChoice& c : std::as_const(m_categories))
             if (c.id == wanted && c.cls == cls)
                 row.categoryId = wanted;
@@ -118,7 +115,7 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const
     if (role == Qt::TextAlignmentRole && index.column() == ColAmount)
         return int(Qt::AlignRight | Qt::AlignVCenter);
     if (role == DataGrid::ChoicesRole && index.column() == ColCategory && readable) {
-        const QString cls = r.line.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z");
+        const QString cls = classLetter(r.line);
         QVariantList choices;
         for (const CategoryChoice& c : m_categories)
             if (c.cls == cls)
@@ -150,7 +147,7 @@ bool PreviewModel::setData(const QModelIndex& index, const QVariant& value, int 
     if (role != Qt::EditRole || index.column() != ColCategory || !(flags(index) & Qt::ItemIsEditable))
         return false;
     PreviewRow& r = m_rows[index.row()];
-    const QString cls = r.line.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z");
+    const QString cls = classLetter(r.line);
     for (const CategoryChoice& c : std::as_const(m_categories))
         if (c.id == value.toLongLong() && c.cls == cls) {
             r.categoryId = c.id;

@@ -25,6 +25,9 @@ struct PreviewRow {
     bool import = false;
 };
 
+// The record class of a line: "S" income, "Z" expense.
+QString classLetter(const StatementLine& line);
+
 // Amounts an entry page accepts: 0 < amount <= 99999999.99.
 bool amountInRange(const Money& m);
 

@@ -245,8 +245,7 @@ bool Tf_daoru::rebuildPreview()
     }
     QList<StoredKey> keys;
     for (const StatementLine& l : std::as_const(in.lines))
-        keys.append({l.error.isEmpty() ? l.date : QDate(), l.amount,
-                     l.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z")});
+        keys.append({l.error.isEmpty() ? l.date : QDate(), l.amount, classLetter(l)});
     if (!findStoredMatches(Database::shared(), account, keys, &in.stored, &error)) {
         Msg::dbError(this, error);
         return false;

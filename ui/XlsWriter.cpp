@@ -443,28 +443,28 @@ private:
         m_lastColumn = std::max<int>(m_lastColumn, column);
     }
 
-    void text(quint16 row, quint16 column, quint32 index)
+    // A cell record's type, length, row, column and format; returns where
+    // its value goes.
+    char* cell(quint16 record, quint16 valueSize, quint16 row, quint16 column, quint16 xf)
     {
         used(row, column);
-        char* p = m_b.grow(14);
-        qToLittleEndian(quint16(kLabelSst), p);
-        qToLittleEndian(quint16(10), p + 2);
+        char* p = m_b.grow(10 + valueSize);
+        qToLittleEndian(record, p);
+        qToLittleEndian(quint16(6 + valueSize), p + 2);
         qToLittleEndian(row, p + 4);
         qToLittleEndian(column, p + 6);
-        qToLittleEndian(kXfGeneral, p + 8);
-        qToLittleEndian(index, p + 10);
+        qToLittleEndian(xf, p + 8);
+        return p + 10;
+    }
+
+    void text(quint16 row, quint16 column, quint32 index)
+    {
+        qToLittleEndian(index, cell(quint16(kLabelSst), 4, row, column, kXfGeneral));
     }
 
     void number(quint16 row, quint16 column, double v, quint16 xf)
     {
-        used(row, column);
-        char* p = m_b.grow(18);
-        qToLittleEndian(quint16(kNumber), p);
-        qToLittleEndian(quint16(14), p + 2);
-        qToLittleEndian(row, p + 4);
-        qToLittleEndian(column, p + 6);
-        qToLittleEndian(xf, p + 8);
-        qToLittleEndian(std::bit_cast<quint64>(v), p + 10);
+        qToLittleEndian(std::bit_cast<quint64>(v), cell(quint16(kNumber), 8, row, column, xf));
     }
 
     void value(quint16 row, quint16 column, const QVariant& v)
