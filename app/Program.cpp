@@ -38,8 +38,9 @@ int RunStart(const StartOptions& options)
 void RunExitBackup(Database& db)
 {
     // A restore that failed half-way, or a file that could not be opened:
-    // there is nothing of the household's to copy.
-    if (!db.isOpen())
+    // there is nothing of the household's to copy. A file another copy of
+    // the program replaced is no longer this connection's to copy.
+    if (!db.isOpen() || db.replacedOnDisk())
         return;
     bool enabled = true;
     QString error;
@@ -48,7 +49,8 @@ void RunExitBackup(Database& db)
     const QDateTime now = Clock::now();
     if (writeAutoBackup(db, now, nullptr, &error))
         return;
-    // The program ends all the same; the next start tells. Should even the
-    // note fail, there is nobody left to tell.
+    // The program ends all the same; the next start tells. The note goes beside
+    // the file first: a full disk may refuse the database's note.
+    (void)writeBackupFailureNote(db.filePath(), now, error);
     (void)recordAutoBackupFailure(db, now, error);
 }

@@ -289,10 +289,21 @@ void TForm1::reportAutoBackupFailure()
         Msg::dbError(this, error);
         return;
     }
+    // The note beside the file tells of a failure the database could not
+    // take; once told it goes (a good backup removes it as well).
+    QDateTime noteWhen;
+    QString noteMessage;
+    if (readBackupFailureNote(db.filePath(), &noteWhen, &noteMessage)) {
+        clearBackupFailureNote(db.filePath());
+        if (message.isEmpty()) {
+            when = noteWhen;
+            message = noteMessage;
+        }
+    }
     if (!message.isEmpty())
         Msg::generalError(this,
                           QStringLiteral("上次退出时的自动备份（%1）没有完成，请在“系 统 设 置”中手动备份数据库。")
-                              .arg(when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
+                              .arg(when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("时间不详")),
                           message);
 }
 
@@ -387,6 +398,7 @@ void TForm1::Timer1Timer()
     const QDateTime now = Clock::now();
     m_clock->setText(now.toString(QStringLiteral("yyyy年MM月dd日  hh:mm:ss")) + QStringLiteral("  ")
                      + QString::fromUtf8(kWeekdays[now.date().dayOfWeek() % 7]));
+    endIfFileReplaced();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -415,8 +427,23 @@ const NavEntry* TForm1::entry(const char* name) const
     return nullptr;
 }
 
+bool TForm1::endIfFileReplaced()
+{
+    if (!m_sessionStarted || m_fileReplaced || !Database::shared().replacedOnDisk())
+        return m_fileReplaced;
+    m_fileReplaced = true;
+    m_timer->stop();
+    // What the pages show is the old file's: no page may stay.
+    ClosePage();
+    Msg::error(this, QString::fromUtf8(kFileReplacedMessage));
+    close();
+    return true;
+}
+
 void TForm1::navigate(const char* name)
 {
+    if (endIfFileReplaced())
+        return;
     const NavEntry* e = entry(name);
     if (!e || !e->factory)
         return;  // module not in this build: the entry does nothing

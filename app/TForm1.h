@@ -95,6 +95,9 @@ private:
     ClickLabel* addEntry(const NavEntry& e);
     // One entry clicked: recalculation where needed, the page, the highlight.
     void navigate(const char* name);
+    // The file was replaced under the connection (a restore by another copy
+    // of the program): says so once and ends the program. True then.
+    bool endIfFileReplaced();
     const NavEntry* entry(const char* name) const;
     bool createPage(const PageFactory& factory);
     void openUrl(const QString& url);
@@ -113,6 +116,7 @@ private:
     QLabel* m_clock = nullptr;
     QTimer* m_timer = nullptr;
     bool m_sessionStarted = false;
+    bool m_fileReplaced = false;
     QThread* m_fileCheck = nullptr;
     QList<QPair<ClickLabel*, NavEntry::Kind>> m_highlighted;  // entries the highlight resets
 };

@@ -24,7 +24,7 @@ public:
 
     // Columns of the result set; only the date is shown in the list.
     enum Col { ColId, ColDate, ColInfo };
-    static constexpr int kFirstYear = 2009, kLastYear = 2100;
+    static constexpr int kFirstYear = 1900, kLastYear = 9999;
 
 public slots:
     void FormCreate();

@@ -1,5 +1,7 @@
 #include "data/Backup.h"
 
+#include "data/DbBuilder.h"
+#include "data/Files.h"
 #include "data/Tx_Data.h"
 
 #include <QDir>
@@ -35,63 +37,6 @@ QString freeName(const QString& stem, const QString& suffix)
     return name;
 }
 
-// Replaces `to` by `from` in one step (POSIX rename): a reader finds the old
-// file or the new one, never none.
-bool renameOver(const QString& from, const QString& to, QString* error)
-{
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::path(QFile::encodeName(from).toStdString()),
-                            std::filesystem::path(QFile::encodeName(to).toStdString()), ec);
-    if (ec)
-        return fail(error, QStringLiteral("无法将“%1”改名为“%2”：%3")
-                               .arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to),
-                                    QString::fromLocal8Bit(ec.message().c_str())));
-    return true;
-}
-
-// Copies an open file into a new one and forces it to the disk before a
-// rename makes it count. A failure removes the new file.
-bool copyStream(QFile& in, const QString& to, QString* error)
-{
-    const QString from = in.fileName();
-    QFile out(to);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return fail(error, QStringLiteral("无法写入“%1”：%2").arg(QDir::toNativeSeparators(to), out.errorString()));
-    auto broken = [&](const QString& why) {
-        out.close();
-        QFile::remove(to);
-        return fail(error, QStringLiteral("复制“%1”失败：%2").arg(QDir::toNativeSeparators(from), why));
-    };
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 n = in.read(buffer.data(), buffer.size());
-        if (n < 0)
-            return broken(in.errorString());
-        if (n == 0)
-            break;
-        if (out.write(buffer.constData(), n) != n)
-            return broken(out.errorString());
-    }
-    if (!out.flush())
-        return broken(out.errorString());
-#ifdef Q_OS_UNIX
-    if (::fsync(out.handle()) != 0)
-        return broken(QStringLiteral("fsync"));
-#endif
-    out.close();
-    if (out.size() != in.size())
-        return broken(QStringLiteral("大小不一致"));
-    return true;
-}
-
-bool copySynced(const QString& from, const QString& to, QString* error)
-{
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(from), in.errorString()));
-    return copyStream(in, to, error);
-}
-
 // The open database's file as it lies on disk, copied while a read
 // transaction keeps every writer out. Closing a second descriptor of a file
 // drops all of the process's POSIX locks on it (SQLite's included), so the
@@ -104,11 +49,11 @@ bool copyUnderReadLock(Database& db, const QString& to, QString* error)
         return fail(error, tx.error());
     Query lock(db, QStringLiteral("select count(*) from sqlite_master"));
     if (lock.fetch() != Query::Fetch::Row)
-        return fail(error, lock.error());
+        return fail(error, lock.locked() ? QStringLiteral("文件正被其他程序使用\n") + lock.error() : lock.error());
     lock.reset();
     if (!source.open(QIODevice::ReadOnly))
         return fail(error, QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(source.fileName()), source.errorString()));
-    if (!copyStream(source, to, error))
+    if (!copyFileSynced(source.fileName(), to, error, source.handle()))
         return false;
     tx.rollback();  // nothing was written; ends the read
     return true;
@@ -142,37 +87,91 @@ QString backupTargetName(const QString& chosen)
     return chosen.endsWith(QStringLiteral(".bak"), Qt::CaseInsensitive) ? chosen : chosen + QStringLiteral(".bak");
 }
 
+namespace {
+
+// Tables the program adds to a file itself when it first needs them: a file
+// from before them is still the household's.
+bool addedLater(const QString& table) { return table == u"sys_autobak"; }
+
+// Every table of the delivered layout with its columns, from the schema the
+// program carries: what the pages select.
+const QList<QPair<QString, QStringList>>& deliveredColumns()
+{
+    static const QList<QPair<QString, QStringList>> columns = [] {
+        QList<QPair<QString, QStringList>> out;
+        Database scratch;
+        if (!scratch.openInMemory() || !scratch.exec(SchemaSql()))
+            return out;
+        Query tables(scratch, QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite%' order by name"));
+        while (tables.next())
+            out.append({tables.text(0).toLower(), {}});
+        for (auto& [table, names] : out) {
+            Query info(scratch, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+            while (info.next())
+                names << info.text(1).toLower();
+        }
+        return out;
+    }();
+    return columns;
+}
+
+// Tables and columns of the delivered layout that `file` lacks, as
+// "table.column" (a whole table as its name).
+bool missingColumns(Database& file, QStringList* missing, QString* error)
+{
+    const auto& wanted = deliveredColumns();
+    if (wanted.isEmpty())
+        return fail(error, QStringLiteral("程序缺少数据库结构说明"));
+    for (const auto& [table, names] : wanted) {
+        QStringList have;
+        // The name comes from the program's own schema, never from the file.
+        Query info(file, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+        while (info.next())
+            have << info.text(1).toLower();
+        if (!info.ok())
+            return fail(error, info.error());
+        if (have.isEmpty()) {
+            if (!addedLater(table))
+                *missing << table;
+            continue;
+        }
+        for (const QString& column : names)
+            if (!have.contains(column))
+                *missing << table + u'.' + column;
+    }
+    return true;
+}
+
+// Every view reads: a view whose tables lost a column fails here.
+bool viewsRead(Database& file, QString* error)
+{
+    QStringList views;
+    Query names(file, QStringLiteral("select name from sqlite_master where type='view' order by name"));
+    while (names.next())
+        views << names.text(0);
+    if (!names.ok())
+        return fail(error, names.error());
+    for (const QString& view : views) {
+        Query probe(file, QStringLiteral("select * from \"%1\" limit 0").arg(QString(view).replace(u'"', QStringLiteral("\"\""))));
+        if (!probe.isPrepared() || !probe.exec())
+            return fail(error, QStringLiteral("视图 %1 无法读取：%2").arg(view, probe.error()));
+    }
+    return true;
+}
+
+} // namespace
+
 bool checkDatabaseFile(const QString& path, QString* error)
 {
     Database file;
     if (!file.openReadOnly(path, key()))
-        return fail(error, QStringLiteral("该文件不是本软件的数据库，或已损坏：%1").arg(file.lastError()));
-    // The tables and views every page reads. v_fenlei is left out: a file
-    // from before it gets it from the view upgrade at the next start.
-    static const QStringList kTables{
-        QStringLiteral("s_user"), QStringLiteral("s_fenlei"), QStringLiteral("z_zhanghu"), QStringLiteral("s_shouru"),
-        QStringLiteral("s_zhanghistory"), QStringLiteral("s_jie"), QStringLiteral("s_yushuan"), QStringLiteral("notebook"),
-        QStringLiteral("sys_sys"), QStringLiteral("x_shou"), QStringLiteral("x_zhi"), QStringLiteral("x_chu"),
-        QStringLiteral("x_jie"), QStringLiteral("x_zr"), QStringLiteral("x_zc"), QStringLiteral("s_ls"),
-        QStringLiteral("s_renls")};
-    static const QStringList kViews{QStringLiteral("s_z_all"), QStringLiteral("v_flbb"), QStringLiteral("s_ys")};
-    QStringList tables, views;
-    Query names(file, QStringLiteral("select type,name from sqlite_master where type in ('table','view')"));
-    while (names.next())
-        (names.text(0) == u"view" ? views : tables) << names.text(1).toLower();
-    if (!names.ok())
-        return fail(error, QStringLiteral("无法读取该文件的表：%1").arg(names.error()));
+        return fail(error, QStringLiteral("该文件不是本软件的数据库，或已损坏（无法用本软件的密码打开）"));
     QStringList missing;
-    for (const QString& t : kTables)
-        if (!tables.contains(t))
-            missing << t;
-    for (const QString& v : kViews)
-        if (!views.contains(v))
-            missing << v;
-    if (tables.isEmpty() && views.isEmpty())
-        return fail(error, QStringLiteral("该文件中没有任何数据表"));
+    QString why;
+    if (!missingColumns(file, &missing, &why))
+        return fail(error, QStringLiteral("无法读取该文件的表结构：%1").arg(why));
     if (!missing.isEmpty())
-        return fail(error, QStringLiteral("该文件缺少本软件的表或视图：%1%2")
+        return fail(error, QStringLiteral("该文件缺少本软件的表或字段：%1%2")
                                .arg(missing.mid(0, 5).join(QStringLiteral(", ")), missing.size() > 5 ? QStringLiteral(" 等") : QString()));
     Query check(file, QStringLiteral("PRAGMA quick_check"));
     QStringList findings;
@@ -180,12 +179,41 @@ bool checkDatabaseFile(const QString& path, QString* error)
         findings << check.text(0);
     if (!check.ok())
         return fail(error, QStringLiteral("文件检查失败：%1").arg(check.error()));
-    if (findings == QStringList{QStringLiteral("ok")})
-        return true;
-    // The first few findings say enough; the check lists every page.
-    QStringList lines = findings.join(u'\n').split(u'\n', Qt::SkipEmptyParts);
-    lines.removeIf([](const QString& l) { return l.startsWith(QStringLiteral("***")); });
-    return fail(error, QStringLiteral("文件检查发现损坏：%1").arg(lines.mid(0, 3).join(u'\n')));
+    if (findings != QStringList{QStringLiteral("ok")}) {
+        // The first few findings say enough; the check lists every page.
+        QStringList lines = findings.join(u'\n').split(u'\n', Qt::SkipEmptyParts);
+        lines.removeIf([](const QString& l) { return l.startsWith(QStringLiteral("***")); });
+        return fail(error, QStringLiteral("文件检查发现损坏：%1").arg(lines.mid(0, 3).join(u'\n')));
+    }
+    return true;
+}
+
+bool trialStart(const QString& path, QString* error)
+{
+    Database file;
+    if (!file.open(path, key()))
+        return fail(error, QStringLiteral("该文件不是本软件的数据库，或已损坏（无法用本软件的密码打开）"));
+    if (!file.exec(QStringLiteral("BEGIN")))
+        return fail(error, file.lastError());
+    // What the program does to a file at start, then every view read once;
+    // the rollback leaves the file as it was.
+    Tx_Data::UpgradeViews(file);
+    QString why;
+    bool ok = viewsRead(file, &why);
+    // The login lists the members and the start reads the settings row.
+    for (const char* sql : {"Select * from s_user", "Select * from sys_sys where id=1"}) {
+        if (!ok)
+            break;
+        Query q(file, QString::fromLatin1(sql));
+        if (q.fetch() != Query::Fetch::Row) {
+            ok = false;
+            why = q.ok() ? QStringLiteral("“%1”没有数据").arg(QString::fromLatin1(sql)) : q.error();
+        }
+    }
+    (void)file.exec(QStringLiteral("ROLLBACK"));
+    if (!ok)
+        return fail(error, QStringLiteral("该文件打开后无法正常使用：%1").arg(why));
+    return true;
 }
 
 bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
@@ -195,14 +223,14 @@ bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
     if (QFileInfo(target) == QFileInfo(db.filePath()))
         return fail(error, QStringLiteral("不能用备份覆盖正在使用的数据文件本身"));
     if (!QFileInfo(target).absoluteDir().exists())
-        return fail(error, QStringLiteral("文件夹“%1”不存在").arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath())));
+        return fail(error, QStringLiteral("文件夹不存在\n“%1”").arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath())));
     if (const QString why = notWhole(db); !why.isEmpty())
         return fail(error, why);
     const QString part = freeName(target, QStringLiteral(".part"));
     if (!copyUnderReadLock(db, part, error))
         return false;
     QString why;
-    if (!checkDatabaseFile(part, &why)) {
+    if (!checkDatabaseFile(part, &why) || !trialStart(part, &why)) {
         QFile::remove(part);
         return fail(error, QStringLiteral("备份副本未通过检查：%1").arg(why));
     }
@@ -213,17 +241,21 @@ bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
     return true;
 }
 
-bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error)
+bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error, bool* refused)
 {
+    if (refused)
+        *refused = false;
     if (!db.isOpen())
         return fail(error, QStringLiteral("数据库没有打开"));
     const QFileInfo current(db.filePath());
     // The copy that will become the household's file is the one checked.
     const QString part = freeName(current.absoluteFilePath(), QStringLiteral(".restore"));
-    if (!copySynced(backup, part, error))
+    if (!copyFileSynced(backup, part, error))
         return false;
-    if (!checkDatabaseFile(part, error)) {
+    if (!checkDatabaseFile(part, error) || !trialStart(part, error)) {
         QFile::remove(part);
+        if (refused)
+            *refused = true;
         return false;
     }
     *staged = part;
@@ -256,7 +288,7 @@ bool installRestore(Database& db, const QString& staged, const QDateTime& now, Q
     QString why;
     const QString kept = freeName(current.absolutePath() + u'/' + stamped(current.baseName(), now),
                                   u'.' + current.completeSuffix() + QStringLiteral(".bak"));
-    if (!copySynced(path, kept, &why))
+    if (!copyFileSynced(path, kept, &why))
         return reopen(QStringLiteral("无法保留当前的数据文件：%1").arg(why));
     if (!renameOver(staged, path, &why)) {
         QFile::remove(kept);
@@ -266,7 +298,7 @@ bool installRestore(Database& db, const QString& staged, const QDateTime& now, Q
         // Cannot happen to a checked copy; should it, the old file goes back.
         const QString openError = db.lastError();
         const QString back = freeName(path, QStringLiteral(".restore"));
-        if (copySynced(kept, back, &why) && renameOver(back, path, &why))
+        if (copyFileSynced(kept, back, &why) && renameOver(back, path, &why))
             return reopen(QStringLiteral("还原后的文件无法打开（%1），已恢复原来的数据文件").arg(openError));
         QFile::remove(back);
         return reopen(QStringLiteral("还原后的文件无法打开（%1）；原来的数据文件保存在“%2”")
@@ -297,35 +329,131 @@ bool writeAutoBackup(Database& db, const QDateTime& now, QString* written, QStri
     const QFileInfo current(db.filePath());
     const QString folder = autoBackupFolder(current.absoluteFilePath());
     if (!QDir().mkpath(folder))
-        return fail(error, QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder)));
+        return fail(error, fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
+                                       QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
     const QString base = current.baseName();
     const QString file = QDir(folder).filePath(stamped(base, now) + QStringLiteral(".bak"));
     if (!writeVerifiedBackup(db, file, error))
         return false;
     if (written)
         *written = file;
-    // Only the program's own copies count and go; other files stay.
-    const QStringList copies = autoBackupFiles(current.absoluteFilePath());
+    clearBackupFailureNote(current.absoluteFilePath());
+    // Only the program's own copies count and go; other files stay. The
+    // copy just written stays whatever its name or time says: a clock set
+    // back must not make it the one that goes.
+    QStringList copies = autoBackupFiles(current.absoluteFilePath());
+    copies.removeAll(QFileInfo(file).absoluteFilePath());
     // A copy that cannot be removed only takes room; the new one is written.
-    for (qsizetype i = kAutoBackupsKept; i < copies.size(); ++i)
+    for (qsizetype i = kAutoBackupsKept - 1; i < copies.size(); ++i)
         QFile::remove(copies[i]);
     return true;
 }
 
-QStringList autoBackupFiles(const QString& databasePath)
+namespace {
+
+// The program's backups in the folder whose names match `pattern` (a
+// regular expression after the escaped base name), most recently written
+// first: by the files' modification time, the name breaking a tie.
+QStringList backupsMatching(const QString& databasePath, const QString& pattern)
 {
     const QString folder = autoBackupFolder(databasePath);
     const QRegularExpression ours(
-        QStringLiteral("^%1-\\d{8}-\\d{6}\\.bak$").arg(QRegularExpression::escape(QFileInfo(databasePath).baseName())));
-    QStringList copies;
-    for (const QString& name : QDir(folder).entryList(QDir::Files))
-        if (ours.match(name).hasMatch())
-            copies << name;
-    // The time stamp in the name sorts as the time.
-    std::sort(copies.begin(), copies.end(), std::greater<>());
-    for (QString& name : copies)
-        name = QDir(folder).filePath(name);
-    return copies;
+        QStringLiteral("^%1%2$").arg(QRegularExpression::escape(QFileInfo(databasePath).baseName()), pattern));
+    QList<QPair<QDateTime, QString>> copies;
+    const QDir dir(folder);
+    for (const QFileInfo& info : dir.entryInfoList(QDir::Files))
+        if (ours.match(info.fileName()).hasMatch())
+            copies.append({info.lastModified(), info.absoluteFilePath()});
+    std::sort(copies.begin(), copies.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first > b.first : a.second > b.second;
+    });
+    QStringList paths;
+    for (const auto& c : copies)
+        paths << c.second;
+    return paths;
+}
+
+QString failureNotePath(const QString& databasePath)
+{
+    return QDir(autoBackupFolder(databasePath)).filePath(QStringLiteral("LAST_FAILED"));
+}
+
+} // namespace
+
+QStringList autoBackupFiles(const QString& databasePath)
+{
+    return backupsMatching(databasePath, QStringLiteral("-\\d{8}-\\d{6}\\.bak"));
+}
+
+// ---------------------------------------------------------------- the note beside the file
+
+bool writeBackupFailureNote(const QString& databasePath, const QDateTime& when, const QString& message)
+{
+    const QString folder = autoBackupFolder(databasePath);
+    if (!QDir().mkpath(folder))
+        return false;
+    const QByteArray text = (when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u'\n' + message).toUtf8();
+    QFile note(failureNotePath(databasePath));
+    // Written in place, without a second file: the disk may be all but full.
+    if (!note.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return false;
+    return note.write(text) == text.size() && note.flush();
+}
+
+bool readBackupFailureNote(const QString& databasePath, QDateTime* when, QString* message)
+{
+    QFile note(failureNotePath(databasePath));
+    if (!note.open(QIODevice::ReadOnly))
+        return false;
+    const QString text = QString::fromUtf8(note.read(64 * 1024));
+    const qsizetype lineEnd = text.indexOf(u'\n');
+    *when = QDateTime::fromString(text.left(lineEnd), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    *message = lineEnd < 0 ? QString() : text.mid(lineEnd + 1);
+    // A note cut short by the full disk still says that a backup failed.
+    if (message->trimmed().isEmpty())
+        *message = QStringLiteral("自动备份没有完成");
+    return true;
+}
+
+void clearBackupFailureNote(const QString& databasePath) { QFile::remove(failureNotePath(databasePath)); }
+
+// ---------------------------------------------------------------- copies before a deletion
+
+QString safetyBackupName(const QString& databasePath, const QDateTime& now, const QString& reason)
+{
+    return QDir(autoBackupFolder(databasePath)).filePath(stamped(QFileInfo(databasePath).baseName(), now) + u'-' + reason
+                                                         + QStringLiteral(".bak"));
+}
+
+bool writeSafetyBackup(Database& db, const QString& target, QString* error)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    if (!QDir().mkpath(folder))
+        return fail(error, fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
+                                       QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
+    return writeVerifiedBackup(db, target, error);
+}
+
+QStringList safetyBackupFiles(const QString& databasePath)
+{
+    return backupsMatching(databasePath, QStringLiteral("-\\d{8}-\\d{6}-[^./\\\\]+\\.bak"));
+}
+
+// ---------------------------------------------------------------- leftovers
+
+QStringList removeLeftoverCopies(const QString& databasePath)
+{
+    const QFileInfo db(databasePath);
+    QStringList removed;
+    auto sweep = [&](const QString& folder, const QRegularExpression& name) {
+        for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+            if (name.match(info.fileName()).hasMatch() && QFile::remove(info.absoluteFilePath()))
+                removed << info.absoluteFilePath();
+    };
+    // What writeVerifiedBackup and stageRestore name their unfinished copies.
+    sweep(autoBackupFolder(databasePath), QRegularExpression(QStringLiteral("\\.bak(-\\d+)?\\.part$")));
+    sweep(db.absolutePath(), QRegularExpression(QStringLiteral("^%1(-\\d+)?\\.restore$").arg(QRegularExpression::escape(db.fileName()))));
+    return removed;
 }
 
 QString newestSoundAutoBackup(const QString& databasePath)

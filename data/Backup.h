@@ -21,12 +21,18 @@ inline constexpr int kAutoBackupsKept = 10;
 QString backupTargetName(const QString& chosen);
 
 // Whether `path` can serve as the household's database: it opens with the
-// program's key, holds the program's tables and views and passes
-// PRAGMA quick_check. Reads the file only.
+// program's key, holds every table and column of the delivered layout (what
+// the pages select; tables the program adds itself may be missing) and
+// passes PRAGMA quick_check. Reads the file only.
 [[nodiscard]] bool checkDatabaseFile(const QString& path, QString* error = nullptr);
+// Opens `path` as the program's start does and runs what the start runs on
+// it (the view upgrade, every view read once, the members and the settings
+// row) inside a transaction that is rolled back: a file that passes starts.
+// Writes nothing, but needs write access: for copies the program made.
+[[nodiscard]] bool trialStart(const QString& path, QString* error = nullptr);
 
 // Writes a consistent copy of the open database to `dest` and checks it
-// (checkDatabaseFile). The copy is made beside `dest` under another name and
+// (checkDatabaseFile, trialStart). The copy is made beside `dest` under another name and
 // replaces `dest` only once it passed, so a failure leaves no partial file
 // and an older `dest` as it was.
 [[nodiscard]] bool writeVerifiedBackup(Database& db, const QString& dest, QString* error = nullptr);
@@ -34,8 +40,11 @@ QString backupTargetName(const QString& chosen);
 // Replaces the open database's file by a copy of `backup`, in two steps so
 // that a question can come between the check and the replacement.
 // stageRestore copies `backup` beside the database file and checks the copy
-// (checkDatabaseFile); `staged` gets its path. A failure leaves no copy.
-[[nodiscard]] bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error = nullptr);
+// (checkDatabaseFile, trialStart); `staged` gets its path. A failure leaves
+// no copy; `refused` tells a file that is no usable backup from a copy that
+// could not be made.
+[[nodiscard]] bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error = nullptr,
+                                bool* refused = nullptr);
 // installRestore closes the connection, keeps the current file beside it as
 // "<name>-YYYYMMDD-HHMMSS.<suffix>.bak" (`now`; its path goes to `keptPath`),
 // renames the staged copy over the file in one step and opens the
@@ -55,8 +64,9 @@ void discardRestore(const QString& staged);
 QString autoBackupFolder(const QString& databasePath);
 
 // Writes a verified backup named "<name>-YYYYMMDD-HHMMSS.bak" (`now`) into
-// the folder of automatic backups and removes all but the newest
-// kAutoBackupsKept of them. `written` gets the file's path.
+// the folder of automatic backups and keeps it and the kAutoBackupsKept - 1
+// most recently written others (autoBackupFiles' order), whatever the clock
+// said; removes the failure note. `written` gets the file's path.
 [[nodiscard]] bool writeAutoBackup(Database& db, const QDateTime& now, QString* written = nullptr,
                                    QString* error = nullptr);
 
@@ -85,7 +95,35 @@ enum class QuickCheck {
 // `findings` gets the first lines of what was found.
 [[nodiscard]] QuickCheck quickCheckFile(const QString& path, int busyTimeoutMs, QString* findings = nullptr);
 
-// The program's own automatic backups of `databasePath`, newest first.
+// The program's own automatic backups of `databasePath`, most recently
+// written first: by modification time, the name breaking a tie (never by
+// the time in the name, which a wrong clock made).
 QStringList autoBackupFiles(const QString& databasePath);
-// The newest automatic backup that passes checkDatabaseFile; empty when none does.
+// The most recently written automatic backup that passes checkDatabaseFile;
+// empty when none does.
 QString newestSoundAutoBackup(const QString& databasePath);
+
+// A failed automatic backup noted beside the file as well ("backups/LAST_FAILED"):
+// the database may be the very thing that could not be written. A good
+// automatic backup removes it.
+bool writeBackupFailureNote(const QString& databasePath, const QDateTime& when, const QString& message);
+// False when there is no note.
+bool readBackupFailureNote(const QString& databasePath, QDateTime* when, QString* message);
+void clearBackupFailureNote(const QString& databasePath);
+
+// ---------------------------------------------------------------- copies before a deletion
+
+// Clearing all records or deleting a member first writes a verified copy
+// "<name>-YYYYMMDD-HHMMSS-<reason>.bak" into the automatic backups' folder
+// (reason "清空前", "删除用户前"). The rotation of the automatic backups
+// never removes these; the settings page lists and deletes them.
+QString safetyBackupName(const QString& databasePath, const QDateTime& now, const QString& reason);
+[[nodiscard]] bool writeSafetyBackup(Database& db, const QString& target, QString* error = nullptr);
+// Most recently written first.
+QStringList safetyBackupFiles(const QString& databasePath);
+
+// Removes what a backup or restore cut short (a kill, a power cut) left
+// behind: "*.bak.part" in the backups' folder and "<file>.restore" beside
+// the file. Only for a start that no other copy of the program shares.
+// Returns the removed paths.
+QStringList removeLeftoverCopies(const QString& databasePath);

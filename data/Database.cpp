@@ -11,7 +11,13 @@ namespace {
 
 QString errorOf(sqlite3* db)
 {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("database is not open");
+    if (!db)
+        return QStringLiteral("database is not open");
+    // The engine's "attempt to write a readonly database" would send the
+    // user looking for permissions.
+    if (sqlite3_extended_errcode(db) == SQLITE_READONLY_DBMOVED)
+        return QString::fromUtf8(kFileReplacedMessage);
+    return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
 // Another connection holds the file (or a table) longer than the busy wait.
@@ -204,6 +210,28 @@ bool Database::finishOpen(const QByteArray& key, int busyTimeoutMs)
     return true;
 }
 
+bool Database::openInMemory()
+{
+    close();
+    m_error.clear();
+    m_locked = false;
+    const int rc = sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        fail(rc);
+        return false;
+    }
+    m_path.clear();
+    return true;
+}
+
+bool Database::replacedOnDisk() const
+{
+    if (!m_db || m_path.isEmpty())
+        return false;
+    int moved = 0;
+    return sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0;
+}
+
 void Database::close()
 {
     m_locked = false;
@@ -241,7 +269,7 @@ bool Database::exec(const QString& sql)
     const int rc = timed([&] { return sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg); });
     m_lastCode = rc;
     if (rc != SQLITE_OK) {
-        m_error = msg ? QString::fromUtf8(msg) : errorOf(m_db);
+        m_error = msg && sqlite3_extended_errcode(m_db) != SQLITE_READONLY_DBMOVED ? QString::fromUtf8(msg) : errorOf(m_db);
         m_locked = isLock(rc);
         sqlite3_free(msg);
         return false;

@@ -23,6 +23,10 @@ int indexOfName(const QStringList& names, const QString& name);
 // fails; the program uses this, tests pass a shorter wait.
 inline constexpr int kDefaultBusyTimeoutMs = 2000;
 
+// What a write on a connection whose file was replaced under it reports.
+inline constexpr char kFileReplacedMessage[] = "数据文件已被替换（可能已在另一个窗口中还原了数据库），"
+                                               "当前显示的数据已过时，请重新启动本软件。";
+
 class Database {
 public:
     Database() = default;
@@ -42,9 +46,15 @@ public:
     // Opens an existing encrypted file for reading only: checking a file
     // must not change it (not even by rolling back a journal left beside it).
     [[nodiscard]] bool openReadOnly(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    // A scratch database in memory (no key, nothing on disk).
+    [[nodiscard]] bool openInMemory();
     void close();
 
     bool isOpen() const { return m_db != nullptr; }
+    // The file the connection opened is no longer the one at its path: it
+    // was replaced (a restore by another copy of the program) or removed.
+    // Such a connection still reads the old data; every write is refused.
+    bool replacedOnDisk() const;
     // A transaction (or savepoint) is open on the connection.
     bool inTransaction() const;
     QString filePath() const { return m_path; }

@@ -1,7 +1,14 @@
 #include "data/Tx_Data.h"
 
+#include "data/Backup.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 const char* const kCreateVFenlei =
     "Create View v_fenlei as SELECT s_fenlei_x.f_class, s_fenlei.id, s_fenlei.f_id, s_fenlei.f_name, "
@@ -29,14 +36,33 @@ Tx_Data::Tx_Data(Database& db, int busyTimeoutMs) : m_db(db), m_busyTimeoutMs(bu
 
 Tx_Data::~Tx_Data()
 {
+    if (m_folderLock >= 0)
+        ::close(m_folderLock);
     if (x_Data == this)
         x_Data = nullptr;
+}
+
+void Tx_Data::claimFolder()
+{
+    if (m_folderLock >= 0)
+        ::close(m_folderLock);
+    m_folderShared = false;
+    m_folderLock = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folderLock < 0)
+        return;
+    if (::flock(m_folderLock, LOCK_EX | LOCK_NB) == 0)
+        removeLeftoverCopies(m_path);
+    else
+        m_folderShared = true;
+    // From exclusive to shared: the next copy started sees this one.
+    (void)::flock(m_folderLock, LOCK_SH);
 }
 
 void Tx_Data::DataModuleCreate()
 {
     m_path = QFileInfo(QDir::current(), QString::fromLatin1(kDatabaseFileName)).absoluteFilePath();
     m_db.close();
+    claimFolder();
     if (!m_db.open(m_path, QByteArray(kDatabasePassword), m_busyTimeoutMs))
         return;
     Query q(m_db, QStringLiteral("Select * from sys_sys where id=1"));

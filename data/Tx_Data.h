@@ -42,10 +42,22 @@ public:
     // never left without s_z_all.
     static void UpgradeViews(Database& db);
 
+    // Another copy of the program had the folder of the file when this one
+    // started: leftovers were not swept then.
+    bool folderShared() const { return m_folderShared; }
+
 private:
+    // Marks the folder as in use by this copy of the program for its life
+    // (a shared lock on the folder, never on the file: closing a descriptor
+    // of the file would drop the engine's locks) and sweeps what a backup
+    // or restore cut short left behind when no other copy uses it.
+    void claimFolder();
+
     Database& m_db;
     int m_busyTimeoutMs;
     QString m_path;
+    int m_folderLock = -1;
+    bool m_folderShared = false;
 };
 
 // The data module of the running program: the first one created; null before

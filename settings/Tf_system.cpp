@@ -18,7 +18,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QDialog>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -36,6 +40,12 @@ constexpr int kBottomButtonTop = kBottomTop + 44;
 
 // The household's file: the one the connection opened.
 QString databasePath() { return Database::shared().filePath(); }
+
+// Under the question of a deletion: where its copy goes first.
+QString beforeText(const QString& copy)
+{
+    return QStringLiteral("删除前会先把数据库备份到：\n%1").arg(QDir::toNativeSeparators(copy));
+}
 }
 
 Tf_system::Tf_system(QWidget* parent) : Page("f_system", parent)
@@ -113,6 +123,9 @@ void Tf_system::buildBottomRow()
     QLabel* note = label(this, QStringLiteral("（保留最近%1份）").arg(kAutoBackupsKept), QRect(628, kBottomButtonTop + 22, 130, 18));
     note->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::walnut)));
     connect(m_autoBackup, &QCheckBox::toggled, this, &Tf_system::autoBackupToggled);
+    QPushButton* copies = button(this, "Button5", QStringLiteral("删除前的备份…"), QRect(610, kBottomButtonTop + 44, 130, 26));
+    copies->setToolTip(QStringLiteral("清空所有数据和删除用户之前自动写下的备份：查看或删除"));
+    connect(copies, &QPushButton::clicked, this, &Tf_system::Button5Click);
 }
 
 void Tf_system::buildClearBox()
@@ -193,7 +206,10 @@ void Tf_system::Button47Click()
         Msg::error(this, QStringLiteral("系统默认用户不能删除！"));
         return;
     }
-    if (!Msg::confirm(this, QStringLiteral("删除该用户，会删除该用户下所有记账信息！")))
+    const QString copy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("删除用户前"));
+    if (!Msg::confirm(this, QStringLiteral("删除该用户，会删除该用户下所有记账信息！"), beforeText(copy)))
+        return;
+    if (!writeCopyBefore(copy))
         return;
     QString error;
     if (!deleteMember(Database::shared(), id, &error)) {
@@ -309,13 +325,16 @@ bool Tf_system::restoreFrom(QWidget* parent, const QString& backup, bool ask)
     // The copy that would replace the household's file is checked before
     // anything is asked.
     QString staged, error;
-    bool ok;
+    bool ok, refused = false;
     {
         WaitCursor wait;
-        ok = stageRestore(Database::shared(), backup, &staged, &error);
+        ok = stageRestore(Database::shared(), backup, &staged, &error, &refused);
     }
     if (!ok) {
-        Msg::generalError(parent, QStringLiteral("所选文件不是可用的数据库备份，没有还原。"), error);
+        Msg::generalError(parent,
+                          refused ? QStringLiteral("所选文件不是可用的数据库备份，没有还原。")
+                                  : QStringLiteral("数据库还原失败，现有数据没有改变。"),
+                          error);
         return false;
     }
     if (ask && !Msg::confirm(parent, QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"))) {
@@ -336,14 +355,32 @@ bool Tf_system::restoreFrom(QWidget* parent, const QString& backup, bool ask)
 
 void Tf_system::Button2Click()
 {
-    if (!Msg::confirm(this, QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？")))
+    m_clearCopy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("清空前"));
+    if (!Msg::confirm(this, QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？"), beforeText(m_clearCopy)))
         return;
     m_clearBox->show();
     m_clearBox->raise();
 }
 
+bool Tf_system::writeCopyBefore(const QString& target)
+{
+    QString error;
+    bool ok;
+    {
+        WaitCursor wait;
+        ok = writeSafetyBackup(Database::shared(), target, &error);
+    }
+    if (!ok)
+        Msg::generalError(this, QStringLiteral("删除前的备份没有完成，没有删除任何数据。"), error);
+    return ok;
+}
+
 void Tf_system::Button3Click()
 {
+    if (m_clearCopy.isEmpty())
+        m_clearCopy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("清空前"));
+    if (!writeCopyBefore(m_clearCopy))
+        return;
     QString error;
     if (!clearAllRecords(Database::shared(), &error)) {
         Msg::dbError(this, error);
@@ -355,6 +392,67 @@ void Tf_system::Button3Click()
 }
 
 void Tf_system::Button4Click() { m_clearBox->hide(); }
+
+void Tf_system::Button5Click()
+{
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("f_beifen"));
+    dialog.setWindowTitle(QStringLiteral("删除前的备份"));
+    dialog.resize(520, 300);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* hint = new QLabel(QStringLiteral("清空所有数据或删除用户之前写下的备份（可用“数据库还原”恢复）："), &dialog);
+    hint->setTextFormat(Qt::PlainText);
+    layout->addWidget(hint);
+    auto* list = new QListWidget(&dialog);
+    list->setObjectName(QStringLiteral("ListBox1"));
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    layout->addWidget(list);
+    auto* row = new QHBoxLayout;
+    auto* remove = new QPushButton(QStringLiteral("删除"), &dialog);
+    remove->setObjectName(QStringLiteral("Button1"));
+    auto* close = new QPushButton(QStringLiteral("关闭"), &dialog);
+    close->setObjectName(QStringLiteral("Button2"));
+    row->addStretch();
+    row->addWidget(remove);
+    row->addWidget(close);
+    layout->addLayout(row);
+
+    auto fill = [&] {
+        list->clear();
+        for (const QString& path : safetyBackupFiles(databasePath())) {
+            const QFileInfo info(path);
+            auto* item = new QListWidgetItem(QStringLiteral("%1    %2    %3 KB")
+                                                 .arg(info.fileName(),
+                                                      info.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+                                                 .arg((info.size() + 1023) / 1024),
+                                             list);
+            item->setData(Qt::UserRole, path);
+        }
+        if (list->count() == 0)
+            list->addItem(QStringLiteral("（没有删除前的备份）"));
+        remove->setEnabled(list->count() > 0 && list->item(0)->data(Qt::UserRole).isValid());
+        if (remove->isEnabled())
+            list->setCurrentRow(0);
+    };
+    connect(remove, &QPushButton::clicked, &dialog, [&] {
+        QStringList chosen;
+        for (QListWidgetItem* item : list->selectedItems())
+            if (item->data(Qt::UserRole).isValid())
+                chosen << item->data(Qt::UserRole).toString();
+        if (chosen.isEmpty() || !Msg::confirm(&dialog, QStringLiteral("是否确定删除所选的%1个备份？删除后无法恢复。").arg(chosen.size())))
+            return;
+        QStringList failed;
+        for (const QString& path : std::as_const(chosen))
+            if (!QFile::remove(path))
+                failed << QDir::toNativeSeparators(path);
+        fill();
+        if (!failed.isEmpty())
+            Msg::generalError(&dialog, QStringLiteral("以下备份没有删除："), failed.join(u'\n'));
+    });
+    connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
+    fill();
+    dialog.exec();
+}
 
 QString Tf_system::versionUrl() const
 {

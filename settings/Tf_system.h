@@ -53,6 +53,7 @@ public slots:
     void Button3Click();   // 确认清空
     void Button4Click();   // 取消
     void Button51Click();  // 在线升级
+    void Button5Click();   // 删除前的备份
 
 private:
     void buildMembers();
@@ -65,6 +66,10 @@ private:
     // A file picked in the program's own file dialog; empty when cancelled.
     QString chooseFile(bool save, const QString& title, const QString& folder);
     void startUpdater();
+    // The verified copy written before a deletion; false after the failure was shown.
+    bool writeCopyBefore(const QString& target);
+
+    QString m_clearCopy;          // where 确认清空 writes its copy first
 
     BatchModel* m_members;        // ADOQuery16
     DataGrid* m_grid;             // DBGridEh16

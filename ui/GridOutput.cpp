@@ -1,5 +1,7 @@
 #include "ui/GridOutput.h"
 
+#include "data/Files.h"
+
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
 #include "ui/WaitCursor.h"
@@ -12,7 +14,6 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QSaveFile>
 
 namespace GridOutput {
 
@@ -236,20 +237,8 @@ bool writeXls(const DataGrid& grid, const QString& path, QString* error)
     const QByteArray book = Xls::workbook(columns, model ? model->rowCount() : 0, [&](int row, int column) {
         return model->index(row, shown[column]).data(Qt::EditRole);
     });
-    QSaveFile file(path);
-    auto fail = [&](const QString& reason) {
-        if (error)
-            *error = reason;
-        file.cancelWriting();
-        return false;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
-    if (file.write(book) != book.size())
-        return fail(file.errorString());
-    if (!file.commit())
-        return fail(file.errorString());
-    return true;
+    // A new file renamed over the old one: a failure leaves the old as it was.
+    return saveFileAtomically(path, book, error);
 }
 
 void exportXls(const DataGrid& grid, QWidget* parent, const QString& title)

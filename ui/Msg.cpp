@@ -23,6 +23,12 @@ bool confirm(QWidget* parent, const QString& text)
     return show(parent, QMessageBox::Question, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
+bool confirm(QWidget* parent, const QString& text, const QString& informativeText)
+{
+    return show(parent, QMessageBox::Question, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel, informativeText)
+           == QMessageBox::Ok;
+}
+
 void notice(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kAppTitle, text); }
 
 void info(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kPromptTitle, text); }

@@ -15,6 +15,8 @@ namespace Msg {
 void error(QWidget* parent, const QString& text);
 // "系统提示", question icon, OK/Cancel; true for OK.
 bool confirm(QWidget* parent, const QString& text);
+// The same with a smaller text under the question (what OK will do first).
+bool confirm(QWidget* parent, const QString& text, const QString& informativeText);
 // Application title, information icon, OK.
 void notice(QWidget* parent, const QString& text);
 // "系统提示", information icon, OK (a plain information box of a page).

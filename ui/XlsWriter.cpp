@@ -148,12 +148,21 @@ private:
         return slot - 1;
     }
     // Half of a surrogate pair becomes U+FFFD: readers refuse the whole
-    // file over one (xlrd stops with a decoding error).
+    // file over one (xlrd stops with a decoding error). A line break is a
+    // lone LF in a cell: a CR LF typed or pasted on another system would
+    // show its CR as a stray character, and readers disagree about it.
     static QString wholeCharacters(const QString& text)
     {
         QString out;
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar c = text[i];
+            if (c == u'\r') {
+                if (out.isNull())
+                    out = text.left(i);
+                if (i + 1 >= text.size() || text[i + 1] != u'\n')
+                    out += u'\n';
+                continue;
+            }
             const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
             if (pair || !c.isSurrogate()) {
                 if (!out.isNull())

@@ -14,12 +14,18 @@ namespace XlsCells {
 
 constexpr int kEmpty = 0, kText = 1, kNumber = 2;  // xlrd's cell types
 
-// A text as the writer stores it: half a surrogate pair as U+FFFD, cut at
-// the format's 32,767 characters without halving a pair.
+// A text as the writer stores it: half a surrogate pair as U+FFFD, a CR LF
+// or a lone CR as LF, cut at the format's 32,767 characters without halving
+// a pair.
 inline QString storedText(const QString& raw)
 {
     QString s;
     for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == u'\r') {
+            if (i + 1 >= raw.size() || raw[i + 1] != u'\n')
+                s += u'\n';
+            continue;
+        }
         if (raw[i].isHighSurrogate() && i + 1 < raw.size() && raw[i + 1].isLowSurrogate())
             s += raw[i++];
         else if (raw[i].isSurrogate()) {
