@@ -154,7 +154,7 @@ bool viewsRead(Database& file, QString* error)
     for (const QString& view : views) {
         Query probe(file, QStringLiteral("select * from \"%1\" limit 0").arg(QString(view).replace(u'"', QStringLiteral("\"\""))));
         if (!probe.isPrepared() || !probe.exec())
-            return fail(error, QStringLiteral("视图 %1 无法读取：%2").arg(view, probe.error()));
+            return fail(error, QStringLiteral("视图 %1 无法读取，它用到的表或字段不存在").arg(view));
     }
     return true;
 }
@@ -169,7 +169,7 @@ bool checkDatabaseFile(const QString& path, QString* error)
     QStringList missing;
     QString why;
     if (!missingColumns(file, &missing, &why))
-        return fail(error, QStringLiteral("无法读取该文件的表结构：%1").arg(why));
+        return fail(error, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
     if (!missing.isEmpty())
         return fail(error, QStringLiteral("该文件缺少本软件的表或字段：%1%2")
                                .arg(missing.mid(0, 5).join(QStringLiteral(", ")), missing.size() > 5 ? QStringLiteral(" 等") : QString()));
@@ -178,13 +178,9 @@ bool checkDatabaseFile(const QString& path, QString* error)
     while (check.next())
         findings << check.text(0);
     if (!check.ok())
-        return fail(error, QStringLiteral("文件检查失败：%1").arg(check.error()));
-    if (findings != QStringList{QStringLiteral("ok")}) {
-        // The first few findings say enough; the check lists every page.
-        QStringList lines = findings.join(u'\n').split(u'\n', Qt::SkipEmptyParts);
-        lines.removeIf([](const QString& l) { return l.startsWith(QStringLiteral("***")); });
-        return fail(error, QStringLiteral("文件检查发现损坏：%1").arg(lines.mid(0, 3).join(u'\n')));
-    }
+        return fail(error, QStringLiteral("文件检查时无法读取全部内容，文件可能已损坏"));
+    if (findings != QStringList{QStringLiteral("ok")})
+        return fail(error, QStringLiteral("文件检查发现损坏，该文件不能使用"));
     return true;
 }
 
@@ -207,7 +203,8 @@ bool trialStart(const QString& path, QString* error)
         Query q(file, QString::fromLatin1(sql));
         if (q.fetch() != Query::Fetch::Row) {
             ok = false;
-            why = q.ok() ? QStringLiteral("“%1”没有数据").arg(QString::fromLatin1(sql)) : q.error();
+            why = QString::fromLatin1(sql).contains(u"s_user") ? QStringLiteral("没有可以登录的用户")
+                                                               : QStringLiteral("没有系统设置");
         }
     }
     (void)file.exec(QStringLiteral("ROLLBACK"));
