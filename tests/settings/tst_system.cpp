@@ -10,6 +10,7 @@
 #include "settings/Tf_system.h"
 #include "tests/support/FileDialogs.h"
 #include "tests/support/Driver.h"
+#include "tests/support/SystemPage.h"
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
 
@@ -51,26 +52,6 @@ QByteArray readFile(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Rows of a table in another file, read through its own connection.
-qint64 countIn(const QString& path, const QString& table)
-{
-    Database other;
-    if (!other.openReadOnly(path, QByteArray(kDatabasePassword)))
-        return -1;
-    Query q(other, QStringLiteral("select count(*) from ") + table);
-    return q.next() ? q.integer(0) : -1;
-}
-
-// A page whose ending of the program is counted instead.
-struct SystemPage {
-    Tf_system page;
-    int quits = 0;
-    SystemPage()
-    {
-        page.setQuitAction([this] { ++quits; });
-        page.show();
-    }
-};
 }
 
 class TstSystem : public QObject {
