@@ -159,13 +159,11 @@ bool viewsRead(Database& file, QString* error)
     return true;
 }
 
-} // namespace
+const QString kNotOurs = QStringLiteral("该文件不是本软件的数据库，或已损坏（无法用本软件的密码打开）");
 
-bool checkDatabaseFile(const QString& path, QString* error)
+// The layout and the pages of an open file.
+bool checkOpenFile(Database& file, QString* error)
 {
-    Database file;
-    if (!file.openReadOnly(path, key()))
-        return fail(error, QStringLiteral("该文件不是本软件的数据库，或已损坏（无法用本软件的密码打开）"));
     QStringList missing;
     QString why;
     if (!missingColumns(file, &missing, &why))
@@ -184,15 +182,12 @@ bool checkDatabaseFile(const QString& path, QString* error)
     return true;
 }
 
-bool trialStart(const QString& path, QString* error)
+// What the program does to a file at start, then what it reads first; the
+// rollback leaves the file as it was.
+bool trialStart(Database& file, QString* error)
 {
-    Database file;
-    if (!file.open(path, key()))
-        return fail(error, QStringLiteral("该文件不是本软件的数据库，或已损坏（无法用本软件的密码打开）"));
     if (!file.exec(QStringLiteral("BEGIN")))
         return fail(error, file.lastError());
-    // What the program does to a file at start, then every view read once;
-    // the rollback leaves the file as it was.
     Tx_Data::UpgradeViews(file);
     QString why;
     bool ok = viewsRead(file, &why);
@@ -213,6 +208,24 @@ bool trialStart(const QString& path, QString* error)
     return true;
 }
 
+} // namespace
+
+bool checkDatabaseFile(const QString& path, QString* error)
+{
+    Database file;
+    if (!file.openReadOnly(path, key()))
+        return fail(error, kNotOurs);
+    return checkOpenFile(file, error);
+}
+
+bool checkCopy(const QString& path, QString* error)
+{
+    Database file;
+    if (!file.open(path, key()))
+        return fail(error, kNotOurs);
+    return checkOpenFile(file, error) && trialStart(file, error);
+}
+
 bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
 {
     const QString target = QFileInfo(dest).absoluteFilePath();
@@ -227,7 +240,7 @@ bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
     if (!copyUnderReadLock(db, part, error))
         return false;
     QString why;
-    if (!checkDatabaseFile(part, &why) || !trialStart(part, &why)) {
+    if (!checkCopy(part, &why)) {
         QFile::remove(part);
         return fail(error, QStringLiteral("备份副本未通过检查：%1").arg(why));
     }
@@ -249,7 +262,7 @@ bool stageRestore(Database& db, const QString& backup, QString* staged, QString*
     const QString part = freeName(current.absoluteFilePath(), QStringLiteral(".restore"));
     if (!copyFileSynced(backup, part, error))
         return false;
-    if (!checkDatabaseFile(part, error) || !trialStart(part, error)) {
+    if (!checkCopy(part, error)) {
         QFile::remove(part);
         if (refused)
             *refused = true;

@@ -25,14 +25,14 @@ QString backupTargetName(const QString& chosen);
 // the pages select; tables the program adds itself may be missing) and
 // passes PRAGMA quick_check. Reads the file only.
 [[nodiscard]] bool checkDatabaseFile(const QString& path, QString* error = nullptr);
-// Opens `path` as the program's start does and runs what the start runs on
-// it (the view upgrade, every view read once, the members and the settings
+// checkDatabaseFile, then what the program's start does to the file and
+// reads first (the view upgrade, every view, the members and the settings
 // row) inside a transaction that is rolled back: a file that passes starts.
-// Writes nothing, but needs write access: for copies the program made.
-[[nodiscard]] bool trialStart(const QString& path, QString* error = nullptr);
+// Changes nothing, but opens the file for writing: for copies the program made.
+[[nodiscard]] bool checkCopy(const QString& path, QString* error = nullptr);
 
 // Writes a consistent copy of the open database to `dest` and checks it
-// (checkDatabaseFile, trialStart). The copy is made beside `dest` under another name and
+// (checkCopy). The copy is made beside `dest` under another name and
 // replaces `dest` only once it passed, so a failure leaves no partial file
 // and an older `dest` as it was.
 [[nodiscard]] bool writeVerifiedBackup(Database& db, const QString& dest, QString* error = nullptr);
@@ -40,7 +40,7 @@ QString backupTargetName(const QString& chosen);
 // Replaces the open database's file by a copy of `backup`, in two steps so
 // that a question can come between the check and the replacement.
 // stageRestore copies `backup` beside the database file and checks the copy
-// (checkDatabaseFile, trialStart); `staged` gets its path. A failure leaves
+// (checkCopy); `staged` gets its path. A failure leaves
 // no copy; `refused` tells a file that is no usable backup from a copy that
 // could not be made.
 [[nodiscard]] bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error = nullptr,
