@@ -219,8 +219,10 @@ void Tf_daoru::buildGrids()
 {
     const int top = 8 + 4 * kRowStep;
     m_preview = new PreviewModel(this);
-    m_previewGrid = grid(this, "DBGridEh1", QRect(3, top, 520, kHeight - top - 3), m_preview);
-    m_previewGrid->setColumnWidths({80, 62, 34, 70, 70, 70, 96, 34});
+    // The preview takes the width a wallet's status needs ("未成交：已全额退款").
+    constexpr int previewWidth = 542, side = 3 + previewWidth + 4;
+    m_previewGrid = grid(this, "DBGridEh1", QRect(3, top, previewWidth, kHeight - top - 3), m_preview);
+    m_previewGrid->setColumnWidths({80, 60, 34, 60, 62, 70, 138, 34});
     m_previewGrid->setEditOnAnyPress(true);
     m_previewGrid->setEditButton(PreviewModel::ColCategory);
     connect(m_previewGrid, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
@@ -228,12 +230,12 @@ void Tf_daoru::buildGrids()
             m_preview->toggleImport(i.row());
     });
 
-    label(this, QStringLiteral("导入记录"), QRect(529, top, 120, 20));
+    label(this, QStringLiteral("导入记录"), QRect(side + 2, top, 120, 20));
     m_imports = new QStandardItemModel(0, 3, this);
     m_imports->setHorizontalHeaderLabels({QStringLiteral("文件"), QStringLiteral("时间"), QStringLiteral("条数")});
-    m_importGrid = grid(this, "DBGridEh2", QRect(527, top + 22, kWidth - 530, kHeight - top - 58), m_imports);
-    m_importGrid->setColumnWidths({80, 122, 34});
-    connect(button(this, "Button4", QStringLiteral("撤销导入"), QRect(527, kHeight - 32, kWidth - 530, kRowHeight)),
+    m_importGrid = grid(this, "DBGridEh2", QRect(side, top + 22, kWidth - 3 - side, kHeight - top - 58), m_imports);
+    m_importGrid->setColumnWidths({62, 120, 34});
+    connect(button(this, "Button4", QStringLiteral("撤销导入"), QRect(side, kHeight - 32, kWidth - 3 - side, kRowHeight)),
             &QPushButton::clicked, this, &Tf_daoru::Button4Click);
 }
 
