@@ -9,13 +9,15 @@ QString classLetter(const StatementLine& l) { return l.kind == StatementLine::In
 
 bool amountInRange(const Money& m) { return m > Money() && m <= kMaxStatementAmount; }
 
-QList<PreviewRow> buildPreview(const PreviewInput& in)
+QList<PreviewRow> buildPreview(const PreviewInput& in, const ReadProgress& progress)
 {
     QList<PreviewRow> rows;
     // What makes two lines of one file the same.
     using Key = std::tuple<QDate, qint64, QString, QString, QString, QString>;
     std::set<Key> seen;
     for (int i = 0; i < in.lines.size(); ++i) {
+        if (progress && i % 4096 == 4095 && !progress(i, in.lines.size()))
+            return {};
         PreviewRow r;
         r.line = in.lines[i];
         if (orderStatus(r.line.status) == OrderStatus::NotCompleted) {

@@ -55,7 +55,8 @@ struct PreviewInput {
 // line of the file is the same in date, amount, class, memo, counterparty and
 // FITID; those start unticked. The category is the one chosen for the counterparty before (if
 // of the line's class), else the default of the line's class.
-QList<PreviewRow> buildPreview(const PreviewInput& in);
+// A progress callback that stops it makes it return nothing.
+QList<PreviewRow> buildPreview(const PreviewInput& in, const ReadProgress& progress = {});
 
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT

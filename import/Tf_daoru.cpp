@@ -341,7 +341,8 @@ QList<StatementLine> Tf_daoru::currentLines() const
     return mapCsv(m_statement.csv, mapping());
 }
 
-bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, QString* error) const
+bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, QString* error,
+                           const ReadProgress& progress) const
 {
     PreviewInput in;
     in.lines = lines;
@@ -358,7 +359,7 @@ bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>*
         in.classOf.insert(c.id, c.cls);
     in.defaultExpense = m_expense->keyValue().toLongLong();
     in.defaultIncome = m_income->keyValue().toLongLong();
-    *rows = buildPreview(in);
+    *rows = buildPreview(in, progress);
     return true;
 }
 
@@ -426,7 +427,7 @@ Tf_daoru::Outcome Tf_daoru::read(Statement& s, bool again, ReadProgressWindow& p
     }
     if (!progress.report(900))
         return Outcome::Cancelled;
-    if (!previewRows(lines, rows, error))
+    if (!previewRows(lines, rows, error, progress.step(900, 1000)))
         return Outcome::DbFailed;
     return progress.report(1000) ? Outcome::Read : Outcome::Cancelled;
 }

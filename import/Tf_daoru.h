@@ -63,7 +63,8 @@ private:
     // The lines of the file read last, as the current mapping sees them.
     QList<StatementLine> currentLines() const;
     // The preview rows of `lines` against what the account holds.
-    bool previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, QString* error) const;
+    bool previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, QString* error,
+                     const ReadProgress& progress = {}) const;
     // Builds the preview again (statuses, categories, 导入); false after a failure was shown.
     bool rebuildPreview();
     bool loadCategories();
