@@ -14,12 +14,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
