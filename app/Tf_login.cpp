@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "data/Database.h"
+#include "data/Tx_Data.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
 
@@ -148,6 +149,7 @@ void Tf_login::TryLogin()
     const QString password = m_password->text();
     if (q.text(QStringLiteral("sys_pwd")) == password) {
         LoginCancelled = false;
+        LoggedInMemberId = q.integer(QStringLiteral("id"));
         accept();
         Query save(m_remember->isChecked()
                        ? QStringLiteral("update sys_sys set isuser=:name,ispwd=:pwd,isji=1 where id =1 ")

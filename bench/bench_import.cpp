@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     QList<ImportLine> lines;
     for (const PreviewRow& r : model->rows())
         lines.append({r.line.date, r.line.amount, r.line.kind == StatementLine::Income ? income : expense,
-                      r.line.counterparty, r.line.memo, r.line.fitid});
+                      r.line.counterparty, r.line.memo, r.line.fitid, r.line.note});
 
     qint64 importId = 0;
     const double importMs = Bench::medianMs(

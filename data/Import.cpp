@@ -2,6 +2,9 @@
 
 #include "data/AccountTotals.h"
 
+#include <set>
+#include <tuple>
+
 namespace {
 
 const char* const kCreateTables[] = {
@@ -36,9 +39,13 @@ bool run(Query& q, QString* error) { return q.exec() || failWith(error, q.error(
 
 } // namespace
 
-QString importRemark(const QString& counterparty, const QString& memo)
+QString importRemark(const QString& counterparty, const QString& memo, const QString& note)
 {
-    QString text = (counterparty + u' ' + memo).trimmed();
+    QStringList parts;
+    for (const QString& part : {counterparty, memo, note})
+        if (!part.trimmed().isEmpty())
+            parts << part.trimmed();
+    QString text = parts.join(u' ');
     // Characters, not UTF-16 units: a character beyond U+FFFF is never halved.
     qsizetype units = 0;
     for (int chars = 0; units < text.size() && chars < kRemarkLimit; ++chars)
@@ -93,7 +100,7 @@ bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when,
         record.bind(":f", l.categoryId)
             .bind(":j", l.amount)
             .bind(":u", memberId)
-            .bind(":o", importRemark(l.counterparty, l.memo))
+            .bind(":o", importRemark(l.counterparty, l.memo, l.note))
             .bind(":z", accountId)
             .bind(":d", l.date)
             .bind(":c", classOf.value(l.categoryId));
@@ -206,19 +213,35 @@ bool findStoredMatches(Database& db, qint64 accountId, const QList<StoredKey>& k
                        QString* error)
 {
     matches->fill(false, keys.size());
-    Query q(db, QStringLiteral("select 1 from s_shouru where s_date between :d1 and :d2 and s_zhanghuid=:z"
-                               " and s_jine=:j and f_class=:c limit 1"));
-    for (int i = 0; i < keys.size(); ++i) {
+    QDate first, last;
+    for (const StoredKey& k : keys) {
+        if (!k.date.isValid())
+            continue;
+        if (!first.isValid() || k.date < first)
+            first = k.date;
+        if (!last.isValid() || k.date > last)
+            last = k.date;
+    }
+    if (!first.isValid())
+        return true;
+    // One read of the statement's days rather than one statement per line:
+    // a long statement would otherwise cost seconds.
+    using Key = std::tuple<qint64, qint64, QString>;  // day, amount, class
+    std::set<Key> stored;
+    Query q(db, QStringLiteral("select s_date, s_jine, f_class from s_shouru where s_date between :d1 and :d2"
+                               " and s_zhanghuid=:z"));
+    q.bind(":d1", first.addDays(-1)).bind(":d2", last.addDays(1)).bind(":z", accountId);
+    while (q.next())
+        stored.insert({QDate::fromString(q.text(0), Qt::ISODate).toJulianDay(), q.integer(1), q.text(2)});
+    if (!q.ok())
+        return failWith(error, q.error());
+    for (qsizetype i = 0; i < keys.size(); ++i) {
         const StoredKey& k = keys[i];
         if (!k.date.isValid())
             continue;
-        q.reset();
-        q.bind(":d1", k.date.addDays(-1)).bind(":d2", k.date.addDays(1)).bind(":z", accountId).bind(":j", k.amount).bind(":c", k.cls);
-        switch (q.fetch()) {
-        case Query::Fetch::Row: (*matches)[i] = true; break;
-        case Query::Fetch::NoRow: break;
-        case Query::Fetch::Failed: return failWith(error, q.error());
-        }
+        const qint64 day = k.date.toJulianDay();
+        for (qint64 d = day - 1; d <= day + 1 && !(*matches)[i]; ++d)
+            (*matches)[i] = stored.count({d, k.amount.raw(), k.cls}) > 0;
     }
     return true;
 }

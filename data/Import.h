@@ -21,11 +21,12 @@ struct ImportLine {
     QString counterparty;    // 对方
     QString memo;            // 摘要
     QString fitid;           // empty when the statement has none
+    QString note;            // 备注 of a wallet export
 };
 
-// The remark of an imported record: counterparty and memo, cut at 250
-// characters (not UTF-16 units).
-QString importRemark(const QString& counterparty, const QString& memo);
+// The remark of an imported record: counterparty, memo and note, those that
+// are not empty, cut at 250 characters (not UTF-16 units).
+QString importRemark(const QString& counterparty, const QString& memo, const QString& note = QString());
 
 // Writes the lines as records of the account and member, records the import
 // and its lines, and recomputes the account totals: all in one transaction,

@@ -23,6 +23,7 @@ const char* const kCreateSZAll =
     "s_shouru.s_userid = s_user.id) INNER JOIN z_zhanghu ON s_shouru.s_zhanghuid = z_zhanghu.id";
 
 QString StartPageCode;
+qint64 LoggedInMemberId = 0;
 Tx_Data* x_Data = nullptr;
 
 Tx_Data::Tx_Data() : Tx_Data(Database::shared()) {}

@@ -16,6 +16,9 @@ extern const char* const kCreateSZAll;
 // sys_sys.skinx as read at start; a new setting takes effect at the next start.
 extern QString StartPageCode;
 
+// The member who logged in (s_user.id), set by the login; 0 before one.
+extern qint64 LoggedInMemberId;
+
 class Tx_Data {
 public:
     // Runs DataModuleCreate on the shared connection. busyTimeoutMs: how long

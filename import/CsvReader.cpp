@@ -1,10 +1,13 @@
 #include "import/CsvReader.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
 constexpr int kHeaderSearchLines = 60;
+constexpr int kTitleFollowers = 3;          // records after a title row checked for dates
+constexpr qsizetype kReportEvery = 1 << 16;  // characters between two progress reports
 
 using Row = CsvTable::Row;
 
@@ -17,28 +20,66 @@ QString cleanCell(const QString& raw)
     return cell;
 }
 
-// The records of `text`, those starting after line `lastStartLine` left out
-// (0: all). A quote left open at the end of the file makes its record a
-// reported row, and splitting starts again on the record's second line, so
-// one stray quote costs one row rather than the rest of the file.
-QList<Row> splitRecords(QStringView text, QChar delim, int lastStartLine)
+bool isLineBreak(QChar c) { return c == u'\r' || c == u'\n'; }
+
+// The index after the line break at or after `i` (or the end), counting it in `line`.
+qsizetype pastLineEnd(QStringView text, qsizetype i, int* line)
 {
+    const qsizetype n = text.size();
+    while (i < n && !isLineBreak(text[i]))
+        ++i;
+    if (i < n) {
+        i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
+        ++*line;
+    }
+    return i;
+}
+
+struct Split {
     QList<Row> rows;
+    bool notText = false;   // a NUL character outside quotes: a binary file
+    bool cancelled = false;
+};
+
+// The records of `text`, those starting after line `lastStartLine` left out
+// (0: all). A quote left open (at the end of the file, or beyond the longest
+// record) makes its record a reported row, and splitting starts again on the
+// record's second line, so one stray quote costs one row rather than the rest
+// of the file. A record past kMaxCsvRecordChars on one line is reported and
+// skipped to the line's end without being kept.
+Split splitRecords(QStringView text, QChar delim, int lastStartLine, const ReadProgress& progress = {})
+{
+    Split out;
     const qsizetype n = text.size();
     qsizetype i = 0;
+    qsizetype nextReport = kReportEvery;
     int line = 1;
     QString cell;
     while (i < n && (lastStartLine == 0 || line <= lastStartLine)) {
+        if (progress && i >= nextReport) {
+            if (!progress(i, n)) {
+                out.cancelled = true;
+                return out;
+            }
+            nextReport = i + kReportEvery;
+        }
         const qsizetype recordStart = i;
         Row row;
         row.line = line;
         cell.clear();
         bool inQuotes = false;
-        bool unclosed = false;
+        bool crossedLine = false;
+        enum { Whole, Unclosed, TooLong } end = Whole;
         for (;;) {
             if (i >= n) {
-                unclosed = inQuotes;
-                row.cells << cleanCell(cell);
+                if (inQuotes)
+                    end = Unclosed;
+                else
+                    row.cells << cleanCell(cell);
+                break;
+            }
+            if (i - recordStart > kMaxCsvRecordChars) {
+                end = inQuotes && crossedLine ? Unclosed : TooLong;
                 break;
             }
             const QChar c = text[i];
@@ -51,15 +92,20 @@ QList<Row> splitRecords(QStringView text, QChar delim, int lastStartLine)
                         inQuotes = false;
                         ++i;
                     }
-                } else if (c == u'\r' || c == u'\n') {
+                } else if (isLineBreak(c)) {
                     i += (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
                     cell += u'\n';
                     ++line;
+                    crossedLine = true;
                 } else {
                     cell += c;
                     ++i;
                 }
                 continue;
+            }
+            if (c.unicode() == 0) {
+                out.notText = true;
+                return out;
             }
             if (c == u'"' && cell.trimmed().isEmpty()) {
                 cell.clear();
@@ -69,9 +115,8 @@ QList<Row> splitRecords(QStringView text, QChar delim, int lastStartLine)
                 row.cells << cleanCell(cell);
                 cell.clear();
                 ++i;
-            } else if (c == u'\r' || c == u'\n') {
-                i += (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
-                ++line;
+            } else if (isLineBreak(c)) {
+                i = pastLineEnd(text, i, &line);
                 row.cells << cleanCell(cell);
                 break;
             } else {
@@ -79,22 +124,23 @@ QList<Row> splitRecords(QStringView text, QChar delim, int lastStartLine)
                 ++i;
             }
         }
-        if (unclosed) {
-            row.cells.removeLast();
-            row.error = QStringLiteral("引号未闭合");
-            rows << row;
-            // Again from the line after the record's first.
-            i = recordStart;
-            while (i < n && text[i] != u'\r' && text[i] != u'\n')
-                ++i;
-            if (i < n)
-                i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
-            line = row.line + 1;
+        if (end == Whole) {
+            out.rows << row;
             continue;
         }
-        rows << row;
+        row.cells.clear();
+        if (end == Unclosed) {
+            row.error = QStringLiteral("引号未闭合");
+            // Again from the line after the record's first.
+            line = row.line;
+            i = pastLineEnd(text, recordStart, &line);
+        } else {
+            row.error = QStringLiteral("该行过长");
+            i = pastLineEnd(text, i, &line);
+        }
+        out.rows << row;
     }
-    return rows;
+    return out;
 }
 
 int filledCells(const Row& row)
@@ -105,43 +151,148 @@ int filledCells(const Row& row)
     return count;
 }
 
-} // namespace
+bool isBlank(const Row& row) { return row.error.isEmpty() && filledCells(row) == 0; }
 
-CsvTable readCsv(const QByteArray& bytes, Encoding enc)
+int mappedColumns(const CsvMapping& m)
 {
-    const QString text = decodeText(bytes, enc);
-    CsvTable table;
+    int count = 0;
+    for (int column : {m.date, m.amount, m.income, m.expense, m.direction, m.memo, m.counterparty, m.remark, m.status})
+        count += column >= 0;
+    return count;
+}
 
-    // The delimiter that gives the widest row among the first lines; a
-    // comma on a tie.
-    int best = -1;
+// How much a row looks like the title row of a statement: not at all unless
+// it names a date and an amount column; then better when the next records
+// have a date under its date title, then the more columns it names.
+struct TitleScore {
+    bool title = false;
+    bool datedFollowers = false;
+    int columns = 0;
+    int dated = 0;
+    auto key() const { return std::tuple(title, datedFollowers, columns, dated); }
+};
+
+TitleScore titleScore(const QList<Row>& rows, qsizetype r)
+{
+    TitleScore score;
+    const CsvMapping m = proposeMapping(rows[r].cells);
+    if (!rows[r].error.isEmpty() || !m.complete())
+        return score;
+    score.title = true;
+    score.columns = mappedColumns(m);
+    int seen = 0;
+    for (qsizetype f = r + 1; f < rows.size() && seen < kTitleFollowers; ++f) {
+        if (isBlank(rows[f]))
+            continue;
+        ++seen;
+        score.dated += statementDate(rows[f].cells.value(m.date)).isValid();
+    }
+    score.datedFollowers = score.dated > 0;
+    return score;
+}
+
+struct HeaderChoice {
+    QChar delimiter = u',';
+    int line = 0;  // 0: none
+};
+
+// The best title row over the three delimiters; a comma on a tie.
+HeaderChoice titleRow(QStringView text, bool* notText)
+{
+    HeaderChoice best;
+    TitleScore bestScore;
     for (const QChar delim : {QChar(u','), QChar(u'\t'), QChar(u';')}) {
+        const Split split = splitRecords(text, delim, kHeaderSearchLines + kTitleFollowers * 4);
+        if (split.notText) {
+            *notText = true;
+            return {};
+        }
+        for (qsizetype r = 0; r < split.rows.size() && split.rows[r].line <= kHeaderSearchLines; ++r) {
+            const TitleScore score = titleScore(split.rows, r);
+            if (score.title && (best.line == 0 || score.key() > bestScore.key())) {
+                best = {delim, split.rows[r].line};
+                bestScore = score;
+            }
+        }
+    }
+    return best;
+}
+
+// Files without known titles: the delimiter that gives the widest row among
+// the first lines (a comma on a tie), and its first row with the most
+// non-empty cells.
+HeaderChoice widestRow(QStringView text)
+{
+    HeaderChoice choice;
+    int best = -1;
+    QList<Row> rows;
+    for (const QChar delim : {QChar(u','), QChar(u'\t'), QChar(u';')}) {
+        Split split = splitRecords(text, delim, kHeaderSearchLines);
         int widest = 0;
-        for (const Row& row : splitRecords(text, delim, kHeaderSearchLines))
+        for (const Row& row : std::as_const(split.rows))
             widest = std::max(widest, int(row.cells.size()));
         if (widest > best) {
             best = widest;
-            table.delimiter = delim;
+            choice.delimiter = delim;
+            rows = std::move(split.rows);
         }
     }
-
-    const QList<Row> all = splitRecords(text, table.delimiter, 0);
-    qsizetype header = -1;
     int most = 0;
-    for (qsizetype r = 0; r < all.size() && all[r].line <= kHeaderSearchLines; ++r) {
-        const int filled = filledCells(all[r]);
-        if (all[r].error.isEmpty() && filled > most) {
+    for (const Row& row : std::as_const(rows)) {
+        const int filled = filledCells(row);
+        if (row.error.isEmpty() && filled > most) {
             most = filled;
-            header = r;
+            choice.line = row.line;
         }
     }
-    if (header < 0)
+    return choice;
+}
+
+} // namespace
+
+CsvTable readCsv(const QByteArray& bytes, Encoding enc, const ReadProgress& progress)
+{
+    CsvTable table;
+    if (progress && !progress(0, bytes.size())) {
+        table.cancelled = true;
         return table;
-    table.header = all[header].cells;
-    table.headerLine = all[header].line;
-    for (qsizetype r = header + 1; r < all.size(); ++r)
-        if (!all[r].error.isEmpty() || filledCells(all[r]) > 0)
-            table.rows << all[r];
+    }
+    bool valid = true;
+    const QString text = decodeText(bytes, enc, &valid);
+    if (!valid)
+        return table;
+
+    bool notText = false;
+    HeaderChoice header = titleRow(text, &notText);
+    if (notText)
+        return table;
+    if (header.line == 0)
+        header = widestRow(text);
+    if (header.line == 0)
+        return table;
+
+    const Split all = splitRecords(text, header.delimiter, 0, progress);
+    if (all.cancelled) {
+        table.cancelled = true;
+        return table;
+    }
+    if (all.notText)
+        return table;
+    table.delimiter = header.delimiter;
+    qsizetype r = 0;
+    for (; r < all.rows.size() && all.rows[r].line < header.line; ++r)
+        table.skippedLines += !isBlank(all.rows[r]);
+    if (r == all.rows.size())
+        return CsvTable();
+    const qsizetype h = r;
+    for (++r; r < all.rows.size(); ++r)
+        if (!isBlank(all.rows[r]))
+            table.rows << all.rows[r];
+    // Titles without a line under them are no statement either.
+    if (table.rows.isEmpty())
+        return CsvTable();
+    table.header = all.rows[h].cells;
+    table.headerLine = header.line;
     return table;
 }
 
@@ -188,6 +339,9 @@ const QList<Role>& roles()
         {&CsvMapping::counterparty,
          {u"对方", u"交易对方", u"对方户名", u"商户名称", u"对方账户名", u"对方名称", u"对方账户名称",
           u"交易对象", u"商户", u"payee"}},
+        // After the memo, which takes a lone 备注 column.
+        {&CsvMapping::remark, {u"备注", u"附言", u"备注信息", u"remark", u"note"}},
+        {&CsvMapping::status, {u"交易状态", u"当前状态", u"状态", u"status"}},
     };
     return list;
 }
@@ -287,19 +441,33 @@ void readAmount(StatementLine& line, const QStringList& cells, const CsvMapping&
 
 } // namespace
 
-QList<StatementLine> mapCsv(const CsvTable& table, const CsvMapping& m)
+QList<StatementLine> mapCsv(const CsvTable& table, const CsvMapping& m, const ReadProgress& progress)
 {
     QList<StatementLine> lines;
     if (!m.complete())
         return lines;
     lines.reserve(table.rows.size());
-    for (const Row& row : table.rows) {
+    for (qsizetype r = 0; r < table.rows.size(); ++r) {
+        if (progress && r % 4096 == 4095 && !progress(r, table.rows.size()))
+            return {};
+        const Row& row = table.rows[r];
         auto cell = [&](int column) { return column >= 0 && column < row.cells.size() ? row.cells[column] : QString(); };
+        auto text = [&](int column) {
+            QString t = cell(column);
+            return isPlaceholder(t) ? QString() : t;
+        };
         StatementLine line;
         line.line = row.line;
-        line.memo = cell(m.memo);
-        line.counterparty = cell(m.counterparty);
+        line.memo = text(m.memo);
+        line.counterparty = text(m.counterparty);
+        line.note = text(m.remark);
+        line.status = text(m.status);
         line.error = row.error;
+        // An unquoted comma in a memo or an amount ("1,234.00") shifts the
+        // cells after it: none of them can be trusted.
+        for (qsizetype c = table.header.size(); line.error.isEmpty() && c < row.cells.size(); ++c)
+            if (!row.cells[c].isEmpty())
+                line.error = QStringLiteral("列数多于标题行");
         if (line.error.isEmpty()) {
             const QString date = cell(m.date);
             line.date = statementDate(date);

@@ -9,15 +9,22 @@ QString classLetter(const StatementLine& l) { return l.kind == StatementLine::In
 
 bool amountInRange(const Money& m) { return m > Money() && m <= kMaxStatementAmount; }
 
-QList<PreviewRow> buildPreview(const PreviewInput& in)
+QList<PreviewRow> buildPreview(const PreviewInput& in, const ReadProgress& progress)
 {
     QList<PreviewRow> rows;
     // What makes two lines of one file the same.
     using Key = std::tuple<QDate, qint64, QString, QString, QString, QString>;
     std::set<Key> seen;
     for (int i = 0; i < in.lines.size(); ++i) {
+        if (progress && i % 4096 == 4095 && !progress(i, in.lines.size()))
+            return {};
         PreviewRow r;
         r.line = in.lines[i];
+        if (orderStatus(r.line.status) == OrderStatus::NotCompleted) {
+            r.status = PreviewRow::NotCompleted;
+            rows << r;
+            continue;
+        }
         if (r.line.error.isEmpty() && !amountInRange(r.line.amount))
             r.line.error = QStringLiteral("金额超出范围");
         if (!r.line.error.isEmpty()) {
@@ -44,6 +51,20 @@ QList<PreviewRow> buildPreview(const PreviewInput& in)
     return rows;
 }
 
+QString previewStatus(const PreviewRow& r)
+{
+    QString text;
+    switch (r.status) {
+    case PreviewRow::New: text = r.line.split ? QStringLiteral("新（拆分）") : QStringLiteral("新"); break;
+    case PreviewRow::Duplicate: text = QStringLiteral("可能重复"); break;
+    case PreviewRow::NotCompleted: return QStringLiteral("未成交：") + r.line.status;
+    case PreviewRow::Unreadable: return unreadableStatus(r.line);
+    }
+    if (orderStatus(r.line.status) == OrderStatus::Noted)
+        text += QStringLiteral("（%1）").arg(r.line.status);
+    return text;
+}
+
 PreviewModel::PreviewModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 void PreviewModel::setRows(const QList<PreviewRow>& rows)
@@ -64,7 +85,7 @@ void PreviewModel::applyDefaults(qint64 expense, qint64 income)
 {
     for (int r = 0; r < m_rows.size(); ++r) {
         PreviewRow& row = m_rows[r];
-        if (row.status == PreviewRow::Unreadable || row.categoryChosen)
+        if (!importable(row) || row.categoryChosen)
             continue;
         const qint64 wanted = row.line.kind == StatementLine::Income ? income : expense;
         const QString cls = classLetter(row.line);
@@ -78,21 +99,10 @@ void PreviewModel::applyDefaults(qint64 expense, qint64 income)
 
 void PreviewModel::toggleImport(int row)
 {
-    if (row < 0 || row >= m_rows.size() || m_rows[row].status == PreviewRow::Unreadable)
+    if (row < 0 || row >= m_rows.size() || !importable(m_rows[row]))
         return;
     m_rows[row].import = !m_rows[row].import;
     emit dataChanged(index(row, ColImport), index(row, ColImport));
-}
-
-QString PreviewModel::statusText(int row) const
-{
-    const PreviewRow& r = m_rows.at(row);
-    switch (r.status) {
-    case PreviewRow::New: return r.line.split ? QStringLiteral("新（拆分）") : QStringLiteral("新");
-    case PreviewRow::Duplicate: return QStringLiteral("可能重复");
-    case PreviewRow::Unreadable: break;
-    }
-    return unreadableStatus(r.line);
 }
 
 QString PreviewModel::categoryName(qint64 id) const
@@ -111,10 +121,11 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
     const PreviewRow& r = m_rows.at(index.row());
-    const bool readable = r.status != PreviewRow::Unreadable;
+    // A line the wallet closed still shows the amount it would have had.
+    const bool readable = r.line.error.isEmpty();
     if (role == Qt::TextAlignmentRole && index.column() == ColAmount)
         return int(Qt::AlignRight | Qt::AlignVCenter);
-    if (role == DataGrid::ChoicesRole && index.column() == ColCategory && readable) {
+    if (role == DataGrid::ChoicesRole && index.column() == ColCategory && importable(r)) {
         const QString cls = classLetter(r.line);
         QVariantList choices;
         for (const CategoryChoice& c : m_categories)
@@ -161,7 +172,7 @@ bool PreviewModel::setData(const QModelIndex& index, const QVariant& value, int 
 Qt::ItemFlags PreviewModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.isValid() && index.column() == ColCategory && m_rows.at(index.row()).status != PreviewRow::Unreadable)
+    if (index.isValid() && index.column() == ColCategory && importable(m_rows.at(index.row())))
         f |= Qt::ItemIsEditable;
     return f;
 }

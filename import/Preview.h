@@ -1,7 +1,7 @@
 #pragma once
 // The preview of a statement before it is imported: each line with the
-// category it will get, its status (新, 新（拆分）, 可能重复, 无法读取…) and
-// whether it is imported. An in-memory table model; the status rules are
+// category it will get, its status (新, 新（拆分）, 可能重复, 未成交…,
+// 无法读取…) and whether it is imported. An in-memory table model; the status rules are
 // plain functions of the lines and what the database already holds.
 
 #include "data/Import.h"
@@ -19,7 +19,9 @@ struct CategoryChoice {
 
 struct PreviewRow {
     StatementLine line;
-    enum Status { New, Duplicate, Unreadable } status = New;
+    // NotCompleted: the wallet says no money moved (交易关闭, 已全额退款…);
+    // like an unreadable line it is never imported.
+    enum Status { New, Duplicate, NotCompleted, Unreadable } status = New;
     qint64 categoryId = 0;     // 0: none yet
     bool categoryChosen = false;  // by the user: a new default leaves it alone
     bool import = false;
@@ -31,6 +33,14 @@ QString classLetter(const StatementLine& line);
 // Amounts an entry page accepts: 0 < amount <= 99999999.99.
 bool amountInRange(const Money& m);
 
+// A row can be ticked for import and given a category.
+inline bool importable(const PreviewRow& r) { return r.status == PreviewRow::New || r.status == PreviewRow::Duplicate; }
+
+// The 状态 text: 新, 新（拆分）, 可能重复, followed by a partial refund's
+// status in brackets ("新（已退款(￥20.00)）"); "未成交：交易关闭";
+// "无法读取：日期无效（第8行）".
+QString previewStatus(const PreviewRow& row);
+
 struct PreviewInput {
     QList<StatementLine> lines;
     ImportHistory history;
@@ -39,12 +49,14 @@ struct PreviewInput {
     qint64 defaultIncome = 0;
     QHash<qint64, QString> classOf;  // category id -> "S"/"Z" (sub-categories only)
 };
-// Lines in file order. 可能重复 when a stored record matches, the FITID was
-// imported into the account before, or an earlier line of the file is the
-// same in date, amount, class, memo, counterparty and FITID; those start
-// unticked. The category is the one chosen for the counterparty before (if
+// Lines in file order. 未成交 when the line's status says the order moved
+// no money, whatever else the line holds. 可能重复 when a stored record
+// matches, the FITID was imported into the account before, or an earlier
+// line of the file is the same in date, amount, class, memo, counterparty and
+// FITID; those start unticked. The category is the one chosen for the counterparty before (if
 // of the line's class), else the default of the line's class.
-QList<PreviewRow> buildPreview(const PreviewInput& in);
+// A progress callback that stops it makes it return nothing.
+QList<PreviewRow> buildPreview(const PreviewInput& in, const ReadProgress& progress = {});
 
 class PreviewModel : public QAbstractTableModel {
     Q_OBJECT
@@ -59,9 +71,9 @@ public:
     const QList<CategoryChoice>& categories() const { return m_categories; }
     // New defaults for the lines whose category the user has not chosen.
     void applyDefaults(qint64 expense, qint64 income);
-    // 导入 of a readable line flips between 是 and 否.
+    // 导入 of an importable line flips between 是 and 否.
     void toggleImport(int row);
-    QString statusText(int row) const;
+    QString statusText(int row) const { return previewStatus(m_rows.at(row)); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -20,19 +20,20 @@ QString withoutBom(QString text)
     return text;
 }
 
-QString decodeUtf8(const QByteArray& bytes, bool* valid = nullptr)
+QString decodeUtf8(const QByteArray& bytes, bool* valid)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
-    if (valid)
-        *valid = !decoder.hasError();
+    *valid = !decoder.hasError();
     return withoutBom(text);
 }
 
 } // namespace
 
-QString decodeCharset(const QByteArray& bytes, const char* charset)
+QString decodeCharset(const QByteArray& bytes, const char* charset, bool* valid)
 {
+    if (valid)
+        *valid = true;
     iconv_t cd = iconv_open("UTF-8", charset);
     if (cd == iconv_t(-1) && qstrcmp(charset, "GBK") == 0)
         cd = iconv_open("UTF-8", "CP936");
@@ -54,6 +55,8 @@ QString decodeCharset(const QByteArray& bytes, const char* charset)
         // A byte that starts no character (EILSEQ) or a cut-off last one
         // (EINVAL): mark it and go on with the next byte.
         out += replacement;
+        if (valid)
+            *valid = false;
         ++in;
         --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -62,24 +65,28 @@ QString decodeCharset(const QByteArray& bytes, const char* charset)
     return QString::fromUtf8(out);
 }
 
-QString decodeText(const QByteArray& bytes, Encoding enc)
+QString decodeText(const QByteArray& bytes, Encoding enc, bool* valid)
 {
+    bool ok = true;
+    if (!valid)
+        valid = &ok;
     switch (enc) {
     case Encoding::Utf8:
-        return decodeUtf8(bytes);
+        return decodeUtf8(bytes, valid);
     case Encoding::Gbk:
-        return decodeCharset(bytes, "GBK");
+        return decodeCharset(bytes, "GBK", valid);
     case Encoding::Auto:
         break;
     }
     // Spreadsheets save "Unicode text" as UTF-16 with a byte order mark.
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         QStringDecoder decoder(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
-        return withoutBom(decoder.decode(bytes.mid(2)));
+        QString text = withoutBom(decoder.decode(QByteArrayView(bytes).sliced(2)));
+        *valid = !decoder.hasError();
+        return text;
     }
-    bool valid = false;
-    QString text = decodeUtf8(bytes, &valid);
-    return valid ? text : decodeCharset(bytes, "GBK");
+    QString text = decodeUtf8(bytes, valid);
+    return *valid ? text : decodeCharset(bytes, "GBK", valid);
 }
 
 // ------------------------------------------------------------------ shared rules
@@ -192,6 +199,26 @@ QDate statementDate(QStringView text)
             return {};
     }
     return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+}
+
+bool isPlaceholder(QStringView cell)
+{
+    const QStringView s = cell.trimmed();
+    return s == u"/" || s == u"-" || s == u"--" || s == u"—" || s == u"——" || s == u"无";
+}
+
+OrderStatus orderStatus(QStringView status)
+{
+    // Words of the wallets' status columns for an order that moved no money
+    // in the end; a refund in full counts, a partial one does not.
+    static const QStringView notCompleted[] = {
+        u"关闭", u"失败", u"撤销", u"取消", u"全额退款", u"退款成功", u"等待付款", u"待付款",
+        u"待支付", u"未付款", u"未支付", u"冲正", u"退还", u"退回",
+    };
+    for (QStringView word : notCompleted)
+        if (status.contains(word))
+            return OrderStatus::NotCompleted;
+    return status.contains(u"退款") ? OrderStatus::Noted : OrderStatus::Completed;
 }
 
 bool setSignedAmount(StatementLine& line, Money value)

@@ -3,8 +3,8 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Import.h"
+#include "data/Tx_Data.h"
 #include "import/OfxReader.h"
-#include "import/Preview.h"
 #include "import/QifReader.h"
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
@@ -14,31 +14,131 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStandardItemModel>
 
+#include <memory>
+
 namespace {
-const char* const kMappingNames[] = {"日期", "金额", "收入", "支出", "收支", "摘要", "对方"};
+// The mapping lists as they stand on the page: two rows of five places.
+struct MappingList {
+    const char* caption;
+    const char* name;
+    int CsvMapping::*column;
+};
+const MappingList kMappingLists[] = {
+    {"日期", "ComboBox1", &CsvMapping::date},         {"金额", "ComboBox2", &CsvMapping::amount},
+    {"收入", "ComboBox3", &CsvMapping::income},       {"支出", "ComboBox4", &CsvMapping::expense},
+    {"收支", "ComboBox5", &CsvMapping::direction},    {"摘要", "ComboBox6", &CsvMapping::memo},
+    {"对方", "ComboBox7", &CsvMapping::counterparty}, {"备注", "ComboBox10", &CsvMapping::remark},
+    {"状态", "ComboBox9", &CsvMapping::status},
+};
 const QString kNone = QStringLiteral("（无）");
 const QString kNothingReadable = QStringLiteral("文件中没有可读取的账单记录");
+const QString kTooBig = QStringLiteral("账单文件太大（超过50MB），请按月份分别导出");
+constexpr qint64 kMaxFileBytes = qint64(50) * 1024 * 1024;
+constexpr qint64 kReadChunk = qint64(4) * 1024 * 1024;
 constexpr int kRowHeight = 26;
+constexpr int kRowStep = 30;
 
 bool anyReadable(const QList<StatementLine>& lines)
 {
     return std::any_of(lines.cbegin(), lines.cend(), [](const StatementLine& l) { return l.error.isEmpty(); });
+}
+
+QString skippedText(int lines)
+{
+    return lines > 0 ? QStringLiteral("已跳过文件开头的 %1 行说明").arg(lines) : QString();
+}
+} // namespace
+
+// 读取's progress: nothing for the first moments, then a window with a bar
+// and 取消. Each step of the read fills its part of the bar (per mille).
+class ReadProgressWindow {
+public:
+    ReadProgressWindow(QWidget* parent, int delayMs) : m_parent(parent), m_delayMs(delayMs) { m_clock.start(); }
+
+    ReadProgress step(int from, int to)
+    {
+        return [this, from, to](qint64 done, qint64 total) {
+            return report(from + int((to - from) * (total > 0 ? double(done) / double(total) : 1.0)));
+        };
+    }
+    bool report(int permille)
+    {
+        if (m_cancelled)
+            return false;
+        if (!m_dialog) {
+            if (m_clock.elapsed() < m_delayMs)
+                return true;
+            m_dialog = std::make_unique<QProgressDialog>(QStringLiteral("正在读取账单文件……"), QStringLiteral("取消"), 0,
+                                                         1000, m_parent);
+            m_dialog->setObjectName(QStringLiteral("ProgressDialog1"));
+            m_dialog->setWindowTitle(QStringLiteral("读取账单"));
+            m_dialog->setWindowModality(Qt::WindowModal);
+            m_dialog->setMinimumDuration(0);
+            m_dialog->setAutoClose(false);
+            m_dialog->setAutoReset(false);
+            m_dialog->show();
+            // The cancel button stays within reach of the pointer.
+            QApplication::changeOverrideCursor(Qt::BusyCursor);
+        }
+        m_dialog->setValue(permille);
+        QCoreApplication::processEvents();
+        m_cancelled = m_dialog->wasCanceled();
+        return !m_cancelled;
+    }
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    QWidget* m_parent;
+    int m_delayMs;
+    QElapsedTimer m_clock;
+    std::unique_ptr<QProgressDialog> m_dialog;
+    bool m_cancelled = false;
+};
+
+namespace {
+// The file in chunks, so a long read can be followed and stopped; nothing
+// when it could not be read, was cancelled or is over the limit.
+enum class FileRead { Read, Failed, TooBig, Cancelled };
+FileRead readFile(const QString& path, const ReadProgress& progress, QByteArray* bytes)
+{
+    QFile file(path);
+    if (path.isEmpty() || !QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return FileRead::Failed;
+    const qint64 size = file.size();
+    if (size > kMaxFileBytes)
+        return FileRead::TooBig;
+    bytes->clear();
+    bytes->reserve(size);
+    for (;;) {
+        if (!progress(bytes->size(), size))
+            return FileRead::Cancelled;
+        const QByteArray chunk = file.read(kReadChunk);
+        if (chunk.isEmpty())
+            return file.error() == QFileDevice::NoError ? FileRead::Read : FileRead::Failed;
+        bytes->append(chunk);
+        // A file that grew since it was measured.
+        if (bytes->size() > kMaxFileBytes)
+            return FileRead::TooBig;
+    }
 }
 } // namespace
 
 Tf_daoru::Tf_daoru(QWidget* parent) : Page("f_daoru", parent)
 {
     buildFileRow();
-    buildMappingRow();
+    buildMappingRows();
     buildAccountRow();
     buildGrids();
     FormCreate();
@@ -64,46 +164,47 @@ void Tf_daoru::buildFileRow()
     m_positiveIsExpense->setToolTip(QStringLiteral("信用卡账单：正数金额是支出"));
     connect(m_encoding, &QComboBox::currentIndexChanged, this, [this] {
         // Another encoding reads the file again: a CSV's titles may change.
-        if (m_kind == Kind::Csv) {
-            m_csv = readCsv(m_bytes, encoding());
-            fillMappingLists(m_csv.header, proposeMapping(m_csv.header));
-        } else if (m_kind == Kind::Qif) {
-            m_lines = readQif(m_bytes, encoding());
-        }
-        rebuildPreview();
+        if (m_statement.kind != Kind::None && m_encoding->currentIndex() != m_readEncoding)
+            readStatement(m_statement.file, true);
     });
     connect(m_positiveIsExpense, &QCheckBox::toggled, this, [this] {
-        if (m_kind == Kind::Csv)
+        if (m_statement.kind == Kind::Csv)
             rebuildPreview();
     });
 }
 
-void Tf_daoru::buildMappingRow()
+void Tf_daoru::buildMappingRows()
 {
+    // Two rows of five places; the last place tells the report lines skipped.
+    constexpr int pitch = 146;
     for (int i = 0; i < kMappings; ++i) {
-        const int x = 6 + i * 108;
-        label(this, QString::fromUtf8(kMappingNames[i]), QRect(x, 38, 28, kRowHeight));
+        const int x = 6 + (i % 5) * pitch, y = 6 + (1 + i / 5) * kRowStep;
+        label(this, QString::fromUtf8(kMappingLists[i].caption), QRect(x, y, 28, kRowHeight));
         m_map[i] = new QComboBox(this);
-        m_map[i]->setObjectName(QStringLiteral("ComboBox%1").arg(i + 1));
-        m_map[i]->setGeometry(x + 30, 38, 74, kRowHeight);
+        m_map[i]->setObjectName(QString::fromLatin1(kMappingLists[i].name));
+        m_map[i]->setGeometry(x + 30, y, 108, kRowHeight);
         m_map[i]->addItem(kNone);
         connect(m_map[i], &QComboBox::currentIndexChanged, this, [this] {
-            if (!m_filling && m_kind == Kind::Csv)
+            if (!m_filling && m_statement.kind == Kind::Csv)
                 rebuildPreview();
         });
     }
+    m_skipped = label(this, QString(), QRect(6 + 4 * pitch, 6 + 2 * kRowStep, kWidth - 9 - 4 * pitch, kRowHeight), "Label1");
 }
 
 void Tf_daoru::buildAccountRow()
 {
-    label(this, QStringLiteral("账户"), QRect(6, 70, 30, kRowHeight));
-    m_account = lookupCombo(this, "DBLookupComboboxEh1", QRect(38, 70, 120, kRowHeight), QStringLiteral("导入到的账户"));
-    label(this, QStringLiteral("默认支出类别"), QRect(166, 70, 80, kRowHeight));
-    m_expense = lookupCombo(this, "DBLookupComboboxEh2", QRect(246, 70, 110, kRowHeight));
-    label(this, QStringLiteral("默认收入类别"), QRect(364, 70, 80, kRowHeight));
-    m_income = lookupCombo(this, "DBLookupComboboxEh3", QRect(444, 70, 110, kRowHeight));
-    connect(button(this, "Button3", QStringLiteral("导入"), QRect(564, 70, 56, kRowHeight)), &QPushButton::clicked, this,
-            &Tf_daoru::Button3Click);
+    const int y = 6 + 3 * kRowStep;
+    label(this, QStringLiteral("账户"), QRect(6, y, 30, kRowHeight));
+    m_account = lookupCombo(this, "DBLookupComboboxEh1", QRect(38, y, 110, kRowHeight), QStringLiteral("导入到的账户"));
+    label(this, QStringLiteral("付款人"), QRect(156, y, 42, kRowHeight));
+    m_payer = lookupCombo(this, "DBLookupComboboxEh4", QRect(198, y, 84, kRowHeight), QStringLiteral("导入的记录记在谁名下"));
+    label(this, QStringLiteral("默认支出类别"), QRect(290, y, 80, kRowHeight));
+    m_expense = lookupCombo(this, "DBLookupComboboxEh2", QRect(370, y, 104, kRowHeight));
+    label(this, QStringLiteral("默认收入类别"), QRect(482, y, 80, kRowHeight));
+    m_income = lookupCombo(this, "DBLookupComboboxEh3", QRect(562, y, 104, kRowHeight));
+    connect(button(this, "Button3", QStringLiteral("导入"), QRect(kWidth - 62, y, 56, kRowHeight)), &QPushButton::clicked,
+            this, &Tf_daoru::Button3Click);
     connect(m_account, &LookupCombo::keyChanged, this, [this] {
         if (!m_filling)
             rebuildPreview();
@@ -116,9 +217,12 @@ void Tf_daoru::buildAccountRow()
 
 void Tf_daoru::buildGrids()
 {
+    const int top = 8 + 4 * kRowStep;
     m_preview = new PreviewModel(this);
-    m_previewGrid = grid(this, "DBGridEh1", QRect(3, 102, 520, kHeight - 105), m_preview);
-    m_previewGrid->setColumnWidths({80, 62, 34, 70, 70, 70, 96, 34});
+    // The preview takes the width a wallet's status needs ("未成交：已全额退款").
+    constexpr int previewWidth = 542, side = 3 + previewWidth + 4;
+    m_previewGrid = grid(this, "DBGridEh1", QRect(3, top, previewWidth, kHeight - top - 3), m_preview);
+    m_previewGrid->setColumnWidths({80, 60, 34, 60, 62, 70, 138, 34});
     m_previewGrid->setEditOnAnyPress(true);
     m_previewGrid->setEditButton(PreviewModel::ColCategory);
     connect(m_previewGrid, &QAbstractItemView::clicked, this, [this](const QModelIndex& i) {
@@ -126,12 +230,12 @@ void Tf_daoru::buildGrids()
             m_preview->toggleImport(i.row());
     });
 
-    label(this, QStringLiteral("导入记录"), QRect(529, 102, 120, 20));
+    label(this, QStringLiteral("导入记录"), QRect(side + 2, top, 120, 20));
     m_imports = new QStandardItemModel(0, 3, this);
     m_imports->setHorizontalHeaderLabels({QStringLiteral("文件"), QStringLiteral("时间"), QStringLiteral("条数")});
-    m_importGrid = grid(this, "DBGridEh2", QRect(527, 124, kWidth - 530, kHeight - 160), m_imports);
-    m_importGrid->setColumnWidths({80, 122, 34});
-    connect(button(this, "Button4", QStringLiteral("撤销导入"), QRect(527, kHeight - 32, kWidth - 530, kRowHeight)),
+    m_importGrid = grid(this, "DBGridEh2", QRect(side, top + 22, kWidth - 3 - side, kHeight - top - 58), m_imports);
+    m_importGrid->setColumnWidths({62, 120, 34});
+    connect(button(this, "Button4", QStringLiteral("撤销导入"), QRect(side, kHeight - 32, kWidth - 3 - side, kRowHeight)),
             &QPushButton::clicked, this, &Tf_daoru::Button4Click);
 }
 
@@ -144,9 +248,15 @@ void Tf_daoru::FormCreate()
                     && m_expense->load(QStringLiteral("select id, f_name from v_fenlei where f_class='Z' order by id"),
                                        QStringLiteral("id"), QStringLiteral("f_name"), {}, &error)
                     && m_income->load(QStringLiteral("select id, f_name from v_fenlei where f_class='S' order by id"),
-                                      QStringLiteral("id"), QStringLiteral("f_name"), {}, &error);
+                                      QStringLiteral("id"), QStringLiteral("f_name"), {}, &error)
+                    && m_payer->load(QStringLiteral("select id, sys_name from s_user order by id"), QStringLiteral("id"),
+                                     QStringLiteral("sys_name"), {}, &error);
     if (ok && m_account->count() > 0)
         m_account->setCurrentIndex(0);
+    // The records are the spending of whoever logged in; the first member
+    // when nobody did.
+    if (ok && !(LoggedInMemberId > 0 && m_payer->setKeyValue(LoggedInMemberId)) && m_payer->count() > 0)
+        m_payer->setCurrentIndex(0);
     m_filling = false;
     if (!ok) {
         Msg::dbError(this, error);
@@ -204,58 +314,169 @@ CsvMapping Tf_daoru::mapping() const
 {
     // Entry 0 is "（无）"; entry n is the header's column n-1.
     CsvMapping m;
-    int* targets[kMappings] = {&m.date, &m.amount, &m.income, &m.expense, &m.direction, &m.memo, &m.counterparty};
     for (int i = 0; i < kMappings; ++i)
-        *targets[i] = m_map[i]->currentIndex() - 1;
+        m.*kMappingLists[i].column = m_map[i]->currentIndex() - 1;
     m.positiveIsExpense = m_positiveIsExpense->isChecked();
     return m;
 }
 
 void Tf_daoru::fillMappingLists(const QStringList& header, const CsvMapping& proposed)
 {
-    const int wanted[kMappings] = {proposed.date,   proposed.amount, proposed.income,      proposed.expense,
-                                   proposed.direction, proposed.memo, proposed.counterparty};
     m_filling = true;
     for (int i = 0; i < kMappings; ++i) {
+        const int wanted = proposed.*kMappingLists[i].column;
         m_map[i]->clear();
         m_map[i]->addItem(kNone);
         m_map[i]->addItems(header);
-        m_map[i]->setCurrentIndex(wanted[i] >= 0 && wanted[i] < header.size() ? wanted[i] + 1 : 0);
+        m_map[i]->setCurrentIndex(wanted >= 0 && wanted < header.size() ? wanted + 1 : 0);
     }
     m_filling = false;
 }
 
 QList<StatementLine> Tf_daoru::currentLines() const
 {
-    if (m_kind != Kind::Csv)
-        return m_lines;
+    if (m_statement.kind != Kind::Csv)
+        return m_statement.lines;
     // Without a date and an amount there is nothing to show yet.
-    return mapCsv(m_csv, mapping());
+    return mapCsv(m_statement.csv, mapping());
 }
 
-bool Tf_daoru::rebuildPreview()
+bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, QString* error,
+                           const ReadProgress& progress) const
 {
     PreviewInput in;
-    in.lines = currentLines();
+    in.lines = lines;
     const qint64 account = m_account->keyValue().toLongLong();
-    QString error;
-    if (!readImportHistory(Database::shared(), account, &in.history, &error)) {
-        Msg::dbError(this, error);
+    if (!readImportHistory(Database::shared(), account, &in.history, error))
         return false;
-    }
     QList<StoredKey> keys;
+    keys.reserve(in.lines.size());
     for (const StatementLine& l : std::as_const(in.lines))
         keys.append({l.error.isEmpty() ? l.date : QDate(), l.amount, classLetter(l)});
-    if (!findStoredMatches(Database::shared(), account, keys, &in.stored, &error)) {
-        Msg::dbError(this, error);
+    if (!findStoredMatches(Database::shared(), account, keys, &in.stored, error))
         return false;
-    }
     for (const CategoryChoice& c : m_preview->categories())
         in.classOf.insert(c.id, c.cls);
     in.defaultExpense = m_expense->keyValue().toLongLong();
     in.defaultIncome = m_income->keyValue().toLongLong();
-    m_preview->setRows(buildPreview(in));
+    *rows = buildPreview(in, progress);
     return true;
+}
+
+bool Tf_daoru::rebuildPreview()
+{
+    QList<PreviewRow> rows;
+    QString error;
+    bool ok;
+    {
+        WaitCursor wait;
+        ok = previewRows(currentLines(), &rows, &error);
+    }
+    if (!ok) {
+        Msg::dbError(this, error);
+        return false;
+    }
+    m_preview->setRows(rows);
+    return true;
+}
+
+void Tf_daoru::clearStatement()
+{
+    m_statement.csv = CsvTable();
+    m_statement.lines.clear();
+    fillMappingLists({}, CsvMapping());
+    m_skipped->clear();
+    m_preview->setRows({});
+}
+
+Tf_daoru::Outcome Tf_daoru::read(Statement& s, bool again, ReadProgressWindow& progress, CsvMapping* proposed,
+                                 QList<PreviewRow>* rows, QString* error) const
+{
+    if (!again) {
+        switch (readFile(s.file, progress.step(0, 200), &s.bytes)) {
+        case FileRead::Read: break;
+        case FileRead::Failed: return Outcome::NothingReadable;
+        case FileRead::TooBig: return Outcome::TooBig;
+        case FileRead::Cancelled: return Outcome::Cancelled;
+        }
+        const QString suffix = QFileInfo(s.file).suffix().toLower();
+        const QByteArray head = s.bytes.left(4096);
+        s.kind = Kind::Csv;
+        if (suffix == u"ofx" || suffix == u"qfx" || head.contains("OFXHEADER") || head.contains("<OFX>"))
+            s.kind = Kind::Ofx;
+        else if (suffix == u"qif" || head.trimmed().startsWith("!Type") || head.trimmed().startsWith("!Option"))
+            s.kind = Kind::Qif;
+    }
+    QList<StatementLine> lines;
+    *proposed = CsvMapping();
+    if (s.kind == Kind::Csv) {
+        s.csv = readCsv(s.bytes, encoding(), progress.step(200, 750));
+        if (s.csv.cancelled)
+            return Outcome::Cancelled;
+        // A title row alone, or no text at all, is no statement.
+        if (s.csv.rows.isEmpty())
+            return Outcome::NothingReadable;
+        *proposed = proposeMapping(s.csv.header);
+        proposed->positiveIsExpense = m_positiveIsExpense->isChecked();
+        lines = mapCsv(s.csv, *proposed, progress.step(750, 900));
+    } else {
+        s.lines = s.kind == Kind::Qif ? readQif(s.bytes, encoding()) : readOfx(s.bytes);
+        if (!anyReadable(s.lines))
+            return Outcome::NothingReadable;
+        lines = s.lines;
+    }
+    if (!progress.report(900))
+        return Outcome::Cancelled;
+    if (!previewRows(lines, rows, error, progress.step(900, 1000)))
+        return Outcome::DbFailed;
+    return progress.report(1000) ? Outcome::Read : Outcome::Cancelled;
+}
+
+void Tf_daoru::readStatement(const QString& path, bool again)
+{
+    Statement next;
+    if (again)
+        next = m_statement;
+    next.file = path;
+    CsvMapping proposed;
+    QList<PreviewRow> rows;
+    QString error;
+    Outcome outcome;
+    {
+        WaitCursor wait;
+        ReadProgressWindow progress(this, m_progressDelayMs);
+        outcome = read(next, again, progress, &proposed, &rows, &error);
+    }
+    switch (outcome) {
+    case Outcome::Read:
+        m_statement = std::move(next);
+        m_readEncoding = m_encoding->currentIndex();
+        fillMappingLists(m_statement.csv.header, proposed);
+        m_skipped->setText(skippedText(m_statement.csv.skippedLines));
+        m_preview->setRows(rows);
+        return;
+    case Outcome::Cancelled:
+        if (again) {
+            const QSignalBlocker block(m_encoding);
+            m_encoding->setCurrentIndex(m_readEncoding);
+        }
+        return;
+    case Outcome::NothingReadable:
+    case Outcome::TooBig:
+    case Outcome::DbFailed:
+        break;
+    }
+    // Nothing of the file before may stay for 导入 to write. Under another
+    // encoding the bytes stay, so the next choice can read them again.
+    clearStatement();
+    if (again)
+        m_readEncoding = m_encoding->currentIndex();
+    else
+        m_statement = Statement();
+    if (outcome == Outcome::DbFailed)
+        Msg::dbError(this, error);
+    else
+        Msg::error(this, outcome == Outcome::TooBig ? kTooBig : kNothingReadable);
 }
 
 void Tf_daoru::Button1Click()
@@ -273,63 +494,20 @@ void Tf_daoru::Button1Click()
     Button2Click();
 }
 
-void Tf_daoru::Button2Click()
-{
-    const QString path = m_path->text().trimmed();
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        Msg::error(this, kNothingReadable);
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const QByteArray head = bytes.left(4096);
-    Kind kind = Kind::Csv;
-    if (suffix == u"ofx" || suffix == u"qfx" || head.contains("OFXHEADER") || head.contains("<OFX>"))
-        kind = Kind::Ofx;
-    else if (suffix == u"qif" || head.trimmed().startsWith("!Type") || head.trimmed().startsWith("!Option"))
-        kind = Kind::Qif;
-
-    if (kind == Kind::Csv) {
-        CsvTable table = readCsv(bytes, encoding());
-        if (table.header.isEmpty()) {
-            Msg::error(this, kNothingReadable);
-            return;
-        }
-        m_kind = kind;
-        m_bytes = bytes;
-        m_file = path;
-        m_csv = std::move(table);
-        m_lines.clear();
-        fillMappingLists(m_csv.header, proposeMapping(m_csv.header));
-    } else {
-        QList<StatementLine> lines = kind == Kind::Qif ? readQif(bytes, encoding()) : readOfx(bytes);
-        if (!anyReadable(lines)) {
-            Msg::error(this, kNothingReadable);
-            return;
-        }
-        m_kind = kind;
-        m_bytes = bytes;
-        m_file = path;
-        m_csv = CsvTable();
-        m_lines = std::move(lines);
-        fillMappingLists({}, CsvMapping());
-    }
-    rebuildPreview();
-}
+void Tf_daoru::Button2Click() { readStatement(m_path->text().trimmed(), false); }
 
 void Tf_daoru::Button3Click()
 {
     const QList<PreviewRow>& rows = m_preview->rows();
     QList<ImportLine> lines;
     for (const PreviewRow& r : rows) {
-        if (!r.import)
+        if (!r.import || !importable(r))
             continue;
         if (!r.categoryId) {
             Msg::error(this, QStringLiteral("请为所有要导入的记录选择类别"));
             return;
         }
-        lines.append({r.line.date, r.line.amount, r.categoryId, r.line.counterparty, r.line.memo, r.line.fitid});
+        lines.append({r.line.date, r.line.amount, r.categoryId, r.line.counterparty, r.line.memo, r.line.fitid, r.line.note});
     }
     if (lines.isEmpty())
         return;
@@ -338,18 +516,17 @@ void Tf_daoru::Button3Click()
         Msg::error(this, QStringLiteral("请选择导入到的账户"));
         return;
     }
-    // The payer of imported records: the member made first.
-    Query payer(QStringLiteral("select min(id) from s_user"));
-    if (payer.fetch() != Query::Fetch::Row) {
-        readOk(payer);
+    const QVariant payer = m_payer->keyValue();
+    if (!payer.isValid()) {
+        Msg::error(this, QStringLiteral("请选择付款人"));
         return;
     }
     QString error;
     bool ok;
     {
         WaitCursor wait;
-        ok = ImportRecords(Database::shared(), QFileInfo(m_file).fileName(), Clock::now(), account.toLongLong(),
-                           payer.integer(0), lines, nullptr, &error);
+        ok = ImportRecords(Database::shared(), QFileInfo(m_statement.file).fileName(), Clock::now(), account.toLongLong(),
+                           payer.toLongLong(), lines, nullptr, &error);
     }
     if (!ok) {
         Msg::dbError(this, error);

@@ -13,7 +13,7 @@ namespace {
 ImportLine line(const char* category, const char* yuan, const QDate& date, const QString& who = QString(),
                 const QString& memo = QString(), const QString& fitid = QString())
 {
-    return {date, *Money::parse(QString::fromUtf8(yuan)), categoryId(QString::fromUtf8(category)), who, memo, fitid};
+    return {date, *Money::parse(QString::fromUtf8(yuan)), categoryId(QString::fromUtf8(category)), who, memo, fitid, QString()};
 }
 
 qint64 balance(qint64 account)

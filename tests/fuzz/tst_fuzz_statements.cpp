@@ -56,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Any columns for any field, including ones past the row's end.
         const CsvTable table = readCsv(file, enc);
         CsvMapping m;
-        int* fields[] = {&m.date, &m.amount, &m.income, &m.expense, &m.direction, &m.memo, &m.counterparty};
-        for (int i = 0; i < 7; ++i)
+        int* fields[] = {&m.date, &m.amount, &m.income, &m.expense, &m.direction, &m.memo, &m.counterparty, &m.remark, &m.status};
+        for (int i = 0; i < 9; ++i)
             *fields[i] = int((pick >> 4) + i * 3) % 9 - 1;
         m.positiveIsExpense = pick & 0x80;
         checkLines(mapCsv(table, m), fileLines, "csv mapped");

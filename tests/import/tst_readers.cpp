@@ -2,8 +2,11 @@
 // tests/data/import: every line as the import page would get it.
 #include "import/CsvReader.h"
 #include "import/OfxReader.h"
+#include "import/Preview.h"
 #include "import/QifReader.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QStringEncoder>
@@ -93,75 +96,76 @@ private slots:
         QCOMPARE(unreadableStatus(line), QStringLiteral("无法读取：日期无效（第8行）"));
     }
 
-    // GBK, report lines before the header, separate income and expense
-    // columns ("-", empty and 0.00 are no amount), a bad date in the middle.
-    void csvTwoColumnsGbk()
+    // Each tests/data/import/NAME.csv against NAME.lines: the preview's line
+    // number, date, amount, 收支 and 状态 of every line, and the remark an
+    // import writes; "skipped N" for the report lines above the titles,
+    // "nothing readable" for a file that is no statement.
+    void samples_data()
     {
-        const QByteArray bytes = dataFile(QStringLiteral("bank_gbk.csv"));
-        const CsvTable table = readCsv(bytes, Encoding::Auto);
-        QCOMPARE(table.headerLine, 4);
-        QCOMPARE(table.header.join(u','), QStringLiteral("交易日期,摘要,收入,支出,余额,对方户名,对方账号"));
-        QCOMPARE(proposeMapping(table.header), mapping(0, -1, 2, 3, -1, 1, 5));
-        const QStringList expected = {
-            QStringLiteral("5 2026-12-01 收8500.00 代发工资|杭州明远科技有限公司"),
-            QStringLiteral("6 2026-12-02 支1299.00 快捷支付|京东商城"),
-            QStringLiteral("7 2026-12-03 支500.00 ATM取款|"),
-            QStringLiteral("8 日期无效"),
-            QStringLiteral("9 2026-12-04 支36.80 消费|永辉超市"),
-            QStringLiteral("10 2026-12-06 收.35 结息|"),
-        };
-        QCOMPARE(csvLines(bytes), expected);
-        QCOMPARE(csvLines(bytes, Encoding::Gbk), expected);
-        QVERIFY(!readCsv(bytes, Encoding::Utf8).header.contains(QStringLiteral("摘要")));
+        QTest::addColumn<QString>("name");
+        for (const QString& file : QDir(QStringLiteral(JIZHANG_SOURCE_DIR "/tests/data/import")).entryList({QStringLiteral("*.lines")}))
+            QTest::newRow(qPrintable(file)) << file.chopped(6);
+    }
+    void samples()
+    {
+        QFETCH(QString, name);
+        QStringList expected;
+        int skipped = 0;
+        bool nothing = false;
+        for (const QString& l : QString::fromUtf8(dataFile(name + QStringLiteral(".lines"))).split(u'\n')) {
+            if (l.trimmed().isEmpty() || l.startsWith(u'#'))
+                continue;
+            if (l.startsWith(u"skipped "))
+                skipped = l.mid(8).toInt();
+            else if (l.trimmed() == u"nothing readable")
+                nothing = true;
+            else
+                expected << l.trimmed();
+        }
+        const CsvTable table = readCsv(dataFile(name + QStringLiteral(".csv")));
+        if (nothing) {
+            QCOMPARE(table.header, QStringList());
+            return;
+        }
+        QCOMPARE(table.skippedLines, skipped);
+        PreviewInput in;
+        in.lines = mapCsv(table, proposeMapping(table.header));
+        PreviewModel model;
+        model.setRows(buildPreview(in));
+        QStringList actual;
+        for (int r = 0; r < model.rowCount(); ++r) {
+            QStringList fields{QString::number(model.rows()[r].line.line)};
+            for (int c : {PreviewModel::ColDate, PreviewModel::ColAmount, PreviewModel::ColKind})
+                fields << model.index(r, c).data().toString();
+            for (QString& f : fields)
+                f = f.isEmpty() ? QStringLiteral("-") : f;
+            fields << model.statusText(r);
+            if (importable(model.rows()[r])) {
+                const StatementLine& l = model.rows()[r].line;
+                fields << importRemark(l.counterparty, l.memo, l.note).replace(u'\n', QStringLiteral("\\n"));
+            }
+            actual << fields.join(QStringLiteral(" | "));
+        }
+        QCOMPARE(actual, expected);
+    }
 
-        // Both columns filled is no guess; a signed amount column beside a
-        // 收/支 column counts by the column.
+    // The encoding list overrides the guess; two amount columns both filled
+    // are no guess; a 收/支 column decides over a sign; 正数为支出 turns the kinds.
+    void csvOptions()
+    {
+        const QByteArray gbk = dataFile(QStringLiteral("bank_gbk.csv"));
+        QCOMPARE(csvLines(gbk, Encoding::Gbk), csvLines(gbk));
+        QCOMPARE(readCsv(gbk, Encoding::Utf8).header, QStringList());  // no text in that encoding
+
         const QByteArray both = "d,in,out,amt,dir\n20261201,5.00,6.00,-7,收\n";
         QCOMPARE(describe(mapCsv(readCsv(both), mapping(0, -1, 1, 2, -1, -1, -1))),
                  QStringList{QStringLiteral("2 收入和支出都有金额")});
         QCOMPARE(describe(mapCsv(readCsv(both), mapping(0, 3, -1, -1, 4, -1, -1))),
                  QStringList{QStringLiteral("2 2026-12-01 收7.00 |")});
-    }
 
-    // UTF-8 with BOM, a wallet export: quoted delimiters, a line break and
-    // doubled quotes inside quotes, the 收/支 column.
-    void csvWalletWithDirection()
-    {
-        const QByteArray bytes = dataFile(QStringLiteral("wallet_bom.csv"));
-        const CsvTable table = readCsv(bytes, Encoding::Auto);
-        QCOMPARE(table.headerLine, 6);
-        QCOMPARE(table.header.first(), QStringLiteral("交易时间"));
-        QCOMPARE(table.header.size(), 11);
-        QCOMPARE(proposeMapping(table.header), mapping(0, 5, -1, -1, 4, 3, 2));
-        QCOMPARE(table.rows.first().cells.at(8), QStringLiteral("4200001234202612090001"));  // tab trimmed
-        QCOMPARE(csvLines(bytes), (QStringList{
-                                      QStringLiteral("7 2026-12-09 支12.50 豆浆, 油条|老王早餐店"),
-                                      QStringLiteral("8 2026-12-09 支28.00 牛肉面\n加蛋|楼下面馆"),
-                                      QStringLiteral("10 2026-12-10 收200.00 转账|张伟"),
-                                      QStringLiteral("11 收支“/”无法识别"),
-                                      QStringLiteral("12 2026-12-12 收66.66 说\"谢谢\"的红包|李娜"),
-                                      QStringLiteral("13 收支“不计收支”无法识别"),
-                                  }));
-    }
-
-    // One signed column in every notation; 正数为支出 turns the kinds.
-    void csvSignedColumn()
-    {
-        const CsvTable table = readCsv(dataFile(QStringLiteral("signed.csv")), Encoding::Auto);
+        const CsvTable table = readCsv(dataFile(QStringLiteral("signed.csv")));
         CsvMapping m = proposeMapping(table.header);
-        QCOMPARE(m, mapping(0, 1, -1, -1, -1, 2, 3));
         const QList<StatementLine> lines = mapCsv(table, m);
-        QCOMPARE(describe(lines), (QStringList{
-                                      QStringLiteral("2 2026-12-09 支12.50 午餐|食堂"),
-                                      QStringLiteral("3 2026-12-10 支88.00 加油|中石化城东加油站"),
-                                      QStringLiteral("4 2026-12-11 支150.00 话费充值|中国移动"),
-                                      QStringLiteral("5 2026-12-12 收1234.00 工资补发|明远科技"),
-                                      QStringLiteral("6 2026-12-13 支9.90 会员续费|视频网站"),
-                                      QStringLiteral("7 金额超过两位小数"),
-                                      QStringLiteral("8 金额为零"),
-                                      QStringLiteral("9 2026-12-16 收20.00 退货退款|京东商城"),
-                                      QStringLiteral("10 2026-12-17 收12.50 停车|停车场"),
-                                  }));
         m.positiveIsExpense = true;
         const QList<StatementLine> turned = mapCsv(table, m);
         QCOMPARE(turned.size(), lines.size());
@@ -171,6 +175,25 @@ private slots:
             if (lines[i].error.isEmpty())
                 QVERIFY(turned[i].kind != lines[i].kind);
         }
+    }
+
+    // A 10 MB line is one unreadable line, read in well under a second, and
+    // the lines after it are read; a progress callback can stop the read.
+    void longLinesAndCancel()
+    {
+        QByteArray bytes = "日期,金额,摘要\n2026-12-01,-1,a\n2026-12-02,-2," + QByteArray(10 << 20, 'x') + "\n\"2026-12-03\",-3,\""
+                           + QByteArray(70000, 'y') + "\n2026-12-04,-4,d\n";
+        QElapsedTimer clock;
+        clock.start();
+        const CsvTable table = readCsv(bytes);
+        QCOMPARE(describe(mapCsv(table, proposeMapping(table.header))),
+                 (QStringList{QStringLiteral("2 2026-12-01 支1.00 a|"), QStringLiteral("3 该行过长"),
+                              QStringLiteral("4 该行过长"), QStringLiteral("5 2026-12-04 支4.00 d|")}));
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+
+        int calls = 0;
+        const CsvTable stopped = readCsv(bytes, Encoding::Auto, [&](qint64, qint64) { return ++calls < 3; });
+        QVERIFY(stopped.cancelled && stopped.header.isEmpty() && stopped.rows.isEmpty());
     }
 
     void csvSplitting()
@@ -191,9 +214,11 @@ private slots:
                  (QStringList{QStringLiteral("3 2026-12-03 支3.00 x|"), QStringLiteral("4 引号未闭合"),
                               QStringLiteral("5 2026-12-02 支2.00 好|")}));
 
-        // The first of the widest rows is the header; without a date or an
-        // amount mapped there is nothing to show.
-        const CsvTable twoWide = readCsv("title\nx,y\n日期,金额\n2026-12-01,1\n");
+        // The titles, not the widest row, are the header; without known titles
+        // the first of the widest rows is; without a date or an amount mapped
+        // there is nothing to show.
+        QCOMPARE(readCsv("title\nx,y\n日期,金额\n2026-12-01,1,2\n").headerLine, 3);
+        const CsvTable twoWide = readCsv("title\nx,y\n甲,乙\n2026-12-01,1\n");
         QCOMPARE(twoWide.headerLine, 2);
         QCOMPARE(twoWide.rows.size(), 2);
         QVERIFY(mapCsv(twoWide, mapping(0, -1, -1, -1, -1, -1, -1)).isEmpty());

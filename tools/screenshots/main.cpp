@@ -267,36 +267,43 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "screenshots: pdftoppm failed\n");
         }
 
-    // The import page with a wallet statement read and mapped: the preview
-    // with new lines, a possible duplicate of a typed record and a line that
-    // cannot be read; then the same file imported.
-    click(&form, "Label29");
-    if (QWidget* page = form.currentPage()) {
-        const QString csv = QDir(tmp.path()).filePath(QStringLiteral("微信支付账单.csv"));
+    // A statement file written beside the database and read on the import
+    // page, the lists then set by their texts.
+    auto readStatement = [&](QWidget* page, const QString& name, const QByteArray& bytes) {
+        const QString csv = QDir(tmp.path()).filePath(name);
         QFile file(csv);
         if (file.open(QIODevice::WriteOnly))
-            file.write("微信支付账单明细\n起始时间：[2012-05-01] 终止时间：[2012-05-20]\n\n"
-                       "交易时间,交易类型,交易对方,商品,收/支,金额(元),支付方式,当前状态\n"
-                       "2012-05-18 08:15:00,商户消费,楼下早餐店,豆浆油条,支出,¥6.80,零钱,支付成功\n"
-                       "2012-05-18 12:30:00,商户消费,公司食堂,午餐,支出,¥40.40,零钱,支付成功\n"
-                       "2012-05-18 19:05:00,转账,张三,AA聚餐,收入,¥85.00,零钱,已收钱\n"
-                       "2012-05-19 10:20:00,商户消费,联华超市,日用品,支出,\"¥1,268.50\",零钱,支付成功\n"
-                       "2012-05-19 16:00:00,商户消费,加油站,加油,支出,¥300.00,零钱,支付成功\n"
-                       "2012-05-20 07:55:00,商户消费,楼下早餐店,豆浆油条,支出,¥6.80,零钱,支付成功\n"
-                       "2012-05-20 09:00:00,零钱通,零钱通,转入零钱通,不计收支,¥500.00,零钱,已转入\n"
-                       "2012-05-20 12:10:00,商户消费,公司食堂,午餐,支出,¥40.40,零钱,支付成功\n");
+            file.write(bytes);
         file.close();
         if (auto* path = page->findChild<QLineEdit*>(QStringLiteral("Edit1")))
             path->setText(csv);
         if (auto* read = page->findChild<QPushButton*>(QStringLiteral("Button2")))
             read->click();
-        auto pick = [&](const char* name, const QString& text) {
-            if (auto* c = page->findChild<QComboBox*>(QString::fromLatin1(name)))
-                c->setCurrentIndex(std::max(0, c->findText(text)));
-        };
-        pick("DBLookupComboboxEh1", QStringLiteral("现金"));
-        pick("DBLookupComboboxEh2", QStringLiteral("早餐"));
-        pick("DBLookupComboboxEh3", QStringLiteral("其他收入"));
+    };
+    auto pick = [](QWidget* page, const char* name, const QString& text) {
+        if (auto* c = page->findChild<QComboBox*>(QString::fromLatin1(name)))
+            c->setCurrentIndex(std::max(0, c->findText(text)));
+    };
+
+    // The import page with a wallet statement read and mapped: the preview
+    // with new lines, a possible duplicate of a typed record and a line that
+    // cannot be read; then the same file imported.
+    click(&form, "Label29");
+    if (QWidget* page = form.currentPage()) {
+        readStatement(page, QStringLiteral("微信支付账单.csv"),
+                      "微信支付账单明细\n起始时间：[2012-05-01] 终止时间：[2012-05-20]\n\n"
+                      "交易时间,交易类型,交易对方,商品,收/支,金额(元),支付方式,当前状态\n"
+                      "2012-05-18 08:15:00,商户消费,楼下早餐店,豆浆油条,支出,¥6.80,零钱,支付成功\n"
+                      "2012-05-18 12:30:00,商户消费,公司食堂,午餐,支出,¥40.40,零钱,支付成功\n"
+                      "2012-05-18 19:05:00,转账,张三,AA聚餐,收入,¥85.00,零钱,已收钱\n"
+                      "2012-05-19 10:20:00,商户消费,联华超市,日用品,支出,\"¥1,268.50\",零钱,支付成功\n"
+                      "2012-05-19 16:00:00,商户消费,加油站,加油,支出,¥300.00,零钱,支付成功\n"
+                      "2012-05-20 07:55:00,商户消费,楼下早餐店,豆浆油条,支出,¥6.80,零钱,支付成功\n"
+                      "2012-05-20 09:00:00,零钱通,零钱通,转入零钱通,不计收支,¥500.00,零钱,已转入\n"
+                      "2012-05-20 12:10:00,商户消费,公司食堂,午餐,支出,¥40.40,零钱,支付成功\n");
+        pick(page, "DBLookupComboboxEh1", QStringLiteral("现金"));
+        pick(page, "DBLookupComboboxEh2", QStringLiteral("早餐"));
+        pick(page, "DBLookupComboboxEh3", QStringLiteral("其他收入"));
         save(&form, out, QStringLiteral("daoru-preview"));
         if (auto* import = page->findChild<QPushButton*>(QStringLiteral("Button3"))) {
             // The notice is answered at once: the picture is of the page after it.
@@ -309,6 +316,35 @@ int main(int argc, char** argv)
             save(&form, out, QStringLiteral("daoru-imported"));
         }
     }
+
+    // A wallet export whose status column is mapped: closed, refunded and
+    // unpaid orders shown and left out; 妈妈 logged in pays.
+    {
+        Query mum(QStringLiteral("select id from s_user where sys_name=:n"));
+        mum.bind(":n", QStringLiteral("妈妈"));
+        if (mum.fetch() == Query::Fetch::Row)
+            LoggedInMemberId = mum.integer(0);
+    }
+    click(&form, "Label3");
+    click(&form, "Label29");
+    if (QWidget* page = form.currentPage()) {
+        readStatement(page, QStringLiteral("支付宝交易明细.csv"),
+                      "支付宝交易记录明细查询\n账号:[138****6688]\n起始日期:[2012-05-01 00:00:00]    终止日期:[2012-05-20 23:59:59]\n"
+                      "---------------------------------交易记录明细列表------------------------------------\n"
+                      "交易时间,交易分类,交易对方,对方账号,商品说明,收/支,金额,收/付款方式,交易状态,交易订单号,商家订单号,备注,\n"
+                      "2012-05-15 08:12:30,餐饮美食,肯德基,kfc***@yum.com,早餐套餐,支出,23.50,余额宝,交易成功,2012051522001101,/,/,\n"
+                      "2012-05-16 20:15:02,服饰装扮,某某旗舰店,shop***@163.com,连衣裙,支出,194.90,花呗,交易关闭,2012051622001102,/,/,\n"
+                      "2012-05-17 10:00:00,退款,某某旗舰店,shop***@163.com,退款-连衣裙,不计收支,59.00,余额宝,退款成功,2012051722001103,/,/,\n"
+                      "2012-05-18 12:30:45,日用百货,联华超市,mart***@qq.com,纸巾,支出,88.00,/,等待付款,2012051822001104,/,/,\n"
+                      "2012-05-18 18:00:00,转账红包,爸爸,138****0001,/,收入,200.00,余额宝,交易成功,2012051822001105,/,生日红包,\n"
+                      "2012-05-19 09:45:00,交通出行,滴滴出行,didi***@didi.com,快车,支出,35.60,余额宝,交易成功,2012051922001106,/,/,\n"
+                      "2012-05-19 19:20:00,餐饮美食,必胜客,/,晚餐,支出,152.00,花呗,交易成功,2012051922001107,/,/,\n"
+                      "2012-05-20 11:00:00,数码电器,京东商城,/,耳机,支出,299.00,花呗,已退款(￥20.00),2012052022001108,/,/,\n");
+        pick(page, "DBLookupComboboxEh2", QStringLiteral("早餐"));
+        pick(page, "DBLookupComboboxEh3", QStringLiteral("其他收入"));
+        save(&form, out, QStringLiteral("daoru-status"));
+    }
+    LoggedInMemberId = 0;
 
     // The desktop with a long note and large figures; the expense page's
     // chart with a day under one yuan and a day of nothing.
