@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "data/Database.h"
+#include "data/Schema.h"
 #include "data/Tx_Data.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
@@ -76,6 +77,12 @@ Tf_login::Tf_login(QWidget* parent, bool exitWhenShown)
 
 void Tf_login::FormCreate()
 {
+    if (x_Data && x_Data->newerFile()) {
+        m_newer = true;
+        Msg::error(this, QString::fromUtf8(kNewerFileMessage));
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(kExitStartFailed); });
+        return;
+    }
     Query users(QStringLiteral("Select * from s_user"));
     while (users.next())
         m_users->addItem(users.text(QStringLiteral("sys_name")));

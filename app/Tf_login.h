@@ -24,7 +24,9 @@ public:
     // unreadable, or held by another program past the busy wait.
     bool databaseMissing() const { return m_missing; }
     bool databaseLocked() const { return m_locked; }
-    bool startFailed() const { return m_missing || m_locked; }
+    // The file is of a newer program's layout.
+    bool databaseNewer() const { return m_newer; }
+    bool startFailed() const { return m_missing || m_locked || m_newer; }
 
 public slots:
     void FormCreate();
@@ -43,5 +45,6 @@ private:
     QCheckBox* m_remember;
     bool m_missing = false;
     bool m_locked = false;
+    bool m_newer = false;
     bool m_exitWhenShown;
 };

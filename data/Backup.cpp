@@ -2,6 +2,7 @@
 
 #include "data/DbBuilder.h"
 #include "data/Files.h"
+#include "data/Schema.h"
 #include "data/Tx_Data.h"
 
 #include <QDir>
@@ -89,55 +90,67 @@ QString backupTargetName(const QString& chosen)
 
 namespace {
 
-// Tables the program adds to a file itself when it first needs them: a file
-// from before them is still the household's.
-bool addedLater(const QString& table) { return table == u"sys_autobak"; }
+struct TableColumns {
+    QString table;
+    QStringList columns;
+    bool numbered = false;  // added by a numbered step: a file of an earlier layout lacks it
+};
 
-// Every table of the delivered layout with its columns, from the schema the
-// program carries: what the pages select.
-const QList<QPair<QString, QStringList>>& deliveredColumns()
+// Every table of the current layout with its columns: the delivered schema
+// the program carries and every numbered step, built in memory once.
+const QList<TableColumns>& layoutColumns()
 {
-    static const QList<QPair<QString, QStringList>> columns = [] {
-        QList<QPair<QString, QStringList>> out;
+    static const QList<TableColumns> columns = [] {
+        QList<TableColumns> out;
         Database scratch;
         if (!scratch.openInMemory() || !scratch.exec(SchemaSql()))
             return out;
-        Query tables(scratch, QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite%' order by name"));
-        while (tables.next())
-            out.append({tables.text(0).toLower(), {}});
-        for (auto& [table, names] : out) {
+        auto tableNames = [&] {
+            QStringList names;
+            Query tables(scratch, QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite%' order by name"));
+            while (tables.next())
+                names << tables.text(0).toLower();
+            return names;
+        };
+        const QStringList delivered = tableNames();
+        if (upgradeSchema(scratch) != SchemaUpgrade::Upgraded)
+            return out;
+        for (const QString& table : tableNames()) {
+            TableColumns t{table, {}, !delivered.contains(table)};
             Query info(scratch, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
             while (info.next())
-                names << info.text(1).toLower();
+                t.columns << info.text(1).toLower();
+            out << t;
         }
         return out;
     }();
     return columns;
 }
 
-// Tables and columns of the delivered layout that `file` lacks, as
-// "table.column" (a whole table as its name).
-bool missingColumns(Database& file, QStringList* missing, QString* error)
+// Tables and columns of the current layout that `file` lacks, as
+// "table.column" (a whole table as its name); with `allSteps` false a table
+// of a numbered step may be missing (the start adds it).
+bool missingColumns(Database& file, bool allSteps, QStringList* missing, QString* error)
 {
-    const auto& wanted = deliveredColumns();
+    const auto& wanted = layoutColumns();
     if (wanted.isEmpty())
         return fail(error, QStringLiteral("程序缺少数据库结构说明"));
-    for (const auto& [table, names] : wanted) {
+    for (const TableColumns& t : wanted) {
         QStringList have;
         // The name comes from the program's own schema, never from the file.
-        Query info(file, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+        Query info(file, QStringLiteral("PRAGMA table_info(\"%1\")").arg(t.table));
         while (info.next())
             have << info.text(1).toLower();
         if (!info.ok())
             return fail(error, info.error());
         if (have.isEmpty()) {
-            if (!addedLater(table))
-                *missing << table;
+            if (allSteps || !t.numbered)
+                *missing << t.table;
             continue;
         }
-        for (const QString& column : names)
+        for (const QString& column : t.columns)
             if (!have.contains(column))
-                *missing << table + u'.' + column;
+                *missing << t.table + u'.' + column;
     }
     return true;
 }
@@ -162,11 +175,16 @@ bool viewsRead(Database& file, QString* error)
 const QString kNotOurs = QStringLiteral("该文件不是本软件的数据库，或已损坏（无法用本软件的密码打开）");
 
 // The layout and the pages of an open file.
-bool checkOpenFile(Database& file, QString* error)
+bool checkOpenFile(Database& file, bool allSteps, QString* error)
 {
+    int version = 0;
+    if (!readSchemaVersion(file, &version))
+        return fail(error, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
+    if (version > kSchemaVersion)
+        return fail(error, QString::fromUtf8(kNewerFileMessage));
     QStringList missing;
     QString why;
-    if (!missingColumns(file, &missing, &why))
+    if (!missingColumns(file, allSteps, &missing, &why))
         return fail(error, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
     if (!missing.isEmpty())
         return fail(error, QStringLiteral("该文件缺少本软件的表或字段：%1%2")
@@ -188,9 +206,29 @@ bool trialStart(Database& file, QString* error)
 {
     if (!file.exec(QStringLiteral("BEGIN")))
         return fail(error, file.lastError());
-    Tx_Data::UpgradeViews(file);
     QString why;
-    bool ok = viewsRead(file, &why);
+    bool ok = true;
+    switch (upgradeSchema(file, &why)) {
+    case SchemaUpgrade::Current:
+    case SchemaUpgrade::Upgraded:
+        break;
+    case SchemaUpgrade::Newer:
+        (void)file.exec(QStringLiteral("ROLLBACK"));
+        return fail(error, QString::fromUtf8(kNewerFileMessage));
+    case SchemaUpgrade::Failed:
+        ok = false;
+        why = QStringLiteral("无法升级到本软件的数据结构");
+        break;
+    }
+    // The layout as the start leaves it: every table and column.
+    QStringList missing;
+    if (ok && (!missingColumns(file, true, &missing, &why) || !missing.isEmpty())) {
+        ok = false;
+        why = QStringLiteral("升级后缺少表或字段：%1").arg(missing.mid(0, 5).join(QStringLiteral(", ")));
+    }
+    if (ok)
+        Tx_Data::UpgradeViews(file);
+    ok = ok && viewsRead(file, &why);
     // The login lists the members and the start reads the settings row.
     for (const char* sql : {"Select * from s_user", "Select * from sys_sys where id=1"}) {
         if (!ok)
@@ -215,7 +253,7 @@ bool checkDatabaseFile(const QString& path, QString* error)
     Database file;
     if (!file.openReadOnly(path, key()))
         return fail(error, kNotOurs);
-    return checkOpenFile(file, error);
+    return checkOpenFile(file, false, error);
 }
 
 bool checkCopy(const QString& path, QString* error)
@@ -223,7 +261,7 @@ bool checkCopy(const QString& path, QString* error)
     Database file;
     if (!file.open(path, key()))
         return fail(error, kNotOurs);
-    return checkOpenFile(file, error) && trialStart(file, error);
+    return checkOpenFile(file, false, error) && trialStart(file, error);
 }
 
 bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
@@ -499,18 +537,6 @@ QuickCheck quickCheckFile(const QString& path, int busyTimeoutMs, QString* findi
 }
 
 namespace {
-// Adds the settings table to a file from before it.
-bool ensureAutoBackupTable(Database& db, QString* error)
-{
-    return execAll(db,
-                   {"CREATE TABLE IF NOT EXISTS sys_autobak ("
-                    "id INTEGER PRIMARY KEY CHECK (id = 1), "
-                    "isauto INTEGER NOT NULL DEFAULT 1 CHECK (isauto IN (0, 1)), "
-                    "failtime TEXT, failtext TEXT)",
-                    "INSERT OR IGNORE INTO sys_autobak (id, isauto) VALUES (1, 1)"},
-                   error);
-}
-
 // Whether the file has the settings table; false with `error` on a failed read.
 bool hasAutoBackupTable(Database& db, bool* has, QString* error)
 {
@@ -526,8 +552,6 @@ bool writeSetting(Database& db, const QString& sql, const QList<QPair<const char
     Transaction tx(db);
     if (!tx.isActive())
         return fail(error, tx.error());
-    if (!ensureAutoBackupTable(db, error))
-        return false;
     Query q(db, sql);
     for (const auto& [name, value] : binds)
         q.bindValue(name, value);

@@ -70,9 +70,9 @@ QString autoBackupFolder(const QString& databasePath);
 [[nodiscard]] bool writeAutoBackup(Database& db, const QDateTime& now, QString* written = nullptr,
                                    QString* error = nullptr);
 
-// The setting lives in its own one-row table, sys_autobak. A file from
-// before that table has the automatic backups on; writing the setting or a
-// failure adds the table to such a file.
+// The setting lives in its own one-row table, sys_autobak (layout step 1,
+// data/Schema.h). A file without it (its upgrade could not run) has the
+// automatic backups on; writing the setting fails there.
 [[nodiscard]] bool autoBackupEnabled(Database& db, bool* enabled, QString* error = nullptr);
 [[nodiscard]] bool setAutoBackupEnabled(Database& db, bool enabled, QString* error = nullptr);
 

@@ -1,5 +1,7 @@
 #include "data/DbBuilder.h"
 
+#include "data/Schema.h"
+
 #include "data/AccountTotals.h"
 #include "data/Database.h"
 #include "data/Tx_Data.h"
@@ -328,6 +330,10 @@ bool BuildDatabase(const QString& path, const BuildOptions& options, QString* er
                   && db.exec(schema) && db.exec(seed);
         if (!ok)
             err = db.lastError();
+        // The delivered layout, then every numbered step: a new file is of
+        // the current version.
+        if (ok && upgradeSchema(db, &err) != SchemaUpgrade::Upgraded)
+            ok = false;
         if (ok && options.demo)
             ok = addDemo(db, options, &err);
         if (ok && options.records > 0)

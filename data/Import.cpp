@@ -7,24 +7,6 @@
 
 namespace {
 
-const char* const kCreateTables[] = {
-    "CREATE TABLE IF NOT EXISTS s_import ("
-    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " i_file TEXT NOT NULL,"
-    " i_time TEXT NOT NULL,"
-    " i_count INTEGER NOT NULL)",
-    "CREATE TABLE IF NOT EXISTS s_import_line ("
-    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-    " i_id INTEGER NOT NULL,"
-    " s_id INTEGER NOT NULL,"
-    " z_id INTEGER NOT NULL,"
-    " l_duifang TEXT,"
-    " f_id INTEGER NOT NULL,"
-    " l_fitid TEXT)",
-    "CREATE INDEX IF NOT EXISTS idx_import_line_import ON s_import_line (i_id)",
-    "CREATE INDEX IF NOT EXISTS idx_import_line_account ON s_import_line (z_id, l_fitid)",
-};
-
 constexpr int kRemarkLimit = 250;
 const char* const kTimeFormat = "yyyy-MM-dd HH:mm:ss";
 
@@ -71,10 +53,6 @@ bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when,
     Transaction tx(db);
     if (!tx.isActive())
         return failWith(error, tx.error());
-    for (const char* sql : kCreateTables)
-        if (!db.exec(QString::fromUtf8(sql)))
-            return failWith(error, db.lastError());
-
     Query import(db, QStringLiteral("insert into s_import (i_file, i_time, i_count) values (:f, :t, :n)"));
     import.bind(":f", fileName).bind(":t", when.toString(QString::fromLatin1(kTimeFormat))).bind(":n", qint64(lines.size()));
     if (!run(import, error))

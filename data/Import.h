@@ -3,8 +3,8 @@
 // records, remembered per import (file, time, count; each record with its
 // account, counterparty, category and FITID) so that an import can be undone
 // and a later one can tell lines it has seen. The two tables of their own,
-// s_import and s_import_line, are made by the first import; a file without
-// them reads as having no imports.
+// s_import and s_import_line, come with layout step 2 (data/Schema.h); a
+// file whose upgrade could not run reads as having no imports.
 
 #include "data/Database.h"
 

@@ -1,6 +1,7 @@
 #include "data/Tx_Data.h"
 
 #include "data/Backup.h"
+#include "data/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -63,6 +64,7 @@ void Tx_Data::DataModuleCreate()
 {
     m_path = QFileInfo(QDir::current(), QString::fromLatin1(kDatabaseFileName)).absoluteFilePath();
     m_db.close();
+    m_newerFile = false;
     claimFolder();
     if (!m_db.open(m_path, QByteArray(kDatabasePassword), m_busyTimeoutMs))
         return;
@@ -77,6 +79,14 @@ void Tx_Data::DataModuleCreate()
     }
     StartPageCode = q.text(QStringLiteral("skinx"));
     q.reset();
+    // A layout this program does not know is not read, let alone written.
+    // A step that fails (a read-only file) leaves the layout it had: what
+    // needs the step reports it then.
+    if (upgradeSchema(m_db) == SchemaUpgrade::Newer) {
+        m_newerFile = true;
+        m_db.close();
+        return;
+    }
     UpgradeViews(m_db);
 }
 

@@ -30,9 +30,10 @@ public:
     Tx_Data(const Tx_Data&) = delete;
     Tx_Data& operator=(const Tx_Data&) = delete;
 
-    // Opens fmy.dll in the current directory. Failures are silent here: the
-    // login reports them (a missing or unreadable file, or one locked by
-    // another program: see Database::locked).
+    // Opens fmy.dll in the current directory, brings its layout up to date
+    // (data/Schema.h) and upgrades the views. Failures are silent here: the
+    // login reports them (a missing or unreadable file, one locked by
+    // another program: see Database::locked, or one of a newer program).
     void DataModuleCreate();
 
     Database& ADOConnection1() { return m_db; }
@@ -44,6 +45,10 @@ public:
     // it; what ran before stays. Runs inside one transaction so the file is
     // never left without s_z_all.
     static void UpgradeViews(Database& db);
+
+    // The file was written by a newer program (its layout number is higher
+    // than this one knows): it was closed unread, the login says so.
+    bool newerFile() const { return m_newerFile; }
 
     // Another copy of the program had the folder of the file when this one
     // started: leftovers were not swept then.
@@ -61,6 +66,7 @@ private:
     QString m_path;
     int m_folderLock = -1;
     bool m_folderShared = false;
+    bool m_newerFile = false;
 };
 
 // The data module of the running program: the first one created; null before

@@ -98,15 +98,6 @@ CREATE TABLE sys_sys (
   daytxt  TEXT
 );
 
--- Automatic backups at the program's end: on or off, and the last failure
--- (reported at the next start). Kept apart from sys_sys.
-CREATE TABLE sys_autobak (
-  id       INTEGER PRIMARY KEY CHECK (id = 1),
-  isauto   INTEGER NOT NULL DEFAULT 1 CHECK (isauto IN (0, 1)),
-  failtime TEXT,
-  failtext TEXT
-);
-
 -- Scratch tables: emptied and refilled by the operation that reads them.
 CREATE TABLE x_shou (xmoney MONEY NOT NULL DEFAULT 0 CHECK (typeof(xmoney) = 'integer'), xid INTEGER);
 CREATE TABLE x_zhi  (xmoney MONEY NOT NULL DEFAULT 0 CHECK (typeof(xmoney) = 'integer'), xid INTEGER);

@@ -3,8 +3,6 @@
 INSERT INTO sys_sys (id, isuser, ispwd, isji, skinx, daytxt)
 VALUES (1, '', '', 0, '1', '记账是一种好习惯，每天记一笔，家庭财务心中有数。');
 
-INSERT INTO sys_autobak (id, isauto) VALUES (1, 1);
-
 -- The default member (id 1) cannot be deleted.
 INSERT INTO s_user (id, sys_name, sys_pwd) VALUES (1, 'admin', 'admin');
 

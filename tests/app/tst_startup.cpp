@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 #include "app/Tf_login.h"
 #include "data/DbBuilder.h"
+#include "data/Schema.h"
 #include "data/Tx_Data.h"
 #include "tests/support/Failure.h"
 #include "tests/support/BoxAnswerer.h"
@@ -122,6 +123,24 @@ private slots:
             QVERIFY(f.open(QIODevice::ReadOnly));
             QVERIFY(f.readAll() == content);
         }
+    }
+
+    // A file a newer program wrote is neither read nor changed.
+    void newerLayoutIsRefused()
+    {
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        {
+            Database db;
+            QVERIFY(db.open(t.path(), QByteArray(kDatabasePassword)));
+            QVERIFY(db.exec(QStringLiteral("PRAGMA user_version=%1").arg(kSchemaVersion + 1)));
+        }
+        const QByteArray before = readAll(t.path());
+        BoxAnswerer boxes;
+        const int code = startIn(t.dir());
+        compareOnlyBox(boxes, QString::fromUtf8(kNewerFileMessage));
+        QCOMPARE(code, kExitStartFailed);
+        QVERIFY(readAll(t.path()) == before);
     }
 
     void lockedFileHasItsOwnMessage()

@@ -379,10 +379,12 @@ private slots:
         RunExitBackup(Database::shared());
         QVERIFY(!backups.exists(QStringLiteral("fmy-20120520-090000.bak")));
 
-        // A file from before the setting's table: on; switching it off adds the table.
+        // A file whose layout could not be upgraded has no setting: on.
         TestDb::sql(QStringLiteral("drop table sys_autobak"));
         bool on = false;
         QVERIFY(autoBackupEnabled(Database::shared(), &on) && on);
+        TestDb::sql(QStringLiteral("PRAGMA user_version=0"));
+        { Tx_Data start(Database::shared()); }  // the start brings it back
         QVERIFY(setAutoBackupEnabled(Database::shared(), true));
 
         // A failed copy does not stop the end; the next start tells.

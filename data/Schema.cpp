@@ -1,0 +1,85 @@
+#include "data/Schema.h"
+
+namespace {
+
+bool fail(QString* error, const QString& message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+} // namespace
+
+const QList<SchemaStep>& schemaSteps()
+{
+    // IF NOT EXISTS / OR IGNORE: files from before the numbers may have made
+    // these tables themselves (the first change of the setting, the first import).
+    static const QList<SchemaStep> steps{
+        {1,
+         "the automatic backups' setting and last failure",
+         {"CREATE TABLE IF NOT EXISTS sys_autobak ("
+          "id INTEGER PRIMARY KEY CHECK (id = 1), "
+          "isauto INTEGER NOT NULL DEFAULT 1 CHECK (isauto IN (0, 1)), "
+          "failtime TEXT, failtext TEXT)",
+          "INSERT OR IGNORE INTO sys_autobak (id, isauto) VALUES (1, 1)"}},
+        {2,
+         "statement imports and their lines",
+         {"CREATE TABLE IF NOT EXISTS s_import ("
+          " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+          " i_file TEXT NOT NULL,"
+          " i_time TEXT NOT NULL,"
+          " i_count INTEGER NOT NULL)",
+          "CREATE TABLE IF NOT EXISTS s_import_line ("
+          " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+          " i_id INTEGER NOT NULL,"
+          " s_id INTEGER NOT NULL,"
+          " z_id INTEGER NOT NULL,"
+          " l_duifang TEXT,"
+          " f_id INTEGER NOT NULL,"
+          " l_fitid TEXT)",
+          "CREATE INDEX IF NOT EXISTS idx_import_line_import ON s_import_line (i_id)",
+          "CREATE INDEX IF NOT EXISTS idx_import_line_account ON s_import_line (z_id, l_fitid)"}},
+    };
+    return steps;
+}
+
+bool readSchemaVersion(Database& db, int* version, QString* error)
+{
+    Query q(db, QStringLiteral("PRAGMA user_version"));
+    if (q.fetch() != Query::Fetch::Row)
+        return fail(error, q.error());
+    *version = int(q.integer(0));
+    return true;
+}
+
+SchemaUpgrade upgradeSchema(Database& db, QString* error)
+{
+    int version = 0;
+    if (!readSchemaVersion(db, &version, error))
+        return SchemaUpgrade::Failed;
+    if (version > kSchemaVersion)
+        return SchemaUpgrade::Newer;
+    if (version == kSchemaVersion)
+        return SchemaUpgrade::Current;
+    for (const SchemaStep& step : schemaSteps()) {
+        if (step.version <= version)
+            continue;
+        Transaction tx(db);
+        if (!tx.isActive()) {
+            fail(error, tx.error());
+            return SchemaUpgrade::Failed;
+        }
+        for (const char* sql : step.statements)
+            if (!db.exec(QString::fromUtf8(sql))) {
+                fail(error, db.lastError());
+                return SchemaUpgrade::Failed;
+            }
+        // The number is the step's own: a pragma cannot take a parameter.
+        if (!db.exec(QStringLiteral("PRAGMA user_version=%1").arg(step.version)) || !tx.commit()) {
+            fail(error, db.lastError().isEmpty() ? tx.error() : db.lastError());
+            return SchemaUpgrade::Failed;
+        }
+    }
+    return SchemaUpgrade::Upgraded;
+}

@@ -1,0 +1,118 @@
+// The numbered layout: a file of every earlier layout is brought to the
+// current one at start, keeping what it holds, and ends up as a new file
+// is; a step that fails leaves the version before it whole.
+#include "data/DbBuilder.h"
+#include "data/Schema.h"
+#include "data/Tx_Data.h"
+#include "tests/support/TestDb.h"
+
+#include <QTest>
+
+namespace {
+
+// Tables with their columns (name, type, not null, default, key) and the
+// indexes: the layout as the program sees it, whatever the statements' spelling.
+QStringList layoutOf(Database& db)
+{
+    QStringList out;
+    Query names(db, QStringLiteral("select type, name from sqlite_master where type in ('table','index','view') "
+                                   "and name not like 'sqlite%' order by type, name"));
+    QList<QPair<QString, QString>> all;
+    while (names.next())
+        all.append({names.text(0), names.text(1)});
+    for (const auto& [type, name] : all) {
+        out << type + u' ' + name;
+        if (type != u"table")
+            continue;
+        Query info(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(name));
+        while (info.next())
+            out << QStringLiteral("  %1 %2 %3 %4 %5").arg(info.text(1), info.text(2), info.text(3), info.text(4), info.text(5));
+    }
+    return out;
+}
+
+int versionOf(Database& db)
+{
+    int v = -1;
+    return readSchemaVersion(db, &v) ? v : -1;
+}
+
+} // namespace
+
+class TstSchema : public QObject {
+    Q_OBJECT
+private slots:
+    // What the file looked like, as statements on a new file of the current
+    // layout; what it holds must survive the start.
+    void everyEarlierLayoutIsUpgraded_data()
+    {
+        QTest::addColumn<QString>("earlier");
+        QTest::addColumn<int>("isauto");   // -1: the file has no such setting
+        QTest::addColumn<int>("imports");  // rows of s_import
+        const QString withoutImports = QStringLiteral("drop table s_import_line; drop table s_import;");
+        QTest::newRow("an old backup, before the numbers")
+            << withoutImports + QStringLiteral("drop table sys_autobak; PRAGMA user_version=0") << -1 << 0;
+        QTest::newRow("delivered with the backup setting, before the numbers")
+            << withoutImports + QStringLiteral("update sys_autobak set isauto=0; PRAGMA user_version=0") << 0 << 0;
+        QTest::newRow("after a first import, before the numbers")
+            << QStringLiteral("insert into s_import (i_file,i_time,i_count) values ('a.csv','2012-05-01 08:00:00',0);"
+                              "PRAGMA user_version=0")
+            << 1 << 1;
+        QTest::newRow("version 1") << withoutImports + QStringLiteral("PRAGMA user_version=1") << 1 << 0;
+        QTest::newRow("current") << QString() << 1 << 0;
+    }
+
+    void everyEarlierLayoutIsUpgraded()
+    {
+        QFETCH(QString, earlier);
+        QFETCH(int, isauto);
+        QFETCH(int, imports);
+        TEST_BEGIN
+        TestDb fresh;
+        QVERIFY2(fresh.ok(), qPrintable(fresh.error()));
+        QStringList wanted;
+        {
+            Database db;
+            QVERIFY(db.open(fresh.path(), QByteArray(kDatabasePassword)));
+            QCOMPARE(versionOf(db), kSchemaVersion);  // as mkdb writes it
+            wanted = layoutOf(db);
+            QVERIFY(db.exec(QStringLiteral("insert into notebook (n_date,n_info) values ('2012-05-01','旧日记');") + earlier));
+        }
+        QVERIFY(fresh.openShared());  // the folder the start opens
+        Tx_Data start(Database::shared());
+        QVERIFY(Database::shared().isOpen());
+        QCOMPARE(versionOf(Database::shared()), kSchemaVersion);
+        QCOMPARE(layoutOf(Database::shared()), wanted);
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select n_info from notebook")), QStringLiteral("旧日记"));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select isauto from sys_autobak")), qint64(isauto < 0 ? 1 : isauto));
+        QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(imports));
+        TEST_END
+    }
+
+    // A step that fails is undone whole: the file stays at the version
+    // before it and still starts.
+    void aFailingStepLeavesTheVersionBefore()
+    {
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        {
+            Database db;
+            QVERIFY(db.open(t.path(), QByteArray(kDatabasePassword)));
+            // A table of the step's name the step's index cannot be made on.
+            QVERIFY(db.exec(QStringLiteral("drop table s_import_line; drop table s_import;"
+                                           "create table s_import_line (id integer primary key, i_id integer);"
+                                           "PRAGMA user_version=1")));
+        }
+        QVERIFY(t.openShared());
+        Tx_Data start(Database::shared());
+        QVERIFY(Database::shared().isOpen());
+        QCOMPARE(versionOf(Database::shared()), 1);
+        QCOMPARE(TestDb::count(QStringLiteral("sqlite_master where name='s_import'")), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("s_user")), qint64(1));
+        TEST_END
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSchema)
+#include "tst_schema.moc"
