@@ -124,7 +124,7 @@ bool Tf_zhanghu::save()
         // the file refuses leaves every edit in the grid.
         Database& db = Database::shared();
         Transaction tx(db);
-        QString error = tx.error();
+        DbError error = tx.error();
         Query zero(db, QStringLiteral("update z_zhanghu set z_qcje=0 where z_qcje is null"));
         ok = tx.isActive() && m_model->writePending(&error);
         if (ok && !zero.exec()) {
@@ -137,11 +137,11 @@ bool Tf_zhanghu::save()
         }
         if (!ok) {
             tx.rollback();
-            if (db.fileFault()) {
+            if (error.isFileFault()) {
                 Msg::dbError(this, error);
                 return false;
             }
-            if (m_model->lastFailure() == BatchModel::Failure::Vanished) {
+            if (error.kind() == DbError::Kind::Vanished) {
                 // Another copy of the program deleted an account meanwhile.
                 Msg::error(this, QStringLiteral("对不起，该账户已被删除，请刷新后重新修改"));
                 return false;

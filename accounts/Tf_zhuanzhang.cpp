@@ -104,11 +104,11 @@ void Tf_zhuanzhang::Button38Click()
 bool Tf_zhuanzhang::save()
 {
     m_grid->commitPendingEdit();
-    QString error;
+    DbError error;
     if (!m_model->submitAll(&error)) {
-        if (m_model->lastFailure() == BatchModel::Failure::Vanished)
+        if (error.kind() == DbError::Kind::Vanished)
             Msg::error(this, QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改"));
-        else if (Database::shared().fileFault())
+        else if (error.isFileFault())
             Msg::dbError(this, error);  // a full or locked file is no missing date
         else
             Msg::notice(this, QStringLiteral("对不起，请选择时间"));

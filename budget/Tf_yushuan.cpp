@@ -168,7 +168,7 @@ void Tf_yushuan::Button1Click()
     // The edits and the zero for budgets left empty go in together.
     Database& db = Database::shared();
     Transaction tx(db);
-    QString error;
+    DbError error = tx.error();
     bool ok = tx.isActive() && m_def->writePending(&error);
     if (ok) {
         Query zero(db, QStringLiteral("update s_yushuan set y_money=0 where y_money is null"));
@@ -177,12 +177,12 @@ void Tf_yushuan::Button1Click()
             error = zero.error();
     }
     if (!ok || !tx.commit()) {
-        if (error.isEmpty())
+        if (!error.isError())
             error = tx.error();
         tx.rollback();
         // The edits stay in the grid to be put right (or saved again once
         // the file can be written).
-        if (db.fileFault())
+        if (error.isFileFault())
             Msg::dbError(this, error);
         else
             Msg::info(this, QStringLiteral("预算金额必须是数字，不能为空！"), error);

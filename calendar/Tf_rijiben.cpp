@@ -97,7 +97,7 @@ bool Tf_rijiben::post(int row)
 {
     if (row < 0 || untouched(row))
         return true;
-    QString error;
+    DbError error;
     if (m_model->submitRow(row, &error))
         return true;
     Msg::dbError(this, error);
@@ -183,7 +183,7 @@ void Tf_rijiben::Button3Click()
             m_model->removeRowAt(r);
     row = currentRow();
     m_model->removeRowAt(row);
-    QString error;
+    DbError error;
     if (!m_model->submitAll(&error)) {
         Msg::dbError(this, error);
         m_model->revertAll();

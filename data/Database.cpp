@@ -28,9 +28,16 @@ bool isLock(int rc)
 }
 
 // Without a statement every call fails with the reason it was not prepared.
-QString notPrepared(const QString& prepareError)
+DbError notPrepared(const DbError& prepareError)
 {
-    return prepareError.isEmpty() ? QStringLiteral("statement not prepared") : prepareError;
+    return prepareError.isError() ? prepareError : DbError(DbError::Kind::Other, QStringLiteral("statement not prepared"));
+}
+
+// The connection's last failure as a value.
+DbError lastFailure(sqlite3* db, int rc)
+{
+    const DbError e = DbError::fromResultCode(db ? sqlite3_extended_errcode(db) : rc, errorOf(db));
+    return e.isError() ? e : DbError::fromResultCode(rc, errorOf(db));
 }
 
 // An argument's whole text: a NUL inside must not cut "2012-02-29\0x" down
@@ -123,10 +130,10 @@ bool Database::openReadOnly(const QString& path, const QByteArray& key, int busy
 bool Database::openExisting(const QString& path, int flags, const QByteArray& key, int busyTimeoutMs)
 {
     close();
-    m_error.clear();
+    m_error = DbError();
     m_locked = false;
     if (!QFileInfo(path).isFile()) {
-        m_error = QStringLiteral("unable to open database file: %1").arg(path);
+        m_error = DbError(DbError::Kind::FileFault, QStringLiteral("unable to open database file: %1").arg(path), SQLITE_CANTOPEN);
         return false;
     }
     const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
@@ -141,10 +148,10 @@ bool Database::openExisting(const QString& path, int flags, const QByteArray& ke
 bool Database::create(const QString& path, const QByteArray& key, int busyTimeoutMs)
 {
     close();
-    m_error.clear();
+    m_error = DbError();
     m_locked = false;
     if (QFileInfo::exists(path)) {
-        m_error = QStringLiteral("file exists: %1").arg(path);
+        m_error = DbError(DbError::Kind::Other, QStringLiteral("file exists: %1").arg(path));
         return false;
     }
     const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
@@ -158,17 +165,22 @@ bool Database::create(const QString& path, const QByteArray& key, int busyTimeou
 
 void Database::fail(int rc)
 {
-    m_error = errorOf(m_db);
+    m_error = lastFailure(m_db, rc);
     close();
     m_locked = isLock(rc);
-    m_lastCode = rc;
 }
 
-bool Database::fileFault() const
+DbError DbError::fromResultCode(int code, const QString& message)
 {
-    switch (m_lastCode & 0xff) {
+    switch (code & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        // A failure the engine no longer has a code for is still one.
+        return message.isEmpty() ? DbError() : DbError(Kind::Other, message, code);
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
+        return {Kind::Locked, message, code};
     case SQLITE_NOMEM:
     case SQLITE_READONLY:
     case SQLITE_IOERR:
@@ -177,9 +189,13 @@ bool Database::fileFault() const
     case SQLITE_CANTOPEN:
     case SQLITE_PROTOCOL:
     case SQLITE_NOTADB:
-        return true;
+        return {Kind::FileFault, message, code};
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+        return {Kind::Refused, message, code};
     default:
-        return false;
+        return {Kind::Other, message, code};
     }
 }
 
@@ -213,7 +229,7 @@ bool Database::finishOpen(const QByteArray& key, int busyTimeoutMs)
 bool Database::openInMemory()
 {
     close();
-    m_error.clear();
+    m_error = DbError();
     m_locked = false;
     const int rc = sqlite3_open_v2(":memory:", &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc != SQLITE_OK) {
@@ -260,21 +276,20 @@ void Database::startStatementClock()
 bool Database::exec(const QString& sql)
 {
     if (!m_db) {
-        m_error = errorOf(nullptr);
-        m_lastCode = SQLITE_CANTOPEN;
+        m_error = DbError(DbError::Kind::FileFault, errorOf(nullptr), SQLITE_CANTOPEN);
         return false;
     }
     char* msg = nullptr;
     const QByteArray u = sql.toUtf8();
     const int rc = timed([&] { return sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg); });
-    m_lastCode = rc;
     if (rc != SQLITE_OK) {
-        m_error = msg && sqlite3_extended_errcode(m_db) != SQLITE_READONLY_DBMOVED ? QString::fromUtf8(msg) : errorOf(m_db);
+        const int code = sqlite3_extended_errcode(m_db);
+        m_error = DbError::fromResultCode(code, msg && code != SQLITE_READONLY_DBMOVED ? QString::fromUtf8(msg) : errorOf(m_db));
         m_locked = isLock(rc);
         sqlite3_free(msg);
         return false;
     }
-    m_error.clear();
+    m_error = DbError();
     m_locked = false;
     return true;
 }
@@ -341,17 +356,16 @@ bool Query::prepare(const QString& sql)
     }
     m_sql = sql;
     m_names.clear();
-    m_error.clear();
-    m_prepareError.clear();
-    m_prepareCode = 0;
+    m_error = DbError();
+    m_prepareError = DbError();
     m_locked = false;
     m_done = false;
     if (!m_db.handle()) {
         // A connection that could not be opened because of a lock says so
         // through its statements too.
-        m_error = m_prepareError = errorOf(nullptr);
         m_locked = m_db.locked();
-        m_db.m_lastCode = m_prepareCode = m_locked ? SQLITE_BUSY : SQLITE_CANTOPEN;
+        m_error = m_prepareError = m_locked ? DbError(DbError::Kind::Locked, errorOf(nullptr), SQLITE_BUSY)
+                                            : DbError(DbError::Kind::FileFault, errorOf(nullptr), SQLITE_CANTOPEN);
         return false;
     }
     const QByteArray u = sql.toUtf8();
@@ -360,7 +374,6 @@ bool Query::prepare(const QString& sql)
         m_stmt = nullptr;
         fail(rc);
         m_prepareError = m_error;
-        m_prepareCode = rc;
         return false;
     }
     for (int c = 0; c < sqlite3_column_count(m_stmt); ++c)
@@ -437,22 +450,19 @@ Query& Query::bindValue(const char* name, const QVariant& v)
 
 void Query::fail(int rc)
 {
-    m_error = errorOf(m_db.handle());
+    m_error = lastFailure(m_db.handle(), rc);
     m_locked = isLock(rc);
-    m_db.m_lastCode = rc;
 }
 
 bool Query::exec()
 {
     if (!m_stmt) {
         m_error = notPrepared(m_prepareError);
-        m_db.m_lastCode = m_prepareCode;
         return false;
     }
     sqlite3_reset(m_stmt);
-    m_error.clear();
+    m_error = DbError();
     m_locked = false;
-    m_db.m_lastCode = SQLITE_OK;
     int rc;
     m_db.timed([&] {
         while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {}
@@ -472,7 +482,6 @@ bool Query::next()
 {
     if (!m_stmt) {
         m_error = notPrepared(m_prepareError);
-        m_db.m_lastCode = m_prepareCode;
         return false;
     }
     if (m_done) {
@@ -480,11 +489,8 @@ bool Query::next()
         m_done = false;
     }
     const int rc = m_db.timed([&] { return sqlite3_step(m_stmt); });
-    if (rc == SQLITE_ROW) {
-        m_db.m_lastCode = SQLITE_OK;
+    if (rc == SQLITE_ROW)
         return true;
-    }
-    m_db.m_lastCode = SQLITE_OK;
     m_done = true;
     if (rc != SQLITE_DONE) {
         fail(rc);
@@ -506,7 +512,7 @@ void Query::reset()
     if (!m_stmt)
         return;  // nothing to run again: the prepare's message stays
     sqlite3_reset(m_stmt);
-    m_error.clear();
+    m_error = DbError();
     m_locked = false;
 }
 
@@ -637,11 +643,9 @@ void Transaction::rollback()
     if (!m_active)
         return;
     // Nothing more to do if these fail: the connection reports it on the next
-    // statement. What made the transaction fail stays the last failure.
-    const int why = m_db.m_lastCode;
+    // statement.
     (void)m_db.exec(QStringLiteral("ROLLBACK TO %1").arg(m_name));
     (void)m_db.exec(QStringLiteral("RELEASE %1").arg(m_name));
-    m_db.m_lastCode = why;
     m_active = false;
 }
 

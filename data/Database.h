@@ -4,6 +4,7 @@
 // Nothing here shows a dialog: failures come back as false plus the
 // database's own message.
 
+#include "data/DbError.h"
 #include "data/Money.h"
 
 #include <QDate>
@@ -58,17 +59,12 @@ public:
     // A transaction (or savepoint) is open on the connection.
     bool inTransaction() const;
     QString filePath() const { return m_path; }
-    QString lastError() const { return m_error; }
+    // The failure of the last open() or exec(); converts to its message.
+    DbError lastError() const { return m_error; }
     // The last failure of open() or exec() was a lock held by another
     // connection that outlasted the busy wait (the file itself is fine).
     // close() clears it.
     bool locked() const { return m_locked; }
-    // The last statement run on this connection failed because of the file,
-    // not because of what it asked: held by another connection, full,
-    // read-only, unreadable or damaged. A rollback after the failure keeps
-    // it. Pages show such a failure through the general error display even
-    // where a refused row has a message of its own.
-    bool fileFault() const;
     // The busy wait the connection was opened with, for a second connection
     // that must wait alike.
     int busyTimeoutMs() const { return m_busyTimeoutMs; }
@@ -109,11 +105,10 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_path;
-    QString m_error;
+    DbError m_error;
     bool m_locked = false;
     qint64 m_statementNs = 0;
     bool m_clockOn = false;
-    int m_lastCode = 0;  // result code of the last statement run
     int m_busyTimeoutMs = kDefaultBusyTimeoutMs;
 };
 
@@ -150,8 +145,9 @@ public:
     [[nodiscard]] Fetch fetch();
     void reset();
 
-    bool ok() const { return m_error.isEmpty(); }
-    QString error() const { return m_error; }
+    bool ok() const { return !m_error.isError(); }
+    // What the last call did wrong; converts to its message.
+    const DbError& error() const { return m_error; }
     // The failure was a lock held by another connection (see Database::locked).
     bool locked() const { return m_locked; }
 
@@ -191,10 +187,9 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
     QString m_sql;
     QStringList m_names;  // column names, fixed once prepared
-    QString m_error;
+    DbError m_error;
     // Why the statement could not be prepared; every later call reports it.
-    QString m_prepareError;
-    int m_prepareCode = 0;
+    DbError m_prepareError;
     bool m_locked = false;
     bool m_done = false;
 };
@@ -206,7 +201,7 @@ public:
     explicit Transaction(Database& db = Database::shared());
     ~Transaction();
     bool isActive() const { return m_active; }
-    QString error() const { return m_error; }
+    const DbError& error() const { return m_error; }
     [[nodiscard]] bool commit();
     void rollback();
 
@@ -214,7 +209,7 @@ private:
     Database& m_db;
     QString m_name;
     bool m_active = false;
-    QString m_error;
+    DbError m_error;
 };
 
 // Runs the statements in order with `id` bound to `param` (none when null),

@@ -1,6 +1,6 @@
 #include "data/Loans.h"
 
-bool updateLoanOutstanding(Database& db, QString* error)
+bool updateLoanOutstanding(Database& db, DbError* error)
 {
     Query q(db, QStringLiteral("update s_jie set  j_yuMoney=j_chuMoney-j_ruMoney"));
     if (q.exec())

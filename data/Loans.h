@@ -8,7 +8,7 @@
 
 // Sets the stored outstanding amount of every loan, borrowed and lent, to
 // amount minus repaid. Runs inside the caller's transaction if there is one.
-[[nodiscard]] bool updateLoanOutstanding(Database& db, QString* error = nullptr);
+[[nodiscard]] bool updateLoanOutstanding(Database& db, DbError* error = nullptr);
 
 // Deletes the loan and zeroes z_jiechu and z_jieru of every account
 // (z_yue stays). All or nothing: on failure nothing is changed and `error`

@@ -77,7 +77,7 @@ SchemaUpgrade upgradeSchema(Database& db, QString* error)
             }
         // The number is the step's own: a pragma cannot take a parameter.
         if (!db.exec(QStringLiteral("PRAGMA user_version=%1").arg(step.version)) || !tx.commit()) {
-            fail(error, db.lastError().isEmpty() ? tx.error() : db.lastError());
+            fail(error, db.lastError().isError() ? db.lastError() : tx.error());
             return SchemaUpgrade::Failed;
         }
     }

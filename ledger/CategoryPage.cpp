@@ -196,10 +196,10 @@ void CategoryPage::Button32Click()
 
 bool CategoryPage::submit(BatchModel* model, bool topList)
 {
-    QString error;
+    DbError error;
     if (model->submitAll(&error))
         return true;
-    showSubmitFailure(model, topList, error);
+    showSubmitFailure(topList, error);
     return false;
 }
 
@@ -207,7 +207,7 @@ bool CategoryPage::submitTop()
 {
     Database& db = Database::shared();
     Transaction tx(db);
-    QString error = tx.error();
+    DbError error = tx.error();
     bool ok = tx.isActive() && m_top->writePending(&error);
     bool budgetFailed = false;
     if (ok) {
@@ -225,18 +225,18 @@ bool CategoryPage::submitTop()
     if (ok)
         return true;
     tx.rollback();
-    if (budgetFailed && !db.fileFault())
+    if (budgetFailed && !error.isFileFault())
         Msg::dbError(this, error);
     else
-        showSubmitFailure(m_top, true, error);
+        showSubmitFailure(true, error);
     return false;
 }
 
-void CategoryPage::showSubmitFailure(BatchModel* model, bool topList, const QString& error)
+void CategoryPage::showSubmitFailure(bool topList, const DbError& error)
 {
-    if (Database::shared().fileFault())
+    if (error.isFileFault())
         return Msg::dbError(this, error);  // no fault of the names typed
-    if (model->lastFailure() != BatchModel::Failure::Vanished)
+    if (error.kind() != DbError::Kind::Vanished)
         return Msg::notice(this, QStringLiteral("错误！不能有空行和重复的项目名称。"));
     // A row that is gone: its own category, or the parent of new rows.
     if (!topList) {

@@ -2,6 +2,7 @@
 // The twin category pages: top-level categories on the left, the
 // sub-categories of the current one on the right, both edited in batches.
 
+#include "data/DbError.h"
 #include "ui/Page.h"
 
 class BatchModel;
@@ -45,7 +46,7 @@ private:
     // Writes a list's pending changes; shows why when it fails.
     bool submit(BatchModel* model, bool topList);
     // Shows why writing a list failed (`error`: the database's message).
-    void showSubmitFailure(BatchModel* model, bool topList, const QString& error);
+    void showSubmitFailure(bool topList, const DbError& error);
     // The top list's rows and the budget rows of new expenditure categories,
     // in one transaction; shows why when it fails (the rows stay pending).
     bool submitTop();

@@ -204,10 +204,10 @@ void LoanPage::Button37Click()
     // or not at all; on failure the edits stay in the grid.
     Database& db = Database::shared();
     Transaction tx(db);
-    QString error;
+    DbError error = tx.error();
     const bool written = tx.isActive() && m_model->writePending(&error) && updateLoanOutstanding(db, &error);
     if (!written || !tx.commit()) {
-        if (error.isEmpty())
+        if (!error.isError())
             error = tx.error();
         tx.rollback();
         return Msg::dbError(this, error);

@@ -222,13 +222,23 @@ void Tf_system::Button47Click()
 void Tf_system::Button48Click()
 {
     m_grid->commitPendingEdit();
-    QString error;
-    const bool ok = Msg::confirm(this, QStringLiteral("是否确定保存数据？")) ? m_members->submitAll(&error)
-                                                                          : m_members->refresh(&error);
+    DbError error;
+    bool ok;
+    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
+        ok = m_members->submitAll(&error);
+    } else {
+        // Dropping the edits is a read: a read that fails says why.
+        QString readError;
+        if (!m_members->refresh(&readError)) {
+            Msg::dbError(this, readError);
+            return;
+        }
+        ok = true;
+    }
     if (!ok) {
         // A refused row has its fixed message; a file that cannot be written
         // says why.
-        if (Database::shared().fileFault())
+        if (error.isFileFault())
             Msg::dbError(this, error);
         else
             Msg::error(this, QStringLiteral("对不起，操作异常"));

@@ -229,41 +229,31 @@ bool BatchModel::setRaw(int row, int column, const QVariant& value)
     return true;
 }
 
-bool BatchModel::submitAll(QString* error)
+bool BatchModel::submitAll(DbError* error)
 {
-    m_failure = Failure::None;
     Transaction tx(Database::shared());
-    if (!tx.isActive()) {
-        if (error)
-            *error = tx.error();
-        m_failure = Failure::Statement;
-        return false;
-    }
+    if (!tx.isActive())
+        return failWith(error, tx.error());
     // On failure the transaction rolls back; pending changes stay.
     if (!writePending(error))
         return false;
-    if (!tx.commit()) {
-        if (error)
-            *error = tx.error();
-        m_failure = Failure::Statement;
-        return false;
-    }
+    if (!tx.commit())
+        return failWith(error, tx.error());
     // The rows are written; a failing re-read leaves the grid empty and the
     // page's next refresh reports it.
     (void)refresh();
     return true;
 }
 
-bool BatchModel::writePending(QString* error)
+bool BatchModel::writePending(DbError* error)
 {
-    m_failure = Failure::None;
     for (const QVariant& key : std::as_const(m_deleted)) {
         Query q(QStringLiteral("delete from %1 where %2=:k").arg(m_table, m_key));
         q.bindValue(":k", key);
         if (!q.exec())
             return failWith(error, q.error());
         if (Database::shared().changes() == 0)
-            return failWith(error, goneMessage(key), Failure::Vanished);
+            return failWith(error, DbError(DbError::Kind::Vanished, goneMessage(key)));
     }
     for (const Row& r : std::as_const(m_rows))
         if (!writeRow(r, error))
@@ -271,11 +261,10 @@ bool BatchModel::writePending(QString* error)
     return true;
 }
 
-bool BatchModel::failWith(QString* error, const QString& message, Failure why)
+bool BatchModel::failWith(DbError* error, const DbError& why)
 {
     if (error)
-        *error = message;
-    m_failure = why;
+        *error = why;
     return false;
 }
 
@@ -294,7 +283,7 @@ QVariant BatchModel::valueFor(int c, const QVariant& v) const
     return v;
 }
 
-bool BatchModel::writeRow(const Row& r, QString* error)
+bool BatchModel::writeRow(const Row& r, DbError* error)
 {
     Database& db = Database::shared();
     const int keyCol = keyColumn();
@@ -315,7 +304,7 @@ bool BatchModel::writeRow(const Row& r, QString* error)
         if (!q.exec())
             return failWith(error, q.error());
         if (db.changes() == 0)
-            return failWith(error, goneMessage(r.original[keyCol]), Failure::Vanished);
+            return failWith(error, DbError(DbError::Kind::Vanished, goneMessage(r.original[keyCol])));
     } else if (r.state == State::New) {
         QVector<QVariant> values = r.values;
         if (beforeInsert)
@@ -348,14 +337,14 @@ bool BatchModel::writeRow(const Row& r, QString* error)
         if (!q.exec())
             return failWith(error, q.error());
         if (!m_insertCondition.isEmpty() && db.changes() == 0)
-            return failWith(error, QStringLiteral("%1 的新行未写入：%2 不成立").arg(m_table, m_insertCondition), Failure::Vanished);
+            return failWith(error, DbError(DbError::Kind::Vanished,
+                                           QStringLiteral("%1 的新行未写入：%2 不成立").arg(m_table, m_insertCondition)));
     }
     return true;
 }
 
-bool BatchModel::submitRow(int row, QString* error)
+bool BatchModel::submitRow(int row, DbError* error)
 {
-    m_failure = Failure::None;
     if (row < 0 || row >= m_rows.size())
         return true;
     Row& r = m_rows[row];

@@ -15,6 +15,7 @@
 // Column settings are by column index; set them after setQuery() and after
 // any insertLookupColumn().
 
+#include "data/DbError.h"
 #include "data/Money.h"
 #include "ui/QueryModel.h"
 
@@ -84,23 +85,21 @@ public:
     // Number of rows that exist in the database (saved rows still shown).
     int savedRowCount() const;
 
-    [[nodiscard]] bool submitAll(QString* error = nullptr);
+    // Write failures come as a value: its kind tells a refused row, a row
+    // that was gone (deleted meanwhile, or its insert condition no longer
+    // held: DbError::Kind::Vanished) and a file that could not be written.
+    [[nodiscard]] bool submitAll(DbError* error = nullptr);
     // Writes every pending change inside the caller's open transaction and
     // leaves the rows as they are: the caller commits (or rolls back) and
     // then re-reads with refresh(). On failure nothing is left half-written
     // once the caller rolls back, and the changes stay pending.
-    [[nodiscard]] bool writePending(QString* error = nullptr);
+    [[nodiscard]] bool writePending(DbError* error = nullptr);
     void revertAll();
     // Writes the row's pending insert or update now, in one transaction, and
     // keeps it where it is as stored (a new row gets its key), as a
     // data-aware form posts its current record; other pending changes stay
     // pending. On failure the row stays pending.
-    [[nodiscard]] bool submitRow(int row, QString* error = nullptr);
-    // Why the last submitAll() failed: a statement the database refused, or
-    // a row that was gone (deleted meanwhile, or its insert condition no
-    // longer held).
-    enum class Failure { None, Statement, Vanished };
-    Failure lastFailure() const { return m_failure; }
+    [[nodiscard]] bool submitRow(int row, DbError* error = nullptr);
 
     QVariant raw(int row, int column) const;
     QVariant raw(int row, const QString& column) const { return raw(row, columnIndex(column)); }
@@ -126,8 +125,8 @@ private:
         State state = State::Clean;
     };
     QString field(int column) const;
-    bool writeRow(const Row& r, QString* error);
-    bool failWith(QString* error, const QString& message, Failure why = Failure::Statement);
+    bool writeRow(const Row& r, DbError* error);
+    static bool failWith(DbError* error, const DbError& why);
     QString goneMessage(const QVariant& key) const;
     // What an insert or update writes for a cell (an empty amount is 0).
     QVariant valueFor(int column, const QVariant& value) const;
@@ -148,7 +147,6 @@ private:
     QHash<int, QString> m_lookupTarget; // look-up column -> key column name
 
     QString m_sql, m_table, m_key, m_insertCondition;
-    Failure m_failure = Failure::None;
     Binds m_binds;
     QStringList m_names;
     QStringList m_origin;  // table column behind each column, or empty

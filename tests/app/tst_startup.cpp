@@ -73,7 +73,7 @@ QByteArray otherFile(const QByteArray& key)
     }
     Database db;
     if (!db.create(path, key) || !db.exec(QString::fromUtf8(sql)))
-        return QByteArray("create failed: ") + db.lastError().toUtf8();
+        return QByteArray("create failed: ") + db.lastError().message().toUtf8();
     db.close();
     return readAll(path);
 }

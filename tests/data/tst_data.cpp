@@ -270,7 +270,7 @@ private slots:
         QVERIFY(sel.next());
         QCOMPARE(sel.text(0), quoted);
         QVERIFY(!ins.exec());  // the same name again
-        QVERIFY(ins.error().contains(QStringLiteral("UNIQUE")));
+        QVERIFY(ins.error().message().contains(QStringLiteral("UNIQUE")));
 
         auto refused = [](const QString& sql) { return !Database::shared().exec(sql); };
         QVERIFY(refused(QStringLiteral("insert into s_user (sys_name) values ('  ')")));

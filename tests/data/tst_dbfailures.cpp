@@ -90,20 +90,20 @@ private slots:
 
         Query q(QStringLiteral("select f_name from s_z_all where f_class=:c"));
         QVERIFY(!q.isPrepared());
-        QCOMPARE(q.error(), expected);
+        QCOMPARE(q.error().message(), expected);
         q.bind(":c", QStringLiteral("Z"));
         QVERIFY(!q.exec());
-        QCOMPARE(q.error(), expected);
+        QCOMPARE(q.error().message(), expected);
         // reset() is how callers run a statement again; it must not wipe the reason.
         q.reset();
         QVERIFY(!q.ok());
         QVERIFY(!q.next());
-        QCOMPARE(q.error(), expected);
+        QCOMPARE(q.error().message(), expected);
         q.reset();
         QCOMPARE(q.fetch(), Query::Fetch::Failed);
-        QCOMPARE(q.error(), expected);
+        QCOMPARE(q.error().message(), expected);
         QVERIFY(!q.scalar().has_value());
-        QCOMPARE(q.error(), expected);
+        QCOMPARE(q.error().message(), expected);
 
         // A new statement on the same object starts afresh.
         QVERIFY(q.prepare(QStringLiteral("select count(*) from s_user")));

@@ -65,11 +65,11 @@ private slots:
         Query overflow(QStringLiteral("select abs(-9223372036854775807-1)"));
         QVERIFY(overflow.isPrepared());
         QCOMPARE(overflow.fetch(), Query::Fetch::Failed);
-        QVERIFY(overflow.error().contains(QStringLiteral("overflow")));
+        QVERIFY(overflow.error().message().contains(QStringLiteral("overflow")));
 
         Query bad(QStringLiteral("select nothing from nowhere"));
         QCOMPARE(bad.fetch(), Query::Fetch::Failed);
-        QVERIFY(bad.error().contains(QStringLiteral("nowhere")));
+        QVERIFY(bad.error().message().contains(QStringLiteral("nowhere")));
     }
 
     void columnOrigin_data()

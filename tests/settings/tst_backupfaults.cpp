@@ -524,7 +524,7 @@ private slots:
         QVERIFY(Database::shared().replacedOnDisk());
         Query write(QStringLiteral("update sys_sys set daytxt='stale'"));
         QVERIFY(!write.exec());
-        QCOMPARE(write.error(), QString::fromUtf8(kFileReplacedMessage));
+        QCOMPARE(write.error().message(), QString::fromUtf8(kFileReplacedMessage));
 
         f.boxes.clear();
         clickLabel(&form, "Label9");

@@ -91,7 +91,7 @@ private slots:
         QVERIFY(m.hasPending());
         // Nothing reaches the database before the submit.
         QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=1")), QStringLiteral("现金"));
-        QString error;
+        DbError error;
         QVERIFY2(m.submitAll(&error), qPrintable(error));
         QCOMPARE(filled, 1);
         QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name||z_qcje from z_zhanghu where id=1")), QStringLiteral("钱包125000"));
@@ -109,8 +109,8 @@ private slots:
         const int dup = cats.appendRow();
         QVERIFY(cats.setData(cats.index(dup, 3), QStringLiteral("早餐")));
         QVERIFY(!cats.submitAll(&error));
-        QVERIFY(error.contains(QStringLiteral("UNIQUE")));
-        QCOMPARE(cats.lastFailure(), BatchModel::Failure::Statement);
+        QVERIFY(error.message().contains(QStringLiteral("UNIQUE")));
+        QCOMPARE(error.kind(), DbError::Kind::Refused);
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_fenlei where f_name='改名'")), qint64(0));
         QVERIFY(cats.hasPending());
         QCOMPARE(cats.raw(0, 3).toString(), QStringLiteral("改名"));
@@ -133,10 +133,10 @@ private slots:
         QVERIFY(m.setData(m.index(0, 1), QStringLiteral("钱包")));
         QVERIFY(m.setData(m.index(2, 1), QStringLiteral("旧卡")));
         TestDb::sql(QStringLiteral("delete from z_zhanghu where id=3"));
-        QString error;
+        DbError error;
         QVERIFY(!m.submitAll(&error));
-        QVERIFY2(error.contains(QStringLiteral("z_zhanghu")) && error.contains(QStringLiteral("id=3")), qPrintable(error));
-        QCOMPARE(m.lastFailure(), BatchModel::Failure::Vanished);
+        QVERIFY2(error.message().contains(QStringLiteral("z_zhanghu")) && error.message().contains(QStringLiteral("id=3")), qPrintable(error));
+        QCOMPARE(error.kind(), DbError::Kind::Vanished);
         QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=1")), QStringLiteral("现金"));
         QVERIFY(m.hasPending());
         QCOMPARE(m.raw(0, 1).toString(), QStringLiteral("钱包"));
@@ -147,7 +147,7 @@ private slots:
         QVERIFY(d.removeRowAt(0));
         TestDb::sql(QStringLiteral("delete from z_zhanghu where id=2"));
         QVERIFY(!d.submitAll(&error));
-        QVERIFY2(error.contains(QStringLiteral("id=2")), qPrintable(error));
+        QVERIFY2(error.message().contains(QStringLiteral("id=2")), qPrintable(error));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from z_zhanghu where id=1")), qint64(1));
         QVERIFY(d.hasPending());
 
@@ -162,11 +162,10 @@ private slots:
         QVERIFY(cats.setData(cats.index(r, 3), QStringLiteral("夜宵")));
         QVERIFY(cats.hasEdits());
         QVERIFY(!cats.submitAll(&error));
-        QCOMPARE(cats.lastFailure(), BatchModel::Failure::Vanished);
+        QCOMPARE(error.kind(), DbError::Kind::Vanished);
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_fenlei where f_name='夜宵'")), qint64(0));
         QVERIFY(cats.setData(cats.index(r, 1), qint64(1)));
         QVERIFY2(cats.submitAll(&error), qPrintable(error));
-        QCOMPARE(cats.lastFailure(), BatchModel::Failure::None);
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select f_id from s_fenlei where f_name='夜宵'")), qint64(1));
         // A cell typed back to what it was is no edit.
         QVERIFY(cats.setData(cats.index(0, 3), QStringLiteral("早点")));
@@ -194,7 +193,7 @@ private slots:
         QVERIFY(m.setData(m.index(r, 1), qlonglong(2)));
         QVERIFY(m.setData(m.index(r, 2), qlonglong(3)));
         QVERIFY(m.setData(m.index(r, 3), QStringLiteral("2012-05-01")));
-        QString error;
+        DbError error;
         QVERIFY(!m.submitAll(&error));  // the amount is required
         QVERIFY(m.setData(m.index(r, 4), QStringLiteral("50")));
         QCOMPARE(m.index(r, 1).data().toString(), QStringLiteral("现金"));
@@ -254,7 +253,7 @@ private slots:
         QVERIFY(m.setData(m.index(r, 4), qlonglong(2)));
         QVERIFY(m.setData(m.index(r, 5), qlonglong(1)));
         QVERIFY(m.setData(m.index(r, 6), QStringLiteral("20")));
-        QString error;
+        DbError error;
         QVERIFY(!m.submitAll(&error));  // no date: the database refuses, nothing written
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select zh2 from s_zhanghistory")), qint64(2));
         QVERIFY(m.setData(m.index(r, 3), QDate(2012, 5, 4)));
@@ -301,7 +300,7 @@ private slots:
         const int before = m.rowCount();
         m.appendRow();
         m.appendRow();
-        QString error;
+        DbError error;
         QVERIFY2(m.submitAll(&error), qPrintable(error));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(z_name||z_qcje) from z_zhanghu where z_name like '新%'")),
                  QStringLiteral("新10,新20"));
