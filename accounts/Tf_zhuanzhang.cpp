@@ -146,7 +146,7 @@ void Tf_zhuanzhang::Button39Click()
     // The list is read again after the delete: pending edits first.
     if (!settlePending())
         return;
-    QString error;
+    DbError error;
     if (!deleteTransfer(Database::shared(), key, &error))
         return Msg::dbError(this, error);
     query();

@@ -2,6 +2,8 @@
 // The main window: own title bar, header entries, navigation column, the
 // content panel that shows exactly one page at a time, footer and clock.
 
+#include "app/Pages.h"
+
 #include <QList>
 #include <QWidget>
 #include <functional>
@@ -10,8 +12,6 @@ class ClickLabel;
 class QLabel;
 class QThread;
 class QTimer;
-
-using PageFactory = std::function<QWidget*()>;
 
 // One entry of the header or the navigation column that opens a page.
 struct NavEntry {

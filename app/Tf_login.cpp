@@ -122,7 +122,9 @@ void Tf_login::showEvent(QShowEvent* e)
     if (m_exitWhenShown) {
         std::fputs("login shown\n", stdout);
         std::fflush(stdout);
-        std::_Exit(0);
+        // Ends as a cancelled login does: the main window ends the loop.
+        QTimer::singleShot(0, this, &QDialog::reject);
+        return;
     }
     if (startFailed())
         QTimer::singleShot(0, this, &QDialog::reject);

@@ -16,8 +16,9 @@ inline constexpr int kExitStartFailed = 1;
 class Tf_login : public QDialog {
     Q_OBJECT
 public:
-    // exitWhenShown: the start-up benchmark's hook; the process prints
-    // "login shown" and ends as soon as the dialog is on screen.
+    // exitWhenShown: the start-up benchmark's hook; the dialog prints
+    // "login shown" as soon as it is on screen and closes as if cancelled,
+    // so the program ends the ordinary way.
     explicit Tf_login(QWidget* parent = nullptr, bool exitWhenShown = false);
 
     // The database could not be read when the dialog was filled: missing or

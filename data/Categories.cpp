@@ -1,18 +1,20 @@
 #include "data/Categories.h"
 
 
-bool deleteTopCategory(Database& db, qint64 id, QString* error)
+bool deleteTopCategory(Database& db, qint64 id, DbError* error)
 {
+    const Binds x{{":x", id}};
     // The last statement also sweeps records whose category vanished earlier.
-    return execWithId(db,
-                   {"delete from s_fenlei where id=:x", "delete from  s_yushuan where f_id=:x",
-                    "delete from  s_fenlei where f_id=:x",
-                    "delete from  s_shouru where f_fenleiid not in (select id from s_fenlei)"},
-                   ":x", id, error);
+    return runSteps(db,
+                    {{"delete from s_fenlei where id=:x", x},
+                     {"delete from  s_yushuan where f_id=:x", x},
+                     {"delete from  s_fenlei where f_id=:x", x},
+                     {"delete from  s_shouru where f_fenleiid not in (select id from s_fenlei)"}},
+                    error);
 }
 
-bool deleteSubCategory(Database& db, qint64 id, QString* error)
+bool deleteSubCategory(Database& db, qint64 id, DbError* error)
 {
-    return execWithId(db, {"delete from s_fenlei where id=:y", "delete from  s_shouru where f_fenleiid=:y"}, ":y", id,
-                   error);
+    const Binds y{{":y", id}};
+    return runSteps(db, {{"delete from s_fenlei where id=:y", y}, {"delete from  s_shouru where f_fenleiid=:y", y}}, error);
 }

@@ -7,7 +7,7 @@
 // Deletes a top-level category, its budget rows, its sub-categories and every
 // record left without a category. All or nothing: on failure nothing is
 // changed and `error` holds the database's message.
-[[nodiscard]] bool deleteTopCategory(Database& db, qint64 id, QString* error = nullptr);
+[[nodiscard]] bool deleteTopCategory(Database& db, qint64 id, DbError* error = nullptr);
 
 // Deletes a sub-category and its records. All or nothing.
-[[nodiscard]] bool deleteSubCategory(Database& db, qint64 id, QString* error = nullptr);
+[[nodiscard]] bool deleteSubCategory(Database& db, qint64 id, DbError* error = nullptr);

@@ -299,10 +299,9 @@ bool Database::inTransaction() const { return m_db && sqlite3_get_autocommit(m_d
 qint64 Database::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 int Database::changes() const { return m_db ? sqlite3_changes(m_db) : 0; }
 
-bool execWithId(Database& db, std::initializer_list<const char*> statements, const char* param, qint64 id,
-                QString* error)
+bool runSteps(Database& db, const QList<Step>& steps, DbError* error)
 {
-    auto fail = [error](const QString& e) {
+    auto fail = [error](const DbError& e) {
         if (error)
             *error = e;
         return false;  // the transaction rolls back
@@ -310,28 +309,15 @@ bool execWithId(Database& db, std::initializer_list<const char*> statements, con
     Transaction tx(db);
     if (!tx.isActive())
         return fail(tx.error());
-    for (const char* sql : statements) {
-        Query q(db, QString::fromUtf8(sql));
-        if (param)
-            q.bind(param, id);
+    for (const Step& step : steps) {
+        Query q(db, QString::fromUtf8(step.sql));
+        for (const auto& [name, value] : step.binds)
+            q.bindValue(name, value);
         if (!q.exec())
             return fail(q.error());
     }
     if (!tx.commit())
         return fail(tx.error());
-    return true;
-}
-
-bool execAll(Database& db, std::initializer_list<const char*> statements, QString* error)
-{
-    for (const char* s : statements) {
-        Query q(db, QString::fromUtf8(s));
-        if (!q.exec()) {
-            if (error)
-                *error = q.error();
-            return false;
-        }
-    }
     return true;
 }
 
@@ -597,14 +583,15 @@ QVariant Query::value(int col) const
     }
 }
 
-std::optional<QVariant> Query::scalar()
+Query::Fetch Query::scalar(QVariant* value)
 {
     reset();
-    if (!next())
-        return std::nullopt;
-    QVariant v = value(0);
-    reset();
-    return v;
+    const Fetch f = fetch();
+    if (f == Fetch::Row) {
+        *value = this->value(0);
+        reset();
+    }
+    return f;
 }
 
 // ---------------------------------------------------------------- Transaction

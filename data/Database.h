@@ -10,6 +10,8 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <QList>
+#include <QPair>
 #include <QVariant>
 #include <optional>
 
@@ -176,8 +178,10 @@ public:
     Money money(const QString& c) const { return money(columnIndex(c)); }
     QDate date(const QString& c) const { return date(columnIndex(c)); }
 
-    // One value of the first row, for "select count(*)"-like statements.
-    std::optional<QVariant> scalar();
+    // The first column of the first row, for "select count(*)"-like
+    // statements: Row with `value` set, NoRow (value untouched), or Failed
+    // (see error()) — a statement without rows is no failure.
+    [[nodiscard]] Fetch scalar(QVariant* value);
 
 private:
     int paramIndex(const char* name);
@@ -212,13 +216,17 @@ private:
     DbError m_error;
 };
 
-// Runs the statements in order with `id` bound to `param` (none when null),
-// in one transaction: all or nothing, the first failure's message in `error`.
-[[nodiscard]] bool execWithId(Database& db, std::initializer_list<const char*> statements, const char* param, qint64 id,
-                              QString* error = nullptr);
+// Named parameters and their values, ":t1".
+using Binds = QList<QPair<const char*, QVariant>>;
 
-// Runs statements one after another, stopping at the first failure.
-bool execAll(Database& db, std::initializer_list<const char*> statements, QString* error = nullptr);
+// One statement of a write that goes in whole or not at all.
+struct Step {
+    const char* sql;
+    Binds binds = {};
+};
+// Runs the steps in order in one transaction (nested in the caller's, if
+// any): all or nothing, the first failure in `error`.
+[[nodiscard]] bool runSteps(Database& db, const QList<Step>& steps, DbError* error = nullptr);
 
 // Dates as the database stores them.
 QString dateText(const QDate& d);          // "YYYY-MM-DD"; empty for an invalid date

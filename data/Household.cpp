@@ -2,35 +2,28 @@
 
 #include "data/Import.h"
 
-bool deleteMember(Database& db, qint64 id, QString* error)
+bool deleteMember(Database& db, qint64 id, DbError* error)
 {
-    return execWithId(db, {"delete from s_user where id=:id", "delete from s_shouru where s_userid=:id"}, ":id", id, error);
+    return runSteps(db, {{"delete from s_user where id=:id", {{":id", id}}}, {"delete from s_shouru where s_userid=:id", {{":id", id}}}},
+                    error);
 }
 
-bool clearAllRecords(Database& db, QString* error)
+bool clearAllRecords(Database& db, DbError* error)
 {
-    // Statement imports go with the records they made (their tables exist
-    // only after a first import).
+    // Statement imports go with the records they made (a file whose layout
+    // could not be upgraded has no tables for them).
     bool imports = false;
-    if (!importTablesExist(db, &imports, error))
-        return false;
-    Transaction tx(db);
-    // z_zhuanru is left to the recomputation at the next start, which finds
-    // no transfers any more.
-    const bool ok = tx.isActive()
-                    && execAll(db,
-                               {"delete from s_shouru", "delete from s_jie", "delete from s_zhanghistory",
-                                "UPDATE z_zhanghu SET z_qcje=0,z_shouru=0,z_zhichu=0,z_jiechu=0,z_jieru=0,z_zhuanchu=0,z_yue=0"},
-                               error)
-                    && (!imports || execAll(db, {"delete from s_import_line", "delete from s_import"}, error));
-    if (!tx.isActive() && error)
-        *error = tx.error();
-    if (!ok)
-        return false;
-    if (!tx.commit()) {
+    QString why;
+    if (!importTablesExist(db, &imports, &why)) {
         if (error)
-            *error = tx.error();
+            *error = DbError(DbError::Kind::Other, why);
         return false;
     }
-    return true;
+    // z_zhuanru is left to the recomputation at the next start, which finds
+    // no transfers any more.
+    QList<Step> steps{{"delete from s_shouru"}, {"delete from s_jie"}, {"delete from s_zhanghistory"},
+                      {"UPDATE z_zhanghu SET z_qcje=0,z_shouru=0,z_zhichu=0,z_jiechu=0,z_jieru=0,z_zhuanchu=0,z_yue=0"}};
+    if (imports)
+        steps << Step{"delete from s_import_line"} << Step{"delete from s_import"};
+    return runSteps(db, steps, error);
 }

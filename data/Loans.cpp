@@ -10,11 +10,13 @@ bool updateLoanOutstanding(Database& db, DbError* error)
     return false;
 }
 
-bool deleteLoan(Database& db, qint64 id, QString* error)
+bool deleteLoan(Database& db, qint64 id, DbError* error)
 {
     // Stale loan totals would be worse than none: the next recomputation
     // rebuilds them from the loans that are left.
-    return execWithId(db,
-                      {"delete from s_jie where id=:id", "UPDATE z_zhanghu  SET z_jiechu=0", "UPDATE z_zhanghu SET z_jieru=0"},
-                      ":id", id, error);
+    return runSteps(db,
+                    {{"delete from s_jie where id=:id", {{":id", id}}},
+                     {"UPDATE z_zhanghu  SET z_jiechu=0"},
+                     {"UPDATE z_zhanghu SET z_jieru=0"}},
+                    error);
 }

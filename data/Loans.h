@@ -13,4 +13,4 @@
 // Deletes the loan and zeroes z_jiechu and z_jieru of every account
 // (z_yue stays). All or nothing: on failure nothing is changed and `error`
 // holds the database's message.
-[[nodiscard]] bool deleteLoan(Database& db, qint64 id, QString* error = nullptr);
+[[nodiscard]] bool deleteLoan(Database& db, qint64 id, DbError* error = nullptr);

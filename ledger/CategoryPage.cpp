@@ -242,10 +242,10 @@ void CategoryPage::showSubmitFailure(bool topList, const DbError& error)
     if (!topList) {
         Query parent(QStringLiteral("select count(*) from s_fenlei where id=:id and f_id=0"));
         parent.bind(":id", m_topId.toLongLong());
-        const auto found = parent.scalar();
-        if (!found)
+        QVariant found;
+        if (parent.scalar(&found) == Query::Fetch::Failed)
             return Msg::dbError(this, parent.error());
-        if (found->toLongLong() == 0)
+        if (found.toLongLong() == 0)
             return Msg::error(this, QStringLiteral("对不起，该大类已被删除，请刷新后重新添加"));
     }
     Msg::error(this, QStringLiteral("对不起，该类别已被删除，请刷新后重新修改"));
@@ -313,7 +313,7 @@ void CategoryPage::Button30Click()
         return;
     if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
         return;
-    QString error;
+    DbError error;
     if (!deleteTopCategory(Database::shared(), x, &error))
         return Msg::dbError(this, error);  // nothing was deleted
     reload();
@@ -334,7 +334,7 @@ void CategoryPage::Button33Click()
         return;
     if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
         return;
-    QString error;
+    DbError error;
     if (!deleteSubCategory(Database::shared(), y, &error))
         return Msg::dbError(this, error);
     if (m_top->rowCount() > 0) {

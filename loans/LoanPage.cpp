@@ -228,7 +228,7 @@ void LoanPage::Button36Click()
         return;
     if (!Msg::confirm(this, QStringLiteral("是否确定删除？") + id.toString()))
         return;
-    QString error;
+    DbError error;
     if (!deleteLoan(Database::shared(), id.toLongLong(), &error))
         return Msg::dbError(this, error);
     requery();

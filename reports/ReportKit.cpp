@@ -50,28 +50,4 @@ bool fillNames(QComboBox* list, const QString& first, const QString& sql, const 
     return true;
 }
 
-bool runInTransaction(const QList<Step>& steps, QString* error)
-{
-    Transaction tx;
-    QString failure = tx.error();
-    bool ok = tx.isActive();
-    for (const Step& s : steps) {
-        if (!ok)
-            break;
-        Query q(QString::fromUtf8(s.sql));
-        for (const auto& b : s.binds)
-            q.bindValue(b.first, b.second);
-        ok = q.exec();
-        if (!ok)
-            failure = q.error();
-    }
-    if (ok && !tx.commit()) {
-        ok = false;
-        failure = tx.error();
-    }
-    if (!ok && error)
-        *error = failure;
-    return ok;
-}
-
 } // namespace ReportKit

@@ -32,13 +32,4 @@ QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption);
 [[nodiscard]] bool fillNames(QComboBox* list, const QString& first, const QString& sql, const Binds& binds,
                              QString* error);
 
-// One statement of a refill with its parameters.
-struct Step {
-    const char* sql;
-    Binds binds;
-};
-// Runs the steps in order in one transaction: all or nothing, the first
-// failure's message in `error`.
-[[nodiscard]] bool runInTransaction(const QList<Step>& steps, QString* error);
-
 } // namespace ReportKit

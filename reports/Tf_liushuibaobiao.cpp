@@ -112,15 +112,15 @@ void Tf_liushuibaobiao::Timer1Timer()
 void Tf_liushuibaobiao::Button43Click()
 {
     const QDate from = m_from->date(), to = m_to->date();
-    QString error;
     // Emptied and refilled together: a failure leaves the last report standing.
-    if (!ReportKit::runInTransaction({{kClear, {}},
-                                      {kFillIncome, {{":s1", from}, {":s2", to}}},
-                                      {kFillExpense, {{":s3", from}, {":s4", to}}}},
-                                     &error)) {
-        Msg::dbError(this, error);
+    DbError failure;
+    if (!runSteps(Database::shared(),
+                  {{kClear}, {kFillIncome, {{":s1", from}, {":s2", to}}}, {kFillExpense, {{":s3", from}, {":s4", to}}}},
+                  &failure)) {
+        Msg::dbError(this, failure);
         return;
     }
+    QString error;
     if (!m_days->setChunkedQuery(days(), {}, &error)) {
         Msg::dbError(this, error);
         return;

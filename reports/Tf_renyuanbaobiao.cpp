@@ -134,11 +134,10 @@ QString Tf_renyuanbaobiao::chosenMember(const Toolbar& bar)
 bool Tf_renyuanbaobiao::refill(const Toolbar& bar)
 {
     const QDate from = bar.from->date(), to = bar.to->date();
-    QString error;
-    if (ReportKit::runInTransaction({{kClear, {}},
-                                     {kFillIncome, {{":t1", from}, {":t2", to}}},
-                                     {kFillExpense, {{":t3", from}, {":t4", to}}}},
-                                    &error))
+    DbError error;
+    if (runSteps(Database::shared(),
+                 {{kClear}, {kFillIncome, {{":t1", from}, {":t2", to}}}, {kFillExpense, {{":t3", from}, {":t4", to}}}},
+                 &error))
         return true;
     Msg::dbError(this, error);
     return false;

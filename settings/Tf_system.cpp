@@ -211,7 +211,7 @@ void Tf_system::Button47Click()
         return;
     if (!writeCopyBefore(copy))
         return;
-    QString error;
+    DbError error;
     if (!deleteMember(Database::shared(), id, &error)) {
         Msg::dbError(this, error);
         return;
@@ -391,7 +391,7 @@ void Tf_system::Button3Click()
         m_clearCopy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("清空前"));
     if (!writeCopyBefore(m_clearCopy))
         return;
-    QString error;
+    DbError error;
     if (!clearAllRecords(Database::shared(), &error)) {
         Msg::dbError(this, error);
         return;

@@ -3,16 +3,13 @@
 // statement's aliases; cells keep typed values (text, integer, Money, date)
 // and show them as the user sees them.
 
-#include "data/Money.h"
+#include "data/Database.h"
 
 #include <QAbstractTableModel>
 #include <QVariant>
 #include <QVector>
 #include <optional>
 
-class Database;
-
-using Binds = QList<QPair<const char*, QVariant>>;
 // (key, name) pairs of a look-up list, in the statement's order.
 using KeyNames = QList<QPair<QVariant, QString>>;
 

@@ -76,8 +76,9 @@ private slots:
         const bool opened = db.open(t.path(), kKey, 5000);
         other.join();
         QVERIFY2(opened, qPrintable(db.lastError()));
-        QCOMPARE(Query(db, QStringLiteral("select sys_name from s_user where id=1")).scalar()->toString(),
-                 QStringLiteral("admin"));
+        QVariant name;
+        QCOMPARE(Query(db, QStringLiteral("select sys_name from s_user where id=1")).scalar(&name), Query::Fetch::Row);
+        QCOMPARE(name.toString(), QStringLiteral("admin"));
     }
 
     void failedPrepareKeepsItsMessage()
@@ -102,12 +103,19 @@ private slots:
         q.reset();
         QCOMPARE(q.fetch(), Query::Fetch::Failed);
         QCOMPARE(q.error().message(), expected);
-        QVERIFY(!q.scalar().has_value());
+        QVariant none;
+        QCOMPARE(q.scalar(&none), Query::Fetch::Failed);
         QCOMPARE(q.error().message(), expected);
 
         // A new statement on the same object starts afresh.
         QVERIFY(q.prepare(QStringLiteral("select count(*) from s_user")));
-        QCOMPARE(q.scalar()->toLongLong(), 1LL);
+        QVariant count;
+        QCOMPARE(q.scalar(&count), Query::Fetch::Row);
+        QCOMPARE(count.toLongLong(), 1LL);
+        // No row is no failure.
+        QVERIFY(q.prepare(QStringLiteral("select id from s_user where id=-1")));
+        QCOMPARE(q.scalar(&count), Query::Fetch::NoRow);
+        QVERIFY(q.ok());
         QVERIFY(q.ok());
 
         QueryModel model;

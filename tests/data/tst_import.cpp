@@ -113,7 +113,7 @@ private slots:
         QVERIFY(ImportRecords(Database::shared(), QStringLiteral("b.csv"), QDateTime::currentDateTime(), 1, 1,
                               {line("午餐", "1", QDate(2012, 5, 1), QStringLiteral("x"), QString(), QStringLiteral("F"))},
                               nullptr));
-        QVERIFY(clearAllRecords(Database::shared(), &error));
+        QVERIFY(clearAllRecords(Database::shared()));
         QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(0));
         QCOMPARE(TestDb::count(QStringLiteral("s_import_line")), qint64(0));
         TEST_END

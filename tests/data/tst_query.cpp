@@ -159,9 +159,9 @@ private slots:
         // A failure at the last statement undoes the three before it.
         TestDb::sql(QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
         const QString before = contents();
-        QString error;
+        DbError error;
         QVERIFY(!deleteTopCategory(Database::shared(), top, &error));
-        QCOMPARE(error, QStringLiteral("kept"));
+        QCOMPARE(error.message(), QStringLiteral("kept"));
         QCOMPARE(contents(), before);
 
         TestDb::sql(QStringLiteral("drop trigger keep"));
@@ -185,9 +185,9 @@ private slots:
 
         TestDb::sql(QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
         const QString before = contents();
-        QString error;
+        DbError error;
         QVERIFY(!deleteSubCategory(Database::shared(), breakfast, &error));
-        QCOMPARE(error, QStringLiteral("kept"));
+        QCOMPARE(error.message(), QStringLiteral("kept"));
         QCOMPARE(contents(), before);
 
         TestDb::sql(QStringLiteral("drop trigger keep"));

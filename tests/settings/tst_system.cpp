@@ -96,9 +96,10 @@ private slots:
         const qint64 hong = addMember(QStringLiteral("小红"));
         addRecord(QStringLiteral("早餐"), QStringLiteral("5"), QDate(2012, 5, 1), QString(), hong);
         TestDb::sql(QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
-        QString error;
+        DbError error;
         QVERIFY(!deleteMember(Database::shared(), hong, &error));
-        QCOMPARE(error, QStringLiteral("kept"));
+        QCOMPARE(error.message(), QStringLiteral("kept"));
+        QCOMPARE(error.kind(), DbError::Kind::Refused);
         QCOMPARE(TestDb::count(QStringLiteral("s_user where id=%1").arg(hong)), qint64(1));
         TEST_END
     }
