@@ -85,7 +85,7 @@ QString stamped(const QString& base, const QDateTime& now)
 QString backupTargetName(const QString& chosen)
 {
     // Any letter case counts as the suffix: "abc.BAK" stays as it is.
-    return chosen.endsWith(QStringLiteral(".bak"), Qt::CaseInsensitive) ? chosen : chosen + QStringLiteral(".bak");
+    return withSuffix(chosen, QStringLiteral(".bak"));
 }
 
 namespace {

@@ -104,6 +104,11 @@ QString fileFailure(int errorNumber, const QString& what)
     return cause.isEmpty() ? system : cause + u'\n' + system;
 }
 
+QString withSuffix(const QString& chosen, const QString& suffix)
+{
+    return chosen.endsWith(suffix, Qt::CaseInsensitive) ? chosen : chosen + suffix;
+}
+
 bool renameOver(const QString& from, const QString& to, QString* error)
 {
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)

@@ -15,6 +15,10 @@ QString fileProblem(int errorNumber);
 // none. `what` says which file and what was done to it.
 QString fileFailure(int errorNumber, const QString& what);
 
+// `chosen` with `suffix` (".bak", ".xls") added unless it ends in it already,
+// in any letter case: what a save dialog's name becomes.
+QString withSuffix(const QString& chosen, const QString& suffix);
+
 // Writes `bytes` to `path` as one step: a new file beside it, forced to the
 // disk, renamed over `path`. A failure leaves `path` as it was and no new
 // file behind; `error` gets fileFailure's text.

@@ -1,6 +1,7 @@
 #include "data/Import.h"
 
 #include "data/AccountTotals.h"
+#include "data/TextLimit.h"
 
 #include <set>
 #include <tuple>
@@ -27,13 +28,8 @@ QString importRemark(const QString& counterparty, const QString& memo, const QSt
     for (const QString& part : {counterparty, memo, note})
         if (!part.trimmed().isEmpty())
             parts << part.trimmed();
-    QString text = parts.join(u' ');
     // Characters, not UTF-16 units: a character beyond U+FFFF is never halved.
-    qsizetype units = 0;
-    for (int chars = 0; units < text.size() && chars < kRemarkLimit; ++chars)
-        units += text.at(units).isHighSurrogate() && units + 1 < text.size() ? 2 : 1;
-    text.truncate(units);
-    return text;
+    return TextLimit::left(parts.join(u' '), kRemarkLimit);
 }
 
 bool importTablesExist(Database& db, bool* exist, QString* error)

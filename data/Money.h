@@ -48,6 +48,10 @@ private:
     qint64 m_raw = 0;
 };
 
+// The largest amount a record may hold (99999999.99): what the entry pages
+// accept and what an imported statement line may carry.
+inline constexpr Money kMaxRecordAmount = Money::fromRaw(Q_INT64_C(999999999900));
+
 Q_DECLARE_METATYPE(Money)
 
 // The shortest general form of a number, up to 15 significant digits, with an

@@ -7,7 +7,7 @@
 
 QString classLetter(const StatementLine& l) { return l.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z"); }
 
-bool amountInRange(const Money& m) { return m > Money() && m <= kMaxStatementAmount; }
+bool amountInRange(const Money& m) { return m > Money() && m <= kMaxRecordAmount; }
 
 QList<PreviewRow> buildPreview(const PreviewInput& in, const ReadProgress& progress)
 {

@@ -173,7 +173,7 @@ QString statementAmount(QStringView text, Money* value)
     if (fraction.size() > 2)
         return QStringLiteral("金额超过两位小数");
     const std::optional<Money> parsed = Money::parse(QString(whole + u'.' + fraction + u'0'));
-    if (!parsed || *parsed > kMaxStatementAmount)
+    if (!parsed || *parsed > kMaxRecordAmount)
         return QStringLiteral("金额超出范围");
     *value = negative ? -*parsed : *parsed;
     return {};
@@ -226,7 +226,7 @@ bool setSignedAmount(StatementLine& line, Money value)
     QString error;
     if (value.isZero())
         error = QStringLiteral("金额为零");
-    else if (value > kMaxStatementAmount || value < -kMaxStatementAmount)
+    else if (value > kMaxRecordAmount || value < -kMaxRecordAmount)
         error = QStringLiteral("金额超出范围");
     if (!error.isEmpty()) {
         if (line.error.isEmpty())

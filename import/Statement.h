@@ -46,9 +46,6 @@ QString decodeCharset(const QByteArray& bytes, const char* charset, bool* valid 
 
 // ------------------------------------------------------------------ shared rules
 
-// The largest amount a record may hold, as on the entry pages.
-inline constexpr Money kMaxStatementAmount = Money::fromRaw(Q_INT64_C(999999999900));
-
 // A signed amount as statements write it: blanks, "¥"/"￥"/"RMB"/"CNY" and a
 // trailing "元" ignored, thousands separators ("1,234.50"), negative as
 // "-12.50", "(12.50)" or "12.50-". At most two decimals count ("12.500" is

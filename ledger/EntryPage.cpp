@@ -31,9 +31,6 @@ const char* const kUpdateRecord =
 const char* const kInsertRecord =
     "insert into s_shouru (f_fenleiid,s_jine,s_userid, s_other, s_zhanghuid,s_date,f_class) values (:f,:j,:u,:o,:z,:d,:c)";
 
-// The largest amount one record may hold.
-constexpr Money kMaxAmount = Money::fromRaw(999999999900);
-
 // Form layout: captions at lx, controls at cx with width cw, rows 30 apart.
 constexpr int lx = 10, cx = 74, cw = 170;
 
@@ -337,7 +334,7 @@ void EntryPage::Button3Click()
     if (amount->isZero())
         return refuse("对不起，金额不能为零", m_amount);
     // Pasted or computed amounts too: no sum of the records may overflow.
-    if (*amount < Money() || *amount > kMaxAmount)
+    if (*amount < Money() || *amount > kMaxRecordAmount)
         return refuse("对不起，金额超出范围", m_amount);
     if (m_account->currentIndex() < 0)
         return refuse("对不起，请选择账户", m_account);

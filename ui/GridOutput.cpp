@@ -222,7 +222,7 @@ bool preview(const DataGrid& grid, QWidget* parent)
 
 QString xlsFileName(const QString& chosen)
 {
-    return chosen.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? chosen : chosen + QLatin1String(".xls");
+    return withSuffix(chosen, QStringLiteral(".xls"));
 }
 
 bool writeXls(const DataGrid& grid, const QString& path, QString* error)

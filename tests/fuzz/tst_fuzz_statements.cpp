@@ -27,7 +27,7 @@ void checkLines(const QList<StatementLine>& lines, int fileLines, const char* re
             continue;
         }
         Fuzz::check(l.date.isValid(), [&] { return QStringLiteral("%1: a readable line without a date").arg(QString::fromLatin1(reader)); });
-        Fuzz::check(l.amount > Money() && l.amount <= kMaxStatementAmount && l.amount.raw() % 100 == 0,
+        Fuzz::check(l.amount > Money() && l.amount <= kMaxRecordAmount && l.amount.raw() % 100 == 0,
                     [&] { return QStringLiteral("%1: amount %2").arg(QString::fromLatin1(reader), l.amount.plain()); });
     }
 }

@@ -320,7 +320,7 @@ private slots:
                     QVERIFY2(l.line >= previous && l.line <= lastLine, qPrintable(name + u' ' + describe(l)));
                     previous = l.line;
                     if (l.error.isEmpty())
-                        QVERIFY2(l.date.isValid() && l.amount > Money() && l.amount <= kMaxStatementAmount,
+                        QVERIFY2(l.date.isValid() && l.amount > Money() && l.amount <= kMaxRecordAmount,
                                  qPrintable(name + u' ' + describe(l)));
                 }
             }
