@@ -149,6 +149,20 @@ const std::array<int, 2951>& leapCounts()
     return counts;
 }
 
+// Month and day of day n (1 for January 1) of year y; false past the year's end.
+bool monthAndDay(int y, int n, int& m, int& d)
+{
+    for (m = 1; m <= 12; ++m) {
+        const int len = DaysInMonth(y, m);
+        if (n <= len) {
+            d = n;
+            return true;
+        }
+        n -= len;
+    }
+    return false;
+}
+
 } // namespace
 
 int CalendarKind(int y, int m, int d)
@@ -223,15 +237,7 @@ bool DateFromCount(int n, int& y, int& m, int& d)
             ++y;
         }
     }
-    for (m = 1; m <= 12; ++m) {
-        const int len = DaysInMonth(y, m);
-        if (n <= len) {
-            d = n;
-            return true;
-        }
-        n -= len;
-    }
-    return false;
+    return monthAndDay(y, n, m, d);
 }
 
 double Frac(double x) { return x - std::trunc(x); }
@@ -297,18 +303,10 @@ bool SolarTermDate(int y, int k, int& m, int& d)
     if (k < 0 || k > 23)
         return false;
     // Whole days are compared: the fraction is the time of day.
-    int c = int(std::floor(SolarTermDay(y, k + 1)));
+    const int c = int(std::floor(SolarTermDay(y, k + 1)));
     if (c < 1)
         return false;  // before January 1: in Julian years 小寒 drifts into the old December
-    for (m = 1; m <= 12; ++m) {
-        const int len = DaysInMonth(y, m);
-        if (c <= len) {
-            d = c;
-            return true;
-        }
-        c -= len;
-    }
-    return false;
+    return monthAndDay(y, c, m, d);
 }
 
 int LeapMonthOf(int y)
