@@ -65,18 +65,6 @@ int existingDay(int y, int m, int d)
     return d;
 }
 
-// ISO 8601 week: the week that holds the Thursday of the date's Monday-based week.
-int isoWeek(const CivilDate& c)
-{
-    const int wd = WeekdayOf(c);
-    const int thursday = DayCount(c.y, c.m, c.d) - (wd == 0 ? 7 : wd) + 4;
-    if (thursday < DayCount(c.y, 1, 1))
-        return isoWeek({c.y - 1, 12, 28});  // 28 December always lies in its year's last week
-    if (thursday > DayCount(c.y, 12, 31))
-        return 1;
-    return (thursday - DayCount(c.y, 1, 1)) / 7 + 1;
-}
-
 void setLabelColour(QLabel* l, const QColor& c)
 {
     // A colour of its own: the skin's sheet sets every widget's text colour.
@@ -154,6 +142,36 @@ protected:
 private:
     TChnCalendar* m_owner;
 };
+
+const TChnCalendar::Colours TChnCalendar::kDefaultColours = [] {
+    const auto c = std::to_array<int>({
+        0,         // FontDateColor
+        15658734,  // FontCnDateColor
+        12961221,  // ColorTitleWeekLine
+        255,       // ColorTitleWeekEnd
+        5197647,   // ColorTitleWeek
+        32768,     // ColorCnDate
+        5197647,   // ColorDate
+        33023,     // ColorHoliday
+        16733011,  // ColorLunarHolDay
+        33023,     // ColorCnHolDay
+        5484032,   // ColorSelectedStart
+        6673664,   // ColorSelectedEnd
+        4625152,   // ColorSelectedFrame
+        8421504,   // ColorWeekNum
+        8421504,   // ColorShowFrame
+        14543103,  // ColorBackYear
+        15461355,  // ColorBackMonth
+        16711680,  // ColorTitleToday
+        12615808,  // ColorTitleMonth
+        16711680,  // ColorTitleYear
+        8421504,   // ColorTitleSelected
+        0,         // ColorTitleConstellation
+        0,         // ColorTitleAnimalsYear
+    });
+    static_assert(c.size() == std::size_t(Colour::Count), "one default per colour");
+    return c;
+}();
 
 TChnCalendar::TChnCalendar(QWidget* parent) : QWidget(parent)
 {
@@ -286,12 +304,12 @@ void TChnCalendar::buildMenus()
 
 void TChnCalendar::styleLabels()
 {
-    setLabelColour(m_labelMonth, toColor(m_colorTitleMonth));
+    setLabelColour(m_labelMonth, toColor(colour(Colour::ColorTitleMonth)));
     setLabelColour(m_labelMonthUnit, Qt::black);
-    setLabelColour(m_labelYear, toColor(m_colorTitleYear));
+    setLabelColour(m_labelYear, toColor(colour(Colour::ColorTitleYear)));
     setLabelColour(m_labelYearUnit, Qt::black);
-    setLabelColour(m_labelToday, toColor(m_colorTitleToday));
-    setLabelColour(m_labelStatus, toColor(m_colorTitleSelected));
+    setLabelColour(m_labelToday, toColor(colour(Colour::ColorTitleToday)));
+    setLabelColour(m_labelStatus, toColor(colour(Colour::ColorTitleSelected)));
 }
 
 // ---------------------------------------------------------------- layout
@@ -346,7 +364,7 @@ void TChnCalendar::updateTitleLabels()
     m_labelYear->setText(QString::number(m_sel.y));
     m_labelYear->adjustSize();
     const QString date = m_sel.y < 1949
-                             ? m_selInfo.EraText
+                             ? m_sheet.selected.EraText
                              : QStringLiteral("%1-%2-%3")
                                    .arg(m_sel.y, 4, 10, QLatin1Char('0'))
                                    .arg(m_sel.m, 2, 10, QLatin1Char('0'))
@@ -417,79 +435,10 @@ void TChnCalendar::fillMonth()
 {
     if (!m_hasDate)
         return;
-    DescribeDay(m_selInfo, m_sel);
-    m_cnMonth = m_selInfo.MonthText;
-    m_cnDay = m_selInfo.DayText;
-
-    for (int i = 1; i <= 42; ++i) {
-        TcnDateInf& c = m_cells[i];
-        c = TcnDateInf();
-        c.dayColor = i % 7 == 1 || i % 7 == 0 ? kRed : m_colorDate;
-    }
-    m_cells[40].shownText = m_selInfo.ConstellationText;
-    m_cells[41].shownText = m_selInfo.YearGanZhi;
-    m_cells[42].shownText = m_selInfo.AnimalText + QStringLiteral("年");
-    for (int i = 40; i <= 42; ++i)
-        m_cells[i].valid = true;
-
-    // The library's calendar: Julian weekdays and month lengths before the
-    // reform, and October 1582 runs 1-4, 15-31 in consecutive cells.
-    const int y = m_sel.y, m = m_sel.m;
-    int index = WeekdayOf({y, m, 1}) + 1;
-    TChnCal info = m_selInfo;  // a failed conversion keeps the previous day's description
-    for (int d = 1; d <= DaysInMonth(y, m); ++d) {
-        if (CalendarKind(y, m, d) == 0)
-            continue;
-        DescribeDay(info, {y, m, d});
-        TcnDateInf& c = m_cells[index];
-        c.day = d;
-        c.dayText = QString::number(d);
-        c.monthText = info.MonthText;
-        c.lunarDayText = info.DayText;
-        c.shownText = info.DayText;
-        c.lunarColor = m_colorCnDate;
-        if (info.DayText == QStringLiteral("初一")) {
-            c.shownText = info.MonthText;
-            c.lunarColor = kRed;
-        }
-        if (!info.SolarFestival.isEmpty()) {
-            c.shownText = info.SolarFestival;
-            c.lunarColor = m_colorHoliday;
-        }
-        if (!info.SolarTermText.isEmpty()) {
-            c.shownText = info.SolarTermText;
-            c.lunarColor = m_colorLunarHolDay;
-        }
-        if (!info.LunarFestival.isEmpty()) {
-            c.shownText = info.LunarFestival;
-            c.lunarColor = m_colorCnHolDay;
-        }
-        if (d == m_sel.d) {
-            c.selected = true;
-            m_cells[40].shownText = info.ConstellationText;
-            m_curRow = (index - 1) / 7 + 1;
-            m_curCol = (index - 1) % 7 + 1;
-        }
-        c.valid = true;
-        ++index;
-    }
-
-    // Rows begin on Sunday, ISO weeks on Monday: a row is labelled with the
-    // week of its Monday, or of its first day when it has no Monday.
-    for (int row = 1; row <= 6; ++row) {
-        QString& label = m_weekNums[row - 1];
-        label.clear();
-        int pick = 0;
-        const int monday = 2 + 7 * (row - 1);
-        if (monday <= 37 && m_cells[monday].valid)
-            pick = monday;
-        for (int col = 1; col <= 7 && !pick; ++col) {
-            const int i = col + 7 * (row - 1);
-            if (i <= 37 && m_cells[i].valid)
-                pick = i;
-        }
-        if (pick)
-            label = QString::number(isoWeek({y, m, m_cells[pick].day}));
+    m_sheet = BuildMonthSheet(m_sel);
+    if (const int i = m_sheet.selectedCell) {
+        m_curRow = (i - 1) / 7 + 1;
+        m_curCol = (i - 1) % 7 + 1;
     }
 }
 
@@ -531,14 +480,41 @@ void TChnCalendar::popupMenu(QMenu* menu, const QPoint& globalPos) { menu->popup
 
 TcnDateInf TChnCalendar::cell(int index) const
 {
-    return index >= 1 && index <= 42 ? m_cells[index] : TcnDateInf();
+    if (index < 1 || index > MonthSheet::kCells || !m_hasDate)
+        return TcnDateInf();
+    const SheetCell& sheetCell = m_sheet.cells[index];
+    TcnDateInf c;
+    c.day = sheetCell.day;
+    c.valid = sheetCell.valid;
+    c.selected = index == m_sheet.selectedCell;
+    if (sheetCell.day)
+        c.dayText = QString::number(sheetCell.day);
+    c.monthText = sheetCell.monthText;
+    c.lunarDayText = sheetCell.lunarDayText;
+    c.shownText = sheetCell.shownText;
+    c.dayColor = sheetCell.weekend ? kRed : colour(Colour::ColorDate);
+    c.lunarColor = markColour(sheetCell.mark);
+    return c;
+}
+
+int TChnCalendar::markColour(DayMark mark) const
+{
+    switch (mark) {
+    case DayMark::None: return 0;
+    case DayMark::LunarDay: return colour(Colour::ColorCnDate);
+    case DayMark::MonthStart: return kRed;
+    case DayMark::SolarFestival: return colour(Colour::ColorHoliday);
+    case DayMark::SolarTerm: return colour(Colour::ColorLunarHolDay);
+    case DayMark::LunarFestival: return colour(Colour::ColorCnHolDay);
+    }
+    return 0;
 }
 
 QStringList TChnCalendar::cellTexts() const
 {
     QStringList out;
-    for (int i = 1; i <= 42; ++i) {
-        const TcnDateInf& c = m_cells[i];
+    for (int i = 1; i <= MonthSheet::kCells; ++i) {
+        const TcnDateInf c = cell(i);
         if (!c.valid)
             out << QString();
         else if (i >= 40)
@@ -552,8 +528,8 @@ QStringList TChnCalendar::cellTexts() const
 QStringList TChnCalendar::cellColors() const
 {
     QStringList out;
-    for (int i = 1; i <= 42; ++i) {
-        const TcnDateInf& c = m_cells[i];
+    for (int i = 1; i <= MonthSheet::kCells; ++i) {
+        const TcnDateInf c = cell(i);
         out << (c.valid && i < 40 ? QStringLiteral("%1,%2").arg(c.dayColor).arg(c.lunarColor) : QString());
     }
     return out;
@@ -575,7 +551,10 @@ QStringList TChnCalendar::headerTexts() const
     return out;
 }
 
-QStringList TChnCalendar::weekNumbers() const { return QStringList(m_weekNums.begin(), m_weekNums.end()); }
+QStringList TChnCalendar::weekNumbers() const
+{
+    return QStringList(m_sheet.weekNumbers.begin(), m_sheet.weekNumbers.end());
+}
 
 QColor TChnCalendar::toColor(int value) { return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff); }
 
@@ -592,17 +571,17 @@ void TChnCalendar::paintBackground()
     m_back.fill(Qt::white);
     QPainter p(&m_back);
     if (m_showFrame) {
-        p.setPen(toColor(m_colorShowFrame));
+        p.setPen(toColor(colour(Colour::ColorShowFrame)));
         p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
     if (m_showBackYearMonth && m_hasDate) {
         const QRect g = m_grid->geometry();
         const int bottom = g.y() + g.height(), half = bottom / 2;
         p.setFont(pointFont("Arial Black", 48, QFont::Black));
-        p.setPen(toColor(m_colorBackYear));
+        p.setPen(toColor(colour(Colour::ColorBackYear)));
         p.drawText(QRect(g.x(), g.y() + 6, g.width(), half - g.y()), Qt::AlignCenter, QString::number(m_sel.y));
         p.setFont(pointFont("Arial Black", 90, QFont::Black));
-        p.setPen(toColor(m_colorBackMonth));
+        p.setPen(toColor(colour(Colour::ColorBackMonth)));
         p.drawText(QRect(g.x(), half, g.width(), bottom - half), Qt::AlignCenter, QString::number(m_sel.m));
     }
     p.end();
@@ -682,12 +661,12 @@ void TChnCalendar::paintCell(QPainter& p, int col, int row, bool focused, const 
     const QRect r(m_colX[col], m_rowY[row], m_colW[col], m_rowH[row]);
     if (r.isEmpty() || col == 8)
         return;
-    const QColor weekLine = toColor(m_colorTitleWeekLine);
+    const QColor weekLine = toColor(colour(Colour::ColorTitleWeekLine));
     const bool weekNumLine = m_showWeekNum && m_showWeekNumLine && col == 0;
 
     if (row == 0) {
         p.setFont(font());
-        p.setPen(toColor(col == 0 ? m_colorWeekNum : col == 1 || col == 7 ? m_colorTitleWeekEnd : m_colorTitleWeek));
+        p.setPen(toColor(col == 0 ? colour(Colour::ColorWeekNum) : col == 1 || col == 7 ? colour(Colour::ColorTitleWeekEnd) : colour(Colour::ColorTitleWeek)));
         p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, headers.value(col));
         if (col > 0 || m_showWeekNum) {
             // Across the gap to the next cell, so the line runs unbroken.
@@ -702,8 +681,8 @@ void TChnCalendar::paintCell(QPainter& p, int col, int row, bool focused, const 
         if (!m_showWeekNum)
             return;
         p.setFont(songti9());
-        p.setPen(toColor(m_colorWeekNum));
-        p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, m_weekNums[row - 1]);
+        p.setPen(toColor(colour(Colour::ColorWeekNum)));
+        p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, m_sheet.weekNumbers[row - 1]);
         if (weekNumLine) {
             p.setPen(weekLine);
             p.drawLine(r.right(), r.top(), r.right(), r.bottom() + 1);
@@ -712,13 +691,13 @@ void TChnCalendar::paintCell(QPainter& p, int col, int row, bool focused, const 
     }
 
     const int index = col + 7 * (row - 1);
-    const TcnDateInf& c = m_cells[index];
+    const TcnDateInf c = cell(index);
     if (!c.valid)
         return;
     if (index >= 40) {
         const QRect text = r.adjusted(0, 8, 0, 0);
         p.setFont(songti9());
-        p.setPen(toColor(index == 40 ? m_colorTitleConstellation : m_colorTitleAnimalsYear));
+        p.setPen(toColor(index == 40 ? colour(Colour::ColorTitleConstellation) : colour(Colour::ColorTitleAnimalsYear)));
         const Qt::Alignment h = index == 40 ? Qt::AlignHCenter : index == 41 ? Qt::AlignRight : Qt::AlignLeft;
         p.drawText(text, h | Qt::AlignBottom | Qt::TextSingleLine, c.shownText);
         return;
@@ -726,7 +705,7 @@ void TChnCalendar::paintCell(QPainter& p, int col, int row, bool focused, const 
 
     const bool selected = col == m_curCol && row == m_curRow && (!m_hideSelection || focused);
     if (selected) {
-        const QColor s = toColor(m_colorSelectedStart), e = toColor(m_colorSelectedEnd);
+        const QColor s = toColor(colour(Colour::ColorSelectedStart)), e = toColor(colour(Colour::ColorSelectedEnd));
         // 256 bands from the start colour at the top to the end colour at the bottom.
         for (int y = 0; y < r.height(); ++y) {
             const int k = y * 256 / r.height() + 1;
@@ -757,7 +736,7 @@ void TChnCalendar::paintCell(QPainter& p, int col, int row, bool focused, const 
         p.setPen(toColor(c.lunarColor));
         p.drawText(lower, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, c.shownText);
         if (selected) {
-            p.setPen(toColor(m_colorSelectedFrame));
+            p.setPen(toColor(colour(Colour::ColorSelectedFrame)));
             p.setBrush(Qt::NoBrush);
             p.drawRect(r.adjusted(0, 0, -1, -1));
         }
@@ -787,11 +766,11 @@ bool TChnCalendar::selectCell(int column, int row)
     if (column <= 0 || column >= 8 || row <= 0 || row > 6)
         return false;
     const int index = column + 7 * (row - 1);
-    if (index > 37 || !m_cells[index].valid)
+    if (index > MonthSheet::kDayCells || !m_sheet.cells[index].valid)
         return false;
     m_curCol = column;
     m_curRow = row;
-    SetDate({m_sel.y, m_sel.m, m_cells[index].day}, m_time);
+    SetDate({m_sel.y, m_sel.m, m_sheet.cells[index].day}, m_time);
     if (m_mouseSelect)
         emit OnDateClick();
     m_grid->update();
@@ -945,81 +924,30 @@ void TChnCalendar::setFontCnDate(const QFont& f)
     refreshGrid();
 }
 
-void TChnCalendar::setFontDateColor(int c)
+// Each colour repaints what shows it; the cells take theirs when read.
+void TChnCalendar::setColour(Colour k, int value)
 {
-    m_fontDateColor = c;
-    refreshGrid();
-}
-
-void TChnCalendar::setFontCnDateColor(int c)
-{
-    m_fontCnDateColor = c;
-    refreshGrid();
-}
-
-// Colours of the cell records: the shown month is worked out again.
-#define CELL_COLOUR_SETTER(Name, member) \
-    void TChnCalendar::set##Name(int c)  \
-    {                                    \
-        member = c;                      \
-        fillMonth();                     \
-        refreshGrid();                   \
-    }
-CELL_COLOUR_SETTER(ColorHoliday, m_colorHoliday)
-CELL_COLOUR_SETTER(ColorCnDate, m_colorCnDate)
-CELL_COLOUR_SETTER(ColorCnHolDay, m_colorCnHolDay)
-CELL_COLOUR_SETTER(ColorDate, m_colorDate)
-CELL_COLOUR_SETTER(ColorLunarHolDay, m_colorLunarHolDay)
-#undef CELL_COLOUR_SETTER
-
-#define GRID_COLOUR_SETTER(Name, member) \
-    void TChnCalendar::set##Name(int c)  \
-    {                                    \
-        member = c;                      \
-        refreshGrid();                   \
-    }
-GRID_COLOUR_SETTER(ColorTitleWeekLine, m_colorTitleWeekLine)
-GRID_COLOUR_SETTER(ColorTitleWeekEnd, m_colorTitleWeekEnd)
-GRID_COLOUR_SETTER(ColorTitleWeek, m_colorTitleWeek)
-GRID_COLOUR_SETTER(ColorSelectedStart, m_colorSelectedStart)
-GRID_COLOUR_SETTER(ColorSelectedEnd, m_colorSelectedEnd)
-GRID_COLOUR_SETTER(ColorSelectedFrame, m_colorSelectedFrame)
-GRID_COLOUR_SETTER(ColorWeekNum, m_colorWeekNum)
-GRID_COLOUR_SETTER(ColorTitleConstellation, m_colorTitleConstellation)
-GRID_COLOUR_SETTER(ColorTitleAnimalsYear, m_colorTitleAnimalsYear)
-#undef GRID_COLOUR_SETTER
-
-#define BACKGROUND_COLOUR_SETTER(Name, member) \
-    void TChnCalendar::set##Name(int c)        \
-    {                                          \
-        member = c;                            \
-        paintBackground();                     \
-        refreshGrid();                         \
-    }
-BACKGROUND_COLOUR_SETTER(ColorBackYear, m_colorBackYear)
-BACKGROUND_COLOUR_SETTER(ColorBackMonth, m_colorBackMonth)
-#undef BACKGROUND_COLOUR_SETTER
-
-void TChnCalendar::setColorShowFrame(int c)
-{
-    m_colorShowFrame = c;
-    if (m_showFrame) {
+    m_colours[std::size_t(k)] = value;
+    switch (k) {
+    case Colour::ColorTitleToday:
+    case Colour::ColorTitleMonth:
+    case Colour::ColorTitleYear:
+    case Colour::ColorTitleSelected:
+        styleLabels();
+        return;
+    case Colour::ColorShowFrame:
+        if (!m_showFrame)
+            return;
+        [[fallthrough]];
+    case Colour::ColorBackYear:
+    case Colour::ColorBackMonth:
         paintBackground();
-        refreshGrid();
+        break;
+    default:
+        break;
     }
+    refreshGrid();
 }
-
-#define LABEL_COLOUR_SETTER(Name, member) \
-    void TChnCalendar::set##Name(int c)   \
-    {                                     \
-        member = c;                       \
-        styleLabels();                    \
-    }
-LABEL_COLOUR_SETTER(ColorTitleToday, m_colorTitleToday)
-LABEL_COLOUR_SETTER(ColorTitleMonth, m_colorTitleMonth)
-LABEL_COLOUR_SETTER(ColorTitleYear, m_colorTitleYear)
-LABEL_COLOUR_SETTER(ColorTitleSelected, m_colorTitleSelected)
-#undef LABEL_COLOUR_SETTER
 
 void TChnCalendar::setBackGround(const QPixmap& picture)
 {

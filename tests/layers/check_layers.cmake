@@ -22,7 +22,7 @@ set(FREE_DIRS app tools bench tests)
 # The layer of a path relative to ROOT: "lunar library", "main.cpp" or its
 # top folder ("data/", "ledger/", …).
 function(layer_of path out)
-  if(path MATCHES "^calendar/(LunarCalc|ChnCal)\\.(h|cpp)$")
+  if(path MATCHES "^calendar/(LunarCalc|ChnCal|MonthSheet)\\.(h|cpp)$")
     set(${out} "lunar library" PARENT_SCOPE)
   elseif(NOT path MATCHES "/")
     set(${out} "${path}" PARENT_SCOPE)
