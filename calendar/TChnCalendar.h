@@ -250,7 +250,13 @@ private:
     // The colour of a day cell's lower line.
     int markColour(DayMark mark) const;
 
+    // Asked-for faces first, then installed CJK faces for the Chinese glyphs.
+    static QFont withCjkFallback(QFont f);
+    static QFont pointFont(const char* family, int points, int weight = QFont::Normal);
+    static QFont songti9();
+
     void buildTitle();
+    void buildGrid();
     void buildMenus();
     void applyShowTitle();
     // A hidden control gets its resize event only when shown: what is read
@@ -269,7 +275,7 @@ private:
     void yearStepped(int year);
     void popupMenu(QMenu* menu, const QPoint& globalPos);
 
-    // The grid's side.
+    // The grid's side (CalendarGrid.cpp).
     void paintGrid(QPainter& p, bool focused);
     void paintCell(QPainter& p, int column, int row, bool focused, const QStringList& headers);
     void gridMousePress(const QPoint& pos, Qt::MouseButton button);
@@ -310,7 +316,7 @@ private:
     QImage m_back;               // the painted background of the whole control
     bool m_syncing = false;      // steppers set by the control itself
 
-    CalendarGrid* m_grid;
+    QWidget* m_grid;             // Grid, a CalendarGrid
     QLabel* m_labelMonth;        // LabelMonth
     QLabel* m_labelMonthUnit;    // "月"
     QSpinBox* m_upDownMonth;     // UpDownMonth
