@@ -3,7 +3,8 @@
 # crosses a layer it may not.
 #   cmake -DROOT=<source dir> -P tests/layers/check_layers.cmake
 #
-#   data/, lunar library -> only themselves
+#   data/, lunar library -> only themselves (the month sheet is classed with
+#                           the lunar library)
 #   ui/                  -> ui/, data/
 #   page folders         -> ui/, data/, the lunar library, their own folder
 #   app/ tools/ bench/ tests/ main.cpp -> anything
