@@ -58,7 +58,7 @@ MonthSheet BuildMonthSheet(const CivilDate& selected)
     // Days that do not exist (1582-10-05..14) take no cell.
     const int y = selected.y, m = selected.m;
     int index = WeekdayOf({y, m, 1}) + 1;
-    TChnCal info = sel;
+    TChnCal info = sel;  // a failed conversion keeps the previous day's description
     for (int d = 1; d <= DaysInMonth(y, m); ++d) {
         if (CalendarKind(y, m, d) == 0)
             continue;

@@ -97,7 +97,7 @@ const TChnCalendar::Colours TChnCalendar::kDefaultColours = [] {
         0,         // ColorTitleConstellation
         0,         // ColorTitleAnimalsYear
     });
-    static_assert(c.size() == std::size_t(Colour::Count), "one default per colour");
+    static_assert(std::tuple_size_v<decltype(c)> == std::size_t(Colour::Count), "one default per colour");
     return c;
 }();
 
