@@ -231,11 +231,13 @@ bool DateFromCount(int n, int& y, int& m, int& d)
         n -= DayCount(y, 1, 0);
     } else {
         auto plainLeap = [](int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; };
-        y = 1;
-        while ((plainLeap(y) ? 366 : 365) < n) {
-            n -= plainLeap(y) ? 366 : 365;
-            ++y;
+        // A local year stays in a register over this walk of up to 2,100 years.
+        int year = 1;
+        while ((plainLeap(year) ? 366 : 365) < n) {
+            n -= plainLeap(year) ? 366 : 365;
+            ++year;
         }
+        y = year;
     }
     return monthAndDay(y, n, m, d);
 }
