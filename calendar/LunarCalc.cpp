@@ -149,6 +149,20 @@ const std::array<int, 2951>& leapCounts()
     return counts;
 }
 
+// Month and day of day n (1 for January 1) of year y; false past the year's end.
+bool monthAndDay(int y, int n, int& m, int& d)
+{
+    for (m = 1; m <= 12; ++m) {
+        const int len = DaysInMonth(y, m);
+        if (n <= len) {
+            d = n;
+            return true;
+        }
+        n -= len;
+    }
+    return false;
+}
+
 } // namespace
 
 int CalendarKind(int y, int m, int d)
@@ -217,21 +231,15 @@ bool DateFromCount(int n, int& y, int& m, int& d)
         n -= DayCount(y, 1, 0);
     } else {
         auto plainLeap = [](int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; };
-        y = 1;
-        while ((plainLeap(y) ? 366 : 365) < n) {
-            n -= plainLeap(y) ? 366 : 365;
-            ++y;
+        // A local year stays in a register over this walk of up to 2,100 years.
+        int year = 1;
+        while ((plainLeap(year) ? 366 : 365) < n) {
+            n -= plainLeap(year) ? 366 : 365;
+            ++year;
         }
+        y = year;
     }
-    for (m = 1; m <= 12; ++m) {
-        const int len = DaysInMonth(y, m);
-        if (n <= len) {
-            d = n;
-            return true;
-        }
-        n -= len;
-    }
-    return false;
+    return monthAndDay(y, n, m, d);
 }
 
 double Frac(double x) { return x - std::trunc(x); }
@@ -297,18 +305,10 @@ bool SolarTermDate(int y, int k, int& m, int& d)
     if (k < 0 || k > 23)
         return false;
     // Whole days are compared: the fraction is the time of day.
-    int c = int(std::floor(SolarTermDay(y, k + 1)));
+    const int c = int(std::floor(SolarTermDay(y, k + 1)));
     if (c < 1)
         return false;  // before January 1: in Julian years 小寒 drifts into the old December
-    for (m = 1; m <= 12; ++m) {
-        const int len = DaysInMonth(y, m);
-        if (c <= len) {
-            d = c;
-            return true;
-        }
-        c -= len;
-    }
-    return false;
+    return monthAndDay(y, c, m, d);
 }
 
 int LeapMonthOf(int y)

@@ -6,12 +6,10 @@
 
 #include <QCalendar>
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QSpinBox>
 #include <algorithm>
 
@@ -19,35 +17,9 @@ namespace {
 
 const char* const kMonthNames[] = {"一月", "二月", "三月", "四月", "五月", "六月",
                                    "七月", "八月", "九月", "十月", "十一月", "十二月"};
-const char* const kWeekLong[] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
-const char* const kWeekShort[] = {"日", "一", "二", "三", "四", "五", "六"};
 
 constexpr int kRed = 255;
-constexpr int kHeaderHeight = 18;
 constexpr int kMonthLabelRight = 45;  // the month number ends where "月" begins
-
-// Asked-for faces first, then installed CJK faces for the Chinese glyphs.
-QFont withCjkFallback(QFont f)
-{
-    QStringList families = f.families();
-    if (families.isEmpty())
-        families << f.family();
-    for (const char* cjk : {"WenQuanYi Zen Hei", "Noto Sans CJK SC", "Droid Sans Fallback"})
-        if (!families.contains(QString::fromLatin1(cjk)))
-            families << QString::fromLatin1(cjk);
-    f.setFamilies(families);
-    return f;
-}
-
-QFont pointFont(const char* family, int points, int weight = QFont::Normal)
-{
-    QFont f(QString::fromUtf8(family));
-    f.setPointSize(points);
-    f.setWeight(QFont::Weight(weight));
-    return withCjkFallback(f);
-}
-
-QFont songti9() { return pointFont("宋体", 9); }
 
 bool sameDate(const CivilDate& a, const CivilDate& b) { return a.y == b.y && a.m == b.m && a.d == b.d; }
 
@@ -63,18 +35,6 @@ int existingDay(int y, int m, int d)
     while (d >= 1 && CalendarKind(y, m, d) == 0)
         --d;
     return d;
-}
-
-// ISO 8601 week: the week that holds the Thursday of the date's Monday-based week.
-int isoWeek(const CivilDate& c)
-{
-    const int wd = WeekdayOf(c);
-    const int thursday = DayCount(c.y, c.m, c.d) - (wd == 0 ? 7 : wd) + 4;
-    if (thursday < DayCount(c.y, 1, 1))
-        return isoWeek({c.y - 1, 12, 28});  // 28 December always lies in its year's last week
-    if (thursday > DayCount(c.y, 12, 31))
-        return 1;
-    return (thursday - DayCount(c.y, 1, 1)) / 7 + 1;
 }
 
 void setLabelColour(QLabel* l, const QColor& c)
@@ -111,49 +71,57 @@ public:
 
 } // namespace
 
-// The day grid: 9 columns × 7 rows, drawn by the control over its own background.
-class CalendarGrid : public QWidget {
-public:
-    explicit CalendarGrid(TChnCalendar* owner) : QWidget(owner), m_owner(owner)
-    {
-        setObjectName(QStringLiteral("Grid"));
-        setFocusPolicy(Qt::StrongFocus);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
+const TChnCalendar::Colours TChnCalendar::kDefaultColours = [] {
+    const auto c = std::to_array<int>({
+        0,         // FontDateColor
+        15658734,  // FontCnDateColor
+        12961221,  // ColorTitleWeekLine
+        255,       // ColorTitleWeekEnd
+        5197647,   // ColorTitleWeek
+        32768,     // ColorCnDate
+        5197647,   // ColorDate
+        33023,     // ColorHoliday
+        16733011,  // ColorLunarHolDay
+        33023,     // ColorCnHolDay
+        5484032,   // ColorSelectedStart
+        6673664,   // ColorSelectedEnd
+        4625152,   // ColorSelectedFrame
+        8421504,   // ColorWeekNum
+        8421504,   // ColorShowFrame
+        14543103,  // ColorBackYear
+        15461355,  // ColorBackMonth
+        16711680,  // ColorTitleToday
+        12615808,  // ColorTitleMonth
+        16711680,  // ColorTitleYear
+        8421504,   // ColorTitleSelected
+        0,         // ColorTitleConstellation
+        0,         // ColorTitleAnimalsYear
+    });
+    static_assert(std::tuple_size_v<decltype(c)> == std::size_t(Colour::Count), "one default per colour");
+    return c;
+}();
 
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter p(this);
-        m_owner->paintGrid(p, hasFocus());
-    }
-    void mousePressEvent(QMouseEvent* e) override
-    {
-        m_owner->gridMousePress(e->position().toPoint(), e->button());
-        e->accept();
-    }
-    void mouseReleaseEvent(QMouseEvent* e) override
-    {
-        m_owner->gridMouseRelease(e->position().toPoint(), e->button());
-        e->accept();
-    }
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        if (!m_owner->gridKey(e->key()))
-            QWidget::keyPressEvent(e);
-    }
-    void contextMenuEvent(QContextMenuEvent* e) override
-    {
-        // Without the title row the year menu is the grid's.
-        if (!m_owner->showTitle())
-            m_owner->m_menuYear->popup(e->globalPos());
-    }
-    void focusInEvent(QFocusEvent*) override { update(); }
-    void focusOutEvent(QFocusEvent*) override { update(); }
+QFont TChnCalendar::withCjkFallback(QFont f)
+{
+    QStringList families = f.families();
+    if (families.isEmpty())
+        families << f.family();
+    for (const char* cjk : {"WenQuanYi Zen Hei", "Noto Sans CJK SC", "Droid Sans Fallback"})
+        if (!families.contains(QString::fromLatin1(cjk)))
+            families << QString::fromLatin1(cjk);
+    f.setFamilies(families);
+    return f;
+}
 
-private:
-    TChnCalendar* m_owner;
-};
+QFont TChnCalendar::pointFont(const char* family, int points, int weight)
+{
+    QFont f(QString::fromUtf8(family));
+    f.setPointSize(points);
+    f.setWeight(QFont::Weight(weight));
+    return withCjkFallback(f);
+}
+
+QFont TChnCalendar::songti9() { return pointFont("宋体", 9); }
 
 TChnCalendar::TChnCalendar(QWidget* parent) : QWidget(parent)
 {
@@ -163,7 +131,7 @@ TChnCalendar::TChnCalendar(QWidget* parent) : QWidget(parent)
     m_fontCnDate = pointFont("宋体", 9);
 
     buildTitle();
-    m_grid = new CalendarGrid(this);
+    buildGrid();
     setFocusProxy(m_grid);
     setFocusPolicy(Qt::StrongFocus);
     buildMenus();
@@ -286,12 +254,12 @@ void TChnCalendar::buildMenus()
 
 void TChnCalendar::styleLabels()
 {
-    setLabelColour(m_labelMonth, toColor(m_colorTitleMonth));
+    setLabelColour(m_labelMonth, toColor(colour(Colour::ColorTitleMonth)));
     setLabelColour(m_labelMonthUnit, Qt::black);
-    setLabelColour(m_labelYear, toColor(m_colorTitleYear));
+    setLabelColour(m_labelYear, toColor(colour(Colour::ColorTitleYear)));
     setLabelColour(m_labelYearUnit, Qt::black);
-    setLabelColour(m_labelToday, toColor(m_colorTitleToday));
-    setLabelColour(m_labelStatus, toColor(m_colorTitleSelected));
+    setLabelColour(m_labelToday, toColor(colour(Colour::ColorTitleToday)));
+    setLabelColour(m_labelStatus, toColor(colour(Colour::ColorTitleSelected)));
 }
 
 // ---------------------------------------------------------------- layout
@@ -318,26 +286,6 @@ void TChnCalendar::ensureLayout() const
         const_cast<TChnCalendar*>(this)->applyShowTitle();
 }
 
-void TChnCalendar::layoutGrid()
-{
-    const int cw = m_grid->width(), ch = m_grid->height();
-    // One pixel of grid line follows every row and column.
-    m_colW[0] = std::min(cw, m_showWeekNum ? 18 : 6);
-    const int colW = std::max(0, (cw - m_colW[0]) / 7 - 1);
-    m_colX[0] = 0;
-    for (int c = 1; c < 9; ++c) {
-        m_colX[c] = m_colX[c - 1] + m_colW[c - 1] + 1;
-        m_colW[c] = c < 8 ? colW : std::max(0, cw - m_colX[c]);
-    }
-    m_rowH[0] = std::min(ch, kHeaderHeight);
-    const int rowH = std::max(0, (ch - kHeaderHeight) / 6 - 1);
-    m_rowY[0] = 0;
-    for (int r = 1; r < 7; ++r) {
-        m_rowY[r] = m_rowY[r - 1] + m_rowH[r - 1] + 1;
-        m_rowH[r] = r < 6 ? rowH : std::max(0, ch - m_rowY[r]);
-    }
-}
-
 void TChnCalendar::updateTitleLabels()
 {
     m_labelMonth->setText(QString::number(m_sel.m));
@@ -346,7 +294,7 @@ void TChnCalendar::updateTitleLabels()
     m_labelYear->setText(QString::number(m_sel.y));
     m_labelYear->adjustSize();
     const QString date = m_sel.y < 1949
-                             ? m_selInfo.EraText
+                             ? m_sheet.selected.EraText
                              : QStringLiteral("%1-%2-%3")
                                    .arg(m_sel.y, 4, 10, QLatin1Char('0'))
                                    .arg(m_sel.m, 2, 10, QLatin1Char('0'))
@@ -362,16 +310,6 @@ void TChnCalendar::syncSteppers()
     m_upDownMonth->setValue(m_sel.m);
     m_syncing = false;
 }
-
-QRect TChnCalendar::cellRect(int column, int row) const
-{
-    if (column < 0 || column > 8 || row < 0 || row > 6)
-        return QRect();
-    ensureLayout();
-    return QRect(m_colX[column], m_rowY[row], m_colW[column], m_rowH[row]).translated(m_grid->pos());
-}
-
-QWidget* TChnCalendar::grid() const { return m_grid; }
 
 // ---------------------------------------------------------------- the date
 
@@ -417,79 +355,10 @@ void TChnCalendar::fillMonth()
 {
     if (!m_hasDate)
         return;
-    DescribeDay(m_selInfo, m_sel);
-    m_cnMonth = m_selInfo.MonthText;
-    m_cnDay = m_selInfo.DayText;
-
-    for (int i = 1; i <= 42; ++i) {
-        TcnDateInf& c = m_cells[i];
-        c = TcnDateInf();
-        c.dayColor = i % 7 == 1 || i % 7 == 0 ? kRed : m_colorDate;
-    }
-    m_cells[40].shownText = m_selInfo.ConstellationText;
-    m_cells[41].shownText = m_selInfo.YearGanZhi;
-    m_cells[42].shownText = m_selInfo.AnimalText + QStringLiteral("年");
-    for (int i = 40; i <= 42; ++i)
-        m_cells[i].valid = true;
-
-    // The library's calendar: Julian weekdays and month lengths before the
-    // reform, and October 1582 runs 1-4, 15-31 in consecutive cells.
-    const int y = m_sel.y, m = m_sel.m;
-    int index = WeekdayOf({y, m, 1}) + 1;
-    TChnCal info = m_selInfo;  // a failed conversion keeps the previous day's description
-    for (int d = 1; d <= DaysInMonth(y, m); ++d) {
-        if (CalendarKind(y, m, d) == 0)
-            continue;
-        DescribeDay(info, {y, m, d});
-        TcnDateInf& c = m_cells[index];
-        c.day = d;
-        c.dayText = QString::number(d);
-        c.monthText = info.MonthText;
-        c.lunarDayText = info.DayText;
-        c.shownText = info.DayText;
-        c.lunarColor = m_colorCnDate;
-        if (info.DayText == QStringLiteral("初一")) {
-            c.shownText = info.MonthText;
-            c.lunarColor = kRed;
-        }
-        if (!info.SolarFestival.isEmpty()) {
-            c.shownText = info.SolarFestival;
-            c.lunarColor = m_colorHoliday;
-        }
-        if (!info.SolarTermText.isEmpty()) {
-            c.shownText = info.SolarTermText;
-            c.lunarColor = m_colorLunarHolDay;
-        }
-        if (!info.LunarFestival.isEmpty()) {
-            c.shownText = info.LunarFestival;
-            c.lunarColor = m_colorCnHolDay;
-        }
-        if (d == m_sel.d) {
-            c.selected = true;
-            m_cells[40].shownText = info.ConstellationText;
-            m_curRow = (index - 1) / 7 + 1;
-            m_curCol = (index - 1) % 7 + 1;
-        }
-        c.valid = true;
-        ++index;
-    }
-
-    // Rows begin on Sunday, ISO weeks on Monday: a row is labelled with the
-    // week of its Monday, or of its first day when it has no Monday.
-    for (int row = 1; row <= 6; ++row) {
-        QString& label = m_weekNums[row - 1];
-        label.clear();
-        int pick = 0;
-        const int monday = 2 + 7 * (row - 1);
-        if (monday <= 37 && m_cells[monday].valid)
-            pick = monday;
-        for (int col = 1; col <= 7 && !pick; ++col) {
-            const int i = col + 7 * (row - 1);
-            if (i <= 37 && m_cells[i].valid)
-                pick = i;
-        }
-        if (pick)
-            label = QString::number(isoWeek({y, m, m_cells[pick].day}));
+    m_sheet = BuildMonthSheet(m_sel);
+    if (const int i = m_sheet.selectedCell) {
+        m_curRow = (i - 1) / 7 + 1;
+        m_curCol = (i - 1) % 7 + 1;
     }
 }
 
@@ -531,14 +400,41 @@ void TChnCalendar::popupMenu(QMenu* menu, const QPoint& globalPos) { menu->popup
 
 TcnDateInf TChnCalendar::cell(int index) const
 {
-    return index >= 1 && index <= 42 ? m_cells[index] : TcnDateInf();
+    if (index < 1 || index > MonthSheet::kCells || !m_hasDate)
+        return TcnDateInf();
+    const SheetCell& sheetCell = m_sheet.cells[index];
+    TcnDateInf c;
+    c.day = sheetCell.day;
+    c.valid = sheetCell.valid;
+    c.selected = index == m_sheet.selectedCell;
+    if (sheetCell.day)
+        c.dayText = QString::number(sheetCell.day);
+    c.monthText = sheetCell.monthText;
+    c.lunarDayText = sheetCell.lunarDayText;
+    c.shownText = sheetCell.shownText;
+    c.dayColor = sheetCell.weekend ? kRed : colour(Colour::ColorDate);
+    c.lunarColor = markColour(sheetCell.mark);
+    return c;
+}
+
+int TChnCalendar::markColour(DayMark mark) const
+{
+    switch (mark) {
+    case DayMark::None: return 0;
+    case DayMark::LunarDay: return colour(Colour::ColorCnDate);
+    case DayMark::MonthStart: return kRed;
+    case DayMark::SolarFestival: return colour(Colour::ColorHoliday);
+    case DayMark::SolarTerm: return colour(Colour::ColorLunarHolDay);
+    case DayMark::LunarFestival: return colour(Colour::ColorCnHolDay);
+    }
+    return 0;
 }
 
 QStringList TChnCalendar::cellTexts() const
 {
     QStringList out;
-    for (int i = 1; i <= 42; ++i) {
-        const TcnDateInf& c = m_cells[i];
+    for (int i = 1; i <= MonthSheet::kCells; ++i) {
+        const TcnDateInf c = cell(i);
         if (!c.valid)
             out << QString();
         else if (i >= 40)
@@ -552,312 +448,21 @@ QStringList TChnCalendar::cellTexts() const
 QStringList TChnCalendar::cellColors() const
 {
     QStringList out;
-    for (int i = 1; i <= 42; ++i) {
-        const TcnDateInf& c = m_cells[i];
+    for (int i = 1; i <= MonthSheet::kCells; ++i) {
+        const TcnDateInf c = cell(i);
         out << (c.valid && i < 40 ? QStringLiteral("%1,%2").arg(c.dayColor).arg(c.lunarColor) : QString());
     }
     return out;
 }
 
-QStringList TChnCalendar::headerTexts() const
+QStringList TChnCalendar::weekNumbers() const
 {
-    ensureLayout();
-    QStringList out;
-    const QFontMetrics fm(font());
-    for (int c = 0; c < 9; ++c) {
-        QString t;
-        if (c == 0 && m_showWeekNum)
-            t = QStringLiteral("W");
-        else if (c >= 1 && c <= 7)
-            t = QString::fromUtf8(m_colW[c] - 2 > 36 ? kWeekLong[c - 1] : kWeekShort[c - 1]);
-        out << fm.elidedText(t, Qt::ElideRight, std::max(0, m_colW[c]));
-    }
-    return out;
+    return QStringList(m_sheet.weekNumbers.begin(), m_sheet.weekNumbers.end());
 }
-
-QStringList TChnCalendar::weekNumbers() const { return QStringList(m_weekNums.begin(), m_weekNums.end()); }
 
 QColor TChnCalendar::toColor(int value) { return QColor(value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff); }
 
 int TChnCalendar::fromColor(const QColor& c) { return c.red() + 256 * c.green() + 65536 * c.blue(); }
-
-// ---------------------------------------------------------------- painting
-
-void TChnCalendar::paintBackground()
-{
-    if (m_back.size() != size())
-        m_back = QImage(size(), QImage::Format_RGB32);
-    if (m_back.isNull())
-        return;
-    m_back.fill(Qt::white);
-    QPainter p(&m_back);
-    if (m_showFrame) {
-        p.setPen(toColor(m_colorShowFrame));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
-    if (m_showBackYearMonth && m_hasDate) {
-        const QRect g = m_grid->geometry();
-        const int bottom = g.y() + g.height(), half = bottom / 2;
-        p.setFont(pointFont("Arial Black", 48, QFont::Black));
-        p.setPen(toColor(m_colorBackYear));
-        p.drawText(QRect(g.x(), g.y() + 6, g.width(), half - g.y()), Qt::AlignCenter, QString::number(m_sel.y));
-        p.setFont(pointFont("Arial Black", 90, QFont::Black));
-        p.setPen(toColor(m_colorBackMonth));
-        p.drawText(QRect(g.x(), half, g.width(), bottom - half), Qt::AlignCenter, QString::number(m_sel.m));
-    }
-    p.end();
-
-    if (m_backGround.isNull())
-        return;
-    QImage layer(size(), QImage::Format_RGB32);
-    layer.fill(Qt::white);
-    {
-        QPainter lp(&layer);
-        const int W = width(), H = height(), pw = m_backGround.width(), ph = m_backGround.height();
-        if (m_stretch && pw > 0 && ph > 0) {
-            const double r = double(pw) / ph;
-            int fw, fh;
-            if (pw >= ph) {
-                fw = W;
-                fh = int(W / r);
-                if (fh > H) {
-                    fh = H;
-                    fw = int(r * H);
-                }
-            } else {
-                fh = H;
-                fw = int(r * H);
-                if (fw > W) {
-                    fw = W;
-                    fh = int(W / r);
-                }
-            }
-            const QPoint at = m_center ? QPoint((W - fw) / 2, (H - fh) / 2) : QPoint(0, 0);
-            lp.drawPixmap(QRect(at, QSize(fw, fh)), m_backGround);
-        } else if (m_center) {
-            lp.drawPixmap((W - pw) / 2, (H - ph) / 2, m_backGround);
-        } else {
-            lp.drawPixmap(0, 0, m_backGround);
-        }
-    }
-    // 100 % shows the picture itself; larger values wrap as a per-cent figure would.
-    const int pct = m_alphaBlend > 100 ? m_alphaBlend % 100 : m_alphaBlend;
-    const QRgb key = layer.pixel(0, 0);
-    for (int yy = 0; yy < layer.height(); ++yy) {
-        const QRgb* src = reinterpret_cast<const QRgb*>(layer.constScanLine(yy));
-        QRgb* dst = reinterpret_cast<QRgb*>(m_back.scanLine(yy));
-        for (int xx = 0; xx < layer.width(); ++xx) {
-            if (src[xx] == key)
-                continue;
-            auto mix = [pct](int b, int s) { return std::clamp(((100 - pct) * b + pct * s) / 100, 0, 255); };
-            dst[xx] = qRgb(mix(qRed(dst[xx]), qRed(src[xx])), mix(qGreen(dst[xx]), qGreen(src[xx])),
-                           mix(qBlue(dst[xx]), qBlue(src[xx])));
-        }
-    }
-}
-
-void TChnCalendar::refreshGrid()
-{
-    update();
-    m_grid->update();
-}
-
-void TChnCalendar::paintEvent(QPaintEvent* e)
-{
-    QPainter p(this);
-    p.drawImage(e->rect(), m_back, e->rect());
-}
-
-void TChnCalendar::paintGrid(QPainter& p, bool focused)
-{
-    p.drawImage(QPoint(0, 0), m_back, m_grid->geometry());
-    const QStringList headers = headerTexts();
-    for (int row = 0; row < 7; ++row)
-        for (int col = 0; col < 9; ++col)
-            paintCell(p, col, row, focused, headers);
-}
-
-void TChnCalendar::paintCell(QPainter& p, int col, int row, bool focused, const QStringList& headers)
-{
-    const QRect r(m_colX[col], m_rowY[row], m_colW[col], m_rowH[row]);
-    if (r.isEmpty() || col == 8)
-        return;
-    const QColor weekLine = toColor(m_colorTitleWeekLine);
-    const bool weekNumLine = m_showWeekNum && m_showWeekNumLine && col == 0;
-
-    if (row == 0) {
-        p.setFont(font());
-        p.setPen(toColor(col == 0 ? m_colorWeekNum : col == 1 || col == 7 ? m_colorTitleWeekEnd : m_colorTitleWeek));
-        p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, headers.value(col));
-        if (col > 0 || m_showWeekNum) {
-            // Across the gap to the next cell, so the line runs unbroken.
-            p.setPen(weekLine);
-            p.drawLine(r.left(), r.bottom() - 4, r.right() + 1, r.bottom() - 4);
-        }
-        if (weekNumLine)
-            p.drawLine(r.right(), r.top(), r.right(), r.bottom() + 1);
-        return;
-    }
-    if (col == 0) {
-        if (!m_showWeekNum)
-            return;
-        p.setFont(songti9());
-        p.setPen(toColor(m_colorWeekNum));
-        p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, m_weekNums[row - 1]);
-        if (weekNumLine) {
-            p.setPen(weekLine);
-            p.drawLine(r.right(), r.top(), r.right(), r.bottom() + 1);
-        }
-        return;
-    }
-
-    const int index = col + 7 * (row - 1);
-    const TcnDateInf& c = m_cells[index];
-    if (!c.valid)
-        return;
-    if (index >= 40) {
-        const QRect text = r.adjusted(0, 8, 0, 0);
-        p.setFont(songti9());
-        p.setPen(toColor(index == 40 ? m_colorTitleConstellation : m_colorTitleAnimalsYear));
-        const Qt::Alignment h = index == 40 ? Qt::AlignHCenter : index == 41 ? Qt::AlignRight : Qt::AlignLeft;
-        p.drawText(text, h | Qt::AlignBottom | Qt::TextSingleLine, c.shownText);
-        return;
-    }
-
-    const bool selected = col == m_curCol && row == m_curRow && (!m_hideSelection || focused);
-    if (selected) {
-        const QColor s = toColor(m_colorSelectedStart), e = toColor(m_colorSelectedEnd);
-        // 256 bands from the start colour at the top to the end colour at the bottom.
-        for (int y = 0; y < r.height(); ++y) {
-            const int k = y * 256 / r.height() + 1;
-            auto channel = [k](int a, int b) { return a + k * (b - a) / 256; };
-            p.fillRect(r.left(), r.top() + y, r.width(), 1,
-                       QColor(channel(s.red(), e.red()), channel(s.green(), e.green()), channel(s.blue(), e.blue())));
-        }
-    }
-
-    const QRect upper(r.left() + 2, r.top(), std::max(0, r.width() - 4), r.height() / 2);
-    bool defaultDraw = true;
-    p.save();
-    OnDrawDateCell(this, c.day, &p, upper, selected, c.dayText, defaultDraw);
-    p.restore();
-    if (defaultDraw) {
-        p.setFont(m_fontDate);
-        p.setPen(toColor(c.dayColor));
-        p.drawText(upper, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine, c.dayText);
-    }
-
-    const QRect lower(r.left() + 2, r.top() + r.height() / 2, std::max(0, r.width() - 4), r.height() - r.height() / 2);
-    defaultDraw = true;
-    p.save();
-    OnDrawCnDateCell(this, c.day, &p, lower, selected, c.shownText, defaultDraw);
-    p.restore();
-    if (defaultDraw) {
-        p.setFont(m_fontCnDate);
-        p.setPen(toColor(c.lunarColor));
-        p.drawText(lower, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, c.shownText);
-        if (selected) {
-            p.setPen(toColor(m_colorSelectedFrame));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(r.adjusted(0, 0, -1, -1));
-        }
-    }
-}
-
-void TChnCalendar::OnDrawDateCell(QObject*, int, QPainter*, const QRect&, bool, const QString&, bool&) {}
-
-void TChnCalendar::OnDrawCnDateCell(QObject*, int, QPainter*, const QRect&, bool, const QString&, bool&) {}
-
-// ---------------------------------------------------------------- input
-
-bool TChnCalendar::cellAt(const QPoint& pos, int& column, int& row) const
-{
-    column = row = -1;
-    for (int c = 0; c < 9; ++c)
-        if (pos.x() >= m_colX[c] && pos.x() < m_colX[c] + m_colW[c])
-            column = c;
-    for (int r = 0; r < 7; ++r)
-        if (pos.y() >= m_rowY[r] && pos.y() < m_rowY[r] + m_rowH[r])
-            row = r;
-    return column >= 0 && row >= 0;
-}
-
-bool TChnCalendar::selectCell(int column, int row)
-{
-    if (column <= 0 || column >= 8 || row <= 0 || row > 6)
-        return false;
-    const int index = column + 7 * (row - 1);
-    if (index > 37 || !m_cells[index].valid)
-        return false;
-    m_curCol = column;
-    m_curRow = row;
-    SetDate({m_sel.y, m_sel.m, m_cells[index].day}, m_time);
-    if (m_mouseSelect)
-        emit OnDateClick();
-    m_grid->update();
-    return true;
-}
-
-void TChnCalendar::gridMousePress(const QPoint& pos, Qt::MouseButton button)
-{
-    m_grid->setFocus(Qt::MouseFocusReason);
-    m_pressInGrid = button == Qt::LeftButton;
-    int col, row;
-    if (button != Qt::LeftButton || !cellAt(pos, col, row))
-        return;
-    // Only this press's own choice counts as a click on a day.
-    m_mouseSelect = true;
-    selectCell(col, row);
-    m_mouseSelect = false;
-}
-
-void TChnCalendar::gridMouseRelease(const QPoint& pos, Qt::MouseButton button)
-{
-    const bool pressed = m_pressInGrid && button == Qt::LeftButton;
-    m_pressInGrid = false;
-    int col, row;
-    if (pressed && cellAt(pos, col, row) && col == m_curCol && row == m_curRow)
-        emit OnDateSelect();
-}
-
-bool TChnCalendar::gridKey(int key)
-{
-    int col = m_curCol, row = m_curRow;
-    switch (key) {
-    case Qt::Key_Left: --col; break;
-    case Qt::Key_Right: ++col; break;
-    case Qt::Key_Up: --row; break;
-    case Qt::Key_Down: ++row; break;
-    default: return false;
-    }
-    selectCell(col, row);  // a refused cell leaves the current one
-    return true;
-}
-
-// Events sent to the control itself over the grid reach the grid.
-void TChnCalendar::mousePressEvent(QMouseEvent* e)
-{
-    const QPoint pos = e->position().toPoint();
-    if (!m_grid->isHidden() && m_grid->geometry().contains(pos))
-        gridMousePress(pos - m_grid->pos(), e->button());
-    else
-        QWidget::mousePressEvent(e);
-}
-
-void TChnCalendar::mouseReleaseEvent(QMouseEvent* e)
-{
-    const QPoint pos = e->position().toPoint();
-    if (!m_grid->isHidden() && m_grid->geometry().contains(pos))
-        gridMouseRelease(pos - m_grid->pos(), e->button());
-    else
-        QWidget::mouseReleaseEvent(e);
-}
-
-void TChnCalendar::keyPressEvent(QKeyEvent* e)
-{
-    if (!gridKey(e->key()))
-        QWidget::keyPressEvent(e);
-}
 
 bool TChnCalendar::eventFilter(QObject* watched, QEvent* event)
 {
@@ -945,81 +550,30 @@ void TChnCalendar::setFontCnDate(const QFont& f)
     refreshGrid();
 }
 
-void TChnCalendar::setFontDateColor(int c)
+// Each colour repaints what shows it; the cells take theirs when read.
+void TChnCalendar::setColour(Colour k, int value)
 {
-    m_fontDateColor = c;
-    refreshGrid();
-}
-
-void TChnCalendar::setFontCnDateColor(int c)
-{
-    m_fontCnDateColor = c;
-    refreshGrid();
-}
-
-// Colours of the cell records: the shown month is worked out again.
-#define CELL_COLOUR_SETTER(Name, member) \
-    void TChnCalendar::set##Name(int c)  \
-    {                                    \
-        member = c;                      \
-        fillMonth();                     \
-        refreshGrid();                   \
-    }
-CELL_COLOUR_SETTER(ColorHoliday, m_colorHoliday)
-CELL_COLOUR_SETTER(ColorCnDate, m_colorCnDate)
-CELL_COLOUR_SETTER(ColorCnHolDay, m_colorCnHolDay)
-CELL_COLOUR_SETTER(ColorDate, m_colorDate)
-CELL_COLOUR_SETTER(ColorLunarHolDay, m_colorLunarHolDay)
-#undef CELL_COLOUR_SETTER
-
-#define GRID_COLOUR_SETTER(Name, member) \
-    void TChnCalendar::set##Name(int c)  \
-    {                                    \
-        member = c;                      \
-        refreshGrid();                   \
-    }
-GRID_COLOUR_SETTER(ColorTitleWeekLine, m_colorTitleWeekLine)
-GRID_COLOUR_SETTER(ColorTitleWeekEnd, m_colorTitleWeekEnd)
-GRID_COLOUR_SETTER(ColorTitleWeek, m_colorTitleWeek)
-GRID_COLOUR_SETTER(ColorSelectedStart, m_colorSelectedStart)
-GRID_COLOUR_SETTER(ColorSelectedEnd, m_colorSelectedEnd)
-GRID_COLOUR_SETTER(ColorSelectedFrame, m_colorSelectedFrame)
-GRID_COLOUR_SETTER(ColorWeekNum, m_colorWeekNum)
-GRID_COLOUR_SETTER(ColorTitleConstellation, m_colorTitleConstellation)
-GRID_COLOUR_SETTER(ColorTitleAnimalsYear, m_colorTitleAnimalsYear)
-#undef GRID_COLOUR_SETTER
-
-#define BACKGROUND_COLOUR_SETTER(Name, member) \
-    void TChnCalendar::set##Name(int c)        \
-    {                                          \
-        member = c;                            \
-        paintBackground();                     \
-        refreshGrid();                         \
-    }
-BACKGROUND_COLOUR_SETTER(ColorBackYear, m_colorBackYear)
-BACKGROUND_COLOUR_SETTER(ColorBackMonth, m_colorBackMonth)
-#undef BACKGROUND_COLOUR_SETTER
-
-void TChnCalendar::setColorShowFrame(int c)
-{
-    m_colorShowFrame = c;
-    if (m_showFrame) {
+    m_colours[std::size_t(k)] = value;
+    switch (k) {
+    case Colour::ColorTitleToday:
+    case Colour::ColorTitleMonth:
+    case Colour::ColorTitleYear:
+    case Colour::ColorTitleSelected:
+        styleLabels();
+        return;
+    case Colour::ColorShowFrame:
+        if (!m_showFrame)
+            return;
+        [[fallthrough]];
+    case Colour::ColorBackYear:
+    case Colour::ColorBackMonth:
         paintBackground();
-        refreshGrid();
+        break;
+    default:
+        break;
     }
+    refreshGrid();
 }
-
-#define LABEL_COLOUR_SETTER(Name, member) \
-    void TChnCalendar::set##Name(int c)   \
-    {                                     \
-        member = c;                       \
-        styleLabels();                    \
-    }
-LABEL_COLOUR_SETTER(ColorTitleToday, m_colorTitleToday)
-LABEL_COLOUR_SETTER(ColorTitleMonth, m_colorTitleMonth)
-LABEL_COLOUR_SETTER(ColorTitleYear, m_colorTitleYear)
-LABEL_COLOUR_SETTER(ColorTitleSelected, m_colorTitleSelected)
-#undef LABEL_COLOUR_SETTER
 
 void TChnCalendar::setBackGround(const QPixmap& picture)
 {

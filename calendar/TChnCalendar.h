@@ -11,10 +11,13 @@
 // 29 February that QDate cannot number is given as that day of the Julian
 // calendar).
 //
+// What each cell holds comes from the month sheet (calendar/MonthSheet.h);
+// the control gives it colours, paints it and takes the mouse and keys.
 // Colours are integers R + 256·G + 65536·B. What the grid paints is readable
 // through CellTexts, CellColors, HeaderTexts and WeekNumbers.
 
 #include "calendar/ChnCal.h"
+#include "calendar/MonthSheet.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -29,7 +32,8 @@ class QMenu;
 class QSpinBox;
 class CalendarGrid;
 
-// One grid cell; index 1..42 = column + 7·(row − 1).
+// One grid cell as shown, its sheet cell with colours; index 1..42 =
+// column + 7·(row − 1).
 struct TcnDateInf {
     int day = 0;
     bool valid = false;     // the cell has content
@@ -114,60 +118,60 @@ public:
     void setFontDate(const QFont& f);
     QFont fontCnDate() const { return m_fontCnDate; }
     void setFontCnDate(const QFont& f);
-    int fontDateColor() const { return m_fontDateColor; }
-    void setFontDateColor(int c);
-    int fontCnDateColor() const { return m_fontCnDateColor; }
-    void setFontCnDateColor(int c);
+    int fontDateColor() const { return colour(Colour::FontDateColor); }
+    void setFontDateColor(int c) { setColour(Colour::FontDateColor, c); }
+    int fontCnDateColor() const { return colour(Colour::FontCnDateColor); }
+    void setFontCnDateColor(int c) { setColour(Colour::FontCnDateColor, c); }
 
-    int colorTitleWeekLine() const { return m_colorTitleWeekLine; }
-    void setColorTitleWeekLine(int c);
-    int colorTitleWeekEnd() const { return m_colorTitleWeekEnd; }
-    void setColorTitleWeekEnd(int c);
-    int colorTitleWeek() const { return m_colorTitleWeek; }
-    void setColorTitleWeek(int c);
-    int colorCnDate() const { return m_colorCnDate; }
-    void setColorCnDate(int c);
-    int colorDate() const { return m_colorDate; }
-    void setColorDate(int c);
-    int colorHoliday() const { return m_colorHoliday; }
-    void setColorHoliday(int c);
-    int colorLunarHolDay() const { return m_colorLunarHolDay; }
-    void setColorLunarHolDay(int c);
-    int colorCnHolDay() const { return m_colorCnHolDay; }
-    void setColorCnHolDay(int c);
-    int colorSelectedStart() const { return m_colorSelectedStart; }
-    void setColorSelectedStart(int c);
-    int colorSelectedEnd() const { return m_colorSelectedEnd; }
-    void setColorSelectedEnd(int c);
-    int colorSelectedFrame() const { return m_colorSelectedFrame; }
-    void setColorSelectedFrame(int c);
-    int colorWeekNum() const { return m_colorWeekNum; }
-    void setColorWeekNum(int c);
-    int colorShowFrame() const { return m_colorShowFrame; }
-    void setColorShowFrame(int c);
-    int colorBackYear() const { return m_colorBackYear; }
-    void setColorBackYear(int c);
-    int colorBackMonth() const { return m_colorBackMonth; }
-    void setColorBackMonth(int c);
-    int colorTitleToday() const { return m_colorTitleToday; }
-    void setColorTitleToday(int c);
-    int colorTitleMonth() const { return m_colorTitleMonth; }
-    void setColorTitleMonth(int c);
-    int colorTitleYear() const { return m_colorTitleYear; }
-    void setColorTitleYear(int c);
-    int colorTitleSelected() const { return m_colorTitleSelected; }
-    void setColorTitleSelected(int c);
-    int colorTitleConstellation() const { return m_colorTitleConstellation; }
-    void setColorTitleConstellation(int c);
-    int colorTitleAnimalsYear() const { return m_colorTitleAnimalsYear; }
-    void setColorTitleAnimalsYear(int c);
+    int colorTitleWeekLine() const { return colour(Colour::ColorTitleWeekLine); }
+    void setColorTitleWeekLine(int c) { setColour(Colour::ColorTitleWeekLine, c); }
+    int colorTitleWeekEnd() const { return colour(Colour::ColorTitleWeekEnd); }
+    void setColorTitleWeekEnd(int c) { setColour(Colour::ColorTitleWeekEnd, c); }
+    int colorTitleWeek() const { return colour(Colour::ColorTitleWeek); }
+    void setColorTitleWeek(int c) { setColour(Colour::ColorTitleWeek, c); }
+    int colorCnDate() const { return colour(Colour::ColorCnDate); }
+    void setColorCnDate(int c) { setColour(Colour::ColorCnDate, c); }
+    int colorDate() const { return colour(Colour::ColorDate); }
+    void setColorDate(int c) { setColour(Colour::ColorDate, c); }
+    int colorHoliday() const { return colour(Colour::ColorHoliday); }
+    void setColorHoliday(int c) { setColour(Colour::ColorHoliday, c); }
+    int colorLunarHolDay() const { return colour(Colour::ColorLunarHolDay); }
+    void setColorLunarHolDay(int c) { setColour(Colour::ColorLunarHolDay, c); }
+    int colorCnHolDay() const { return colour(Colour::ColorCnHolDay); }
+    void setColorCnHolDay(int c) { setColour(Colour::ColorCnHolDay, c); }
+    int colorSelectedStart() const { return colour(Colour::ColorSelectedStart); }
+    void setColorSelectedStart(int c) { setColour(Colour::ColorSelectedStart, c); }
+    int colorSelectedEnd() const { return colour(Colour::ColorSelectedEnd); }
+    void setColorSelectedEnd(int c) { setColour(Colour::ColorSelectedEnd, c); }
+    int colorSelectedFrame() const { return colour(Colour::ColorSelectedFrame); }
+    void setColorSelectedFrame(int c) { setColour(Colour::ColorSelectedFrame, c); }
+    int colorWeekNum() const { return colour(Colour::ColorWeekNum); }
+    void setColorWeekNum(int c) { setColour(Colour::ColorWeekNum, c); }
+    int colorShowFrame() const { return colour(Colour::ColorShowFrame); }
+    void setColorShowFrame(int c) { setColour(Colour::ColorShowFrame, c); }
+    int colorBackYear() const { return colour(Colour::ColorBackYear); }
+    void setColorBackYear(int c) { setColour(Colour::ColorBackYear, c); }
+    int colorBackMonth() const { return colour(Colour::ColorBackMonth); }
+    void setColorBackMonth(int c) { setColour(Colour::ColorBackMonth, c); }
+    int colorTitleToday() const { return colour(Colour::ColorTitleToday); }
+    void setColorTitleToday(int c) { setColour(Colour::ColorTitleToday, c); }
+    int colorTitleMonth() const { return colour(Colour::ColorTitleMonth); }
+    void setColorTitleMonth(int c) { setColour(Colour::ColorTitleMonth, c); }
+    int colorTitleYear() const { return colour(Colour::ColorTitleYear); }
+    void setColorTitleYear(int c) { setColour(Colour::ColorTitleYear, c); }
+    int colorTitleSelected() const { return colour(Colour::ColorTitleSelected); }
+    void setColorTitleSelected(int c) { setColour(Colour::ColorTitleSelected, c); }
+    int colorTitleConstellation() const { return colour(Colour::ColorTitleConstellation); }
+    void setColorTitleConstellation(int c) { setColour(Colour::ColorTitleConstellation, c); }
+    int colorTitleAnimalsYear() const { return colour(Colour::ColorTitleAnimalsYear); }
+    void setColorTitleAnimalsYear(int c) { setColour(Colour::ColorTitleAnimalsYear, c); }
 
     QDateTime dateTime() const;
     // The selected date in the lunar library's calendar.
     CivilDate selectedDate() const { return m_sel; }
-    QString cnDate() const { return m_cnMonth + m_cnDay; }
-    QString cnMonth() const { return m_cnMonth; }
-    QString cnDay() const { return m_cnDay; }
+    QString cnDate() const { return cnMonth() + cnDay(); }
+    QString cnMonth() const { return m_sheet.selected.MonthText; }
+    QString cnDay() const { return m_sheet.selected.DayText; }
 
     QPixmap backGround() const { return m_backGround; }
     void setBackGround(const QPixmap& picture);
@@ -230,7 +234,29 @@ protected:
 private:
     friend class CalendarGrid;
 
+    // The colour properties, one entry each, named as the properties.
+    enum class Colour {
+        FontDateColor, FontCnDateColor, ColorTitleWeekLine, ColorTitleWeekEnd, ColorTitleWeek, ColorCnDate,
+        ColorDate, ColorHoliday, ColorLunarHolDay, ColorCnHolDay, ColorSelectedStart, ColorSelectedEnd,
+        ColorSelectedFrame, ColorWeekNum, ColorShowFrame, ColorBackYear, ColorBackMonth, ColorTitleToday,
+        ColorTitleMonth, ColorTitleYear, ColorTitleSelected, ColorTitleConstellation, ColorTitleAnimalsYear,
+        Count
+    };
+    using Colours = std::array<int, std::size_t(Colour::Count)>;
+    static const Colours kDefaultColours;
+    int colour(Colour k) const { return m_colours[std::size_t(k)]; }
+    // Stores the colour and repaints what shows it.
+    void setColour(Colour k, int value);
+    // The colour of a day cell's lower line.
+    int markColour(DayMark mark) const;
+
+    // Asked-for faces first, then installed CJK faces for the Chinese glyphs.
+    static QFont withCjkFallback(QFont f);
+    static QFont pointFont(const char* family, int points, int weight = QFont::Normal);
+    static QFont songti9();
+
     void buildTitle();
+    void buildGrid();
     void buildMenus();
     void applyShowTitle();
     // A hidden control gets its resize event only when shown: what is read
@@ -249,7 +275,7 @@ private:
     void yearStepped(int year);
     void popupMenu(QMenu* menu, const QPoint& globalPos);
 
-    // The grid's side.
+    // The grid's side (CalendarGrid.cpp).
     void paintGrid(QPainter& p, bool focused);
     void paintCell(QPainter& p, int column, int row, bool focused, const QStringList& headers);
     void gridMousePress(const QPoint& pos, Qt::MouseButton button);
@@ -267,29 +293,7 @@ private:
     bool m_hideSelection = false;
     QFont m_fontDate;
     QFont m_fontCnDate;
-    int m_fontDateColor = 0;
-    int m_fontCnDateColor = 15658734;
-    int m_colorTitleWeekLine = 12961221;
-    int m_colorTitleWeekEnd = 255;
-    int m_colorTitleWeek = 5197647;
-    int m_colorCnDate = 32768;
-    int m_colorDate = 5197647;
-    int m_colorHoliday = 33023;
-    int m_colorLunarHolDay = 16733011;
-    int m_colorCnHolDay = 33023;
-    int m_colorSelectedStart = 5484032;
-    int m_colorSelectedEnd = 6673664;
-    int m_colorSelectedFrame = 4625152;
-    int m_colorWeekNum = 8421504;
-    int m_colorShowFrame = 8421504;
-    int m_colorBackYear = 14543103;
-    int m_colorBackMonth = 15461355;
-    int m_colorTitleToday = 16711680;
-    int m_colorTitleMonth = 12615808;
-    int m_colorTitleYear = 16711680;
-    int m_colorTitleSelected = 8421504;
-    int m_colorTitleConstellation = 0;
-    int m_colorTitleAnimalsYear = 0;
+    Colours m_colours = kDefaultColours;
     QPixmap m_backGround;
     bool m_center = false;
     bool m_stretch = false;
@@ -299,10 +303,7 @@ private:
     CivilDate m_sel;             // the selected date (y, m, d)
     QTime m_time;                // its time of day
     bool m_hasDate = false;
-    QString m_cnMonth, m_cnDay;
-    TChnCal m_selInfo;           // the selected date described
-    std::array<TcnDateInf, 43> m_cells;  // 1..42 used
-    std::array<QString, 6> m_weekNums;
+    MonthSheet m_sheet;          // the selected date's month
 
     // Grid geometry (grid coordinates) and current cell.
     std::array<int, 9> m_colX{}, m_colW{};
@@ -315,7 +316,7 @@ private:
     QImage m_back;               // the painted background of the whole control
     bool m_syncing = false;      // steppers set by the control itself
 
-    CalendarGrid* m_grid;
+    QWidget* m_grid;             // Grid, a CalendarGrid
     QLabel* m_labelMonth;        // LabelMonth
     QLabel* m_labelMonthUnit;    // "月"
     QSpinBox* m_upDownMonth;     // UpDownMonth

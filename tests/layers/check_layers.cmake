@@ -3,7 +3,8 @@
 # crosses a layer it may not.
 #   cmake -DROOT=<source dir> -P tests/layers/check_layers.cmake
 #
-#   data/, lunar library -> only themselves
+#   data/, lunar library -> only themselves (the month sheet is classed with
+#                           the lunar library)
 #   ui/                  -> ui/, data/
 #   page folders         -> ui/, data/, the lunar library, their own folder
 #   app/ tools/ bench/ tests/ main.cpp -> anything
@@ -22,7 +23,7 @@ set(FREE_DIRS app tools bench tests)
 # The layer of a path relative to ROOT: "lunar library", "main.cpp" or its
 # top folder ("data/", "ledger/", …).
 function(layer_of path out)
-  if(path MATCHES "^calendar/(LunarCalc|ChnCal)\\.(h|cpp)$")
+  if(path MATCHES "^calendar/(LunarCalc|ChnCal|MonthSheet)\\.(h|cpp)$")
     set(${out} "lunar library" PARENT_SCOPE)
   elseif(NOT path MATCHES "/")
     set(${out} "${path}" PARENT_SCOPE)
