@@ -1,6 +1,7 @@
 #include "accounts/Tf_zhanghu.h"
 
 #include "data/Database.h"
+#include "data/GridFixups.h"
 #include "ui/BatchModel.h"
 #include "ui/Charts.h"
 #include "ui/DataGrid.h"
@@ -125,12 +126,7 @@ bool Tf_zhanghu::save()
         Database& db = Database::shared();
         Transaction tx(db);
         DbError error = tx.error();
-        Query zero(db, QStringLiteral("update z_zhanghu set z_qcje=0 where z_qcje is null"));
-        ok = tx.isActive() && m_model->writePending(&error);
-        if (ok && !zero.exec()) {
-            ok = false;
-            error = zero.error();
-        }
+        ok = tx.isActive() && m_model->writePending(&error) && zeroEmptyOpeningAmounts(db, &error);
         if (ok && !tx.commit()) {
             ok = false;
             error = tx.error();

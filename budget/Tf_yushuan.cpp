@@ -1,11 +1,12 @@
 #include "budget/Tf_yushuan.h"
 
-#include "ui/NumberField.h"
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "data/GridFixups.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
+#include "ui/NumberField.h"
 #include "ui/QueryModel.h"
 
 #include <QPushButton>
@@ -169,13 +170,7 @@ void Tf_yushuan::Button1Click()
     Database& db = Database::shared();
     Transaction tx(db);
     DbError error = tx.error();
-    bool ok = tx.isActive() && m_def->writePending(&error);
-    if (ok) {
-        Query zero(db, QStringLiteral("update s_yushuan set y_money=0 where y_money is null"));
-        ok = zero.exec();
-        if (!ok)
-            error = zero.error();
-    }
+    const bool ok = tx.isActive() && m_def->writePending(&error) && zeroEmptyBudgets(db, &error);
     if (!ok || !tx.commit()) {
         if (!error.isError())
             error = tx.error();

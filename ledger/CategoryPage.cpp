@@ -2,6 +2,7 @@
 
 #include "data/Categories.h"
 #include "data/Database.h"
+#include "data/GridFixups.h"
 #include "ledger/PinYin.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
@@ -211,12 +212,8 @@ bool CategoryPage::submitTop()
     bool ok = tx.isActive() && m_top->writePending(&error);
     bool budgetFailed = false;
     if (ok) {
-        Query budget(db, QStringLiteral(
-            "insert into s_yushuan (f_id) select id from s_fenlei where f_id=0 and f_class='Z' and id not in (select f_id from s_yushuan)"));
-        ok = budget.exec();
+        ok = addMissingBudgetRows(db, &error);
         budgetFailed = !ok;
-        if (!ok)
-            error = budget.error();
     }
     if (ok && !tx.commit()) {
         ok = false;
