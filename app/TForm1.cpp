@@ -8,10 +8,10 @@
 #include "data/Backup.h"
 #include "data/Clock.h"
 #include "data/Tx_Data.h"
-#include "settings/Tf_system.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
 #include "ui/Page.h"
+#include "ui/RestoreStep.h"
 #include "ui/Skin.h"
 #include "ui/Theme.h"
 
@@ -271,7 +271,7 @@ void TForm1::damageFound(const QString& findings, const QString& backup)
         return;
     // No page may hold a statement while the file is replaced.
     ClosePage();
-    if (Tf_system::restoreFrom(this, backup, false)) {
+    if (restoreWithQuestion(this, backup, false)) {
         close();
         return;
     }

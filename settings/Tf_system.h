@@ -33,13 +33,6 @@ public:
     // update; by default it closes the main window. Tests pass their own.
     void setQuitAction(std::function<void()> quit) { m_quit = std::move(quit); }
 
-    // The restore once a file is chosen: a copy of `backup` is checked (a
-    // file that is no usable backup is refused and nothing is replaced),
-    // `ask` asks first, then the household's file is replaced and the user
-    // told to start again. True when it was replaced: the caller ends the
-    // program. No page may hold a statement meanwhile.
-    static bool restoreFrom(QWidget* parent, const QString& backup, bool ask);
-
 public slots:
     void FormCreate();
     void FormShow() override;
