@@ -175,7 +175,7 @@ bool viewsRead(Database& file, QString* error)
 const QString kNotOurs = QStringLiteral("该文件不是本软件的数据库，或已损坏（无法用本软件的密码打开）");
 
 // The layout and the pages of an open file.
-bool checkOpenFile(Database& file, bool allSteps, QString* error)
+bool checkOpenFile(Database& file, QString* error)
 {
     int version = 0;
     if (!readSchemaVersion(file, &version))
@@ -184,7 +184,7 @@ bool checkOpenFile(Database& file, bool allSteps, QString* error)
         return fail(error, QString::fromUtf8(kNewerFileMessage));
     QStringList missing;
     QString why;
-    if (!missingColumns(file, allSteps, &missing, &why))
+    if (!missingColumns(file, false, &missing, &why))
         return fail(error, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
     if (!missing.isEmpty())
         return fail(error, QStringLiteral("该文件缺少本软件的表或字段：%1%2")
@@ -222,7 +222,10 @@ bool trialStart(Database& file, QString* error)
     }
     // The layout as the start leaves it: every table and column.
     QStringList missing;
-    if (ok && (!missingColumns(file, true, &missing, &why) || !missing.isEmpty())) {
+    if (ok && !missingColumns(file, true, &missing, &why)) {
+        ok = false;
+        why = QStringLiteral("无法读取该文件的表结构，文件可能已损坏");
+    } else if (ok && !missing.isEmpty()) {
         ok = false;
         why = QStringLiteral("升级后缺少表或字段：%1").arg(missing.mid(0, 5).join(QStringLiteral(", ")));
     }
@@ -253,7 +256,7 @@ bool checkDatabaseFile(const QString& path, QString* error)
     Database file;
     if (!file.openReadOnly(path, key()))
         return fail(error, kNotOurs);
-    return checkOpenFile(file, false, error);
+    return checkOpenFile(file, error);
 }
 
 bool checkCopy(const QString& path, QString* error)
@@ -261,7 +264,7 @@ bool checkCopy(const QString& path, QString* error)
     Database file;
     if (!file.open(path, key()))
         return fail(error, kNotOurs);
-    return checkOpenFile(file, false, error) && trialStart(file, error);
+    return checkOpenFile(file, error) && trialStart(file, error);
 }
 
 bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
@@ -547,19 +550,10 @@ bool hasAutoBackupTable(Database& db, bool* has, QString* error)
     return true;
 }
 
-bool writeSetting(Database& db, const QString& sql, const QList<QPair<const char*, QVariant>>& binds, QString* error)
+bool writeSetting(Database& db, const char* sql, const Binds& binds, QString* error)
 {
-    Transaction tx(db);
-    if (!tx.isActive())
-        return fail(error, tx.error());
-    Query q(db, sql);
-    for (const auto& [name, value] : binds)
-        q.bindValue(name, value);
-    if (!q.exec())
-        return fail(error, q.error());
-    if (!tx.commit())
-        return fail(error, tx.error());
-    return true;
+    DbError why;
+    return runSteps(db, {{sql, binds}}, &why) || fail(error, why);
 }
 } // namespace
 
@@ -582,12 +576,12 @@ bool autoBackupEnabled(Database& db, bool* enabled, QString* error)
 
 bool setAutoBackupEnabled(Database& db, bool enabled, QString* error)
 {
-    return writeSetting(db, QStringLiteral("update sys_autobak set isauto=:on where id=1"), {{":on", int(enabled)}}, error);
+    return writeSetting(db, "update sys_autobak set isauto=:on where id=1", {{":on", int(enabled)}}, error);
 }
 
 bool recordAutoBackupFailure(Database& db, const QDateTime& when, const QString& message, QString* error)
 {
-    return writeSetting(db, QStringLiteral("update sys_autobak set failtime=:t, failtext=:m where id=1"),
+    return writeSetting(db, "update sys_autobak set failtime=:t, failtext=:m where id=1",
                         {{":t", when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))}, {":m", message}}, error);
 }
 
