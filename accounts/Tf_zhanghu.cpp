@@ -2,6 +2,7 @@
 
 #include "data/Database.h"
 #include "data/GridFixups.h"
+#include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/Charts.h"
 #include "ui/DataGrid.h"
@@ -60,6 +61,7 @@ void Tf_zhanghu::buildAccountsTab(QWidget* tab)
     // The press sets the selected account, also when it opens an editor.
     connect(m_grid, &QAbstractItemView::pressed, this, &Tf_zhanghu::DBGridEh3CellClick);
     connect(m_grid, &QAbstractItemView::clicked, this, &Tf_zhanghu::DBGridEh3CellClick);
+    buildEditor();
 }
 
 void Tf_zhanghu::buildChartTab(QWidget* tab)
@@ -105,100 +107,72 @@ void Tf_zhanghu::DBGridEh3CellClick()
     m_selectedId = id.isValid() ? QString::number(id.toLongLong()) : QString();
 }
 
-void Tf_zhanghu::Button27Click()
+void Tf_zhanghu::buildEditor()
 {
-    const int row = m_model->appendRow();
-    m_grid->setFocus();
-    m_grid->setCurrentIndex(m_model->index(row, ColName));
-    m_grid->edit(m_model->index(row, ColName));
-}
-
-bool Tf_zhanghu::save()
-{
-    m_grid->commitPendingEdit();
+    BatchEditor::Setup s;
+    s.keyColumn = ColId;
+    s.addColumn = ColName;
+    s.refusedBox = BatchEditor::Box::Notice;
+    s.refused = QStringLiteral("对不起，数据格式不对");
+    // Another copy of the program deleted an account meanwhile.
+    s.vanished = QStringLiteral("对不起，该账户已被删除，请刷新后重新修改");
+    s.settleOrder = BatchEditor::SettleOrder::BeforeQuestion;
     // A blank name is refused like any row the database refuses.
-    bool ok = true;
-    for (int r = 0; r < m_model->rowCount() && ok; ++r)
-        ok = !m_model->raw(r, ColName).toString().trimmed().isEmpty();
-    if (ok) {
-        // The rows count as saved only once the commit is through: a commit
-        // the file refuses leaves every edit in the grid.
-        Database& db = Database::shared();
-        Transaction tx(db);
-        DbError error = tx.error();
-        ok = tx.isActive() && m_model->writePending(&error) && zeroEmptyOpeningAmounts(db, &error);
-        if (ok && !tx.commit()) {
-            ok = false;
-            error = tx.error();
-        }
-        if (!ok) {
-            tx.rollback();
-            if (error.isFileFault()) {
-                Msg::dbError(this, error);
+    s.acceptable = [this] {
+        for (int r = 0; r < m_model->rowCount(); ++r)
+            if (m_model->raw(r, ColName).toString().trimmed().isEmpty())
                 return false;
-            }
-            if (error.kind() == DbError::Kind::Vanished) {
-                // Another copy of the program deleted an account meanwhile.
-                Msg::error(this, QStringLiteral("对不起，该账户已被删除，请刷新后重新修改"));
-                return false;
-            }
+        return true;
+    };
+    s.extraWrite = zeroEmptyOpeningAmounts;
+    s.reread = [this] { return refresh(); };
+    s.mayDelete = [this](int) {
+        // Saved accounts count, not rows: an appended row never lets the last one go.
+        if (m_model->savedRowCount() <= 1) {
+            Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
+            return false;
         }
-    }
-    if (!ok) {
-        Msg::notice(this, QStringLiteral("对不起，数据格式不对"));
-        return false;
-    }
-    // Read again, so every saved row carries its id.
-    refresh();
-    return true;
+        if (m_selectedId.isEmpty() || m_selectedId == u"0") {
+            Msg::error(this, QStringLiteral("对不起，请先选择要删除的记录"));
+            return false;
+        }
+        return true;
+    };
+    s.askDelete = [this](int) { return Msg::confirm(this, QStringLiteral("是否确定删除？")); };
+    s.removeSaved = [this](const QVariant& key) {
+        Query used(QStringLiteral("select * from s_z_all where s_zhanghuid=:id"));
+        used.bind(":id", key.toLongLong());
+        switch (used.fetch()) {
+        case Query::Fetch::Failed: Msg::dbError(this, used.error()); return false;
+        case Query::Fetch::Row: Msg::error(this, QStringLiteral("对不起，该账户下有收支明细，不能直接删除。")); return false;
+        case Query::Fetch::NoRow: break;
+        }
+        Query del(QStringLiteral("delete from z_zhanghu where id=:id"));
+        del.bind(":id", key.toLongLong());
+        if (!del.exec()) {
+            Msg::dbError(this, del.error());
+            return false;
+        }
+        m_selectedId = QStringLiteral("0");
+        return true;
+    };
+    // The account the mouse last pressed; an unsaved one is the current row.
+    s.deleteRow = [this] {
+        if (m_selectedId.isEmpty()) {
+            const int current = m_grid->currentIndex().row();
+            return m_model->isNewRow(current) ? current : -1;
+        }
+        for (int r = 0; r < m_model->rowCount(); ++r)
+            if (!m_model->isNewRow(r) && QString::number(m_model->raw(r, ColId).toLongLong()) == m_selectedId)
+                return r;
+        return -1;
+    };
+    m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));
 }
 
-bool Tf_zhanghu::settlePending()
-{
-    return settlePendingEdits(this, m_grid, m_model, [this] { return save(); });
-}
-
-void Tf_zhanghu::Button9Click()
-{
-    m_grid->commitPendingEdit();
-    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？")))
-        save();
-    else
-        m_model->revertAll();
-}
-
-void Tf_zhanghu::Button28Click()
-{
-    // Saved accounts count, not rows: an appended row never lets the last one go.
-    if (m_model->savedRowCount() <= 1) {
-        Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
-        return;
-    }
-    if (m_selectedId.isEmpty() || m_selectedId == u"0") {
-        Msg::error(this, QStringLiteral("对不起，请先选择要删除的记录"));
-        return;
-    }
-    // The grid is read again after a delete: pending edits are saved or let go first.
-    if (!settlePending())
-        return;
-    if (!Msg::confirm(this, QStringLiteral("是否确定删除？")))
-        return;
-    Query used(QStringLiteral("select * from s_z_all where s_zhanghuid=:id"));
-    used.bind(":id", m_selectedId.toLongLong());
-    switch (used.fetch()) {
-    case Query::Fetch::Failed: return Msg::dbError(this, used.error());
-    case Query::Fetch::Row:
-        Msg::error(this, QStringLiteral("对不起，该账户下有收支明细，不能直接删除。"));
-        return;
-    case Query::Fetch::NoRow: break;
-    }
-    Query del(QStringLiteral("delete from z_zhanghu where id=:id"));
-    del.bind(":id", m_selectedId.toLongLong());
-    if (!del.exec())
-        return Msg::dbError(this, del.error());
-    m_selectedId = QStringLiteral("0");
-    refresh();
-}
+void Tf_zhanghu::Button27Click() { m_editor->add(); }
+void Tf_zhanghu::Button28Click() { m_editor->remove(); }
+void Tf_zhanghu::Button9Click() { m_editor->saveClicked(); }
 
 void Tf_zhanghu::TabSheet6Show()
 {

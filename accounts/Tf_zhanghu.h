@@ -5,6 +5,7 @@
 
 #include "ui/Page.h"
 
+class BatchEditor;
 class BatchModel;
 class DataGrid;
 class QChartView;
@@ -33,16 +34,14 @@ public slots:
 private:
     void buildAccountsTab(QWidget* tab);
     void buildChartTab(QWidget* tab);
+    void buildEditor();
     bool refresh();
-    // Writes the pending edits; on failure shows the notice and keeps them.
-    bool save();
-    // Before something drops the pending edits: save them or let them go.
-    bool settlePending();
 
     QString m_selectedId = QStringLiteral("0");
     QTabWidget* m_tabs;     // PageControl1
     BatchModel* m_model;    // ADOQuery3
     DataGrid* m_grid;       // DBGridEh3
+    BatchEditor* m_editor;
     QChartView* m_balance;  // DBChart1
     QChartView* m_income;   // DBChart2
     QChartView* m_expense;  // DBChart3

@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Transfers.h"
+#include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
@@ -38,6 +39,7 @@ Tf_zhuanzhang::Tf_zhuanzhang(QWidget* parent) : Page("f_zhuanzhang", parent)
     m_grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     // Any mouse button starts editing the row, so typing edits it at once.
     m_grid->setEditOnAnyPress(true);
+    buildEditor();
     FormCreate();
 }
 
@@ -87,67 +89,34 @@ void Tf_zhuanzhang::formatGrid()
     m_grid->setInputMethodClosed(ColAmount);
 }
 
+void Tf_zhuanzhang::buildEditor()
+{
+    BatchEditor::Setup s;
+    s.keyColumn = ColId;
+    s.addColumn = ColDate;
+    s.refusedBox = BatchEditor::Box::Notice;
+    s.refused = QStringLiteral("对不起，请选择时间");
+    s.vanished = QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改");
+    s.reread = [this] { return query(); };
+    s.askDelete = [this](int row) {
+        return Msg::confirm(this, QStringLiteral("是否确定删除？") + QString::number(m_model->raw(row, ColId).toLongLong()));
+    };
+    s.removeSaved = [this](const QVariant& key) {
+        DbError error;
+        if (deleteTransfer(Database::shared(), key.toLongLong(), &error))
+            return true;
+        Msg::dbError(this, error);
+        return false;
+    };
+    m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));
+}
+
 void Tf_zhuanzhang::Button41Click()
 {
-    if (settlePending())
+    if (m_editor->settle())
         query();
 }
 
-void Tf_zhuanzhang::Button38Click()
-{
-    const int row = m_model->appendRow();
-    m_grid->setFocus();
-    m_grid->setCurrentIndex(m_model->index(row, ColDate));
-    m_grid->edit(m_model->index(row, ColDate));
-}
-
-bool Tf_zhuanzhang::save()
-{
-    m_grid->commitPendingEdit();
-    DbError error;
-    if (!m_model->submitAll(&error)) {
-        if (error.kind() == DbError::Kind::Vanished)
-            Msg::error(this, QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改"));
-        else if (error.isFileFault())
-            Msg::dbError(this, error);  // a full or locked file is no missing date
-        else
-            Msg::notice(this, QStringLiteral("对不起，请选择时间"));
-        return false;
-    }
-    // Read again, so every saved row carries its id.
-    return query();
-}
-
-bool Tf_zhuanzhang::settlePending()
-{
-    return settlePendingEdits(this, m_grid, m_model, [this] { return save(); });
-}
-
-void Tf_zhuanzhang::Button40Click()
-{
-    m_grid->commitPendingEdit();
-    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？")))
-        save();
-    else
-        query();
-}
-
-void Tf_zhuanzhang::Button39Click()
-{
-    const QModelIndex current = m_grid->currentIndex();
-    if (!current.isValid())
-        return;
-    const QVariant id = m_model->raw(current.row(), ColId);
-    if (!id.isValid() || m_model->isNewRow(current.row()))
-        return;
-    const qint64 key = id.toLongLong();
-    if (!Msg::confirm(this, QStringLiteral("是否确定删除？") + QString::number(key)))
-        return;
-    // The list is read again after the delete: pending edits first.
-    if (!settlePending())
-        return;
-    DbError error;
-    if (!deleteTransfer(Database::shared(), key, &error))
-        return Msg::dbError(this, error);
-    query();
-}
+void Tf_zhuanzhang::Button38Click() { m_editor->add(); }
+void Tf_zhuanzhang::Button39Click() { m_editor->remove(); }
+void Tf_zhuanzhang::Button40Click() { m_editor->saveClicked(); }

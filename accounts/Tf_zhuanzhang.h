@@ -4,6 +4,7 @@
 
 #include "ui/Page.h"
 
+class BatchEditor;
 class BatchModel;
 class DataGrid;
 class QDateEdit;
@@ -26,11 +27,11 @@ public slots:
 private:
     bool query();
     void formatGrid();  // after every query
-    bool save();
-    bool settlePending();
+    void buildEditor();
 
     QDateEdit* m_from;     // DateTimePicker1
     QDateEdit* m_to;       // DateTimePicker2
     BatchModel* m_model;   // ADOQuery7
     DataGrid* m_grid;      // DBGridEh7
+    BatchEditor* m_editor;
 };

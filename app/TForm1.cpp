@@ -16,6 +16,7 @@
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QMouseEvent>
@@ -357,6 +358,25 @@ void TForm1::ClosePage()
         delete w;
 }
 
+bool TForm1::mayLeavePage()
+{
+    auto* page = qobject_cast<Page*>(currentPage());
+    if (!page || !page->hasUnsavedEdits())
+        return true;
+    if (Msg::confirm(page, QStringLiteral("是否确定保存数据？")))
+        return page->saveEdits();
+    page->dropEdits();
+    return true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (mayLeavePage())
+        event->accept();
+    else
+        event->ignore();
+}
+
 QWidget* TForm1::currentPage() const
 {
     const auto pages = m_pnlShow->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
@@ -447,6 +467,8 @@ void TForm1::navigate(const char* name)
     const NavEntry* e = entry(name);
     if (!e || !e->factory)
         return;  // module not in this build: the entry does nothing
+    if (!mayLeavePage())
+        return;
     if (e->recalcFirst && !RecalcAccountTotals())
         return;
     if (e->kind == NavEntry::Header) {

@@ -86,6 +86,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Unsaved edits of the page shown are asked about first.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildTitleBar();
@@ -100,6 +102,10 @@ private:
     bool endIfFileReplaced();
     const NavEntry* entry(const char* name) const;
     bool createPage(const PageFactory& factory);
+    // Before the page shown goes: its unsaved edits are saved or dropped as
+    // the user answers "是否确定保存数据？". False when a save the user asked
+    // for was refused: the page and its edits stay.
+    bool mayLeavePage();
     void openUrl(const QString& url);
     // Tells of an automatic backup that failed at the last end.
     void reportAutoBackupFailure();

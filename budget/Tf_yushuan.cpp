@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/GridFixups.h"
+#include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
@@ -82,6 +83,7 @@ void Tf_yushuan::buildDefinitionTab()
     m_save = button(m_tabs, "Button1", QStringLiteral("保存"), QRect(0, 0, 64, 24));
     m_tabs->setCornerWidget(m_save, Qt::TopRightCorner);
     connect(m_save, &QPushButton::clicked, this, &Tf_yushuan::Button1Click);
+    buildEditor();
 }
 
 void Tf_yushuan::buildComparisonTab()
@@ -161,31 +163,27 @@ void Tf_yushuan::Button42Click()
         Msg::dbError(this, error);
 }
 
-void Tf_yushuan::Button1Click()
+void Tf_yushuan::buildEditor()
 {
-    if (!m_definitionsOpen)
-        return;
-    m_defGrid->commitPendingEdit();
+    BatchEditor::Setup s;
+    s.keyColumn = DefId;
+    s.askBeforeSave = false;
+    s.ready = [this] { return m_definitionsOpen; };
+    // The edits stay in the grid to be put right (or saved again once the
+    // file can be written).
+    s.refusedBox = BatchEditor::Box::InfoWithDetail;
+    s.refused = QStringLiteral("预算金额必须是数字，不能为空！");
     // The edits and the zero for budgets left empty go in together.
-    Database& db = Database::shared();
-    Transaction tx(db);
-    DbError error = tx.error();
-    const bool ok = tx.isActive() && m_def->writePending(&error) && zeroEmptyBudgets(db, &error);
-    if (!ok || !tx.commit()) {
-        if (!error.isError())
-            error = tx.error();
-        tx.rollback();
-        // The edits stay in the grid to be put right (or saved again once
-        // the file can be written).
-        if (error.isFileFault())
+    s.extraWrite = zeroEmptyBudgets;
+    s.reread = [this] {
+        QString error;
+        const bool read = m_def->refresh(&error);
+        layoutDefinitions();
+        if (!read)
             Msg::dbError(this, error);
-        else
-            Msg::info(this, QStringLiteral("预算金额必须是数字，不能为空！"), error);
-        return;
-    }
-    QString readError;
-    const bool read = m_def->refresh(&readError);
-    layoutDefinitions();
-    if (!read)
-        Msg::dbError(this, readError);
+        return read;
+    };
+    m_editor = new BatchEditor(this, m_defGrid, m_def, std::move(s));
 }
+
+void Tf_yushuan::Button1Click() { m_editor->saveClicked(); }

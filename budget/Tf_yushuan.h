@@ -5,6 +5,7 @@
 
 #include "ui/Page.h"
 
+class BatchEditor;
 class BatchModel;
 class DataGrid;
 class NumberField;
@@ -37,6 +38,7 @@ private:
     // Shows a failing read and returns false.
     bool openDefinitions();
     void layoutDefinitions();
+    void buildEditor();
 
     bool m_definitionsOpen = false;
     QTabWidget* m_tabs;        // PageControl1
@@ -45,6 +47,7 @@ private:
     QPushButton* m_save;       // Button1
     BatchModel* m_def;         // ADOQuery (s_yushuan)
     DataGrid* m_defGrid;       // DBGridEh9
+    BatchEditor* m_editor;
     NumberField* m_year;       // SpinEdit1
     NumberField* m_month;      // SpinEdit2
     QueryModel* m_cmp;         // the comparison query

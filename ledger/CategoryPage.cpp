@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "data/GridFixups.h"
 #include "ledger/PinYin.h"
+#include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
@@ -27,6 +28,7 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page
 {
     buildButtons();
     buildGrids();
+    buildEditors();
 
     // Invisible boxes that follow the current sub-category row.
     m_name = lineEdit(this, "DBEditEh1", QRect());
@@ -36,7 +38,7 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page
     connect(m_name, &QLineEdit::textChanged, this, &CategoryPage::DBEditEh1Change);
 
     // Typed sub-categories belong to the current top row: settle them before it moves.
-    m_topGrid->setRowGuard([this](int, int) { return settleSub(); });
+    m_topGrid->setRowGuard([this](int, int) { return m_subEditor->settle(); });
     connect(m_topGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CategoryPage::ADOQuery9AfterScroll);
     connect(m_sub, &BatchModel::cellEdited, this, [this](int row, int col) {
         if (col == SubName && row == currentRow(m_subGrid))
@@ -179,167 +181,102 @@ void CategoryPage::ADOQuery9AfterScroll()
     openSub();
 }
 
-void CategoryPage::Button29Click()
+void CategoryPage::buildEditors()
 {
-    if (!settleSub())
-        return;
-    const int row = m_top->appendRow();
-    m_topGrid->setCurrentIndex(m_top->index(row, TopName));
-}
-
-void CategoryPage::Button32Click()
-{
-    if (m_topId.isEmpty())
-        return;  // save the top-level category first
-    const int row = m_sub->appendRow();
-    m_subGrid->setCurrentIndex(m_sub->index(row, SubName));
-}
-
-bool CategoryPage::submit(BatchModel* model, bool topList)
-{
-    DbError error;
-    if (model->submitAll(&error))
-        return true;
-    showSubmitFailure(topList, error);
-    return false;
-}
-
-bool CategoryPage::submitTop()
-{
-    Database& db = Database::shared();
-    Transaction tx(db);
-    DbError error = tx.error();
-    bool ok = tx.isActive() && m_top->writePending(&error);
-    bool budgetFailed = false;
-    if (ok) {
-        ok = addMissingBudgetRows(db, &error);
-        budgetFailed = !ok;
-    }
-    if (ok && !tx.commit()) {
-        ok = false;
-        error = tx.error();
-    }
-    if (ok)
-        return true;
-    tx.rollback();
-    if (budgetFailed && !error.isFileFault())
-        Msg::dbError(this, error);
-    else
-        showSubmitFailure(true, error);
-    return false;
-}
-
-void CategoryPage::showSubmitFailure(bool topList, const DbError& error)
-{
-    if (error.isFileFault())
-        return Msg::dbError(this, error);  // no fault of the names typed
-    if (error.kind() != DbError::Kind::Vanished)
-        return Msg::notice(this, QStringLiteral("错误！不能有空行和重复的项目名称。"));
+    const QString refused = QStringLiteral("错误！不能有空行和重复的项目名称。");
+    const QString question = QStringLiteral("删除该分类，会删除该分类下所有记账信息！");
+    // The sub list first: its rows belong to the current top row, so they
+    // are saved before the top list is read again.
+    BatchEditor::Setup sub;
+    sub.keyColumn = SubId;
+    sub.addColumn = SubName;
+    sub.focusOnAdd = sub.editOnAdd = false;
+    sub.refusedBox = BatchEditor::Box::Notice;
+    sub.refused = refused;
+    sub.settleOrder = BatchEditor::SettleOrder::BeforeQuestion;
+    sub.reread = [this] { return openSub(); };
     // A row that is gone: its own category, or the parent of new rows.
-    if (!topList) {
+    sub.explain = [this](const DbError& error) {
+        if (error.kind() != DbError::Kind::Vanished)
+            return false;
         Query parent(QStringLiteral("select count(*) from s_fenlei where id=:id and f_id=0"));
         parent.bind(":id", m_topId.toLongLong());
         QVariant found;
         if (parent.scalar(&found) == Query::Fetch::Failed)
-            return Msg::dbError(this, parent.error());
-        if (found.toLongLong() == 0)
-            return Msg::error(this, QStringLiteral("对不起，该大类已被删除，请刷新后重新添加"));
-    }
-    Msg::error(this, QStringLiteral("对不起，该类别已被删除，请刷新后重新修改"));
-}
-
-bool CategoryPage::settleSub()
-{
-    m_subGrid->commitPendingEdit();
-    if (!m_sub->hasEdits())
-        return true;  // the blank row the page added is no change
-    if (!Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
-        m_sub->revertAll();
+            Msg::dbError(this, parent.error());
+        else if (found.toLongLong() == 0)
+            Msg::error(this, QStringLiteral("对不起，该大类已被删除，请刷新后重新添加"));
+        else
+            Msg::error(this, QStringLiteral("对不起，该类别已被删除，请刷新后重新修改"));
         return true;
-    }
-    return submit(m_sub, false);
-}
-
-void CategoryPage::Button31Click()
-{
-    m_topGrid->commitPendingEdit();
-    // The reload below reads the sub list again.
-    if (!settleSub())
-        return;
-    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
-        if (!submitTop())
+    };
+    sub.askDelete = [this, question](int) { return Msg::confirm(this, question); };
+    sub.removeSaved = [this](const QVariant& key) {
+        DbError error;
+        if (deleteSubCategory(Database::shared(), key.toLongLong(), &error))
+            return true;
+        Msg::dbError(this, error);
+        return false;
+    };
+    sub.afterDelete = [this] {
+        if (m_top->rowCount() == 0)
             return;
-    } else {
-        m_top->revertAll();
-    }
-    // The keyboard stays in the top list: typing never lands in a sub name.
-    if (reload())
-        m_topGrid->setFocus(Qt::OtherFocusReason);
-}
-
-void CategoryPage::Button34Click()
-{
-    m_subGrid->commitPendingEdit();
-    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
-        (void)submit(m_sub, false);  // a failure is shown; the rows stay pending
-        return;
-    }
-    m_sub->revertAll();
-    if (!m_topId.isEmpty() && m_sub->rowCount() == 0)
-        openSub();
-}
-
-void CategoryPage::Button30Click()
-{
-    const int row = currentRow(m_topGrid);
-    // A row never saved just goes: nothing to ask, nothing to write. So a
-    // blank row can never block every save.
-    if (m_top->isNewRow(row)) {
-        m_top->removeRowAt(row);
-        return;
-    }
-    // Saved categories only: a blank new row cannot stand in for the last one.
-    if (m_top->savedRowCount() <= 1) {
-        Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
-        return;
-    }
-    if (row < 0)
-        return;
-    const qint64 x = m_top->raw(row, TopId).toLongLong();
-    if (!settleSub())
-        return;
-    if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
-        return;
-    DbError error;
-    if (!deleteTopCategory(Database::shared(), x, &error))
-        return Msg::dbError(this, error);  // nothing was deleted
-    reload();
-}
-
-void CategoryPage::Button33Click()
-{
-    const int row = currentRow(m_subGrid);
-    if (row < 0)
-        return;
-    if (m_sub->isNewRow(row)) {
-        m_sub->removeRowAt(row);
-        return;
-    }
-    const qint64 y = m_sub->raw(row, SubId).toLongLong();
-    // The list is read again after the delete.
-    if (!settleSub())
-        return;
-    if (!Msg::confirm(this, QStringLiteral("删除该分类，会删除该分类下所有记账信息！")))
-        return;
-    DbError error;
-    if (!deleteSubCategory(Database::shared(), y, &error))
-        return Msg::dbError(this, error);
-    if (m_top->rowCount() > 0) {
         const int top = currentRow(m_topGrid);
         m_topId = top >= 0 && !m_top->isNewRow(top) ? m_top->raw(top, TopId).toString() : QString();
         openSub();
-    }
+    };
+    m_subEditor = new BatchEditor(this, m_subGrid, m_sub, std::move(sub));
+
+    BatchEditor::Setup top;
+    top.keyColumn = TopId;
+    top.addColumn = TopName;
+    top.focusOnAdd = top.editOnAdd = false;
+    top.refusedBox = BatchEditor::Box::Notice;
+    top.refused = refused;
+    top.vanished = QStringLiteral("对不起，该类别已被删除，请刷新后重新修改");
+    top.settleOrder = BatchEditor::SettleOrder::BeforeQuestion;
+    // Every button of the top list reads the sub list again.
+    top.ready = [this] { return m_subEditor->settle(); };
+    // New expenditure categories get their budget rows in the same transaction.
+    top.extraWrite = addMissingBudgetRows;
+    // The keyboard stays in the top list: typing never lands in a sub name.
+    top.reread = [this] {
+        if (!reload())
+            return false;
+        m_topGrid->setFocus(Qt::OtherFocusReason);
+        return true;
+    };
+    // Saved categories only: a blank new row cannot stand in for the last one.
+    top.mayDelete = [this](int) {
+        if (m_top->savedRowCount() > 1)
+            return true;
+        Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
+        return false;
+    };
+    top.askDelete = sub.askDelete;
+    top.removeSaved = [this](const QVariant& key) {
+        DbError error;
+        if (deleteTopCategory(Database::shared(), key.toLongLong(), &error))
+            return true;
+        Msg::dbError(this, error);  // nothing was deleted
+        return false;
+    };
+    top.afterDelete = [this] { (void)reload(); };  // a failing read is shown
+    m_topEditor = new BatchEditor(this, m_topGrid, m_top, std::move(top));
 }
+
+void CategoryPage::Button29Click() { m_topEditor->add(); }
+void CategoryPage::Button30Click() { m_topEditor->remove(); }
+void CategoryPage::Button31Click() { m_topEditor->saveClicked(); }
+
+void CategoryPage::Button32Click()
+{
+    if (!m_topId.isEmpty())  // else: save the top-level category first
+        m_subEditor->add();
+}
+
+void CategoryPage::Button33Click() { m_subEditor->remove(); }
+void CategoryPage::Button34Click() { m_subEditor->saveClicked(); }
 
 void CategoryPage::DBEditEh1Change()
 {

@@ -2,9 +2,9 @@
 // The twin category pages: top-level categories on the left, the
 // sub-categories of the current one on the right, both edited in batches.
 
-#include "data/DbError.h"
 #include "ui/Page.h"
 
+class BatchEditor;
 class BatchModel;
 class DataGrid;
 class QLineEdit;
@@ -39,20 +39,11 @@ protected:
 private:
     void buildButtons();
     void buildGrids();
+    void buildEditors();
     // Each shows a failing read and returns false.
     bool openTop();
     bool openSub();
     bool reload();  // both lists
-    // Writes a list's pending changes; shows why when it fails.
-    bool submit(BatchModel* model, bool topList);
-    // Shows why writing a list failed (`error`: the database's message).
-    void showSubmitFailure(bool topList, const DbError& error);
-    // The top list's rows and the budget rows of new expenditure categories,
-    // in one transaction; shows why when it fails (the rows stay pending).
-    bool submitTop();
-    // Before the sub list is read again: asks to save what was typed into
-    // it. False when that save failed (the rows are kept).
-    bool settleSub();
     int currentRow(DataGrid* grid) const;
 
     CategoryTraits m_t;
@@ -61,6 +52,8 @@ private:
     BatchModel* m_sub;
     DataGrid* m_topGrid;   // DBGridEh4
     DataGrid* m_subGrid;   // DBGridEh5
+    BatchEditor* m_topEditor;
+    BatchEditor* m_subEditor;
     QLineEdit* m_name;     // DBEditEh1
     QLineEdit* m_code;     // DBEditEh2
 };

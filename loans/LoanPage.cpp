@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Loans.h"
+#include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
@@ -100,6 +101,7 @@ void LoanPage::buildGrid()
     // A new row is of this page's class however it was made: a row without
     // one would be listed on neither page.
     m_model->beforeInsert = [this](QVector<QVariant>& v) { v[ColClass] = classLetter(); };
+    buildEditor();
 }
 
 void LoanPage::FormCreate()
@@ -168,68 +170,44 @@ void LoanPage::layoutGrid()
         m_grid->setColumnWidth(c, kWidths[c - ColDate]);
 }
 
-int LoanPage::currentRow() const { return m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1; }
-
-void LoanPage::Button41Click() { query(); }
-
-void LoanPage::Button35Click()
+void LoanPage::buildEditor()
 {
-    if (!ensureListed())
-        return;
+    BatchEditor::Setup s;
+    s.keyColumn = ColId;
+    s.addColumn = ColDate;
+    s.editOnAdd = false;
     // A loan is dated the day it is entered unless the user says otherwise:
     // an undated loan would fall outside every date range.
-    const int row = m_model->appendRow();
-    m_model->setRaw(row, ColDate, Clock::today());
-    m_grid->setCurrentIndex(m_model->index(row, ColDate));
-    m_grid->scrollTo(m_model->index(row, ColDate));
-    m_grid->setFocus();
+    s.preset = {{ColDate, Clock::today()}};
+    s.ready = [this] { return ensureListed(); };
+    // The batch and the outstanding amounts it changes are written together
+    // or not at all.
+    s.extraWrite = updateLoanOutstanding;
+    // The saved rows come back with their ids, so they can be deleted at once.
+    s.reread = [this] { return requery(); };
+    s.askDelete = [this](int row) { return Msg::confirm(this, QStringLiteral("是否确定删除？") + m_model->raw(row, ColId).toString()); };
+    s.removeSaved = [this](const QVariant& key) {
+        DbError error;
+        if (deleteLoan(Database::shared(), key.toLongLong(), &error))
+            return true;
+        Msg::dbError(this, error);
+        return false;
+    };
+    m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));
 }
+
+void LoanPage::Button41Click()
+{
+    if (m_editor->settle())
+        query();
+}
+
+void LoanPage::Button35Click() { m_editor->add(); }
+void LoanPage::Button36Click() { m_editor->remove(); }
+void LoanPage::Button37Click() { m_editor->saveClicked(); }
 
 void LoanPage::DBGridEh6CellClick(const QModelIndex& index)
 {
     if (index.isValid() && m_model->isNewRow(index.row()) && m_model->raw(index.row(), ColClass).toString() != classLetter())
         m_model->setRaw(index.row(), ColClass, classLetter());
-}
-
-void LoanPage::Button37Click()
-{
-    if (!ensureListed())
-        return;
-    m_grid->commitPendingEdit();
-    if (!Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
-        requery();  // the rows as last read
-        return;
-    }
-    // The batch and the outstanding amounts it changes are written together
-    // or not at all; on failure the edits stay in the grid.
-    Database& db = Database::shared();
-    Transaction tx(db);
-    DbError error = tx.error();
-    const bool written = tx.isActive() && m_model->writePending(&error) && updateLoanOutstanding(db, &error);
-    if (!written || !tx.commit()) {
-        if (!error.isError())
-            error = tx.error();
-        tx.rollback();
-        return Msg::dbError(this, error);
-    }
-    // The saved rows come back with their ids, so they can be deleted at once.
-    requery();
-}
-
-void LoanPage::Button36Click()
-{
-    if (!ensureListed())
-        return;
-    const int row = currentRow();
-    if (row < 0 || m_model->isNewRow(row))
-        return;  // nothing saved under the cursor
-    const QVariant id = m_model->raw(row, ColId);
-    if (!id.isValid())
-        return;
-    if (!Msg::confirm(this, QStringLiteral("是否确定删除？") + id.toString()))
-        return;
-    DbError error;
-    if (!deleteLoan(Database::shared(), id.toLongLong(), &error))
-        return Msg::dbError(this, error);
-    requery();
 }

@@ -5,6 +5,7 @@
 
 #include "ui/Page.h"
 
+class BatchEditor;
 class BatchModel;
 class DataGrid;
 class QComboBox;
@@ -56,7 +57,7 @@ private:
     // The first listing comes 50 ms after creation; an action before it
     // runs it at once.
     bool ensureListed();
-    int currentRow() const;
+    void buildEditor();
 
     LoanTraits m_t;
     bool m_accountColumn = false;  // the 账户 look-up column is in place
@@ -66,4 +67,5 @@ private:
     QTimer* m_timer;               // Timer1
     BatchModel* m_model;           // ADOQuery (s_jie)
     DataGrid* m_grid;              // DBGridEh6
+    BatchEditor* m_editor;
 };

@@ -6,6 +6,7 @@
 #include "data/Household.h"
 #include "data/Tx_Data.h"
 #include "settings/VersionCheck.h"
+#include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
@@ -79,6 +80,7 @@ void Tf_system::buildMembers()
             &Tf_system::Button47Click);
     connect(button(box, "Button48", QStringLiteral("保存"), QRect(162, 302, 70, 28)), &QPushButton::clicked, this,
             &Tf_system::Button48Click);
+    buildMemberEditor();
 }
 
 void Tf_system::buildConfiguration()
@@ -183,71 +185,41 @@ bool Tf_system::openMembers()
     return true;
 }
 
-void Tf_system::Button46Click()
+void Tf_system::buildMemberEditor()
 {
-    const int row = m_members->appendRow();
-    m_grid->setFocus();
-    m_grid->setCurrentIndex(m_members->index(row, ColName));
-    m_grid->edit(m_members->index(row, ColName));
-}
-
-void Tf_system::Button47Click()
-{
-    m_grid->commitPendingEdit();
-    const QModelIndex current = m_grid->currentIndex();
-    if (!current.isValid())
-        return;
-    // A row never saved has no id: it goes at once, nothing to ask.
-    if (m_members->isNewRow(current.row())) {
-        m_members->removeRowAt(current.row());
-        return;
-    }
-    const qint64 id = m_members->raw(current.row(), ColId).toLongLong();
-    if (id == 1) {
+    BatchEditor::Setup s;
+    s.keyColumn = ColId;
+    s.addColumn = ColName;
+    // A refused row has its fixed message; a file that cannot be written
+    // says why.
+    s.refusedBox = BatchEditor::Box::Error;
+    s.refused = QStringLiteral("对不起，操作异常");
+    s.reread = [this] { return openMembers(); };
+    s.mayDelete = [this](int row) {
+        if (row < 0 || m_members->raw(row, ColId).toLongLong() != 1)
+            return true;
         Msg::error(this, QStringLiteral("系统默认用户不能删除！"));
-        return;
-    }
-    const QString copy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("删除用户前"));
-    if (!Msg::confirm(this, QStringLiteral("删除该用户，会删除该用户下所有记账信息！"), beforeText(copy)))
-        return;
-    if (!writeCopyBefore(copy))
-        return;
-    DbError error;
-    if (!deleteMember(Database::shared(), id, &error)) {
+        return false;
+    };
+    s.askDelete = [this](int) {
+        m_memberCopy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("删除用户前"));
+        return Msg::confirm(this, QStringLiteral("删除该用户，会删除该用户下所有记账信息！"), beforeText(m_memberCopy));
+    };
+    s.removeSaved = [this](const QVariant& key) {
+        if (!writeCopyBefore(m_memberCopy))
+            return false;
+        DbError error;
+        if (deleteMember(Database::shared(), key.toLongLong(), &error))
+            return true;
         Msg::dbError(this, error);
-        return;
-    }
-    openMembers();
+        return false;
+    };
+    m_memberEditor = new BatchEditor(this, m_grid, m_members, std::move(s));
 }
 
-void Tf_system::Button48Click()
-{
-    m_grid->commitPendingEdit();
-    DbError error;
-    bool ok;
-    if (Msg::confirm(this, QStringLiteral("是否确定保存数据？"))) {
-        ok = m_members->submitAll(&error);
-    } else {
-        // Dropping the edits is a read: a read that fails says why.
-        QString readError;
-        if (!m_members->refresh(&readError)) {
-            Msg::dbError(this, readError);
-            return;
-        }
-        ok = true;
-    }
-    if (!ok) {
-        // A refused row has its fixed message; a file that cannot be written
-        // says why.
-        if (error.isFileFault())
-            Msg::dbError(this, error);
-        else
-            Msg::error(this, QStringLiteral("对不起，操作异常"));
-        return;
-    }
-    if (m_members->rowCount() > 0 && !m_grid->currentIndex().isValid())
-        m_grid->setCurrentCell(m_members->index(0, ColName));
-}
+void Tf_system::Button46Click() { m_memberEditor->add(); }
+void Tf_system::Button47Click() { m_memberEditor->remove(); }
+void Tf_system::Button48Click() { m_memberEditor->saveClicked(); }
 
 void Tf_system::Button1Click()
 {

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class BatchEditor;
 class BatchModel;
 class DataGrid;
 class QButtonGroup;
@@ -54,6 +55,7 @@ private:
     void buildBottomRow();
     void buildClearBox();
     bool openMembers();
+    void buildMemberEditor();
     void showStartPage();
     void autoBackupToggled(bool on);
     // A file picked in the program's own file dialog; empty when cancelled.
@@ -66,6 +68,8 @@ private:
 
     BatchModel* m_members;        // ADOQuery16
     DataGrid* m_grid;             // DBGridEh16
+    BatchEditor* m_memberEditor;
+    QString m_memberCopy;  // the copy written before a member goes
     QButtonGroup* m_startPage;    // r_1 .. r_5
     QCheckBox* m_autoBackup;
     QGroupBox* m_clearBox;        // 一键清空所有记账信息

@@ -139,14 +139,18 @@ QStringList BatchModel::originFields() const
 
 int BatchModel::columnIndex(const QString& name) const { return indexOfName(m_names, name); }
 
-int BatchModel::appendRow() { return insertNewRow(int(m_rows.size())); }
+int BatchModel::appendRow(const QHash<int, QVariant>& preset) { return insertNewRow(int(m_rows.size()), preset); }
 
-int BatchModel::insertNewRow(int position)
+int BatchModel::insertNewRow(int position, const QHash<int, QVariant>& preset)
 {
     const int r = std::clamp(position, 0, int(m_rows.size()));
     beginInsertRows({}, r, r);
     Row row;
     row.values.resize(m_names.size());
+    for (auto it = preset.begin(); it != preset.end(); ++it)
+        if (it.key() >= 0 && it.key() < row.values.size())
+            row.values[it.key()] = it.value();
+    row.original = row.values;
     row.state = State::New;
     m_rows.insert(r, row);
     endInsertRows();
@@ -183,7 +187,7 @@ bool BatchModel::hasEdits() const
         return true;
     for (const Row& r : m_rows)
         for (int c = 0; c < r.values.size(); ++c) {
-            if (r.state == State::New && !isBlank(r.values[c]))
+            if (r.state == State::New && !isBlank(r.values[c]) && differs(r.values[c], r.original.value(c)))
                 return true;
             if (r.state == State::Changed && differs(r.values[c], r.original[c]))
                 return true;

@@ -74,13 +74,15 @@ public:
     // e.g. that the parent row still exists.
     void setInsertCondition(const QString& condition) { m_insertCondition = condition; }
 
-    int appendRow();                 // a blank pending row; returns its index
-    int insertNewRow(int position);  // the same, placed at `position`
+    // A blank pending row, returns its index; `preset` values (by column)
+    // are what the row starts with and count as untouched.
+    int appendRow(const QHash<int, QVariant>& preset = {});
+    int insertNewRow(int position, const QHash<int, QVariant>& preset = {});  // the same, placed at `position`
     bool removeRowAt(int row);       // pending delete (a new row simply vanishes)
     bool isNewRow(int row) const;
     bool hasPending() const;
-    // Pending changes that hold something typed: new rows left blank and
-    // cells typed back to their stored value do not count.
+    // Pending changes that hold something typed: new rows left blank (or
+    // as preset) and cells typed back to their stored value do not count.
     bool hasEdits() const;
     // Number of rows that exist in the database (saved rows still shown).
     int savedRowCount() const;

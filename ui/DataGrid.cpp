@@ -572,14 +572,3 @@ void DataGrid::focusOutEvent(QFocusEvent* e)
     QTableView::focusOutEvent(e);
     viewport()->update();
 }
-
-bool settlePendingEdits(QWidget* page, DataGrid* grid, BatchModel* model, const std::function<bool()>& save)
-{
-    grid->commitPendingEdit();
-    if (!model->hasPending())
-        return true;
-    if (Msg::confirm(page, QStringLiteral("是否确定保存数据？")))
-        return save();
-    model->revertAll();
-    return true;
-}

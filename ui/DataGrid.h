@@ -106,9 +106,3 @@ private:
     QSet<int> m_noInputMethod;
 };
 
-class BatchModel;
-
-// Before a page reads its batch grid again: pending edits are saved on OK
-// (by `save`, whose result is returned) or let go on Cancel, after the
-// question "是否确定保存数据？". Nothing pending: nothing asked, true.
-bool settlePendingEdits(QWidget* page, DataGrid* grid, BatchModel* model, const std::function<bool()>& save);

@@ -2,6 +2,7 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "ui/BatchEditor.h"
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
@@ -140,4 +141,26 @@ QGroupBox* Page::groupBox(QWidget* parent, const QString& title, const char* nam
         box->setObjectName(QString::fromLatin1(name));
     box->setGeometry(r);
     return box;
+}
+
+bool Page::hasUnsavedEdits() const
+{
+    for (BatchEditor* e : m_editors)
+        if (e->hasUnsavedEdits())
+            return true;
+    return false;
+}
+
+bool Page::saveEdits()
+{
+    for (BatchEditor* e : m_editors)
+        if (e->hasUnsavedEdits() && !e->save())
+            return false;
+    return true;
+}
+
+void Page::dropEdits()
+{
+    for (BatchEditor* e : m_editors)
+        e->dropEdits();
 }

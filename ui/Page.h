@@ -5,12 +5,14 @@
 // helper creates exactly one.
 
 #include <QColor>
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 #include <functional>
 #include <optional>
 
+class BatchEditor;
 class DataGrid;
 class LookupCombo;
 class QAbstractItemModel;
@@ -46,6 +48,17 @@ public:
     // A titled group box.
     static QGroupBox* groupBox(QWidget* parent, const QString& title, const char* name, const QRect& r);
 
+    // Unsaved edits, for whoever would let the page go (the main window
+    // asks before it destroys a page or closes): whether there are any, and
+    // saving them (false: a save was refused, the page and its edits stay)
+    // or letting them go. The batch grids' editors answer by default.
+    virtual bool hasUnsavedEdits() const;
+    virtual bool saveEdits();
+    virtual void dropEdits();
+    // Called by each batch editor the page holds, in the order they are to
+    // be saved.
+    void addBatchEditor(BatchEditor* editor) { m_editors.append(editor); }
+
 public slots:
     // Runs once, at the page's first show.
     virtual void FormShow() {}
@@ -58,4 +71,7 @@ protected:
     // Shows the database's message through the general error display when
     // `q` failed; true when it did not.
     bool readOk(const Query& q);
+
+private:
+    QList<BatchEditor*> m_editors;
 };

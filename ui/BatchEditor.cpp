@@ -1,0 +1,140 @@
+#include "ui/BatchEditor.h"
+
+#include "data/Database.h"
+#include "ui/BatchModel.h"
+#include "ui/DataGrid.h"
+#include "ui/Msg.h"
+#include "ui/Page.h"
+
+BatchEditor::BatchEditor(Page* page, DataGrid* grid, BatchModel* model, Setup setup)
+    : QObject(page), m_page(page), m_grid(grid), m_model(model), m_s(std::move(setup))
+{
+    Q_ASSERT(m_s.reread);
+    page->addBatchEditor(this);
+}
+
+void BatchEditor::add()
+{
+    if (m_s.ready && !m_s.ready())
+        return;
+    const int row = m_model->appendRow(m_s.preset);
+    const QModelIndex cell = m_model->index(row, m_s.addColumn);
+    if (m_s.focusOnAdd)
+        m_grid->setFocus();
+    m_grid->setCurrentIndex(cell);
+    m_grid->scrollTo(cell);
+    if (m_s.editOnAdd)
+        m_grid->edit(cell);
+}
+
+void BatchEditor::remove()
+{
+    if (m_s.ready && !m_s.ready())
+        return;
+    m_grid->commitPendingEdit();
+    const int row = m_s.deleteRow ? m_s.deleteRow() : (m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1);
+    // A row never saved just goes: nothing to ask, nothing to write.
+    if (m_model->isNewRow(row)) {
+        m_model->removeRowAt(row);
+        return;
+    }
+    if (m_s.mayDelete && !m_s.mayDelete(row))
+        return;
+    if (row < 0)
+        return;
+    // Taken before the rows are read again.
+    const QVariant key = m_model->raw(row, m_s.keyColumn);
+    if (!key.isValid())
+        return;
+    if (m_s.settleOrder == SettleOrder::BeforeQuestion && !settle())
+        return;
+    if (m_s.askDelete && !m_s.askDelete(row))
+        return;
+    if (m_s.settleOrder == SettleOrder::AfterQuestion && !settle())
+        return;
+    if (!m_s.removeSaved(key))
+        return;
+    if (m_s.afterDelete)
+        m_s.afterDelete();
+    else
+        m_s.reread();
+}
+
+void BatchEditor::saveClicked()
+{
+    if (m_s.ready && !m_s.ready())
+        return;
+    m_grid->commitPendingEdit();
+    if (!m_s.askBeforeSave || Msg::confirm(m_page, QStringLiteral("是否确定保存数据？")))
+        save();
+    else
+        discard();
+}
+
+bool BatchEditor::save()
+{
+    m_grid->commitPendingEdit();
+    if (m_s.acceptable && !m_s.acceptable()) {
+        tellFailure(DbError(DbError::Kind::Refused, QString()), false);
+        return false;
+    }
+    // The rows count as saved only once the commit is through: a commit the
+    // file refuses leaves every edit in the grid.
+    Database& db = Database::shared();
+    Transaction tx(db);
+    DbError error = tx.error();
+    bool extraFailed = false;
+    bool ok = tx.isActive() && m_model->writePending(&error);
+    if (ok && m_s.extraWrite) {
+        ok = m_s.extraWrite(db, &error);
+        extraFailed = !ok;
+    }
+    if (ok && !tx.commit()) {
+        ok = false;
+        error = tx.error();
+    }
+    if (!ok) {
+        tx.rollback();
+        tellFailure(error, extraFailed);
+        return false;
+    }
+    // Read again, so every saved row carries its id.
+    return m_s.reread();
+}
+
+void BatchEditor::tellFailure(const DbError& error, bool extraFailed)
+{
+    if (error.isFileFault() || extraFailed)
+        return Msg::dbError(m_page, error);
+    if (m_s.explain && m_s.explain(error))
+        return;
+    if (error.kind() == DbError::Kind::Vanished && !m_s.vanished.isEmpty())
+        return Msg::error(m_page, m_s.vanished);
+    switch (m_s.refusedBox) {
+    case Box::Database: return Msg::dbError(m_page, error);
+    case Box::Notice: return Msg::notice(m_page, m_s.refused);
+    case Box::Error: return Msg::error(m_page, m_s.refused);
+    case Box::InfoWithDetail: return Msg::info(m_page, m_s.refused, error);
+    }
+}
+
+bool BatchEditor::settle()
+{
+    m_grid->commitPendingEdit();
+    if (!m_model->hasEdits())
+        return true;
+    if (Msg::confirm(m_page, QStringLiteral("是否确定保存数据？")))
+        return save();
+    discard();
+    return true;
+}
+
+void BatchEditor::discard() { (void)m_s.reread(); }
+
+bool BatchEditor::hasUnsavedEdits() const
+{
+    m_grid->commitPendingEdit();
+    return m_model->hasEdits();
+}
+
+void BatchEditor::dropEdits() { m_model->revertAll(); }
