@@ -117,6 +117,7 @@ void Tf_zhanghu::buildEditor()
     // Another copy of the program deleted an account meanwhile.
     s.vanished = QStringLiteral("对不起，该账户已被删除，请刷新后重新修改");
     s.settleOrder = BatchEditor::SettleOrder::BeforeQuestion;
+    s.dropUnsavedRow = false;  // "请先选择要删除的记录"
     // A blank name is refused like any row the database refuses.
     s.acceptable = [this] {
         for (int r = 0; r < m_model->rowCount(); ++r)
@@ -160,7 +161,7 @@ void Tf_zhanghu::buildEditor()
     s.deleteRow = [this] {
         if (m_selectedId.isEmpty()) {
             const int current = m_grid->currentIndex().row();
-            return m_model->isNewRow(current) ? current : -1;
+            return m_model->isNewRow(current) ? current : -1;  // refused with the message
         }
         for (int r = 0; r < m_model->rowCount(); ++r)
             if (!m_model->isNewRow(r) && QString::number(m_model->raw(r, ColId).toLongLong()) == m_selectedId)

@@ -98,6 +98,7 @@ void Tf_zhuanzhang::buildEditor()
     s.refused = QStringLiteral("对不起，请选择时间");
     s.vanished = QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改");
     s.reread = [this] { return query(); };
+    s.dropUnsavedRow = false;  // 删除 on an unsaved row does nothing
     s.askDelete = [this](int row) {
         return Msg::confirm(this, QStringLiteral("是否确定删除？") + QString::number(m_model->raw(row, ColId).toLongLong()));
     };

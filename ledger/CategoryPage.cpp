@@ -253,7 +253,7 @@ void CategoryPage::buildEditors()
         Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
         return false;
     };
-    top.askDelete = sub.askDelete;
+    top.askDelete = [this, question](int) { return Msg::confirm(this, question); };
     top.removeSaved = [this](const QVariant& key) {
         DbError error;
         if (deleteTopCategory(Database::shared(), key.toLongLong(), &error))

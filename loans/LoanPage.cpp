@@ -180,6 +180,7 @@ void LoanPage::buildEditor()
     // an undated loan would fall outside every date range.
     s.preset = {{ColDate, Clock::today()}};
     s.ready = [this] { return ensureListed(); };
+    s.dropUnsavedRow = false;  // 删除 on an unsaved row does nothing
     // The batch and the outstanding amounts it changes are written together
     // or not at all.
     s.extraWrite = updateLoanOutstanding;

@@ -35,7 +35,10 @@ void BatchEditor::remove()
     const int row = m_s.deleteRow ? m_s.deleteRow() : (m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1);
     // A row never saved just goes: nothing to ask, nothing to write.
     if (m_model->isNewRow(row)) {
-        m_model->removeRowAt(row);
+        if (m_s.dropUnsavedRow)
+            m_model->removeRowAt(row);
+        else if (m_s.mayDelete)
+            m_s.mayDelete(row);
         return;
     }
     if (m_s.mayDelete && !m_s.mayDelete(row))

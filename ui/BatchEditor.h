@@ -5,7 +5,7 @@
 // editor runs the buttons:
 //   增加  a blank row (with the page's preset values), made current, with
 //         the keyboard in it and, where the page wants, its editor open;
-//   删除  an unsaved row just goes; a saved one: the page's refusals, the
+//   删除  an unsaved row just goes (where the page has it so); a saved one: the page's refusals, the
 //         page's question, pending edits saved or dropped, the page's named
 //         delete, the rows read again;
 //   保存  the open editor committed, "是否确定保存数据？" (or not, where the
@@ -59,6 +59,9 @@ public:
         QString refused;
         // A row deleted meanwhile; empty: told like a refused row.
         QString vanished;
+        // 删除 on an unsaved row drops it; false: it is left to mayDelete
+        // (which may tell why nothing happens) and stays.
+        bool dropUnsavedRow = true;
         // When pending edits are settled on 删除: before or after the page's
         // question.
         SettleOrder settleOrder = SettleOrder::AfterQuestion;

@@ -13,6 +13,7 @@
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
+#include "ui/Page.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -318,6 +319,10 @@ private slots:
         const PageSave& p = pageSave(page);
         const bool liftable = g_setup->fault.liftable;
         BoxAnswerer& boxes = *m_boxes;
+        // The rows a refused save kept on the last page are given up: leaving
+        // would ask about them.
+        if (auto* last = qobject_cast<Page*>(m_form->currentPage()))
+            last->dropEdits();
         boxes.clear();
         if (!p.type) {
             // The entry recomputes the account totals first and stops there.
