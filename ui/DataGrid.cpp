@@ -5,6 +5,7 @@
 #include "data/Clock.h"
 #include "data/Money.h"
 #include "ui/BatchModel.h"
+#include "ui/DateBox.h"
 #include "ui/Msg.h"
 #include "ui/QueryModel.h"
 
@@ -146,9 +147,9 @@ public:
         }
         auto* batch = qobject_cast<const BatchModel*>(i.model());
         if (batch && batch->isDateColumn(i.column())) {
-            auto* d = new QDateEdit(parent);
-            d->setCalendarPopup(true);
-            d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+            auto* d = new DateBox(parent);
+            // The key that opened the editor starts a whole date.
+            d->startFreshOnNextKey();
             return d;
         }
         QWidget* w = QStyledItemDelegate::createEditor(parent, o, i);
@@ -210,6 +211,17 @@ public:
         QStyledItemDelegate::setEditorData(editor, i);
     }
 
+    // A date editor shows its whole date, also in a narrow column.
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& o, const QModelIndex& i) const override
+    {
+        QStyledItemDelegate::updateEditorGeometry(editor, o, i);
+        if (qobject_cast<QDateEdit*>(editor)) {
+            QRect r = editor->geometry();
+            r.setWidth(std::max(r.width(), editor->sizeHint().width()));
+            editor->setGeometry(r);
+        }
+    }
+
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& i) const override
     {
         if (auto* combo = qobject_cast<QComboBox*>(editor)) {
@@ -218,6 +230,10 @@ public:
             return;
         }
         if (auto* d = qobject_cast<QDateEdit*>(editor)) {
+            // A date still being typed is read first; a refused one leaves
+            // the cell as it was.
+            if (auto* box = dynamic_cast<DateBox*>(d); box && !box->commitTyping())
+                return;
             model->setData(i, d->date());
             return;
         }

@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "ui/BatchEditor.h"
 #include "ui/DataGrid.h"
+#include "ui/DateBox.h"
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
 #include "ui/TextLimit.h"
@@ -106,10 +107,8 @@ QLineEdit* Page::lineEdit(QWidget* parent, const char* name, const QRect& r, int
 
 QDateEdit* Page::dateEdit(QWidget* parent, const char* name, const QRect& r)
 {
-    auto* d = new QDateEdit(parent);
+    auto* d = new DateBox(parent);
     d->setObjectName(QString::fromLatin1(name));
-    d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    d->setCalendarPopup(true);
     d->setDate(Clock::today());
     d->setGeometry(r);
     return d;
