@@ -12,6 +12,7 @@
 #include <QChartView>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -118,11 +119,22 @@ void Tf_zhanghu::buildEditor()
     s.vanished = QStringLiteral("对不起，该账户已被删除，请刷新后重新修改");
     s.settleOrder = BatchEditor::SettleOrder::BeforeQuestion;
     s.dropUnsavedRow = false;  // "请先选择要删除的记录"
-    // A blank name is refused like any row the database refuses.
-    s.acceptable = [this] {
-        for (int r = 0; r < m_model->rowCount(); ++r)
-            if (m_model->raw(r, ColName).toString().trimmed().isEmpty())
+    // A blank name is refused like any row the database refuses; a second
+    // account of the same name would be told apart in no list.
+    s.check = [this] {
+        QSet<QString> names;
+        for (int r = 0; r < m_model->rowCount(); ++r) {
+            const QString name = m_model->raw(r, ColName).toString().trimmed();
+            if (name.isEmpty()) {
+                Msg::notice(this, QStringLiteral("对不起，数据格式不对"));
                 return false;
+            }
+            if (names.contains(name)) {
+                Msg::error(this, QStringLiteral("对不起，账户名称已存在"));
+                return false;
+            }
+            names.insert(name);
+        }
         return true;
     };
     s.extraWrite = zeroEmptyOpeningAmounts;
@@ -130,7 +142,7 @@ void Tf_zhanghu::buildEditor()
     s.mayDelete = [this](int) {
         // Saved accounts count, not rows: an appended row never lets the last one go.
         if (m_model->savedRowCount() <= 1) {
-            Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
+            Msg::error(this, QStringLiteral("错误提示：至少保留一个账户！"));
             return false;
         }
         if (m_selectedId.isEmpty() || m_selectedId == u"0") {
@@ -146,6 +158,16 @@ void Tf_zhanghu::buildEditor()
         switch (used.fetch()) {
         case Query::Fetch::Failed: Msg::dbError(this, used.error()); return false;
         case Query::Fetch::Row: Msg::error(this, QStringLiteral("对不起，该账户下有收支明细，不能直接删除。")); return false;
+        case Query::Fetch::NoRow: break;
+        }
+        // A loan or a transfer naming the account would lose it from every
+        // balance it takes part in.
+        Query named(QStringLiteral("select 1 from s_jie where z_id=:id "
+                                   "union all select 1 from s_zhanghistory where zh1=:id or zh2=:id limit 1"));
+        named.bind(":id", key.toLongLong());
+        switch (named.fetch()) {
+        case Query::Fetch::Failed: Msg::dbError(this, named.error()); return false;
+        case Query::Fetch::Row: Msg::error(this, QStringLiteral("对不起，该账户有借入借出或转账记录，不能删除")); return false;
         case Query::Fetch::NoRow: break;
         }
         Query del(QStringLiteral("delete from z_zhanghu where id=:id"));

@@ -2,6 +2,7 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "data/Money.h"
 #include "data/Transfers.h"
 #include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
@@ -97,6 +98,26 @@ void Tf_zhuanzhang::buildEditor()
     s.refusedBox = BatchEditor::Box::Notice;
     s.refused = QStringLiteral("对不起，请选择时间");
     s.vanished = QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改");
+    // What is missing is said: a date, or the accounts and the amount.
+    s.check = [this] {
+        for (int r = 0; r < m_model->rowCount(); ++r) {
+            if (!m_model->isPendingRow(r))
+                continue;
+            if (!m_model->raw(r, ColDate).toDate().isValid()) {
+                Msg::notice(this, QStringLiteral("对不起，请选择时间"));
+                return false;
+            }
+            const auto missing = [&](int c) {
+                const QVariant v = m_model->raw(r, c);
+                return !v.isValid() || v.isNull() || (v.metaType() == QMetaType::fromType<Money>() && v.value<Money>() == Money());
+            };
+            if (missing(ColFrom) || missing(ColTo) || missing(ColAmount)) {
+                Msg::notice(this, QStringLiteral("对不起，请选择转出、转入账户并填写金额"));
+                return false;
+            }
+        }
+        return true;
+    };
     s.reread = [this] { return query(); };
     s.dropUnsavedRow = false;  // 删除 on an unsaved row does nothing
     s.askDelete = [this](int row) {

@@ -177,6 +177,10 @@ void Tf_rijiben::Button3Click()
         setCurrent(std::min(row, m_model->rowCount() - 1));
         return;
     }
+    // A written entry goes only when the user says so: a second press meant
+    // for the blank entry must not take it.
+    if (!Msg::confirm(this, QStringLiteral("是否确定删除？")))
+        return;
     // The write below takes every pending row: an untyped new one must not go with it.
     for (int r = m_model->rowCount() - 1; r >= 0; --r)
         if (untouched(r))

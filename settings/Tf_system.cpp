@@ -201,9 +201,20 @@ void Tf_system::buildMemberEditor()
         Msg::error(this, QStringLiteral("系统默认用户不能删除！"));
         return false;
     };
-    s.askDelete = [this](int) {
+    // The question names the member and what goes with it.
+    s.askDelete = [this](int row) {
+        Query records(QStringLiteral("select count(*) from s_shouru where s_userid=:id"));
+        records.bind(":id", m_members->raw(row, ColId).toLongLong());
+        QVariant n;
+        if (records.scalar(&n) == Query::Fetch::Failed) {
+            Msg::dbError(this, records.error());
+            return false;
+        }
         m_memberCopy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("删除用户前"));
-        return Msg::confirm(this, QStringLiteral("删除该用户，会删除该用户下所有记账信息！"), beforeText(m_memberCopy));
+        const QString question = QStringLiteral("是否确定删除用户\"%1\"及其%2笔收支记录？")
+                                     .arg(m_members->raw(row, ColName).toString())
+                                     .arg(n.toLongLong());
+        return Msg::confirm(this, question, beforeText(m_memberCopy));
     };
     s.removeSaved = [this](const QVariant& key) {
         if (!writeCopyBefore(m_memberCopy))

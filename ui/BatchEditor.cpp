@@ -1,6 +1,7 @@
 #include "ui/BatchEditor.h"
 
 #include "data/Database.h"
+#include "data/Money.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
@@ -35,8 +36,14 @@ void BatchEditor::remove()
     const int row = m_s.deleteRow ? m_s.deleteRow() : (m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1);
     // A row never saved just goes: nothing to ask, nothing to write.
     if (m_model->isNewRow(row)) {
-        if (m_s.dropUnsavedRow)
+        if (m_s.dropUnsavedRow) {
+            // The row that becomes current takes no editor: a stray key would
+            // overwrite a saved name.
+            const auto triggers = m_grid->editTriggers();
+            m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
             m_model->removeRowAt(row);
+            m_grid->setEditTriggers(triggers);
+        }
         else if (m_s.mayDelete)
             m_s.mayDelete(row);
         return;
@@ -77,10 +84,12 @@ void BatchEditor::saveClicked()
 bool BatchEditor::save()
 {
     m_grid->commitPendingEdit();
-    if (m_s.acceptable && !m_s.acceptable()) {
-        tellFailure(DbError(DbError::Kind::Refused, QString()), false);
+    if (!amountsInRange()) {
+        Msg::error(m_page, QStringLiteral("对不起，金额超出范围"));
         return false;
     }
+    if (m_s.check && !m_s.check())
+        return false;
     // The rows count as saved only once the commit is through: a commit the
     // file refuses leaves every edit in the grid.
     Database& db = Database::shared();
@@ -103,6 +112,23 @@ bool BatchEditor::save()
     }
     // Read again, so every saved row carries its id.
     return m_s.reread();
+}
+
+bool BatchEditor::amountsInRange() const
+{
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        if (!m_model->isMoneyColumn(c) || m_model->isReadOnly(c))
+            continue;
+        for (int r = 0; r < m_model->rowCount(); ++r) {
+            const QVariant v = m_model->raw(r, c);
+            if (v.canConvert<Money>() && v.metaType() == QMetaType::fromType<Money>()) {
+                const Money m = v.value<Money>();
+                if (m > kMaxRecordAmount || m < -kMaxRecordAmount)
+                    return false;
+            }
+        }
+    }
+    return true;
 }
 
 void BatchEditor::tellFailure(const DbError& error, bool extraFailed)

@@ -12,6 +12,8 @@
 //         page saves without asking), then the pending rows and the page's
 //         extra write in one transaction, the rows read again so they carry
 //         their ids; "no" reads the rows again as they are stored.
+// Before anything is written, an amount over the program's bound (as on the
+// entry pages) is refused with "对不起，金额超出范围".
 // A failed save keeps every edit in the grid and is sorted by the error
 // value alone: a file that cannot be written shows the database's message,
 // a row deleted meanwhile the page's "已被删除" text, a refused row the
@@ -68,8 +70,9 @@ public:
 
         // Run first by every button; false stops it (a listing still to come).
         std::function<bool()> ready;
-        // Checks before anything is written; false is a refused row.
-        std::function<bool()> acceptable;
+        // Checks before anything is written; shows its own refusal, false
+        // stops the save (the edits stay).
+        std::function<bool()> check;
         // Written in the batch's transaction, after the rows.
         std::function<bool(Database&, DbError*)> extraWrite;
         // Reads the rows again; shows a read that fails. Required.
@@ -112,6 +115,7 @@ public:
 
 private:
     void tellFailure(const DbError& error, bool extraFailed);
+    bool amountsInRange() const;
     void discard();
 
     Page* m_page;

@@ -171,6 +171,11 @@ bool BatchModel::removeRowAt(int row)
 
 bool BatchModel::isNewRow(int row) const { return row >= 0 && row < m_rows.size() && m_rows[row].state == State::New; }
 
+bool BatchModel::isPendingRow(int row) const
+{
+    return row >= 0 && row < m_rows.size() && m_rows[row].state != State::Clean;
+}
+
 bool BatchModel::hasPending() const
 {
     if (!m_deleted.isEmpty())
@@ -462,8 +467,10 @@ bool BatchModel::setData(const QModelIndex& index, const QVariant& value, int ro
 
 Qt::ItemFlags BatchModel::flags(const QModelIndex& index) const
 {
+    if (!index.isValid())
+        return Qt::NoItemFlags;  // the root holds no cell
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-    if (index.isValid() && !m_readOnly.contains(index.column()))
+    if (!m_readOnly.contains(index.column()))
         f |= Qt::ItemIsEditable;
     return f;
 }

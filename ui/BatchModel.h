@@ -63,6 +63,7 @@ public:
     bool isMoneyColumn(int column) const { return m_money.value(column); }
     bool isDateColumn(int column) const { return m_dates.value(column); }
     bool isRequired(int column) const { return m_required.contains(column); }
+    bool isReadOnly(int column) const { return m_readOnly.contains(column); }
 
     // Called at submit time for every new row just before it is written,
     // whether or not it was ever edited (fill class letters, parent ids);
@@ -80,6 +81,8 @@ public:
     int insertNewRow(int position, const QHash<int, QVariant>& preset = {});  // the same, placed at `position`
     bool removeRowAt(int row);       // pending delete (a new row simply vanishes)
     bool isNewRow(int row) const;
+    // New or changed and not yet written.
+    bool isPendingRow(int row) const;
     bool hasPending() const;
     // Pending changes that hold something typed: new rows left blank (or
     // as preset) and cells typed back to their stored value do not count.

@@ -34,6 +34,6 @@ bool restoreWithQuestion(QWidget* parent, const QString& backup, bool ask)
         Msg::generalError(parent, QStringLiteral("数据库还原失败，现有数据没有改变。"), error);
         return false;
     }
-    Msg::notice(parent, QStringLiteral("数据库还原成功，请重新登打开软件!"));
+    Msg::notice(parent, QStringLiteral("数据库还原成功，请重新打开软件！"));
     return true;
 }

@@ -101,23 +101,33 @@ private slots:
         // One account left: refused, also with an appended unsaved row.
         click(&page, "Button27");
         pressCell(&page, "DBGridEh3", 0, Tf_zhanghu::ColName);
-        QCOMPARE(f.boxesAfterClick(&page, "Button28"), QStringList{QStringLiteral("错误提示：至少保留一个类别！")});
+        QCOMPARE(f.boxesAfterClick(&page, "Button28"), QStringList{QStringLiteral("错误提示：至少保留一个账户！")});
         QCOMPARE(TestDb::count(kAccounts), qint64(1));
         TEST_END
     }
 
-    void accountOfTransfersOnlyCanGo()
+    // An account a loan or a transfer names would drop out of their balances.
+    void accountNamedElsewhereStays_data()
     {
+        QTest::addColumn<QString>("naming");
+        QTest::newRow("transfer from") << "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (%1,1,'2012-05-01',10000)";
+        QTest::newRow("transfer to") << "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,%1,'2012-05-01',10000)";
+        QTest::newRow("loan") << "insert into s_jie (j_class,z_id,j_date,j_chuMoney,j_ruMoney,j_yuMoney) values ('S',%1,'2012-05-01',10000,0,10000)";
+    }
+    void accountNamedElsewhereStays()
+    {
+        QFETCH(QString, naming);
         TEST_BEGIN
         PageFixture f;
         const qint64 spare = addAccount(QStringLiteral("零钱"), QStringLiteral("5"));
-        TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (%1,1,'2012-05-01',10000)").arg(spare));
+        TestDb::sql(naming.arg(spare));
         Tf_zhanghu page;
         page.show();
         pressCell(&page, "DBGridEh3", rowCount(&page, "DBGridEh3") - 1, Tf_zhanghu::ColName);
-        click(&page, "Button28");
-        QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where id=%1").arg(spare)), qint64(0));
-        QCOMPARE(TestDb::count(QStringLiteral("s_zhanghistory")), qint64(1));  // the transfer stays
+        QCOMPARE(f.boxesAfterClick(&page, "Button28"),
+                 (QStringList{QStringLiteral("是否确定删除？"), QStringLiteral("对不起，该账户有借入借出或转账记录，不能删除")}));
+        QCOMPARE(f.boxes.seen.last().icon, QMessageBox::Critical);
+        QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where id=%1").arg(spare)), qint64(1));
         TEST_END
     }
 

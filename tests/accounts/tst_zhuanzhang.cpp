@@ -86,7 +86,7 @@ private slots:
         auto* m = qobject_cast<BatchModel*>(grid(&page, "DBGridEh7")->model());
         m->setRaw(1, Tf_zhuanzhang::ColDate, kToday);
         editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColAmount, QStringLiteral("0"));  // 0 counts as missing
-        QCOMPARE(f.boxesAfterClick(&page, "Button40").value(1), QStringLiteral("对不起，请选择时间"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button40").value(1), QStringLiteral("对不起，请选择转出、转入账户并填写金额"));
         editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColAmount, QStringLiteral("-5"));  // negative: as entered
         editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColToName, 2);                       // A to A: as entered
         QCOMPARE(f.boxesAfterClick(&page, "Button40"), QStringList{QStringLiteral("是否确定保存数据？")});

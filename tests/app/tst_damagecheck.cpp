@@ -144,7 +144,7 @@ private slots:
         bool ranOn = false;
         QCOMPARE(runLoggedIn(h.db.dir(), [&] { ranOn = true; }), 0);
         QVERIFY2(!ranOn, "the program should end after the restore");
-        QCOMPARE(boxes.texts(), (QStringList{kQuestion, QStringLiteral("数据库还原成功，请重新登打开软件!")}));
+        QCOMPARE(boxes.texts(), (QStringList{kQuestion, QStringLiteral("数据库还原成功，请重新打开软件！")}));
         QCOMPARE(boxes.seen[0].title, QStringLiteral("系统提示"));
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
         // The damaged newer backup is passed over.

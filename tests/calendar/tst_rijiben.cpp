@@ -87,10 +87,11 @@ private slots:
             QCOMPARE(rowCount(&page, kGrid), 3);
             click(&page, "Button54");
             QCOMPARE(rowCount(&page, kGrid), 2);
-            // 删除 asks nothing and takes no untyped entry along.
+            // 删除 of a written entry asks, and takes no untyped entry along.
             click(&page, "Button1");
             clickRow(&page, kGrid, 1);
-            click(&page, "Button3");
+            QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("是否确定删除？")});
+            f.boxes.clear();
             QCOMPARE(column(&page, kGrid, Tf_rijiben::ColDate), QStringList{QStringLiteral("2012-05-03")});
             click(&page, "Button1");
         }
@@ -160,12 +161,16 @@ private slots:
         click(&page, "Button54");
         QCOMPARE(memo(&page), QStringLiteral("三号"));
 
-        click(&page, "Button3");
+        // Cancel keeps the entry; OK deletes it.
+        f.boxes.setAnswer(QMessageBox::Cancel);
+        QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("是否确定删除？")});
+        QCOMPARE(TestDb::count(QStringLiteral("notebook")), qint64(2));
+        f.boxes.setAnswer(QMessageBox::Ok);
+        QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("是否确定删除？")});
         QCOMPARE(TestDb::count(QStringLiteral("notebook")), qint64(1));
         QCOMPARE(rowCount(&page, kGrid), 0);
         QVERIFY(find<QPlainTextEdit>(&page, "DBMemo1")->isReadOnly());
-        click(&page, "Button3");  // nothing to delete
-        QVERIFY(f.boxes.seen.isEmpty());
+        QVERIFY(f.boxesAfterClick(&page, "Button3").isEmpty());  // nothing to delete
         TEST_END
     }
 

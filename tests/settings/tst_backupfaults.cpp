@@ -373,7 +373,8 @@ private slots:
             QVERIFY(QFile::remove(folder));
 
             boxes = f.boxesAfterClick(&s.page, "Button47");
-            QCOMPARE(boxes, QStringList{QStringLiteral("删除该用户，会删除该用户下所有记账信息！")});
+            QCOMPARE(boxes, QStringList{QStringLiteral("是否确定删除用户\"小明\"及其%1笔收支记录？")
+                                            .arg(TestDb::count(QStringLiteral("s_shouru where s_userid<>1")))});
             QVERIFY2(f.boxes.seen[0].informative.contains(QDir::toNativeSeparators(beforeDelete)),
                      qPrintable(f.boxes.seen[0].informative));
             QCOMPARE(TestDb::count(QStringLiteral("s_user")), qint64(1));
@@ -490,7 +491,7 @@ private slots:
         dialogs.answer = candidate;
         const QStringList boxes = f.boxesAfterClick(&s.page, "Button55");
         if (accepted) {
-            QCOMPARE(boxes.last(), QStringLiteral("数据库还原成功，请重新登打开软件!"));
+            QCOMPARE(boxes.last(), QStringLiteral("数据库还原成功，请重新打开软件！"));
             QCOMPARE(s.quits, 1);
             return;
         }

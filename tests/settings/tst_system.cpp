@@ -85,7 +85,11 @@ private slots:
         QCOMPARE(rowCount(&s.page, kGrid), 2);
 
         clickRow(&s.page, kGrid, 1);
-        QCOMPARE(f.boxesAfterClick(&s.page, "Button47"), QStringList{QStringLiteral("删除该用户，会删除该用户下所有记账信息！")});
+        // The question names the member and counts the records that go with it.
+        const QString question = QStringLiteral("是否确定删除用户\"%1\"及其%2笔收支记录？")
+                                     .arg(cell(&s.page, kGrid, 1, Tf_system::ColName))
+                                     .arg(TestDb::count(QStringLiteral("s_shouru where s_userid<>1")));
+        QCOMPARE(f.boxesAfterClick(&s.page, "Button47"), QStringList{question});
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Question);
         QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(sys_name) from s_user")), QStringLiteral("admin"));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(s_userid) from s_shouru")), QStringLiteral("1"));
@@ -222,7 +226,7 @@ private slots:
         QCOMPARE(dir.entryList({QStringLiteral("fmy*")}, QDir::Files), QStringList{QStringLiteral("fmy.dll")});
         f.boxes.setAnswer(QMessageBox::Ok);
         QCOMPARE(f.boxesAfterClick(&s.page, "Button55"),
-                 (QStringList{QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"), QStringLiteral("数据库还原成功，请重新登打开软件!")}));
+                 (QStringList{QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"), QStringLiteral("数据库还原成功，请重新打开软件！")}));
         QCOMPARE(dialogs.folders.value(1), f.db.dir());  // no automatic backups yet
         QCOMPARE(s.quits, 1);
         // The household's file is the backup now, and the connection reads it.
