@@ -43,9 +43,11 @@ int batchRole(const QStringList& args)
     BoxAnswerer boxes;  // OK to "是否确定保存数据？"
     QWidget* page = p.make();
     page->show();
-    QTest::qWait(80);  // pages that read just after they show
     auto* grid = page->findChild<DataGrid*>(QString::fromLatin1(p.grid));
     auto* model = grid ? qobject_cast<BatchModel*>(grid->model()) : nullptr;
+    // Pages that read just after they show: a listing after the batch would drop it.
+    for (int waited = 0; model && model->columnCount() == 0 && waited < 5000; waited += 10)
+        QTest::qWait(10);
     auto* save = page->findChild<QPushButton*>(QString::fromLatin1(p.save));
     if (!model || !save)
         return 3;
