@@ -1,5 +1,6 @@
 #include "import/Statement.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -236,4 +237,15 @@ bool setSignedAmount(StatementLine& line, Money value)
     line.kind = value < Money() ? StatementLine::Expense : StatementLine::Income;
     line.amount = value < Money() ? -value : value;
     return true;
+}
+
+StatementFormat statementFormat(const QString& fileName, const QByteArray& bytes)
+{
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    const QByteArray head = bytes.left(4096);
+    if (suffix == u"ofx" || suffix == u"qfx" || head.contains("OFXHEADER") || head.contains("<OFX>"))
+        return StatementFormat::Ofx;
+    if (suffix == u"qif" || head.trimmed().startsWith("!Type") || head.trimmed().startsWith("!Option"))
+        return StatementFormat::Qif;
+    return StatementFormat::Csv;
 }

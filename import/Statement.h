@@ -44,6 +44,12 @@ QString decodeText(const QByteArray& bytes, Encoding enc, bool* valid = nullptr)
 // become U+FFFD. Falls back to Latin-1 when iconv does not know the charset.
 QString decodeCharset(const QByteArray& bytes, const char* charset, bool* valid = nullptr);
 
+// Which reader a file goes to: OFX for .ofx/.qfx or an OFX header or tag in
+// its first 4 KiB, QIF for .qif or text that starts with "!Type"/"!Option",
+// CSV for anything else.
+enum class StatementFormat { Csv, Qif, Ofx };
+StatementFormat statementFormat(const QString& fileName, const QByteArray& bytes);
+
 // ------------------------------------------------------------------ shared rules
 
 // A signed amount as statements write it: blanks, "¥"/"￥"/"RMB"/"CNY" and a

@@ -399,13 +399,11 @@ Tf_daoru::Outcome Tf_daoru::read(Statement& s, bool again, ReadProgressWindow& p
         case FileRead::TooBig: return Outcome::TooBig;
         case FileRead::Cancelled: return Outcome::Cancelled;
         }
-        const QString suffix = QFileInfo(s.file).suffix().toLower();
-        const QByteArray head = s.bytes.left(4096);
-        s.kind = Kind::Csv;
-        if (suffix == u"ofx" || suffix == u"qfx" || head.contains("OFXHEADER") || head.contains("<OFX>"))
-            s.kind = Kind::Ofx;
-        else if (suffix == u"qif" || head.trimmed().startsWith("!Type") || head.trimmed().startsWith("!Option"))
-            s.kind = Kind::Qif;
+        switch (statementFormat(s.file, s.bytes)) {
+        case StatementFormat::Csv: s.kind = Kind::Csv; break;
+        case StatementFormat::Qif: s.kind = Kind::Qif; break;
+        case StatementFormat::Ofx: s.kind = Kind::Ofx; break;
+        }
     }
     QList<StatementLine> lines;
     *proposed = CsvMapping();

@@ -4,6 +4,7 @@
 #include "data/Database.h"
 #include "ledger/AmountCalculator.h"
 #include "ledger/CategoryPicker.h"
+#include "ledger/EntryChecks.h"
 #include "ledger/EntryInfoBox.h"
 #include "ledger/EntryPanels.h"
 #include "ledger/LikePattern.h"
@@ -320,24 +321,16 @@ void EntryPage::Button3Click()
     };
     // An operation left open on the calculator counts as finished.
     m_calc->finishPending();
-    if (m_payer->currentIndex() < 0)
-        return refuse("对不起，请选择付款人", m_payer);
     const QString name = m_category->text();
-    if (name.isEmpty())
-        return refuse("对不起，请重新输入项目", m_category);
-    const QString amountText = m_amount->text();
-    if (amountText.isEmpty() || amountText == u"0")
-        return refuse("对不起，金额不能为零", m_amount);
-    const auto amount = Money::parse(amountText.trimmed());
-    if (!amount)
-        return refuse("对不起，金额必须是数字", m_amount);
-    if (amount->isZero())
-        return refuse("对不起，金额不能为零", m_amount);
-    // Pasted or computed amounts too: no sum of the records may overflow.
-    if (*amount < Money() || *amount > kMaxRecordAmount)
-        return refuse("对不起，金额超出范围", m_amount);
-    if (m_account->currentIndex() < 0)
-        return refuse("对不起，请选择账户", m_account);
+    Money amount;
+    const EntryRefusal refusal =
+        checkEntry({m_payer->currentIndex() >= 0, name, m_amount->text(), m_account->currentIndex() >= 0}, &amount);
+    if (refusal.field != EntryRefusal::None) {
+        QWidget* const focus[] = {nullptr, m_payer, m_category, m_amount, m_account};
+        Msg::error(this, refusal.message);
+        focus[refusal.field]->setFocus();
+        return;
+    }
     // Only a sub-category of this page's own class, so the record always
     // shows in this page's lists and sums.
     Query lookup(QStringLiteral("Select id from v_fenlei where f_name=:n and f_class=:c"));
@@ -354,7 +347,7 @@ void EntryPage::Button3Click()
         write.bind(":id", m_editId->text().toLongLong());
     else
         write.bind(":c", classLetter());
-    write.bind(":f", categoryId).bind(":j", *amount).bind(":u", m_payer->keyValue().toLongLong())
+    write.bind(":f", categoryId).bind(":j", amount).bind(":u", m_payer->keyValue().toLongLong())
         .bind(":o", m_remark->text()).bind(":z", m_account->keyValue().toLongLong()).bind(":d", m_entryDate->date());
     if (!write.exec())
         return Msg::dbError(this, write.error());

@@ -6,25 +6,23 @@
 // database's message and no success, keep what was typed and stay usable;
 // once the fault is gone the same input saves exactly once.
 #include "app/TForm1.h"
-#include "data/Clock.h"
 #include "data/Tx_Data.h"
 #include "tests/support/Child.h"
 #include "tests/support/Driver.h"
-#include "ui/BatchModel.h"
-#include "ui/DataGrid.h"
+#include "tests/support/GridPages.h"
 #include "ui/Msg.h"
 #include "ui/Page.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
-#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
 
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -73,29 +71,6 @@ const FaultCase& faultCase(const QString& name)
 
 QString marker(const char* page) { return QStringLiteral("fault-%1").arg(QString::fromUtf8(page)); }
 
-BatchModel* modelOf(QWidget* page, const char* gridName)
-{
-    return qobject_cast<BatchModel*>(grid(page, QString::fromLatin1(gridName))->model());
-}
-
-// A new row typed into a batch grid: `cells` are (column, value) as the
-// grid's editor hands them over.
-void typeRow(QWidget* page, const char* gridName, const char* addButton, const QList<QPair<int, QVariant>>& cells)
-{
-    click(page, QString::fromLatin1(addButton));
-    grid(page, QString::fromLatin1(gridName))->commitPendingEdit();
-    const int row = rowCount(page, QString::fromLatin1(gridName)) - 1;
-    for (const auto& [column, value] : cells)
-        editCell(page, QString::fromLatin1(gridName), row, column, value);
-}
-
-bool lastRowHolds(QWidget* page, const char* gridName, int column, const QString& text)
-{
-    const int rows = rowCount(page, QString::fromLatin1(gridName));
-    return rows > 0 && cell(page, QString::fromLatin1(gridName), rows - 1, column) == text
-           && modelOf(page, gridName)->hasPending();
-}
-
 // One save as a user makes it: the entry that opens the page, what is typed,
 // the button, how to see the input is still there, and the saved copies.
 struct PageSave {
@@ -121,23 +96,21 @@ bool entryKept(QWidget* page, const char* category, const char* name)
            && editText(page, "Edit2") == marker(name);
 }
 
-PageSave loanSave(const char* name, const char* entry, const char* pageName)
+// A valid row typed into a grid page (tests/support/GridPages), kept in its
+// grid until it is saved; `extra` adds to the count of saved copies.
+PageSave gridSave(const char* name, const char* gridPage, const QString& extra = {})
 {
-    // Columns: account look-up 4, amount 5, remark 11.
-    return {name, entry, pageName,
-            [name](QWidget* p) { typeRow(p, "DBGridEh6", "Button35", {{4, 1}, {5, QStringLiteral("300")}, {11, marker(name)}}); },
-            [name](QWidget* p) { return lastRowHolds(p, "DBGridEh6", 11, marker(name)); }, "Button37",
-            QStringLiteral("select count(*) from s_jie where j_other='%1' and j_yuMoney=3000000").arg(marker(name))};
-}
-
-PageSave categorySave(const char* name, const char* entry, const char* pageName, const QString& saved)
-{
-    return {name, entry, pageName,
-            [name](QWidget* p) {
-                click(p, "Button29");
-                modelOf(p, "DBGridEh4")->setRaw(rowCount(p, "DBGridEh4") - 1, 2, marker(name));
-            },
-            [name](QWidget* p) { return lastRowHolds(p, "DBGridEh4", 2, marker(name)); }, "Button31", saved};
+    const GridPages::GridPage& g = GridPages::page(QString::fromLatin1(gridPage));
+    auto row = std::make_shared<int>(-1);
+    const int column = GridPages::tagColumn(g);
+    QString saved = QStringLiteral("select (%1)").arg(GridPages::countSql(g, marker(name)));
+    if (!g.together.isEmpty())
+        saved += QStringLiteral(" * (%1)").arg(g.together.arg(marker(name)));
+    if (!extra.isEmpty())
+        saved += QStringLiteral(" + (%1)").arg(extra);
+    return {name, g.entry, g.objectName, [&g, name, row](QWidget* p) { *row = g.typeRow(p, marker(name)); },
+            [&g, name, row, column](QWidget* p) { return GridPages::pendingRowHolds(g, p, *row, column, marker(name)); }, g.save,
+            saved};
 }
 
 const QList<PageSave>& pageSaves()
@@ -159,43 +132,18 @@ const QList<PageSave>& pageSaves()
          },
          [](QWidget* p) { return find<QWidget>(p, "Panel1")->isVisible() && editText(p, "Edit6") == marker("便笺"); }, "Button57",
          QStringLiteral("select count(*) from sys_sys where daytxt='fault-便笺'")},
-        // Opened before the fault came: new account, name 1 and opening amount 2.
-        {"账户保存", "Label11", "f_zhanghu",
-         [](QWidget* p) { typeRow(p, "DBGridEh3", "Button27", {{1, marker("账户保存")}, {2, QStringLiteral("5")}}); },
-         [](QWidget* p) { return lastRowHolds(p, "DBGridEh3", 1, marker("账户保存")); }, "Button9",
-         QStringLiteral("select count(*) from z_zhanghu where z_name='fault-账户保存' and z_qcje=50000")},
-        {"转账", "Label16", "f_zhuanzhang",
-         [](QWidget* p) {
-             click(p, "Button38");
-             grid(p, "DBGridEh7")->commitPendingEdit();
-             const int row = rowCount(p, "DBGridEh7") - 1;
-             modelOf(p, "DBGridEh7")->setRaw(row, 3, Clock::today());
-             // From and to (look-ups 4, 5), amount 6, remark 7.
-             for (const auto& [column, value] : QList<QPair<int, QVariant>>{
-                      {4, 1}, {5, 2}, {6, QStringLiteral("7.5")}, {7, marker("转账")}})
-                 editCell(p, "DBGridEh7", row, column, value);
-         },
-         [](QWidget* p) { return lastRowHolds(p, "DBGridEh7", 7, marker("转账")); }, "Button40",
-         QStringLiteral("select count(*) from s_zhanghistory where other='fault-转账' and zXmoney=75000")},
-        categorySave("收入类别", "Label12", "F_shouruleibie",
-                     QStringLiteral("select count(*) from s_fenlei where f_name='fault-收入类别' and f_class='S'")),
+        // Opened before the fault came.
+        gridSave("账户保存", "accounts"),
+        gridSave("转账", "transfers"),
+        gridSave("收入类别", "income categories"),
         // A new expenditure category comes with its budget row, or neither is there.
-        categorySave("支出类别", "Label13", "F_zhichuleibie",
-                     QStringLiteral("select (select count(*) from s_fenlei where f_name='fault-支出类别')"
-                                    " * (select count(*) from s_yushuan where f_id in (select id from s_fenlei where f_name='fault-支出类别'))"
-                                    " + (select count(*) from s_yushuan where f_id not in (select id from s_fenlei))")),
-        loanSave("借入", "Label15", "f_jieru"),
-        loanSave("借出", "Label26", "f_jiechu"),
-        {"预算", "Label22", "f_yushuan", [](QWidget* p) { editCell(p, "DBGridEh9", 0, 3, marker("预算")); },
-         [](QWidget* p) { return cell(p, "DBGridEh9", 0, 3) == marker("预算") && modelOf(p, "DBGridEh9")->hasPending(); },
-         "Button1", QStringLiteral("select count(*) from s_yushuan where y_x='fault-预算'")},
-        {"日记本", "Label4", "f_rijiben", [](QWidget* p) { find<QPlainTextEdit>(p, "DBMemo1")->setPlainText(marker("日记本")); },
-         [](QWidget* p) { return find<QPlainTextEdit>(p, "DBMemo1")->toPlainText() == marker("日记本"); }, "Button4",
-         QStringLiteral("select count(*) from notebook where n_info='fault-日记本'")},
-        {"用户", "Label24", "f_system",
-         [](QWidget* p) { typeRow(p, "DBGridEh16", "Button46", {{1, marker("用户")}, {2, QStringLiteral("1")}}); },
-         [](QWidget* p) { return lastRowHolds(p, "DBGridEh16", 1, marker("用户")); }, "Button48",
-         QStringLiteral("select count(*) from s_user where sys_name='fault-用户'")},
+        gridSave("支出类别", "expense categories",
+                 QStringLiteral("select count(*) from s_yushuan where f_id not in (select id from s_fenlei)")),
+        gridSave("借入", "borrowed"),
+        gridSave("借出", "lent"),
+        gridSave("预算", "budget"),
+        gridSave("日记本", "diary"),
+        gridSave("用户", "members"),
         {"启动页", "Label24", "f_system", [](QWidget* p) { click(p, "r_3"); },
          [](QWidget* p) { return find<QRadioButton>(p, "r_3")->isChecked(); }, "Button1",
          QStringLiteral("select count(*) from sys_sys where skinx='3'")},

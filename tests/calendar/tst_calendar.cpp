@@ -256,34 +256,10 @@ private slots:
         QCOMPARE(sweep.terms, QList<int>());
     }
 
-    // Early years: the new-moon series and the term formula are known to
-    // break in some of them; reported, not failed.
-    void sweepEarlyYearsReport()
-    {
-        const Sweep sweep = checkYears(1, 1899, false);
-        qInfo("years 1-1899 whose lunar months or days break (%lld): %s", qlonglong(sweep.lunar.size()),
-              qPrintable(ranges(sweep.lunar)));
-        qInfo("years 1-1899 without exactly 24 solar-term days (%lld): %s", qlonglong(sweep.terms.size()),
-              qPrintable(ranges(sweep.terms)));
-    }
-
 private:
     struct Sweep {
         QList<int> lunar, terms;  // the years that break
     };
-
-    static QString ranges(const QList<int>& years)
-    {
-        QStringList out;
-        for (qsizetype i = 0; i < years.size();) {
-            qsizetype j = i;
-            while (j + 1 < years.size() && years[j + 1] == years[j] + 1)
-                ++j;
-            out << (j == i ? QString::number(years[i]) : QStringLiteral("%1-%2").arg(years[i]).arg(years[j]));
-            i = j + 1;
-        }
-        return out.join(u' ');
-    }
 
     // Every day of the years: the lunar day runs 1..30 without a gap, a month
     // starts only on day 1 and is the successor of the one before (or its

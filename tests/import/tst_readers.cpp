@@ -4,6 +4,7 @@
 #include "import/OfxReader.h"
 #include "import/Preview.h"
 #include "import/QifReader.h"
+#include "import/Statement.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -66,6 +67,35 @@ CsvMapping mapping(int date, int amount, int income, int expense, int direction,
 class TstReaders : public QObject {
     Q_OBJECT
 private slots:
+    // Which reader a file goes to: its name or its first 4 KiB.
+    void statementFormat_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("format");
+        const int csv = int(StatementFormat::Csv), qif = int(StatementFormat::Qif), ofx = int(StatementFormat::Ofx);
+        QTest::newRow("csv") << QStringLiteral("a.csv") << QByteArray("日期,金额\n") << csv;
+        QTest::newRow("ofx by name") << QStringLiteral("a.OFX") << QByteArray("x") << ofx;
+        QTest::newRow("qfx by name") << QStringLiteral("a.qfx") << QByteArray() << ofx;
+        QTest::newRow("ofx header") << QStringLiteral("a.txt") << QByteArray("OFXHEADER:100\n") << ofx;
+        QTest::newRow("ofx tag") << QStringLiteral("a.csv") << QByteArray("<?xml?>\n<OFX>") << ofx;
+        QTest::newRow("ofx tag past 4 KiB") << QStringLiteral("a.csv") << QByteArray(4096, ' ') + "<OFX>" << csv;
+        QTest::newRow("ofx before qif name") << QStringLiteral("a.qif") << QByteArray("<OFX>") << ofx;
+        QTest::newRow("qif by name") << QStringLiteral("a.QIF") << QByteArray("x") << qif;
+        QTest::newRow("qif type") << QStringLiteral("a.txt") << QByteArray("\r\n  !Type:Bank\n") << qif;
+        QTest::newRow("qif option") << QStringLiteral("a") << QByteArray("!Option:AutoSwitch") << qif;
+        QTest::newRow("type not first") << QStringLiteral("a.txt") << QByteArray("x\n!Type:Bank") << csv;
+        QTest::newRow("qif file holding ofx") << QStringLiteral("a.txt") << QByteArray("!Type:Bank\nOFXHEADER") << ofx;
+        QTest::newRow("no suffix") << QStringLiteral("statement") << QByteArray("a,b") << csv;
+    }
+    void statementFormat()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, format);
+        QCOMPARE(int(::statementFormat(file, bytes)), format);
+    }
+
     void amountsAndDates()
     {
         const char* amounts[][2] = {

@@ -1,7 +1,7 @@
-// Hostile text in every box of the entry pages and the category pages: what
-// a box holds after its key filter and limit is what is stored and shown.
+// Hostile text in every box of the entry pages: what a box holds after its
+// key filter and limit is what is stored and shown (the category grids:
+// tst_hostile_grids).
 #include "data/Money.h"
-#include "ledger/TF_zhichuleibie.h"
 #include "ledger/Tf_shouru.h"
 #include "ledger/Tf_zhichu.h"
 #include "tests/support/Driver.h"
@@ -185,89 +185,6 @@ private slots:
             HOSTILE_COMPARE(column(&page, "DBGridEh1", 6).join(u'|'), expected.join(u'|'), s);
         }
         QVERIFY(f.boxes.seen.isEmpty());
-        TEST_END
-    }
-
-    void hostileTopCategoryNames()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        const QString list = QStringLiteral("select f_name from s_fenlei where f_id=0 and f_class='Z' order by id");
-        const qsizetype seeded = TestDb::texts(list).size();
-        {
-            // A name of blanks only is refused with the page's message; nothing is written.
-            TF_zhichuleibie page;
-            page.show();
-            click(&page, "Button29");
-            enterInCell(grid(&page, "DBGridEh4"), rowCount(&page, "DBGridEh4") - 1, 2, QStringLiteral("   "));
-            click(&page, "Button31");
-            QCOMPARE(f.boxes.texts(),
-                     (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("错误！不能有空行和重复的项目名称。")}));
-            QCOMPARE(TestDb::texts(list).size(), seeded);
-        }
-        f.boxes.clear();
-        TF_zhichuleibie page;
-        page.show();
-        QStringList held;
-        for (const Sample& s : corpus()) {
-            click(&page, "Button29");
-            held << enterInCell(grid(&page, "DBGridEh4"), rowCount(&page, "DBGridEh4") - 1, 2, s.text);
-            HOSTILE_COMPARE(held.last(), afterLimit(s.text, 50), s);
-        }
-        click(&page, "Button31");
-        QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("是否确定保存数据？")});
-        const QStringList stored = TestDb::texts(list).mid(seeded);
-        const QStringList shown = column(&page, "DBGridEh4", 2).mid(seeded);  // read again after the save
-        QCOMPARE(stored.size(), corpus().size());
-        QCOMPARE(shown.size(), corpus().size());
-        for (int i = 0; i < corpus().size(); ++i) {
-            HOSTILE_COMPARE(stored[i], held[i], corpus()[i]);
-            HOSTILE_COMPARE(shown[i], held[i], corpus()[i]);
-        }
-        QCOMPARE(TestDb::count(QStringLiteral("s_user")), qint64(1));  // the SQL fragments stayed text
-        TEST_END
-    }
-
-    void hostileSubCategoryNamesAndCodes()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        const QString parent = QString::number(categoryId(QStringLiteral("餐饮")));
-        const QString subs = QStringLiteral("select %1 from s_fenlei where f_id=") + parent + QStringLiteral(" order by id");
-        const qsizetype seeded = TestDb::texts(subs.arg(QStringLiteral("f_name"))).size();
-        QStringList names, codes;
-        {
-            TF_zhichuleibie page;
-            page.show();
-            selectCell(&page, "DBGridEh4", 0, 2);
-            DataGrid* g = grid(&page, "DBGridEh5");
-            for (const Sample& s : corpus()) {
-                click(&page, "Button32");
-                const int row = rowCount(&page, "DBGridEh5") - 1;
-                names << enterInCell(g, row, 3, s.text);
-                codes << enterInCell(g, row, 4, s.text);
-                HOSTILE_COMPARE(names.last(), afterLimit(s.text, 50), s);
-                HOSTILE_COMPARE(codes.last(), afterLimit(s.text, 50), s);
-            }
-            click(&page, "Button34");
-            QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("是否确定保存数据？")});
-        }
-        // Stored as held, and shown so when the page is opened again.
-        TF_zhichuleibie page;
-        page.show();
-        selectCell(&page, "DBGridEh4", 0, 2);
-        const QStringList storedNames = TestDb::texts(subs.arg(QStringLiteral("f_name"))).mid(seeded);
-        const QStringList storedCodes = TestDb::texts(subs.arg(QStringLiteral("f_pinyin"))).mid(seeded);
-        const QStringList shownNames = column(&page, "DBGridEh5", 3).mid(seeded);
-        const QStringList shownCodes = column(&page, "DBGridEh5", 4).mid(seeded);
-        QCOMPARE(storedNames.size(), corpus().size());
-        QCOMPARE(shownNames.size(), corpus().size());
-        for (int i = 0; i < corpus().size(); ++i) {
-            HOSTILE_COMPARE(storedNames[i], names[i], corpus()[i]);
-            HOSTILE_COMPARE(storedCodes[i], codes[i], corpus()[i]);
-            HOSTILE_COMPARE(shownNames[i], names[i], corpus()[i]);
-            HOSTILE_COMPARE(shownCodes[i], codes[i], corpus()[i]);
-        }
         TEST_END
     }
 };

@@ -21,23 +21,6 @@ namespace {
 constexpr const char* kGrid = "DBGridEh16";
 constexpr const char* kChart = "DBChart5";
 
-// A grid line as its five cells joined by blanks.
-QString line(QObject* page, int r)
-{
-    QStringList out;
-    for (int c = 0; c < 5; ++c)
-        out << cell(page, kGrid, r, c);
-    return out.join(u' ');
-}
-
-QStringList lines(QObject* page)
-{
-    QStringList out;
-    for (int r = 0; r < rowCount(page, kGrid); ++r)
-        out << line(page, r);
-    return out;
-}
-
 QBarSet* barSet(QObject* page, int i)
 {
     auto* series = qobject_cast<QBarSeries*>(chart(page, kChart)->chart()->series().value(0));
@@ -70,7 +53,7 @@ private slots:
 
         // Every member by month, in the order the members were made; a
         // missing side is 0 and the difference is on every line.
-        QCOMPARE(lines(&page), (QStringList{QStringLiteral("admin 2012-01 1000 40 960"), QStringLiteral("admin 2012-03 0 60.5 -60.5"),
+        QCOMPARE(rowTexts(&page, kGrid, 5), (QStringList{QStringLiteral("admin 2012-01 1000 40 960"), QStringLiteral("admin 2012-03 0 60.5 -60.5"),
                                             QStringLiteral("张三's 2012-02 500 0 500"), QStringLiteral("全部用户 2012-05 0 10 -10")}));
         QCOMPARE(footerTexts(&page, kGrid), (QStringList{QStringLiteral("总计："), QString(), QStringLiteral("￥1500.00"),
                                                          QStringLiteral("￥110.50"), QStringLiteral("￥1389.50")}));
@@ -78,10 +61,10 @@ private slots:
         // One member's lines; the member named "全部用户" is a member.
         members->setCurrentIndex(2);
         click(&page, "Button45");
-        QCOMPARE(lines(&page), QStringList{QStringLiteral("张三's 2012-02 500 0 500")});
+        QCOMPARE(rowTexts(&page, kGrid, 5), QStringList{QStringLiteral("张三's 2012-02 500 0 500")});
         members->setCurrentIndex(3);
         click(&page, "Button45");
-        QCOMPARE(lines(&page), QStringList{QStringLiteral("全部用户 2012-05 0 10 -10")});
+        QCOMPARE(rowTexts(&page, kGrid, 5), QStringList{QStringLiteral("全部用户 2012-05 0 10 -10")});
         members->setCurrentIndex(4);
         click(&page, "Button45");
         QCOMPARE(rowCount(&page, kGrid), 0);

@@ -184,6 +184,18 @@ QStringList column(QObject* root, const QString& name, int col, const SourceLoca
     return out;
 }
 
+QStringList rowTexts(QObject* root, const QString& name, int columns, const SourceLocation& where)
+{
+    QStringList out;
+    for (int r = 0; r < rowCount(root, name, where); ++r) {
+        QStringList cells;
+        for (int c = 0; c < columns; ++c)
+            cells << cell(root, name, r, c, where);
+        out << cells.join(u' ');
+    }
+    return out;
+}
+
 QStringList footerTexts(QObject* root, const QString& name, const SourceLocation& where)
 {
     return find<DataGrid>(root, name, where)->property("footerTexts").toStringList();

@@ -69,6 +69,8 @@ int rowCount(QObject* root, const QString& grid, DRIVER_HERE);
 QString cell(QObject* root, const QString& grid, int row, int column, DRIVER_HERE);
 // Every row's text of one column, top to bottom.
 QStringList column(QObject* root, const QString& grid, int column, DRIVER_HERE);
+// Every row as its first `columns` cells joined by blanks, top to bottom.
+QStringList rowTexts(QObject* root, const QString& grid, int columns, DRIVER_HERE);
 // The footer row, one entry per visible column, as painted.
 QStringList footerTexts(QObject* root, const QString& grid, DRIVER_HERE);
 // Makes the row current (on its first visible column) and clicks it, as a

@@ -7,10 +7,33 @@
 
 #include <QDate>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
 #include <QVariant>
 #include <cmath>
 
 namespace XlsCells {
+
+// Every file read back by tests/support/xls_read.py in one python process:
+// one entry per path (see the script). Empty, with `error` set, when the
+// reader did not run.
+inline QJsonArray readBack(const QStringList& paths, QString* error, int timeoutMs = 120000)
+{
+    QProcess p;
+    p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(JIZHANG_SOURCE_DIR "/tests/support/xls_read.py")} + paths);
+    if (!p.waitForFinished(timeoutMs) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        *error = QStringLiteral("xlrd did not run (python3-xlrd is required): %1 %2")
+                     .arg(p.errorString(), QString::fromUtf8(p.readAllStandardError()));
+        return {};
+    }
+    QJsonParseError parse;
+    const QJsonDocument doc = QJsonDocument::fromJson(p.readAllStandardOutput(), &parse);
+    if (!doc.isArray() || doc.array().size() != paths.size()) {
+        *error = QStringLiteral("unreadable dump from xlrd: %1").arg(parse.errorString());
+        return {};
+    }
+    return doc.array();
+}
 
 constexpr int kEmpty = 0, kText = 1, kNumber = 2;  // xlrd's cell types
 
