@@ -1,4 +1,4 @@
-#include "reports/ReportKit.h"
+#include "ui/PageKit.h"
 
 #include "data/Database.h"
 #include "ui/Page.h"
@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QTabWidget>
 
-namespace ReportKit {
+namespace PageKit {
 
 DateRange dateRange(QWidget* parent, int x, int y, const char* fromName, const char* toName)
 {
@@ -50,4 +50,13 @@ bool fillNames(QComboBox* list, const QString& first, const QString& sql, const 
     return true;
 }
 
-} // namespace ReportKit
+QTimer* firstListingTimer(QObject* page)
+{
+    auto* t = new QTimer(page);
+    t->setObjectName(QStringLiteral("Timer1"));
+    t->setSingleShot(true);
+    t->setInterval(50);
+    return t;
+}
+
+} // namespace PageKit
