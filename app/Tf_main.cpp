@@ -128,10 +128,10 @@ void Tf_main::buildFigures()
     m_fig[8] = figure("La8", 619, 407);
     m_fig[9] = figure("La9", 619, 452);
 
-    m_chart1 = Charts::makeView(this, QStringLiteral("Chart1"));
-    m_chart1->setGeometry(473, 60, 295, 142);
-    m_chart2 = Charts::makeView(this, QStringLiteral("Chart2"));
-    m_chart2->setGeometry(472, 234, 295, 130);
+    m_expenseRanking = Charts::makeView(this, QStringLiteral("Chart1"));
+    m_expenseRanking->setGeometry(473, 60, 295, 142);
+    m_incomeRanking = Charts::makeView(this, QStringLiteral("Chart2"));
+    m_incomeRanking->setGeometry(472, 234, 295, 130);
 }
 
 void Tf_main::buildNoteEditor()
@@ -202,9 +202,9 @@ void Tf_main::FormCreate()
         || !monthSum(lastMonth, "S", m_fig[8]) || !monthSum(lastMonth, "Z", m_fig[9]))
         return;
 
-    if (!fillRanking(m_chart1, "Z", QColor(166, 202, 240)))
+    if (!fillRanking(m_expenseRanking, "Z", QColor(166, 202, 240)))
         return;
-    fillRanking(m_chart2, "S", QColor(192, 220, 192));
+    fillRanking(m_incomeRanking, "S", QColor(192, 220, 192));
 }
 
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)
