@@ -107,7 +107,7 @@ void Tf_main::buildNote()
 {
     m_note = label(this, QStringLiteral("Label2"), QRect(16, 16, 697, 20), "Label2");
     m_note->setFont(Theme::songti(14));
-    m_note->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(Theme::css(Theme::chestnut)));
+    Theme::setColour(m_note, Theme::chestnut);
     auto* edit = new ClickLabel(QStringLiteral("编辑"), this);
     edit->setObjectName(QStringLiteral("Label1"));
     edit->move(738, 16);
@@ -161,7 +161,7 @@ QLabel* Tf_main::figure(const char* name, int x, int y, int h)
 {
     QLabel* l = label(this, QString::fromLatin1(name).replace(QStringLiteral("La"), QStringLiteral("L")), QRect(x, y, 137, h), name);
     l->setFont(Theme::heiti(14, true));
-    l->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); background: transparent;"));
+    Theme::setColour(l, QColor(0, 128, 0));
     return l;
 }
 
