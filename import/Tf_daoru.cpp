@@ -9,6 +9,7 @@
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
+#include "ui/Roles.h"
 #include "ui/WaitCursor.h"
 
 #include <QCheckBox>
@@ -289,7 +290,7 @@ bool Tf_daoru::loadImports()
     m_imports->removeRows(0, m_imports->rowCount());
     for (const PastImport& p : past) {
         auto* file = new QStandardItem(p.file);
-        file->setData(p.id, Qt::UserRole);
+        file->setData(p.id, Roles::Value);
         file->setToolTip(p.file);
         auto* count = new QStandardItem(QString::number(p.count));
         count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -542,7 +543,7 @@ void Tf_daoru::Button4Click()
     const QModelIndex current = m_importGrid->currentIndex();
     if (!current.isValid())
         return;
-    const qint64 id = m_imports->item(current.row(), 0)->data(Qt::UserRole).toLongLong();
+    const qint64 id = m_imports->item(current.row(), 0)->data(Roles::Value).toLongLong();
     int live = 0;
     QString error;
     if (!liveImportRecords(Database::shared(), id, &live, &error)) {

@@ -1,6 +1,7 @@
 #include "ui/QueryModel.h"
 
 #include "data/Database.h"
+#include "ui/Roles.h"
 
 #include <iterator>
 
@@ -259,7 +260,7 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const
             return QString::number(index.row() + 1);
         return displayText(raw(index.row(), index.column()), m_formats.value(index.column(), Plain));
     }
-    if (role == Qt::EditRole || role == Qt::UserRole)
+    if (role == Qt::EditRole || role == Roles::Value)
         return raw(index.row(), index.column());
     if (role == Qt::TextAlignmentRole && isMoneyColumn(index.column()))
         return int(Qt::AlignRight | Qt::AlignVCenter);

@@ -75,7 +75,7 @@ public:
     // This column shows the row's number (1 for the first row).
     void setRowNumberColumn(int column) { m_rowNumberColumn = column; }
 
-    // DisplayRole is the text the user sees; EditRole and Qt::UserRole give
+    // DisplayRole is the text the user sees; EditRole and Roles::Value give
     // raw(). The vertical header's DisplayRole is the row number.
 
     // The stored value: qlonglong, QString, QDate, Money (QVariant<Money>) or

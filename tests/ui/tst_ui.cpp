@@ -7,6 +7,7 @@
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/QueryModel.h"
+#include "ui/Roles.h"
 #include "ui/Skin.h"
 
 #include <QBarSet>
@@ -51,7 +52,7 @@ private slots:
         QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("￥.50"));
         QCOMPARE(model.index(1, 2).data().toString(), QStringLiteral("￥.00"));
         QCOMPARE(model.raw(0, 2).value<Money>(), Money::fromRaw(5000));
-        QCOMPARE(model.index(0, 0).data(Qt::UserRole).typeId(), int(QMetaType::LongLong));  // the id under the number
+        QCOMPARE(model.index(0, 0).data(Roles::Value).typeId(), int(QMetaType::LongLong));  // the id under the number
         QCOMPARE(model.headerData(1, Qt::Vertical).toString(), QStringLiteral("2"));
 
         DataGrid grid;
@@ -240,7 +241,7 @@ private slots:
         QCOMPARE(m.index(0, 4).data().toString(), first);
         QCOMPARE(m.index(0, 5).data(Qt::EditRole).toLongLong(), 2);
         QCOMPARE(m.index(0, 3).data(Qt::EditRole).toDate(), QDate(2012, 5, 3));
-        QCOMPARE(m.index(0, 6).data(Qt::UserRole).value<Money>(), Money::fromYuan(1));
+        QCOMPARE(m.index(0, 6).data(Roles::Value).value<Money>(), Money::fromYuan(1));
         m.setColumnFormat(6, QueryModel::Yuan);
         QCOMPARE(m.index(0, 6).data().toString(), QStringLiteral("￥1.00"));
         QCOMPARE(m.index(0, 6).data(Qt::EditRole).toString(), QStringLiteral("1"));
