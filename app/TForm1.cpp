@@ -378,7 +378,7 @@ void TForm1::LoadSkin()
 
 bool TForm1::RecalcAccountTotals()
 {
-    QString error;
+    DbError error;
     if (!::RecalcAccountTotals(Database::shared(), &error)) {
         Msg::dbError(this, error);
         return false;

@@ -243,7 +243,7 @@ void Tf_daoru::buildGrids()
 void Tf_daoru::FormCreate()
 {
     m_filling = true;
-    QString error;
+    DbError error;
     const bool ok = m_account->load(QStringLiteral("select id, z_name from z_zhanghu order by id"), QStringLiteral("id"),
                                     QStringLiteral("z_name"), {}, &error)
                     && m_expense->load(QStringLiteral("select id, f_name from v_fenlei where f_class='Z' order by id"),
@@ -282,7 +282,7 @@ bool Tf_daoru::loadCategories()
 bool Tf_daoru::loadImports()
 {
     QList<PastImport> past;
-    QString error;
+    DbError error;
     if (!readImports(Database::shared(), &past, &error)) {
         Msg::dbError(this, error);
         return false;
@@ -342,7 +342,7 @@ QList<StatementLine> Tf_daoru::currentLines() const
     return mapCsv(m_statement.csv, mapping());
 }
 
-bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, QString* error,
+bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, DbError* error,
                            const ReadProgress& progress) const
 {
     PreviewInput in;
@@ -367,7 +367,7 @@ bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>*
 bool Tf_daoru::rebuildPreview()
 {
     QList<PreviewRow> rows;
-    QString error;
+    DbError error;
     bool ok;
     {
         WaitCursor wait;
@@ -391,7 +391,7 @@ void Tf_daoru::clearStatement()
 }
 
 Tf_daoru::Outcome Tf_daoru::read(Statement& s, bool again, ReadProgressWindow& progress, CsvMapping* proposed,
-                                 QList<PreviewRow>* rows, QString* error) const
+                                 QList<PreviewRow>* rows, DbError* error) const
 {
     if (!again) {
         switch (readFile(s.file, progress.step(0, 200), &s.bytes)) {
@@ -441,7 +441,7 @@ void Tf_daoru::readStatement(const QString& path, bool again)
     next.file = path;
     CsvMapping proposed;
     QList<PreviewRow> rows;
-    QString error;
+    DbError error;
     Outcome outcome;
     {
         WaitCursor wait;
@@ -522,7 +522,7 @@ void Tf_daoru::Button3Click()
         Msg::error(this, QStringLiteral("请选择付款人"));
         return;
     }
-    QString error;
+    DbError error;
     bool ok;
     {
         WaitCursor wait;
@@ -545,7 +545,7 @@ void Tf_daoru::Button4Click()
         return;
     const qint64 id = m_imports->item(current.row(), 0)->data(Roles::Value).toLongLong();
     int live = 0;
-    QString error;
+    DbError error;
     if (!liveImportRecords(Database::shared(), id, &live, &error)) {
         Msg::dbError(this, error);
         return;

@@ -155,7 +155,7 @@ void EntryPage::FormCreate()
 {
     setDates(Clock::today(), Clock::today());
     m_search->setRange(Clock::today(), Clock::today());
-    QString error;
+    DbError error;
     if (!m_payer->load(QStringLiteral("select * from s_user"), QStringLiteral("id"), QStringLiteral("Sys_name"), {}, &error)
         || !m_account->load(QStringLiteral("select * from z_zhanghu order by id desc"), QStringLiteral("id"),
                             QStringLiteral("z_name"), {}, &error)
@@ -191,7 +191,7 @@ bool EntryPage::loadList(const QString& where, const Binds& binds)
 {
     Binds all = binds;
     all.prepend({":c", classLetter()});
-    QString error;
+    DbError error;
     const bool ok = m_listModel->setChunkedQuery(recordList(QStringLiteral("f_class=:c and ") + where), all, &error);
     // List format: money column, widths, footer, hidden ids.
     m_listModel->setColumnFormat(ColAmount, QueryModel::Yuan);

@@ -78,7 +78,7 @@ void Tf_dayin::FormCreate()
     m_to->setDate(today);
     m_kind->addItems({QStringLiteral("收入"), QStringLiteral("支出")});
     m_kind->setCurrentIndex(0);
-    QString error;
+    DbError error;
     if (!PageKit::fillNames(m_members, kAllMembers, QString::fromUtf8(kMembers), {}, &error))
         Msg::dbError(this, error);
 }
@@ -91,7 +91,7 @@ bool Tf_dayin::query()
     const bool all = m_members->currentIndex() <= 0;
     if (!all)
         binds.append({":user", m_members->currentText()});
-    QString error;
+    DbError error;
     const bool ok = m_records->setChunkedQuery(records(!all), binds, &error);
     m_grid->setColumnHidden(ColId, true);
     m_grid->setColumnWidths(QList<int>(kShown, kColumnWidth));

@@ -167,7 +167,7 @@ void Tf_fenleibaobiao::Button44Click()
 {
     const QString letter = m_income->isChecked() ? QStringLiteral("S") : QStringLiteral("Z");
     const QDate from = m_from->date(), to = m_to->date();
-    QString error;
+    DbError error;
     // A failure keeps the last report, and the range its rows detail.
     if (!m_top->tryQuery(QString::fromUtf8(kTopTotals), {{":t1", from}, {":t2", to}, {":sorz", letter}}, &error)) {
         Msg::dbError(this, error);
@@ -187,7 +187,7 @@ void Tf_fenleibaobiao::ADOQuery20AfterScroll()
     const QModelIndex current = m_topGrid->currentIndex();
     // No row: a null name matches no category, the grid keeps its titles.
     const QVariant name = current.isValid() ? m_top->raw(current.row(), 0) : QVariant();
-    QString error;
+    DbError error;
     if (!m_sub->tryQuery(QString::fromUtf8(kSubTotals), {{":t1", m_queryFrom}, {":t2", m_queryTo}, {":dfl", name}}, &error))
         Msg::dbError(this, error);
 }
@@ -207,7 +207,7 @@ void Tf_fenleibaobiao::RadioButton1Click()
 
 bool Tf_fenleibaobiao::fillTopList(const QString& letter)
 {
-    QString error;
+    DbError error;
     if (!PageKit::fillNames(m_topList, QString(), QString::fromUtf8(kTopCategories), {{":c", letter}}, &error)) {
         Msg::dbError(this, error);
         return false;
@@ -219,7 +219,7 @@ void Tf_fenleibaobiao::ComboBox1Select() { fillSubList(); }
 
 bool Tf_fenleibaobiao::fillSubList()
 {
-    QString error;
+    DbError error;
     const QVariant top = m_topList->currentIndex() >= 0 ? QVariant(m_topList->currentText()) : QVariant();
     if (!PageKit::fillNames(m_subList, QStringLiteral("全部"), QString::fromUtf8(kSubCategories), {{":name", top}}, &error)) {
         Msg::dbError(this, error);

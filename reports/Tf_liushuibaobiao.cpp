@@ -115,7 +115,7 @@ void Tf_liushuibaobiao::Button43Click()
         Msg::dbError(this, failure);
         return;
     }
-    QString error;
+    DbError error;
     if (!m_days->setChunkedQuery(days(), {}, &error)) {
         Msg::dbError(this, error);
         return;
@@ -136,7 +136,7 @@ void Tf_liushuibaobiao::ADOQuery17AfterScroll()
 void Tf_liushuibaobiao::loadDetails(const QDate& day)
 {
     // An invalid day binds NULL, which matches no record: empty grids that keep their titles.
-    QString error;
+    DbError error;
     if (!m_expense->tryQuery(QString::fromUtf8(kExpenseRecords), {{":s_date", day}}, &error)
         || !m_income->tryQuery(QString::fromUtf8(kIncomeRecords), {{":s_date", day}}, &error))
         Msg::dbError(this, error);

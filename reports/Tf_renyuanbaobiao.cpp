@@ -112,7 +112,7 @@ void Tf_renyuanbaobiao::FormCreate()
     for (Toolbar* bar : {&m_reportBar, &m_chartBar}) {
         bar->from->setDate(QDate(today.year(), 1, 1));
         bar->to->setDate(today);
-        QString error;
+        DbError error;
         if (!PageKit::fillNames(bar->members, kAllMembers, QString::fromUtf8(kMembers), {}, &error)) {
             Msg::dbError(this, error);
             return;
@@ -148,7 +148,7 @@ void Tf_renyuanbaobiao::Button45Click()
     if (!refill(m_reportBar))
         return;
     const QString member = chosenMember(m_reportBar);
-    QString error;
+    DbError error;
     const bool ok = member.isNull() ? m_lines->tryQuery(QString::fromUtf8(kLinesAll), {}, &error)
                                     : m_lines->tryQuery(QString::fromUtf8(kLinesOne), {{":name", member}}, &error);
     // The difference takes what is left of the width.

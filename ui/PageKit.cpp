@@ -27,7 +27,7 @@ QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption)
     return w;
 }
 
-bool fillNames(QComboBox* list, const QString& first, const QString& sql, const Binds& binds, QString* error)
+bool fillNames(QComboBox* list, const QString& first, const QString& sql, const Binds& binds, DbError* error)
 {
     Query q(sql);
     for (const auto& b : binds)

@@ -29,9 +29,9 @@ QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption);
 
 // Reads the first column of `sql` as names. On success the list holds
 // `first` (unless null) followed by the names in the order read, the first
-// entry chosen; on failure it keeps its entries and `error` gets the message.
+// entry chosen; on failure it keeps its entries and `error` gets the error.
 [[nodiscard]] bool fillNames(QComboBox* list, const QString& first, const QString& sql, const Binds& binds,
-                             QString* error);
+                             DbError* error);
 
 // "Timer1": single-shot, 50 ms. FormCreate starts it, so the page is on the
 // screen before its first listing runs `slot`.

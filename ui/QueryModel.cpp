@@ -7,7 +7,7 @@
 
 QueryModel::QueryModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-bool QueryModel::setQuery(const QString& sql, const Binds& binds, QString* error)
+bool QueryModel::setQuery(const QString& sql, const Binds& binds, DbError* error)
 {
     m_chunked.reset();
     m_sums.clear();
@@ -17,7 +17,7 @@ bool QueryModel::setQuery(const QString& sql, const Binds& binds, QString* error
     return refresh(error);
 }
 
-bool QueryModel::setChunkedQuery(const Chunked& query, const Binds& binds, QString* error)
+bool QueryModel::setChunkedQuery(const Chunked& query, const Binds& binds, DbError* error)
 {
     m_chunked = query;
     m_binds = binds;
@@ -25,7 +25,7 @@ bool QueryModel::setChunkedQuery(const Chunked& query, const Binds& binds, QStri
     return refresh(error);
 }
 
-bool QueryModel::readChunk(QString* error)
+bool QueryModel::readChunk(DbError* error)
 {
     const Chunked& c = *m_chunked;
     QString sql = m_sql;
@@ -72,12 +72,12 @@ void QueryModel::fetchMore(const QModelIndex& parent)
 {
     if (!canFetchMore(parent))
         return;
-    QString error;
+    DbError error;
     if (!readChunk(&error))
         emit readFailed(error);
 }
 
-bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
+bool ResultTable::load(const QString& sql, const Binds& binds, DbError* error)
 {
     names.clear();
     money.clear();
@@ -119,7 +119,7 @@ bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
 }
 
 bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField, const QString& displayField,
-                  KeyNames& items, QString* error)
+                  KeyNames& items, DbError* error)
 {
     items.clear();
     Query q(sql);
@@ -130,13 +130,33 @@ bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyFiel
         items.append({q.value(k), q.text(d)});
     if (!q.ok() || k < 0 || d < 0) {
         if (error)
-            *error = q.ok() ? QStringLiteral("结果中没有列 %1 或 %2").arg(keyField, displayField) : q.error();
+            *error = q.ok() ? DbError(DbError::Kind::Other, QStringLiteral("结果中没有列 %1 或 %2").arg(keyField, displayField))
+                            : q.error();
         return false;
     }
     return true;
 }
 
-bool QueryModel::refresh(QString* error)
+bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField, const QString& displayField,
+                  KeyNames& items, QString* error)
+{
+    DbError e;
+    const bool ok = loadKeyNames(sql, binds, keyField, displayField, items, &e);
+    if (!ok && error)
+        *error = e;
+    return ok;
+}
+
+bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
+{
+    DbError e;
+    const bool ok = load(sql, binds, &e);
+    if (!ok && error)
+        *error = e;
+    return ok;
+}
+
+bool QueryModel::refresh(DbError* error)
 {
     if (!m_chunked) {
         beginResetModel();
@@ -172,7 +192,7 @@ bool QueryModel::refresh(QString* error)
     return ok;
 }
 
-bool QueryModel::tryQuery(const QString& sql, const Binds& binds, QString* error)
+bool QueryModel::tryQuery(const QString& sql, const Binds& binds, DbError* error)
 {
     ResultTable fresh;
     if (!fresh.load(sql, binds, error))

@@ -39,7 +39,7 @@ private slots:
         TestDb::sql(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) values "
                                    "(10,5000,1,1,'2012-05-01','Z'),(10,0,1,1,'2012-05-02','Z')"));
         QueryModel model;
-        QString error;
+        DbError error;
         QVERIFY(model.setQuery(QStringLiteral("select id as 编号, s_date as 时间, s_jine as 金额 from s_shouru where s_date>=:d order by id"),
                                {{":d", QDate(2012, 5, 1)}}, &error));
         model.setColumnFormat(2, QueryModel::Yuan);
@@ -65,7 +65,7 @@ private slots:
         QVERIFY(model.setQuery(QStringLiteral("select id, s_date, s_jine from s_shouru where 0")));
         QCOMPARE(grid.footerTexts().value(1), QStringLiteral("￥.00"));
         QVERIFY(!model.setQuery(QStringLiteral("select nothing from nowhere"), {}, &error));
-        QVERIFY(error.contains(QStringLiteral("nowhere")));
+        QVERIFY(error.message().contains(QStringLiteral("nowhere")));
         QCOMPARE(model.rowCount(), 0);
         grid.resize(300, 200);
         grid.show();
