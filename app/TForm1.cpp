@@ -47,13 +47,7 @@ QLabel* picture(QWidget* parent, const char* name, const QRect& r, const QPixmap
     return l;
 }
 
-void setColour(QLabel* l, const QColor& c)
-{
-    l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(c.name()));
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, c);
-    l->setPalette(pal);
-}
+using Theme::setColour;
 }
 
 QList<NavEntry> defaultNavigation()
@@ -404,7 +398,7 @@ void TForm1::LoadSkin()
 
 bool TForm1::RecalcAccountTotals()
 {
-    QString error;
+    DbError error;
     if (!::RecalcAccountTotals(Database::shared(), &error)) {
         Msg::dbError(this, error);
         return false;

@@ -107,7 +107,7 @@ void Tf_main::buildNote()
 {
     m_note = label(this, QStringLiteral("Label2"), QRect(16, 16, 697, 20), "Label2");
     m_note->setFont(Theme::songti(14));
-    m_note->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(Theme::css(Theme::chestnut)));
+    Theme::setColour(m_note, Theme::chestnut);
     auto* edit = new ClickLabel(QStringLiteral("编辑"), this);
     edit->setObjectName(QStringLiteral("Label1"));
     edit->move(738, 16);
@@ -128,10 +128,10 @@ void Tf_main::buildFigures()
     m_fig[8] = figure("La8", 619, 407);
     m_fig[9] = figure("La9", 619, 452);
 
-    m_chart1 = Charts::makeView(this, QStringLiteral("Chart1"));
-    m_chart1->setGeometry(473, 60, 295, 142);
-    m_chart2 = Charts::makeView(this, QStringLiteral("Chart2"));
-    m_chart2->setGeometry(472, 234, 295, 130);
+    m_expenseRanking = Charts::makeView(this, QStringLiteral("Chart1"));
+    m_expenseRanking->setGeometry(473, 60, 295, 142);
+    m_incomeRanking = Charts::makeView(this, QStringLiteral("Chart2"));
+    m_incomeRanking->setGeometry(472, 234, 295, 130);
 }
 
 void Tf_main::buildNoteEditor()
@@ -161,7 +161,7 @@ QLabel* Tf_main::figure(const char* name, int x, int y, int h)
 {
     QLabel* l = label(this, QString::fromLatin1(name).replace(QStringLiteral("La"), QStringLiteral("L")), QRect(x, y, 137, h), name);
     l->setFont(Theme::heiti(14, true));
-    l->setStyleSheet(QStringLiteral("color: rgb(0, 128, 0); background: transparent;"));
+    Theme::setColour(l, QColor(0, 128, 0));
     return l;
 }
 
@@ -202,9 +202,9 @@ void Tf_main::FormCreate()
         || !monthSum(lastMonth, "S", m_fig[8]) || !monthSum(lastMonth, "Z", m_fig[9]))
         return;
 
-    if (!fillRanking(m_chart1, "Z", QColor(166, 202, 240)))
+    if (!fillRanking(m_expenseRanking, "Z", QColor(166, 202, 240)))
         return;
-    fillRanking(m_chart2, "S", QColor(192, 220, 192));
+    fillRanking(m_incomeRanking, "S", QColor(192, 220, 192));
 }
 
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)

@@ -43,6 +43,6 @@ private:
     QWidget* m_editor;
     QLineEdit* m_noteEdit;
     QLabel* m_fig[10] = {};
-    QChartView* m_chart1;
-    QChartView* m_chart2;
+    QChartView* m_expenseRanking;  // Chart1
+    QChartView* m_incomeRanking;   // Chart2
 };

@@ -28,11 +28,11 @@ bool loadList(QueryModel& model)
     const QString sql = QStringLiteral(
         "select s_date as 日期,f_name as 项目,sys_name as 用户,z_name as 账户,s_jine as 金额 from s_z_all "
         "where s_date between :from and :to and f_class=:cls order by s_date asc, id asc limit %1").arg(kRows);
-    QString error;
+    DbError error;
     const QDate today = QDate::currentDate();
     const bool ok = model.setQuery(sql, {{":from", today.addYears(-21)}, {":to", today}, {":cls", QStringLiteral("Z")}}, &error);
     if (!ok)
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::fprintf(stderr, "%s\n", qPrintable(error.message()));
     return ok && model.rowCount() == kRows;
 }
 

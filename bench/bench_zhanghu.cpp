@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     for (qint64 n : {10000, 200000}) {
         Bench::OpenedBulkDb db(n);
         const double recalcMs = Bench::medianMs(15, [] {
-            QString error;
+            DbError error;
             Bench::require(RecalcAccountTotals(Database::shared(), &error), "recomputation");
         });
         TForm1 form(false);

@@ -158,7 +158,7 @@ void Tf_yushuan::TabSheet1Show() { m_save->hide(); }
 void Tf_yushuan::Button42Click()
 {
     const QDate first(m_year->settledValue(), m_month->settledValue(), 1);
-    QString error;
+    DbError error;
     if (!m_cmp->setQuery(QString::fromUtf8(kComparison), {{":t1", first}, {":t2", lastDayOfMonth(first)}}, &error))
         Msg::dbError(this, error);
 }

@@ -3,6 +3,7 @@
 #include "calendar/LunarCalc.h"
 #include "data/Clock.h"
 #include "ui/ClickLabel.h"
+#include "ui/Theme.h"
 
 #include <QCalendar>
 #include <QContextMenuEvent>
@@ -35,15 +36,6 @@ int existingDay(int y, int m, int d)
     while (d >= 1 && CalendarKind(y, m, d) == 0)
         --d;
     return d;
-}
-
-void setLabelColour(QLabel* l, const QColor& c)
-{
-    // A colour of its own: the skin's sheet sets every widget's text colour.
-    l->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(c.name()));
-    QPalette pal = l->palette();
-    pal.setColor(QPalette::WindowText, c);
-    l->setPalette(pal);
 }
 
 // The steppers: a spin box that shows only its arrows, as an up-down control.
@@ -106,9 +98,9 @@ QFont TChnCalendar::withCjkFallback(QFont f)
     QStringList families = f.families();
     if (families.isEmpty())
         families << f.family();
-    for (const char* cjk : {"WenQuanYi Zen Hei", "Noto Sans CJK SC", "Droid Sans Fallback"})
-        if (!families.contains(QString::fromLatin1(cjk)))
-            families << QString::fromLatin1(cjk);
+    for (const QString& cjk : Theme::cjkFamilies)
+        if (!families.contains(cjk))
+            families << cjk;
     f.setFamilies(families);
     return f;
 }
@@ -254,12 +246,12 @@ void TChnCalendar::buildMenus()
 
 void TChnCalendar::styleLabels()
 {
-    setLabelColour(m_labelMonth, toColor(colour(Colour::ColorTitleMonth)));
-    setLabelColour(m_labelMonthUnit, Qt::black);
-    setLabelColour(m_labelYear, toColor(colour(Colour::ColorTitleYear)));
-    setLabelColour(m_labelYearUnit, Qt::black);
-    setLabelColour(m_labelToday, toColor(colour(Colour::ColorTitleToday)));
-    setLabelColour(m_labelStatus, toColor(colour(Colour::ColorTitleSelected)));
+    Theme::setColour(m_labelMonth, toColor(colour(Colour::ColorTitleMonth)));
+    Theme::setColour(m_labelMonthUnit, Qt::black);
+    Theme::setColour(m_labelYear, toColor(colour(Colour::ColorTitleYear)));
+    Theme::setColour(m_labelYearUnit, Qt::black);
+    Theme::setColour(m_labelToday, toColor(colour(Colour::ColorTitleToday)));
+    Theme::setColour(m_labelStatus, toColor(colour(Colour::ColorTitleSelected)));
 }
 
 // ---------------------------------------------------------------- layout

@@ -42,7 +42,7 @@ const char* const kSteps[] = {
 
 } // namespace
 
-bool RecalcAccountTotals(Database& db, QString* error)
+bool RecalcAccountTotals(Database& db, DbError* error)
 {
     Transaction tx(db);
     if (!tx.isActive()) {

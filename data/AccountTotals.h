@@ -7,4 +7,4 @@
 
 // All-or-nothing: on failure nothing is changed and the error holds the
 // database's message.
-[[nodiscard]] bool RecalcAccountTotals(Database& db, QString* error = nullptr);
+[[nodiscard]] bool RecalcAccountTotals(Database& db, DbError* error = nullptr);

@@ -342,8 +342,10 @@ bool BuildDatabase(const QString& path, const BuildOptions& options, QString* er
             ok = false;
             err = db.lastError();
         }
-        if (ok)
-            ok = RecalcAccountTotals(db, &err);
+        if (DbError recalc; ok && !RecalcAccountTotals(db, &recalc)) {
+            ok = false;
+            err = recalc;
+        }
         if (ok && !db.exec(QStringLiteral("ANALYZE"))) {
             ok = false;
             err = db.lastError();

@@ -13,12 +13,8 @@ bool clearAllRecords(Database& db, DbError* error)
     // Statement imports go with the records they made (a file whose layout
     // could not be upgraded has no tables for them).
     bool imports = false;
-    QString why;
-    if (!importTablesExist(db, &imports, &why)) {
-        if (error)
-            *error = DbError(DbError::Kind::Other, why);
+    if (!importTablesExist(db, &imports, error))
         return false;
-    }
     // z_zhuanru is left to the recomputation at the next start, which finds
     // no transfers any more.
     QList<Step> steps{{"delete from s_shouru"}, {"delete from s_jie"}, {"delete from s_zhanghistory"},

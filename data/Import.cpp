@@ -11,14 +11,14 @@ namespace {
 constexpr int kRemarkLimit = 250;
 const char* const kTimeFormat = "yyyy-MM-dd HH:mm:ss";
 
-bool failWith(QString* error, const QString& message)
+bool failWith(DbError* error, const DbError& e)
 {
     if (error)
-        *error = message;
+        *error = e;
     return false;
 }
 
-bool run(Query& q, QString* error) { return q.exec() || failWith(error, q.error()); }
+bool run(Query& q, DbError* error) { return q.exec() || failWith(error, q.error()); }
 
 } // namespace
 
@@ -32,7 +32,7 @@ QString importRemark(const QString& counterparty, const QString& memo, const QSt
     return TextLimit::left(parts.join(u' '), kRemarkLimit);
 }
 
-bool importTablesExist(Database& db, bool* exist, QString* error)
+bool importTablesExist(Database& db, bool* exist, DbError* error)
 {
     Query q(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name in ('s_import','s_import_line')"));
     switch (q.fetch()) {
@@ -44,7 +44,7 @@ bool importTablesExist(Database& db, bool* exist, QString* error)
 }
 
 bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when, qint64 accountId, qint64 memberId,
-                   const QList<ImportLine>& lines, qint64* importId, QString* error)
+                   const QList<ImportLine>& lines, qint64* importId, DbError* error)
 {
     Transaction tx(db);
     if (!tx.isActive())
@@ -67,7 +67,7 @@ bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when,
             cls.bind(":id", l.categoryId);
             switch (cls.fetch()) {
             case Query::Fetch::Row: classOf.insert(l.categoryId, cls.text(0)); break;
-            case Query::Fetch::NoRow: return failWith(error, QStringLiteral("类别 %1 不存在").arg(l.categoryId));
+            case Query::Fetch::NoRow: return failWith(error, DbError(DbError::Kind::Other, QStringLiteral("类别 %1 不存在").arg(l.categoryId)));
             case Query::Fetch::Failed: return failWith(error, cls.error());
             }
         }
@@ -98,7 +98,7 @@ bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when,
     return true;
 }
 
-bool liveImportRecords(Database& db, qint64 importId, int* count, QString* error)
+bool liveImportRecords(Database& db, qint64 importId, int* count, DbError* error)
 {
     bool exist = false;
     if (!importTablesExist(db, &exist, error))
@@ -115,7 +115,7 @@ bool liveImportRecords(Database& db, qint64 importId, int* count, QString* error
     return failWith(error, q.error());
 }
 
-bool UndoImport(Database& db, qint64 importId, int* deleted, QString* error)
+bool UndoImport(Database& db, qint64 importId, int* deleted, DbError* error)
 {
     bool exist = false;
     if (!importTablesExist(db, &exist, error))
@@ -146,7 +146,7 @@ bool UndoImport(Database& db, qint64 importId, int* deleted, QString* error)
     return true;
 }
 
-bool readImports(Database& db, QList<PastImport>* imports, QString* error)
+bool readImports(Database& db, QList<PastImport>* imports, DbError* error)
 {
     imports->clear();
     bool exist = false;
@@ -161,7 +161,7 @@ bool readImports(Database& db, QList<PastImport>* imports, QString* error)
     return q.ok() || failWith(error, q.error());
 }
 
-bool readImportHistory(Database& db, qint64 accountId, ImportHistory* history, QString* error)
+bool readImportHistory(Database& db, qint64 accountId, ImportHistory* history, DbError* error)
 {
     *history = ImportHistory();
     bool exist = false;
@@ -184,7 +184,7 @@ bool readImportHistory(Database& db, qint64 accountId, ImportHistory* history, Q
 }
 
 bool findStoredMatches(Database& db, qint64 accountId, const QList<StoredKey>& keys, QVector<bool>* matches,
-                       QString* error)
+                       DbError* error)
 {
     matches->fill(false, keys.size());
     QDate first, last;

@@ -33,12 +33,12 @@ QString importRemark(const QString& counterparty, const QString& memo, const QSt
 // all or nothing. `importId` gets the new import's id.
 [[nodiscard]] bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when, qint64 accountId,
                                  qint64 memberId, const QList<ImportLine>& lines, qint64* importId,
-                                 QString* error = nullptr);
+                                 DbError* error = nullptr);
 
 // Deletes the import's records that still exist (also ones edited since),
 // the import and its lines, and recomputes the account totals; one
 // transaction. `deleted` gets the number of records deleted.
-[[nodiscard]] bool UndoImport(Database& db, qint64 importId, int* deleted = nullptr, QString* error = nullptr);
+[[nodiscard]] bool UndoImport(Database& db, qint64 importId, int* deleted = nullptr, DbError* error = nullptr);
 
 struct PastImport {
     qint64 id = 0;
@@ -47,16 +47,16 @@ struct PastImport {
     int count = 0;
 };
 // Every import, newest first.
-[[nodiscard]] bool readImports(Database& db, QList<PastImport>* imports, QString* error = nullptr);
+[[nodiscard]] bool readImports(Database& db, QList<PastImport>* imports, DbError* error = nullptr);
 // How many records of the import still exist (what an undo would delete).
-[[nodiscard]] bool liveImportRecords(Database& db, qint64 importId, int* count, QString* error = nullptr);
+[[nodiscard]] bool liveImportRecords(Database& db, qint64 importId, int* count, DbError* error = nullptr);
 
 // What earlier imports tell about new lines:
 struct ImportHistory {
     QSet<QString> fitids;                  // imported before into the account
     QHash<QString, qint64> categoryOf;     // counterparty -> the category chosen last time
 };
-[[nodiscard]] bool readImportHistory(Database& db, qint64 accountId, ImportHistory* history, QString* error = nullptr);
+[[nodiscard]] bool readImportHistory(Database& db, qint64 accountId, ImportHistory* history, DbError* error = nullptr);
 
 // For each line (date, amount, class letter): whether the account has a
 // stored record of that class and amount dated within a day of it.
@@ -66,7 +66,7 @@ struct StoredKey {
     QString cls;  // "S" or "Z"
 };
 [[nodiscard]] bool findStoredMatches(Database& db, qint64 accountId, const QList<StoredKey>& keys,
-                                     QVector<bool>* matches, QString* error = nullptr);
+                                     QVector<bool>* matches, DbError* error = nullptr);
 
 // The import tables exist in this file.
-[[nodiscard]] bool importTablesExist(Database& db, bool* exist, QString* error = nullptr);
+[[nodiscard]] bool importTablesExist(Database& db, bool* exist, DbError* error = nullptr);

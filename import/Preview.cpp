@@ -1,6 +1,6 @@
 #include "import/Preview.h"
 
-#include "ui/DataGrid.h"
+#include "ui/Roles.h"
 
 #include <set>
 #include <tuple>
@@ -125,7 +125,7 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const
     const bool readable = r.line.error.isEmpty();
     if (role == Qt::TextAlignmentRole && index.column() == ColAmount)
         return int(Qt::AlignRight | Qt::AlignVCenter);
-    if (role == DataGrid::ChoicesRole && index.column() == ColCategory && importable(r)) {
+    if (role == Roles::Choices && index.column() == ColCategory && importable(r)) {
         const QString cls = classLetter(r.line);
         QVariantList choices;
         for (const CategoryChoice& c : m_categories)

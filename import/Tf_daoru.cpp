@@ -9,6 +9,7 @@
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
+#include "ui/Roles.h"
 #include "ui/WaitCursor.h"
 
 #include <QCheckBox>
@@ -242,7 +243,7 @@ void Tf_daoru::buildGrids()
 void Tf_daoru::FormCreate()
 {
     m_filling = true;
-    QString error;
+    DbError error;
     const bool ok = m_account->load(QStringLiteral("select id, z_name from z_zhanghu order by id"), QStringLiteral("id"),
                                     QStringLiteral("z_name"), {}, &error)
                     && m_expense->load(QStringLiteral("select id, f_name from v_fenlei where f_class='Z' order by id"),
@@ -281,7 +282,7 @@ bool Tf_daoru::loadCategories()
 bool Tf_daoru::loadImports()
 {
     QList<PastImport> past;
-    QString error;
+    DbError error;
     if (!readImports(Database::shared(), &past, &error)) {
         Msg::dbError(this, error);
         return false;
@@ -289,7 +290,7 @@ bool Tf_daoru::loadImports()
     m_imports->removeRows(0, m_imports->rowCount());
     for (const PastImport& p : past) {
         auto* file = new QStandardItem(p.file);
-        file->setData(p.id, Qt::UserRole);
+        file->setData(p.id, Roles::Value);
         file->setToolTip(p.file);
         auto* count = new QStandardItem(QString::number(p.count));
         count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -341,7 +342,7 @@ QList<StatementLine> Tf_daoru::currentLines() const
     return mapCsv(m_statement.csv, mapping());
 }
 
-bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, QString* error,
+bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, DbError* error,
                            const ReadProgress& progress) const
 {
     PreviewInput in;
@@ -366,7 +367,7 @@ bool Tf_daoru::previewRows(const QList<StatementLine>& lines, QList<PreviewRow>*
 bool Tf_daoru::rebuildPreview()
 {
     QList<PreviewRow> rows;
-    QString error;
+    DbError error;
     bool ok;
     {
         WaitCursor wait;
@@ -390,7 +391,7 @@ void Tf_daoru::clearStatement()
 }
 
 Tf_daoru::Outcome Tf_daoru::read(Statement& s, bool again, ReadProgressWindow& progress, CsvMapping* proposed,
-                                 QList<PreviewRow>* rows, QString* error) const
+                                 QList<PreviewRow>* rows, DbError* error) const
 {
     if (!again) {
         switch (readFile(s.file, progress.step(0, 200), &s.bytes)) {
@@ -438,7 +439,7 @@ void Tf_daoru::readStatement(const QString& path, bool again)
     next.file = path;
     CsvMapping proposed;
     QList<PreviewRow> rows;
-    QString error;
+    DbError error;
     Outcome outcome;
     {
         WaitCursor wait;
@@ -519,7 +520,7 @@ void Tf_daoru::Button3Click()
         Msg::error(this, QStringLiteral("请选择付款人"));
         return;
     }
-    QString error;
+    DbError error;
     bool ok;
     {
         WaitCursor wait;
@@ -540,9 +541,9 @@ void Tf_daoru::Button4Click()
     const QModelIndex current = m_importGrid->currentIndex();
     if (!current.isValid())
         return;
-    const qint64 id = m_imports->item(current.row(), 0)->data(Qt::UserRole).toLongLong();
+    const qint64 id = m_imports->item(current.row(), 0)->data(Roles::Value).toLongLong();
     int live = 0;
-    QString error;
+    DbError error;
     if (!liveImportRecords(Database::shared(), id, &live, &error)) {
         Msg::dbError(this, error);
         return;

@@ -57,13 +57,13 @@ private:
     // preview and the lists; a cancel leaves the page as it was.
     void readStatement(const QString& path, bool again);
     Outcome read(Statement& s, bool again, ReadProgressWindow& progress, CsvMapping* proposed,
-                 QList<PreviewRow>* rows, QString* error) const;
+                 QList<PreviewRow>* rows, DbError* error) const;
     // Forgets the lines read: the preview and the mapping lists empty.
     void clearStatement();
     // The lines of the file read last, as the current mapping sees them.
     QList<StatementLine> currentLines() const;
     // The preview rows of `lines` against what the account holds.
-    bool previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, QString* error,
+    bool previewRows(const QList<StatementLine>& lines, QList<PreviewRow>* rows, DbError* error,
                      const ReadProgress& progress = {}) const;
     // Builds the preview again (statuses, categories, 导入); false after a failure was shown.
     bool rebuildPreview();

@@ -77,9 +77,9 @@ QPixmap AmountCalculator::picture(bool pressed)
     return pm;
 }
 
-AmountCalculator::AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* image7, QWidget* image8,
+AmountCalculator::AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* calcPicture, QWidget* calcPressedPicture,
                                    QWidget* parent)
-    : QWidget(parent), s(state), m_amount(amount), m_image7(image7), m_image8(image8)
+    : QWidget(parent), s(state), m_amount(amount), m_calcPicture(calcPicture), m_calcPressedPicture(calcPressedPicture)
 {
     setObjectName(QStringLiteral("calcPanel"));
     setAccessibleName(QStringLiteral("金额计算器"));
@@ -153,16 +153,16 @@ void AmountCalculator::Image7Click()
     } else {
         show();
         raise();
-        m_image7->hide();
-        m_image8->show();
+        m_calcPicture->hide();
+        m_calcPressedPicture->show();
     }
 }
 
 void AmountCalculator::closePanel()
 {
     hide();
-    m_image8->hide();
-    m_image7->show();
+    m_calcPressedPicture->hide();
+    m_calcPicture->show();
 }
 
 // Empty text, a lone ".", the division message and the like count as 0

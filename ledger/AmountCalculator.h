@@ -26,10 +26,11 @@ struct CalcState {
 class AmountCalculator : public QWidget {
     Q_OBJECT
 public:
-    // amount is the page's amount box; image7 opens the panel and image8 (the
-    // pressed picture) closes it. The panel starts hidden; the page clears the
-    // state once it has built the panel.
-    AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* image7, QWidget* image8, QWidget* parent);
+    // amount is the page's amount box; calcPicture (Image7) opens the panel
+    // and calcPressedPicture (Image8) closes it. The panel starts hidden; the
+    // page clears the state once it has built the panel.
+    AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* calcPicture, QWidget* calcPressedPicture,
+                     QWidget* parent);
 
     // The number the amount box shows; text that is not a number counts as 0.
     static long double valueOf(const QString& text);
@@ -73,6 +74,6 @@ private:
 
     CalcState& s;
     QLineEdit* m_amount;
-    QWidget* m_image7;
-    QWidget* m_image8;
+    QWidget* m_calcPicture;         // Image7
+    QWidget* m_calcPressedPicture;  // Image8
 };

@@ -34,7 +34,7 @@ CategoryPicker::CategoryPicker(const QString& classLetter, QWidget* parent)
     hide();
 }
 
-bool CategoryPicker::loadTopLevel(QString* error)
+bool CategoryPicker::loadTopLevel(DbError* error)
 {
     return m_topLevel->load(QStringLiteral("select id,f_name from s_fenlei where f_id=0 and f_class=:sorz;"),
                             QStringLiteral("id"), QStringLiteral("f_name"), {{":sorz", m_class}}, error);
@@ -46,7 +46,7 @@ void CategoryPicker::open(const QString& where, const Binds& binds)
     raise();
     Binds all = binds;
     all.prepend({":c", m_class});
-    QString error;
+    DbError error;
     const bool ok = m_model->setQuery(QString::fromUtf8(kPickerSelect) + where, all, &error);
     m_grid->setColumnHidden(ColParent, true);
     if (!ok)

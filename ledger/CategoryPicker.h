@@ -19,7 +19,7 @@ public:
 
     // Fills the top-level list (nothing chosen); false with the database's
     // message on failure.
-    [[nodiscard]] bool loadTopLevel(QString* error);
+    [[nodiscard]] bool loadTopLevel(DbError* error);
     // Opens with every sub-category of the class.
     void openAll();
     // Opens with the sub-categories whose name or quick code contains `text`.

@@ -25,20 +25,20 @@ EntryInfoBox::EntryInfoBox(const QString& caption, const QString& label14, const
 {
     setObjectName(QStringLiteral("GroupBox2"));
     setGeometry(264, 43, 193, 193);
-    m_label14 = Page::label(this, label14, QRect(8, 24, 177, 22), "Label14");
-    m_label14->setAlignment(Qt::AlignCenter);
-    m_label14->setStyleSheet(QStringLiteral("color: #800000; font-weight: bold;"));
+    m_heading = Page::label(this, label14, QRect(8, 24, 177, 22), "Label14");
+    m_heading->setAlignment(Qt::AlignCenter);
+    m_heading->setStyleSheet(QStringLiteral("color: #800000; font-weight: bold;"));
     Page::label(this, label15, QRect(12, 56, 90, 20), "Label15");
-    m_label20 = Page::label(this, QStringLiteral("0"), QRect(102, 56, 80, 20), "Label20");
+    m_minuend = Page::label(this, QStringLiteral("0"), QRect(102, 56, 80, 20), "Label20");
     Page::label(this, QStringLiteral("－"), QRect(12, 80, 20, 20));
     Page::label(this, label17, QRect(12, 104, 90, 20), "Label17");
-    m_label21 = Page::label(this, QStringLiteral("0"), QRect(102, 104, 80, 20), "Label21");
+    m_subtrahend = Page::label(this, QStringLiteral("0"), QRect(102, 104, 80, 20), "Label21");
     Page::label(this, QStringLiteral("－－－－－－－－－－－－"), QRect(8, 128, 177, 16));
     auto* amountCaption = Page::label(this, QStringLiteral("金额"), QRect(12, 152, 60, 20), "Label16");
     amountCaption->setStyleSheet(QStringLiteral("color: red;"));
-    m_label22 = Page::label(this, QStringLiteral("0"), QRect(102, 152, 80, 20), "Label22");
-    m_label22->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
-    for (QLabel* v : {m_label20, m_label21, m_label22})
+    m_difference = Page::label(this, QStringLiteral("0"), QRect(102, 152, 80, 20), "Label22");
+    m_difference->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    for (QLabel* v : {m_minuend, m_subtrahend, m_difference})
         v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 }
 
@@ -67,10 +67,10 @@ bool EntryInfoBox::showBudget(qint64 parentId, const QDate& day)
     if (!spent)
         return fail(error);
     if (found == Query::Fetch::Row)
-        m_label14->setText(name.text(0));
-    m_label20->setText(planned->plain());
-    m_label21->setText(spent->plain());
-    m_label22->setText((*planned - *spent).plain());
+        m_heading->setText(name.text(0));
+    m_minuend->setText(planned->plain());
+    m_subtrahend->setText(spent->plain());
+    m_difference->setText((*planned - *spent).plain());
     return true;
 }
 
@@ -99,8 +99,8 @@ bool EntryInfoBox::showMonthComparison(const QString& classLetter, const QDate& 
     const auto thisMonth = sumOrZero(q, &error);
     if (!thisMonth)
         return fail(error);
-    m_label21->setText(lastMonth->plain());
-    m_label20->setText(thisMonth->plain());
-    m_label22->setText((*thisMonth - *lastMonth).plain());
+    m_subtrahend->setText(lastMonth->plain());
+    m_minuend->setText(thisMonth->plain());
+    m_difference->setText((*thisMonth - *lastMonth).plain());
     return true;
 }

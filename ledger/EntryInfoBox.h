@@ -26,8 +26,8 @@ public:
 private:
     bool fail(const QString& error);  // shows it; false
 
-    QLabel* m_label14;   // category name / "收入增长"
-    QLabel* m_label20;   // budget / this month
-    QLabel* m_label21;   // spent / last month
-    QLabel* m_label22;   // difference
+    QLabel* m_heading;     // Label14: category name / "收入增长"
+    QLabel* m_minuend;     // Label20: budget / this month
+    QLabel* m_subtrahend;  // Label21: spent / last month
+    QLabel* m_difference;  // Label22: the first less the second
 };

@@ -87,18 +87,18 @@ void EntryPage::buildForm()
     m_amount = lineEdit(m_form, "Edit1", QRect(cx, y, cw - 28, 24), 0, QStringLiteral("请在 英文输入法 状态下输入金额"));
     m_amount->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_amount->installEventFilter(this);
-    m_image7 = new ClickLabel(m_form);
-    m_image7->setObjectName(QStringLiteral("Image7"));
-    m_image8 = new ClickLabel(m_form);
-    m_image8->setObjectName(QStringLiteral("Image8"));
-    for (ClickLabel* img : {m_image7, m_image8}) {
+    m_calcPicture = new ClickLabel(m_form);
+    m_calcPicture->setObjectName(QStringLiteral("Image7"));
+    m_calcPressedPicture = new ClickLabel(m_form);
+    m_calcPressedPicture->setObjectName(QStringLiteral("Image8"));
+    for (ClickLabel* img : {m_calcPicture, m_calcPressedPicture}) {
         img->setGeometry(cx + cw - 24, y, 24, 24);
         img->setAlignment(Qt::AlignCenter);
         img->setToolTip(QStringLiteral("金额计算器"));
     }
-    m_image7->setPixmap(AmountCalculator::picture(false));
-    m_image8->setPixmap(AmountCalculator::picture(true));
-    m_image8->hide();
+    m_calcPicture->setPixmap(AmountCalculator::picture(false));
+    m_calcPressedPicture->setPixmap(AmountCalculator::picture(true));
+    m_calcPressedPicture->hide();
     y += 30;
     label(m_form, QStringLiteral("账　户："), QRect(lx, y, 64, 24));
     m_account = lookupCombo(m_form, "DBLookupComboboxEh2", QRect(cx, y, cw, 24), QStringLiteral("账户－可从 账户 管理里行添加"));
@@ -145,18 +145,18 @@ void EntryPage::buildPanels()
     connect(m_search, &SearchPanel::cancelClicked, this, &EntryPage::Button8Click);
     connect(m_search, &SearchPanel::searchClicked, this, &EntryPage::Button9Click);
 
-    m_calc = new AmountCalculator(*m_t.calculator, m_amount, m_image7, m_image8, this);
+    m_calc = new AmountCalculator(*m_t.calculator, m_amount, m_calcPicture, m_calcPressedPicture, this);
     m_calc->move(m_form->x() + cx, m_form->y() + 124);
     m_calc->hide();
-    connect(m_image7, &ClickLabel::clicked, m_calc, &AmountCalculator::Image7Click);
-    connect(m_image8, &ClickLabel::clicked, m_calc, &AmountCalculator::Image7Click);
+    connect(m_calcPicture, &ClickLabel::clicked, m_calc, &AmountCalculator::Image7Click);
+    connect(m_calcPressedPicture, &ClickLabel::clicked, m_calc, &AmountCalculator::Image7Click);
 }
 
 void EntryPage::FormCreate()
 {
     setDates(Clock::today(), Clock::today());
     m_search->setRange(Clock::today(), Clock::today());
-    QString error;
+    DbError error;
     if (!m_payer->load(QStringLiteral("select * from s_user"), QStringLiteral("id"), QStringLiteral("Sys_name"), {}, &error)
         || !m_account->load(QStringLiteral("select * from z_zhanghu order by id desc"), QStringLiteral("id"),
                             QStringLiteral("z_name"), {}, &error)
@@ -192,7 +192,7 @@ bool EntryPage::loadList(const QString& where, const Binds& binds)
 {
     Binds all = binds;
     all.prepend({":c", classLetter()});
-    QString error;
+    DbError error;
     const bool ok = m_listModel->setChunkedQuery(recordList(QStringLiteral("f_class=:c and ") + where), all, &error);
     // List format: money column, widths, footer, hidden ids.
     m_listModel->setColumnFormat(ColAmount, QueryModel::Yuan);

@@ -107,8 +107,8 @@ private:
     SaveNotice* m_notice;      // GroupBox7, 信息提示
     SearchPanel* m_search;     // GroupBox6, 模糊查询
     QTimer* m_timer;           // Timer1
-    ClickLabel* m_image7;
-    ClickLabel* m_image8;
+    ClickLabel* m_calcPicture;         // Image7
+    ClickLabel* m_calcPressedPicture;  // Image8
     AmountCalculator* m_calc;
     DataGrid* m_list;          // DBGridEh1
     QueryModel* m_listModel;

@@ -1,10 +1,10 @@
 #include "reports/Tf_dayin.h"
 
 #include "data/Clock.h"
-#include "reports/ReportKit.h"
 #include "ui/DataGrid.h"
 #include "ui/GridOutput.h"
 #include "ui/Msg.h"
+#include "ui/PageKit.h"
 #include "ui/QueryModel.h"
 #include "ui/Theme.h"
 
@@ -39,10 +39,10 @@ QueryModel::Chunked records(bool oneMember)
 
 Tf_dayin::Tf_dayin(QWidget* parent) : Page("f_dayin", parent)
 {
-    const auto range = ReportKit::dateRange(this, 6, 6, "DateTimePicker14", "DateTimePicker13");
+    const auto range = PageKit::dateRange(this, 6, 6, "DateTimePicker14", "DateTimePicker13");
     m_from = range.from;
     m_to = range.to;
-    int x = 6 + ReportKit::kRangeWidth + 10;
+    int x = 6 + PageKit::kRangeWidth + 10;
     m_members = new QComboBox(this);
     m_members->setObjectName(QStringLiteral("ComboBox3"));
     m_members->setGeometry(x, 6, 110, 26);
@@ -78,8 +78,8 @@ void Tf_dayin::FormCreate()
     m_to->setDate(today);
     m_kind->addItems({QStringLiteral("收入"), QStringLiteral("支出")});
     m_kind->setCurrentIndex(0);
-    QString error;
-    if (!ReportKit::fillNames(m_members, kAllMembers, QString::fromUtf8(kMembers), {}, &error))
+    DbError error;
+    if (!PageKit::fillNames(m_members, kAllMembers, QString::fromUtf8(kMembers), {}, &error))
         Msg::dbError(this, error);
 }
 
@@ -91,7 +91,7 @@ bool Tf_dayin::query()
     const bool all = m_members->currentIndex() <= 0;
     if (!all)
         binds.append({":user", m_members->currentText()});
-    QString error;
+    DbError error;
     const bool ok = m_records->setChunkedQuery(records(!all), binds, &error);
     m_grid->setColumnHidden(ColId, true);
     m_grid->setColumnWidths(QList<int>(kShown, kColumnWidth));

@@ -2,10 +2,10 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
-#include "reports/ReportKit.h"
 #include "ui/Charts.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
+#include "ui/PageKit.h"
 #include "ui/QueryModel.h"
 #include "ui/Theme.h"
 
@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -75,28 +74,24 @@ Tf_fenleibaobiao::Tf_fenleibaobiao(QWidget* parent) : Page("f_fenleibaobiao", pa
     m_tabs->setObjectName(QStringLiteral("PageControl1"));
     m_tabs->setGeometry(3, 4, kWidth - 6, kHeight - 7);
     m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { width: 80px; height: 26px; padding: 0px; }"));
-    buildReportTab(ReportKit::addTab(m_tabs, "TabSheet1", QStringLiteral("分类报表")));
-    m_chartTab = ReportKit::addTab(m_tabs, "TabSheet2", QStringLiteral("分类图表"));
+    buildReportTab(PageKit::addTab(m_tabs, "TabSheet1", QStringLiteral("分类报表")));
+    m_chartTab = PageKit::addTab(m_tabs, "TabSheet2", QStringLiteral("分类图表"));
     buildChartTab(m_chartTab);
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (m_tabs->widget(index) == m_chartTab)
             TabSheet2Show();
     });
 
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setSingleShot(true);
-    m_timer->setInterval(50);
-    connect(m_timer, &QTimer::timeout, this, &Tf_fenleibaobiao::Timer1Timer);
+    m_timer = PageKit::firstListingTimer(this, &Tf_fenleibaobiao::Timer1Timer);
     FormCreate();
 }
 
 void Tf_fenleibaobiao::buildReportTab(QWidget* tab)
 {
-    const auto range = ReportKit::dateRange(tab, 6, 6, "DateTimePicker1", "DateTimePicker2");
+    const auto range = PageKit::dateRange(tab, 6, 6, "DateTimePicker1", "DateTimePicker2");
     m_from = range.from;
     m_to = range.to;
-    int x = 6 + ReportKit::kRangeWidth + 14;
+    int x = 6 + PageKit::kRangeWidth + 14;
     // The class counts only when 查询 is pressed.
     m_income = radio(tab, "RadioButton3", QStringLiteral("收入"), QRect(x, 6, 54, 26));
     m_expense = radio(tab, "RadioButton4", QStringLiteral("支出"), QRect(x + 56, 6, 54, 26));
@@ -139,10 +134,10 @@ void Tf_fenleibaobiao::buildChartTab(QWidget* tab)
     m_subList = new QComboBox(tab);
     m_subList->setObjectName(QStringLiteral("ComboBox2"));
     m_subList->setGeometry(216, 6, 100, 26);
-    const auto range = ReportKit::dateRange(tab, 324, 6, "DateTimePicker3", "DateTimePicker4");
+    const auto range = PageKit::dateRange(tab, 324, 6, "DateTimePicker3", "DateTimePicker4");
     m_chartFrom = range.from;
     m_chartTo = range.to;
-    connect(button(tab, "Button1", QStringLiteral("查询"), QRect(324 + ReportKit::kRangeWidth + 10, 6, 64, 26)),
+    connect(button(tab, "Button1", QStringLiteral("查询"), QRect(324 + PageKit::kRangeWidth + 10, 6, 64, 26)),
             &QPushButton::clicked, this, &Tf_fenleibaobiao::Button1Click);
 
     m_chart = Charts::makeView(tab, QStringLiteral("DBChart4"));
@@ -172,7 +167,7 @@ void Tf_fenleibaobiao::Button44Click()
 {
     const QString letter = m_income->isChecked() ? QStringLiteral("S") : QStringLiteral("Z");
     const QDate from = m_from->date(), to = m_to->date();
-    QString error;
+    DbError error;
     // A failure keeps the last report, and the range its rows detail.
     if (!m_top->tryQuery(QString::fromUtf8(kTopTotals), {{":t1", from}, {":t2", to}, {":sorz", letter}}, &error)) {
         Msg::dbError(this, error);
@@ -192,7 +187,7 @@ void Tf_fenleibaobiao::ADOQuery20AfterScroll()
     const QModelIndex current = m_topGrid->currentIndex();
     // No row: a null name matches no category, the grid keeps its titles.
     const QVariant name = current.isValid() ? m_top->raw(current.row(), 0) : QVariant();
-    QString error;
+    DbError error;
     if (!m_sub->tryQuery(QString::fromUtf8(kSubTotals), {{":t1", m_queryFrom}, {":t2", m_queryTo}, {":dfl", name}}, &error))
         Msg::dbError(this, error);
 }
@@ -212,8 +207,8 @@ void Tf_fenleibaobiao::RadioButton1Click()
 
 bool Tf_fenleibaobiao::fillTopList(const QString& letter)
 {
-    QString error;
-    if (!ReportKit::fillNames(m_topList, QString(), QString::fromUtf8(kTopCategories), {{":c", letter}}, &error)) {
+    DbError error;
+    if (!PageKit::fillNames(m_topList, QString(), QString::fromUtf8(kTopCategories), {{":c", letter}}, &error)) {
         Msg::dbError(this, error);
         return false;
     }
@@ -224,9 +219,9 @@ void Tf_fenleibaobiao::ComboBox1Select() { fillSubList(); }
 
 bool Tf_fenleibaobiao::fillSubList()
 {
-    QString error;
+    DbError error;
     const QVariant top = m_topList->currentIndex() >= 0 ? QVariant(m_topList->currentText()) : QVariant();
-    if (!ReportKit::fillNames(m_subList, QStringLiteral("全部"), QString::fromUtf8(kSubCategories), {{":name", top}}, &error)) {
+    if (!PageKit::fillNames(m_subList, QStringLiteral("全部"), QString::fromUtf8(kSubCategories), {{":name", top}}, &error)) {
         Msg::dbError(this, error);
         return false;
     }

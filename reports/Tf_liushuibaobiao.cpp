@@ -2,15 +2,14 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
-#include "reports/ReportKit.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
+#include "ui/PageKit.h"
 #include "ui/QueryModel.h"
 
 #include <QDateEdit>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,10 +48,10 @@ enum DetailCol { DetItem, DetMember, DetAmount, DetAccount, DetRemark };
 
 Tf_liushuibaobiao::Tf_liushuibaobiao(QWidget* parent) : Page("f_liushuibaobiao", parent)
 {
-    const auto range = ReportKit::dateRange(this, 6, 6, "DateTimePicker1", "DateTimePicker2");
+    const auto range = PageKit::dateRange(this, 6, 6, "DateTimePicker1", "DateTimePicker2");
     m_from = range.from;
     m_to = range.to;
-    connect(button(this, "Button43", QStringLiteral("刷新"), QRect(6 + ReportKit::kRangeWidth + 10, 6, 64, 26)),
+    connect(button(this, "Button43", QStringLiteral("刷新"), QRect(6 + PageKit::kRangeWidth + 10, 6, 64, 26)),
             &QPushButton::clicked, this, &Tf_liushuibaobiao::Button43Click);
 
     // The day list first: it is the page's first grid.
@@ -75,11 +74,7 @@ Tf_liushuibaobiao::Tf_liushuibaobiao(QWidget* parent) : Page("f_liushuibaobiao",
     m_incomeGrid = detailGrid(groupBox(this, QStringLiteral("收入明细"), "GroupBox2", QRect(right, 34 + half, width, half)),
                               "DBGridEh13", m_income);
 
-    m_timer = new QTimer(this);
-    m_timer->setObjectName(QStringLiteral("Timer1"));
-    m_timer->setSingleShot(true);
-    m_timer->setInterval(50);
-    connect(m_timer, &QTimer::timeout, this, &Tf_liushuibaobiao::Timer1Timer);
+    m_timer = PageKit::firstListingTimer(this, &Tf_liushuibaobiao::Timer1Timer);
     FormCreate();
 }
 
@@ -120,7 +115,7 @@ void Tf_liushuibaobiao::Button43Click()
         Msg::dbError(this, failure);
         return;
     }
-    QString error;
+    DbError error;
     if (!m_days->setChunkedQuery(days(), {}, &error)) {
         Msg::dbError(this, error);
         return;
@@ -141,7 +136,7 @@ void Tf_liushuibaobiao::ADOQuery17AfterScroll()
 void Tf_liushuibaobiao::loadDetails(const QDate& day)
 {
     // An invalid day binds NULL, which matches no record: empty grids that keep their titles.
-    QString error;
+    DbError error;
     if (!m_expense->tryQuery(QString::fromUtf8(kExpenseRecords), {{":s_date", day}}, &error)
         || !m_income->tryQuery(QString::fromUtf8(kIncomeRecords), {{":s_date", day}}, &error))
         Msg::dbError(this, error);

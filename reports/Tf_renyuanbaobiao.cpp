@@ -2,10 +2,10 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
-#include "reports/ReportKit.h"
 #include "ui/Charts.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
+#include "ui/PageKit.h"
 #include "ui/QueryModel.h"
 
 #include <QChartView>
@@ -57,7 +57,7 @@ Tf_renyuanbaobiao::Tf_renyuanbaobiao(QWidget* parent) : Page("f_renyuanbaobiao",
     m_tabs->setGeometry(3, 4, kWidth - 6, kHeight - 7);
     m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { width: 80px; height: 25px; padding: 0px; }"));
 
-    m_reportTab = ReportKit::addTab(m_tabs, "TabSheet7", QStringLiteral("人员报表"));
+    m_reportTab = PageKit::addTab(m_tabs, "TabSheet7", QStringLiteral("人员报表"));
     m_reportBar = buildToolbar(m_reportTab, "DateTimePicker1", "DateTimePicker2", "ComboBox1", "Button45",
                                &Tf_renyuanbaobiao::Button45Click);
     m_lines = new QueryModel(this);
@@ -72,7 +72,7 @@ Tf_renyuanbaobiao::Tf_renyuanbaobiao(QWidget* parent) : Page("f_renyuanbaobiao",
     reportLayout->setContentsMargins(3, 38, 3, 3);
     reportLayout->addWidget(m_grid);
 
-    m_chartTab = ReportKit::addTab(m_tabs, "TabSheet8", QStringLiteral("统计图表"));
+    m_chartTab = PageKit::addTab(m_tabs, "TabSheet8", QStringLiteral("统计图表"));
     m_chartBar = buildToolbar(m_chartTab, "DateTimePicker3", "DateTimePicker4", "ComboBox2", "Button56",
                               &Tf_renyuanbaobiao::Button56Click);
     m_chart = Charts::makeView(m_chartTab, QStringLiteral("DBChart5"));
@@ -95,10 +95,10 @@ Tf_renyuanbaobiao::Toolbar Tf_renyuanbaobiao::buildToolbar(QWidget* tab, const c
                                                            void (Tf_renyuanbaobiao::*refresh)())
 {
     Toolbar bar;
-    const auto range = ReportKit::dateRange(tab, 6, 6, fromName, toName);
+    const auto range = PageKit::dateRange(tab, 6, 6, fromName, toName);
     bar.from = range.from;
     bar.to = range.to;
-    const int x = 6 + ReportKit::kRangeWidth + 10;
+    const int x = 6 + PageKit::kRangeWidth + 10;
     bar.members = new QComboBox(tab);
     bar.members->setObjectName(QString::fromLatin1(listName));
     bar.members->setGeometry(x, 6, 110, 26);
@@ -112,8 +112,8 @@ void Tf_renyuanbaobiao::FormCreate()
     for (Toolbar* bar : {&m_reportBar, &m_chartBar}) {
         bar->from->setDate(QDate(today.year(), 1, 1));
         bar->to->setDate(today);
-        QString error;
-        if (!ReportKit::fillNames(bar->members, kAllMembers, QString::fromUtf8(kMembers), {}, &error)) {
+        DbError error;
+        if (!PageKit::fillNames(bar->members, kAllMembers, QString::fromUtf8(kMembers), {}, &error)) {
             Msg::dbError(this, error);
             return;
         }
@@ -148,7 +148,7 @@ void Tf_renyuanbaobiao::Button45Click()
     if (!refill(m_reportBar))
         return;
     const QString member = chosenMember(m_reportBar);
-    QString error;
+    DbError error;
     const bool ok = member.isNull() ? m_lines->tryQuery(QString::fromUtf8(kLinesAll), {}, &error)
                                     : m_lines->tryQuery(QString::fromUtf8(kLinesOne), {{":name", member}}, &error);
     // The difference takes what is left of the width.

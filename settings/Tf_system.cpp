@@ -11,6 +11,7 @@
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
 #include "ui/RestoreStep.h"
+#include "ui/Roles.h"
 #include "ui/Theme.h"
 #include "ui/WaitCursor.h"
 
@@ -387,19 +388,19 @@ void Tf_system::Button5Click()
                                                       info.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
                                                  .arg((info.size() + 1023) / 1024),
                                              list);
-            item->setData(Qt::UserRole, path);
+            item->setData(Roles::Value, path);
         }
         if (list->count() == 0)
             list->addItem(QStringLiteral("（没有删除前的备份）"));
-        remove->setEnabled(list->count() > 0 && list->item(0)->data(Qt::UserRole).isValid());
+        remove->setEnabled(list->count() > 0 && list->item(0)->data(Roles::Value).isValid());
         if (remove->isEnabled())
             list->setCurrentRow(0);
     };
     connect(remove, &QPushButton::clicked, &dialog, [&] {
         QStringList chosen;
         for (QListWidgetItem* item : list->selectedItems())
-            if (item->data(Qt::UserRole).isValid())
-                chosen << item->data(Qt::UserRole).toString();
+            if (item->data(Roles::Value).isValid())
+                chosen << item->data(Roles::Value).toString();
         if (chosen.isEmpty() || !Msg::confirm(&dialog, QStringLiteral("是否确定删除所选的%1个备份？删除后无法恢复。").arg(chosen.size())))
             return;
         QStringList failed;

@@ -8,6 +8,7 @@
 #include "ui/DateBox.h"
 #include "ui/Msg.h"
 #include "ui/QueryModel.h"
+#include "ui/Roles.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -42,9 +43,9 @@ public:
         model->setHorizontalHeaderLabels(titles);
         for (const auto& [key, name] : items) {
             auto* k = new QStandardItem(key.toString());
-            k->setData(key, Qt::UserRole);
+            k->setData(key, Roles::Value);
             auto* n = new QStandardItem(name);
-            n->setData(key, Qt::UserRole);
+            n->setData(key, Roles::Value);
             model->appendRow({k, n});
         }
         auto* table = new QTableView(this);
@@ -139,7 +140,7 @@ public:
                 combo->addItem(item.second, item.first);
             return combo;
         }
-        if (const QVariant choices = i.data(DataGrid::ChoicesRole); choices.isValid()) {
+        if (const QVariant choices = i.data(Roles::Choices); choices.isValid()) {
             auto* combo = new QComboBox(parent);
             for (const QVariant& c : choices.toList())
                 combo->addItem(c.toList().value(1).toString(), c.toList().value(0));
@@ -369,7 +370,7 @@ QString DataGrid::footerText(int column) const
             return q->columnSum(column).yuan();
         Money sum;
         for (int r = 0; model() && r < model()->rowCount(); ++r) {
-            const QVariant v = model()->index(r, column).data(Qt::UserRole);
+            const QVariant v = model()->index(r, column).data(Roles::Value);
             if (v.canConvert<Money>())
                 sum += v.value<Money>();
             else if (const auto m = Money::parse(v.toString()))

@@ -22,11 +22,6 @@ class DataGrid : public QTableView {
 public:
     explicit DataGrid(QWidget* parent = nullptr);
 
-    // A model may offer an editable cell its own choices under this role: a
-    // list of (key, name) pairs; the cell's editor is then a drop-down list
-    // of the names that stores the key.
-    static constexpr int ChoicesRole = Qt::UserRole + 40;
-
     void setFooterText(int column, const QString& text);
     // The column's footer shows the sum of its Money values as "￥#.00".
     void setFooterSum(int column);

@@ -7,7 +7,7 @@ LookupCombo::LookupCombo(QWidget* parent) : QComboBox(parent)
 }
 
 bool LookupCombo::load(const QString& sql, const QString& keyField, const QString& displayField, const Binds& binds,
-                       QString* error)
+                       DbError* error)
 {
     const QSignalBlocker block(this);
     clear();

@@ -1,12 +1,13 @@
 #include "ui/QueryModel.h"
 
 #include "data/Database.h"
+#include "ui/Roles.h"
 
 #include <iterator>
 
 QueryModel::QueryModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-bool QueryModel::setQuery(const QString& sql, const Binds& binds, QString* error)
+bool QueryModel::setQuery(const QString& sql, const Binds& binds, DbError* error)
 {
     m_chunked.reset();
     m_sums.clear();
@@ -16,7 +17,7 @@ bool QueryModel::setQuery(const QString& sql, const Binds& binds, QString* error
     return refresh(error);
 }
 
-bool QueryModel::setChunkedQuery(const Chunked& query, const Binds& binds, QString* error)
+bool QueryModel::setChunkedQuery(const Chunked& query, const Binds& binds, DbError* error)
 {
     m_chunked = query;
     m_binds = binds;
@@ -24,7 +25,7 @@ bool QueryModel::setChunkedQuery(const Chunked& query, const Binds& binds, QStri
     return refresh(error);
 }
 
-bool QueryModel::readChunk(QString* error)
+bool QueryModel::readChunk(DbError* error)
 {
     const Chunked& c = *m_chunked;
     QString sql = m_sql;
@@ -71,12 +72,12 @@ void QueryModel::fetchMore(const QModelIndex& parent)
 {
     if (!canFetchMore(parent))
         return;
-    QString error;
+    DbError error;
     if (!readChunk(&error))
         emit readFailed(error);
 }
 
-bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
+bool ResultTable::load(const QString& sql, const Binds& binds, DbError* error)
 {
     names.clear();
     money.clear();
@@ -118,7 +119,7 @@ bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
 }
 
 bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField, const QString& displayField,
-                  KeyNames& items, QString* error)
+                  KeyNames& items, DbError* error)
 {
     items.clear();
     Query q(sql);
@@ -129,13 +130,33 @@ bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyFiel
         items.append({q.value(k), q.text(d)});
     if (!q.ok() || k < 0 || d < 0) {
         if (error)
-            *error = q.ok() ? QStringLiteral("结果中没有列 %1 或 %2").arg(keyField, displayField) : q.error();
+            *error = q.ok() ? DbError(DbError::Kind::Other, QStringLiteral("结果中没有列 %1 或 %2").arg(keyField, displayField))
+                            : q.error();
         return false;
     }
     return true;
 }
 
-bool QueryModel::refresh(QString* error)
+bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField, const QString& displayField,
+                  KeyNames& items, QString* error)
+{
+    DbError e;
+    const bool ok = loadKeyNames(sql, binds, keyField, displayField, items, &e);
+    if (!ok && error)
+        *error = e;
+    return ok;
+}
+
+bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
+{
+    DbError e;
+    const bool ok = load(sql, binds, &e);
+    if (!ok && error)
+        *error = e;
+    return ok;
+}
+
+bool QueryModel::refresh(DbError* error)
 {
     if (!m_chunked) {
         beginResetModel();
@@ -171,7 +192,7 @@ bool QueryModel::refresh(QString* error)
     return ok;
 }
 
-bool QueryModel::tryQuery(const QString& sql, const Binds& binds, QString* error)
+bool QueryModel::tryQuery(const QString& sql, const Binds& binds, DbError* error)
 {
     ResultTable fresh;
     if (!fresh.load(sql, binds, error))
@@ -259,7 +280,7 @@ QVariant QueryModel::data(const QModelIndex& index, int role) const
             return QString::number(index.row() + 1);
         return displayText(raw(index.row(), index.column()), m_formats.value(index.column(), Plain));
     }
-    if (role == Qt::EditRole || role == Qt::UserRole)
+    if (role == Qt::EditRole || role == Roles::Value)
         return raw(index.row(), index.column());
     if (role == Qt::TextAlignmentRole && isMoneyColumn(index.column()))
         return int(Qt::AlignRight | Qt::AlignVCenter);

@@ -15,9 +15,12 @@ using KeyNames = QList<QPair<QVariant, QString>>;
 
 // Runs `sql` on the shared connection and reads the (key, name) pairs from
 // the columns named `keyField` and `displayField`. A failing statement or a
-// missing column is an error (`error` gets the message).
+// missing column is an error (`error` gets it).
 [[nodiscard]] bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField,
-                                const QString& displayField, KeyNames& items, QString* error = nullptr);
+                                const QString& displayField, KeyNames& items, DbError* error = nullptr);
+// The same with the message only (the batch model's reads).
+[[nodiscard]] bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField,
+                                const QString& displayField, KeyNames& items, QString* error);
 
 // One statement's result as typed values: Money for MONEY columns, QDate for
 // DATE columns, otherwise integer, real or text; NULL as an invalid QVariant.
@@ -27,7 +30,8 @@ struct ResultTable {
     QVector<bool> date;  // DATE columns
     QVector<QVector<QVariant>> rows;
     // Runs the statement on the shared connection.
-    bool load(const QString& sql, const Binds& binds, QString* error);
+    bool load(const QString& sql, const Binds& binds, DbError* error);
+    bool load(const QString& sql, const Binds& binds, QString* error);  // the message only
 };
 
 class QueryModel : public QAbstractTableModel {
@@ -38,12 +42,12 @@ public:
     explicit QueryModel(QObject* parent = nullptr);
 
     // Runs the statement on the shared connection and replaces the rows.
-    // On failure the model is empty and `error` holds the database message.
-    [[nodiscard]] bool setQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
-    [[nodiscard]] bool refresh(QString* error = nullptr);
+    // On failure the model is empty and `error` holds the database's error.
+    [[nodiscard]] bool setQuery(const QString& sql, const Binds& binds = {}, DbError* error = nullptr);
+    [[nodiscard]] bool refresh(DbError* error = nullptr);
     // The same, but a failing statement leaves the model as it was (its
     // statement and rows), so a grid keeps what it showed.
-    [[nodiscard]] bool tryQuery(const QString& sql, const Binds& binds = {}, QString* error = nullptr);
+    [[nodiscard]] bool tryQuery(const QString& sql, const Binds& binds = {}, DbError* error = nullptr);
 
     // A list that may run to many thousands of rows, read in chunks as it is
     // scrolled: "select <columns> from <source> where <filter>", ordered by
@@ -61,7 +65,7 @@ public:
         int chunk = 500;
         bool descending = false;  // every key from the largest down
     };
-    [[nodiscard]] bool setChunkedQuery(const Chunked& query, const Binds& binds, QString* error = nullptr);
+    [[nodiscard]] bool setChunkedQuery(const Chunked& query, const Binds& binds, DbError* error = nullptr);
     bool canFetchMore(const QModelIndex& parent = {}) const override;
     void fetchMore(const QModelIndex& parent = {}) override;
 
@@ -75,7 +79,7 @@ public:
     // This column shows the row's number (1 for the first row).
     void setRowNumberColumn(int column) { m_rowNumberColumn = column; }
 
-    // DisplayRole is the text the user sees; EditRole and Qt::UserRole give
+    // DisplayRole is the text the user sees; EditRole and Roles::Value give
     // raw(). The vertical header's DisplayRole is the row number.
 
     // The stored value: qlonglong, QString, QDate, Money (QVariant<Money>) or
@@ -98,11 +102,11 @@ public:
 
 signals:
     // A chunk read while scrolling failed (its rows stay as they were).
-    void readFailed(const QString& error);
+    void readFailed(const DbError& error);
 
 private:
     void applyMoneyColumns();
-    bool readChunk(QString* error);
+    bool readChunk(DbError* error);
 
     QString m_sql;
     Binds m_binds;

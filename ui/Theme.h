@@ -6,6 +6,8 @@
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <QStringList>
+#include <QWidget>
 
 namespace Theme {
 
@@ -33,6 +35,20 @@ inline QFont font(const char* family, int pixelSize, bool bold)
 }
 inline QFont songti(int pixelSize, bool bold = false) { return font("宋体", pixelSize, bold); }
 inline QFont heiti(int pixelSize, bool bold = false) { return font("黑体", pixelSize, bold); }
+
+// The installed faces that carry the Chinese glyphs, in order of preference.
+inline const QStringList cjkFamilies{QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC"),
+                                     QStringLiteral("Droid Sans Fallback")};
+
+// A text colour of the widget's own: the skin's sheet sets every widget's
+// text colour, so a sheet of its own; the palette for what paints from it.
+inline void setColour(QWidget* w, const QColor& c)
+{
+    w->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(c.name()));
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::WindowText, c);
+    w->setPalette(pal);
+}
 
 // The style of a pop-up panel lying over a page: framed, opaque, titled.
 // Set on the panel itself (by objectName) so it does not reach its children.

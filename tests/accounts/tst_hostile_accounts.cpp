@@ -76,8 +76,8 @@ private slots:
         TestDb::sql(QStringLiteral("delete from z_zhanghu"));
         for (const Sample& s : corpus())
             addAccount(afterLimit(s.text, 50), QStringLiteral("1"));
-        QString error;
-        QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error));
+        DbError error;
+        QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error.message()));
         Tf_zhanghu page;
         page.show();
         find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(1);

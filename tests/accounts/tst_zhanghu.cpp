@@ -21,8 +21,8 @@ void keepAccounts(int n) { TestDb::sql(QStringLiteral("delete from z_zhanghu whe
 
 void recompute()
 {
-    QString error;
-    QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error));
+    DbError error;
+    QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error.message()));
 }
 }
 

@@ -343,8 +343,8 @@ private slots:
         addRecord({.categoryId = gongzi, .amount = "5000", .date = QDate(2012, 5, 10), .account = 10});
         addRecord({.categoryId = zaocan, .amount = "999", .date = QDate(2012, 5, 1), .member = 5, .account = 10});  // member deleted below
         TestDb::sql(QStringLiteral("delete from s_user where id=5"));
-        QString err;
-        QVERIFY2(RecalcAccountTotals(Database::shared(), &err), qPrintable(err));
+        DbError err;
+        QVERIFY2(RecalcAccountTotals(Database::shared(), &err), qPrintable(err.message()));
 
         QCOMPARE(accountMoney("z_jieru", 10), yuan("700"));
         QCOMPARE(accountMoney("z_zhuanru", 10), yuan("50"));
@@ -409,9 +409,9 @@ private slots:
         QVERIFY(RecalcAccountTotals(Database::shared()));
         TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-01',10000000);"
                                    "update z_zhanghu set z_zhuanru=777, z_yue=888; drop table x_zc;"));
-        QString err;
+        DbError err;
         QVERIFY(!RecalcAccountTotals(Database::shared(), &err));
-        QVERIFY(err.contains(QStringLiteral("x_zc")));
+        QVERIFY(err.message().contains(QStringLiteral("x_zc")));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from z_zhanghu where z_zhuanru=777 and z_yue=888")),
                  TestDb::scalarInt(QStringLiteral("select count(*) from z_zhanghu")));
         TEST_END

@@ -118,19 +118,24 @@ private slots:
         QVERIFY(q.ok());
         QVERIFY(q.ok());
 
+        // The reads hand back the statement's error whole: its kind as well as its words.
+        const DbError::Kind kind = DbError::Kind::Other;  // no such table
         QueryModel model;
-        QString error;
+        DbError error;
         QVERIFY(!model.setQuery(QStringLiteral("select * from s_z_all where s_date=:d"), {{":d", QDate(2012, 5, 1)}}, &error));
-        QCOMPARE(error, expected);
-        error.clear();
+        QCOMPARE(error.message(), expected);
+        QCOMPARE(error.kind(), kind);
+        error = DbError();
         QVERIFY(!model.refresh(&error));
-        QCOMPARE(error, expected);
+        QCOMPARE(error.message(), expected);
+        QCOMPARE(error.kind(), kind);
         QCOMPARE(model.rowCount(), 0);
 
         LookupCombo combo;
-        error.clear();
+        error = DbError();
         QVERIFY(!combo.load(QStringLiteral("select id, f_name from s_z_all"), QStringLiteral("id"), QStringLiteral("f_name"), {}, &error));
-        QCOMPARE(error, expected);
+        QCOMPARE(error.message(), expected);
+        QCOMPARE(error.kind(), kind);
         QCOMPARE(combo.count(), 0);
         TEST_END
     }

@@ -102,11 +102,12 @@ private slots:
 
         TestDb::sql(QStringLiteral("create trigger refuse before insert on s_shouru when new.s_jine > 100000000"
                                    " begin select raise(abort, 'refused'); end"));
-        QString error;
+        DbError error;
         QVERIFY(!ImportRecords(Database::shared(), QStringLiteral("a.csv"), QDateTime::currentDateTime(), 1, 1,
                                {line("午餐", "1", QDate(2012, 5, 1)), line("午餐", "20000", QDate(2012, 5, 2))}, nullptr,
                                &error));
-        QVERIFY(error.contains(QStringLiteral("refused")));
+        QVERIFY(error.message().contains(QStringLiteral("refused")));
+        QCOMPARE(error.kind(), DbError::Kind::Refused);  // the trigger's, not made into another kind
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(0));  // rolled back with the rest
 

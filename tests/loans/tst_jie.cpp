@@ -198,8 +198,8 @@ private slots:
         waitListed(lent);
         addLoanRow(lent, 1, QStringLiteral("400"), QString());
         click(&lent, "Button37");
-        QString error;
-        QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error));
+        DbError error;
+        QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error.message()));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select z_jieru||' '||z_jiechu||' '||z_yue from z_zhanghu where id=1")),
                  QStringLiteral("7000000 4000000 23000000"));
 
@@ -223,7 +223,7 @@ private slots:
         // Every account's loan totals read 0; the balance waits for the recomputation.
         QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where z_jieru<>0 or z_jiechu<>0")), qint64(0));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_yue from z_zhanghu where id=1")), qint64(23000000));
-        QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error));
+        QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error.message()));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select z_jieru||' '||z_jiechu||' '||z_yue from z_zhanghu where id=1")),
                  QStringLiteral("7000000 0 27000000"));
         TEST_END

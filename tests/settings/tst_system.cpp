@@ -314,7 +314,7 @@ private slots:
             "insert into notebook (n_date,n_info) values ('2012-05-01','日记');"
             "update sys_sys set skinx='5'"));
         {
-            QString error;
+            DbError error;
             QVERIFY(RecalcAccountTotals(Database::shared(), &error));
         }
         const QString kept = QStringLiteral("select (select count(*) from s_user)||','||(select count(*) from s_fenlei)||','||"
@@ -346,7 +346,7 @@ private slots:
 
         // The next start: every balance is 0.
         Tx_Data next(Database::shared());
-        QString error;
+        DbError error;
         QVERIFY(RecalcAccountTotals(Database::shared(), &error));
         QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where z_yue<>0 or z_zhuanru<>0 or z_qcje<>0")), qint64(0));
         TEST_END

@@ -8,6 +8,7 @@
 #include "ui/DataGrid.h"
 #include "ui/LookupCombo.h"
 #include "ui/QueryModel.h"
+#include "ui/Roles.h"
 #include "ui/Skin.h"
 
 #include <QBarSet>
@@ -40,7 +41,7 @@ private slots:
         TestDb::sql(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) values "
                                    "(10,5000,1,1,'2012-05-01','Z'),(10,0,1,1,'2012-05-02','Z')"));
         QueryModel model;
-        QString error;
+        DbError error;
         QVERIFY(model.setQuery(QStringLiteral("select id as 编号, s_date as 时间, s_jine as 金额 from s_shouru where s_date>=:d order by id"),
                                {{":d", QDate(2012, 5, 1)}}, &error));
         model.setColumnFormat(2, QueryModel::Yuan);
@@ -53,7 +54,7 @@ private slots:
         QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("￥.50"));
         QCOMPARE(model.index(1, 2).data().toString(), QStringLiteral("￥.00"));
         QCOMPARE(model.raw(0, 2).value<Money>(), Money::fromRaw(5000));
-        QCOMPARE(model.index(0, 0).data(Qt::UserRole).typeId(), int(QMetaType::LongLong));  // the id under the number
+        QCOMPARE(model.index(0, 0).data(Roles::Value).typeId(), int(QMetaType::LongLong));  // the id under the number
         QCOMPARE(model.headerData(1, Qt::Vertical).toString(), QStringLiteral("2"));
 
         DataGrid grid;
@@ -66,7 +67,7 @@ private slots:
         QVERIFY(model.setQuery(QStringLiteral("select id, s_date, s_jine from s_shouru where 0")));
         QCOMPARE(grid.footerTexts().value(1), QStringLiteral("￥.00"));
         QVERIFY(!model.setQuery(QStringLiteral("select nothing from nowhere"), {}, &error));
-        QVERIFY(error.contains(QStringLiteral("nowhere")));
+        QVERIFY(error.message().contains(QStringLiteral("nowhere")));
         QCOMPARE(model.rowCount(), 0);
         grid.resize(300, 200);
         grid.show();
@@ -242,7 +243,7 @@ private slots:
         QCOMPARE(m.index(0, 4).data().toString(), first);
         QCOMPARE(m.index(0, 5).data(Qt::EditRole).toLongLong(), 2);
         QCOMPARE(m.index(0, 3).data(Qt::EditRole).toDate(), QDate(2012, 5, 3));
-        QCOMPARE(m.index(0, 6).data(Qt::UserRole).value<Money>(), Money::fromYuan(1));
+        QCOMPARE(m.index(0, 6).data(Roles::Value).value<Money>(), Money::fromYuan(1));
         m.setColumnFormat(6, QueryModel::Yuan);
         QCOMPARE(m.index(0, 6).data().toString(), QStringLiteral("￥1.00"));
         QCOMPARE(m.index(0, 6).data(Qt::EditRole).toString(), QStringLiteral("1"));

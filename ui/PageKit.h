@@ -1,18 +1,19 @@
 #pragma once
-// Pieces the three report pages share: the "从 … 到 …" range of a toolbar,
-// tab pages, lists headed by an entry that stands for all, and the refill of
-// a scratch table.
+// Pieces several pages build from besides Page's one-control helpers: the
+// "从 … 到 …" range of a toolbar, tab pages, lists headed by an entry that
+// stands for all, and the timer that runs a page's first listing.
 
 #include "ui/QueryModel.h"
 
 #include <QString>
+#include <QTimer>
 
 class QComboBox;
 class QDateEdit;
 class QTabWidget;
 class QWidget;
 
-namespace ReportKit {
+namespace PageKit {
 
 struct DateRange {
     QDateEdit* from;
@@ -28,8 +29,19 @@ QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption);
 
 // Reads the first column of `sql` as names. On success the list holds
 // `first` (unless null) followed by the names in the order read, the first
-// entry chosen; on failure it keeps its entries and `error` gets the message.
+// entry chosen; on failure it keeps its entries and `error` gets the error.
 [[nodiscard]] bool fillNames(QComboBox* list, const QString& first, const QString& sql, const Binds& binds,
-                             QString* error);
+                             DbError* error);
 
-} // namespace ReportKit
+// "Timer1": single-shot, 50 ms. FormCreate starts it, so the page is on the
+// screen before its first listing runs `slot`.
+QTimer* firstListingTimer(QObject* page);
+template <class P, class Slot>
+QTimer* firstListingTimer(P* page, Slot slot)
+{
+    QTimer* t = firstListingTimer(page);
+    QObject::connect(t, &QTimer::timeout, page, slot);
+    return t;
+}
+
+} // namespace PageKit

@@ -1,4 +1,4 @@
-#include "reports/ReportKit.h"
+#include "ui/PageKit.h"
 
 #include "data/Database.h"
 #include "ui/Page.h"
@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QTabWidget>
 
-namespace ReportKit {
+namespace PageKit {
 
 DateRange dateRange(QWidget* parent, int x, int y, const char* fromName, const char* toName)
 {
@@ -27,7 +27,7 @@ QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption)
     return w;
 }
 
-bool fillNames(QComboBox* list, const QString& first, const QString& sql, const Binds& binds, QString* error)
+bool fillNames(QComboBox* list, const QString& first, const QString& sql, const Binds& binds, DbError* error)
 {
     Query q(sql);
     for (const auto& b : binds)
@@ -50,4 +50,13 @@ bool fillNames(QComboBox* list, const QString& first, const QString& sql, const 
     return true;
 }
 
-} // namespace ReportKit
+QTimer* firstListingTimer(QObject* page)
+{
+    auto* t = new QTimer(page);
+    t->setObjectName(QStringLiteral("Timer1"));
+    t->setSingleShot(true);
+    t->setInterval(50);
+    return t;
+}
+
+} // namespace PageKit
