@@ -1,5 +1,6 @@
 #include "accounts/Tf_zhanghu.h"
 
+#include "data/AccountTotals.h"
 #include "data/Database.h"
 #include "data/GridFixups.h"
 #include "ui/BatchEditor.h"
@@ -83,7 +84,7 @@ void Tf_zhanghu::FormCreate() { refresh(); }
 
 bool Tf_zhanghu::refresh()
 {
-    QString error;
+    DbError error;
     const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {}, QStringLiteral("z_zhanghu"), QStringLiteral("id"), &error);
     m_grid->setColumnHidden(ColId, true);
     for (int c = ColIncome; c <= ColBalance; ++c)
@@ -137,7 +138,11 @@ void Tf_zhanghu::buildEditor()
         }
         return true;
     };
-    s.extraWrite = zeroEmptyOpeningAmounts;
+    // The totals are computed again with the batch, so a new account shows
+    // its balance at once, as on opening the page.
+    s.extraWrite = [](Database& db, DbError* error) {
+        return zeroEmptyOpeningAmounts(db, error) && RecalcAccountTotals(db, error);
+    };
     s.reread = [this] { return refresh(); };
     s.mayDelete = [this](int) {
         // Saved accounts count, not rows: an appended row never lets the last one go.

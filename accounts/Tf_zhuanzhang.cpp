@@ -49,7 +49,7 @@ void Tf_zhuanzhang::FormCreate()
     const QDate today = Clock::today();
     m_from->setDate(firstDayOfMonth(today));
     m_to->setDate(today);
-    QString error;
+    DbError error;
     // The account names are read once: the look-ups outlive each query.
     const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {{":t1", m_from->date()}, {":t2", m_to->date()}},
                                       QStringLiteral("s_zhanghistory"), QStringLiteral("id"), &error)
@@ -64,7 +64,7 @@ void Tf_zhuanzhang::FormCreate()
 
 bool Tf_zhuanzhang::query()
 {
-    QString error;
+    DbError error;
     const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {{":t1", m_from->date()}, {":t2", m_to->date()}},
                                       QStringLiteral("s_zhanghistory"), QStringLiteral("id"), &error);
     formatGrid();

@@ -123,7 +123,7 @@ void Tf_yushuan::FormCreate()
 
 bool Tf_yushuan::openDefinitions()
 {
-    QString error;
+    DbError error;
     bool ok = m_def->setQuery(QString::fromUtf8(kDefinitions), {}, QStringLiteral("s_yushuan"), QStringLiteral("id"), &error);
     if (ok) {
         // The category names are read once; the name is never edited here.
@@ -176,7 +176,7 @@ void Tf_yushuan::buildEditor()
     // The edits and the zero for budgets left empty go in together.
     s.extraWrite = zeroEmptyBudgets;
     s.reread = [this] {
-        QString error;
+        DbError error;
         const bool read = m_def->refresh(&error);
         layoutDefinitions();
         if (!read)

@@ -142,7 +142,7 @@ void Tf_rijiben::Button54Click()
     if (!postCurrent())
         return;
     const QDate first(m_year->settledValue(), m_month->settledValue(), 1);
-    QString error;
+    DbError error;
     const bool ok = m_model->setQuery(QString::fromUtf8(kMonthSql), {{":d1", first}, {":d2", lastDayOfMonth(first)}},
                                       QStringLiteral("notebook"), QStringLiteral("id"), &error);
     m_grid->setColumnHidden(ColId, true);

@@ -109,7 +109,7 @@ int CategoryPage::currentRow(DataGrid* grid) const
 
 bool CategoryPage::openTop()
 {
-    QString error;
+    DbError error;
     const bool ok = m_top->setQuery(
         QStringLiteral("select id,f_class,f_name as 项目大类 from s_fenlei where f_id=0 and f_class=:fenlei order by id"),
         {{":fenlei", classLetter()}}, QStringLiteral("s_fenlei"), QStringLiteral("id"), &error);
@@ -130,7 +130,7 @@ bool CategoryPage::openTop()
 bool CategoryPage::openSub()
 {
     // A new top-level row has no id yet: its sub list stays closed.
-    QString error;
+    DbError error;
     const bool ok = m_sub->setQuery(
         QStringLiteral("select id,f_id,f_class,f_name as 项目名称,f_pinyin as 快速代码 from s_fenlei where  f_id=:fid order by id"),
         {{":fid", m_topId.isEmpty() ? QStringLiteral("-1") : m_topId}}, QStringLiteral("s_fenlei"),

@@ -130,7 +130,7 @@ bool LoanPage::query()
     const int filter = qBound(0, m_filter->currentIndex(), 2);
     const QString sql = QString::fromUtf8(kSelect).arg(QString::fromUtf8(m_t.amountTitle)) + QString::fromUtf8(kWhere[filter])
                         + QString::fromLatin1(kOrder);
-    QString error;
+    DbError error;
     bool ok = m_model->setQuery(sql, {{":j_ZorS", classLetter()}, {":t1", m_from->date()}, {":t2", m_to->date()}},
                                 QStringLiteral("s_jie"), QStringLiteral("id"), &error);
     if (ok && !m_accountColumn) {
@@ -154,7 +154,7 @@ bool LoanPage::query()
 
 bool LoanPage::requery()
 {
-    QString error;
+    DbError error;
     const bool ok = m_model->refresh(&error);
     layoutGrid();
     if (!ok)

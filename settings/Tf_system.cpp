@@ -173,7 +173,7 @@ void Tf_system::showStartPage()
 
 bool Tf_system::openMembers()
 {
-    QString error;
+    DbError error;
     const bool ok = m_members->setQuery(QString::fromUtf8(kMembersSql), {}, QStringLiteral("s_user"), QStringLiteral("id"), &error);
     m_grid->setColumnHidden(ColId, true);
     m_members->setMaxLength(ColName, 50);

@@ -18,7 +18,7 @@ bool isBlank(const QVariant& v)
 BatchModel::BatchModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 bool BatchModel::setQuery(const QString& sql, const Binds& binds, const QString& table, const QString& key,
-                          QString* error)
+                          DbError* error)
 {
     m_sql = sql;
     m_binds = binds;
@@ -27,7 +27,7 @@ bool BatchModel::setQuery(const QString& sql, const Binds& binds, const QString&
     return refresh(error);
 }
 
-bool BatchModel::refresh(QString* error)
+bool BatchModel::refresh(DbError* error)
 {
     beginResetModel();
     ResultTable result;
@@ -61,7 +61,7 @@ void BatchModel::setRequired(int column, bool req) { req ? void(m_required.inser
 void BatchModel::setMaxLength(int column, int length) { m_maxLength[column] = length; }
 
 bool BatchModel::setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
-                           QString* error)
+                           DbError* error)
 {
     KeyNames items;
     const bool ok = loadKeyNames(sql, {}, keyField, displayField, items, error);
@@ -70,7 +70,7 @@ bool BatchModel::setLookup(int column, const QString& sql, const QString& keyFie
 }
 
 bool BatchModel::insertLookupColumn(int position, const QString& title, const QString& keyColumn, const QString& sql,
-                                    const QString& keyField, const QString& displayField, QString* error)
+                                    const QString& keyField, const QString& displayField, DbError* error)
 {
     KeyNames items;
     const bool ok = loadKeyNames(sql, {}, keyField, displayField, items, error);
@@ -401,7 +401,7 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
                     return item.second;
             return QString();  // a key without a partner shows empty
         }
-        if (role == Qt::EditRole || role == Qt::UserRole)
+        if (role == Qt::EditRole || role == Roles::Value)
             return key;
         return QVariant();
     }
@@ -414,7 +414,7 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
         if (m_dates.value(column))
             return v.isValid() ? v.toDate() : QDate();
         return v;
-    case Qt::UserRole:
+    case Roles::Value:
         return v;
     case Qt::TextAlignmentRole:
         if (m_money.value(column) || v.canConvert<Money>())

@@ -18,6 +18,7 @@
 #include "data/DbError.h"
 #include "data/Money.h"
 #include "ui/QueryModel.h"
+#include "ui/Roles.h"
 
 #include <QAbstractTableModel>
 #include <QSet>
@@ -31,8 +32,8 @@ public:
     // The rows come from `sql`; writes go to `table`, rows identified by `key`
     // (a column of the statement). Pending changes are dropped.
     [[nodiscard]] bool setQuery(const QString& sql, const Binds& binds, const QString& table, const QString& key,
-                                QString* error = nullptr);
-    [[nodiscard]] bool refresh(QString* error = nullptr);
+                                DbError* error = nullptr);
+    [[nodiscard]] bool refresh(DbError* error = nullptr);
 
     // The table column behind a statement column. By default the column the
     // statement reads it from; expressions and columns of other tables are
@@ -47,14 +48,14 @@ public:
     // A look-up column stores a key and shows the name the statement gives
     // for it; its editor offers the names.
     bool setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
-                   QString* error = nullptr);
+                   DbError* error = nullptr);
     // A look-up column of its own, placed at `position` (later columns move
     // right): it shows the name of the key held in the column named
     // `keyColumn` (usually hidden) and choosing a name writes that key
     // there. It survives refresh() and later setQuery() calls; call it once,
     // right after the first setQuery().
     bool insertLookupColumn(int position, const QString& title, const QString& keyColumn, const QString& sql,
-                            const QString& keyField, const QString& displayField, QString* error = nullptr);
+                            const QString& keyField, const QString& displayField, DbError* error = nullptr);
     bool isLookup(int column) const { return m_lookups.contains(column); }
     KeyNames lookupItems(int column) const { return m_lookups.value(column); }
     // A read-only column computed from the other values of its row.

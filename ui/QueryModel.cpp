@@ -137,25 +137,6 @@ bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyFiel
     return true;
 }
 
-bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField, const QString& displayField,
-                  KeyNames& items, QString* error)
-{
-    DbError e;
-    const bool ok = loadKeyNames(sql, binds, keyField, displayField, items, &e);
-    if (!ok && error)
-        *error = e;
-    return ok;
-}
-
-bool ResultTable::load(const QString& sql, const Binds& binds, QString* error)
-{
-    DbError e;
-    const bool ok = load(sql, binds, &e);
-    if (!ok && error)
-        *error = e;
-    return ok;
-}
-
 bool QueryModel::refresh(DbError* error)
 {
     if (!m_chunked) {

@@ -18,9 +18,6 @@ using KeyNames = QList<QPair<QVariant, QString>>;
 // missing column is an error (`error` gets it).
 [[nodiscard]] bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField,
                                 const QString& displayField, KeyNames& items, DbError* error = nullptr);
-// The same with the message only (the batch model's reads).
-[[nodiscard]] bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyField,
-                                const QString& displayField, KeyNames& items, QString* error);
 
 // One statement's result as typed values: Money for MONEY columns, QDate for
 // DATE columns, otherwise integer, real or text; NULL as an invalid QVariant.
@@ -31,7 +28,6 @@ struct ResultTable {
     QVector<QVector<QVariant>> rows;
     // Runs the statement on the shared connection.
     bool load(const QString& sql, const Binds& binds, DbError* error);
-    bool load(const QString& sql, const Binds& binds, QString* error);  // the message only
 };
 
 class QueryModel : public QAbstractTableModel {

@@ -74,6 +74,22 @@ private slots:
         click(&page, "Button28");
         QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu")), qint64(3));
         QCOMPARE(page.selectedId(), QStringLiteral("0"));
+
+        // A new account with an opening amount shows its balance right after the save.
+        click(&page, "Button27");
+        const int added = rowCount(&page, "DBGridEh3") - 1;
+        editCell(&page, "DBGridEh3", added, Tf_zhanghu::ColName, QStringLiteral("零钱罐"));
+        editCell(&page, "DBGridEh3", added, Tf_zhanghu::ColOpening, QStringLiteral("88.5"));
+        click(&page, "Button9");
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_yue from z_zhanghu where z_name='零钱罐'")), qint64(885000));
+        QCOMPARE(cell(&page, "DBGridEh3", added, Tf_zhanghu::ColBalance), cell(&page, "DBGridEh3", added, Tf_zhanghu::ColOpening));
+        // A second account of a name is refused; the rows stay to be put right.
+        click(&page, "Button27");
+        editCell(&page, "DBGridEh3", added + 1, Tf_zhanghu::ColName, QStringLiteral("零钱罐"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button9"),
+                 (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，账户名称已存在")}));
+        QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where z_name='零钱罐'")), qint64(1));
+        QCOMPARE(rowCount(&page, "DBGridEh3"), added + 2);
         TEST_END
     }
 

@@ -113,21 +113,21 @@ private slots:
     void keyNames()
     {
         KeyNames items;
-        QString error;
+        DbError error;
         QVERIFY2(loadKeyNames(QStringLiteral("select id, f_name from s_fenlei where f_id=:p order by id"),
                               {{":p", 20}}, QStringLiteral("ID"), QStringLiteral("f_name"), items, &error),
-                 qPrintable(error));
+                 qPrintable(error.message()));
         QCOMPARE(items.size(), 3);
         QCOMPARE(items[0].second, QStringLiteral("工资"));
         QCOMPARE(items[0].first.toLongLong(), categoryId("工资"));
 
         QVERIFY(!loadKeyNames(QStringLiteral("select id from s_fenlei"), {}, QStringLiteral("id"),
                               QStringLiteral("f_name"), items, &error));
-        QVERIFY(error.contains(QStringLiteral("f_name")));
-        error.clear();
+        QVERIFY(error.message().contains(QStringLiteral("f_name")));
+        error = DbError();
         QVERIFY(!loadKeyNames(QStringLiteral("select id, f_name from nowhere"), {}, QStringLiteral("id"),
                               QStringLiteral("f_name"), items, &error));
-        QVERIFY(error.contains(QStringLiteral("nowhere")));
+        QVERIFY(error.message().contains(QStringLiteral("nowhere")));
         QVERIFY(items.isEmpty());
     }
 
