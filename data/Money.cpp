@@ -83,8 +83,7 @@ QString Money::twoDecimals() const
     QString out;
     if (negative && cents != 0)
         out += u'-';
-    if (whole != 0)
-        out += QString::number(whole);
+    out += QString::number(whole);
     out += u'.';
     out += QStringLiteral("%1").arg(rest, 2, 10, QLatin1Char('0'));
     return out;

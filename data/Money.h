@@ -29,9 +29,10 @@ public:
     double toDouble() const { return double(m_raw) / Scale; }
     bool isZero() const { return m_raw == 0; }
 
-    // "￥#.00": no grouping, two decimals, no leading zero (￥.50, ￥.00, ￥-12.30).
+    // "￥#.00": no grouping, two decimals (￥0.50, ￥0.00, ￥-12.30).
     QString yuan() const;
-    // The amount with two decimals and no currency sign ("#.00": .50, 12.30).
+    // The amount with two decimals and no currency sign (0.50, 12.30): how
+    // every grid shows money.
     QString twoDecimals() const;
     // Plain decimal text, no trailing zeros: 1234.5, 12, 0.25, -3.
     QString plain() const;

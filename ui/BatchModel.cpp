@@ -409,8 +409,8 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return QueryModel::displayText(v, m_formats.value(column, QueryModel::Plain));
     case Qt::EditRole:
-        if (m_money.value(column))
-            return QueryModel::displayText(v);
+        if (m_money.value(column))  // the editor starts from the plain number
+            return v.canConvert<Money>() && v.isValid() ? QVariant(v.value<Money>().plain()) : QVariant(QString());
         if (m_dates.value(column))
             return v.isValid() ? v.toDate() : QDate();
         return v;

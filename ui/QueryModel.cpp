@@ -246,7 +246,7 @@ QString QueryModel::displayText(const QVariant& v, MoneyFormat format)
     if (!v.isValid())
         return QString();
     if (v.metaType() == QMetaType::fromType<Money>())
-        return format == Yuan ? v.value<Money>().yuan() : v.value<Money>().plain();
+        return format == Yuan ? v.value<Money>().yuan() : v.value<Money>().twoDecimals();
     if (v.metaType().id() == QMetaType::QDate)
         return dateText(v.toDate());
     return v.toString();

@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(column(&page, kDefs, Tf_yushuan::DefName),
                  (QStringList{QStringLiteral("餐饮"), QStringLiteral("日常用品"), QStringLiteral("交通通讯"), QStringLiteral("居家生活"),
                               QStringLiteral("医疗教育"), QStringLiteral("休闲娱乐"), QStringLiteral("人情往来")}));
-        QCOMPARE(cell(&page, kDefs, 0, Tf_yushuan::DefMoney), QStringLiteral("1500"));
+        QCOMPARE(cell(&page, kDefs, 0, Tf_yushuan::DefMoney), QStringLiteral("1500.00"));
         DataGrid* defs = grid(&page, kDefs);
         QVERIFY(defs->isColumnHidden(Tf_yushuan::DefId) && defs->isColumnHidden(Tf_yushuan::DefCategoryId));
         QVERIFY(!(defs->model()->flags(defs->model()->index(0, Tf_yushuan::DefName)) & Qt::ItemIsEditable));
@@ -74,8 +74,8 @@ private slots:
             titles << grid(&page, kCmp)->model()->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(titles.join(u','), QStringLiteral("项目名称,本月消费总额,预算消费金额,备注"));
         // The sum is money, not ten-thousandths.
-        QCOMPARE(cell(&page, kCmp, 0, 1), QStringLiteral("12.5"));
-        QCOMPARE(cell(&page, kCmp, 0, 2), QStringLiteral("1500"));
+        QCOMPARE(cell(&page, kCmp, 0, 1), QStringLiteral("12.50"));
+        QCOMPARE(cell(&page, kCmp, 0, 2), QStringLiteral("1500.00"));
         tabs->setCurrentIndex(0);
         QVERIFY(save->isVisible());
         TEST_END
@@ -92,13 +92,13 @@ private slots:
         // Edits survive a look at the comparison.
         find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(1);
         find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(0);
-        QCOMPARE(cell(&page, kDefs, 0, Tf_yushuan::DefMoney), QStringLiteral("800.5"));
+        QCOMPARE(cell(&page, kDefs, 0, Tf_yushuan::DefMoney), QStringLiteral("800.50"));
         QVERIFY(f.boxesAfterClick(&page, "Button1").isEmpty());  // no question
         QCOMPARE(TestDb::scalarText(QStringLiteral("select y_money||' '||y_x from s_yushuan where f_id=1")),
                  QStringLiteral("8005000 少吃外卖 \"每周\" <两次>"));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select typeof(y_money)||y_money from s_yushuan where f_id=2")),
                  QStringLiteral("integer0"));
-        QCOMPARE(cell(&page, kDefs, 1, Tf_yushuan::DefMoney), QStringLiteral("0"));
+        QCOMPARE(cell(&page, kDefs, 1, Tf_yushuan::DefMoney), QStringLiteral("0.00"));
 
         // A refused save: the fixed message with the database's reason, the edits kept.
         TestDb::sql(QStringLiteral("create trigger refuse before update on s_yushuan begin select raise(abort, 'budget locked'); end"));
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(f.boxesAfterClick(&page, "Button1"), QStringList{QStringLiteral("预算金额必须是数字，不能为空！")});
         QCOMPARE(f.boxes.seen[0].informative, QStringLiteral("budget locked"));
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Information);
-        QCOMPARE(cell(&page, kDefs, 2, Tf_yushuan::DefMoney), QStringLiteral("99"));
+        QCOMPARE(cell(&page, kDefs, 2, Tf_yushuan::DefMoney), QStringLiteral("99.00"));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select y_money from s_yushuan where f_id=3")), qint64(4000000));
         TEST_END
     }
@@ -128,14 +128,14 @@ private slots:
         // This year, month 3: categories with spending only, in budget order.
         QCOMPARE(yearField(page)->text(), QStringLiteral("2026"));
         QCOMPARE(column(&page, kCmp, 0), (QStringList{QStringLiteral("餐饮"), QStringLiteral("交通通讯")}));
-        QCOMPARE(column(&page, kCmp, 1), (QStringList{QStringLiteral("30.25"), QStringLiteral("7")}));
+        QCOMPARE(column(&page, kCmp, 1), (QStringList{QStringLiteral("30.25"), QStringLiteral("7.00")}));
 
         // December of the year before.
         typeAndLeave(yearField(page), QStringLiteral("2025"));
         typeAndLeave(monthField(page), QStringLiteral("12"));
         click(&page, "Button42");
         QCOMPARE(column(&page, kCmp, 0), QStringList{QStringLiteral("人情往来")});
-        QCOMPARE(cell(&page, kCmp, 0, 1), QStringLiteral("154"));
+        QCOMPARE(cell(&page, kCmp, 0, 1), QStringLiteral("154.00"));
 
         // 13 becomes 12 when the field is left; a text that is no number the lowest value.
         typeAndLeave(monthField(page), QStringLiteral("13"));

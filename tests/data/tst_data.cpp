@@ -65,10 +65,10 @@ private slots:
 
     void moneyFormats()
     {
-        QCOMPARE(yuan("0.5").yuan(), QStringLiteral("￥.50"));
-        QCOMPARE(yuan("0").yuan(), QStringLiteral("￥.00"));
+        QCOMPARE(yuan("0.5").yuan(), QStringLiteral("￥0.50"));
+        QCOMPARE(yuan("0").yuan(), QStringLiteral("￥0.00"));
         QCOMPARE(yuan("-12.3").yuan(), QStringLiteral("￥-12.30"));
-        QCOMPARE(yuan("-0.004").yuan(), QStringLiteral("￥.00"));   // no sign on a rounded zero
+        QCOMPARE(yuan("-0.004").yuan(), QStringLiteral("￥0.00"));   // no sign on a rounded zero
         QCOMPARE(yuan("1234.005").yuan(), QStringLiteral("￥1234.01"));
         QCOMPARE(yuan("1234567.5").yuan(), QStringLiteral("￥1234567.50"));  // no grouping
         QCOMPARE(yuan("1234.5").plain(), QStringLiteral("1234.5"));

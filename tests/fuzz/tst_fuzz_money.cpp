@@ -102,11 +102,11 @@ std::string referenceTwoDecimals(qint64 raw)
     if (d[d.size() - 2] >= '5')
         cents = increment(cents);
     if (cents == "0")
-        return ".00";
+        return "0.00";
     if (cents.size() < 3)
         cents = std::string(3 - cents.size(), '0') + cents;
     const std::string whole = stripZeros(cents.substr(0, cents.size() - 2));
-    return (negative ? "-" : "") + (whole == "0" ? "" : whole) + "." + cents.substr(cents.size() - 2);
+    return (negative ? "-" : "") + whole + "." + cents.substr(cents.size() - 2);
 }
 
 QString q(const std::string& s) { return QString::fromStdString(s); }

@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(editText(&page, "Edit1"), QString());
         QCOMPARE(editText(&page, "Edit3"), QString());
         QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh2")->keyValue().toLongLong(), 2);
-        QCOMPARE(column(&page, "DBGridEh1", 4), QStringList{QStringLiteral("￥.50")});
+        QCOMPARE(column(&page, "DBGridEh1", 4), QStringList{QStringLiteral("￥0.50")});
         QCOMPARE(column(&page, "DBGridEh1", 0), QStringList{QStringLiteral("1")});
 
         clickRow(&page, "DBGridEh1", 0);
@@ -278,12 +278,12 @@ private slots:
         Tf_zhichu page;
         page.show();
         QCOMPARE(column(&page, "DBGridEh1", 2), QStringList{QStringLiteral("早餐")});
-        QCOMPARE(footerTexts(&page, "DBGridEh1").value(4), QStringLiteral("￥.50"));
+        QCOMPARE(footerTexts(&page, "DBGridEh1").value(4), QStringLiteral("￥0.50"));
         click(&page, "Button6");  // tomorrow: nothing
         QVERIFY(column(&page, "DBGridEh1", 2).isEmpty());
         QCOMPARE(footerTexts(&page, "DBGridEh1").value(0), QStringLiteral("合计:"));
         const QString noSum = footerTexts(&page, "DBGridEh1").value(4);
-        QVERIFY(noSum == QStringLiteral("￥.00") || noSum.isEmpty());
+        QVERIFY(noSum == QStringLiteral("￥0.00") || noSum.isEmpty());
 
         auto search = [&](const QString& keyword, const QDate& from, const QDate& to) {
             click(&page, "Button7");

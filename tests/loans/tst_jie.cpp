@@ -111,7 +111,7 @@ private slots:
         waitListed(page);
         const int row = addLoanRow(page, 2, QStringLiteral("1000"), QStringLiteral("1000"));
         QCOMPARE(cell(&page, kGrid, row, LoanPage::ColDate), QStringLiteral("2012-05-20"));  // dated today
-        QCOMPARE(cell(&page, kGrid, row, LoanPage::ColOutstanding), QStringLiteral("0"));
+        QCOMPARE(cell(&page, kGrid, row, LoanPage::ColOutstanding), QStringLiteral("0.00"));
         QCOMPARE(f.boxesAfterClick(&page, "Button37"), QStringList{QStringLiteral("是否确定保存数据？")});
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Question);
         QCOMPARE(TestDb::scalarText(QStringLiteral("select j_class||' '||j_date||' '||z_id||' '||j_yuMoney from s_jie")),
@@ -129,7 +129,7 @@ private slots:
         // 999 repaid: typed, the filters still go by the stored amount until saved.
         chooseFilter(page, LoanPage::All);
         editCell(&page, kGrid, 0, LoanPage::ColRepaid, QStringLiteral("999"));
-        QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColOutstanding), QStringLiteral("1"));
+        QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColOutstanding), QStringLiteral("1.00"));
         click(&page, "Button37");
         chooseFilter(page, LoanPage::NotRepaid);
         QCOMPARE(rowCount(&page, kGrid), 1);
@@ -143,7 +143,7 @@ private slots:
         click(&page, "Button35");
         editCell(&page, kGrid, 2, LoanPage::ColAmount, QStringLiteral("20"));
         editCell(&page, kGrid, 2, LoanPage::ColRepaid, QString());
-        QCOMPARE(cell(&page, kGrid, 2, LoanPage::ColOutstanding), QStringLiteral("20"));
+        QCOMPARE(cell(&page, kGrid, 2, LoanPage::ColOutstanding), QStringLiteral("20.00"));
         QCOMPARE(footerTexts(&page, kGrid),
                  (QStringList{QStringLiteral("合计:"), QString(), QStringLiteral("￥1520.00"), QStringLiteral("￥1599.50"),
                               QStringLiteral("￥-79.50"), QString(), QString(), QString(), QString()}));
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(j_yuMoney) from s_jie")),
                  QStringLiteral("10000,-1005000,200000"));
         chooseFilter(page, LoanPage::NotRepaid);
-        QCOMPARE(column(&page, kGrid, LoanPage::ColOutstanding), (QStringList{QStringLiteral("1"), QStringLiteral("-100.5"), QStringLiteral("20")}));
+        QCOMPARE(column(&page, kGrid, LoanPage::ColOutstanding), (QStringList{QStringLiteral("1.00"), QStringLiteral("-100.50"), QStringLiteral("20.00")}));
 
         // The other page never sees them; its own loans stay apart.
         Tf_jiechu lent;
@@ -175,13 +175,13 @@ private slots:
         addLoan(QStringLiteral("Z"), QStringLiteral("2012-05-21"), 40, 0);  // after today
         Tf_jiechu page;
         waitListed(page);
-        QCOMPARE(column(&page, kGrid, LoanPage::ColAmount), (QStringList{QStringLiteral("30"), QStringLiteral("10")}));
+        QCOMPARE(column(&page, kGrid, LoanPage::ColAmount), (QStringList{QStringLiteral("30.00"), QStringLiteral("10.00")}));
         page.findChildren<QDateTimeEdit*>()[0]->setDate(QDate(2012, 4, 30));
         page.findChildren<QDateTimeEdit*>()[1]->setDate(QDate(2012, 5, 21));
         QCOMPARE(rowCount(&page, kGrid), 2);  // only "查询" runs the query
         click(&page, "Button41");
         QCOMPARE(column(&page, kGrid, LoanPage::ColAmount),
-                 (QStringList{QStringLiteral("20"), QStringLiteral("30"), QStringLiteral("10"), QStringLiteral("40")}));
+                 (QStringList{QStringLiteral("20.00"), QStringLiteral("30.00"), QStringLiteral("10.00"), QStringLiteral("40.00")}));
         TEST_END
     }
 
@@ -241,7 +241,7 @@ private slots:
         QCOMPARE(f.boxes.seen[1].icon, QMessageBox::Critical);
         QCOMPARE(f.boxes.seen[1].title, QStringLiteral("栗子家庭记账本2012"));
         QCOMPARE(TestDb::count(QStringLiteral("s_jie")), qint64(0));
-        QCOMPARE(column(&page, kGrid, LoanPage::ColAmount), QStringList{QStringLiteral("80")});  // still there to save
+        QCOMPARE(column(&page, kGrid, LoanPage::ColAmount), QStringList{QStringLiteral("80.00")});  // still there to save
 
         // The outstanding amounts are part of the save: their failure takes the rows back too.
         TestDb::sql(QStringLiteral("drop trigger refuse;"
@@ -306,7 +306,7 @@ private slots:
         selectCell(&page, kGrid, 0, LoanPage::ColAmount);
         QTest::keyClicks(g, QStringLiteral("1250.5"));
         QTest::keyClick(g, Qt::Key_Return);
-        QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColAmount), QStringLiteral("1250.5"));
+        QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColAmount), QStringLiteral("1250.50"));
         click(&page, "Button37");
         QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name||' '||j_chuMoney from s_jie join z_zhanghu on z_zhanghu.id=s_jie.z_id")),
                  QStringLiteral("Alipay 12505000"));

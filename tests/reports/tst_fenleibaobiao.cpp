@@ -71,7 +71,7 @@ private slots:
         // This month's expense, largest first; the sub-categories of the first row.
         QTRY_COMPARE(rowCount(&page, kTop), 2);
         QCOMPARE(column(&page, kTop, 0), (QStringList{QStringLiteral("日常用品"), QStringLiteral("餐饮")}));
-        QCOMPARE(column(&page, kTop, 1), (QStringList{QStringLiteral("50"), QStringLiteral("30")}));
+        QCOMPARE(column(&page, kTop, 1), (QStringList{QStringLiteral("50.00"), QStringLiteral("30.00")}));
         QCOMPARE(footerTexts(&page, kTop), (QStringList{QStringLiteral("总计："), QStringLiteral("￥80.00")}));
         QCOMPARE(column(&page, kSub, 0), QStringList{QStringLiteral("日用品")});
         QCOMPARE(footerTexts(&page, kSub).value(1), QStringLiteral("￥50.00"));
@@ -83,7 +83,7 @@ private slots:
         setDate(&page, "DateTimePicker1", QDate(2012, 4, 1));
         selectCell(&page, kTop, 0, 0);
         selectCell(&page, kTop, 1, 0);
-        QCOMPARE(cell(&page, kTop, 1, 1), QStringLiteral("30"));
+        QCOMPARE(cell(&page, kTop, 1, 1), QStringLiteral("30.00"));
         QCOMPARE(footerTexts(&page, kSub).value(1), QStringLiteral("￥30.00"));  // not April's 999 as well
 
         // The class counts only through 查询.

@@ -53,18 +53,18 @@ private slots:
 
         // Every member by month, in the order the members were made; a
         // missing side is 0 and the difference is on every line.
-        QCOMPARE(rowTexts(&page, kGrid, 5), (QStringList{QStringLiteral("admin 2012-01 1000 40 960"), QStringLiteral("admin 2012-03 0 60.5 -60.5"),
-                                            QStringLiteral("张三's 2012-02 500 0 500"), QStringLiteral("全部用户 2012-05 0 10 -10")}));
+        QCOMPARE(rowTexts(&page, kGrid, 5), (QStringList{QStringLiteral("admin 2012-01 1000.00 40.00 960.00"), QStringLiteral("admin 2012-03 0.00 60.50 -60.50"),
+                                            QStringLiteral("张三's 2012-02 500.00 0.00 500.00"), QStringLiteral("全部用户 2012-05 0.00 10.00 -10.00")}));
         QCOMPARE(footerTexts(&page, kGrid), (QStringList{QStringLiteral("总计："), QString(), QStringLiteral("￥1500.00"),
                                                          QStringLiteral("￥110.50"), QStringLiteral("￥1389.50")}));
 
         // One member's lines; the member named "全部用户" is a member.
         members->setCurrentIndex(2);
         click(&page, "Button45");
-        QCOMPARE(rowTexts(&page, kGrid, 5), QStringList{QStringLiteral("张三's 2012-02 500 0 500")});
+        QCOMPARE(rowTexts(&page, kGrid, 5), QStringList{QStringLiteral("张三's 2012-02 500.00 0.00 500.00")});
         members->setCurrentIndex(3);
         click(&page, "Button45");
-        QCOMPARE(rowTexts(&page, kGrid, 5), QStringList{QStringLiteral("全部用户 2012-05 0 10 -10")});
+        QCOMPARE(rowTexts(&page, kGrid, 5), QStringList{QStringLiteral("全部用户 2012-05 0.00 10.00 -10.00")});
         members->setCurrentIndex(4);
         click(&page, "Button45");
         QCOMPARE(rowCount(&page, kGrid), 0);

@@ -51,8 +51,8 @@ private slots:
         QCOMPARE(model.index(1, 0).data().toString(), QStringLiteral("2"));
         QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("2012-05-01"));
         QCOMPARE(model.index(0, 1).data(Qt::EditRole).toDate(), QDate(2012, 5, 1));
-        QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("￥.50"));
-        QCOMPARE(model.index(1, 2).data().toString(), QStringLiteral("￥.00"));
+        QCOMPARE(model.index(0, 2).data().toString(), QStringLiteral("￥0.50"));
+        QCOMPARE(model.index(1, 2).data().toString(), QStringLiteral("￥0.00"));
         QCOMPARE(model.raw(0, 2).value<Money>(), Money::fromRaw(5000));
         QCOMPARE(model.index(0, 0).data(Roles::Value).typeId(), int(QMetaType::LongLong));  // the id under the number
         QCOMPARE(model.headerData(1, Qt::Vertical).toString(), QStringLiteral("2"));
@@ -61,11 +61,11 @@ private slots:
         grid.setModel(&model);
         grid.setFooterText(0, QStringLiteral("合计:"));
         grid.setFooterSum(2);
-        QCOMPARE(grid.property("footerTexts").toStringList(), (QStringList{QStringLiteral("合计:"), QString(), QStringLiteral("￥.50")}));
+        QCOMPARE(grid.property("footerTexts").toStringList(), (QStringList{QStringLiteral("合计:"), QString(), QStringLiteral("￥0.50")}));
         grid.setColumnHidden(1, true);
-        QCOMPARE(grid.footerTexts(), (QStringList{QStringLiteral("合计:"), QStringLiteral("￥.50")}));
+        QCOMPARE(grid.footerTexts(), (QStringList{QStringLiteral("合计:"), QStringLiteral("￥0.50")}));
         QVERIFY(model.setQuery(QStringLiteral("select id, s_date, s_jine from s_shouru where 0")));
-        QCOMPARE(grid.footerTexts().value(1), QStringLiteral("￥.00"));
+        QCOMPARE(grid.footerTexts().value(1), QStringLiteral("￥0.00"));
         QVERIFY(!model.setQuery(QStringLiteral("select nothing from nowhere"), {}, &error));
         QVERIFY(error.message().contains(QStringLiteral("nowhere")));
         QCOMPARE(model.rowCount(), 0);
