@@ -17,6 +17,8 @@
 #include <QMouseEvent>
 #include <QRegularExpressionValidator>
 #include <QStandardItemModel>
+#include <QPointer>
+#include <QTimer>
 #include <QToolTip>
 
 #include <QApplication>
@@ -241,9 +243,22 @@ public:
         if (auto* e = qobject_cast<QLineEdit*>(editor); e && !model->setData(i, e->text())) {
             // Refused (an amount such as "-" or "."): say why, without a
             // modal box in the middle of closing the editor.
-            if (auto* batch = qobject_cast<const BatchModel*>(model); batch && batch->isMoneyColumn(i.column()))
-                QToolTip::showText(e->mapToGlobal(QPoint(0, e->height())),
-                                   QStringLiteral("“%1”不是有效的金额，未保存。").arg(e->text()), e->parentWidget());
+            auto* batch = qobject_cast<const BatchModel*>(model);
+            if (!batch || !batch->isMoneyColumn(i.column()))
+                return;
+            // A number too long to be an amount is told like any amount over
+            // the bound, once the editor has closed.
+            static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+\\.?[0-9]*$"));
+            if (digits.match(e->text().trimmed()).hasMatch()) {
+                QPointer<QWidget> grid = qobject_cast<QWidget*>(parent());
+                QTimer::singleShot(0, grid, [grid] {
+                    if (grid)
+                        Msg::error(grid, QStringLiteral("对不起，金额超出范围"));
+                });
+                return;
+            }
+            QToolTip::showText(e->mapToGlobal(QPoint(0, e->height())),
+                               QStringLiteral("“%1”不是有效的金额，未保存。").arg(e->text()), e->parentWidget());
             return;
         }
         if (!qobject_cast<QLineEdit*>(editor))
