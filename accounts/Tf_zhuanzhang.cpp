@@ -123,13 +123,7 @@ void Tf_zhuanzhang::buildEditor()
     s.askDelete = [this](int row) {
         return Msg::confirm(this, QStringLiteral("是否确定删除？") + QString::number(m_model->raw(row, ColId).toLongLong()));
     };
-    s.removeSaved = [this](const QVariant& key) {
-        DbError error;
-        if (deleteTransfer(Database::shared(), key.toLongLong(), &error))
-            return true;
-        Msg::dbError(this, error);
-        return false;
-    };
+    s.removeSaved = BatchEditor::deleteThrough(this, deleteTransfer);
     m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));
 }
 

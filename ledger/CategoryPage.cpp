@@ -211,13 +211,7 @@ void CategoryPage::buildEditors()
         return true;
     };
     sub.askDelete = [this, question](int) { return Msg::confirm(this, question); };
-    sub.removeSaved = [this](const QVariant& key) {
-        DbError error;
-        if (deleteSubCategory(Database::shared(), key.toLongLong(), &error))
-            return true;
-        Msg::dbError(this, error);
-        return false;
-    };
+    sub.removeSaved = BatchEditor::deleteThrough(this, deleteSubCategory);
     sub.afterDelete = [this] {
         if (m_top->rowCount() == 0)
             return;
@@ -254,13 +248,7 @@ void CategoryPage::buildEditors()
         return false;
     };
     top.askDelete = [this, question](int) { return Msg::confirm(this, question); };
-    top.removeSaved = [this](const QVariant& key) {
-        DbError error;
-        if (deleteTopCategory(Database::shared(), key.toLongLong(), &error))
-            return true;
-        Msg::dbError(this, error);  // nothing was deleted
-        return false;
-    };
+    top.removeSaved = BatchEditor::deleteThrough(this, deleteTopCategory);
     top.afterDelete = [this] { (void)reload(); };  // a failing read is shown
     m_topEditor = new BatchEditor(this, m_topGrid, m_top, std::move(top));
 }

@@ -187,13 +187,7 @@ void LoanPage::buildEditor()
     // The saved rows come back with their ids, so they can be deleted at once.
     s.reread = [this] { return requery(); };
     s.askDelete = [this](int row) { return Msg::confirm(this, QStringLiteral("是否确定删除？") + m_model->raw(row, ColId).toString()); };
-    s.removeSaved = [this](const QVariant& key) {
-        DbError error;
-        if (deleteLoan(Database::shared(), key.toLongLong(), &error))
-            return true;
-        Msg::dbError(this, error);
-        return false;
-    };
+    s.removeSaved = BatchEditor::deleteThrough(this, deleteLoan);
     m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));
 }
 

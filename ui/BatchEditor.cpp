@@ -14,6 +14,18 @@ BatchEditor::BatchEditor(Page* page, DataGrid* grid, BatchModel* model, Setup se
     page->addBatchEditor(this);
 }
 
+std::function<bool(const QVariant&)> BatchEditor::deleteThrough(QWidget* page,
+                                                                std::function<bool(Database&, qint64, DbError*)> remove)
+{
+    return [page, remove](const QVariant& key) {
+        DbError error;
+        if (remove(Database::shared(), key.toLongLong(), &error))
+            return true;
+        Msg::dbError(page, error);  // nothing was deleted
+        return false;
+    };
+}
+
 void BatchEditor::add()
 {
     if (m_s.ready && !m_s.ready())

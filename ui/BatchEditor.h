@@ -95,6 +95,11 @@ public:
 
     BatchEditor(Page* page, DataGrid* grid, BatchModel* model, Setup setup);
 
+    // A Setup::removeSaved over a named delete of data/; its failure shows
+    // the database's message.
+    static std::function<bool(const QVariant&)> deleteThrough(QWidget* page,
+                                                              std::function<bool(Database&, qint64, DbError*)> remove);
+
     // The buttons.
     void add();
     void remove();
