@@ -43,7 +43,7 @@ void RunExitBackup(Database& db)
     if (!db.isOpen() || db.replacedOnDisk())
         return;
     bool enabled = true;
-    QString error;
+    DbError error;
     if (!autoBackupEnabled(db, &enabled, &error) || !enabled)
         return;
     const QDateTime now = Clock::now();

@@ -279,7 +279,8 @@ void TForm1::reportAutoBackupFailure()
     if (!db.isOpen())
         return;
     QDateTime when;
-    QString message, error;
+    QString message;
+    DbError error;
     if (!takeAutoBackupFailure(db, &when, &message, &error)) {
         Msg::dbError(this, error);
         return;

@@ -26,6 +26,15 @@ bool fail(QString* error, const QString& message)
     return false;
 }
 
+bool fail(DbError* error, const DbError& why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+bool fail(DbError* error, DbError::Kind kind, const QString& message) { return fail(error, DbError(kind, message)); }
+
 QByteArray key() { return QByteArray(kDatabasePassword); }
 
 // stem + suffix, or with "-2", "-3" … before the suffix when a file (or a
@@ -42,7 +51,7 @@ QString freeName(const QString& stem, const QString& suffix)
 // transaction keeps every writer out. Closing a second descriptor of a file
 // drops all of the process's POSIX locks on it (SQLite's included), so the
 // file is closed only after the transaction has ended and SQLite holds none.
-bool copyUnderReadLock(Database& db, const QString& to, QString* error)
+bool copyUnderReadLock(Database& db, const QString& to, DbError* error)
 {
     QFile source(db.filePath());  // destroyed last
     Transaction tx(db);
@@ -50,28 +59,31 @@ bool copyUnderReadLock(Database& db, const QString& to, QString* error)
         return fail(error, tx.error());
     Query lock(db, QStringLiteral("select count(*) from sqlite_master"));
     if (lock.fetch() != Query::Fetch::Row)
-        return fail(error, lock.locked() ? QStringLiteral("文件正被其他程序使用\n") + lock.error() : lock.error());
+        return fail(error, lock.locked() ? DbError(DbError::Kind::Locked, QStringLiteral("文件正被其他程序使用\n") + lock.error().message(),
+                                                   lock.error().code())
+                                         : lock.error());
     lock.reset();
     if (!source.open(QIODevice::ReadOnly))
-        return fail(error, QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(source.fileName()), source.errorString()));
-    if (!copyFileSynced(source.fileName(), to, error, source.handle()))
-        return false;
+        return fail(error, DbError::Kind::FileFault,
+                    QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(source.fileName()), source.errorString()));
+    if (QString why; !copyFileSynced(source.fileName(), to, &why, source.handle()))
+        return fail(error, DbError::Kind::FileFault, why);
     tx.rollback();  // nothing was written; ends the read
     return true;
 }
 
 // Why the file on disk may not hold all of the database, or empty: a
 // transaction of the connection is open, or the log of WAL mode holds part.
-QString notWhole(Database& db)
+DbError notWhole(Database& db)
 {
     if (db.inTransaction())
-        return QStringLiteral("数据库正在写入，请稍后再试");
+        return DbError(DbError::Kind::Other, QStringLiteral("数据库正在写入，请稍后再试"));
     Query mode(db, QStringLiteral("PRAGMA journal_mode"));
     if (!mode.next())
         return mode.error();
     if (mode.text(0).compare(QStringLiteral("wal"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("数据文件处于 WAL 日志模式，不能按文件复制");
-    return QString();
+        return DbError(DbError::Kind::Other, QStringLiteral("数据文件处于 WAL 日志模式，不能按文件复制"));
+    return DbError();
 }
 
 // "<base>-YYYYMMDD-HHMMSS": the time stamp of kept and automatic copies.
@@ -175,34 +187,34 @@ bool viewsRead(Database& file, QString* error)
 const QString kNotOurs = QStringLiteral("该文件不是本软件的数据库，或已损坏（无法用本软件的密码打开）");
 
 // The layout and the pages of an open file.
-bool checkOpenFile(Database& file, QString* error)
+bool checkOpenFile(Database& file, DbError* error)
 {
     int version = 0;
     if (!readSchemaVersion(file, &version))
-        return fail(error, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
+        return fail(error, DbError::Kind::Refused, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
     if (version > kSchemaVersion)
-        return fail(error, QString::fromUtf8(kNewerFileMessage));
+        return fail(error, DbError::Kind::Refused, QString::fromUtf8(kNewerFileMessage));
     QStringList missing;
     QString why;
     if (!missingColumns(file, false, &missing, &why))
-        return fail(error, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
+        return fail(error, DbError::Kind::Refused, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
     if (!missing.isEmpty())
-        return fail(error, QStringLiteral("该文件缺少本软件的表或字段：%1%2")
+        return fail(error, DbError::Kind::Refused, QStringLiteral("该文件缺少本软件的表或字段：%1%2")
                                .arg(missing.mid(0, 5).join(QStringLiteral(", ")), missing.size() > 5 ? QStringLiteral(" 等") : QString()));
     Query check(file, QStringLiteral("PRAGMA quick_check"));
     QStringList findings;
     while (check.next())
         findings << check.text(0);
     if (!check.ok())
-        return fail(error, QStringLiteral("文件检查时无法读取全部内容，文件可能已损坏"));
+        return fail(error, DbError::Kind::Refused, QStringLiteral("文件检查时无法读取全部内容，文件可能已损坏"));
     if (findings != QStringList{QStringLiteral("ok")})
-        return fail(error, QStringLiteral("文件检查发现损坏，该文件不能使用"));
+        return fail(error, DbError::Kind::Refused, QStringLiteral("文件检查发现损坏，该文件不能使用"));
     return true;
 }
 
 // What the program does to a file at start, then what it reads first; the
 // rollback leaves the file as it was.
-bool trialStart(Database& file, QString* error)
+bool trialStart(Database& file, DbError* error)
 {
     if (!file.exec(QStringLiteral("BEGIN")))
         return fail(error, file.lastError());
@@ -214,7 +226,7 @@ bool trialStart(Database& file, QString* error)
         break;
     case SchemaUpgrade::Newer:
         (void)file.exec(QStringLiteral("ROLLBACK"));
-        return fail(error, QString::fromUtf8(kNewerFileMessage));
+        return fail(error, DbError::Kind::Refused, QString::fromUtf8(kNewerFileMessage));
     case SchemaUpgrade::Failed:
         ok = false;
         why = QStringLiteral("无法升级到本软件的数据结构");
@@ -245,64 +257,70 @@ bool trialStart(Database& file, QString* error)
     }
     (void)file.exec(QStringLiteral("ROLLBACK"));
     if (!ok)
-        return fail(error, QStringLiteral("该文件打开后无法正常使用：%1").arg(why));
+        return fail(error, DbError::Kind::Refused, QStringLiteral("该文件打开后无法正常使用：%1").arg(why));
     return true;
+}
+
+// A file that would not open: another program's lock, or not ours.
+DbError notOpened(const Database& file)
+{
+    return DbError(file.locked() ? DbError::Kind::Locked : DbError::Kind::Refused, kNotOurs, file.lastError().code());
 }
 
 } // namespace
 
-bool checkDatabaseFile(const QString& path, QString* error)
+bool checkDatabaseFile(const QString& path, DbError* error)
 {
     Database file;
     if (!file.openReadOnly(path, key()))
-        return fail(error, kNotOurs);
+        return fail(error, notOpened(file));
     return checkOpenFile(file, error);
 }
 
-bool checkCopy(const QString& path, QString* error)
+bool checkCopy(const QString& path, DbError* error)
 {
     Database file;
     if (!file.open(path, key()))
-        return fail(error, kNotOurs);
+        return fail(error, notOpened(file));
     return checkOpenFile(file, error) && trialStart(file, error);
 }
 
-bool writeVerifiedBackup(Database& db, const QString& dest, QString* error)
+bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error)
 {
     const QString target = QFileInfo(dest).absoluteFilePath();
     // Renaming over the open file would leave the connection on a deleted one.
     if (QFileInfo(target) == QFileInfo(db.filePath()))
-        return fail(error, QStringLiteral("不能用备份覆盖正在使用的数据文件本身"));
+        return fail(error, DbError::Kind::Other, QStringLiteral("不能用备份覆盖正在使用的数据文件本身"));
     if (!QFileInfo(target).absoluteDir().exists())
-        return fail(error, QStringLiteral("文件夹不存在\n“%1”").arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath())));
-    if (const QString why = notWhole(db); !why.isEmpty())
+        return fail(error, DbError::Kind::FileFault,
+                    QStringLiteral("文件夹不存在\n“%1”").arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath())));
+    if (const DbError why = notWhole(db); why.isError())
         return fail(error, why);
     const QString part = freeName(target, QStringLiteral(".part"));
     if (!copyUnderReadLock(db, part, error))
         return false;
-    QString why;
-    if (!checkCopy(part, &why)) {
+    if (DbError why; !checkCopy(part, &why)) {
         QFile::remove(part);
-        return fail(error, QStringLiteral("备份副本未通过检查：%1").arg(why));
+        return fail(error, DbError(why.kind(), QStringLiteral("备份副本未通过检查：%1").arg(why.message()), why.code()));
     }
-    if (!renameOver(part, target, error)) {
+    if (QString why; !renameOver(part, target, &why)) {
         QFile::remove(part);
-        return false;
+        return fail(error, DbError::Kind::FileFault, why);
     }
     return true;
 }
 
-bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error, bool* refused)
+bool stageRestore(Database& db, const QString& backup, QString* staged, DbError* error, bool* refused)
 {
     if (refused)
         *refused = false;
     if (!db.isOpen())
-        return fail(error, QStringLiteral("数据库没有打开"));
+        return fail(error, DbError::Kind::Other, QStringLiteral("数据库没有打开"));
     const QFileInfo current(db.filePath());
     // The copy that will become the household's file is the one checked.
     const QString part = freeName(current.absoluteFilePath(), QStringLiteral(".restore"));
-    if (!copyFileSynced(backup, part, error))
-        return false;
+    if (QString why; !copyFileSynced(backup, part, &why))
+        return fail(error, DbError::Kind::FileFault, why);
     if (!checkCopy(part, error)) {
         QFile::remove(part);
         if (refused)
@@ -319,48 +337,52 @@ void discardRestore(const QString& staged)
         QFile::remove(staged);
 }
 
-bool installRestore(Database& db, const QString& staged, const QDateTime& now, QString* keptPath, QString* error)
+bool installRestore(Database& db, const QString& staged, const QDateTime& now, QString* keptPath, DbError* error)
 {
     if (!db.isOpen()) {
         discardRestore(staged);
-        return fail(error, QStringLiteral("数据库没有打开"));
+        return fail(error, DbError::Kind::Other, QStringLiteral("数据库没有打开"));
     }
     const QFileInfo current(db.filePath());
     const QString path = current.absoluteFilePath();
     // Nothing may write while the file is copied and replaced.
     db.close();
-    auto reopen = [&](const QString& message) {
+    // The failure stays the one that stopped the restore; a failed reopen is added to its words.
+    auto reopen = [&](const DbError& stopped) {
         discardRestore(staged);
-        QString e = message;
-        if (!db.open(path, key()))
-            e += QStringLiteral("\n重新打开数据库失败：%1").arg(db.lastError());
-        return fail(error, e);
+        if (db.open(path, key()))
+            return fail(error, stopped);
+        return fail(error, DbError(stopped.kind(), stopped.message() + QStringLiteral("\n重新打开数据库失败：%1").arg(db.lastError().message()),
+                                   stopped.code()));
     };
     QString why;
     const QString kept = freeName(current.absolutePath() + u'/' + stamped(current.baseName(), now),
                                   u'.' + current.completeSuffix() + QStringLiteral(".bak"));
     if (!copyFileSynced(path, kept, &why))
-        return reopen(QStringLiteral("无法保留当前的数据文件：%1").arg(why));
+        return reopen(DbError(DbError::Kind::FileFault, QStringLiteral("无法保留当前的数据文件：%1").arg(why)));
     if (!renameOver(staged, path, &why)) {
         QFile::remove(kept);
-        return reopen(why);
+        return reopen(DbError(DbError::Kind::FileFault, why));
     }
     if (!db.open(path, key())) {
         // Cannot happen to a checked copy; should it, the old file goes back.
-        const QString openError = db.lastError();
+        const DbError openError = db.lastError();
         const QString back = freeName(path, QStringLiteral(".restore"));
         if (copyFileSynced(kept, back, &why) && renameOver(back, path, &why))
-            return reopen(QStringLiteral("还原后的文件无法打开（%1），已恢复原来的数据文件").arg(openError));
+            return reopen(DbError(openError.kind(), QStringLiteral("还原后的文件无法打开（%1），已恢复原来的数据文件").arg(openError.message()),
+                                  openError.code()));
         QFile::remove(back);
-        return reopen(QStringLiteral("还原后的文件无法打开（%1）；原来的数据文件保存在“%2”")
-                          .arg(openError, QDir::toNativeSeparators(kept)));
+        return reopen(DbError(openError.kind(),
+                              QStringLiteral("还原后的文件无法打开（%1）；原来的数据文件保存在“%2”")
+                                  .arg(openError.message(), QDir::toNativeSeparators(kept)),
+                              openError.code()));
     }
     if (keptPath)
         *keptPath = kept;
     return true;
 }
 
-bool restoreDatabase(Database& db, const QString& backup, const QDateTime& now, QString* keptPath, QString* error)
+bool restoreDatabase(Database& db, const QString& backup, const QDateTime& now, QString* keptPath, DbError* error)
 {
     QString staged;
     return stageRestore(db, backup, &staged, error) && installRestore(db, staged, now, keptPath, error);
@@ -373,14 +395,14 @@ QString autoBackupFolder(const QString& databasePath)
     return QFileInfo(databasePath).absoluteDir().filePath(QStringLiteral("backups"));
 }
 
-bool writeAutoBackup(Database& db, const QDateTime& now, QString* written, QString* error)
+bool writeAutoBackup(Database& db, const QDateTime& now, QString* written, DbError* error)
 {
     if (!db.isOpen())
-        return fail(error, QStringLiteral("数据库没有打开"));
+        return fail(error, DbError::Kind::Other, QStringLiteral("数据库没有打开"));
     const QFileInfo current(db.filePath());
     const QString folder = autoBackupFolder(current.absoluteFilePath());
     if (!QDir().mkpath(folder))
-        return fail(error, fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
+        return fail(error, DbError::Kind::FileFault, fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
                                        QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
     const QString base = current.baseName();
     const QString file = QDir(folder).filePath(stamped(base, now) + QStringLiteral(".bak"));
@@ -476,11 +498,11 @@ QString safetyBackupName(const QString& databasePath, const QDateTime& now, cons
                                                          + QStringLiteral(".bak"));
 }
 
-bool writeSafetyBackup(Database& db, const QString& target, QString* error)
+bool writeSafetyBackup(Database& db, const QString& target, DbError* error)
 {
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder))
-        return fail(error, fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
+        return fail(error, DbError::Kind::FileFault, fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
                                        QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
     return writeVerifiedBackup(db, target, error);
 }
@@ -541,7 +563,7 @@ QuickCheck quickCheckFile(const QString& path, int busyTimeoutMs, QString* findi
 
 namespace {
 // Whether the file has the settings table; false with `error` on a failed read.
-bool hasAutoBackupTable(Database& db, bool* has, QString* error)
+bool hasAutoBackupTable(Database& db, bool* has, DbError* error)
 {
     Query q(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name='sys_autobak'"));
     if (q.fetch() != Query::Fetch::Row)
@@ -550,14 +572,13 @@ bool hasAutoBackupTable(Database& db, bool* has, QString* error)
     return true;
 }
 
-bool writeSetting(Database& db, const char* sql, const Binds& binds, QString* error)
+bool writeSetting(Database& db, const char* sql, const Binds& binds, DbError* error)
 {
-    DbError why;
-    return runSteps(db, {{sql, binds}}, &why) || fail(error, why);
+    return runSteps(db, {{sql, binds}}, error);
 }
 } // namespace
 
-bool autoBackupEnabled(Database& db, bool* enabled, QString* error)
+bool autoBackupEnabled(Database& db, bool* enabled, DbError* error)
 {
     bool has = false;
     if (!hasAutoBackupTable(db, &has, error))
@@ -574,18 +595,18 @@ bool autoBackupEnabled(Database& db, bool* enabled, QString* error)
     return fail(error, q.error());
 }
 
-bool setAutoBackupEnabled(Database& db, bool enabled, QString* error)
+bool setAutoBackupEnabled(Database& db, bool enabled, DbError* error)
 {
     return writeSetting(db, "update sys_autobak set isauto=:on where id=1", {{":on", int(enabled)}}, error);
 }
 
-bool recordAutoBackupFailure(Database& db, const QDateTime& when, const QString& message, QString* error)
+bool recordAutoBackupFailure(Database& db, const QDateTime& when, const QString& message, DbError* error)
 {
     return writeSetting(db, "update sys_autobak set failtime=:t, failtext=:m where id=1",
                         {{":t", when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))}, {":m", message}}, error);
 }
 
-bool takeAutoBackupFailure(Database& db, QDateTime* when, QString* message, QString* error)
+bool takeAutoBackupFailure(Database& db, QDateTime* when, QString* message, DbError* error)
 {
     message->clear();
     bool has = false;

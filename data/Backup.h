@@ -5,8 +5,10 @@
 //
 // Every copy is checked the same way before it counts: opened with the
 // program's key, the program's tables and views present, PRAGMA quick_check
-// "ok". Failures come back as false with a message to show (the database's
-// own words where it gave some); nothing here shows a dialog.
+// "ok". Failures come back as false with an error value (data/DbError.h):
+// a statement's own, FileFault for what the file system refused, Locked for
+// a file another program holds, Refused for a file that fails the checks;
+// its message is what the boxes show. Nothing here shows a dialog.
 
 #include "data/Database.h"
 
@@ -24,18 +26,18 @@ QString backupTargetName(const QString& chosen);
 // program's key, holds every table and column of the delivered layout (what
 // the pages select; tables the program adds itself may be missing) and
 // passes PRAGMA quick_check. Reads the file only.
-[[nodiscard]] bool checkDatabaseFile(const QString& path, QString* error = nullptr);
+[[nodiscard]] bool checkDatabaseFile(const QString& path, DbError* error = nullptr);
 // checkDatabaseFile, then what the program's start does to the file and
 // reads first (the view upgrade, every view, the members and the settings
 // row) inside a transaction that is rolled back: a file that passes starts.
 // Changes nothing, but opens the file for writing: for copies the program made.
-[[nodiscard]] bool checkCopy(const QString& path, QString* error = nullptr);
+[[nodiscard]] bool checkCopy(const QString& path, DbError* error = nullptr);
 
 // Writes a consistent copy of the open database to `dest` and checks it
 // (checkCopy). The copy is made beside `dest` under another name and
 // replaces `dest` only once it passed, so a failure leaves no partial file
 // and an older `dest` as it was.
-[[nodiscard]] bool writeVerifiedBackup(Database& db, const QString& dest, QString* error = nullptr);
+[[nodiscard]] bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error = nullptr);
 
 // Replaces the open database's file by a copy of `backup`, in two steps so
 // that a question can come between the check and the replacement.
@@ -43,7 +45,7 @@ QString backupTargetName(const QString& chosen);
 // (checkCopy); `staged` gets its path. A failure leaves
 // no copy; `refused` tells a file that is no usable backup from a copy that
 // could not be made.
-[[nodiscard]] bool stageRestore(Database& db, const QString& backup, QString* staged, QString* error = nullptr,
+[[nodiscard]] bool stageRestore(Database& db, const QString& backup, QString* staged, DbError* error = nullptr,
                                 bool* refused = nullptr);
 // installRestore closes the connection, keeps the current file beside it as
 // "<name>-YYYYMMDD-HHMMSS.<suffix>.bak" (`now`; its path goes to `keptPath`),
@@ -51,12 +53,12 @@ QString backupTargetName(const QString& chosen);
 // connection again on the new file. On failure the household's file is the
 // one it was, the connection is open on it and the staged copy is gone.
 [[nodiscard]] bool installRestore(Database& db, const QString& staged, const QDateTime& now,
-                                  QString* keptPath = nullptr, QString* error = nullptr);
+                                  QString* keptPath = nullptr, DbError* error = nullptr);
 // Drops a staged copy that is not wanted after all.
 void discardRestore(const QString& staged);
 // Both steps at once.
 [[nodiscard]] bool restoreDatabase(Database& db, const QString& backup, const QDateTime& now,
-                                   QString* keptPath = nullptr, QString* error = nullptr);
+                                   QString* keptPath = nullptr, DbError* error = nullptr);
 
 // ---------------------------------------------------------------- automatic backups
 
@@ -68,19 +70,19 @@ QString autoBackupFolder(const QString& databasePath);
 // most recently written others (autoBackupFiles' order), whatever the clock
 // said; removes the failure note. `written` gets the file's path.
 [[nodiscard]] bool writeAutoBackup(Database& db, const QDateTime& now, QString* written = nullptr,
-                                   QString* error = nullptr);
+                                   DbError* error = nullptr);
 
 // The setting lives in its own one-row table, sys_autobak (layout step 1,
 // data/Schema.h). A file without it (its upgrade could not run) has the
 // automatic backups on; writing the setting fails there.
-[[nodiscard]] bool autoBackupEnabled(Database& db, bool* enabled, QString* error = nullptr);
-[[nodiscard]] bool setAutoBackupEnabled(Database& db, bool enabled, QString* error = nullptr);
+[[nodiscard]] bool autoBackupEnabled(Database& db, bool* enabled, DbError* error = nullptr);
+[[nodiscard]] bool setAutoBackupEnabled(Database& db, bool enabled, DbError* error = nullptr);
 
 // A failed automatic backup is noted so that the next start can tell.
 [[nodiscard]] bool recordAutoBackupFailure(Database& db, const QDateTime& when, const QString& message,
-                                           QString* error = nullptr);
+                                           DbError* error = nullptr);
 // The noted failure, if any (`message` empty when none), and forgets it.
-[[nodiscard]] bool takeAutoBackupFailure(Database& db, QDateTime* when, QString* message, QString* error = nullptr);
+[[nodiscard]] bool takeAutoBackupFailure(Database& db, QDateTime* when, QString* message, DbError* error = nullptr);
 
 // ---------------------------------------------------------------- the check after login
 
@@ -118,7 +120,7 @@ void clearBackupFailureNote(const QString& databasePath);
 // (reason "清空前", "删除用户前"). The rotation of the automatic backups
 // never removes these; the settings page lists and deletes them.
 QString safetyBackupName(const QString& databasePath, const QDateTime& now, const QString& reason);
-[[nodiscard]] bool writeSafetyBackup(Database& db, const QString& target, QString* error = nullptr);
+[[nodiscard]] bool writeSafetyBackup(Database& db, const QString& target, DbError* error = nullptr);
 // Most recently written first.
 QStringList safetyBackupFiles(const QString& databasePath);
 

@@ -154,7 +154,7 @@ void Tf_system::FormCreate()
     openMembers();
     showStartPage();
     bool enabled = true;
-    QString error;
+    DbError error;
     if (!autoBackupEnabled(Database::shared(), &enabled, &error))
         Msg::dbError(this, error);
     const QSignalBlocker quiet(m_autoBackup);
@@ -247,7 +247,7 @@ void Tf_system::Button1Click()
 
 void Tf_system::autoBackupToggled(bool on)
 {
-    QString error;
+    DbError error;
     if (setAutoBackupEnabled(Database::shared(), on, &error))
         return;
     Msg::dbError(this, error);
@@ -290,7 +290,7 @@ void Tf_system::Button53Click()
     if (QFileInfo::exists(target)
         && !Msg::confirm(this, QStringLiteral("文件“%1”已存在，是否替换？").arg(QFileInfo(target).fileName())))
         return;
-    QString error;
+    DbError error;
     bool ok;
     {
         WaitCursor wait;
@@ -326,7 +326,7 @@ void Tf_system::Button2Click()
 
 bool Tf_system::writeCopyBefore(const QString& target)
 {
-    QString error;
+    DbError error;
     bool ok;
     {
         WaitCursor wait;

@@ -9,7 +9,8 @@ bool restoreWithQuestion(QWidget* parent, const QString& backup, bool ask)
 {
     // The copy that would replace the household's file is checked before
     // anything is asked.
-    QString staged, error;
+    QString staged;
+    DbError error;
     bool ok, refused = false;
     {
         WaitCursor wait;

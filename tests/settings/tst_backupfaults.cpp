@@ -195,7 +195,7 @@ private slots:
         PageFixture f;
         const QString folder = autoBackupFolder(f.db.path());
         QVERIFY(QDir().mkpath(folder));
-        QString why;
+        DbError why;
         QVERIFY2(writeVerifiedBackup(Database::shared(), bakIn(folder, names[0]), &why), qPrintable(why));
         for (int i = 1; i < names.size(); ++i)
             QVERIFY(QFile::copy(bakIn(folder, names[0]), bakIn(folder, names[i])));
@@ -314,7 +314,7 @@ private slots:
         QString good;
         if (operation == u"restore") {
             good = QDir(target.path()).filePath(QStringLiteral("good.bak"));
-            QString why;
+            DbError why;
             QVERIFY2(writeVerifiedBackup(Database::shared(), good, &why), qPrintable(why));
             on.disk.fillLeaving(0);
         } else if (fault == u"full disk") {
@@ -345,6 +345,50 @@ private slots:
                  QStringList());
         QCOMPARE(QDir(f.db.dir()).entryList({QStringLiteral("fmy*")}, QDir::Files), QStringList{QStringLiteral("fmy.dll")});
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
+        TEST_END
+    }
+
+    // The kind a caller can decide by: what the disk or another program
+    // refused, and a file that is no database of the program.
+    void errorKinds_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<DbError::Kind>("kind");
+        QTest::newRow("backup to a full disk") << "full disk" << DbError::Kind::FileFault;
+        QTest::newRow("backup to a read-only disk") << "read-only disk" << DbError::Kind::FileFault;
+        QTest::newRow("backup of a file another program holds") << "held" << DbError::Kind::Locked;
+        QTest::newRow("restore of a file that is no database") << "no database" << DbError::Kind::Refused;
+    }
+
+    void errorKinds()
+    {
+        QFETCH(QString, fault);
+        QFETCH(DbError::Kind, kind);
+        TEST_BEGIN
+        SmallDisk target(4096, fault == u"read-only disk");
+        if (fault.endsWith(u"disk") && !target.ok)
+            QSKIP("needs root for a small file system of its own");
+        PageFixture f;
+        DbError why;
+        if (fault == u"no database") {
+            const QString text = bakIn(f.db.dir(), QStringLiteral("notes.bak"));
+            QFile file(text);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
+            file.close();
+            QVERIFY(!restoreDatabase(Database::shared(), text, QDateTime::currentDateTime(), nullptr, &why));
+        } else {
+            std::optional<Database> holder;
+            if (fault == u"held") {
+                holder.emplace();
+                QVERIFY(holder->open(f.db.path(), QByteArray(kDatabasePassword)));
+                QVERIFY(holder->exec(QStringLiteral("BEGIN EXCLUSIVE")));
+            } else if (fault == u"full disk") {
+                target.fillLeaving(0);
+            }
+            const QString folder = fault == u"held" ? f.db.dir() : target.path();
+            QVERIFY(!writeVerifiedBackup(Database::shared(), bakIn(folder, QStringLiteral("copy.bak")), &why));
+        }
+        QCOMPARE(why.kind(), kind);
         TEST_END
     }
 
@@ -479,7 +523,7 @@ private slots:
         TEST_BEGIN
         PageFixture f;
         const QString candidate = bakIn(f.db.dir(), QStringLiteral("candidate.bak"));
-        QString why;
+        DbError why;
         QVERIFY2(writeVerifiedBackup(Database::shared(), candidate, &why), qPrintable(why));
         if (!change.isEmpty()) {
             Database other;
@@ -512,7 +556,7 @@ private slots:
         TEST_BEGIN
         PageFixture f;
         const QString other = bakIn(f.db.dir(), QStringLiteral("other.bak"));
-        QString why;
+        DbError why;
         QVERIFY2(writeVerifiedBackup(Database::shared(), other, &why), qPrintable(why));
         StartPageCode = QStringLiteral("1");
         TForm1 form(false);

@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(dialogs.folders, QStringList{f.db.dir()});
         const QString abc = dir.filePath(QStringLiteral("abc.bak"));
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("abc"))));
-        QString why;
+        DbError why;
         QVERIFY2(checkDatabaseFile(abc, &why), qPrintable(why));  // opens with the key, passes quick_check
         QCOMPARE(countIn(abc, QStringLiteral("s_shouru")), qint64(1));
         QVERIFY(!readFile(abc).startsWith("SQLite format 3"));  // encrypted
@@ -213,7 +213,7 @@ private slots:
         const QDir dir(f.db.dir());
         addRecord(QStringLiteral("早餐"), QStringLiteral("3"), QDate(2012, 5, 1));
         const QString good = dir.filePath(QStringLiteral("good.bak"));
-        QString why;
+        DbError why;
         QVERIFY2(writeVerifiedBackup(Database::shared(), good, &why), qPrintable(why));
         addRecord(QStringLiteral("早餐"), QStringLiteral("4"), QDate(2012, 5, 2));
 
@@ -252,7 +252,7 @@ private slots:
         PageFixture f;
         const QDir dir(f.db.dir());
         const QString good = dir.filePath(QStringLiteral("good.bak"));
-        QString why;
+        DbError why;
         QVERIFY2(writeVerifiedBackup(Database::shared(), good, &why), qPrintable(why));
         const QByteArray valid = readFile(good);
         QVERIFY(valid.size() > 30 * 1024);  // pages of 1024 bytes
@@ -369,7 +369,7 @@ private slots:
         QCOMPARE(copies.first(), QStringLiteral("fmy-20120520-080200.bak"));
         QCOMPARE(copies.last(), QStringLiteral("fmy-20120520-081100.bak"));
         QVERIFY(backups.exists(QStringLiteral("mine.bak")));
-        QString why;
+        DbError why;
         QVERIFY2(checkDatabaseFile(backups.filePath(copies.last()), &why), qPrintable(why));
 
         // Switched off on the page: no copy at the end.
