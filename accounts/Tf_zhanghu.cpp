@@ -19,12 +19,12 @@
 
 namespace {
 // The titles are the grid's column titles; "收入" carries an ideographic space.
-const char* const kGridSelect =
-    "select id as 编号,z_name as 账户名称,z_qcje as 起始金额,z_shouru as \"收入\u3000\",z_zhichu as 支出,"
-    "z_jieru as 借入,z_jiechu as 借出,z_zhuanru as 转入,z_zhuanchu as 转出,z_yue as 余额,z_other as 备注 "
-    "from z_zhanghu order by id";
-const char* const kChartSelect =
-    "select z_name as 账户名称,z_yue as 余额,z_shouru as 收入 ,z_zhichu as 支出 from z_zhanghu order by id";
+const char* const kGridSelect
+    = "select id as 编号,z_name as 账户名称,z_qcje as 起始金额,z_shouru as \"收入\u3000\",z_zhichu as 支出,"
+      "z_jieru as 借入,z_jiechu as 借出,z_zhuanru as 转入,z_zhuanchu as 转出,z_yue as 余额,z_other as 备注 "
+      "from z_zhanghu order by id";
+const char* const kChartSelect
+    = "select z_name as 账户名称,z_yue as 余额,z_shouru as 收入 ,z_zhichu as 支出 from z_zhanghu order by id";
 }
 
 Tf_zhanghu::Tf_zhanghu(QWidget* parent) : Page("f_zhanghu", parent)
@@ -51,9 +51,12 @@ Tf_zhanghu::Tf_zhanghu(QWidget* parent) : Page("f_zhanghu", parent)
 
 void Tf_zhanghu::buildAccountsTab(QWidget* tab)
 {
-    connect(button(tab, "Button27", QStringLiteral("增加"), QRect(6, 6, 60, 26)), &QPushButton::clicked, this, &Tf_zhanghu::Button27Click);
-    connect(button(tab, "Button28", QStringLiteral("删除"), QRect(70, 6, 60, 26)), &QPushButton::clicked, this, &Tf_zhanghu::Button28Click);
-    connect(button(tab, "Button9", QStringLiteral("保存"), QRect(134, 6, 60, 26)), &QPushButton::clicked, this, &Tf_zhanghu::Button9Click);
+    connect(button(tab, "Button27", QStringLiteral("增加"), QRect(6, 6, 60, 26)), &QPushButton::clicked, this,
+            &Tf_zhanghu::Button27Click);
+    connect(button(tab, "Button28", QStringLiteral("删除"), QRect(70, 6, 60, 26)), &QPushButton::clicked, this,
+            &Tf_zhanghu::Button28Click);
+    connect(button(tab, "Button9", QStringLiteral("保存"), QRect(134, 6, 60, 26)), &QPushButton::clicked, this,
+            &Tf_zhanghu::Button9Click);
     m_model = new BatchModel(this);
     m_grid = grid(tab, "DBGridEh3", QRect(3, 38, kWidth - 12, kHeight - 78), m_model);
     m_grid->setRowHeight(25);
@@ -85,7 +88,8 @@ void Tf_zhanghu::FormCreate() { refresh(); }
 bool Tf_zhanghu::refresh()
 {
     DbError error;
-    const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {}, QStringLiteral("z_zhanghu"), QStringLiteral("id"), &error);
+    const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {}, QStringLiteral("z_zhanghu"),
+                                      QStringLiteral("id"), &error);
     m_grid->setColumnHidden(ColId, true);
     for (int c = ColIncome; c <= ColBalance; ++c)
         m_model->setReadOnly(c);
@@ -162,7 +166,9 @@ void Tf_zhanghu::buildEditor()
         used.bind(":id", key.toLongLong());
         switch (used.fetch()) {
         case Query::Fetch::Failed: Msg::dbError(this, used.error()); return false;
-        case Query::Fetch::Row: Msg::error(this, QStringLiteral("对不起，该账户下有收支明细，不能直接删除。")); return false;
+        case Query::Fetch::Row:
+            Msg::error(this, QStringLiteral("对不起，该账户下有收支明细，不能直接删除。"));
+            return false;
         case Query::Fetch::NoRow: break;
         }
         // A loan or a transfer naming the account would lose it from every
@@ -172,7 +178,9 @@ void Tf_zhanghu::buildEditor()
         named.bind(":id", key.toLongLong());
         switch (named.fetch()) {
         case Query::Fetch::Failed: Msg::dbError(this, named.error()); return false;
-        case Query::Fetch::Row: Msg::error(this, QStringLiteral("对不起，该账户有借入借出或转账记录，不能删除")); return false;
+        case Query::Fetch::Row:
+            Msg::error(this, QStringLiteral("对不起，该账户有借入借出或转账记录，不能删除"));
+            return false;
         case Query::Fetch::NoRow: break;
         }
         Query del(QStringLiteral("delete from z_zhanghu where id=:id"));

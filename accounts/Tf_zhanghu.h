@@ -17,7 +17,19 @@ public:
     explicit Tf_zhanghu(QWidget* parent = nullptr);
 
     // Columns of the grid.
-    enum Col { ColId, ColName, ColOpening, ColIncome, ColExpense, ColBorrowed, ColLent, ColIn, ColOut, ColBalance, ColRemark };
+    enum Col {
+        ColId,
+        ColName,
+        ColOpening,
+        ColIncome,
+        ColExpense,
+        ColBorrowed,
+        ColLent,
+        ColIn,
+        ColOut,
+        ColBalance,
+        ColRemark
+    };
 
     // The id of the row last pressed with the mouse: "0" for none, empty for
     // an unsaved row.
@@ -38,9 +50,9 @@ private:
     bool refresh();
 
     QString m_selectedId = QStringLiteral("0");
-    QTabWidget* m_tabs;     // PageControl1
-    BatchModel* m_model;    // ADOQuery3
-    DataGrid* m_grid;       // DBGridEh3
+    QTabWidget* m_tabs;   // PageControl1
+    BatchModel* m_model;  // ADOQuery3
+    DataGrid* m_grid;     // DBGridEh3
     BatchEditor* m_editor;
     QChartView* m_balance;  // DBChart1
     QChartView* m_income;   // DBChart2

@@ -16,23 +16,27 @@
 
 namespace {
 // Dated rows by date, then in entry order.
-const char* const kGridSelect =
-    "select id,zh1,zh2,zdate as 转账时间,zXmoney as 转账金额,other as 备注 from s_zhanghistory "
-    "where zdate between :t1 and :t2 order by zdate, id";
+const char* const kGridSelect
+    = "select id,zh1,zh2,zdate as 转账时间,zXmoney as 转账金额,other as 备注 from s_zhanghistory "
+      "where zdate between :t1 and :t2 order by zdate, id";
 const char* const kAccounts = "select id,z_name as 账户 from z_zhanghu";
 }
 
 Tf_zhuanzhang::Tf_zhuanzhang(QWidget* parent) : Page("f_zhuanzhang", parent)
 {
-    connect(button(this, "Button38", QStringLiteral("增加"), QRect(6, 8, 60, 26)), &QPushButton::clicked, this, &Tf_zhuanzhang::Button38Click);
-    connect(button(this, "Button39", QStringLiteral("删除"), QRect(70, 8, 60, 26)), &QPushButton::clicked, this, &Tf_zhuanzhang::Button39Click);
-    connect(button(this, "Button40", QStringLiteral("保存"), QRect(134, 8, 60, 26)), &QPushButton::clicked, this, &Tf_zhuanzhang::Button40Click);
+    connect(button(this, "Button38", QStringLiteral("增加"), QRect(6, 8, 60, 26)), &QPushButton::clicked, this,
+            &Tf_zhuanzhang::Button38Click);
+    connect(button(this, "Button39", QStringLiteral("删除"), QRect(70, 8, 60, 26)), &QPushButton::clicked, this,
+            &Tf_zhuanzhang::Button39Click);
+    connect(button(this, "Button40", QStringLiteral("保存"), QRect(134, 8, 60, 26)), &QPushButton::clicked, this,
+            &Tf_zhuanzhang::Button40Click);
     auto* note = label(this, QStringLiteral("注意：前四项为必填项目。"), QRect(204, 8, 200, 26), "Label1");
     note->setStyleSheet(QStringLiteral("color: #b03a2e;"));
     m_from = dateEdit(this, "DateTimePicker1", QRect(450, 8, 110, 26));
     label(this, QStringLiteral("至"), QRect(564, 8, 16, 26));
     m_to = dateEdit(this, "DateTimePicker2", QRect(580, 8, 110, 26));
-    connect(button(this, "Button41", QStringLiteral("查询"), QRect(700, 8, 66, 26)), &QPushButton::clicked, this, &Tf_zhuanzhang::Button41Click);
+    connect(button(this, "Button41", QStringLiteral("查询"), QRect(700, 8, 66, 26)), &QPushButton::clicked, this,
+            &Tf_zhuanzhang::Button41Click);
     m_model = new BatchModel(this);
     m_grid = grid(this, "DBGridEh7", QRect(3, 42, kWidth - 6, kHeight - 45), m_model);
     m_grid->setRowHeight(22);
@@ -53,10 +57,12 @@ void Tf_zhuanzhang::FormCreate()
     // The account names are read once: the look-ups outlive each query.
     const bool ok = m_model->setQuery(QString::fromUtf8(kGridSelect), {{":t1", m_from->date()}, {":t2", m_to->date()}},
                                       QStringLiteral("s_zhanghistory"), QStringLiteral("id"), &error)
-        && m_model->insertLookupColumn(ColFromName, QStringLiteral("转出账户"), QStringLiteral("zh1"),
-                                       QString::fromUtf8(kAccounts), QStringLiteral("id"), QStringLiteral("账户"), &error)
-        && m_model->insertLookupColumn(ColToName, QStringLiteral("转入账户"), QStringLiteral("zh2"),
-                                       QString::fromUtf8(kAccounts), QStringLiteral("id"), QStringLiteral("账户"), &error);
+                    && m_model->insertLookupColumn(ColFromName, QStringLiteral("转出账户"), QStringLiteral("zh1"),
+                                                   QString::fromUtf8(kAccounts), QStringLiteral("id"),
+                                                   QStringLiteral("账户"), &error)
+                    && m_model->insertLookupColumn(ColToName, QStringLiteral("转入账户"), QStringLiteral("zh2"),
+                                                   QString::fromUtf8(kAccounts), QStringLiteral("id"),
+                                                   QStringLiteral("账户"), &error);
     formatGrid();
     if (!ok)
         Msg::dbError(this, error);
@@ -109,7 +115,8 @@ void Tf_zhuanzhang::buildEditor()
             }
             const auto missing = [&](int c) {
                 const QVariant v = m_model->raw(r, c);
-                return !v.isValid() || v.isNull() || (v.metaType() == QMetaType::fromType<Money>() && v.value<Money>() == Money());
+                return !v.isValid() || v.isNull()
+                       || (v.metaType() == QMetaType::fromType<Money>() && v.value<Money>() == Money());
             };
             if (missing(ColFrom) || missing(ColTo) || missing(ColAmount)) {
                 Msg::notice(this, QStringLiteral("对不起，请选择转出、转入账户并填写金额"));
@@ -121,7 +128,8 @@ void Tf_zhuanzhang::buildEditor()
     s.reread = [this] { return query(); };
     s.dropUnsavedRow = false;  // 删除 on an unsaved row does nothing
     s.askDelete = [this](int row) {
-        return Msg::confirm(this, QStringLiteral("是否确定删除？") + QString::number(m_model->raw(row, ColId).toLongLong()));
+        return Msg::confirm(this,
+                            QStringLiteral("是否确定删除？") + QString::number(m_model->raw(row, ColId).toLongLong()));
     };
     s.removeSaved = BatchEditor::deleteThrough(this, deleteTransfer);
     m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));

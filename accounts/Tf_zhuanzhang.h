@@ -29,9 +29,9 @@ private:
     void formatGrid();  // after every query
     void buildEditor();
 
-    QDateEdit* m_from;     // DateTimePicker1
-    QDateEdit* m_to;       // DateTimePicker2
-    BatchModel* m_model;   // ADOQuery7
-    DataGrid* m_grid;      // DBGridEh7
+    QDateEdit* m_from;    // DateTimePicker1
+    QDateEdit* m_to;      // DateTimePicker2
+    BatchModel* m_model;  // ADOQuery7
+    DataGrid* m_grid;     // DBGridEh7
     BatchEditor* m_editor;
 };

@@ -38,10 +38,10 @@ void drawLogo(QPainter& p, const QRectF& r)
     QPainterPath body;
     const qreal w = r.width(), h = r.height();
     body.moveTo(r.left() + w * 0.5, r.top() + h * 0.08);
-    body.cubicTo(r.left() + w * 1.02, r.top() + h * 0.25, r.left() + w * 1.0, r.top() + h * 0.95,
-                 r.left() + w * 0.5, r.top() + h * 0.98);
-    body.cubicTo(r.left() + w * 0.0, r.top() + h * 0.95, r.left() - w * 0.02, r.top() + h * 0.25,
-                 r.left() + w * 0.5, r.top() + h * 0.08);
+    body.cubicTo(r.left() + w * 1.02, r.top() + h * 0.25, r.left() + w * 1.0, r.top() + h * 0.95, r.left() + w * 0.5,
+                 r.top() + h * 0.98);
+    body.cubicTo(r.left() + w * 0.0, r.top() + h * 0.95, r.left() - w * 0.02, r.top() + h * 0.25, r.left() + w * 0.5,
+                 r.top() + h * 0.08);
     QLinearGradient g(r.topLeft(), r.bottomRight());
     g.setColorAt(0, QColor(0xd9, 0x8c, 0x4a));
     g.setColorAt(1, QColor(0x6b, 0x33, 0x12));
@@ -202,4 +202,4 @@ QPixmap pictureButton(const QString& caption, int w, int h, bool primary)
     return pm;
 }
 
-} // namespace Artwork
+}  // namespace Artwork

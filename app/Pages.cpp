@@ -21,8 +21,7 @@
 #include "settings/Tf_system.h"
 
 namespace {
-template <class T>
-PageFactory make()
+template <class T> PageFactory make()
 {
     return [] { return static_cast<QWidget*>(new T); };
 }

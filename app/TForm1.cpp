@@ -76,10 +76,13 @@ QList<NavEntry> defaultNavigation()
     };
 }
 
-TForm1::TForm1(bool showLogin, QWidget* parent) : TForm1(MainWindowOptions{showLogin, false, defaultNavigation()}, parent) {}
+TForm1::TForm1(bool showLogin, QWidget* parent)
+    : TForm1(MainWindowOptions{showLogin, false, defaultNavigation()}, parent)
+{}
 
 TForm1::TForm1(const MainWindowOptions& options, QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint | Qt::Window), m_options(options)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::Window),
+      m_options(options)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kAppTitle));
@@ -158,7 +161,8 @@ void TForm1::buildNavigation()
 
 void TForm1::buildContentAndFooter()
 {
-    picture(this, "Image4", QRect(kNavW, kBodyTop, kWidth - kNavW, kBodyH), Artwork::contentBackground(kWidth - kNavW, kBodyH));
+    picture(this, "Image4", QRect(kNavW, kBodyTop, kWidth - kNavW, kBodyH),
+            Artwork::contentBackground(kWidth - kNavW, kBodyH));
     m_pnlShow = new QWidget(this);
     m_pnlShow->setObjectName(QStringLiteral("PnlShow"));
     m_pnlShow->setGeometry(kNavW, kBodyTop, 773, 486);
@@ -204,7 +208,8 @@ void TForm1::FormCreate()
 {
     // The program depends on dates reading as YYYY-MM-DD.
     if (!dateFromText(QStringLiteral("2012-01-01")).isValid()) {
-        Msg::notice(this, QStringLiteral("系统补丁已打，请重新登陆，多次弹出请联系客服 QQ%1！").arg(QString::fromLatin1(kSupportNumber)));
+        Msg::notice(this, QStringLiteral("系统补丁已打，请重新登陆，多次弹出请联系客服 QQ%1！")
+                              .arg(QString::fromLatin1(kSupportNumber)));
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         return;
     }
@@ -249,7 +254,8 @@ void TForm1::startFileCheck()
         if (quickCheckFile(path, wait, &findings) != QuickCheck::Damaged)
             return;
         const QString backup = newestSoundAutoBackup(path);
-        QMetaObject::invokeMethod(this, [this, findings, backup] { damageFound(findings, backup); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, findings, backup] { damageFound(findings, backup); }, Qt::QueuedConnection);
     });
     m_fileCheck->start();
 }
@@ -299,7 +305,8 @@ void TForm1::reportAutoBackupFailure()
     if (!message.isEmpty())
         Msg::generalError(this,
                           QStringLiteral("上次退出时的自动备份（%1）没有完成，请在“系 统 设 置”中手动备份数据库。")
-                              .arg(when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QStringLiteral("时间不详")),
+                              .arg(when.isValid() ? when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                                  : QStringLiteral("时间不详")),
                           message);
 }
 
@@ -392,10 +399,7 @@ void TForm1::ResetNavHighlight()
     m_footerText->setText(footerText());
 }
 
-void TForm1::LoadSkin()
-{
-    ::LoadSkin(this);
-}
+void TForm1::LoadSkin() { ::LoadSkin(this); }
 
 bool TForm1::RecalcAccountTotals()
 {
@@ -409,7 +413,8 @@ bool TForm1::RecalcAccountTotals()
 
 void TForm1::Timer1Timer()
 {
-    static const char* const kWeekdays[] = {"星期天 ", "星期一 ", "星期二 ", "星期三 ", "星期四 ", "星期五 ", "星期六 "};
+    static const char* const kWeekdays[]
+        = {"星期天 ", "星期一 ", "星期二 ", "星期三 ", "星期四 ", "星期五 ", "星期六 "};
     const QDateTime now = Clock::now();
     m_clock->setText(now.toString(QStringLiteral("yyyy年MM月dd日  hh:mm:ss")) + QStringLiteral("  ")
                      + QString::fromUtf8(kWeekdays[now.date().dayOfWeek() % 7]));
@@ -511,7 +516,4 @@ void TForm1::Label28Click() { openUrl(QString::fromLatin1(kHelpDocument)); }
 void TForm1::Label23Click() { openUrl(QString::fromLatin1(kMakerSite) + QStringLiteral("/help.htm")); }
 void TForm1::Label8Click() { openUrl(QString::fromLatin1(kMakerSite) + QStringLiteral("/?id=2012_1")); }
 
-void TForm1::openUrl(const QString& url)
-{
-    QDesktopServices::openUrl(QUrl(url));
-}
+void TForm1::openUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }

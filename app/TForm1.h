@@ -17,13 +17,13 @@ class QTimer;
 struct NavEntry {
     // Header entries reset the highlight; main entries turn red; the others bold.
     enum Kind { Header, Main, Sub };
-    const char* name;      // objectName of the entry
+    const char* name;  // objectName of the entry
     const char* caption;
     Kind kind;
-    int x, y, width;       // header entries: only x; their y and size are fixed
-    PageFactory factory;   // empty: a module this build does not carry; the entry does nothing
-    bool recalcFirst;      // rebuild the account totals first and stop when that fails
-    bool silent;           // a page that cannot be made shows no "ddd"
+    int x, y, width;      // header entries: only x; their y and size are fixed
+    PageFactory factory;  // empty: a module this build does not carry; the entry does nothing
+    bool recalcFirst;     // rebuild the account totals first and stop when that fails
+    bool silent;          // a page that cannot be made shows no "ddd"
 };
 
 // The program's entries, in the order they are created.

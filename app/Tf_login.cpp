@@ -21,7 +21,8 @@
 bool LoginCancelled = false;
 
 Tf_login::Tf_login(QWidget* parent, bool exitWhenShown)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), m_exitWhenShown(exitWhenShown)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog),
+      m_exitWhenShown(exitWhenShown)
 {
     setObjectName(QStringLiteral("f_login"));
     setWindowTitle(QString::fromUtf8(kAppTitle));

@@ -8,14 +8,14 @@
 #include "ui/Theme.h"
 
 #include <QChartView>
-#include <QHorizontalBarSeries>
 #include <QGraphicsLayout>
-#include <QValueAxis>
+#include <QHorizontalBarSeries>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QValueAxis>
 #include <optional>
 
 namespace {
@@ -66,13 +66,11 @@ protected:
     }
 };
 
-
-} // namespace
+}  // namespace
 
 const int kRankingBars = 5;
 
-const char* const kDesktopMonthSql =
-    "select sum(s_jine) from s_z_all where s_date between :t1 and :t2 and f_class=:c";
+const char* const kDesktopMonthSql = "select sum(s_jine) from s_z_all where s_date between :t1 and :t2 and f_class=:c";
 
 // Every category's sum of all time, largest first (ties by category id).
 // Records are summed per category, member and account straight from the
@@ -80,17 +78,17 @@ const char* const kDesktopMonthSql =
 // account tables, so the joins keep exactly the records of s_z_all without
 // a look-up per record. The page keeps the first five rows and the ties of
 // the fifth (topWithTies).
-const char* const kDesktopRankingSql =
-    "select v_fenlei.f_name as xxname, t.jine from "
-    " (select g.fid as fid, sum(g.jine) as jine from"
-    "   (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(s_jine) as jine from s_shouru"
-    "     where f_fenleiid in (select id from v_fenlei where f_class=:c)"
-    "     group by f_fenleiid, s_userid, s_zhanghuid) as g"
-    "   inner join s_user on g.uid = s_user.id"
-    "   inner join z_zhanghu on g.zid = z_zhanghu.id"
-    "   group by g.fid) as t"
-    " inner join v_fenlei on v_fenlei.id = t.fid"
-    " order by t.jine desc, t.fid";
+const char* const kDesktopRankingSql
+    = "select v_fenlei.f_name as xxname, t.jine from "
+      " (select g.fid as fid, sum(g.jine) as jine from"
+      "   (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(s_jine) as jine from s_shouru"
+      "     where f_fenleiid in (select id from v_fenlei where f_class=:c)"
+      "     group by f_fenleiid, s_userid, s_zhanghuid) as g"
+      "   inner join s_user on g.uid = s_user.id"
+      "   inner join z_zhanghu on g.zid = z_zhanghu.id"
+      "   group by g.fid) as t"
+      " inner join v_fenlei on v_fenlei.id = t.fid"
+      " order by t.jine desc, t.fid";
 
 Tf_main::Tf_main(QWidget* parent) : Page("f_main", parent)
 {
@@ -140,26 +138,32 @@ void Tf_main::buildNoteEditor()
     m_editor->setObjectName(QStringLiteral("Panel1"));
     m_editor->setGeometry(7, 8, 758, 93);
     m_editor->setAttribute(Qt::WA_StyledBackground);
-    m_editor->setStyleSheet(QStringLiteral(
-        "#Panel1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdf8ef, stop:1 #f3e3c8);"
-        " border: 1px solid %1; border-radius: 6px; }").arg(Theme::css(Theme::sand)));
+    m_editor->setStyleSheet(
+        QStringLiteral("#Panel1 { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdf8ef, stop:1 #f3e3c8);"
+                       " border: 1px solid %1; border-radius: 6px; }")
+            .arg(Theme::css(Theme::sand)));
     auto* cap = label(m_editor, QStringLiteral("个性签名设置"), QRect(21, 6, 200, 18));
-    cap->setStyleSheet(QStringLiteral("color: %1; font-weight: bold; background: transparent;").arg(Theme::css(Theme::chestnut)));
+    cap->setStyleSheet(
+        QStringLiteral("color: %1; font-weight: bold; background: transparent;").arg(Theme::css(Theme::chestnut)));
     m_noteEdit = lineEdit(m_editor, "Edit6", QRect(21, 28, 720, 15));
     m_noteEdit->setFrame(false);
-    m_noteEdit->setStyleSheet(QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid %1; padding: 0; background: white; }")
-                                  .arg(Theme::css(Theme::sand)));
+    m_noteEdit->setStyleSheet(
+        QStringLiteral("QLineEdit { border: none; border-bottom: 1px solid %1; padding: 0; background: white; }")
+            .arg(Theme::css(Theme::sand)));
     // Enter saves, Escape cancels.
     connect(m_noteEdit, &QLineEdit::returnPressed, this, &Tf_main::Button57Click);
     m_noteEdit->installEventFilter(this);
-    connect(button(m_editor, "Button52", QStringLiteral("取消"), QRect(580, 56, 75, 27)), &QPushButton::clicked, this, &Tf_main::Button52Click);
-    connect(button(m_editor, "Button57", QStringLiteral("确定"), QRect(666, 56, 75, 27)), &QPushButton::clicked, this, &Tf_main::Button57Click);
+    connect(button(m_editor, "Button52", QStringLiteral("取消"), QRect(580, 56, 75, 27)), &QPushButton::clicked, this,
+            &Tf_main::Button52Click);
+    connect(button(m_editor, "Button57", QStringLiteral("确定"), QRect(666, 56, 75, 27)), &QPushButton::clicked, this,
+            &Tf_main::Button57Click);
     m_editor->hide();
 }
 
 QLabel* Tf_main::figure(const char* name, int x, int y, int h)
 {
-    QLabel* l = label(this, QString::fromLatin1(name).replace(QStringLiteral("La"), QStringLiteral("L")), QRect(x, y, 137, h), name);
+    QLabel* l = label(this, QString::fromLatin1(name).replace(QStringLiteral("La"), QStringLiteral("L")),
+                      QRect(x, y, 137, h), name);
     l->setFont(Theme::heiti(14, true));
     Theme::setColour(l, QColor(0, 128, 0));
     return l;

@@ -38,8 +38,8 @@ private:
     QLabel* figure(const char* name, int x, int y, int h = 25);
     bool fillRanking(QChartView* chart, const char* cls, const QColor& colour);
 
-    QLabel* m_note;          // Label2
-    QString m_noteText;      // the stored note, in full
+    QLabel* m_note;      // Label2
+    QString m_noteText;  // the stored note, in full
     QWidget* m_editor;
     QLineEdit* m_noteEdit;
     QLabel* m_fig[10] = {};

@@ -2,9 +2,9 @@
 // Small timing helpers shared by the benchmarks: medians of repeated runs,
 // and delivered databases with bulk records built once per size.
 
-#include "data/DbBuilder.h"
 #include "calendar/ChnCal.h"
 #include "calendar/LunarCalc.h"
+#include "data/DbBuilder.h"
 #include "data/Tx_Data.h"
 
 #include <QApplication>
@@ -13,8 +13,8 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -65,9 +65,9 @@ struct BulkDb {
 // folder, the data module on the shared connection.
 struct OpenedBulkDb : BulkDb {
     explicit OpenedBulkDb(qint64 records, bool demo = false)
-        : BulkDb(records, demo), data((QDir::setCurrent(dir.path()), Database::shared()))
-    {
-    }
+        : BulkDb(records, demo),
+          data((QDir::setCurrent(dir.path()), Database::shared()))
+    {}
     Tx_Data data;
 };
 
@@ -98,4 +98,4 @@ inline const char* buildType()
 #endif
 }
 
-} // namespace Bench
+}  // namespace Bench

@@ -3,6 +3,7 @@
 // time SQLite itself spends in the statements it runs, taken from the
 // connection's statement clock in the same run. The peak memory of the real
 // program after visiting every page is bench/rss_tour.sh's (RSS_ALL=1).
+#include "accounts/Tf_zhanghu.h"
 #include "app/TForm1.h"
 #include "bench/BenchUtil.h"
 #include "budget/Tf_yushuan.h"
@@ -11,7 +12,6 @@
 #include "tests/support/BoxAnswerer.h"
 #include "tests/support/Driver.h"
 #include "ui/ClickLabel.h"
-#include "accounts/Tf_zhanghu.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -82,7 +82,7 @@ struct Save {
     const char* button;
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

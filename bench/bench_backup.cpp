@@ -23,13 +23,15 @@ int main(int argc, char** argv)
     const QString backup = dir.filePath(QStringLiteral("backup.bak"));
     constexpr int runs = 5;
 
-    const double plainMs = Bench::medianMs(runs, [&] { Bench::require(QFile::copy(db.path, copy), "plain copy"); },
-                                 [&] { QFile::remove(copy); });
-    const double backupMs = Bench::medianMs(runs, [&] { Bench::require(writeVerifiedBackup(Database::shared(), backup), "backup"); },
-                                  [&] { QFile::remove(backup); });
+    const double plainMs = Bench::medianMs(
+        runs, [&] { Bench::require(QFile::copy(db.path, copy), "plain copy"); }, [&] { QFile::remove(copy); });
+    const double backupMs = Bench::medianMs(
+        runs, [&] { Bench::require(writeVerifiedBackup(Database::shared(), backup), "backup"); },
+        [&] { QFile::remove(backup); });
 
     Bench::require(writeVerifiedBackup(Database::shared(), backup), "backup to restore from");
-    const double checkMs = Bench::medianMs(runs, [&] { Bench::require(checkDatabaseFile(backup), "check"); }, [] {});
+    const double checkMs = Bench::medianMs(
+        runs, [&] { Bench::require(checkDatabaseFile(backup), "check"); }, [] {});
     int second = 0;
     const double restoreMs = Bench::medianMs(
         runs,
@@ -44,7 +46,8 @@ int main(int argc, char** argv)
 
     std::printf("%lld records, %.1f MB: plain copy %.1f ms; backup with check %.1f ms (%.2fx); "
                 "restore with checks %.1f ms (%.2fx); of which one check %.1f ms (%.2fx)\n",
-                n, mb, plainMs, backupMs, backupMs / plainMs, restoreMs, restoreMs / plainMs, checkMs, checkMs / plainMs);
+                n, mb, plainMs, backupMs, backupMs / plainMs, restoreMs, restoreMs / plainMs, checkMs,
+                checkMs / plainMs);
     Database::shared().close();
     return 0;
 }

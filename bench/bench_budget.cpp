@@ -11,12 +11,12 @@
 namespace {
 const char* const kComparison = Tf_yushuan::kComparison;  // the page's statement
 // The same month picked out with the date functions instead of a range.
-const char* const kByFunctions =
-    "SELECT s_ys_2.f_name, s_ys_2.xxmoney, s_yushuan.y_money, s_yushuan.y_x\n"
-    "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
-    "FROM s_ys where year(s_date)=:y and month(s_date)=:m\n"
-    "GROUP BY s_ys.xid, s_ys.f_name\n"
-    ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid";
+const char* const kByFunctions
+    = "SELECT s_ys_2.f_name, s_ys_2.xxmoney, s_yushuan.y_money, s_yushuan.y_x\n"
+      "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
+      "FROM s_ys where year(s_date)=:y and month(s_date)=:m\n"
+      "GROUP BY s_ys.xid, s_ys.f_name\n"
+      ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid";
 const char* const kBare = "SELECT sum(s_jine) FROM s_ys WHERE s_date BETWEEN :t1 and :t2";
 
 int drain(Query& q)
@@ -27,7 +27,7 @@ int drain(Query& q)
     Bench::require(q.ok(), "statement");
     return rows;
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

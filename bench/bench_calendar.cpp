@@ -21,7 +21,8 @@ int main(int argc, char** argv)
             perMonth.push_back(t.nsecsElapsed() / 1e6);
         }
     std::sort(perMonth.begin(), perMonth.end());
-    std::printf("DescribeDay, every day of a month: median %.3f ms, 90th percentile %.3f ms, worst %.3f ms (%zu months)\n",
-                perMonth[perMonth.size() / 2], perMonth[perMonth.size() * 9 / 10], perMonth.back(), perMonth.size());
+    std::printf(
+        "DescribeDay, every day of a month: median %.3f ms, 90th percentile %.3f ms, worst %.3f ms (%zu months)\n",
+        perMonth[perMonth.size() / 2], perMonth[perMonth.size() * 9 / 10], perMonth.back(), perMonth.size());
     return 0;
 }

@@ -27,7 +27,8 @@ int main(int argc, char** argv)
         const double openMs = Bench::medianMs(9, [&] {
             QDir::setCurrent(dir);
             Tx_Data data(Database::shared());  // open, start page, view upgrade
-            Query q(QStringLiteral("select sum(s_jine) from s_z_all where s_date between '2012-05-01' and '2012-05-31'"));
+            Query q(
+                QStringLiteral("select sum(s_jine) from s_z_all where s_date between '2012-05-01' and '2012-05-31'"));
             q.next();
             Database::shared().close();
         });
@@ -39,7 +40,8 @@ int main(int argc, char** argv)
             Query q(db, QStringLiteral("select sum(s_jine) from s_z_all"));
             q.next();
         });
-        const double recalcMs = Bench::medianMs(7, [&] { Bench::require(RecalcAccountTotals(db), "RecalcAccountTotals"); });
+        const double recalcMs
+            = Bench::medianMs(7, [&] { Bench::require(RecalcAccountTotals(db), "RecalcAccountTotals"); });
         std::printf("%6lld records: open+first query %.1f ms (%.2fx key derivation); "
                     "RecalcAccountTotals %.1f ms vs one s_z_all pass %.1f ms (%.2fx)\n",
                     n, openMs, openMs / keyMs, recalcMs, passMs, recalcMs / passMs);
@@ -59,14 +61,16 @@ int main(int argc, char** argv)
                 for (const char* c : {"Z", "S"}) {
                     Query q(db, QString::fromUtf8(kDesktopRankingSql));
                     q.bind(":c", QString::fromLatin1(c));
-                    while (q.next()) {}
+                    while (q.next()) {
+                    }
                 }
             };
             ranking();  // fill the cache as far as it goes
             ms[i] = Bench::medianMs(7, ranking);
         }
         std::printf("%6lld records: desktop rankings with a 2 MiB cache %.1f ms, 16 MiB %.1f ms, 32 MiB %.1f ms "
-                    "(2 MiB / 16 MiB %.2fx)\n", n, ms[0], ms[1], ms[2], ms[0] / ms[1]);
+                    "(2 MiB / 16 MiB %.2fx)\n",
+                    n, ms[0], ms[1], ms[2], ms[0] / ms[1]);
         db.close();
     }
     return 0;

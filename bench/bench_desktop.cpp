@@ -1,7 +1,7 @@
 // Start-up until the login dialog shows, and creation of the desktop page,
 // against the page's own statements run alone in the same run.
-#include "app/Tf_main.h"
 #include "app/TForm1.h"
+#include "app/Tf_main.h"
 #include "bench/BenchUtil.h"
 #include "data/AccountTotals.h"
 #include "data/Clock.h"
@@ -30,7 +30,8 @@ void runStatements()
     for (const char* c : {"Z", "S"}) {
         Query rank(QString::fromUtf8(kDesktopRankingSql));
         rank.bind(":c", QString::fromLatin1(c));
-        while (rank.next()) {}
+        while (rank.next()) {
+        }
     }
 }
 }
@@ -54,15 +55,16 @@ int main(int argc, char** argv)
                 p.waitForReadyRead(10000);
                 p.waitForFinished(10000);
             });
-            std::printf("%lld records: process start until the login dialog shows: %.1f ms (median of 10)\n", n, startMs);
+            std::printf("%lld records: process start until the login dialog shows: %.1f ms (median of 10)\n", n,
+                        startMs);
         }
         Tx_Data data(Database::shared());
         Bench::require(RecalcAccountTotals(Database::shared()), "RecalcAccountTotals");
         runStatements();  // warm the cache as the start-up does
         const double stmtMs = Bench::medianMs(15, runStatements);
         const double pageMs = Bench::medianMs(15, [] { delete new Tf_main; });
-        std::printf("%lld records: desktop page creation %.1f ms vs its statements alone %.1f ms (%.2fx)\n",
-                    n, pageMs, stmtMs, pageMs / stmtMs);
+        std::printf("%lld records: desktop page creation %.1f ms vs its statements alone %.1f ms (%.2fx)\n", n, pageMs,
+                    stmtMs, pageMs / stmtMs);
         {
             // "桌面" clicked until the page is painted: the recomputation, the
             // page and one paint of the window.
@@ -73,9 +75,11 @@ int main(int argc, char** argv)
                 emit desk->clicked();
                 form.repaint();
             });
-            const double recalcMs = Bench::medianMs(15, [] { Bench::require(RecalcAccountTotals(Database::shared()), "recomputation"); });
-            std::printf("%lld records: 桌面 clicked to painted page %.1f ms vs the recomputation alone %.1f ms (%.2fx)\n",
-                        n, clickMs, recalcMs, clickMs / recalcMs);
+            const double recalcMs
+                = Bench::medianMs(15, [] { Bench::require(RecalcAccountTotals(Database::shared()), "recomputation"); });
+            std::printf(
+                "%lld records: 桌面 clicked to painted page %.1f ms vs the recomputation alone %.1f ms (%.2fx)\n", n,
+                clickMs, recalcMs, clickMs / recalcMs);
         }
         Database::shared().close();
     }

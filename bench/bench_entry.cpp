@@ -21,17 +21,20 @@ void creationStatements()
     const QDate today = Clock::today();
     for (const char* sql : {"select * from s_user", "select * from z_zhanghu order by id desc"}) {
         Query q(QString::fromUtf8(sql));
-        while (q.next()) {}
+        while (q.next()) {
+        }
     }
     Query top(QStringLiteral("select id,f_name from s_fenlei where f_id=0 and f_class=:sorz;"));
     top.bind(":sorz", QStringLiteral("Z"));
-    while (top.next()) {}
+    while (top.next()) {
+    }
     SevenDayChart::lastSevenDays(QStringLiteral("Z"));
     Query list(QStringLiteral(
         "select id as 编号,s_date as 时间 ,f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,"
         "s_other as 备注, s_userid, s_zhanghuid, id from s_z_all where f_class=:c and s_date between :t1 and :t2"));
     list.bind(":c", QStringLiteral("Z")).bind(":t1", today).bind(":t2", today);
-    while (list.next()) {}
+    while (list.next()) {
+    }
 }
 
 // What a save asks: the category lookup, the insert, the list reload, the
@@ -51,8 +54,10 @@ void saveStatements()
         "select id as 编号,s_date as 时间 ,f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,"
         "s_other as 备注, s_userid, s_zhanghuid, id from s_z_all where f_class=:c and s_date=:d"));
     list.bind(":c", QStringLiteral("Z")).bind(":d", today);
-    while (list.next()) {}
-    Query actual(QStringLiteral("Select sum(s_jine) as a from v_flbb where  f_id= 1 and  s_date between :t1   and  :t2"));
+    while (list.next()) {
+    }
+    Query actual(
+        QStringLiteral("Select sum(s_jine) as a from v_flbb where  f_id= 1 and  s_date between :t1   and  :t2"));
     actual.bind(":t1", firstDayOfMonth(today)).bind(":t2", lastDayOfMonth(today));
     actual.next();
     SevenDayChart::lastSevenDays(QStringLiteral("Z"));
@@ -67,8 +72,8 @@ int main(int argc, char** argv)
         creationStatements();
         const double stmtMs = Bench::medianMs(15, creationStatements);
         const double pageMs = Bench::medianMs(15, [] { delete new Tf_zhichu; });
-        std::printf("%lld records: expense page creation %.1f ms vs its statements alone %.1f ms (%.2fx)\n",
-                    n, pageMs, stmtMs, pageMs / stmtMs);
+        std::printf("%lld records: expense page creation %.1f ms vs its statements alone %.1f ms (%.2fx)\n", n, pageMs,
+                    stmtMs, pageMs / stmtMs);
         if (n == 200000) {
             const double saveStmtMs = Bench::medianMs(15, saveStatements);
             Tf_zhichu page;
@@ -81,7 +86,8 @@ int main(int argc, char** argv)
                 amount->setText(QStringLiteral("5"));
                 save->click();
             });
-            std::printf("%lld records: save (insert, list, budget box, chart) %.1f ms vs its statements alone %.1f ms (%.2fx)\n",
+            std::printf("%lld records: save (insert, list, budget box, chart) %.1f ms vs its statements alone %.1f ms "
+                        "(%.2fx)\n",
                         n, saveMs, saveStmtMs, saveMs / saveStmtMs);
         }
         {
@@ -98,16 +104,20 @@ int main(int argc, char** argv)
                 page.repaint();
             });
             const double bareMs = Bench::medianMs(9, [] {
-                Query first(QStringLiteral("select id,s_date,f_name,sys_name,s_jine,z_name,s_other,s_userid,s_zhanghuid,id "
-                                           "from s_z_all where f_class='Z' and s_date between '2000-01-01' and :t "
-                                           "order by s_date,id limit 500"));
+                Query first(
+                    QStringLiteral("select id,s_date,f_name,sys_name,s_jine,z_name,s_other,s_userid,s_zhanghuid,id "
+                                   "from s_z_all where f_class='Z' and s_date between '2000-01-01' and :t "
+                                   "order by s_date,id limit 500"));
                 first.bind(":t", Clock::today());
-                while (first.next()) {}
-                Query sum(QStringLiteral("select sum(s_jine) from s_z_all where f_class='Z' and s_date between '2000-01-01' and :t"));
+                while (first.next()) {
+                }
+                Query sum(QStringLiteral(
+                    "select sum(s_jine) from s_z_all where f_class='Z' and s_date between '2000-01-01' and :t"));
                 sum.bind(":t", Clock::today());
                 sum.next();
             });
-            std::printf("%lld records: twenty-year search to first rows painted %.1f ms vs its first chunk and sum alone %.1f ms (%.2fx)\n",
+            std::printf("%lld records: twenty-year search to first rows painted %.1f ms vs its first chunk and sum "
+                        "alone %.1f ms (%.2fx)\n",
                         n, searchMs, bareMs, searchMs / bareMs);
         }
         Database::shared().close();

@@ -25,12 +25,15 @@ constexpr qint64 kRecords = 115000;
 bool loadList(QueryModel& model)
 {
     // The page's statement for all users; the limit takes exactly kRows.
-    const QString sql = QStringLiteral(
-        "select s_date as 日期,f_name as 项目,sys_name as 用户,z_name as 账户,s_jine as 金额 from s_z_all "
-        "where s_date between :from and :to and f_class=:cls order by s_date asc, id asc limit %1").arg(kRows);
+    const QString sql
+        = QStringLiteral(
+              "select s_date as 日期,f_name as 项目,sys_name as 用户,z_name as 账户,s_jine as 金额 from s_z_all "
+              "where s_date between :from and :to and f_class=:cls order by s_date asc, id asc limit %1")
+              .arg(kRows);
     DbError error;
     const QDate today = QDate::currentDate();
-    const bool ok = model.setQuery(sql, {{":from", today.addYears(-21)}, {":to", today}, {":cls", QStringLiteral("Z")}}, &error);
+    const bool ok
+        = model.setQuery(sql, {{":from", today.addYears(-21)}, {":to", today}, {":cls", QStringLiteral("Z")}}, &error);
     if (!ok)
         std::fprintf(stderr, "%s\n", qPrintable(error.message()));
     return ok && model.rowCount() == kRows;
@@ -112,7 +115,7 @@ int child(const QString& kind, const QString& folder)
     return 0;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -138,7 +141,8 @@ int main(int argc, char** argv)
     std::printf("  .xls (writer + QSaveFile) %.1f ms, %.1f MB\n", xlsMs, xlsSize / 1e6);
     std::printf("  .csv (grid texts, UTF-8 + QSaveFile) %.1f ms, %.1f MB\n", csvMs, csvSize / 1e6);
     std::printf("  ratio xls / csv: %.2fx (target <= 3x)\n", xlsMs / csvMs);
-    std::printf("  in memory only: writer %.1f ms vs CSV text %.1f ms (%.2fx)\n", writerMs, csvTextMs, writerMs / csvTextMs);
+    std::printf("  in memory only: writer %.1f ms vs CSV text %.1f ms (%.2fx)\n", writerMs, csvTextMs,
+                writerMs / csvTextMs);
 
     Database::shared().close();
     for (const char* kind : {"xls", "csv"}) {

@@ -18,8 +18,10 @@ constexpr int kLines = 20000;
 
 QByteArray walletCsv()
 {
-    static const char* const who[] = {"楼下早餐店", "公司食堂", "联华超市", "加油站", "地铁", "张三", "网上商城", "药店"};
-    QByteArray out = "微信支付账单明细\n起始时间：[2026-01-01]\n\n交易时间,交易类型,交易对方,商品,收/支,金额(元),支付方式,当前状态\n";
+    static const char* const who[]
+        = {"楼下早餐店", "公司食堂", "联华超市", "加油站", "地铁", "张三", "网上商城", "药店"};
+    QByteArray out = "微信支付账单明细\n起始时间：[2026-01-01]\n\n交易时间,交易类型,交易对方,商品,收/"
+                     "支,金额(元),支付方式,当前状态\n";
     QRandomGenerator rng(7);
     for (int i = 0; i < kLines; ++i) {
         const QDate d = QDate(2026, 1, 1).addDays(i % 340);
@@ -30,7 +32,7 @@ QByteArray walletCsv()
     }
     return out;
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -58,7 +60,8 @@ int main(int argc, char** argv)
     // The lines as the import gets them: every line, a category of its class.
     qint64 expense = 0, income = 0;
     {
-        Query q(QStringLiteral("select (select min(id) from v_fenlei where f_class='Z'), (select min(id) from v_fenlei where f_class='S')"));
+        Query q(QStringLiteral("select (select min(id) from v_fenlei where f_class='Z'), (select min(id) from v_fenlei "
+                               "where f_class='S')"));
         Bench::require(q.fetch() == Query::Fetch::Row, "categories");
         expense = q.integer(0);
         income = q.integer(1);
@@ -72,8 +75,8 @@ int main(int argc, char** argv)
     const double importMs = Bench::medianMs(
         5,
         [&] {
-            Bench::require(ImportRecords(Database::shared(), QStringLiteral("wallet.csv"), QDateTime::currentDateTime(), 1, 1,
-                                         lines, &importId),
+            Bench::require(ImportRecords(Database::shared(), QStringLiteral("wallet.csv"), QDateTime::currentDateTime(),
+                                         1, 1, lines, &importId),
                            "ImportRecords");
         },
         [&] { Bench::require(UndoImport(Database::shared(), importId), "UndoImport"); });
@@ -83,8 +86,9 @@ int main(int argc, char** argv)
         5,
         [&] {
             Transaction tx;
-            Query insert(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_other,s_zhanghuid,s_date,f_class)"
-                                        " values (:f,:j,1,:o,1,:d,:c)"));
+            Query insert(
+                QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_other,s_zhanghuid,s_date,f_class)"
+                               " values (:f,:j,1,:o,1,:d,:c)"));
             bool first = true;
             for (const ImportLine& l : lines) {
                 insert.bind(":f", l.categoryId)
@@ -105,8 +109,10 @@ int main(int argc, char** argv)
             Bench::require(del.exec(), "delete");
         });
 
-    std::printf("20,000-line CSV at 200k records: 读取 to painted preview %.1f ms (median of 5; target < 1000 ms)\n", previewMs);
-    std::printf("import of 20,000 lines %.1f ms vs the same rows by one prepared insert in one transaction %.1f ms (%.2fx; target <= 2x)\n",
+    std::printf("20,000-line CSV at 200k records: 读取 to painted preview %.1f ms (median of 5; target < 1000 ms)\n",
+                previewMs);
+    std::printf("import of 20,000 lines %.1f ms vs the same rows by one prepared insert in one transaction %.1f ms "
+                "(%.2fx; target <= 2x)\n",
                 importMs, bareMs, importMs / bareMs);
     return 0;
 }

@@ -17,17 +17,17 @@
 #include <QTableView>
 
 namespace {
-const char* const kBareDays =
-    "SELECT s_date, sum(s_jine) FROM s_z_all WHERE s_date BETWEEN :t1 AND :t2 GROUP BY s_date";
-const char* const kBareCategories =
-    "SELECT dfenlei, sum(s_jine) FROM v_flbb WHERE s_date BETWEEN :t1 AND :t2 AND f_class='Z' GROUP BY dfenlei";
-const char* const kBareMembers =
-    "SELECT substr(s_date,1,7), sys_name, sum(s_jine) FROM s_z_all WHERE s_date BETWEEN :t1 AND :t2 "
-    "GROUP BY substr(s_date,1,7), sys_name";
+const char* const kBareDays
+    = "SELECT s_date, sum(s_jine) FROM s_z_all WHERE s_date BETWEEN :t1 AND :t2 GROUP BY s_date";
+const char* const kBareCategories
+    = "SELECT dfenlei, sum(s_jine) FROM v_flbb WHERE s_date BETWEEN :t1 AND :t2 AND f_class='Z' GROUP BY dfenlei";
+const char* const kBareMembers
+    = "SELECT substr(s_date,1,7), sys_name, sum(s_jine) FROM s_z_all WHERE s_date BETWEEN :t1 AND :t2 "
+      "GROUP BY substr(s_date,1,7), sys_name";
 // The member report's grouping written with the date function instead.
-const char* const kMembersByFunction =
-    "SELECT format(s_date,'YYYY-MM'), sys_name, sum(s_jine) FROM s_z_all WHERE s_date BETWEEN :t1 AND :t2 "
-    "GROUP BY format(s_date,'YYYY-MM'), sys_name";
+const char* const kMembersByFunction
+    = "SELECT format(s_date,'YYYY-MM'), sys_name, sum(s_jine) FROM s_z_all WHERE s_date BETWEEN :t1 AND :t2 "
+      "GROUP BY format(s_date,'YYYY-MM'), sys_name";
 
 int drain(const char* sql, const QDate& from, const QDate& to)
 {
@@ -54,7 +54,7 @@ double refreshMs(QWidget& page, const char* from, const char* to, const char* bu
         Bench::require(g->model()->rowCount() > 0, "a report with rows");
     });
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -66,7 +66,10 @@ int main(int argc, char** argv)
     Tf_fenleibaobiao categories;
     Tf_renyuanbaobiao members;
     const QDate today = QDate::currentDate();
-    const struct { const char* name; QDate first; } ranges[] = {
+    const struct {
+        const char* name;
+        QDate first;
+    } ranges[] = {
         {"one year", today.addYears(-1).addDays(1)},
         {"twenty years", today.addYears(-20)},
     };
@@ -80,18 +83,21 @@ int main(int argc, char** argv)
     std::printf("floor: a transaction emptying s_ls, committed %.1f ms\n", commitMs);
     for (const auto& r : ranges) {
         const double bareDays = Bench::medianMs(7, [&] { drain(kBareDays, r.first, today); });
-        const double days = refreshMs(journal, "DateTimePicker1", "DateTimePicker2", "Button43", "DBGridEh11", r.first, today);
+        const double days
+            = refreshMs(journal, "DateTimePicker1", "DateTimePicker2", "Button43", "DBGridEh11", r.first, today);
         std::printf("%-12s journal 刷新 %7.1f ms vs bare by-day SELECT %7.1f ms (%.2fx)\n", r.name, days, bareDays,
                     days / bareDays);
 
         const double bareCats = Bench::medianMs(7, [&] { drain(kBareCategories, r.first, today); });
-        const double cats = refreshMs(categories, "DateTimePicker1", "DateTimePicker2", "Button44", "DBGridEh14", r.first, today);
-        std::printf("%-12s category 查询 %7.1f ms vs bare by-category SELECT %7.1f ms (%.2fx)\n", r.name, cats, bareCats,
-                    cats / bareCats);
+        const double cats
+            = refreshMs(categories, "DateTimePicker1", "DateTimePicker2", "Button44", "DBGridEh14", r.first, today);
+        std::printf("%-12s category 查询 %7.1f ms vs bare by-category SELECT %7.1f ms (%.2fx)\n", r.name, cats,
+                    bareCats, cats / bareCats);
 
         const double bareMembers = Bench::medianMs(7, [&] { drain(kBareMembers, r.first, today); });
         const double byFunction = Bench::medianMs(3, [&] { drain(kMembersByFunction, r.first, today); });
-        const double lines = refreshMs(members, "DateTimePicker1", "DateTimePicker2", "Button45", "DBGridEh16", r.first, today);
+        const double lines
+            = refreshMs(members, "DateTimePicker1", "DateTimePicker2", "Button45", "DBGridEh16", r.first, today);
         std::printf("%-12s member 刷新 %7.1f ms vs bare by-member-and-month SELECT %7.1f ms (%.2fx); "
                     "that SELECT grouped by format() %.1f ms\n",
                     r.name, lines, bareMembers, lines / bareMembers, byFunction);

@@ -56,6 +56,7 @@ int main(int argc, char** argv)
                 percentile90(describe), describe.size());
     std::printf("month switch (SetDateTime + repaint of 773 x 486): median %.3f ms (%.2fx), 90th percentile %.3f ms,"
                 " worst %.3f ms; one frame is 16 ms\n",
-                shown, shown / base, percentile90(switchMonth), *std::max_element(switchMonth.begin(), switchMonth.end()));
+                shown, shown / base, percentile90(switchMonth),
+                *std::max_element(switchMonth.begin(), switchMonth.end()));
     return 0;
 }

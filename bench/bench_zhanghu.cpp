@@ -25,8 +25,9 @@ int main(int argc, char** argv)
             emit entry->clicked();
             Bench::require(form.currentPage() != nullptr, "opening the accounts page");
         });
-        std::printf("%lld records: opening 账 户 %.1f ms (recomputation + page) vs recomputation alone %.1f ms (%.2fx)\n",
-                    n, openMs, recalcMs, openMs / recalcMs);
+        std::printf(
+            "%lld records: opening 账 户 %.1f ms (recomputation + page) vs recomputation alone %.1f ms (%.2fx)\n", n,
+            openMs, recalcMs, openMs / recalcMs);
         Database::shared().close();
     }
     return 0;

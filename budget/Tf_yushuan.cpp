@@ -21,7 +21,6 @@ namespace {
 const char* const kDefinitions = "select id,y_money as 预算金额,y_x as 备注信息,f_id from s_yushuan order by id";
 const char* const kCategories = "select id,f_name as 项目名称 from s_fenlei where f_id=0 and f_class='Z'";
 
-
 // The year field starts at the bookkeeping's first year; budgets of years
 // to come can be compared too.
 constexpr int kFirstYear = 2009, kLastYear = 2100;
@@ -34,18 +33,18 @@ QWidget* tab(QTabWidget* tabs, const char* name, const QString& caption)
     return w;
 }
 
-} // namespace
+}  // namespace
 
 // A month's spending per top-level category beside its budget. The month is
 // a date range, so the date index finds the records.
-const char* const Tf_yushuan::kComparison =
-    "SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as 预算消费金额, s_yushuan.y_x as 备注\n"
-    "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
-    "FROM s_ys where s_date between :t1 and :t2\n"
-    "GROUP BY s_ys.xid, s_ys.f_name\n"
-    ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
-    "ORDER BY s_yushuan.id";
-
+const char* const Tf_yushuan::kComparison
+    = "SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as 预算消费金额, "
+      "s_yushuan.y_x as 备注\n"
+      "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
+      "FROM s_ys where s_date between :t1 and :t2\n"
+      "GROUP BY s_ys.xid, s_ys.f_name\n"
+      ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
+      "ORDER BY s_yushuan.id";
 
 Tf_yushuan::Tf_yushuan(QWidget* parent) : Page("f_yushuan", parent)
 {
@@ -124,11 +123,13 @@ void Tf_yushuan::FormCreate()
 bool Tf_yushuan::openDefinitions()
 {
     DbError error;
-    bool ok = m_def->setQuery(QString::fromUtf8(kDefinitions), {}, QStringLiteral("s_yushuan"), QStringLiteral("id"), &error);
+    bool ok = m_def->setQuery(QString::fromUtf8(kDefinitions), {}, QStringLiteral("s_yushuan"), QStringLiteral("id"),
+                              &error);
     if (ok) {
         // The category names are read once; the name is never edited here.
         ok = m_def->insertLookupColumn(DefName, QStringLiteral("项目名称"), QStringLiteral("f_id"),
-                                       QString::fromUtf8(kCategories), QStringLiteral("id"), QStringLiteral("项目名称"), &error);
+                                       QString::fromUtf8(kCategories), QStringLiteral("id"), QStringLiteral("项目名称"),
+                                       &error);
         m_def->setReadOnly(DefName);
         m_def->setMaxLength(DefRemark, 50);
         m_definitionsOpen = true;

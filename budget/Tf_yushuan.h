@@ -41,15 +41,15 @@ private:
     void buildEditor();
 
     bool m_definitionsOpen = false;
-    QTabWidget* m_tabs;        // PageControl1
-    QWidget* m_defTab;         // TabSheet2
-    QWidget* m_cmpTab;         // TabSheet1
-    QPushButton* m_save;       // Button1
-    BatchModel* m_def;         // ADOQuery (s_yushuan)
-    DataGrid* m_defGrid;       // DBGridEh9
+    QTabWidget* m_tabs;   // PageControl1
+    QWidget* m_defTab;    // TabSheet2
+    QWidget* m_cmpTab;    // TabSheet1
+    QPushButton* m_save;  // Button1
+    BatchModel* m_def;    // ADOQuery (s_yushuan)
+    DataGrid* m_defGrid;  // DBGridEh9
     BatchEditor* m_editor;
-    NumberField* m_year;       // SpinEdit1
-    NumberField* m_month;      // SpinEdit2
-    QueryModel* m_cmp;         // the comparison query
-    DataGrid* m_cmpGrid;       // DBGridEh10
+    NumberField* m_year;   // SpinEdit1
+    NumberField* m_month;  // SpinEdit2
+    QueryModel* m_cmp;     // the comparison query
+    DataGrid* m_cmpGrid;   // DBGridEh10
 };

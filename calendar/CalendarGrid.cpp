@@ -15,7 +15,7 @@ const char* const kWeekShort[] = {"日", "一", "二", "三", "四", "五", "六
 
 constexpr int kHeaderHeight = 18;
 
-} // namespace
+}  // namespace
 
 // The day grid: 9 columns × 7 rows, drawn by the control over its own background.
 class CalendarGrid : public QWidget {
@@ -217,7 +217,9 @@ void TChnCalendar::paintCell(QPainter& p, int col, int row, bool focused, const 
 
     if (row == 0) {
         p.setFont(font());
-        p.setPen(toColor(col == 0 ? colour(Colour::ColorWeekNum) : col == 1 || col == 7 ? colour(Colour::ColorTitleWeekEnd) : colour(Colour::ColorTitleWeek)));
+        p.setPen(toColor(col == 0               ? colour(Colour::ColorWeekNum)
+                         : col == 1 || col == 7 ? colour(Colour::ColorTitleWeekEnd)
+                                                : colour(Colour::ColorTitleWeek)));
         p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, headers.value(col));
         if (col > 0 || m_showWeekNum) {
             // Across the gap to the next cell, so the line runs unbroken.
@@ -248,7 +250,8 @@ void TChnCalendar::paintCell(QPainter& p, int col, int row, bool focused, const 
     if (index >= 40) {
         const QRect text = r.adjusted(0, 8, 0, 0);
         p.setFont(songti9());
-        p.setPen(toColor(index == 40 ? colour(Colour::ColorTitleConstellation) : colour(Colour::ColorTitleAnimalsYear)));
+        p.setPen(
+            toColor(index == 40 ? colour(Colour::ColorTitleConstellation) : colour(Colour::ColorTitleAnimalsYear)));
         const Qt::Alignment h = index == 40 ? Qt::AlignHCenter : index == 41 ? Qt::AlignRight : Qt::AlignLeft;
         p.drawText(text, h | Qt::AlignBottom | Qt::TextSingleLine, c.shownText);
         return;
@@ -388,4 +391,3 @@ void TChnCalendar::keyPressEvent(QKeyEvent* e)
     if (!gridKey(e->key()))
         QWidget::keyPressEvent(e);
 }
-

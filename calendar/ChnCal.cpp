@@ -41,7 +41,7 @@ CivilDate nextDay(const CivilDate& d)
     return n;
 }
 
-} // namespace
+}  // namespace
 
 QString FieldOf(const QString& text, QChar separator, int n)
 {
@@ -116,13 +116,20 @@ QString LunarFestivalOf(int month, bool leap, int day, const CivilDate& date)
     }
     if (leap)
         return QString();  // a leap month repeats no festival
-    if (month == 1 && day == 1) return QStringLiteral("春节");
-    if (month == 1 && day == 15) return QStringLiteral("元宵节");
-    if (month == 5 && day == 5) return QStringLiteral("端午节");
-    if (month == 7 && day == 7) return QStringLiteral("七夕节");
-    if (month == 8 && day == 15) return QStringLiteral("中秋节");
-    if (month == 9 && day == 9) return QStringLiteral("重阳节");
-    if (month == 12 && day == 8) return QStringLiteral("腊八节");
+    if (month == 1 && day == 1)
+        return QStringLiteral("春节");
+    if (month == 1 && day == 15)
+        return QStringLiteral("元宵节");
+    if (month == 5 && day == 5)
+        return QStringLiteral("端午节");
+    if (month == 7 && day == 7)
+        return QStringLiteral("七夕节");
+    if (month == 8 && day == 15)
+        return QStringLiteral("中秋节");
+    if (month == 9 && day == 9)
+        return QStringLiteral("重阳节");
+    if (month == 12 && day == 8)
+        return QStringLiteral("腊八节");
     return QString();
 }
 

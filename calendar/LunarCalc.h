@@ -22,10 +22,10 @@ double Frac(double x);     // x - trunc(x), keeps the sign
 double Nearest(double x);  // ties go to the even integer
 double Mod12(double x);    // 12 * Frac(x / 12)
 
-QString GanZhiName(int i);          // 0..59: 甲子 … 癸亥
-QString AnimalName(int i);          // 0..11
-QString ConstellationName(int i);   // 0..11
-QString SolarTermName(int i);       // 0..23, 0 = 立春
+QString GanZhiName(int i);             // 0..59: 甲子 … 癸亥
+QString AnimalName(int i);             // 0..11
+QString ConstellationName(int i);      // 0..11
+QString SolarTermName(int i);          // 0..23, 0 = 立春
 int YearGanZhiIndex(int y);            // 0..59 (1984 is 0, 甲子)
 int YearBranchIndex(int y);            // 0..11, the animal of a lunar year
 int ConstellationIndex(int m, int d);  // 0 白羊 … 11 双鱼
@@ -42,8 +42,8 @@ int LeapMonthOf(int y);
 // Years from -849 through y that have a leap month (+1 for 1200..1499).
 int LeapCountThrough(int y);
 
-int LunarDay(int y, int m, int d);     // 1..30, -1 when no new moon qualifies
-int LunarMonth(int y, int m, int d);   // 1..12, negative for a leap month
+int LunarDay(int y, int m, int d);    // 1..30, -1 when no new moon qualifies
+int LunarMonth(int y, int m, int d);  // 1..12, negative for a leap month
 // The civil date of lunar 1-1 of lunar year `year`, found by bisection;
 // false when the search does not converge.
 bool LunarNewYearDate(int year, int& y, int& m, int& d);
@@ -51,6 +51,6 @@ bool LunarNewYearDate(int year, int& y, int& m, int& d);
 bool LunarMonthDay(int y, int m, int d, int& month, bool& leap, int& day);
 // The full lunar date, the lunar year included; false outside -849..2100.
 bool SolarToLunar(int y, int m, int d, int& lunarYear, int& month, bool& leap, int& day);
-QString LunarDayText(int n);           // 初一 … 三十
+QString LunarDayText(int n);  // 初一 … 三十
 // The stem-branch index of the year a date belongs to; the year changes at 立春.
 int YearGanZhiIndexOfDate(int y, int m, int d);

@@ -40,7 +40,7 @@ void describeDayCell(SheetCell& c, const TChnCal& info)
     }
 }
 
-} // namespace
+}  // namespace
 
 MonthSheet BuildMonthSheet(const CivilDate& selected)
 {

@@ -25,20 +25,20 @@ enum class DayMark {
 };
 
 struct SheetCell {
-    int day = 0;            // day of the month; 0 for a cell without a day
-    bool valid = false;     // the cell has content: a day or a corner text
-    bool weekend = false;   // the Sunday and Saturday columns
-    QString monthText;      // lunar month of the day
-    QString lunarDayText;   // lunar day of the day
-    QString shownText;      // the lower line, or a corner's text
+    int day = 0;           // day of the month; 0 for a cell without a day
+    bool valid = false;    // the cell has content: a day or a corner text
+    bool weekend = false;  // the Sunday and Saturday columns
+    QString monthText;     // lunar month of the day
+    QString lunarDayText;  // lunar day of the day
+    QString shownText;     // the lower line, or a corner's text
     DayMark mark = DayMark::None;
 };
 
 struct MonthSheet {
     static constexpr int kCells = 42, kDayCells = 37;
-    TChnCal selected;                    // the selected day described
-    std::array<SheetCell, 43> cells;     // 1..42 used
-    int selectedCell = 0;                // the cell of the selected day
+    TChnCal selected;                 // the selected day described
+    std::array<SheetCell, 43> cells;  // 1..42 used
+    int selectedCell = 0;             // the cell of the selected day
     // Each row's ISO week: that of its Monday, else of its first day; empty
     // for a row without days.
     std::array<QString, 6> weekNumbers;

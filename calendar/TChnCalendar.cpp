@@ -16,8 +16,8 @@
 
 namespace {
 
-const char* const kMonthNames[] = {"一月", "二月", "三月", "四月", "五月", "六月",
-                                   "七月", "八月", "九月", "十月", "十一月", "十二月"};
+const char* const kMonthNames[]
+    = {"一月", "二月", "三月", "四月", "五月", "六月", "七月", "八月", "九月", "十月", "十一月", "十二月"};
 
 constexpr int kRed = 255;
 constexpr int kMonthLabelRight = 45;  // the month number ends where "月" begins
@@ -48,20 +48,22 @@ public:
         // The grid keeps the keyboard while the arrows are clicked.
         setFocusPolicy(Qt::NoFocus);
         lineEdit()->hide();
-        setStyleSheet(QStringLiteral(
-            "QSpinBox { border: none; background: transparent; padding: 0px; }"
-            "QSpinBox::up-button, QSpinBox::down-button { subcontrol-origin: border; width: 15px;"
-            " border: 1px solid #a0a0a0; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #e4e4e4); }"
-            "QSpinBox::up-button { subcontrol-position: top right; border-top-left-radius: 2px; border-top-right-radius: 2px; }"
-            "QSpinBox::down-button { subcontrol-position: bottom right; border-top: none;"
-            " border-bottom-left-radius: 2px; border-bottom-right-radius: 2px; }"
-            "QSpinBox::up-button:pressed, QSpinBox::down-button:pressed { background: #d8d8d8; }"
-            "QSpinBox::up-arrow { image: url(:/ui/res/arrow-up.png); width: 9px; height: 6px; }"
-            "QSpinBox::down-arrow { image: url(:/ui/res/arrow-down.png); width: 9px; height: 6px; }"));
+        setStyleSheet(
+            QStringLiteral("QSpinBox { border: none; background: transparent; padding: 0px; }"
+                           "QSpinBox::up-button, QSpinBox::down-button { subcontrol-origin: border; width: 15px;"
+                           " border: 1px solid #a0a0a0; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 "
+                           "#ffffff, stop:1 #e4e4e4); }"
+                           "QSpinBox::up-button { subcontrol-position: top right; border-top-left-radius: 2px; "
+                           "border-top-right-radius: 2px; }"
+                           "QSpinBox::down-button { subcontrol-position: bottom right; border-top: none;"
+                           " border-bottom-left-radius: 2px; border-bottom-right-radius: 2px; }"
+                           "QSpinBox::up-button:pressed, QSpinBox::down-button:pressed { background: #d8d8d8; }"
+                           "QSpinBox::up-arrow { image: url(:/ui/res/arrow-up.png); width: 9px; height: 6px; }"
+                           "QSpinBox::down-arrow { image: url(:/ui/res/arrow-down.png); width: 9px; height: 6px; }"));
     }
 };
 
-} // namespace
+}  // namespace
 
 const TChnCalendar::Colours TChnCalendar::kDefaultColours = [] {
     const auto c = std::to_array<int>({
@@ -285,12 +287,11 @@ void TChnCalendar::updateTitleLabels()
     m_labelMonth->move(kMonthLabelRight - m_labelMonth->width(), 3);
     m_labelYear->setText(QString::number(m_sel.y));
     m_labelYear->adjustSize();
-    const QString date = m_sel.y < 1949
-                             ? m_sheet.selected.EraText
-                             : QStringLiteral("%1-%2-%3")
-                                   .arg(m_sel.y, 4, 10, QLatin1Char('0'))
-                                   .arg(m_sel.m, 2, 10, QLatin1Char('0'))
-                                   .arg(m_sel.d, 2, 10, QLatin1Char('0'));
+    const QString date = m_sel.y < 1949 ? m_sheet.selected.EraText
+                                        : QStringLiteral("%1-%2-%3")
+                                              .arg(m_sel.y, 4, 10, QLatin1Char('0'))
+                                              .arg(m_sel.m, 2, 10, QLatin1Char('0'))
+                                              .arg(m_sel.d, 2, 10, QLatin1Char('0'));
     m_labelStatus->setText(date + QStringLiteral(" 农历") + cnDate());
     m_labelStatus->adjustSize();
 }
@@ -550,19 +551,14 @@ void TChnCalendar::setColour(Colour k, int value)
     case Colour::ColorTitleToday:
     case Colour::ColorTitleMonth:
     case Colour::ColorTitleYear:
-    case Colour::ColorTitleSelected:
-        styleLabels();
-        return;
+    case Colour::ColorTitleSelected: styleLabels(); return;
     case Colour::ColorShowFrame:
         if (!m_showFrame)
             return;
         [[fallthrough]];
     case Colour::ColorBackYear:
-    case Colour::ColorBackMonth:
-        paintBackground();
-        break;
-    default:
-        break;
+    case Colour::ColorBackMonth: paintBackground(); break;
+    default: break;
     }
     refreshGrid();
 }

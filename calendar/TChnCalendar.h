@@ -36,12 +36,12 @@ class CalendarGrid;
 // column + 7·(row − 1).
 struct TcnDateInf {
     int day = 0;
-    bool valid = false;     // the cell has content
+    bool valid = false;  // the cell has content
     bool selected = false;
-    QString dayText;        // "1" .. "31"
-    QString monthText;      // lunar month text
-    QString lunarDayText;   // lunar day text
-    QString shownText;      // lunar line as shown: day, month name, festival or term
+    QString dayText;       // "1" .. "31"
+    QString monthText;     // lunar month text
+    QString lunarDayText;  // lunar day text
+    QString shownText;     // lunar line as shown: day, month name, festival or term
     int dayColor = 0;
     int lunarColor = 0;
 };
@@ -236,10 +236,29 @@ private:
 
     // The colour properties, one entry each, named as the properties.
     enum class Colour {
-        FontDateColor, FontCnDateColor, ColorTitleWeekLine, ColorTitleWeekEnd, ColorTitleWeek, ColorCnDate,
-        ColorDate, ColorHoliday, ColorLunarHolDay, ColorCnHolDay, ColorSelectedStart, ColorSelectedEnd,
-        ColorSelectedFrame, ColorWeekNum, ColorShowFrame, ColorBackYear, ColorBackMonth, ColorTitleToday,
-        ColorTitleMonth, ColorTitleYear, ColorTitleSelected, ColorTitleConstellation, ColorTitleAnimalsYear,
+        FontDateColor,
+        FontCnDateColor,
+        ColorTitleWeekLine,
+        ColorTitleWeekEnd,
+        ColorTitleWeek,
+        ColorCnDate,
+        ColorDate,
+        ColorHoliday,
+        ColorLunarHolDay,
+        ColorCnHolDay,
+        ColorSelectedStart,
+        ColorSelectedEnd,
+        ColorSelectedFrame,
+        ColorWeekNum,
+        ColorShowFrame,
+        ColorBackYear,
+        ColorBackMonth,
+        ColorTitleToday,
+        ColorTitleMonth,
+        ColorTitleYear,
+        ColorTitleSelected,
+        ColorTitleConstellation,
+        ColorTitleAnimalsYear,
         Count
     };
     using Colours = std::array<int, std::size_t(Colour::Count)>;
@@ -300,10 +319,10 @@ private:
     bool m_transparent = false;
     int m_alphaBlend = 50;
 
-    CivilDate m_sel;             // the selected date (y, m, d)
-    QTime m_time;                // its time of day
+    CivilDate m_sel;  // the selected date (y, m, d)
+    QTime m_time;     // its time of day
     bool m_hasDate = false;
-    MonthSheet m_sheet;          // the selected date's month
+    MonthSheet m_sheet;  // the selected date's month
 
     // Grid geometry (grid coordinates) and current cell.
     std::array<int, 9> m_colX{}, m_colW{};
@@ -312,19 +331,19 @@ private:
     bool m_mouseSelect = false;  // a mouse press in the grid is choosing the cell
     bool m_pressInGrid = false;
 
-    QSize m_laidOut;             // the size the grid was laid out for
-    QImage m_back;               // the painted background of the whole control
-    bool m_syncing = false;      // steppers set by the control itself
+    QSize m_laidOut;         // the size the grid was laid out for
+    QImage m_back;           // the painted background of the whole control
+    bool m_syncing = false;  // steppers set by the control itself
 
-    QWidget* m_grid;             // Grid, a CalendarGrid
-    QLabel* m_labelMonth;        // LabelMonth
-    QLabel* m_labelMonthUnit;    // "月"
-    QSpinBox* m_upDownMonth;     // UpDownMonth
-    QLabel* m_labelYear;         // LabelYear
-    QLabel* m_labelYearUnit;     // "年"
-    QSpinBox* m_upDownYear;      // UpDownYear
-    QLabel* m_labelToday;        // LabelToday
-    QLabel* m_labelStatus;       // LabelStatus
+    QWidget* m_grid;           // Grid, a CalendarGrid
+    QLabel* m_labelMonth;      // LabelMonth
+    QLabel* m_labelMonthUnit;  // "月"
+    QSpinBox* m_upDownMonth;   // UpDownMonth
+    QLabel* m_labelYear;       // LabelYear
+    QLabel* m_labelYearUnit;   // "年"
+    QSpinBox* m_upDownYear;    // UpDownYear
+    QLabel* m_labelToday;      // LabelToday
+    QLabel* m_labelStatus;     // LabelStatus
     QMenu* m_menuMonth;
     QMenu* m_menuYear;
 };

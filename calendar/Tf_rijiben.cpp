@@ -15,8 +15,8 @@
 namespace {
 // The month as a date range, so the date index finds the entries; newest
 // first, and of one day the one written last first.
-const char* const kMonthSql =
-    "select id,n_date as 日期,n_info from notebook where n_date between :d1 and :d2 order by n_date desc,id desc";
+const char* const kMonthSql
+    = "select id,n_date as 日期,n_info from notebook where n_date between :d1 and :d2 order by n_date desc,id desc";
 
 constexpr int kListWidth = 153;
 constexpr int kBarHeight = 34;

@@ -59,13 +59,15 @@ bool copyUnderReadLock(Database& db, const QString& to, DbError* error)
         return fail(error, tx.error());
     Query lock(db, QStringLiteral("select count(*) from sqlite_master"));
     if (lock.fetch() != Query::Fetch::Row)
-        return fail(error, lock.locked() ? DbError(DbError::Kind::Locked, QStringLiteral("文件正被其他程序使用\n") + lock.error().message(),
+        return fail(error, lock.locked() ? DbError(DbError::Kind::Locked,
+                                                   QStringLiteral("文件正被其他程序使用\n") + lock.error().message(),
                                                    lock.error().code())
                                          : lock.error());
     lock.reset();
     if (!source.open(QIODevice::ReadOnly))
-        return fail(error, DbError::Kind::FileFault,
-                    QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(source.fileName()), source.errorString()));
+        return fail(
+            error, DbError::Kind::FileFault,
+            QStringLiteral("无法读取“%1”：%2").arg(QDir::toNativeSeparators(source.fileName()), source.errorString()));
     if (QString why; !copyFileSynced(source.fileName(), to, &why, source.handle()))
         return fail(error, DbError::Kind::FileFault, why);
     tx.rollback();  // nothing was written; ends the read
@@ -92,7 +94,7 @@ QString stamped(const QString& base, const QDateTime& now)
     return base + u'-' + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
-} // namespace
+}  // namespace
 
 QString backupTargetName(const QString& chosen)
 {
@@ -119,7 +121,10 @@ const QList<TableColumns>& layoutColumns()
             return out;
         auto tableNames = [&] {
             QStringList names;
-            Query tables(scratch, QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite%' order by name"));
+            Query tables(
+                scratch,
+                QStringLiteral(
+                    "select name from sqlite_master where type='table' and name not like 'sqlite%' order by name"));
             while (tables.next())
                 names << tables.text(0).toLower();
             return names;
@@ -177,7 +182,9 @@ bool viewsRead(Database& file, QString* error)
     if (!names.ok())
         return fail(error, names.error());
     for (const QString& view : views) {
-        Query probe(file, QStringLiteral("select * from \"%1\" limit 0").arg(QString(view).replace(u'"', QStringLiteral("\"\""))));
+        Query probe(
+            file,
+            QStringLiteral("select * from \"%1\" limit 0").arg(QString(view).replace(u'"', QStringLiteral("\"\""))));
         if (!probe.isPrepared() || !probe.exec())
             return fail(error, QStringLiteral("视图 %1 无法读取，它用到的表或字段不存在").arg(view));
     }
@@ -199,8 +206,10 @@ bool checkOpenFile(Database& file, DbError* error)
     if (!missingColumns(file, false, &missing, &why))
         return fail(error, DbError::Kind::Refused, QStringLiteral("无法读取该文件的表结构，文件可能已损坏"));
     if (!missing.isEmpty())
-        return fail(error, DbError::Kind::Refused, QStringLiteral("该文件缺少本软件的表或字段：%1%2")
-                               .arg(missing.mid(0, 5).join(QStringLiteral(", ")), missing.size() > 5 ? QStringLiteral(" 等") : QString()));
+        return fail(error, DbError::Kind::Refused,
+                    QStringLiteral("该文件缺少本软件的表或字段：%1%2")
+                        .arg(missing.mid(0, 5).join(QStringLiteral(", ")),
+                             missing.size() > 5 ? QStringLiteral(" 等") : QString()));
     Query check(file, QStringLiteral("PRAGMA quick_check"));
     QStringList findings;
     while (check.next())
@@ -222,8 +231,7 @@ bool trialStart(Database& file, DbError* error)
     bool ok = true;
     switch (upgradeSchema(file, &why)) {
     case SchemaUpgrade::Current:
-    case SchemaUpgrade::Upgraded:
-        break;
+    case SchemaUpgrade::Upgraded: break;
     case SchemaUpgrade::Newer:
         (void)file.exec(QStringLiteral("ROLLBACK"));
         return fail(error, DbError::Kind::Refused, QString::fromUtf8(kNewerFileMessage));
@@ -267,7 +275,7 @@ DbError notOpened(const Database& file)
     return DbError(file.locked() ? DbError::Kind::Locked : DbError::Kind::Refused, kNotOurs, file.lastError().code());
 }
 
-} // namespace
+}  // namespace
 
 bool checkDatabaseFile(const QString& path, DbError* error)
 {
@@ -292,8 +300,9 @@ bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error)
     if (QFileInfo(target) == QFileInfo(db.filePath()))
         return fail(error, DbError::Kind::Other, QStringLiteral("不能用备份覆盖正在使用的数据文件本身"));
     if (!QFileInfo(target).absoluteDir().exists())
-        return fail(error, DbError::Kind::FileFault,
-                    QStringLiteral("文件夹不存在\n“%1”").arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath())));
+        return fail(
+            error, DbError::Kind::FileFault,
+            QStringLiteral("文件夹不存在\n“%1”").arg(QDir::toNativeSeparators(QFileInfo(target).absolutePath())));
     if (const DbError why = notWhole(db); why.isError())
         return fail(error, why);
     const QString part = freeName(target, QStringLiteral(".part"));
@@ -301,7 +310,8 @@ bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error)
         return false;
     if (DbError why; !checkCopy(part, &why)) {
         QFile::remove(part);
-        return fail(error, DbError(why.kind(), QStringLiteral("备份副本未通过检查：%1").arg(why.message()), why.code()));
+        return fail(error,
+                    DbError(why.kind(), QStringLiteral("备份副本未通过检查：%1").arg(why.message()), why.code()));
     }
     if (QString why; !renameOver(part, target, &why)) {
         QFile::remove(part);
@@ -352,8 +362,10 @@ bool installRestore(Database& db, const QString& staged, const QDateTime& now, Q
         discardRestore(staged);
         if (db.open(path, key()))
             return fail(error, stopped);
-        return fail(error, DbError(stopped.kind(), stopped.message() + QStringLiteral("\n重新打开数据库失败：%1").arg(db.lastError().message()),
-                                   stopped.code()));
+        return fail(
+            error, DbError(stopped.kind(),
+                           stopped.message() + QStringLiteral("\n重新打开数据库失败：%1").arg(db.lastError().message()),
+                           stopped.code()));
     };
     QString why;
     const QString kept = freeName(current.absolutePath() + u'/' + stamped(current.baseName(), now),
@@ -369,8 +381,10 @@ bool installRestore(Database& db, const QString& staged, const QDateTime& now, Q
         const DbError openError = db.lastError();
         const QString back = freeName(path, QStringLiteral(".restore"));
         if (copyFileSynced(kept, back, &why) && renameOver(back, path, &why))
-            return reopen(DbError(openError.kind(), QStringLiteral("还原后的文件无法打开（%1），已恢复原来的数据文件").arg(openError.message()),
-                                  openError.code()));
+            return reopen(
+                DbError(openError.kind(),
+                        QStringLiteral("还原后的文件无法打开（%1），已恢复原来的数据文件").arg(openError.message()),
+                        openError.code()));
         QFile::remove(back);
         return reopen(DbError(openError.kind(),
                               QStringLiteral("还原后的文件无法打开（%1）；原来的数据文件保存在“%2”")
@@ -402,8 +416,9 @@ bool writeAutoBackup(Database& db, const QDateTime& now, QString* written, DbErr
     const QFileInfo current(db.filePath());
     const QString folder = autoBackupFolder(current.absoluteFilePath());
     if (!QDir().mkpath(folder))
-        return fail(error, DbError::Kind::FileFault, fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
-                                       QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
+        return fail(error, DbError::Kind::FileFault,
+                    fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
+                                QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
     const QString base = current.baseName();
     const QString file = QDir(folder).filePath(stamped(base, now) + QStringLiteral(".bak"));
     if (!writeVerifiedBackup(db, file, error))
@@ -451,7 +466,7 @@ QString failureNotePath(const QString& databasePath)
     return QDir(autoBackupFolder(databasePath)).filePath(QStringLiteral("LAST_FAILED"));
 }
 
-} // namespace
+}  // namespace
 
 QStringList autoBackupFiles(const QString& databasePath)
 {
@@ -494,16 +509,17 @@ void clearBackupFailureNote(const QString& databasePath) { QFile::remove(failure
 
 QString safetyBackupName(const QString& databasePath, const QDateTime& now, const QString& reason)
 {
-    return QDir(autoBackupFolder(databasePath)).filePath(stamped(QFileInfo(databasePath).baseName(), now) + u'-' + reason
-                                                         + QStringLiteral(".bak"));
+    return QDir(autoBackupFolder(databasePath))
+        .filePath(stamped(QFileInfo(databasePath).baseName(), now) + u'-' + reason + QStringLiteral(".bak"));
 }
 
 bool writeSafetyBackup(Database& db, const QString& target, DbError* error)
 {
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder))
-        return fail(error, DbError::Kind::FileFault, fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
-                                       QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
+        return fail(error, DbError::Kind::FileFault,
+                    fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
+                                QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
     return writeVerifiedBackup(db, target, error);
 }
 
@@ -525,7 +541,8 @@ QStringList removeLeftoverCopies(const QString& databasePath)
     };
     // What writeVerifiedBackup and stageRestore name their unfinished copies.
     sweep(autoBackupFolder(databasePath), QRegularExpression(QStringLiteral("\\.bak(-\\d+)?\\.part$")));
-    sweep(db.absolutePath(), QRegularExpression(QStringLiteral("^%1(-\\d+)?\\.restore$").arg(QRegularExpression::escape(db.fileName()))));
+    sweep(db.absolutePath(),
+          QRegularExpression(QStringLiteral("^%1(-\\d+)?\\.restore$").arg(QRegularExpression::escape(db.fileName()))));
     return removed;
 }
 
@@ -576,7 +593,7 @@ bool writeSetting(Database& db, const char* sql, const Binds& binds, DbError* er
 {
     return runSteps(db, {{sql, binds}}, error);
 }
-} // namespace
+}  // namespace
 
 bool autoBackupEnabled(Database& db, bool* enabled, DbError* error)
 {

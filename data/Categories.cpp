@@ -1,6 +1,5 @@
 #include "data/Categories.h"
 
-
 bool deleteTopCategory(Database& db, qint64 id, DbError* error)
 {
     const Binds x{{":x", id}};
@@ -16,5 +15,6 @@ bool deleteTopCategory(Database& db, qint64 id, DbError* error)
 bool deleteSubCategory(Database& db, qint64 id, DbError* error)
 {
     const Binds y{{":y", id}};
-    return runSteps(db, {{"delete from s_fenlei where id=:y", y}, {"delete from  s_shouru where f_fenleiid=:y", y}}, error);
+    return runSteps(db, {{"delete from s_fenlei where id=:y", y}, {"delete from  s_shouru where f_fenleiid=:y", y}},
+                    error);
 }

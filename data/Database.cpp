@@ -2,10 +2,10 @@
 
 #include <sqlcipher/sqlite3.h>
 
-#include <QFileInfo>
-#include <cmath>
-#include <atomic>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <atomic>
+#include <cmath>
 
 namespace {
 
@@ -30,7 +30,8 @@ bool isLock(int rc)
 // Without a statement every call fails with the reason it was not prepared.
 DbError notPrepared(const DbError& prepareError)
 {
-    return prepareError.isError() ? prepareError : DbError(DbError::Kind::Other, QStringLiteral("statement not prepared"));
+    return prepareError.isError() ? prepareError
+                                  : DbError(DbError::Kind::Other, QStringLiteral("statement not prepared"));
 }
 
 // The connection's last failure as a value.
@@ -87,11 +88,22 @@ void fnFormat(sqlite3_context* ctx, int, sqlite3_value** argv)
     };
     QString out;
     for (qsizetype i = 0; i < pattern.size();) {
-        if (at(i, 'y', 4)) { out += QString::number(d.year()).rightJustified(4, u'0'); i += 4; }
-        else if (at(i, 'y', 2)) { out += QString::number(d.year() % 100).rightJustified(2, u'0'); i += 2; }
-        else if (at(i, 'm', 2)) { out += QString::number(d.month()).rightJustified(2, u'0'); i += 2; }
-        else if (at(i, 'd', 2)) { out += QString::number(d.day()).rightJustified(2, u'0'); i += 2; }
-        else { out += pattern[i]; ++i; }
+        if (at(i, 'y', 4)) {
+            out += QString::number(d.year()).rightJustified(4, u'0');
+            i += 4;
+        } else if (at(i, 'y', 2)) {
+            out += QString::number(d.year() % 100).rightJustified(2, u'0');
+            i += 2;
+        } else if (at(i, 'm', 2)) {
+            out += QString::number(d.month()).rightJustified(2, u'0');
+            i += 2;
+        } else if (at(i, 'd', 2)) {
+            out += QString::number(d.day()).rightJustified(2, u'0');
+            i += 2;
+        } else {
+            out += pattern[i];
+            ++i;
+        }
     }
     const QByteArray u = out.toUtf8();
     sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
@@ -105,7 +117,7 @@ void registerFunctions(sqlite3* db)
     sqlite3_create_function(db, "format", 2, flags, nullptr, fnFormat, nullptr, nullptr);
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- Database
 
@@ -133,7 +145,8 @@ bool Database::openExisting(const QString& path, int flags, const QByteArray& ke
     m_error = DbError();
     m_locked = false;
     if (!QFileInfo(path).isFile()) {
-        m_error = DbError(DbError::Kind::FileFault, QStringLiteral("unable to open database file: %1").arg(path), SQLITE_CANTOPEN);
+        m_error = DbError(DbError::Kind::FileFault, QStringLiteral("unable to open database file: %1").arg(path),
+                          SQLITE_CANTOPEN);
         return false;
     }
     const QByteArray p = QFileInfo(path).absoluteFilePath().toUtf8();
@@ -179,8 +192,7 @@ DbError DbError::fromResultCode(int code, const QString& message)
         // A failure the engine no longer has a code for is still one.
         return message.isEmpty() ? DbError() : DbError(Kind::Other, message, code);
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return {Kind::Locked, message, code};
+    case SQLITE_LOCKED: return {Kind::Locked, message, code};
     case SQLITE_NOMEM:
     case SQLITE_READONLY:
     case SQLITE_IOERR:
@@ -188,14 +200,11 @@ DbError DbError::fromResultCode(int code, const QString& message)
     case SQLITE_FULL:
     case SQLITE_CANTOPEN:
     case SQLITE_PROTOCOL:
-    case SQLITE_NOTADB:
-        return {Kind::FileFault, message, code};
+    case SQLITE_NOTADB: return {Kind::FileFault, message, code};
     case SQLITE_CONSTRAINT:
     case SQLITE_MISMATCH:
-    case SQLITE_TOOBIG:
-        return {Kind::Refused, message, code};
-    default:
-        return {Kind::Other, message, code};
+    case SQLITE_TOOBIG: return {Kind::Refused, message, code};
+    default: return {Kind::Other, message, code};
     }
 }
 
@@ -284,7 +293,8 @@ bool Database::exec(const QString& sql)
     const int rc = timed([&] { return sqlite3_exec(m_db, u.constData(), nullptr, nullptr, &msg); });
     if (rc != SQLITE_OK) {
         const int code = sqlite3_extended_errcode(m_db);
-        m_error = DbError::fromResultCode(code, msg && code != SQLITE_READONLY_DBMOVED ? QString::fromUtf8(msg) : errorOf(m_db));
+        m_error = DbError::fromResultCode(code, msg && code != SQLITE_READONLY_DBMOVED ? QString::fromUtf8(msg)
+                                                                                       : errorOf(m_db));
         m_locked = isLock(rc);
         sqlite3_free(msg);
         return false;
@@ -355,7 +365,8 @@ bool Query::prepare(const QString& sql)
         return false;
     }
     const QByteArray u = sql.toUtf8();
-    const int rc = m_db.timed([&] { return sqlite3_prepare_v2(m_db.handle(), u.constData(), int(u.size()), &m_stmt, nullptr); });
+    const int rc
+        = m_db.timed([&] { return sqlite3_prepare_v2(m_db.handle(), u.constData(), int(u.size()), &m_stmt, nullptr); });
     if (rc != SQLITE_OK) {
         m_stmt = nullptr;
         fail(rc);
@@ -421,16 +432,13 @@ Query& Query::bindValue(const char* name, const QVariant& v)
     case QMetaType::Int:
     case QMetaType::LongLong:
     case QMetaType::UInt:
-    case QMetaType::Bool:
-        return bind(name, v.toLongLong());
-    case QMetaType::QDate:
-        return bind(name, v.toDate());
+    case QMetaType::Bool: return bind(name, v.toLongLong());
+    case QMetaType::QDate: return bind(name, v.toDate());
     case QMetaType::Double:
         if (int i = paramIndex(name))
             sqlite3_bind_double(m_stmt, i, v.toDouble());
         return *this;
-    default:
-        return bind(name, v.toString());
+    default: return bind(name, v.toString());
     }
 }
 
@@ -451,7 +459,8 @@ bool Query::exec()
     m_locked = false;
     int rc;
     m_db.timed([&] {
-        while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {}
+        while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+        }
         return rc;
     });
     m_done = true;
@@ -535,10 +544,7 @@ int indexOfName(const QStringList& names, const QString& name)
     return -1;
 }
 
-bool Query::isNull(int col) const
-{
-    return !m_stmt || col < 0 || sqlite3_column_type(m_stmt, col) == SQLITE_NULL;
-}
+bool Query::isNull(int col) const { return !m_stmt || col < 0 || sqlite3_column_type(m_stmt, col) == SQLITE_NULL; }
 
 QString Query::text(int col) const
 {
@@ -596,7 +602,9 @@ Query::Fetch Query::scalar(QVariant* value)
 
 // ---------------------------------------------------------------- Transaction
 
-namespace { std::atomic<int> g_savepoint{0}; }
+namespace {
+std::atomic<int> g_savepoint{0};
+}
 
 Transaction::Transaction(Database& db) : m_db(db)
 {
@@ -638,10 +646,7 @@ void Transaction::rollback()
 
 // ---------------------------------------------------------------- dates
 
-QString dateText(const QDate& d)
-{
-    return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd")) : QString();
-}
+QString dateText(const QDate& d) { return d.isValid() ? d.toString(QStringLiteral("yyyy-MM-dd")) : QString(); }
 
 QDate dateFromText(const QString& text)
 {

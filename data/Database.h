@@ -8,10 +8,10 @@
 #include "data/Money.h"
 
 #include <QDate>
-#include <QString>
-#include <QStringList>
 #include <QList>
 #include <QPair>
+#include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <optional>
 
@@ -48,7 +48,8 @@ public:
     [[nodiscard]] bool create(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
     // Opens an existing encrypted file for reading only: checking a file
     // must not change it (not even by rolling back a journal left beside it).
-    [[nodiscard]] bool openReadOnly(const QString& path, const QByteArray& key, int busyTimeoutMs = kDefaultBusyTimeoutMs);
+    [[nodiscard]] bool openReadOnly(const QString& path, const QByteArray& key,
+                                    int busyTimeoutMs = kDefaultBusyTimeoutMs);
     // A scratch database in memory (no key, nothing on disk).
     [[nodiscard]] bool openInMemory();
     void close();
@@ -93,8 +94,7 @@ private:
     bool finishOpen(const QByteArray& key, int busyTimeoutMs);
     void fail(int rc);
     // Runs `call`, adding its time to the statement clock when that runs.
-    template <class F>
-    int timed(F&& call)
+    template <class F> int timed(F&& call)
     {
         if (!m_clockOn)
             return call();
@@ -164,13 +164,13 @@ public:
     QString columnOrigin(int col) const;
 
     bool isNull(int col) const;
-    QString text(int col) const;     // NULL reads as a null QString
-    qint64 integer(int col) const;   // NULL reads as 0
-    Money money(int col) const;      // NULL reads as 0
+    QString text(int col) const;    // NULL reads as a null QString
+    qint64 integer(int col) const;  // NULL reads as 0
+    Money money(int col) const;     // NULL reads as 0
     std::optional<Money> moneyOrNull(int col) const;
-    QDate date(int col) const;       // "YYYY-MM-DD"; invalid when NULL or malformed
+    QDate date(int col) const;  // "YYYY-MM-DD"; invalid when NULL or malformed
     double real(int col) const;
-    QVariant value(int col) const;   // by storage class; NULL is an invalid QVariant
+    QVariant value(int col) const;  // by storage class; NULL is an invalid QVariant
 
     bool isNull(const QString& c) const { return isNull(columnIndex(c)); }
     QString text(const QString& c) const { return text(columnIndex(c)); }
@@ -229,8 +229,8 @@ struct Step {
 [[nodiscard]] bool runSteps(Database& db, const QList<Step>& steps, DbError* error = nullptr);
 
 // Dates as the database stores them.
-QString dateText(const QDate& d);          // "YYYY-MM-DD"; empty for an invalid date
-QDate dateFromText(const QString& text);   // invalid unless exactly "YYYY-MM-DD"
+QString dateText(const QDate& d);         // "YYYY-MM-DD"; empty for an invalid date
+QDate dateFromText(const QString& text);  // invalid unless exactly "YYYY-MM-DD"
 QDate firstDayOfMonth(const QDate& d);
 QDate lastDayOfMonth(const QDate& d);
 // (year, month) of the month before; January gives December of the year before.

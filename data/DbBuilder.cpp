@@ -50,16 +50,20 @@ class Writer {
 public:
     explicit Writer(Database& db)
         : m_record(db, QStringLiteral(
-              "insert into s_shouru (f_fenleiid, s_jine, s_userid, s_other, s_zhanghuid, s_date, f_class) "
-              "values (:fenlei, :jine, :user, :other, :zhanghu, :date, :class)"))
-    {
-    }
+                           "insert into s_shouru (f_fenleiid, s_jine, s_userid, s_other, s_zhanghuid, s_date, f_class) "
+                           "values (:fenlei, :jine, :user, :other, :zhanghu, :date, :class)"))
+    {}
 
-    bool record(qint64 fenlei, Money amount, qint64 user, const QString& other, qint64 account,
-                const QDate& date, const QString& cls)
+    bool record(qint64 fenlei, Money amount, qint64 user, const QString& other, qint64 account, const QDate& date,
+                const QString& cls)
     {
-        m_record.bind(":fenlei", fenlei).bind(":jine", amount).bind(":user", user)
-            .bind(":other", other).bind(":zhanghu", account).bind(":date", date).bind(":class", cls);
+        m_record.bind(":fenlei", fenlei)
+            .bind(":jine", amount)
+            .bind(":user", user)
+            .bind(":other", other)
+            .bind(":zhanghu", account)
+            .bind(":date", date)
+            .bind(":class", cls);
         if (!m_record.exec()) {
             m_error = m_record.error();
             return false;
@@ -96,8 +100,8 @@ bool exec(Database& db, const QString& sql, QString* error)
 bool addDemo(Database& db, const BuildOptions& o, QString* error)
 {
     QRandomGenerator rng(o.seed);
-    if (!exec(db, QStringLiteral(
-            "insert into s_user (sys_name, sys_pwd) values ('爸爸', '123'), ('妈妈', '123')"), error))
+    if (!exec(db, QStringLiteral("insert into s_user (sys_name, sys_pwd) values ('爸爸', '123'), ('妈妈', '123')"),
+              error))
         return false;
     const auto cats = subCategories(db);
     Writer w(db);
@@ -165,16 +169,22 @@ bool addDemo(Database& db, const BuildOptions& o, QString* error)
     }
 
     // A monthly move of cash from the salary card, and a few loans and diary lines.
-    Query t(db, QStringLiteral(
-        "insert into s_zhanghistory (zh1, zh2, zdate, zXmoney, other) values (:a, :b, :d, :m, :o)"));
+    Query t(db,
+            QStringLiteral("insert into s_zhanghistory (zh1, zh2, zdate, zXmoney, other) values (:a, :b, :d, :m, :o)"));
     for (QDate d = QDate(start.year(), start.month(), 12); d <= o.today; d = d.addMonths(1)) {
         if (d < start)
             continue;
-        t.bind(":a", 2).bind(":b", 1).bind(":d", d).bind(":m", Money::fromYuan(1600))
+        t.bind(":a", 2)
+            .bind(":b", 1)
+            .bind(":d", d)
+            .bind(":m", Money::fromYuan(1600))
             .bind(":o", QStringLiteral("取现"));
         bool ok = t.exec();
         if (ok && d.addDays(13) <= o.today) {
-            t.bind(":a", 2).bind(":b", 3).bind(":d", d.addDays(13)).bind(":m", Money::fromYuan(800))
+            t.bind(":a", 2)
+                .bind(":b", 3)
+                .bind(":d", d.addDays(13))
+                .bind(":m", Money::fromYuan(800))
                 .bind(":o", QStringLiteral("还信用卡"));
             ok = t.exec();
         }
@@ -185,9 +195,19 @@ bool addDemo(Database& db, const BuildOptions& o, QString* error)
         }
     }
     Query l(db, QStringLiteral(
-        "insert into s_jie (j_class, j_date, z_id, j_chuMoney, j_ruMoney, j_yuMoney, j_shoudate, j_jiege, "
-        "j_jiekuanren, j_other) values (:c, :d, :z, :chu, :ru, :chu - :ru, :sd, :jg, :jr, :o)"));
-    struct Loan { const char* cls; int daysAgo; int acc; int amount; int repaid; int dueDays; const char* who; const char* by; const char* note; };
+                    "insert into s_jie (j_class, j_date, z_id, j_chuMoney, j_ruMoney, j_yuMoney, j_shoudate, j_jiege, "
+                    "j_jiekuanren, j_other) values (:c, :d, :z, :chu, :ru, :chu - :ru, :sd, :jg, :jr, :o)"));
+    struct Loan {
+        const char* cls;
+        int daysAgo;
+        int acc;
+        int amount;
+        int repaid;
+        int dueDays;
+        const char* who;
+        const char* by;
+        const char* note;
+    };
     const Loan loans[] = {
         {"S", 200, 2, 20000, 8000, 165, "表哥", "爸爸", "买车借款"},
         {"Z", 120, 2, 3000, 1000, 60, "同事小李", "妈妈", "装修周转"},
@@ -195,10 +215,15 @@ bool addDemo(Database& db, const BuildOptions& o, QString* error)
     };
     for (const Loan& x : loans) {
         const QDate d = o.today.addDays(-x.daysAgo);
-        l.bind(":c", QString::fromUtf8(x.cls)).bind(":d", d).bind(":z", x.acc)
-            .bind(":chu", Money::fromYuan(x.amount)).bind(":ru", Money::fromYuan(x.repaid))
-            .bind(":sd", d.addDays(x.dueDays)).bind(":jg", QString::fromUtf8(x.who))
-            .bind(":jr", QString::fromUtf8(x.by)).bind(":o", QString::fromUtf8(x.note));
+        l.bind(":c", QString::fromUtf8(x.cls))
+            .bind(":d", d)
+            .bind(":z", x.acc)
+            .bind(":chu", Money::fromYuan(x.amount))
+            .bind(":ru", Money::fromYuan(x.repaid))
+            .bind(":sd", d.addDays(x.dueDays))
+            .bind(":jg", QString::fromUtf8(x.who))
+            .bind(":jr", QString::fromUtf8(x.by))
+            .bind(":o", QString::fromUtf8(x.note));
         if (!l.exec()) {
             if (error)
                 *error = l.error();
@@ -252,7 +277,8 @@ bool addBulk(Database& db, const BuildOptions& o, QString* error)
         // Spread evenly over the days, so every day has a similar share.
         const QDate d = first.addDays(i * span / o.records);
         const Money m = isIncome ? yuanCents(rng, 100, 9000) : yuanCents(rng, 1, 400);
-        if (!w.record(c.id, m, users[rng.bounded(int(users.size()))], rng.bounded(5) == 0 ? QStringLiteral("备注") : QString(),
+        if (!w.record(c.id, m, users[rng.bounded(int(users.size()))],
+                      rng.bounded(5) == 0 ? QStringLiteral("备注") : QString(),
                       accounts[rng.bounded(int(accounts.size()))], d, c.cls)) {
             if (error)
                 *error = w.error();
@@ -264,7 +290,7 @@ bool addBulk(Database& db, const BuildOptions& o, QString* error)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 QString buildingPath(const QString& path) { return path + QStringLiteral(".building"); }
 
@@ -302,7 +328,7 @@ bool addBulkIndexedAfter(Database& db, const BuildOptions& o, QString* error)
         }
     return true;
 }
-} // namespace
+}  // namespace
 
 bool BuildDatabase(const QString& path, const BuildOptions& options, QString* error)
 {

@@ -7,11 +7,11 @@
 #include <functional>
 
 struct BuildOptions {
-    bool force = false;        // replace an existing file
-    bool demo = false;         // twelve months of household life up to `today`
-    qint64 records = 0;        // bulk records spread over twenty years up to `today`
+    bool force = false;  // replace an existing file
+    bool demo = false;   // twelve months of household life up to `today`
+    qint64 records = 0;  // bulk records spread over twenty years up to `today`
     QDate today = QDate::currentDate();
-    quint32 seed = 20120501;   // random seed, so a build can be repeated
+    quint32 seed = 20120501;  // random seed, so a build can be repeated
     // Told every few thousand bulk records how many are written.
     std::function<void(qint64 done, qint64 total)> progress = {};
 };

@@ -39,7 +39,9 @@ struct Output {
         fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0) {
             openError = errno;
-            return fail(error, fileFailure(openError, QStringLiteral("无法写入“%1”").arg(nativeName(shown.isEmpty() ? path : shown))));
+            return fail(
+                error,
+                fileFailure(openError, QStringLiteral("无法写入“%1”").arg(nativeName(shown.isEmpty() ? path : shown))));
         }
         return true;
     }
@@ -50,7 +52,9 @@ struct Output {
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
-                return fail(error, fileFailure(n < 0 ? errno : ENOSPC, QStringLiteral("无法写入“%1”").arg(nativeName(shown.isEmpty() ? path : shown))));
+                return fail(
+                    error, fileFailure(n < 0 ? errno : ENOSPC,
+                                       QStringLiteral("无法写入“%1”").arg(nativeName(shown.isEmpty() ? path : shown))));
             data += n;
             size -= n;
         }
@@ -66,34 +70,31 @@ struct Output {
         fd = -1;
         if (!synced || !closed) {
             QFile::remove(path);
-            return fail(error, fileFailure(synced ? closeError : syncError, QStringLiteral("无法写入“%1”").arg(nativeName(shown.isEmpty() ? path : shown))));
+            return fail(error,
+                        fileFailure(synced ? closeError : syncError,
+                                    QStringLiteral("无法写入“%1”").arg(nativeName(shown.isEmpty() ? path : shown))));
         }
         return true;
     }
 };
 
-} // namespace
+}  // namespace
 
 QString fileProblem(int errorNumber)
 {
     switch (errorNumber) {
     case ENOSPC:
     case EDQUOT:
-    case EFBIG:
-        return QStringLiteral("磁盘空间不足");
+    case EFBIG: return QStringLiteral("磁盘空间不足");
     case EACCES:
     case EPERM:
-    case EROFS:
-        return QStringLiteral("没有写入权限");
+    case EROFS: return QStringLiteral("没有写入权限");
     case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("文件夹不存在");
+    case ENOTDIR: return QStringLiteral("文件夹不存在");
     case EBUSY:
     case ETXTBSY:
-    case EAGAIN:
-        return QStringLiteral("文件正被其他程序使用");
-    default:
-        return QString();
+    case EAGAIN: return QStringLiteral("文件正被其他程序使用");
+    default: return QString();
     }
 }
 
@@ -113,7 +114,8 @@ bool renameOver(const QString& from, const QString& to, QString* error)
 {
     if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
         return true;
-    return fail(error, fileFailure(errno, QStringLiteral("无法将“%1”改名为“%2”").arg(nativeName(from), nativeName(to))));
+    return fail(error,
+                fileFailure(errno, QStringLiteral("无法将“%1”改名为“%2”").arg(nativeName(from), nativeName(to))));
 }
 
 bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
@@ -125,7 +127,8 @@ bool saveFileAtomically(const QString& path, const QByteArray& bytes, QString* e
     out.shown = target.absoluteFilePath();
     // A name of its own beside the target, so a rename can put it in place.
     for (int i = 0;; ++i) {
-        out.path = QStringLiteral("%1/.%2.%3-%4.part").arg(target.absolutePath(), target.fileName()).arg(::getpid()).arg(i);
+        out.path
+            = QStringLiteral("%1/.%2.%3-%4.part").arg(target.absolutePath(), target.fileName()).arg(::getpid()).arg(i);
         if (out.open(error))
             break;
         if (out.openError != EEXIST || i > 100)

@@ -4,7 +4,9 @@
 
 bool deleteMember(Database& db, qint64 id, DbError* error)
 {
-    return runSteps(db, {{"delete from s_user where id=:id", {{":id", id}}}, {"delete from s_shouru where s_userid=:id", {{":id", id}}}},
+    return runSteps(db,
+                    {{"delete from s_user where id=:id", {{":id", id}}},
+                     {"delete from s_shouru where s_userid=:id", {{":id", id}}}},
                     error);
 }
 
@@ -17,8 +19,11 @@ bool clearAllRecords(Database& db, DbError* error)
         return false;
     // z_zhuanru is left to the recomputation at the next start, which finds
     // no transfers any more.
-    QList<Step> steps{{"delete from s_shouru"}, {"delete from s_jie"}, {"delete from s_zhanghistory"},
-                      {"UPDATE z_zhanghu SET z_qcje=0,z_shouru=0,z_zhichu=0,z_jiechu=0,z_jieru=0,z_zhuanchu=0,z_yue=0"}};
+    QList<Step> steps{
+        {"delete from s_shouru"},
+        {"delete from s_jie"},
+        {"delete from s_zhanghistory"},
+        {"UPDATE z_zhanghu SET z_qcje=0,z_shouru=0,z_zhichu=0,z_jiechu=0,z_jieru=0,z_zhuanchu=0,z_yue=0"}};
     if (imports)
         steps << Step{"delete from s_import_line"} << Step{"delete from s_import"};
     return runSteps(db, steps, error);

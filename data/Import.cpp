@@ -20,7 +20,7 @@ bool failWith(DbError* error, const DbError& e)
 
 bool run(Query& q, DbError* error) { return q.exec() || failWith(error, q.error()); }
 
-} // namespace
+}  // namespace
 
 QString importRemark(const QString& counterparty, const QString& memo, const QString& note)
 {
@@ -34,7 +34,8 @@ QString importRemark(const QString& counterparty, const QString& memo, const QSt
 
 bool importTablesExist(Database& db, bool* exist, DbError* error)
 {
-    Query q(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name in ('s_import','s_import_line')"));
+    Query q(db, QStringLiteral(
+                    "select count(*) from sqlite_master where type='table' and name in ('s_import','s_import_line')"));
     switch (q.fetch()) {
     case Query::Fetch::Row: *exist = q.integer(0) == 2; return true;
     case Query::Fetch::NoRow: *exist = false; return true;
@@ -50,14 +51,17 @@ bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when,
     if (!tx.isActive())
         return failWith(error, tx.error());
     Query import(db, QStringLiteral("insert into s_import (i_file, i_time, i_count) values (:f, :t, :n)"));
-    import.bind(":f", fileName).bind(":t", when.toString(QString::fromLatin1(kTimeFormat))).bind(":n", qint64(lines.size()));
+    import.bind(":f", fileName)
+        .bind(":t", when.toString(QString::fromLatin1(kTimeFormat)))
+        .bind(":n", qint64(lines.size()));
     if (!run(import, error))
         return false;
     const qint64 id = db.lastInsertId();
 
     Query cls(db, QStringLiteral("select f_class from v_fenlei where id=:id"));
-    Query record(db, QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_other,s_zhanghuid,s_date,f_class)"
-                                    " values (:f,:j,:u,:o,:z,:d,:c)"));
+    Query record(db,
+                 QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_other,s_zhanghuid,s_date,f_class)"
+                                " values (:f,:j,:u,:o,:z,:d,:c)"));
     Query line(db, QStringLiteral("insert into s_import_line (i_id, s_id, z_id, l_duifang, f_id, l_fitid)"
                                   " values (:i, :s, :z, :p, :f, :x)"));
     QHash<qint64, QString> classOf;
@@ -67,7 +71,9 @@ bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when,
             cls.bind(":id", l.categoryId);
             switch (cls.fetch()) {
             case Query::Fetch::Row: classOf.insert(l.categoryId, cls.text(0)); break;
-            case Query::Fetch::NoRow: return failWith(error, DbError(DbError::Kind::Other, QStringLiteral("类别 %1 不存在").arg(l.categoryId)));
+            case Query::Fetch::NoRow:
+                return failWith(error,
+                                DbError(DbError::Kind::Other, QStringLiteral("类别 %1 不存在").arg(l.categoryId)));
             case Query::Fetch::Failed: return failWith(error, cls.error());
             }
         }
@@ -106,7 +112,8 @@ bool liveImportRecords(Database& db, qint64 importId, int* count, DbError* error
     *count = 0;
     if (!exist)
         return true;
-    Query q(db, QStringLiteral("select count(*) from s_shouru where id in (select s_id from s_import_line where i_id=:i)"));
+    Query q(db,
+            QStringLiteral("select count(*) from s_shouru where id in (select s_id from s_import_line where i_id=:i)"));
     q.bind(":i", importId);
     if (q.fetch() == Query::Fetch::Row) {
         *count = int(q.integer(0));
@@ -128,7 +135,8 @@ bool UndoImport(Database& db, qint64 importId, int* deleted, DbError* error)
     Transaction tx(db);
     if (!tx.isActive())
         return failWith(error, tx.error());
-    Query records(db, QStringLiteral("delete from s_shouru where id in (select s_id from s_import_line where i_id=:i)"));
+    Query records(db,
+                  QStringLiteral("delete from s_shouru where id in (select s_id from s_import_line where i_id=:i)"));
     records.bind(":i", importId);
     if (!run(records, error))
         return false;

@@ -16,12 +16,12 @@
 
 struct ImportLine {
     QDate date;
-    Money amount;            // > 0
-    qint64 categoryId = 0;   // a sub-category; its class gives the record's class
-    QString counterparty;    // 对方
-    QString memo;            // 摘要
-    QString fitid;           // empty when the statement has none
-    QString note;            // 备注 of a wallet export
+    Money amount;           // > 0
+    qint64 categoryId = 0;  // a sub-category; its class gives the record's class
+    QString counterparty;   // 对方
+    QString memo;           // 摘要
+    QString fitid;          // empty when the statement has none
+    QString note;           // 备注 of a wallet export
 };
 
 // The remark of an imported record: counterparty, memo and note, those that
@@ -53,8 +53,8 @@ struct PastImport {
 
 // What earlier imports tell about new lines:
 struct ImportHistory {
-    QSet<QString> fitids;                  // imported before into the account
-    QHash<QString, qint64> categoryOf;     // counterparty -> the category chosen last time
+    QSet<QString> fitids;               // imported before into the account
+    QHash<QString, qint64> categoryOf;  // counterparty -> the category chosen last time
 };
 [[nodiscard]] bool readImportHistory(Database& db, qint64 accountId, ImportHistory* history, DbError* error = nullptr);
 

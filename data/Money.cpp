@@ -29,8 +29,8 @@ std::optional<Money> Money::parse(QStringView text)
     // Exact decimal arithmetic on the digits; a double would round 0.1 wrongly.
     unsigned __int128 intPart = 0;
     int fracDigits = 0;
-    qint64 frac = 0;          // first four decimals
-    int roundDigit = -1;      // fifth decimal, decides the rounding
+    qint64 frac = 0;      // first four decimals
+    int roundDigit = -1;  // fifth decimal, decides the rounding
     bool sawDot = false, sawDigit = false;
     const unsigned __int128 limit = (unsigned __int128)std::numeric_limits<qint64>::max() + 1;
     for (; i < text.size(); ++i) {
@@ -89,10 +89,7 @@ QString Money::twoDecimals() const
     return out;
 }
 
-QString Money::yuan() const
-{
-    return QStringLiteral("￥") + twoDecimals();
-}
+QString Money::yuan() const { return QStringLiteral("￥") + twoDecimals(); }
 
 QString Money::plain() const
 {
@@ -111,10 +108,7 @@ QString Money::plain() const
     return out;
 }
 
-QString plainOrEmpty(const std::optional<Money>& m)
-{
-    return m ? m->plain() : QString();
-}
+QString plainOrEmpty(const std::optional<Money>& m) { return m ? m->plain() : QString(); }
 
 QString formatGeneral(double value)
 {

@@ -2,9 +2,9 @@
 // Exact money amounts: ten-thousandths of a yuan in an int64, as stored in
 // every money column of the database.
 
+#include <QMetaType>
 #include <QString>
 #include <QStringView>
-#include <QMetaType>
 #include <compare>
 #include <optional>
 
@@ -13,7 +13,12 @@ public:
     static constexpr qint64 Scale = 10000;
 
     constexpr Money() = default;
-    static constexpr Money fromRaw(qint64 raw) { Money m; m.m_raw = raw; return m; }
+    static constexpr Money fromRaw(qint64 raw)
+    {
+        Money m;
+        m.m_raw = raw;
+        return m;
+    }
     static constexpr Money fromYuan(qint64 yuan) { return fromRaw(yuan * Scale); }
     // The number as its shortest decimal text reads (0.00015 is 0.00015, not
     // the binary 0.000149999…), rounded to four decimals half away from
@@ -40,8 +45,16 @@ public:
     friend constexpr Money operator+(Money a, Money b) { return fromRaw(a.m_raw + b.m_raw); }
     friend constexpr Money operator-(Money a, Money b) { return fromRaw(a.m_raw - b.m_raw); }
     constexpr Money operator-() const { return fromRaw(-m_raw); }
-    Money& operator+=(Money o) { m_raw += o.m_raw; return *this; }
-    Money& operator-=(Money o) { m_raw -= o.m_raw; return *this; }
+    Money& operator+=(Money o)
+    {
+        m_raw += o.m_raw;
+        return *this;
+    }
+    Money& operator-=(Money o)
+    {
+        m_raw -= o.m_raw;
+        return *this;
+    }
     friend constexpr auto operator<=>(Money, Money) = default;
     friend constexpr bool operator==(Money, Money) = default;
 

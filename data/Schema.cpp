@@ -9,7 +9,7 @@ bool fail(QString* error, const QString& message)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 const QList<SchemaStep>& schemaSteps()
 {

@@ -18,9 +18,9 @@ inline constexpr int kSchemaVersion = 2;
 inline constexpr char kNewerFileMessage[] = "该数据文件由更新版本的软件创建，请升级后再打开";
 
 struct SchemaStep {
-    int version;                       // the file's user_version once the step ran
+    int version;  // the file's user_version once the step ran
     const char* purpose;
-    QList<const char*> statements;     // written so that a file that has some of it already passes
+    QList<const char*> statements;  // written so that a file that has some of it already passes
 };
 // Ordered by version, 1 .. kSchemaVersion.
 const QList<SchemaStep>& schemaSteps();

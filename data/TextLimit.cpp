@@ -20,4 +20,4 @@ QString left(const QString& text, qsizetype n)
     return text.left(i);
 }
 
-} // namespace TextLimit
+}  // namespace TextLimit

@@ -11,17 +11,17 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-const char* const kCreateVFenlei =
-    "Create View v_fenlei as SELECT s_fenlei_x.f_class, s_fenlei.id, s_fenlei.f_id, s_fenlei.f_name, "
-    "s_fenlei.f_pinyin, s_fenlei.f_other, s_fenlei_x.f_name AS ff_name FROM s_fenlei INNER JOIN "
-    "s_fenlei as s_fenlei_x ON s_fenlei.f_id = s_fenlei_x.id";
+const char* const kCreateVFenlei
+    = "Create View v_fenlei as SELECT s_fenlei_x.f_class, s_fenlei.id, s_fenlei.f_id, s_fenlei.f_name, "
+      "s_fenlei.f_pinyin, s_fenlei.f_other, s_fenlei_x.f_name AS ff_name FROM s_fenlei INNER JOIN "
+      "s_fenlei as s_fenlei_x ON s_fenlei.f_id = s_fenlei_x.id";
 
-const char* const kCreateSZAll =
-    "Create View s_z_all as SELECT v_fenlei.f_name, s_user.Sys_name, z_zhanghu.z_name, s_shouru.id, "
-    "s_shouru.s_jine, s_shouru.s_userid, s_shouru.s_other, s_shouru.s_date, s_shouru.s_zhanghuid, "
-    "v_fenlei.f_class"
-    " FROM ((s_shouru INNER JOIN v_fenlei ON s_shouru.f_fenleiid = v_fenlei.id) INNER JOIN s_user ON "
-    "s_shouru.s_userid = s_user.id) INNER JOIN z_zhanghu ON s_shouru.s_zhanghuid = z_zhanghu.id";
+const char* const kCreateSZAll
+    = "Create View s_z_all as SELECT v_fenlei.f_name, s_user.Sys_name, z_zhanghu.z_name, s_shouru.id, "
+      "s_shouru.s_jine, s_shouru.s_userid, s_shouru.s_other, s_shouru.s_date, s_shouru.s_zhanghuid, "
+      "v_fenlei.f_class"
+      " FROM ((s_shouru INNER JOIN v_fenlei ON s_shouru.f_fenleiid = v_fenlei.id) INNER JOIN s_user ON "
+      "s_shouru.s_userid = s_user.id) INNER JOIN z_zhanghu ON s_shouru.s_zhanghuid = z_zhanghu.id";
 
 QString StartPageCode;
 qint64 LoggedInMemberId = 0;
@@ -49,7 +49,8 @@ void Tx_Data::claimFolder()
     if (m_folderLock >= 0)
         ::close(m_folderLock);
     m_folderShared = false;
-    m_folderLock = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_folderLock
+        = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_folderLock < 0)
         return;
     if (::flock(m_folderLock, LOCK_EX | LOCK_NB) == 0)

@@ -6,7 +6,7 @@
 namespace {
 
 constexpr int kHeaderSearchLines = 60;
-constexpr int kTitleFollowers = 3;          // records after a title row checked for dates
+constexpr int kTitleFollowers = 3;           // records after a title row checked for dates
 constexpr qsizetype kReportEvery = 1 << 16;  // characters between two progress reports
 
 using Row = CsvTable::Row;
@@ -37,7 +37,7 @@ qsizetype pastLineEnd(QStringView text, qsizetype i, int* line)
 
 struct Split {
     QList<Row> rows;
-    bool notText = false;   // a NUL character outside quotes: a binary file
+    bool notText = false;  // a NUL character outside quotes: a binary file
     bool cancelled = false;
 };
 
@@ -248,7 +248,7 @@ HeaderChoice widestRow(QStringView text)
     return choice;
 }
 
-} // namespace
+}  // namespace
 
 CsvTable readCsv(const QByteArray& bytes, Encoding enc, const ReadProgress& progress)
 {
@@ -334,11 +334,11 @@ const QList<Role>& roles()
          {u"金额", u"交易金额", u"发生额", u"交易额", u"人民币金额", u"记账金额", u"入账金额", u"amount"}},
         {&CsvMapping::direction, {u"收/支", u"收支", u"收支类型"}},
         {&CsvMapping::memo,
-         {u"摘要", u"交易摘要", u"商品说明", u"商品", u"商品名称", u"用途", u"备注", u"附言", u"交易说明",
-          u"说明", u"memo", u"description"}},
+         {u"摘要", u"交易摘要", u"商品说明", u"商品", u"商品名称", u"用途", u"备注", u"附言", u"交易说明", u"说明",
+          u"memo", u"description"}},
         {&CsvMapping::counterparty,
-         {u"对方", u"交易对方", u"对方户名", u"商户名称", u"对方账户名", u"对方名称", u"对方账户名称",
-          u"交易对象", u"商户", u"payee"}},
+         {u"对方", u"交易对方", u"对方户名", u"商户名称", u"对方账户名", u"对方名称", u"对方账户名称", u"交易对象",
+          u"商户", u"payee"}},
         // After the memo, which takes a lone 备注 column.
         {&CsvMapping::remark, {u"备注", u"附言", u"备注信息", u"remark", u"note"}},
         {&CsvMapping::status, {u"交易状态", u"当前状态", u"状态", u"status"}},
@@ -346,7 +346,7 @@ const QList<Role>& roles()
     return list;
 }
 
-} // namespace
+}  // namespace
 
 CsvMapping proposeMapping(const QStringList& header)
 {
@@ -439,7 +439,7 @@ void readAmount(StatementLine& line, const QStringList& cells, const CsvMapping&
         setSignedAmount(line, expense < Money() ? expense : -expense);
 }
 
-} // namespace
+}  // namespace
 
 QList<StatementLine> mapCsv(const CsvTable& table, const CsvMapping& m, const ReadProgress& progress)
 {
@@ -451,7 +451,8 @@ QList<StatementLine> mapCsv(const CsvTable& table, const CsvMapping& m, const Re
         if (progress && r % 4096 == 4095 && !progress(r, table.rows.size()))
             return {};
         const Row& row = table.rows[r];
-        auto cell = [&](int column) { return column >= 0 && column < row.cells.size() ? row.cells[column] : QString(); };
+        auto cell
+            = [&](int column) { return column >= 0 && column < row.cells.size() ? row.cells[column] : QString(); };
         auto text = [&](int column) {
             QString t = cell(column);
             return isPlaceholder(t) ? QString() : t;

@@ -12,17 +12,17 @@
 inline constexpr qsizetype kMaxCsvRecordChars = 64 * 1024;
 
 struct CsvTable {
-    QStringList header;        // trimmed cells of the header row
-    int headerLine = 0;        // its line; 0: no header (nothing in the file, or no text)
-    int skippedLines = 0;      // report lines above the header that have something in them
+    QStringList header;    // trimmed cells of the header row
+    int headerLine = 0;    // its line; 0: no header (nothing in the file, or no text)
+    int skippedLines = 0;  // report lines above the header that have something in them
     struct Row {
-        int line = 0;          // where the record starts
-        QStringList cells;     // trimmed
-        QString error;         // non-empty: the record could not be split ("引号未闭合", "该行过长")
+        int line = 0;       // where the record starts
+        QStringList cells;  // trimmed
+        QString error;      // non-empty: the record could not be split ("引号未闭合", "该行过长")
     };
-    QList<Row> rows;           // the records after the header, blank ones left out
+    QList<Row> rows;  // the records after the header, blank ones left out
     QChar delimiter = u',';
-    bool cancelled = false;    // the progress callback stopped the read: nothing else is set
+    bool cancelled = false;  // the progress callback stopped the read: nothing else is set
 };
 
 // RFC 4180 records (delimiters, quotes and line breaks inside quotes). The
@@ -41,8 +41,8 @@ CsvTable readCsv(const QByteArray& bytes, Encoding enc = Encoding::Auto, const R
 // `direction`), else from `income` and `expense`.
 struct CsvMapping {
     int date = -1, amount = -1, income = -1, expense = -1, direction = -1, memo = -1, counterparty = -1;
-    int remark = -1;  // 备注: added to the record's remark
-    int status = -1;  // 交易状态 / 当前状态 of wallet exports
+    int remark = -1;                 // 备注: added to the record's remark
+    int status = -1;                 // 交易状态 / 当前状态 of wallet exports
     bool positiveIsExpense = false;  // 正数为支出: credit-card statements
     // A date and some amount are mapped.
     bool complete() const { return date >= 0 && (amount >= 0 || income >= 0 || expense >= 0); }

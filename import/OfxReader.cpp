@@ -18,9 +18,9 @@ const char* headerCharset(const QByteArray& bytes)
     if (!m.hasMatch())
         m = xml.match(head);
     const QString name = m.captured(1).toUpper();
-    static const QStringList western = {QStringLiteral("1252"), QStringLiteral("WINDOWS-1252"),
-                                        QStringLiteral("CP1252"), QStringLiteral("ISO-8859-1"),
-                                        QStringLiteral("8859-1"), QStringLiteral("LATIN1")};
+    static const QStringList western
+        = {QStringLiteral("1252"),       QStringLiteral("WINDOWS-1252"), QStringLiteral("CP1252"),
+           QStringLiteral("ISO-8859-1"), QStringLiteral("8859-1"),       QStringLiteral("LATIN1")};
     return western.contains(name) ? "CP1252" : "GBK";
 }
 
@@ -40,7 +40,7 @@ QString decodeEntities(const QString& text)
     if (!text.contains(u'&'))
         return text;
     static const QHash<QString, QChar> named = {
-        {QStringLiteral("amp"), u'&'},  {QStringLiteral("lt"), u'<'},   {QStringLiteral("gt"), u'>'},
+        {QStringLiteral("amp"), u'&'},  {QStringLiteral("lt"), u'<'},    {QStringLiteral("gt"), u'>'},
         {QStringLiteral("quot"), u'"'}, {QStringLiteral("apos"), u'\''}, {QStringLiteral("nbsp"), QChar(0xA0)},
     };
     QString out;
@@ -108,7 +108,7 @@ StatementLine toLine(const Transaction& t)
     return line;
 }
 
-} // namespace
+}  // namespace
 
 QList<StatementLine> readOfx(const QByteArray& bytes)
 {

@@ -5,7 +5,10 @@
 #include <set>
 #include <tuple>
 
-QString classLetter(const StatementLine& l) { return l.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z"); }
+QString classLetter(const StatementLine& l)
+{
+    return l.kind == StatementLine::Income ? QStringLiteral("S") : QStringLiteral("Z");
+}
 
 bool amountInRange(const Money& m) { return m > Money() && m <= kMaxRecordAmount; }
 
@@ -134,7 +137,8 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const
         return choices;
     }
     // Texts a narrow column cuts are whole in the tool tip.
-    if (role == Qt::ToolTipRole && (index.column() == ColMemo || index.column() == ColCounterparty || index.column() == ColStatus))
+    if (role == Qt::ToolTipRole
+        && (index.column() == ColMemo || index.column() == ColCounterparty || index.column() == ColStatus))
         return data(index, Qt::DisplayRole);
     if (role == Qt::EditRole && index.column() == ColCategory)
         return r.categoryId ? QVariant(r.categoryId) : QVariant();
@@ -143,7 +147,9 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const
     switch (index.column()) {
     case ColDate: return r.line.date.isValid() ? r.line.date.toString(Qt::ISODate) : QString();
     case ColAmount: return readable ? r.line.amount.twoDecimals() : QString();
-    case ColKind: return readable ? (r.line.kind == StatementLine::Income ? QStringLiteral("收入") : QStringLiteral("支出")) : QString();
+    case ColKind:
+        return readable ? (r.line.kind == StatementLine::Income ? QStringLiteral("收入") : QStringLiteral("支出"))
+                        : QString();
     case ColMemo: return r.line.memo;
     case ColCounterparty: return r.line.counterparty;
     case ColCategory: return categoryName(r.categoryId);

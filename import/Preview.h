@@ -22,7 +22,7 @@ struct PreviewRow {
     // NotCompleted: the wallet says no money moved (交易关闭, 已全额退款…);
     // like an unreadable line it is never imported.
     enum Status { New, Duplicate, NotCompleted, Unreadable } status = New;
-    qint64 categoryId = 0;     // 0: none yet
+    qint64 categoryId = 0;        // 0: none yet
     bool categoryChosen = false;  // by the user: a new default leaves it alone
     bool import = false;
 };
@@ -44,7 +44,7 @@ QString previewStatus(const PreviewRow& row);
 struct PreviewInput {
     QList<StatementLine> lines;
     ImportHistory history;
-    QVector<bool> stored;       // per line: a stored record of the account matches
+    QVector<bool> stored;  // per line: a stored record of the account matches
     qint64 defaultExpense = 0;
     qint64 defaultIncome = 0;
     QHash<qint64, QString> classOf;  // category id -> "S"/"Z" (sub-categories only)

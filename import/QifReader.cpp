@@ -20,9 +20,9 @@ std::optional<bool> transactionSection(QStringView header)
     const QString h = header.trimmed().toString().toLower().remove(u' ');
     if (h.startsWith(u"option:") || h.startsWith(u"clear:"))
         return std::nullopt;
-    static const QStringList kinds = {QStringLiteral("type:bank"), QStringLiteral("type:cash"),
-                                      QStringLiteral("type:ccard"), QStringLiteral("type:otha"),
-                                      QStringLiteral("type:othl")};
+    static const QStringList kinds
+        = {QStringLiteral("type:bank"), QStringLiteral("type:cash"), QStringLiteral("type:ccard"),
+           QStringLiteral("type:otha"), QStringLiteral("type:othl")};
     return kinds.contains(h);
 }
 
@@ -33,8 +33,7 @@ struct DateParts {
 
 DateParts dateParts(const QString& text)
 {
-    static const QRegularExpression usual(
-        QStringLiteral("^([0-9]{1,2})[/.\\-]([0-9]{1,2})(['/.\\-])([0-9]{1,4})$"));
+    static const QRegularExpression usual(QStringLiteral("^([0-9]{1,2})[/.\\-]([0-9]{1,2})(['/.\\-])([0-9]{1,4})$"));
     static const QRegularExpression iso(QStringLiteral("^([0-9]{4})-([0-9]{1,2})-([0-9]{1,2})$"));
     static const QRegularExpression blanks(QStringLiteral("\\s"));
     QString s = text;
@@ -59,7 +58,7 @@ DateParts dateParts(const QString& text)
     return d;
 }
 
-} // namespace
+}  // namespace
 
 QList<StatementLine> readQif(const QByteArray& bytes, Encoding enc)
 {
@@ -103,27 +102,19 @@ QList<StatementLine> readQif(const QByteArray& bytes, Encoding enc)
             if (current.date.isEmpty())
                 current.date = value;
             break;
-        case u'T':
-            current.total = value;
-            break;
+        case u'T': current.total = value; break;
         case u'U':
             if (current.total.isEmpty())
                 current.total = value;
             break;
-        case u'P':
-            current.payee = value;
-            break;
-        case u'M':
-            current.memo = value;
-            break;
+        case u'P': current.payee = value; break;
+        case u'M': current.memo = value; break;
         case u'$':
             current.splitAmounts << value;
             current.split = true;
             break;
         case u'S':
-        case u'E':
-            current.split = true;
-            break;
+        case u'E': current.split = true; break;
         default:  // N (number), C (cleared), A (address), L (category)…
             break;
         }

@@ -29,7 +29,7 @@ QString decodeUtf8(const QByteArray& bytes, bool* valid)
     return withoutBom(text);
 }
 
-} // namespace
+}  // namespace
 
 QString decodeCharset(const QByteArray& bytes, const char* charset, bool* valid)
 {
@@ -72,12 +72,9 @@ QString decodeText(const QByteArray& bytes, Encoding enc, bool* valid)
     if (!valid)
         valid = &ok;
     switch (enc) {
-    case Encoding::Utf8:
-        return decodeUtf8(bytes, valid);
-    case Encoding::Gbk:
-        return decodeCharset(bytes, "GBK", valid);
-    case Encoding::Auto:
-        break;
+    case Encoding::Utf8: return decodeUtf8(bytes, valid);
+    case Encoding::Gbk: return decodeCharset(bytes, "GBK", valid);
+    case Encoding::Auto: break;
     }
     // Spreadsheets save "Unicode text" as UTF-16 with a byte order mark.
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
@@ -94,12 +91,9 @@ QString decodeText(const QByteArray& bytes, Encoding enc, bool* valid)
 
 namespace {
 
-bool isBlank(QChar c)
-{
-    return c.isSpace() || c == QChar(0xFEFF);
-}
+bool isBlank(QChar c) { return c.isSpace() || c == QChar(0xFEFF); }
 
-} // namespace
+}  // namespace
 
 QString statementAmount(QStringView text, Money* value)
 {
@@ -119,7 +113,8 @@ QString statementAmount(QStringView text, Money* value)
     for (bool again = true; again && first < last;) {
         again = false;
         const QStringView rest = QStringView(s).mid(first, last - first);
-        for (const QStringView mark : {QStringView(u"¥"), QStringView(u"￥"), QStringView(u"RMB"), QStringView(u"CNY")}) {
+        for (const QStringView mark :
+             {QStringView(u"¥"), QStringView(u"￥"), QStringView(u"RMB"), QStringView(u"CNY")}) {
             if (rest.startsWith(mark, Qt::CaseInsensitive)) {
                 first += mark.size();
                 again = true;
@@ -182,11 +177,11 @@ QString statementAmount(QStringView text, Money* value)
 
 QDate statementDate(QStringView text)
 {
-    static const QRegularExpression separated(QStringLiteral(
-        "^([0-9]{4})\\s*[-/.年]\\s*([0-9]{1,2})\\s*[-/.月]\\s*([0-9]{1,2})\\s*日?"
-        "(?:(?:\\s+|T)([0-9]{1,2}):([0-9]{2})(?::([0-9]{2})(?:\\.[0-9]+)?)?)?$"));
-    static const QRegularExpression compact(QStringLiteral(
-        "^([0-9]{4})([0-9]{2})([0-9]{2})(?:(?:\\s*|T)([0-9]{2}):?([0-9]{2}):?([0-9]{2}))?$"));
+    static const QRegularExpression separated(
+        QStringLiteral("^([0-9]{4})\\s*[-/.年]\\s*([0-9]{1,2})\\s*[-/.月]\\s*([0-9]{1,2})\\s*日?"
+                       "(?:(?:\\s+|T)([0-9]{1,2}):([0-9]{2})(?::([0-9]{2})(?:\\.[0-9]+)?)?)?$"));
+    static const QRegularExpression compact(
+        QStringLiteral("^([0-9]{4})([0-9]{2})([0-9]{2})(?:(?:\\s*|T)([0-9]{2}):?([0-9]{2}):?([0-9]{2}))?$"));
     const QString s = text.trimmed().toString();
     QRegularExpressionMatch m = separated.match(s);
     if (!m.hasMatch())
@@ -213,8 +208,8 @@ OrderStatus orderStatus(QStringView status)
     // Words of the wallets' status columns for an order that moved no money
     // in the end; a refund in full counts, a partial one does not.
     static const QStringView notCompleted[] = {
-        u"关闭", u"失败", u"撤销", u"取消", u"全额退款", u"退款成功", u"等待付款", u"待付款",
-        u"待支付", u"未付款", u"未支付", u"冲正", u"退还", u"退回",
+        u"关闭",   u"失败",   u"撤销",   u"取消",   u"全额退款", u"退款成功", u"等待付款",
+        u"待付款", u"待支付", u"未付款", u"未支付", u"冲正",     u"退还",     u"退回",
     };
     for (QStringView word : notCompleted)
         if (status.contains(word))

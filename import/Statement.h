@@ -14,17 +14,17 @@
 #include <functional>
 
 struct StatementLine {
-    int line = 0;              // 1-based line of the file where the record starts
+    int line = 0;  // 1-based line of the file where the record starts
     QDate date;
-    Money amount;              // > 0 (the kind says which way the money went)
+    Money amount;  // > 0 (the kind says which way the money went)
     enum Kind { Expense, Income } kind = Expense;
-    QString memo;              // 摘要
-    QString counterparty;      // 对方
-    QString fitid;             // OFX FITID, else empty
-    bool split = false;        // a QIF split transaction (status "新（拆分）")
-    QString note;              // 备注 (CSV): goes into the remark after 对方 and 摘要
-    QString status;            // a wallet's status (CSV 交易状态/当前状态), empty when not mapped
-    QString error;             // non-empty: the line could not be read; the reason (e.g. "日期无效")
+    QString memo;          // 摘要
+    QString counterparty;  // 对方
+    QString fitid;         // OFX FITID, else empty
+    bool split = false;    // a QIF split transaction (status "新（拆分）")
+    QString note;          // 备注 (CSV): goes into the remark after 对方 and 摘要
+    QString status;        // a wallet's status (CSV 交易状态/当前状态), empty when not mapped
+    QString error;         // non-empty: the line could not be read; the reason (e.g. "日期无效")
 };
 
 // "无法读取：<reason>（第N行）"

@@ -60,7 +60,7 @@ QString skippedText(int lines)
 {
     return lines > 0 ? QStringLiteral("已跳过文件开头的 %1 行说明").arg(lines) : QString();
 }
-} // namespace
+}  // namespace
 
 // 读取's progress: nothing for the first moments, then a window with a bar
 // and 取消. Each step of the read fills its part of the bar (per mille).
@@ -81,8 +81,8 @@ public:
         if (!m_dialog) {
             if (m_clock.elapsed() < m_delayMs)
                 return true;
-            m_dialog = std::make_unique<QProgressDialog>(QStringLiteral("正在读取账单文件……"), QStringLiteral("取消"), 0,
-                                                         1000, m_parent);
+            m_dialog = std::make_unique<QProgressDialog>(QStringLiteral("正在读取账单文件……"), QStringLiteral("取消"),
+                                                         0, 1000, m_parent);
             m_dialog->setObjectName(QStringLiteral("ProgressDialog1"));
             m_dialog->setWindowTitle(QStringLiteral("读取账单"));
             m_dialog->setWindowModality(Qt::WindowModal);
@@ -134,7 +134,7 @@ FileRead readFile(const QString& path, const ReadProgress& progress, QByteArray*
             return FileRead::TooBig;
     }
 }
-} // namespace
+}  // namespace
 
 Tf_daoru::Tf_daoru(QWidget* parent) : Page("f_daoru", parent)
 {
@@ -190,7 +190,8 @@ void Tf_daoru::buildMappingRows()
                 rebuildPreview();
         });
     }
-    m_skipped = label(this, QString(), QRect(6 + 4 * pitch, 6 + 2 * kRowStep, kWidth - 9 - 4 * pitch, kRowHeight), "Label1");
+    m_skipped
+        = label(this, QString(), QRect(6 + 4 * pitch, 6 + 2 * kRowStep, kWidth - 9 - 4 * pitch, kRowHeight), "Label1");
 }
 
 void Tf_daoru::buildAccountRow()
@@ -199,13 +200,14 @@ void Tf_daoru::buildAccountRow()
     label(this, QStringLiteral("账户"), QRect(6, y, 30, kRowHeight));
     m_account = lookupCombo(this, "DBLookupComboboxEh1", QRect(38, y, 110, kRowHeight), QStringLiteral("导入到的账户"));
     label(this, QStringLiteral("付款人"), QRect(156, y, 42, kRowHeight));
-    m_payer = lookupCombo(this, "DBLookupComboboxEh4", QRect(198, y, 84, kRowHeight), QStringLiteral("导入的记录记在谁名下"));
+    m_payer = lookupCombo(this, "DBLookupComboboxEh4", QRect(198, y, 84, kRowHeight),
+                          QStringLiteral("导入的记录记在谁名下"));
     label(this, QStringLiteral("默认支出类别"), QRect(290, y, 80, kRowHeight));
     m_expense = lookupCombo(this, "DBLookupComboboxEh2", QRect(370, y, 104, kRowHeight));
     label(this, QStringLiteral("默认收入类别"), QRect(482, y, 80, kRowHeight));
     m_income = lookupCombo(this, "DBLookupComboboxEh3", QRect(562, y, 104, kRowHeight));
-    connect(button(this, "Button3", QStringLiteral("导入"), QRect(kWidth - 62, y, 56, kRowHeight)), &QPushButton::clicked,
-            this, &Tf_daoru::Button3Click);
+    connect(button(this, "Button3", QStringLiteral("导入"), QRect(kWidth - 62, y, 56, kRowHeight)),
+            &QPushButton::clicked, this, &Tf_daoru::Button3Click);
     connect(m_account, &LookupCombo::keyChanged, this, [this] {
         if (!m_filling)
             rebuildPreview();
@@ -236,22 +238,23 @@ void Tf_daoru::buildGrids()
     m_imports->setHorizontalHeaderLabels({QStringLiteral("文件"), QStringLiteral("时间"), QStringLiteral("条数")});
     m_importGrid = grid(this, "DBGridEh2", QRect(side, top + 22, kWidth - 3 - side, kHeight - top - 58), m_imports);
     m_importGrid->setColumnWidths({62, 120, 34});
-    connect(button(this, "Button4", QStringLiteral("撤销导入"), QRect(side, kHeight - 32, kWidth - 3 - side, kRowHeight)),
-            &QPushButton::clicked, this, &Tf_daoru::Button4Click);
+    connect(
+        button(this, "Button4", QStringLiteral("撤销导入"), QRect(side, kHeight - 32, kWidth - 3 - side, kRowHeight)),
+        &QPushButton::clicked, this, &Tf_daoru::Button4Click);
 }
 
 void Tf_daoru::FormCreate()
 {
     m_filling = true;
     DbError error;
-    const bool ok = m_account->load(QStringLiteral("select id, z_name from z_zhanghu order by id"), QStringLiteral("id"),
-                                    QStringLiteral("z_name"), {}, &error)
+    const bool ok = m_account->load(QStringLiteral("select id, z_name from z_zhanghu order by id"),
+                                    QStringLiteral("id"), QStringLiteral("z_name"), {}, &error)
                     && m_expense->load(QStringLiteral("select id, f_name from v_fenlei where f_class='Z' order by id"),
                                        QStringLiteral("id"), QStringLiteral("f_name"), {}, &error)
                     && m_income->load(QStringLiteral("select id, f_name from v_fenlei where f_class='S' order by id"),
                                       QStringLiteral("id"), QStringLiteral("f_name"), {}, &error)
-                    && m_payer->load(QStringLiteral("select id, sys_name from s_user order by id"), QStringLiteral("id"),
-                                     QStringLiteral("sys_name"), {}, &error);
+                    && m_payer->load(QStringLiteral("select id, sys_name from s_user order by id"),
+                                     QStringLiteral("id"), QStringLiteral("sys_name"), {}, &error);
     if (ok && m_account->count() > 0)
         m_account->setCurrentIndex(0);
     // The records are the spending of whoever logged in; the first member
@@ -462,8 +465,7 @@ void Tf_daoru::readStatement(const QString& path, bool again)
         return;
     case Outcome::NothingReadable:
     case Outcome::TooBig:
-    case Outcome::DbFailed:
-        break;
+    case Outcome::DbFailed: break;
     }
     // Nothing of the file before may stay for 导入 to write. Under another
     // encoding the bytes stay, so the next choice can read them again.
@@ -480,7 +482,8 @@ void Tf_daoru::readStatement(const QString& path, bool again)
 
 void Tf_daoru::Button1Click()
 {
-    const QString start = m_path->text().trimmed().isEmpty() ? QDir::homePath() : QFileInfo(m_path->text().trimmed()).absolutePath();
+    const QString start
+        = m_path->text().trimmed().isEmpty() ? QDir::homePath() : QFileInfo(m_path->text().trimmed()).absolutePath();
     QFileDialog dialog(this, QStringLiteral("选择账单文件"), start,
                        QStringLiteral("账单文件 (*.csv *.qif *.ofx *.qfx *.txt);;所有文件 (*)"));
     dialog.setObjectName(QStringLiteral("OpenDialog1"));
@@ -506,7 +509,8 @@ void Tf_daoru::Button3Click()
             Msg::error(this, QStringLiteral("请为所有要导入的记录选择类别"));
             return;
         }
-        lines.append({r.line.date, r.line.amount, r.categoryId, r.line.counterparty, r.line.memo, r.line.fitid, r.line.note});
+        lines.append(
+            {r.line.date, r.line.amount, r.categoryId, r.line.counterparty, r.line.memo, r.line.fitid, r.line.note});
     }
     if (lines.isEmpty())
         return;
@@ -524,8 +528,8 @@ void Tf_daoru::Button3Click()
     bool ok;
     {
         WaitCursor wait;
-        ok = ImportRecords(Database::shared(), QFileInfo(m_statement.file).fileName(), Clock::now(), account.toLongLong(),
-                           payer.toLongLong(), lines, nullptr, &error);
+        ok = ImportRecords(Database::shared(), QFileInfo(m_statement.file).fileName(), Clock::now(),
+                           account.toLongLong(), payer.toLongLong(), lines, nullptr, &error);
     }
     if (!ok) {
         Msg::dbError(this, error);

@@ -56,8 +56,8 @@ private:
     // encoding), and shows the statement. A failure is shown and clears the
     // preview and the lists; a cancel leaves the page as it was.
     void readStatement(const QString& path, bool again);
-    Outcome read(Statement& s, bool again, ReadProgressWindow& progress, CsvMapping* proposed,
-                 QList<PreviewRow>* rows, DbError* error) const;
+    Outcome read(Statement& s, bool again, ReadProgressWindow& progress, CsvMapping* proposed, QList<PreviewRow>* rows,
+                 DbError* error) const;
     // Forgets the lines read: the preview and the mapping lists empty.
     void clearStatement();
     // The lines of the file read last, as the current mapping sees them.
@@ -73,22 +73,22 @@ private:
     void fillMappingLists(const QStringList& header, const CsvMapping& proposed);
     Encoding encoding() const;
 
-    QLineEdit* m_path;                 // Edit1
-    QComboBox* m_encoding;             // ComboBox8
-    QCheckBox* m_positiveIsExpense;    // CheckBox1
-    QComboBox* m_map[kMappings];       // ComboBox1..7, 10, 9: 日期 金额 收入 支出 收支 摘要 对方 备注 状态
-    QLabel* m_skipped;                 // Label1: report lines skipped above the titles
-    LookupCombo* m_account;            // DBLookupComboboxEh1
-    LookupCombo* m_payer;              // DBLookupComboboxEh4
-    LookupCombo* m_expense;            // DBLookupComboboxEh2
-    LookupCombo* m_income;             // DBLookupComboboxEh3
+    QLineEdit* m_path;               // Edit1
+    QComboBox* m_encoding;           // ComboBox8
+    QCheckBox* m_positiveIsExpense;  // CheckBox1
+    QComboBox* m_map[kMappings];  // ComboBox1..7, 10, 9: 日期 金额 收入 支出 收支 摘要 对方 备注 状态
+    QLabel* m_skipped;            // Label1: report lines skipped above the titles
+    LookupCombo* m_account;       // DBLookupComboboxEh1
+    LookupCombo* m_payer;         // DBLookupComboboxEh4
+    LookupCombo* m_expense;       // DBLookupComboboxEh2
+    LookupCombo* m_income;        // DBLookupComboboxEh3
     PreviewModel* m_preview;
-    DataGrid* m_previewGrid;           // DBGridEh1
+    DataGrid* m_previewGrid;  // DBGridEh1
     QStandardItemModel* m_imports;
-    DataGrid* m_importGrid;            // DBGridEh2
+    DataGrid* m_importGrid;  // DBGridEh2
 
-    Statement m_statement;             // the file read last
-    int m_readEncoding = 0;            // the 编码 entry it was read with
-    bool m_filling = false;            // lists being filled: no preview yet
+    Statement m_statement;   // the file read last
+    int m_readEncoding = 0;  // the 编码 entry it was read with
+    bool m_filling = false;  // lists being filled: no preview yet
     int m_progressDelayMs = kProgressDelayMs;
 };

@@ -32,7 +32,7 @@ const char* kindName(Kind k)
     return "";
 }
 
-} // namespace
+}  // namespace
 
 bool AmountCalculator::refusesKey(const QLineEdit& amount, const QKeyEvent& e)
 {
@@ -77,9 +77,13 @@ QPixmap AmountCalculator::picture(bool pressed)
     return pm;
 }
 
-AmountCalculator::AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* calcPicture, QWidget* calcPressedPicture,
-                                   QWidget* parent)
-    : QWidget(parent), s(state), m_amount(amount), m_calcPicture(calcPicture), m_calcPressedPicture(calcPressedPicture)
+AmountCalculator::AmountCalculator(CalcState& state, QLineEdit* amount, QWidget* calcPicture,
+                                   QWidget* calcPressedPicture, QWidget* parent)
+    : QWidget(parent),
+      s(state),
+      m_amount(amount),
+      m_calcPicture(calcPicture),
+      m_calcPressedPicture(calcPressedPicture)
 {
     setObjectName(QStringLiteral("calcPanel"));
     setAccessibleName(QStringLiteral("金额计算器"));
@@ -178,15 +182,9 @@ long double AmountCalculator::valueOf(const QString& text)
     return v;
 }
 
-long double AmountCalculator::value() const
-{
-    return valueOf(m_amount->text());
-}
+long double AmountCalculator::value() const { return valueOf(m_amount->text()); }
 
-void AmountCalculator::setValue(long double v)
-{
-    m_amount->setText(formatGeneral(double(v)));
-}
+void AmountCalculator::setValue(long double v) { m_amount->setText(formatGeneral(double(v))); }
 
 void AmountCalculator::Button11Click()
 {
@@ -236,10 +234,7 @@ void AmountCalculator::Button10Click()
 // The box shows numbers in a double's general form: a result past a
 // double's range would read "INF", which is no number, and count as 0 in the
 // next step without a word. Such a result is refused like a division by 0.
-bool AmountCalculator::showable(long double v)
-{
-    return std::isfinite(double(v));
-}
+bool AmountCalculator::showable(long double v) { return std::isfinite(double(v)); }
 
 bool AmountCalculator::compute(long double& out) const
 {

@@ -11,16 +11,16 @@ class QPixmap;
 // The calculator's memory. Each page class keeps one that outlives its pages;
 // the page clears it (Button11Click) when it is created.
 struct CalcState {
-    long double first = 0;     // left operand, also the running result
-    long double second = 0;    // right operand, kept so "=" can repeat
+    long double first = 0;   // left operand, also the running result
+    long double second = 0;  // right operand, kept so "=" can repeat
     long double result = 0;
-    int op = 0;                // pending operator: 0 none, 1 +, 2 -, 3 *, 4 /
-    bool haveFirst = false;    // an operator has taken the first operand
-    bool startNew = false;     // the next digit replaces the text
+    int op = 0;              // pending operator: 0 none, 1 +, 2 -, 3 *, 4 /
+    bool haveFirst = false;  // an operator has taken the first operand
+    bool startNew = false;   // the next digit replaces the text
     bool opJustPressed = false;
-    bool equalsDone = false;   // a further "=" reuses the second operand
-    bool opEntered = false;    // "=" has something to compute
-    bool chaining = false;     // set by an operator, cleared by "="; Clear keeps it
+    bool equalsDone = false;  // a further "=" reuses the second operand
+    bool opEntered = false;   // "=" has something to compute
+    bool chaining = false;    // set by an operator, cleared by "="; Clear keeps it
 };
 
 class AmountCalculator : public QWidget {
@@ -46,7 +46,7 @@ public:
     void finishPending();
 
 public slots:
-    void Image7Click();     // both pictures: open or close the panel
+    void Image7Click();  // both pictures: open or close the panel
     void Button24Click() { digit(0); }
     void Button20Click() { digit(1); }
     void Button21Click() { digit(2); }
@@ -57,11 +57,11 @@ public slots:
     void Button12Click() { digit(7); }
     void Button13Click() { digit(8); }
     void Button14Click() { digit(9); }
-    void Button25Click();   // .
-    void Button10Click();   // Backspace
-    void Button11Click();   // C
-    void Button15Click();   // + - * / (the sending button's "tag" is the operator)
-    void Button27Click();   // =
+    void Button25Click();  // .
+    void Button10Click();  // Backspace
+    void Button11Click();  // C
+    void Button15Click();  // + - * / (the sending button's "tag" is the operator)
+    void Button27Click();  // =
 
 private:
     void digit(int d);
@@ -70,7 +70,7 @@ private:
     void setValue(long double v);
     void closePanel();
     bool compute(long double& out) const;  // false on division by zero
-    static bool showable(long double v);    // fits the box's number form
+    static bool showable(long double v);   // fits the box's number form
 
     CalcState& s;
     QLineEdit* m_amount;

@@ -39,7 +39,8 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page
 
     // Typed sub-categories belong to the current top row: settle them before it moves.
     m_topGrid->setRowGuard([this](int, int) { return m_subEditor->settle(); });
-    connect(m_topGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &CategoryPage::ADOQuery9AfterScroll);
+    connect(m_topGrid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &CategoryPage::ADOQuery9AfterScroll);
     connect(m_sub, &BatchModel::cellEdited, this, [this](int row, int col) {
         if (col == SubName && row == currentRow(m_subGrid))
             m_name->setText(m_sub->raw(row, SubName).toString());
@@ -58,9 +59,7 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page
 
     // New rows get their class letter (and parent) when they are written,
     // whether or not the grid was clicked first.
-    m_top->beforeInsert = [this](QVector<QVariant>& v) {
-        v[TopClass] = classLetter();
-    };
+    m_top->beforeInsert = [this](QVector<QVariant>& v) { v[TopClass] = classLetter(); };
     m_sub->beforeInsert = [this](QVector<QVariant>& v) {
         v[SubClass] = classLetter();
         if (!v[SubParent].isValid() || v[SubParent].toLongLong() == 0)
@@ -74,14 +73,20 @@ CategoryPage::CategoryPage(const CategoryTraits& traits, QWidget* parent) : Page
 
 void CategoryPage::buildButtons()
 {
-    connect(button(this, "Button29", QStringLiteral("增加"), buttonAt(6)), &QPushButton::clicked, this, &CategoryPage::Button29Click);
-    connect(button(this, "Button30", QStringLiteral("删除"), buttonAt(70)), &QPushButton::clicked, this, &CategoryPage::Button30Click);
-    connect(button(this, "Button31", QStringLiteral("保存"), buttonAt(134)), &QPushButton::clicked, this, &CategoryPage::Button31Click);
+    connect(button(this, "Button29", QStringLiteral("增加"), buttonAt(6)), &QPushButton::clicked, this,
+            &CategoryPage::Button29Click);
+    connect(button(this, "Button30", QStringLiteral("删除"), buttonAt(70)), &QPushButton::clicked, this,
+            &CategoryPage::Button30Click);
+    connect(button(this, "Button31", QStringLiteral("保存"), buttonAt(134)), &QPushButton::clicked, this,
+            &CategoryPage::Button31Click);
     auto* note = label(this, QStringLiteral("注意：大类添加保存后，再添加小类"), QRect(204, 8, 300, 26), "Label1");
     note->setStyleSheet(QStringLiteral("color: #b03a2e;"));
-    connect(button(this, "Button32", QStringLiteral("增加"), buttonAt(575)), &QPushButton::clicked, this, &CategoryPage::Button32Click);
-    connect(button(this, "Button33", QStringLiteral("删除"), buttonAt(639)), &QPushButton::clicked, this, &CategoryPage::Button33Click);
-    connect(button(this, "Button34", QStringLiteral("保存"), buttonAt(703)), &QPushButton::clicked, this, &CategoryPage::Button34Click);
+    connect(button(this, "Button32", QStringLiteral("增加"), buttonAt(575)), &QPushButton::clicked, this,
+            &CategoryPage::Button32Click);
+    connect(button(this, "Button33", QStringLiteral("删除"), buttonAt(639)), &QPushButton::clicked, this,
+            &CategoryPage::Button33Click);
+    connect(button(this, "Button34", QStringLiteral("保存"), buttonAt(703)), &QPushButton::clicked, this,
+            &CategoryPage::Button34Click);
 }
 
 void CategoryPage::buildGrids()
@@ -111,7 +116,8 @@ bool CategoryPage::openTop()
 {
     DbError error;
     const bool ok = m_top->setQuery(
-        QStringLiteral("select id,f_class,f_name as 项目大类 from s_fenlei where f_id=0 and f_class=:fenlei order by id"),
+        QStringLiteral(
+            "select id,f_class,f_name as 项目大类 from s_fenlei where f_id=0 and f_class=:fenlei order by id"),
         {{":fenlei", classLetter()}}, QStringLiteral("s_fenlei"), QStringLiteral("id"), &error);
     m_top->setColumnField(TopName, QStringLiteral("f_name"));
     m_top->setMaxLength(TopName, 50);
@@ -131,10 +137,10 @@ bool CategoryPage::openSub()
 {
     // A new top-level row has no id yet: its sub list stays closed.
     DbError error;
-    const bool ok = m_sub->setQuery(
-        QStringLiteral("select id,f_id,f_class,f_name as 项目名称,f_pinyin as 快速代码 from s_fenlei where  f_id=:fid order by id"),
-        {{":fid", m_topId.isEmpty() ? QStringLiteral("-1") : m_topId}}, QStringLiteral("s_fenlei"),
-        QStringLiteral("id"), &error);
+    const bool ok = m_sub->setQuery(QStringLiteral("select id,f_id,f_class,f_name as 项目名称,f_pinyin as 快速代码 "
+                                                   "from s_fenlei where  f_id=:fid order by id"),
+                                    {{":fid", m_topId.isEmpty() ? QStringLiteral("-1") : m_topId}},
+                                    QStringLiteral("s_fenlei"), QStringLiteral("id"), &error);
     if (!ok) {
         Msg::dbError(this, error);
         return false;

@@ -10,9 +10,9 @@ class DataGrid;
 class QLineEdit;
 
 struct CategoryTraits {
-    const char* objectName;   // "F_shouruleibie" / "F_zhichuleibie"
-    char classLetter;         // 'S' / 'Z'
-    bool blankRowWhenEmpty;   // the income page opens with one blank row
+    const char* objectName;  // "F_shouruleibie" / "F_zhichuleibie"
+    char classLetter;        // 'S' / 'Z'
+    bool blankRowWhenEmpty;  // the income page opens with one blank row
 };
 
 class CategoryPage : public Page {
@@ -50,10 +50,10 @@ private:
     QString m_topId;
     BatchModel* m_top;
     BatchModel* m_sub;
-    DataGrid* m_topGrid;   // DBGridEh4
-    DataGrid* m_subGrid;   // DBGridEh5
+    DataGrid* m_topGrid;  // DBGridEh4
+    DataGrid* m_subGrid;  // DBGridEh5
     BatchEditor* m_topEditor;
     BatchEditor* m_subEditor;
-    QLineEdit* m_name;     // DBEditEh1
-    QLineEdit* m_code;     // DBEditEh2
+    QLineEdit* m_name;  // DBEditEh1
+    QLineEdit* m_code;  // DBEditEh2
 };

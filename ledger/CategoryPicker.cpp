@@ -18,7 +18,8 @@ enum Col { ColName, ColCode, ColParent };
 }
 
 CategoryPicker::CategoryPicker(const QString& classLetter, QWidget* parent)
-    : QGroupBox(QStringLiteral("项目分类"), parent), m_class(classLetter)
+    : QGroupBox(QStringLiteral("项目分类"), parent),
+      m_class(classLetter)
 {
     setObjectName(QStringLiteral("GroupBox5"));
     setGeometry(12, 150, 240, 173);

@@ -48,9 +48,9 @@ private:
     bool boxKey(int key);
 
     QString m_class;
-    LookupCombo* m_topLevel;   // DBLookupComboboxEh3
+    LookupCombo* m_topLevel;  // DBLookupComboboxEh3
     QueryModel* m_model;
-    DataGrid* m_grid;          // DBGridEh2
+    DataGrid* m_grid;  // DBGridEh2
     QLineEdit* m_box = nullptr;
     QWidget* m_next = nullptr;
 };

@@ -61,7 +61,8 @@ bool EntryInfoBox::showBudget(qint64 parentId, const QDate& day)
     const auto planned = sumOrZero(budget, &error);
     if (!planned)
         return fail(error);
-    Query actual(QStringLiteral("Select sum(s_jine) as a from v_flbb where  f_id= :p and  s_date between :t1   and  :t2"));
+    Query actual(
+        QStringLiteral("Select sum(s_jine) as a from v_flbb where  f_id= :p and  s_date between :t1   and  :t2"));
     actual.bind(":p", parentId).bind(":t1", firstDayOfMonth(day)).bind(":t2", lastDayOfMonth(day));
     const auto spent = sumOrZero(actual, &error);
     if (!spent)

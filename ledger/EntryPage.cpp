@@ -27,18 +27,19 @@
 
 namespace {
 
-const char* const kUpdateRecord =
-    "update  s_shouru set f_fenleiid=:f,s_jine=:j,s_userid=:u, s_other=:o, s_zhanghuid=:z,s_date=:d where id=:id";
-const char* const kInsertRecord =
-    "insert into s_shouru (f_fenleiid,s_jine,s_userid, s_other, s_zhanghuid,s_date,f_class) values (:f,:j,:u,:o,:z,:d,:c)";
+const char* const kUpdateRecord
+    = "update  s_shouru set f_fenleiid=:f,s_jine=:j,s_userid=:u, s_other=:o, s_zhanghuid=:z,s_date=:d where id=:id";
+const char* const kInsertRecord = "insert into s_shouru (f_fenleiid,s_jine,s_userid, s_other, "
+                                  "s_zhanghuid,s_date,f_class) values (:f,:j,:u,:o,:z,:d,:c)";
 
 // Form layout: captions at lx, controls at cx with width cw, rows 30 apart.
 constexpr int lx = 10, cx = 74, cw = 170;
 
-} // namespace
+}  // namespace
 
 EntryPage::EntryPage(const EntryTraits& traits, QWidget* parent)
-    : Page(traits.objectName, parent, QColor(Qt::white)), m_t(traits)
+    : Page(traits.objectName, parent, QColor(Qt::white)),
+      m_t(traits)
 {
     buildButtonRow();
     buildForm();
@@ -51,15 +52,22 @@ EntryPage::EntryPage(const EntryTraits& traits, QWidget* parent)
 void EntryPage::buildButtonRow()
 {
     // Add, delete, save on the left; the day bar on the right.
-    connect(button(this, "Button1", QStringLiteral("增加"), QRect(6, 8, 60, 26)), &QPushButton::clicked, this, &EntryPage::Button1Click);
-    connect(button(this, "Button2", QStringLiteral("删除"), QRect(70, 8, 60, 26)), &QPushButton::clicked, this, &EntryPage::Button2Click);
-    connect(button(this, "Button3", QStringLiteral("保存"), QRect(134, 8, 60, 26)), &QPushButton::clicked, this, &EntryPage::Button3Click);
-    connect(button(this, "Button4", QStringLiteral("昨天"), QRect(420, 8, 52, 26)), &QPushButton::clicked, this, &EntryPage::Button4Click);
-    connect(button(this, "Button5", QStringLiteral("今天"), QRect(476, 8, 52, 26)), &QPushButton::clicked, this, &EntryPage::Button5Click);
-    connect(button(this, "Button6", QStringLiteral("明天"), QRect(532, 8, 52, 26)), &QPushButton::clicked, this, &EntryPage::Button6Click);
+    connect(button(this, "Button1", QStringLiteral("增加"), QRect(6, 8, 60, 26)), &QPushButton::clicked, this,
+            &EntryPage::Button1Click);
+    connect(button(this, "Button2", QStringLiteral("删除"), QRect(70, 8, 60, 26)), &QPushButton::clicked, this,
+            &EntryPage::Button2Click);
+    connect(button(this, "Button3", QStringLiteral("保存"), QRect(134, 8, 60, 26)), &QPushButton::clicked, this,
+            &EntryPage::Button3Click);
+    connect(button(this, "Button4", QStringLiteral("昨天"), QRect(420, 8, 52, 26)), &QPushButton::clicked, this,
+            &EntryPage::Button4Click);
+    connect(button(this, "Button5", QStringLiteral("今天"), QRect(476, 8, 52, 26)), &QPushButton::clicked, this,
+            &EntryPage::Button5Click);
+    connect(button(this, "Button6", QStringLiteral("明天"), QRect(532, 8, 52, 26)), &QPushButton::clicked, this,
+            &EntryPage::Button6Click);
     m_listDate = dateEdit(this, "DateTimePicker1", QRect(590, 8, 100, 26));
     connect(m_listDate, &QDateEdit::dateChanged, this, &EntryPage::DateTimePicker1Change);
-    connect(button(this, "Button7", QStringLiteral("模糊查询"), QRect(694, 8, 74, 26)), &QPushButton::clicked, this, &EntryPage::Button7Click);
+    connect(button(this, "Button7", QStringLiteral("模糊查询"), QRect(694, 8, 74, 26)), &QPushButton::clicked, this,
+            &EntryPage::Button7Click);
     auto* hidden = button(this, "Button28", QStringLiteral("刷新"), QRect(0, 0, 1, 1));
     hidden->hide();
     connect(hidden, &QPushButton::clicked, this, &EntryPage::Button28Click);
@@ -84,7 +92,8 @@ void EntryPage::buildForm()
     connect(m_category, &QLineEdit::textChanged, this, &EntryPage::Edit3Change);
     y += 30;
     label(m_form, QStringLiteral("金　额："), QRect(lx, y, 64, 24));
-    m_amount = lineEdit(m_form, "Edit1", QRect(cx, y, cw - 28, 24), 0, QStringLiteral("请在 英文输入法 状态下输入金额"));
+    m_amount
+        = lineEdit(m_form, "Edit1", QRect(cx, y, cw - 28, 24), 0, QStringLiteral("请在 英文输入法 状态下输入金额"));
     m_amount->setAttribute(Qt::WA_InputMethodEnabled, false);
     m_amount->installEventFilter(this);
     m_calcPicture = new ClickLabel(m_form);
@@ -101,7 +110,8 @@ void EntryPage::buildForm()
     m_calcPressedPicture->hide();
     y += 30;
     label(m_form, QStringLiteral("账　户："), QRect(lx, y, 64, 24));
-    m_account = lookupCombo(m_form, "DBLookupComboboxEh2", QRect(cx, y, cw, 24), QStringLiteral("账户－可从 账户 管理里行添加"));
+    m_account = lookupCombo(m_form, "DBLookupComboboxEh2", QRect(cx, y, cw, 24),
+                            QStringLiteral("账户－可从 账户 管理里行添加"));
     y += 30;
     label(m_form, QStringLiteral("备　注："), QRect(lx, y, 64, 24));
     m_remark = lineEdit(m_form, "Edit2", QRect(cx, y, cw, 24), 250);
@@ -157,7 +167,8 @@ void EntryPage::FormCreate()
     setDates(Clock::today(), Clock::today());
     m_search->setRange(Clock::today(), Clock::today());
     DbError error;
-    if (!m_payer->load(QStringLiteral("select * from s_user"), QStringLiteral("id"), QStringLiteral("Sys_name"), {}, &error)
+    if (!m_payer->load(QStringLiteral("select * from s_user"), QStringLiteral("id"), QStringLiteral("Sys_name"), {},
+                       &error)
         || !m_account->load(QStringLiteral("select * from z_zhanghu order by id desc"), QStringLiteral("id"),
                             QStringLiteral("z_name"), {}, &error)
         || !m_picker->loadTopLevel(&error)) {
@@ -243,10 +254,7 @@ void EntryPage::DateTimePicker2Change()
     Button28Click();
 }
 
-void EntryPage::Button7Click()
-{
-    m_search->open();
-}
+void EntryPage::Button7Click() { m_search->open(); }
 
 void EntryPage::Button8Click() { m_search->hide(); }
 
@@ -260,7 +268,8 @@ bool EntryPage::search()
     if (!keyword.trimmed().isEmpty()) {
         // A missing remark counts as empty text, so the name alone still matches.
         binds.append({":k", likePattern(keyword)});
-        return loadList(QStringLiteral("f_name||coalesce(s_other,'') like :k escape '\\' and s_date between :t1 and :t2"), binds);
+        return loadList(
+            QStringLiteral("f_name||coalesce(s_other,'') like :k escape '\\' and s_date between :t1 and :t2"), binds);
     }
     return loadList(QStringLiteral("s_date between :t1 and :t2"), binds);
 }
@@ -323,8 +332,8 @@ void EntryPage::Button3Click()
     m_calc->finishPending();
     const QString name = m_category->text();
     Money amount;
-    const EntryRefusal refusal =
-        checkEntry({m_payer->currentIndex() >= 0, name, m_amount->text(), m_account->currentIndex() >= 0}, &amount);
+    const EntryRefusal refusal
+        = checkEntry({m_payer->currentIndex() >= 0, name, m_amount->text(), m_account->currentIndex() >= 0}, &amount);
     if (refusal.field != EntryRefusal::None) {
         QWidget* const focus[] = {nullptr, m_payer, m_category, m_amount, m_account};
         Msg::error(this, refusal.message);
@@ -347,8 +356,12 @@ void EntryPage::Button3Click()
         write.bind(":id", m_editId->text().toLongLong());
     else
         write.bind(":c", classLetter());
-    write.bind(":f", categoryId).bind(":j", amount).bind(":u", m_payer->keyValue().toLongLong())
-        .bind(":o", m_remark->text()).bind(":z", m_account->keyValue().toLongLong()).bind(":d", m_entryDate->date());
+    write.bind(":f", categoryId)
+        .bind(":j", amount)
+        .bind(":u", m_payer->keyValue().toLongLong())
+        .bind(":o", m_remark->text())
+        .bind(":z", m_account->keyValue().toLongLong())
+        .bind(":d", m_entryDate->date());
     if (!write.exec())
         return Msg::dbError(this, write.error());
     if (m_editMode && Database::shared().changes() == 0) {

@@ -26,15 +26,15 @@ class SearchPanel;
 
 // What tells the expense and income pages apart.
 struct EntryTraits {
-    const char* objectName;     // "f_zhichu" / "f_shouru"
-    char classLetter;           // 'Z' / 'S'
-    bool budgetBox;             // expense: budget of the picked category
-    const char* payerCaption;   // "付款人：" / "收款人"
-    const char* infoCaption;    // "预算信息" / "本月比上月增长"
-    const char* label14;        // category name / "收入增长"
-    const char* label15;        // "本月预算金额" / "本月收入"
-    const char* label17;        // "实际金额" / "上月收入"
-    CalcState* calculator;      // one calculator state per page class
+    const char* objectName;    // "f_zhichu" / "f_shouru"
+    char classLetter;          // 'Z' / 'S'
+    bool budgetBox;            // expense: budget of the picked category
+    const char* payerCaption;  // "付款人：" / "收款人"
+    const char* infoCaption;   // "预算信息" / "本月比上月增长"
+    const char* label14;       // category name / "收入增长"
+    const char* label15;       // "本月预算金额" / "本月收入"
+    const char* label17;       // "实际金额" / "上月收入"
+    CalcState* calculator;     // one calculator state per page class
 };
 
 class EntryPage : public Page {
@@ -82,8 +82,8 @@ private:
 
     // Each shows a failing read and returns false.
     bool loadList(const QString& where, const Binds& binds);
-    bool showDay();   // the list of the list date
-    bool search();    // the list of the search panel's keyword and range
+    bool showDay();  // the list of the list date
+    bool search();   // the list of the search panel's keyword and range
     bool loadChart();
     void categoryChosen(qint64 parentId, const QString& name);
     void setDates(const QDate& entry, const QDate& list);
@@ -93,24 +93,24 @@ private:
     bool m_editMode = false;
     bool m_loadingForm = false;
 
-    QDateEdit* m_entryDate;    // DateTimePicker2
-    QDateEdit* m_listDate;     // DateTimePicker1
-    LookupCombo* m_payer;      // DBLookupComboboxEh1
-    LookupCombo* m_account;    // DBLookupComboboxEh2
-    QLineEdit* m_category;     // Edit3
-    QLineEdit* m_amount;       // Edit1
-    QLineEdit* m_remark;       // Edit2
-    QLabel* m_editId;          // editid
-    QGroupBox* m_form;         // GroupBox1
-    EntryInfoBox* m_infoBox;   // GroupBox2
-    CategoryPicker* m_picker;  // GroupBox5, 项目分类
-    SaveNotice* m_notice;      // GroupBox7, 信息提示
-    SearchPanel* m_search;     // GroupBox6, 模糊查询
-    QTimer* m_timer;           // Timer1
+    QDateEdit* m_entryDate;            // DateTimePicker2
+    QDateEdit* m_listDate;             // DateTimePicker1
+    LookupCombo* m_payer;              // DBLookupComboboxEh1
+    LookupCombo* m_account;            // DBLookupComboboxEh2
+    QLineEdit* m_category;             // Edit3
+    QLineEdit* m_amount;               // Edit1
+    QLineEdit* m_remark;               // Edit2
+    QLabel* m_editId;                  // editid
+    QGroupBox* m_form;                 // GroupBox1
+    EntryInfoBox* m_infoBox;           // GroupBox2
+    CategoryPicker* m_picker;          // GroupBox5, 项目分类
+    SaveNotice* m_notice;              // GroupBox7, 信息提示
+    SearchPanel* m_search;             // GroupBox6, 模糊查询
+    QTimer* m_timer;                   // Timer1
     ClickLabel* m_calcPicture;         // Image7
     ClickLabel* m_calcPressedPicture;  // Image8
     AmountCalculator* m_calc;
-    DataGrid* m_list;          // DBGridEh1
+    DataGrid* m_list;  // DBGridEh1
     QueryModel* m_listModel;
-    QChartView* m_chart;       // DBChart1
+    QChartView* m_chart;  // DBChart1
 };

@@ -85,4 +85,4 @@ void draw(QChartView* view, const QList<QPair<QDate, Money>>& days)
     Charts::setBars(view, labels, values, o);
 }
 
-} // namespace SevenDayChart
+}  // namespace SevenDayChart

@@ -19,9 +19,9 @@ namespace {
 // The select list is the same for every filter; the amount's title is the
 // page's own. The outstanding amount is computed on the page from the row
 // (null here), so it follows the user's typing before a save.
-const char* const kSelect =
-    "select id,j_class,z_id,j_date as 日期,j_chuMoney as %1,j_ruMoney as 已还金额,null as 余额,"
-    "j_shoudate as 预计回收期,j_jiege as 借给,j_jiekuanren as 借款人,j_other as 备注 from s_jie ";
+const char* const kSelect
+    = "select id,j_class,z_id,j_date as 日期,j_chuMoney as %1,j_ruMoney as 已还金额,null as 余额,"
+      "j_shoudate as 预计回收期,j_jiege as 借给,j_jiekuanren as 借款人,j_other as 备注 from s_jie ";
 // By filter (全部, 未还清, 已还清): the stored outstanding amount decides, not
 // the one shown, so a repayment counts once it is saved.
 const char* const kWhere[] = {
@@ -38,12 +38,9 @@ const char* const kAccounts = "select id,z_name as 账户 from z_zhanghu order b
 // takes the rest.
 constexpr int kWidths[] = {100, 90, 80, 72, 80, 84, 80, 64};
 
-Money moneyOf(const QVariant& v)
-{
-    return v.metaType() == QMetaType::fromType<Money>() ? v.value<Money>() : Money();
-}
+Money moneyOf(const QVariant& v) { return v.metaType() == QMetaType::fromType<Money>() ? v.value<Money>() : Money(); }
 
-} // namespace
+}  // namespace
 
 LoanPage::LoanPage(const LoanTraits& traits, QWidget* parent) : Page(traits.objectName, parent), m_t(traits)
 {
@@ -55,9 +52,12 @@ LoanPage::LoanPage(const LoanTraits& traits, QWidget* parent) : Page(traits.obje
 
 void LoanPage::buildToolbar()
 {
-    connect(button(this, "Button35", QStringLiteral("增加"), QRect(6, 8, 60, 26)), &QPushButton::clicked, this, &LoanPage::Button35Click);
-    connect(button(this, "Button36", QStringLiteral("删除"), QRect(70, 8, 60, 26)), &QPushButton::clicked, this, &LoanPage::Button36Click);
-    connect(button(this, "Button37", QStringLiteral("保存"), QRect(134, 8, 60, 26)), &QPushButton::clicked, this, &LoanPage::Button37Click);
+    connect(button(this, "Button35", QStringLiteral("增加"), QRect(6, 8, 60, 26)), &QPushButton::clicked, this,
+            &LoanPage::Button35Click);
+    connect(button(this, "Button36", QStringLiteral("删除"), QRect(70, 8, 60, 26)), &QPushButton::clicked, this,
+            &LoanPage::Button36Click);
+    connect(button(this, "Button37", QStringLiteral("保存"), QRect(134, 8, 60, 26)), &QPushButton::clicked, this,
+            &LoanPage::Button37Click);
     label(this, QStringLiteral("借款日期："), QRect(214, 8, 66, 26));
     m_from = dateEdit(this, "DateTimePicker1", QRect(280, 8, 104, 26));
     label(this, QStringLiteral("至"), QRect(390, 8, 16, 26));
@@ -66,7 +66,8 @@ void LoanPage::buildToolbar()
     m_filter->setObjectName(QStringLiteral("ComboBox1"));
     m_filter->addItems({QStringLiteral("全部"), QStringLiteral("未还清"), QStringLiteral("已还清")});
     m_filter->setGeometry(520, 8, 80, 26);
-    connect(button(this, "Button41", QStringLiteral("查询"), QRect(608, 8, 60, 26)), &QPushButton::clicked, this, &LoanPage::Button41Click);
+    connect(button(this, "Button41", QStringLiteral("查询"), QRect(608, 8, 60, 26)), &QPushButton::clicked, this,
+            &LoanPage::Button41Click);
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer1"));
@@ -128,8 +129,8 @@ bool LoanPage::ensureListed()
 bool LoanPage::query()
 {
     const int filter = qBound(0, m_filter->currentIndex(), 2);
-    const QString sql = QString::fromUtf8(kSelect).arg(QString::fromUtf8(m_t.amountTitle)) + QString::fromUtf8(kWhere[filter])
-                        + QString::fromLatin1(kOrder);
+    const QString sql = QString::fromUtf8(kSelect).arg(QString::fromUtf8(m_t.amountTitle))
+                        + QString::fromUtf8(kWhere[filter]) + QString::fromLatin1(kOrder);
     DbError error;
     bool ok = m_model->setQuery(sql, {{":j_ZorS", classLetter()}, {":t1", m_from->date()}, {":t2", m_to->date()}},
                                 QStringLiteral("s_jie"), QStringLiteral("id"), &error);
@@ -138,7 +139,8 @@ bool LoanPage::query()
         // it opens the list of accounts.
         m_accountColumn = true;
         ok = m_model->insertLookupColumn(ColAccount, QStringLiteral("账户"), QStringLiteral("z_id"),
-                                         QString::fromUtf8(kAccounts), QStringLiteral("id"), QStringLiteral("账户"), &error);
+                                         QString::fromUtf8(kAccounts), QStringLiteral("id"), QStringLiteral("账户"),
+                                         &error);
         m_model->setCalculated(ColOutstanding, [](const QVector<QVariant>& row) {
             return QVariant::fromValue(moneyOf(row.value(ColAmount)) - moneyOf(row.value(ColRepaid)));
         });
@@ -186,7 +188,9 @@ void LoanPage::buildEditor()
     s.extraWrite = updateLoanOutstanding;
     // The saved rows come back with their ids, so they can be deleted at once.
     s.reread = [this] { return requery(); };
-    s.askDelete = [this](int row) { return Msg::confirm(this, QStringLiteral("是否确定删除？") + m_model->raw(row, ColId).toString()); };
+    s.askDelete = [this](int row) {
+        return Msg::confirm(this, QStringLiteral("是否确定删除？") + m_model->raw(row, ColId).toString());
+    };
     s.removeSaved = BatchEditor::deleteThrough(this, deleteLoan);
     m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));
 }
@@ -203,6 +207,7 @@ void LoanPage::Button37Click() { m_editor->saveClicked(); }
 
 void LoanPage::DBGridEh6CellClick(const QModelIndex& index)
 {
-    if (index.isValid() && m_model->isNewRow(index.row()) && m_model->raw(index.row(), ColClass).toString() != classLetter())
+    if (index.isValid() && m_model->isNewRow(index.row())
+        && m_model->raw(index.row(), ColClass).toString() != classLetter())
         m_model->setRaw(index.row(), ColClass, classLetter());
 }

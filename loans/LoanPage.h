@@ -27,8 +27,18 @@ class LoanPage : public Page {
 public:
     // Grid columns.
     enum Col {
-        ColId, ColClass, ColAccountId, ColDate, ColAccount, ColAmount, ColRepaid, ColOutstanding, ColDue,
-        ColLentTo, ColBorrower, ColRemark
+        ColId,
+        ColClass,
+        ColAccountId,
+        ColDate,
+        ColAccount,
+        ColAmount,
+        ColRepaid,
+        ColOutstanding,
+        ColDue,
+        ColLentTo,
+        ColBorrower,
+        ColRemark
     };
     // Entries of the filter list.
     enum Filter { All, NotRepaid, Repaid };
@@ -51,8 +61,8 @@ private:
     void buildToolbar();
     void buildGrid();
     // Each shows a failing read and returns false.
-    bool query();     // the filter and dates now chosen
-    bool requery();   // the filter and dates of the last query
+    bool query();    // the filter and dates now chosen
+    bool requery();  // the filter and dates of the last query
     void layoutGrid();
     // The first listing comes 50 ms after creation; an action before it
     // runs it at once.

@@ -35,7 +35,7 @@ QueryModel::Chunked records(bool oneMember)
     list.sums = {{ColAmount, QStringLiteral("s_jine")}};
     return list;
 }
-} // namespace
+}  // namespace
 
 Tf_dayin::Tf_dayin(QWidget* parent) : Page("f_dayin", parent)
 {

@@ -25,10 +25,10 @@ private:
     // Runs the records query and formats the grid; false after showing a failure.
     bool query();
 
-    QDateEdit* m_from;      // DateTimePicker14
-    QDateEdit* m_to;        // DateTimePicker13
-    QComboBox* m_members;   // ComboBox3
-    QComboBox* m_kind;      // ComboBox4
+    QDateEdit* m_from;     // DateTimePicker14
+    QDateEdit* m_to;       // DateTimePicker13
+    QComboBox* m_members;  // ComboBox3
+    QComboBox* m_kind;     // ComboBox4
     QueryModel* m_records;
-    DataGrid* m_grid;       // DBGridEh18
+    DataGrid* m_grid;  // DBGridEh18
 };

@@ -22,26 +22,24 @@
 
 namespace {
 // Largest amount first; equal amounts in the order the categories were made.
-const char* const kTopTotals =
-    "SELECT dfenlei AS 项目,Sum(s_jine) AS 金额\n"
-    "FROM v_flbb\n"
-    "WHERE (s_date Between :t1 And :t2) and( f_class=:sorz)\n"
-    "GROUP BY dfenlei ORDER BY Sum(s_jine) DESC, min(f_id)";
-const char* const kSubTotals =
-    "SELECT xfenlei AS 项目,Sum(s_jine) AS 金额 FROM v_flbb\n"
-    "WHERE (s_date Between :t1 And :t2) and( dfenlei=:dfl)\n"
-    "GROUP BY xfenlei ORDER BY Sum(s_jine) DESC, min(xid)";
+const char* const kTopTotals = "SELECT dfenlei AS 项目,Sum(s_jine) AS 金额\n"
+                               "FROM v_flbb\n"
+                               "WHERE (s_date Between :t1 And :t2) and( f_class=:sorz)\n"
+                               "GROUP BY dfenlei ORDER BY Sum(s_jine) DESC, min(f_id)";
+const char* const kSubTotals = "SELECT xfenlei AS 项目,Sum(s_jine) AS 金额 FROM v_flbb\n"
+                               "WHERE (s_date Between :t1 And :t2) and( dfenlei=:dfl)\n"
+                               "GROUP BY xfenlei ORDER BY Sum(s_jine) DESC, min(xid)";
 // One row per month with records, oldest first; the month is the date's
 // first seven characters, "yyyy-mm".
-const char* const kMonthsOfTop =
-    "select aadate,sum(s_jine) as YYY from (select substr(s_date,1,7) as aadate,s_jine from v_flbb "
-    "where dfenlei=:name and s_date between :t1 and :t2) group by aadate order by aadate";
-const char* const kMonthsOfSub =
-    "select aadate,sum(s_jine) as YYY from (select substr(s_date,1,7) as aadate,s_jine from v_flbb "
-    "where xfenlei=:name and s_date between :t1 and :t2) group by aadate order by aadate";
+const char* const kMonthsOfTop
+    = "select aadate,sum(s_jine) as YYY from (select substr(s_date,1,7) as aadate,s_jine from v_flbb "
+      "where dfenlei=:name and s_date between :t1 and :t2) group by aadate order by aadate";
+const char* const kMonthsOfSub
+    = "select aadate,sum(s_jine) as YYY from (select substr(s_date,1,7) as aadate,s_jine from v_flbb "
+      "where xfenlei=:name and s_date between :t1 and :t2) group by aadate order by aadate";
 const char* const kTopCategories = "Select f_name from s_fenlei where f_id=0 and f_class=:c order by id";
-const char* const kSubCategories =
-    "Select f_name from s_fenlei where f_id in (select id from s_fenlei where f_name=:name) order by id";
+const char* const kSubCategories
+    = "Select f_name from s_fenlei where f_id in (select id from s_fenlei where f_name=:name) order by id";
 const QString kTotal = QStringLiteral("总计：");
 constexpr int kChartDays = 180;
 
@@ -54,7 +52,8 @@ QRadioButton* radio(QWidget* parent, const char* name, const QString& caption, c
 }
 
 // A titled group filled by one grid of 项目 and 金额 with its footer.
-DataGrid* totalsGrid(QWidget* parent, const QString& title, const char* boxName, const char* gridName, QueryModel* model)
+DataGrid* totalsGrid(QWidget* parent, const QString& title, const char* boxName, const char* gridName,
+                     QueryModel* model)
 {
     QGroupBox* box = Page::groupBox(parent, title, boxName, QRect());
     DataGrid* g = Page::grid(box, gridName, QRect(), model);
@@ -66,7 +65,7 @@ DataGrid* totalsGrid(QWidget* parent, const QString& title, const char* boxName,
     layout->addWidget(g);
     return g;
 }
-} // namespace
+}  // namespace
 
 Tf_fenleibaobiao::Tf_fenleibaobiao(QWidget* parent) : Page("f_fenleibaobiao", parent)
 {
@@ -188,7 +187,8 @@ void Tf_fenleibaobiao::ADOQuery20AfterScroll()
     // No row: a null name matches no category, the grid keeps its titles.
     const QVariant name = current.isValid() ? m_top->raw(current.row(), 0) : QVariant();
     DbError error;
-    if (!m_sub->tryQuery(QString::fromUtf8(kSubTotals), {{":t1", m_queryFrom}, {":t2", m_queryTo}, {":dfl", name}}, &error))
+    if (!m_sub->tryQuery(QString::fromUtf8(kSubTotals), {{":t1", m_queryFrom}, {":t2", m_queryTo}, {":dfl", name}},
+                         &error))
         Msg::dbError(this, error);
 }
 
@@ -221,7 +221,8 @@ bool Tf_fenleibaobiao::fillSubList()
 {
     DbError error;
     const QVariant top = m_topList->currentIndex() >= 0 ? QVariant(m_topList->currentText()) : QVariant();
-    if (!PageKit::fillNames(m_subList, QStringLiteral("全部"), QString::fromUtf8(kSubCategories), {{":name", top}}, &error)) {
+    if (!PageKit::fillNames(m_subList, QStringLiteral("全部"), QString::fromUtf8(kSubCategories), {{":name", top}},
+                            &error)) {
         Msg::dbError(this, error);
         return false;
     }

@@ -39,17 +39,17 @@ private:
     bool fillTopList(const QString& letter);
     bool fillSubList();
 
-    QTabWidget* m_tabs;          // PageControl1
-    QWidget* m_chartTab;         // TabSheet2
-    QTimer* m_timer;             // Timer1
+    QTabWidget* m_tabs;   // PageControl1
+    QWidget* m_chartTab;  // TabSheet2
+    QTimer* m_timer;      // Timer1
     // Report tab.
     QDateEdit* m_from;
     QDateEdit* m_to;
     QRadioButton* m_income;
     QRadioButton* m_expense;
-    QueryModel* m_top;           // ADOQuery20
+    QueryModel* m_top;  // ADOQuery20
     DataGrid* m_topGrid;
-    QueryModel* m_sub;           // sub-category totals
+    QueryModel* m_sub;  // sub-category totals
     DataGrid* m_subGrid;
     // The range of the last 查询: the sub-category grid details its rows.
     QDate m_queryFrom, m_queryTo;
@@ -60,5 +60,5 @@ private:
     QComboBox* m_subList;          // ComboBox2
     QDateEdit* m_chartFrom;
     QDateEdit* m_chartTo;
-    QChartView* m_chart;           // DBChart4
+    QChartView* m_chart;  // DBChart4
 };

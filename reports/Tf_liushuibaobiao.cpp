@@ -15,12 +15,10 @@
 namespace {
 // A day with both kinds of records gets two scratch rows, one per kind.
 const char* const kClear = "delete from s_ls";
-const char* const kFillIncome =
-    "INSERT INTO s_ls (s_date,s_a) SELECT s_date, sum(s_z_all.s_jine) AS a FROM s_z_all "
-    "WHERE f_class='S' and s_date between :s1 and :s2 GROUP BY s_date;";
-const char* const kFillExpense =
-    "INSERT INTO s_ls (s_date,s_b) SELECT s_date, sum(s_z_all.s_jine) AS a FROM s_z_all "
-    "WHERE f_class='Z' and s_date between :s3 and :s4 GROUP BY s_date;";
+const char* const kFillIncome = "INSERT INTO s_ls (s_date,s_a) SELECT s_date, sum(s_z_all.s_jine) AS a FROM s_z_all "
+                                "WHERE f_class='S' and s_date between :s1 and :s2 GROUP BY s_date;";
+const char* const kFillExpense = "INSERT INTO s_ls (s_date,s_b) SELECT s_date, sum(s_z_all.s_jine) AS a FROM s_z_all "
+                                 "WHERE f_class='Z' and s_date between :s3 and :s4 GROUP BY s_date;";
 // One line per day, newest first; twenty years of days come in chunks as
 // the list scrolls.
 QueryModel::Chunked days()
@@ -36,12 +34,12 @@ QueryModel::Chunked days()
     return list;
 }
 // The records of one day in entry order.
-const char* const kExpenseRecords =
-    "select f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,s_other as 备注 from s_z_all "
-    "where s_date=:s_date and f_class='Z' order by id";
-const char* const kIncomeRecords =
-    "select f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,s_other as 备注 from s_z_all "
-    "where s_date=:s_date and f_class='S' order by id";
+const char* const kExpenseRecords
+    = "select f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,s_other as 备注 from s_z_all "
+      "where s_date=:s_date and f_class='Z' order by id";
+const char* const kIncomeRecords
+    = "select f_name as 项目,sys_name as 收付款人,s_jine as 金额,z_name as 账户,s_other as 备注 from s_z_all "
+      "where s_date=:s_date and f_class='S' order by id";
 const QString kTotal = QStringLiteral("总计：");
 enum DetailCol { DetItem, DetMember, DetAmount, DetAccount, DetRemark };
 }
@@ -71,8 +69,9 @@ Tf_liushuibaobiao::Tf_liushuibaobiao(QWidget* parent) : Page("f_liushuibaobiao",
     m_expenseGrid = detailGrid(groupBox(this, QStringLiteral("支出明细"), "GroupBox1", QRect(right, 32, width, half)),
                                "DBGridEh12", m_expense);
     m_income = new QueryModel(this);
-    m_incomeGrid = detailGrid(groupBox(this, QStringLiteral("收入明细"), "GroupBox2", QRect(right, 34 + half, width, half)),
-                              "DBGridEh13", m_income);
+    m_incomeGrid
+        = detailGrid(groupBox(this, QStringLiteral("收入明细"), "GroupBox2", QRect(right, 34 + half, width, half)),
+                     "DBGridEh13", m_income);
 
     m_timer = PageKit::firstListingTimer(this, &Tf_liushuibaobiao::Timer1Timer);
     FormCreate();

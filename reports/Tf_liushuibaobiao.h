@@ -29,13 +29,13 @@ private:
     // A grid filling its group box, with the footer of a detail grid.
     static DataGrid* detailGrid(QWidget* box, const char* name, QueryModel* model);
 
-    QDateEdit* m_from;       // from-date picker
-    QDateEdit* m_to;         // to-date picker
-    QTimer* m_timer;         // Timer1
-    QueryModel* m_days;      // ADOQuery17
-    DataGrid* m_dayGrid;     // the day list
-    QueryModel* m_expense;   // expense records of the day
+    QDateEdit* m_from;      // from-date picker
+    QDateEdit* m_to;        // to-date picker
+    QTimer* m_timer;        // Timer1
+    QueryModel* m_days;     // ADOQuery17
+    DataGrid* m_dayGrid;    // the day list
+    QueryModel* m_expense;  // expense records of the day
     DataGrid* m_expenseGrid;
-    QueryModel* m_income;    // income records of the day
+    QueryModel* m_income;  // income records of the day
     DataGrid* m_incomeGrid;
 };

@@ -21,34 +21,33 @@ namespace {
 // other side of each row keeps its default 0. The month is the date's first
 // seven characters, "YYYY-MM".
 const char* const kClear = "delete from s_renls";
-const char* const kFillIncome =
-    "INSERT INTO s_renls ( sdate, sname, s_s )\n"
-    "SELECT substr(s_date,1,7) AS s_month, sys_name, sum(s_jine) AS s_Xjine\n"
-    "FROM s_z_all\n"
-    "WHERE f_class='S' and s_date between :t1 and :t2\n"
-    "GROUP BY substr(s_date,1,7), sys_name;";
-const char* const kFillExpense =
-    "INSERT INTO s_renls ( sdate, sname, s_z )\n"
-    "SELECT substr(s_date,1,7) AS s_month, sys_name, sum(s_jine) AS s_Xjine\n"
-    "FROM s_z_all\n"
-    "WHERE f_class='Z' and s_date between :t3 and :t4\n"
-    "GROUP BY substr(s_date,1,7), sys_name;";
+const char* const kFillIncome = "INSERT INTO s_renls ( sdate, sname, s_s )\n"
+                                "SELECT substr(s_date,1,7) AS s_month, sys_name, sum(s_jine) AS s_Xjine\n"
+                                "FROM s_z_all\n"
+                                "WHERE f_class='S' and s_date between :t1 and :t2\n"
+                                "GROUP BY substr(s_date,1,7), sys_name;";
+const char* const kFillExpense = "INSERT INTO s_renls ( sdate, sname, s_z )\n"
+                                 "SELECT substr(s_date,1,7) AS s_month, sys_name, sum(s_jine) AS s_Xjine\n"
+                                 "FROM s_z_all\n"
+                                 "WHERE f_class='Z' and s_date between :t3 and :t4\n"
+                                 "GROUP BY substr(s_date,1,7), sys_name;";
 // Members in the order they were made, each by month.
-const char* const kLinesAll =
-    "SELECT sname as 用户,sdate as 月份,sum(s_s) as 收入,sum(s_z) as 支出,sum(s_s)-sum(s_z) as 收支差额 "
-    "from s_renls left join s_user on s_user.sys_name=s_renls.sname "
-    "group by sname,sdate order by min(s_user.id),sdate";
-const char* const kLinesOne =
-    "SELECT sname as 用户,sdate as 月份,sum(s_s) as 收入,sum(s_z) as 支出,sum(s_s)-sum(s_z) as 收支差额 "
-    "from s_renls left join s_user on s_user.sys_name=s_renls.sname where sname=:name "
-    "group by sname,sdate order by min(s_user.id),sdate";
-const char* const kMonthsAll = "SELECT sdate,sum(s_s) as s_s,sum(s_z) as s_z from s_renls group by sdate order by sdate";
-const char* const kMonthsOne =
-    "SELECT sdate,sum(s_s) as s_s,sum(s_z) as s_z from s_renls where sname=:name group by sdate order by sdate";
+const char* const kLinesAll
+    = "SELECT sname as 用户,sdate as 月份,sum(s_s) as 收入,sum(s_z) as 支出,sum(s_s)-sum(s_z) as 收支差额 "
+      "from s_renls left join s_user on s_user.sys_name=s_renls.sname "
+      "group by sname,sdate order by min(s_user.id),sdate";
+const char* const kLinesOne
+    = "SELECT sname as 用户,sdate as 月份,sum(s_s) as 收入,sum(s_z) as 支出,sum(s_s)-sum(s_z) as 收支差额 "
+      "from s_renls left join s_user on s_user.sys_name=s_renls.sname where sname=:name "
+      "group by sname,sdate order by min(s_user.id),sdate";
+const char* const kMonthsAll
+    = "SELECT sdate,sum(s_s) as s_s,sum(s_z) as s_z from s_renls group by sdate order by sdate";
+const char* const kMonthsOne
+    = "SELECT sdate,sum(s_s) as s_s,sum(s_z) as s_z from s_renls where sname=:name group by sdate order by sdate";
 const char* const kMembers = "select sys_name from s_user order by id";
 const QString kAllMembers = QStringLiteral("全部用户");
 enum Col { ColMember, ColMonth, ColIncome, ColExpense, ColBalance };
-} // namespace
+}  // namespace
 
 Tf_renyuanbaobiao::Tf_renyuanbaobiao(QWidget* parent) : Page("f_renyuanbaobiao", parent)
 {
@@ -102,7 +101,8 @@ Tf_renyuanbaobiao::Toolbar Tf_renyuanbaobiao::buildToolbar(QWidget* tab, const c
     bar.members = new QComboBox(tab);
     bar.members->setObjectName(QString::fromLatin1(listName));
     bar.members->setGeometry(x, 6, 110, 26);
-    connect(button(tab, buttonName, QStringLiteral("刷新"), QRect(x + 120, 6, 64, 26)), &QPushButton::clicked, this, refresh);
+    connect(button(tab, buttonName, QStringLiteral("刷新"), QRect(x + 120, 6, 64, 26)), &QPushButton::clicked, this,
+            refresh);
     return bar;
 }
 
@@ -175,6 +175,7 @@ void Tf_renyuanbaobiao::Button56Click()
     // A failed read leaves the last chart.
     if (!readOk(q))
         return;
-    Charts::setGroupedBars(m_chart, months,
-                           {{QStringLiteral("收入"), income, QColor(0, 160, 0)}, {QStringLiteral("支出"), expense, QColor(220, 0, 0)}});
+    Charts::setGroupedBars(
+        m_chart, months,
+        {{QStringLiteral("收入"), income, QColor(0, 160, 0)}, {QStringLiteral("支出"), expense, QColor(220, 0, 0)}});
 }

@@ -19,10 +19,10 @@ public:
 
 public slots:
     void FormCreate();
-    void TabSheet7Show();   // 人员报表 shown
-    void TabSheet8Show();   // 统计图表 shown
-    void Button45Click();   // report tab: 刷新
-    void Button56Click();   // chart tab: 刷新
+    void TabSheet7Show();  // 人员报表 shown
+    void TabSheet8Show();  // 统计图表 shown
+    void Button45Click();  // report tab: 刷新
+    void Button56Click();  // chart tab: 刷新
 
 private:
     struct Toolbar {
@@ -38,12 +38,12 @@ private:
     // The member chosen in the list; null for "全部用户" (the first entry).
     static QString chosenMember(const Toolbar& bar);
 
-    QTabWidget* m_tabs;     // PageControl1
-    QWidget* m_reportTab;   // TabSheet7
-    QWidget* m_chartTab;    // TabSheet8
+    QTabWidget* m_tabs;    // PageControl1
+    QWidget* m_reportTab;  // TabSheet7
+    QWidget* m_chartTab;   // TabSheet8
     Toolbar m_reportBar;
     Toolbar m_chartBar;
-    QueryModel* m_lines;    // the grid's query
+    QueryModel* m_lines;  // the grid's query
     DataGrid* m_grid;
-    QChartView* m_chart;    // DBChart5
+    QChartView* m_chart;  // DBChart5
 };

@@ -18,19 +18,19 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QListWidget>
-#include <QVBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace {
 const char* const kMembersSql = "select id,sys_name as 用户名 ,sys_pwd as 密码 from s_user order by id";
@@ -124,10 +124,12 @@ void Tf_system::buildBottomRow()
     m_autoBackup->setGeometry(610, kBottomButtonTop, 150, 20);
     m_autoBackup->setToolTip(QStringLiteral("正常退出软件时，把数据库备份到数据文件旁的 backups 文件夹，保留最近%1份")
                                  .arg(kAutoBackupsKept));
-    QLabel* note = label(this, QStringLiteral("（保留最近%1份）").arg(kAutoBackupsKept), QRect(628, kBottomButtonTop + 22, 130, 18));
+    QLabel* note = label(this, QStringLiteral("（保留最近%1份）").arg(kAutoBackupsKept),
+                         QRect(628, kBottomButtonTop + 22, 130, 18));
     note->setStyleSheet(QStringLiteral("color: %1;").arg(Theme::css(Theme::walnut)));
     connect(m_autoBackup, &QCheckBox::toggled, this, &Tf_system::autoBackupToggled);
-    QPushButton* copies = button(this, "Button5", QStringLiteral("删除前的备份…"), QRect(610, kBottomButtonTop + 44, 130, 26));
+    QPushButton* copies
+        = button(this, "Button5", QStringLiteral("删除前的备份…"), QRect(610, kBottomButtonTop + 44, 130, 26));
     copies->setToolTip(QStringLiteral("清空所有数据和删除用户之前自动写下的备份：查看或删除"));
     connect(copies, &QPushButton::clicked, this, &Tf_system::Button5Click);
 }
@@ -136,7 +138,8 @@ void Tf_system::buildClearBox()
 {
     m_clearBox = groupBox(this, QStringLiteral("一键清空所有记账信息"), "GroupBox3", QRect(176, 128, 401, 201));
     m_clearBox->setStyleSheet(Theme::popupStyle(m_clearBox->objectName()));
-    QLabel* warning = label(m_clearBox, QStringLiteral("清空后数据将无法恢复，所有记账信息将清空。"), QRect(20, 52, 361, 40));
+    QLabel* warning
+        = label(m_clearBox, QStringLiteral("清空后数据将无法恢复，所有记账信息将清空。"), QRect(20, 52, 361, 40));
     warning->setObjectName(QStringLiteral("Label1"));
     warning->setAlignment(Qt::AlignCenter);
     warning->setWordWrap(true);
@@ -144,8 +147,8 @@ void Tf_system::buildClearBox()
     warning->setStyleSheet(QStringLiteral("color: #ff0000;"));
     connect(button(m_clearBox, "Button3", QStringLiteral("确认清空"), QRect(70, 126, 110, 32)), &QPushButton::clicked,
             this, &Tf_system::Button3Click);
-    connect(button(m_clearBox, "Button4", QStringLiteral("取消"), QRect(221, 126, 110, 32)), &QPushButton::clicked, this,
-            &Tf_system::Button4Click);
+    connect(button(m_clearBox, "Button4", QStringLiteral("取消"), QRect(221, 126, 110, 32)), &QPushButton::clicked,
+            this, &Tf_system::Button4Click);
     m_clearBox->hide();
 }
 
@@ -174,7 +177,8 @@ void Tf_system::showStartPage()
 bool Tf_system::openMembers()
 {
     DbError error;
-    const bool ok = m_members->setQuery(QString::fromUtf8(kMembersSql), {}, QStringLiteral("s_user"), QStringLiteral("id"), &error);
+    const bool ok = m_members->setQuery(QString::fromUtf8(kMembersSql), {}, QStringLiteral("s_user"),
+                                        QStringLiteral("id"), &error);
     m_grid->setColumnHidden(ColId, true);
     m_members->setMaxLength(ColName, 50);
     if (!ok) {
@@ -383,11 +387,11 @@ void Tf_system::Button5Click()
         list->clear();
         for (const QString& path : safetyBackupFiles(databasePath())) {
             const QFileInfo info(path);
-            auto* item = new QListWidgetItem(QStringLiteral("%1    %2    %3 KB")
-                                                 .arg(info.fileName(),
-                                                      info.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
-                                                 .arg((info.size() + 1023) / 1024),
-                                             list);
+            auto* item = new QListWidgetItem(
+                QStringLiteral("%1    %2    %3 KB")
+                    .arg(info.fileName(), info.lastModified().toString(QStringLiteral("yyyy-MM-dd HH:mm")))
+                    .arg((info.size() + 1023) / 1024),
+                list);
             item->setData(Roles::Value, path);
         }
         if (list->count() == 0)
@@ -401,7 +405,9 @@ void Tf_system::Button5Click()
         for (QListWidgetItem* item : list->selectedItems())
             if (item->data(Roles::Value).isValid())
                 chosen << item->data(Roles::Value).toString();
-        if (chosen.isEmpty() || !Msg::confirm(&dialog, QStringLiteral("是否确定删除所选的%1个备份？删除后无法恢复。").arg(chosen.size())))
+        if (chosen.isEmpty()
+            || !Msg::confirm(&dialog,
+                             QStringLiteral("是否确定删除所选的%1个备份？删除后无法恢复。").arg(chosen.size())))
             return;
         QStringList failed;
         for (const QString& path : std::as_const(chosen))
@@ -425,17 +431,10 @@ QString Tf_system::versionUrl() const
 void Tf_system::Button51Click()
 {
     switch (checkVersion(this, QUrl(versionUrl()), kVersion, m_versionTimeoutMs)) {
-    case VersionReply::Newer:
-        startUpdater();
-        break;
-    case VersionReply::Current:
-        Msg::notice(this, QStringLiteral("当前版本已经是最新版，无需更新"));
-        break;
-    case VersionReply::Failed:
-        Msg::error(this, QStringLiteral("无法连接到服务器"));
-        break;
-    case VersionReply::Cancelled:
-        break;
+    case VersionReply::Newer: startUpdater(); break;
+    case VersionReply::Current: Msg::notice(this, QStringLiteral("当前版本已经是最新版，无需更新")); break;
+    case VersionReply::Failed: Msg::error(this, QStringLiteral("无法连接到服务器")); break;
+    case VersionReply::Cancelled: break;
     }
 }
 
@@ -448,7 +447,8 @@ void Tf_system::startUpdater()
         return;
     }
     if (!QProcess::startDetached(updater, {}, QDir::currentPath())) {
-        Msg::error(this, QStringLiteral("有新版本可以升级，但升级程序“%1”无法启动。").arg(QDir::toNativeSeparators(updater)));
+        Msg::error(this,
+                   QStringLiteral("有新版本可以升级，但升级程序“%1”无法启动。").arg(QDir::toNativeSeparators(updater)));
         return;
     }
     m_quit();

@@ -64,15 +64,15 @@ private:
     // The verified copy written before a deletion; false after the failure was shown.
     bool writeCopyBefore(const QString& target);
 
-    QString m_clearCopy;          // where 确认清空 writes its copy first
+    QString m_clearCopy;  // where 确认清空 writes its copy first
 
-    BatchModel* m_members;        // ADOQuery16
-    DataGrid* m_grid;             // DBGridEh16
+    BatchModel* m_members;  // ADOQuery16
+    DataGrid* m_grid;       // DBGridEh16
     BatchEditor* m_memberEditor;
-    QString m_memberCopy;  // the copy written before a member goes
-    QButtonGroup* m_startPage;    // r_1 .. r_5
+    QString m_memberCopy;       // the copy written before a member goes
+    QButtonGroup* m_startPage;  // r_1 .. r_5
     QCheckBox* m_autoBackup;
-    QGroupBox* m_clearBox;        // 一键清空所有记账信息
+    QGroupBox* m_clearBox;  // 一键清空所有记账信息
     QString m_versionUrl;
     int m_versionTimeoutMs = kDefaultVersionTimeoutMs;
     std::function<void()> m_quit;

@@ -8,7 +8,11 @@
 #include "ui/Page.h"
 
 BatchEditor::BatchEditor(Page* page, DataGrid* grid, BatchModel* model, Setup setup)
-    : QObject(page), m_page(page), m_grid(grid), m_model(model), m_s(std::move(setup))
+    : QObject(page),
+      m_page(page),
+      m_grid(grid),
+      m_model(model),
+      m_s(std::move(setup))
 {
     Q_ASSERT(m_s.reread);
     page->addBatchEditor(this);
@@ -45,7 +49,8 @@ void BatchEditor::remove()
     if (m_s.ready && !m_s.ready())
         return;
     m_grid->commitPendingEdit();
-    const int row = m_s.deleteRow ? m_s.deleteRow() : (m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1);
+    const int row
+        = m_s.deleteRow ? m_s.deleteRow() : (m_grid->currentIndex().isValid() ? m_grid->currentIndex().row() : -1);
     // A row never saved just goes: nothing to ask, nothing to write.
     if (m_model->isNewRow(row)) {
         if (m_s.dropUnsavedRow) {
@@ -55,8 +60,7 @@ void BatchEditor::remove()
             m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
             m_model->removeRowAt(row);
             m_grid->setEditTriggers(triggers);
-        }
-        else if (m_s.mayDelete)
+        } else if (m_s.mayDelete)
             m_s.mayDelete(row);
         return;
     }

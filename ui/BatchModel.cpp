@@ -56,8 +56,14 @@ bool BatchModel::refresh(DbError* error)
 }
 
 void BatchModel::setColumnField(int column, const QString& f) { m_fields[column] = f; }
-void BatchModel::setReadOnly(int column, bool ro) { ro ? void(m_readOnly.insert(column)) : void(m_readOnly.remove(column)); }
-void BatchModel::setRequired(int column, bool req) { req ? void(m_required.insert(column)) : void(m_required.remove(column)); }
+void BatchModel::setReadOnly(int column, bool ro)
+{
+    ro ? void(m_readOnly.insert(column)) : void(m_readOnly.remove(column));
+}
+void BatchModel::setRequired(int column, bool req)
+{
+    req ? void(m_required.insert(column)) : void(m_required.remove(column));
+}
 void BatchModel::setMaxLength(int column, int length) { m_maxLength[column] = length; }
 
 bool BatchModel::setLookup(int column, const QString& sql, const QString& keyField, const QString& displayField,
@@ -99,7 +105,8 @@ bool BatchModel::insertLookupColumn(int position, const QString& title, const QS
         if (x.position >= position)
             ++x.position;
     m_extra.append({position, title, keyColumn});
-    std::sort(m_extra.begin(), m_extra.end(), [](const ExtraLookup& a, const ExtraLookup& b) { return a.position < b.position; });
+    std::sort(m_extra.begin(), m_extra.end(),
+              [](const ExtraLookup& a, const ExtraLookup& b) { return a.position < b.position; });
     m_lookups[position] = items;
     m_lookupTarget[position] = keyColumn;
     // The first error is the one reported.
@@ -331,11 +338,13 @@ bool BatchModel::writeRow(const Row& r, DbError* error)
         QString sql;
         if (m_insertCondition.isEmpty())
             sql = fields.isEmpty() ? QStringLiteral("insert into %1 default values").arg(m_table)
-                                   : QStringLiteral("insert into %1 (%2) values (%3)").arg(m_table, fields.join(u','), params.join(u','));
+                                   : QStringLiteral("insert into %1 (%2) values (%3)")
+                                         .arg(m_table, fields.join(u','), params.join(u','));
         else if (fields.isEmpty())  // the key alone: a null one is assigned
             sql = QStringLiteral("insert into %1 (%2) select null where %3").arg(m_table, m_key, m_insertCondition);
         else
-            sql = QStringLiteral("insert into %1 (%2) select %3 where %4").arg(m_table, fields.join(u','), params.join(u','), m_insertCondition);
+            sql = QStringLiteral("insert into %1 (%2) select %3 where %4")
+                      .arg(m_table, fields.join(u','), params.join(u','), m_insertCondition);
         Query q(sql);
         for (int c : cols)
             q.bindValue(QStringLiteral(":v%1").arg(c).toUtf8().constData(), valueFor(c, values[c]));
@@ -346,8 +355,9 @@ bool BatchModel::writeRow(const Row& r, DbError* error)
         if (!q.exec())
             return failWith(error, q.error());
         if (!m_insertCondition.isEmpty() && db.changes() == 0)
-            return failWith(error, DbError(DbError::Kind::Vanished,
-                                           QStringLiteral("%1 的新行未写入：%2 不成立").arg(m_table, m_insertCondition)));
+            return failWith(error,
+                            DbError(DbError::Kind::Vanished,
+                                    QStringLiteral("%1 的新行未写入：%2 不成立").arg(m_table, m_insertCondition)));
     }
     return true;
 }
@@ -406,22 +416,19 @@ QVariant BatchModel::data(const QModelIndex& index, int role) const
         return QVariant();
     }
     switch (role) {
-    case Qt::DisplayRole:
-        return QueryModel::displayText(v, m_formats.value(column, QueryModel::Plain));
+    case Qt::DisplayRole: return QueryModel::displayText(v, m_formats.value(column, QueryModel::Plain));
     case Qt::EditRole:
         if (m_money.value(column))  // the editor starts from the plain number
             return v.canConvert<Money>() && v.isValid() ? QVariant(v.value<Money>().plain()) : QVariant(QString());
         if (m_dates.value(column))
             return v.isValid() ? v.toDate() : QDate();
         return v;
-    case Roles::Value:
-        return v;
+    case Roles::Value: return v;
     case Qt::TextAlignmentRole:
         if (m_money.value(column) || v.canConvert<Money>())
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);
-    default:
-        return QVariant();
+    default: return QVariant();
     }
 }
 
@@ -433,7 +440,8 @@ bool BatchModel::setData(const QModelIndex& index, const QVariant& value, int ro
     if (m_lookups.contains(column))
         return setRaw(index.row(), lookupTarget(column), value);
     QVariant v = value;
-    const bool blank = !value.isValid() || (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty());
+    const bool blank
+        = !value.isValid() || (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty());
     if (m_money.value(column)) {
         if (blank) {
             v = QVariant();
@@ -449,7 +457,8 @@ bool BatchModel::setData(const QModelIndex& index, const QVariant& value, int ro
         if (blank) {
             v = QVariant();
         } else {
-            const QDate d = value.typeId() == QMetaType::QDate ? value.toDate() : dateFromText(value.toString().trimmed());
+            const QDate d
+                = value.typeId() == QMetaType::QDate ? value.toDate() : dateFromText(value.toString().trimmed());
             if (!d.isValid())
                 return false;
             v = d;

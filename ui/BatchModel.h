@@ -80,7 +80,7 @@ public:
     // are what the row starts with and count as untouched.
     int appendRow(const QHash<int, QVariant>& preset = {});
     int insertNewRow(int position, const QHash<int, QVariant>& preset = {});  // the same, placed at `position`
-    bool removeRowAt(int row);       // pending delete (a new row simply vanishes)
+    bool removeRowAt(int row);  // pending delete (a new row simply vanishes)
     bool isNewRow(int row) const;
     // New or changed and not yet written.
     bool isPendingRow(int row) const;
@@ -136,7 +136,7 @@ private:
     QString goneMessage(const QVariant& key) const;
     // What an insert or update writes for a cell (an empty amount is 0).
     QVariant valueFor(int column, const QVariant& value) const;
-    int keyColumn() const;  // the column holding the key; -1 when none
+    int keyColumn() const;               // the column holding the key; -1 when none
     int lookupTarget(int column) const;  // the column that stores a look-up's key
     bool writable(int column) const
     {
@@ -148,9 +148,9 @@ private:
         int position;
         QString title, keyColumn;
     };
-    QVector<ExtraLookup> m_extra;       // by increasing position
-    QSet<int> m_virtual;                // columns not in the statement
-    QHash<int, QString> m_lookupTarget; // look-up column -> key column name
+    QVector<ExtraLookup> m_extra;        // by increasing position
+    QSet<int> m_virtual;                 // columns not in the statement
+    QHash<int, QString> m_lookupTarget;  // look-up column -> key column name
 
     QString m_sql, m_table, m_key, m_insertCondition;
     Binds m_binds;

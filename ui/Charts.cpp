@@ -288,4 +288,4 @@ void setPie(QChartView* view, const QStringList& names, const QList<double>& val
     view->chart()->addSeries(series);
 }
 
-} // namespace Charts
+}  // namespace Charts

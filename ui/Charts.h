@@ -32,9 +32,9 @@ struct BarOptions {
     QColor border = QColor(160, 0, 0);
     double barWidth = 0.8;
     bool valueLabels = false;
-    bool logAxis = false;   // values below `min` sit at the axis minimum, marked with their value
-    double min = 1;         // log axis minimum
-    double max = 0;         // axis maximum at least this (0: fit the values)
+    bool logAxis = false;  // values below `min` sit at the axis minimum, marked with their value
+    double min = 1;        // log axis minimum
+    double max = 0;        // axis maximum at least this (0: fit the values)
     int valueLabelAngle = 0;
 };
 // Vertical bars, one per label, left to right. The true values (also those a
@@ -59,4 +59,4 @@ void setPie(QChartView* view, const QStringList& names, const QList<double>& val
 // Drops every series and axis.
 void clear(QChartView* view);
 
-} // namespace Charts
+}  // namespace Charts

@@ -15,19 +15,19 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QRegularExpressionValidator>
 #include <QStandardItemModel>
-#include <QPointer>
 #include <QTimer>
 #include <QToolTip>
 
 #include <QApplication>
-#include <algorithm>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace {
 const QColor kCurrentRow(166, 202, 240);
@@ -102,6 +102,7 @@ void dropDown(QWidget* editor)
 class RowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
 protected:
     void initStyleOption(QStyleOptionViewItem* o, const QModelIndex& index) const override
     {
@@ -163,7 +164,8 @@ public:
         if (e && batch && batch->isMoneyColumn(i.column()))
             e->setAttribute(Qt::WA_InputMethodEnabled, false);
         if (e && batch && batch->isMoneyColumn(i.column()))
-            e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*")), e));
+            e->setValidator(
+                new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*")), e));
         if (e && grid && grid->isInputMethodClosed(i.column())) {
             e->setAttribute(Qt::WA_InputMethodEnabled, false);
             e->setInputMethodHints(Qt::ImhFormattedNumbersOnly);
@@ -284,7 +286,8 @@ protected:
         for (int c = 0; c < model; ++c) {
             if (h->isSectionHidden(c))
                 continue;
-            const QRect cell(offset + h->sectionViewportPosition(c) + m_grid->frameWidth(), 0, h->sectionSize(c), height());
+            const QRect cell(offset + h->sectionViewportPosition(c) + m_grid->frameWidth(), 0, h->sectionSize(c),
+                             height());
             p.setPen(QColor(0xd8, 0xcc, 0x9a));
             p.drawLine(cell.right(), 0, cell.right(), height());
             const QString t = m_grid->footerText(c);

@@ -100,4 +100,3 @@ private:
     QSet<int> m_editButtons;
     QSet<int> m_noInputMethod;
 };
-

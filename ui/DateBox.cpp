@@ -11,7 +11,7 @@ const QString kFormat = QStringLiteral("yyyy-MM-dd");
 
 bool isDigitKey(const QString& t) { return t.size() == 1 && t[0] >= u'0' && t[0] <= u'9'; }
 bool isSeparatorKey(const QString& t) { return t == u"-" || t == u"/" || t == u"."; }
-} // namespace
+}  // namespace
 
 DateBox::DateBox(QWidget* parent) : QDateEdit(parent)
 {
@@ -73,8 +73,7 @@ void DateBox::keyPressEvent(QKeyEvent* event)
             showTyped();
             event->accept();
             return;
-        default:
-            break;
+        default: break;
         }
         if (isDigitKey(t) || isSeparatorKey(t)) {
             if (m_typed.size() < 10)

@@ -56,7 +56,10 @@ Qt::Alignment cellAlignment(const QAbstractItemModel* model, int row, int column
 class Printout {
 public:
     Printout(const DataGrid& grid, QPrinter& printer, QPainter& painter)
-        : m_grid(grid), m_printer(printer), m_p(painter), m_model(grid.model())
+        : m_grid(grid),
+          m_printer(printer),
+          m_p(painter),
+          m_model(grid.model())
     {
         const QRectF page = printer.pageRect(QPrinter::DevicePixel);
         m_pageWidth = page.width();
@@ -141,7 +144,8 @@ private:
             const QRectF cell(x, y, m_widths[i], m_rowHeight);
             m_p.fillRect(cell, DataGrid::footerColour());
             const int c = m_columns[i];
-            text(cell, (m_grid.isFooterSum(c) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, m_grid.footerText(c));
+            text(cell, (m_grid.isFooterSum(c) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                 m_grid.footerText(c));
             x += m_widths[i];
         }
     }
@@ -176,7 +180,7 @@ QString& lastExportFolder()
     return folder;
 }
 
-} // namespace
+}  // namespace
 
 QList<int> shownColumns(const DataGrid& grid)
 {
@@ -214,16 +218,12 @@ bool preview(const DataGrid& grid, QWidget* parent)
     dialog.setObjectName(QStringLiteral("PrintPreviewDialog"));
     dialog.setWindowTitle(QStringLiteral("打印预览"));
     dialog.resize(900, 700);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                     [&grid](QPrinter* p) { print(grid, *p); });
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&grid](QPrinter* p) { print(grid, *p); });
     dialog.exec();
     return true;
 }
 
-QString xlsFileName(const QString& chosen)
-{
-    return withSuffix(chosen, QStringLiteral(".xls"));
-}
+QString xlsFileName(const QString& chosen) { return withSuffix(chosen, QStringLiteral(".xls")); }
 
 bool writeXls(const DataGrid& grid, const QString& path, QString* error)
 {
@@ -270,4 +270,4 @@ void exportXls(const DataGrid& grid, QWidget* parent, const QString& title)
     lastExportFolder() = QFileInfo(target).absolutePath();
 }
 
-} // namespace GridOutput
+}  // namespace GridOutput

@@ -40,4 +40,4 @@ QString xlsFileName(const QString& chosen);
 // home folder.
 void exportXls(const DataGrid& grid, QWidget* parent, const QString& title);
 
-} // namespace GridOutput
+}  // namespace GridOutput

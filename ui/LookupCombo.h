@@ -12,9 +12,9 @@ public:
     explicit LookupCombo(QWidget* parent = nullptr);
 
     // Fills the list; the current entry is cleared (index -1).
-    [[nodiscard]] bool load(const QString& sql, const QString& keyField, const QString& displayField, const Binds& binds = {},
-              DbError* error = nullptr);
-    QVariant keyValue() const;           // invalid when nothing is chosen
+    [[nodiscard]] bool load(const QString& sql, const QString& keyField, const QString& displayField,
+                            const Binds& binds = {}, DbError* error = nullptr);
+    QVariant keyValue() const;              // invalid when nothing is chosen
     bool setKeyValue(const QVariant& key);  // false (and nothing chosen) when absent
 
 signals:

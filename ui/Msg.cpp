@@ -20,12 +20,14 @@ void error(QWidget* parent, const QString& text) { show(parent, QMessageBox::Cri
 
 bool confirm(QWidget* parent, const QString& text)
 {
-    return show(parent, QMessageBox::Question, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+    return show(parent, QMessageBox::Question, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel)
+           == QMessageBox::Ok;
 }
 
 bool confirm(QWidget* parent, const QString& text, const QString& informativeText)
 {
-    return show(parent, QMessageBox::Question, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel, informativeText)
+    return show(parent, QMessageBox::Question, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel,
+                informativeText)
            == QMessageBox::Ok;
 }
 
@@ -55,7 +57,8 @@ void dbError(QWidget* parent, const QString& databaseMessage)
 
 bool warningConfirm(QWidget* parent, const QString& text, const QString& informativeText)
 {
-    return show(parent, QMessageBox::Warning, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel, informativeText)
+    return show(parent, QMessageBox::Warning, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel,
+                informativeText)
            == QMessageBox::Ok;
 }
 

@@ -46,10 +46,7 @@ private:
 };
 }
 
-void onFirstShow(QWidget* widget, std::function<void()> routine)
-{
-    new FirstShow(widget, std::move(routine));
-}
+void onFirstShow(QWidget* widget, std::function<void()> routine) { new FirstShow(widget, std::move(routine)); }
 
 Page::Page(const char* objectName, QWidget* parent, std::optional<QColor> ground) : QWidget(parent)
 {

@@ -59,4 +59,4 @@ QTimer* firstListingTimer(QObject* page)
     return t;
 }
 
-} // namespace PageKit
+}  // namespace PageKit

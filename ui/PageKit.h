@@ -36,12 +36,11 @@ QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption);
 // "Timer1": single-shot, 50 ms. FormCreate starts it, so the page is on the
 // screen before its first listing runs `slot`.
 QTimer* firstListingTimer(QObject* page);
-template <class P, class Slot>
-QTimer* firstListingTimer(P* page, Slot slot)
+template <class P, class Slot> QTimer* firstListingTimer(P* page, Slot slot)
 {
     QTimer* t = firstListingTimer(page);
     QObject::connect(t, &QTimer::timeout, page, slot);
     return t;
 }
 
-} // namespace PageKit
+}  // namespace PageKit

@@ -38,9 +38,11 @@ bool QueryModel::readChunk(DbError* error)
             params << QString::fromLatin1(kKeyParams[k]);
             binds.append({kKeyParams[k], m_rows.last().value(c.keyColumns.value(k))});
         }
-        sql += QStringLiteral(" and (%1) %2 (%3)").arg(c.keys.join(u','), QLatin1String(c.descending ? "<" : ">"), params.join(u','));
+        sql += QStringLiteral(" and (%1) %2 (%3)")
+                   .arg(c.keys.join(u','), QLatin1String(c.descending ? "<" : ">"), params.join(u','));
     }
-    const QString order = c.descending ? c.keys.join(QLatin1String(" desc,")) + QLatin1String(" desc") : c.keys.join(u',');
+    const QString order
+        = c.descending ? c.keys.join(QLatin1String(" desc,")) + QLatin1String(" desc") : c.keys.join(u',');
     sql += QStringLiteral(" order by %1 limit %2").arg(order, QString::number(c.chunk));
     ResultTable chunk;
     if (!chunk.load(sql, binds, error))
@@ -130,7 +132,8 @@ bool loadKeyNames(const QString& sql, const Binds& binds, const QString& keyFiel
         items.append({q.value(k), q.text(d)});
     if (!q.ok() || k < 0 || d < 0) {
         if (error)
-            *error = q.ok() ? DbError(DbError::Kind::Other, QStringLiteral("结果中没有列 %1 或 %2").arg(keyField, displayField))
+            *error = q.ok() ? DbError(DbError::Kind::Other,
+                                      QStringLiteral("结果中没有列 %1 或 %2").arg(keyField, displayField))
                             : q.error();
         return false;
     }
@@ -152,7 +155,8 @@ bool QueryModel::refresh(DbError* error)
     bool ok = readChunk(error);
     // The footers' sums over the whole filter, in one aggregate.
     for (auto it = m_chunked->sums.cbegin(); ok && it != m_chunked->sums.cend(); ++it) {
-        Query sum(QStringLiteral("select sum(%1) from %2 where %3").arg(it.value(), m_chunked->source, m_chunked->filter));
+        Query sum(
+            QStringLiteral("select sum(%1) from %2 where %3").arg(it.value(), m_chunked->source, m_chunked->filter));
         for (const auto& b : m_binds)
             sum.bindValue(b.first, b.second);
         switch (sum.fetch()) {

@@ -14,4 +14,4 @@ inline constexpr int Value = Qt::UserRole;
 // the grid's editor is then a drop-down list of the names that stores the key.
 inline constexpr int Choices = Qt::UserRole + 40;
 
-} // namespace Roles
+}  // namespace Roles

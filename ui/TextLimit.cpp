@@ -25,4 +25,4 @@ void apply(QLineEdit* box, int n)
     box->setValidator(new CharacterLimit(n, box));
 }
 
-} // namespace TextLimit
+}  // namespace TextLimit

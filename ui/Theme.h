@@ -11,17 +11,17 @@
 
 namespace Theme {
 
-inline const QColor chestnut{0x8a, 0x4b, 0x1f};     // titles, captions, borders of pressed keys
-inline const QColor bark{0x5a, 0x3a, 0x1c};         // header entries
-inline const QColor walnut{0x6b, 0x4a, 0x2a};       // footer text and clock
-inline const QColor ink{0x4a, 0x3a, 0x2a};          // captions drawn on the desktop
-inline const QColor sand{0xc9, 0xa7, 0x7c};         // separators, editor frames
-inline const QColor wheat{0xe2, 0xc9, 0xa4};        // group frames
-inline const QColor tan{0xb8, 0x86, 0x4f};          // pop-up panel borders
-inline const QColor cream{0xfe, 0xfc, 0xf8};        // the desktop's ground
-inline const QColor paper{0xff, 0xfd, 0xf8};        // pop-up panels
-inline const QColor linen{0xfb, 0xf4, 0xe8};        // picture buttons
-inline const QColor parchment{0xe4, 0xcd, 0xa8};    // pressed picture buttons
+inline const QColor chestnut{0x8a, 0x4b, 0x1f};   // titles, captions, borders of pressed keys
+inline const QColor bark{0x5a, 0x3a, 0x1c};       // header entries
+inline const QColor walnut{0x6b, 0x4a, 0x2a};     // footer text and clock
+inline const QColor ink{0x4a, 0x3a, 0x2a};        // captions drawn on the desktop
+inline const QColor sand{0xc9, 0xa7, 0x7c};       // separators, editor frames
+inline const QColor wheat{0xe2, 0xc9, 0xa4};      // group frames
+inline const QColor tan{0xb8, 0x86, 0x4f};        // pop-up panel borders
+inline const QColor cream{0xfe, 0xfc, 0xf8};      // the desktop's ground
+inline const QColor paper{0xff, 0xfd, 0xf8};      // pop-up panels
+inline const QColor linen{0xfb, 0xf4, 0xe8};      // picture buttons
+inline const QColor parchment{0xe4, 0xcd, 0xa8};  // pressed picture buttons
 
 // "#rrggbb" for style sheets.
 inline QString css(const QColor& c) { return c.name(); }
@@ -62,4 +62,4 @@ inline QString popupStyle(const QString& objectName)
         .arg(objectName, css(paper), css(tan), css(chestnut));
 }
 
-} // namespace Theme
+}  // namespace Theme

@@ -16,16 +16,50 @@ namespace {
 
 // Record identifiers used here.
 enum Record : quint16 {
-    kBof = 0x0809, kEof = 0x000A, kContinue = 0x003C,
-    kInterfaceHdr = 0x00E1, kMms = 0x00C1, kInterfaceEnd = 0x00E2, kCodePage = 0x0042, kDsf = 0x0161,
-    kWindowProtect = 0x0019, kProtect = 0x0012, kPassword = 0x0013, kProt4Rev = 0x01AF, kProt4RevPass = 0x01BC,
-    kWindow1 = 0x003D, kBackup = 0x0040, kHideObj = 0x008D, kDate1904 = 0x0022, kPrecision = 0x000E,
-    kRefreshAll = 0x01B7, kBookBool = 0x00DA, kFont = 0x0031, kXf = 0x00E0, kStyle = 0x0293,
-    kBoundSheet = 0x0085, kSst = 0x00FC, kExtSst = 0x00FF,
-    kCalcCount = 0x000C, kCalcMode = 0x000D, kRefMode = 0x000F, kIteration = 0x0011, kDelta = 0x0010,
-    kSaveRecalc = 0x005F, kPrintHeaders = 0x002A, kPrintGridlines = 0x002B, kGridSet = 0x0082, kGuts = 0x0080,
-    kDefaultRowHeight = 0x0225, kWsBool = 0x0081, kDefColWidth = 0x0055, kColInfo = 0x007D,
-    kDimensions = 0x0200, kWindow2 = 0x023E, kLabelSst = 0x00FD, kNumber = 0x0203,
+    kBof = 0x0809,
+    kEof = 0x000A,
+    kContinue = 0x003C,
+    kInterfaceHdr = 0x00E1,
+    kMms = 0x00C1,
+    kInterfaceEnd = 0x00E2,
+    kCodePage = 0x0042,
+    kDsf = 0x0161,
+    kWindowProtect = 0x0019,
+    kProtect = 0x0012,
+    kPassword = 0x0013,
+    kProt4Rev = 0x01AF,
+    kProt4RevPass = 0x01BC,
+    kWindow1 = 0x003D,
+    kBackup = 0x0040,
+    kHideObj = 0x008D,
+    kDate1904 = 0x0022,
+    kPrecision = 0x000E,
+    kRefreshAll = 0x01B7,
+    kBookBool = 0x00DA,
+    kFont = 0x0031,
+    kXf = 0x00E0,
+    kStyle = 0x0293,
+    kBoundSheet = 0x0085,
+    kSst = 0x00FC,
+    kExtSst = 0x00FF,
+    kCalcCount = 0x000C,
+    kCalcMode = 0x000D,
+    kRefMode = 0x000F,
+    kIteration = 0x0011,
+    kDelta = 0x0010,
+    kSaveRecalc = 0x005F,
+    kPrintHeaders = 0x002A,
+    kPrintGridlines = 0x002B,
+    kGridSet = 0x0082,
+    kGuts = 0x0080,
+    kDefaultRowHeight = 0x0225,
+    kWsBool = 0x0081,
+    kDefColWidth = 0x0055,
+    kColInfo = 0x007D,
+    kDimensions = 0x0200,
+    kWindow2 = 0x023E,
+    kLabelSst = 0x00FD,
+    kNumber = 0x0203,
 };
 
 constexpr int kMaxRecordData = 8224;  // longer data continues in CONTINUE records
@@ -38,8 +72,8 @@ constexpr quint16 kBuiltinFormatTwoDecimals = 2;  // "0.00"
 
 // Compound document.
 constexpr int kSector = 512;
-constexpr quint32 kFreeSect = 0xFFFFFFFF, kEndOfChain = 0xFFFFFFFE, kFatSect = 0xFFFFFFFD,
-                  kDifSect = 0xFFFFFFFC, kNoStream = 0xFFFFFFFF;
+constexpr quint32 kFreeSect = 0xFFFFFFFF, kEndOfChain = 0xFFFFFFFE, kFatSect = 0xFFFFFFFD, kDifSect = 0xFFFFFFFC,
+                  kNoStream = 0xFFFFFFFF;
 constexpr int kHeaderDifat = 109;
 constexpr int kIdsPerSector = kSector / 4;
 constexpr qsizetype kMiniStreamCutoff = 4096;  // smaller streams would belong in the mini stream
@@ -276,14 +310,14 @@ void writeBof(Bytes& b, quint16 type)
 void writeXf(Bytes& b, quint16 format, bool style, quint8 usedAttributes)
 {
     const qsizetype r = b.begin(kXf);
-    b.u16(0);       // font
+    b.u16(0);  // font
     b.u16(format);
     b.u16(style ? 0xFFF5 : 0x0001);  // locked; a style has no parent, a cell XF has style 0
-    b.u8(0x20);     // bottom aligned
-    b.u8(0);        // rotation
-    b.u8(0);        // indent, shrink, reading order
+    b.u8(0x20);                      // bottom aligned
+    b.u8(0);                         // rotation
+    b.u8(0);                         // indent, shrink, reading order
     b.u8(usedAttributes);
-    b.u32(0);       // no borders
+    b.u32(0);  // no borders
     b.u32(0);
     b.u16(0x20C0);  // no pattern: system foreground and background colours
     b.end(r);
@@ -305,7 +339,7 @@ std::vector<qsizetype> writeGlobals(Bytes& b, int sheetCount)
     b.record16(kProt4RevPass, 0);
 
     qsizetype r = b.begin(kWindow1);
-    b.u16(0);       // position and size of the window, in twips
+    b.u16(0);  // position and size of the window, in twips
     b.u16(0);
     b.u16(0x3A5C);
     b.u16(0x23BE);
@@ -327,16 +361,16 @@ std::vector<qsizetype> writeGlobals(Bytes& b, int sheetCount)
     static const char16_t kFontName[] = u"宋体";
     for (int i = 0; i < 4; ++i) {
         r = b.begin(kFont);
-        b.u16(200);     // 10 points, in twips
+        b.u16(200);  // 10 points, in twips
         b.u16(0);
         b.u16(0x7FFF);  // window text colour
         b.u16(400);     // normal weight
         b.u16(0);
         b.u8(0);
         b.u8(0);
-        b.u8(134);      // GB2312 character set
+        b.u8(134);  // GB2312 character set
         b.u8(0);
-        b.u8(2);        // name length, 16-bit characters
+        b.u8(2);  // name length, 16-bit characters
         b.u8(1);
         b.units(kFontName, 2, true);
         b.end(r);
@@ -345,8 +379,8 @@ std::vector<qsizetype> writeGlobals(Bytes& b, int sheetCount)
     writeXf(b, 0, true, 0x00);
     for (int i = 1; i < 15; ++i)
         writeXf(b, 0, true, 0xF4);
-    writeXf(b, 0, false, 0x00);                           // kXfGeneral
-    writeXf(b, kBuiltinFormatTwoDecimals, false, 0x04);   // kXfMoney: its number format counts
+    writeXf(b, 0, false, 0x00);                          // kXfGeneral
+    writeXf(b, kBuiltinFormatTwoDecimals, false, 0x04);  // kXfMoney: its number format counts
 
     r = b.begin(kStyle);
     b.u16(0x8000);  // built-in style on XF 0: "Normal"
@@ -373,9 +407,11 @@ std::vector<qsizetype> writeGlobals(Bytes& b, int sheetCount)
 class SheetWriter {
 public:
     SheetWriter(Bytes& b, StringTable& strings, const QList<Column>& columns, int columnCount)
-        : m_b(b), m_strings(strings), m_columns(columns), m_columnCount(columnCount)
-    {
-    }
+        : m_b(b),
+          m_strings(strings),
+          m_columns(columns),
+          m_columnCount(columnCount)
+    {}
 
     // One worksheet: titles, then `cell` rows [first, last).
     void write(bool firstSheet, int first, int last, const CellReader& cell)
@@ -482,11 +518,8 @@ private:
         const int type = v.typeId();
         switch (type) {
         case QMetaType::UnknownType:
-        case QMetaType::Nullptr:
-            return;
-        case QMetaType::QString:
-            text(row, column, m_strings.add(*static_cast<const QString*>(v.constData())));
-            return;
+        case QMetaType::Nullptr: return;
+        case QMetaType::QString: text(row, column, m_strings.add(*static_cast<const QString*>(v.constData()))); return;
         case QMetaType::QDate: {
             const QDate& d = *static_cast<const QDate*>(v.constData());
             if (d.isValid())
@@ -630,7 +663,7 @@ QByteArray compoundDocument(const Bytes& globals, const Bytes& sheets)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 QByteArray workbook(const QList<Column>& columns, int rowCount, const CellReader& cell)
 {
@@ -658,4 +691,4 @@ QByteArray workbook(const QList<Column>& columns, int rowCount, const CellReader
     return compoundDocument(globals, sheets);
 }
 
-} // namespace Xls
+}  // namespace Xls

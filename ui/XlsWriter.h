@@ -35,4 +35,4 @@ QByteArray workbook(const QList<Column>& columns, int rowCount, const CellReader
 
 constexpr int kRowsPerSheet = 65535;
 
-} // namespace Xls
+}  // namespace Xls

@@ -21,7 +21,8 @@ namespace {
 // amount ([+-]digits[.digits]); pasted text must match whole.
 QString amountEditorFilter(const QString& text)
 {
-    static const QRegularExpression amount(QRegularExpression::anchoredPattern(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*")));
+    static const QRegularExpression amount(
+        QRegularExpression::anchoredPattern(QStringLiteral("[+-]?[0-9]*\\.?[0-9]*")));
     QString held;
     for (const Piece& p : pieces(text)) {
         if (!p.typed) {
@@ -35,7 +36,7 @@ QString amountEditorFilter(const QString& text)
     }
     return held;
 }
-} // namespace
+}  // namespace
 
 class TstHostileAccounts : public QObject {
     Q_OBJECT
@@ -65,7 +66,8 @@ private slots:
             QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("是否确定保存数据？")});
         }
         for (int i = 0; i < corpus().size(); ++i)
-            QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_qcje from z_zhanghu where z_name='a%1'").arg(i)), openings[i]);
+            QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_qcje from z_zhanghu where z_name='a%1'").arg(i)),
+                     openings[i]);
         TEST_END
     }
 

@@ -42,9 +42,10 @@ private slots:
         QStringList titles;
         for (int c = 1; c < g->model()->columnCount(); ++c)
             titles << g->model()->headerData(c, Qt::Horizontal).toString();
-        QCOMPARE(titles, (QStringList{QStringLiteral("账户名称"), QStringLiteral("起始金额"), QStringLiteral("收入\u3000"),
-                                      QStringLiteral("支出"), QStringLiteral("借入"), QStringLiteral("借出"), QStringLiteral("转入"),
-                                      QStringLiteral("转出"), QStringLiteral("余额"), QStringLiteral("备注")}));
+        QCOMPARE(titles, (QStringList{QStringLiteral("账户名称"), QStringLiteral("起始金额"),
+                                      QStringLiteral("收入\u3000"), QStringLiteral("支出"), QStringLiteral("借入"),
+                                      QStringLiteral("借出"), QStringLiteral("转入"), QStringLiteral("转出"),
+                                      QStringLiteral("余额"), QStringLiteral("备注")}));
         QVERIFY(g->isColumnHidden(0));
         QCOMPARE(g->columnWidth(1), 95);
         QCOMPARE(g->columnWidth(4), 60);
@@ -54,8 +55,11 @@ private slots:
         QVERIFY(!(model->flags(model->index(0, 9)) & Qt::ItemIsEditable));
         // Each footer is the sum of its column.
         QStringList sums{QStringLiteral("合计:")};
-        for (const char* c : {"z_qcje", "z_shouru", "z_zhichu", "z_jieru", "z_jiechu", "z_zhuanru", "z_zhuanchu", "z_yue"})
-            sums << Money::fromRaw(TestDb::scalarInt(QStringLiteral("select sum(%1) from z_zhanghu").arg(QString::fromLatin1(c)))).yuan();
+        for (const char* c :
+             {"z_qcje", "z_shouru", "z_zhichu", "z_jieru", "z_jiechu", "z_zhuanru", "z_zhuanchu", "z_yue"})
+            sums << Money::fromRaw(
+                        TestDb::scalarInt(QStringLiteral("select sum(%1) from z_zhanghu").arg(QString::fromLatin1(c))))
+                        .yuan();
         sums << QString();
         QCOMPARE(footerTexts(&page, "DBGridEh3"), sums);
         QCOMPARE(sums.value(2), QStringLiteral("￥100.50"));
@@ -65,7 +69,8 @@ private slots:
         const int row = rowCount(&page, "DBGridEh3") - 1;
         editCell(&page, "DBGridEh3", row, Tf_zhanghu::ColName, QStringLiteral("O'Neil \"卡\""));
         click(&page, "Button9");
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_qcje||'|'||z_yue from z_zhanghu where z_name='O''Neil \"卡\"'")),
+        QCOMPARE(TestDb::scalarText(
+                     QStringLiteral("select z_qcje||'|'||z_yue from z_zhanghu where z_name='O''Neil \"卡\"'")),
                  QStringLiteral("0|0"));
         QVERIFY(f.boxes.texts() == QStringList{QStringLiteral("是否确定保存数据？")});
         // After the save the row carries its id: delete works on it at once.
@@ -81,8 +86,10 @@ private slots:
         editCell(&page, "DBGridEh3", added, Tf_zhanghu::ColName, QStringLiteral("零钱罐"));
         editCell(&page, "DBGridEh3", added, Tf_zhanghu::ColOpening, QStringLiteral("88.5"));
         click(&page, "Button9");
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_yue from z_zhanghu where z_name='零钱罐'")), qint64(885000));
-        QCOMPARE(cell(&page, "DBGridEh3", added, Tf_zhanghu::ColBalance), cell(&page, "DBGridEh3", added, Tf_zhanghu::ColOpening));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_yue from z_zhanghu where z_name='零钱罐'")),
+                 qint64(885000));
+        QCOMPARE(cell(&page, "DBGridEh3", added, Tf_zhanghu::ColBalance),
+                 cell(&page, "DBGridEh3", added, Tf_zhanghu::ColOpening));
         // A second account of a name is refused; the rows stay to be put right.
         click(&page, "Button27");
         editCell(&page, "DBGridEh3", added + 1, Tf_zhanghu::ColName, QStringLiteral("零钱罐"));
@@ -105,7 +112,8 @@ private slots:
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
         pressCell(&page, "DBGridEh3", 0, Tf_zhanghu::ColName);
         QCOMPARE(f.boxesAfterClick(&page, "Button28"),
-                 (QStringList{QStringLiteral("是否确定删除？"), QStringLiteral("对不起，该账户下有收支明细，不能直接删除。")}));
+                 (QStringList{QStringLiteral("是否确定删除？"),
+                              QStringLiteral("对不起，该账户下有收支明细，不能直接删除。")}));
         // Pressed row A, moved to row B by keyboard: A is deleted.
         TestDb::sql(QStringLiteral("delete from s_shouru"));
         pressCell(&page, "DBGridEh3", 0, Tf_zhanghu::ColName);
@@ -126,9 +134,12 @@ private slots:
     void accountNamedElsewhereStays_data()
     {
         QTest::addColumn<QString>("naming");
-        QTest::newRow("transfer from") << "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (%1,1,'2012-05-01',10000)";
-        QTest::newRow("transfer to") << "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,%1,'2012-05-01',10000)";
-        QTest::newRow("loan") << "insert into s_jie (j_class,z_id,j_date,j_chuMoney,j_ruMoney,j_yuMoney) values ('S',%1,'2012-05-01',10000,0,10000)";
+        QTest::newRow("transfer from")
+            << "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (%1,1,'2012-05-01',10000)";
+        QTest::newRow("transfer to")
+            << "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,%1,'2012-05-01',10000)";
+        QTest::newRow("loan") << "insert into s_jie (j_class,z_id,j_date,j_chuMoney,j_ruMoney,j_yuMoney) values "
+                                 "('S',%1,'2012-05-01',10000,0,10000)";
     }
     void accountNamedElsewhereStays()
     {
@@ -141,7 +152,8 @@ private slots:
         page.show();
         pressCell(&page, "DBGridEh3", rowCount(&page, "DBGridEh3") - 1, Tf_zhanghu::ColName);
         QCOMPARE(f.boxesAfterClick(&page, "Button28"),
-                 (QStringList{QStringLiteral("是否确定删除？"), QStringLiteral("对不起，该账户有借入借出或转账记录，不能删除")}));
+                 (QStringList{QStringLiteral("是否确定删除？"),
+                              QStringLiteral("对不起，该账户有借入借出或转账记录，不能删除")}));
         QCOMPARE(f.boxes.seen.last().icon, QMessageBox::Critical);
         QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where id=%1").arg(spare)), qint64(1));
         TEST_END
@@ -161,11 +173,13 @@ private slots:
         f.boxes.setAnswer(QMessageBox::Ok);
 
         // The database refuses: nothing written, the edits stay on screen.
-        TestDb::sql(QStringLiteral("create trigger no_new_account before insert on z_zhanghu begin select raise(abort,'no'); end"));
+        TestDb::sql(QStringLiteral(
+            "create trigger no_new_account before insert on z_zhanghu begin select raise(abort,'no'); end"));
         editCell(&page, "DBGridEh3", 0, Tf_zhanghu::ColRemark, QStringLiteral("改过"));
         click(&page, "Button27");
         editCell(&page, "DBGridEh3", 3, Tf_zhanghu::ColName, QStringLiteral("新卡"));
-        QCOMPARE(f.boxesAfterClick(&page, "Button9"), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，数据格式不对")}));
+        QCOMPARE(f.boxesAfterClick(&page, "Button9"),
+                 (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，数据格式不对")}));
         QCOMPARE(f.boxes.seen[1].title, QStringLiteral("栗子家庭记账本2012"));
         QCOMPARE(cell(&page, "DBGridEh3", 3, Tf_zhanghu::ColName), QStringLiteral("新卡"));
         QCOMPARE(cell(&page, "DBGridEh3", 0, Tf_zhanghu::ColRemark), QStringLiteral("改过"));
@@ -175,8 +189,10 @@ private slots:
         // Delete with pending edits asks to save them first.
         editCell(&page, "DBGridEh3", 3, Tf_zhanghu::ColName, QStringLiteral("新卡"));
         pressCell(&page, "DBGridEh3", 2, Tf_zhanghu::ColName);
-        QCOMPARE(f.boxesAfterClick(&page, "Button28"), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("是否确定删除？")}));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(z_name) from z_zhanghu where id>2")), QStringLiteral("新卡"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button28"),
+                 (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("是否确定删除？")}));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(z_name) from z_zhanghu where id>2")),
+                 QStringLiteral("新卡"));
         QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where z_other='改过'")), qint64(1));
         TEST_END
     }
@@ -185,8 +201,9 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f;
-        TestDb::sql(QStringLiteral("update z_zhanghu set z_yue=case id when 1 then 1000000 when 2 then -50000 else 25000 end,"
-                                   " z_shouru=id*10000, z_zhichu=0"));
+        TestDb::sql(
+            QStringLiteral("update z_zhanghu set z_yue=case id when 1 then 1000000 when 2 then -50000 else 25000 end,"
+                           " z_shouru=id*10000, z_zhichu=0"));
         Tf_zhanghu page;
         page.show();
         find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(1);
@@ -194,7 +211,8 @@ private slots:
         const QString third = TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=3"));
         // The negative balance has no slice; the others keep their values.
         QCOMPARE(pieValues(&page, "DBChart1"), (QList<qreal>{100, 2.5}));
-        QCOMPARE(pieLabels(&page, "DBChart1"), (QStringList{first + QStringLiteral(" 100"), third + QStringLiteral(" 2.5")}));
+        QCOMPARE(pieLabels(&page, "DBChart1"),
+                 (QStringList{first + QStringLiteral(" 100"), third + QStringLiteral(" 2.5")}));
         QCOMPARE(pieValues(&page, "DBChart2"), (QList<qreal>{1, 2, 3}));
         QVERIFY(pieValues(&page, "DBChart3").isEmpty());
         QCOMPARE(chart(&page, "DBChart1")->chart()->title(), QString());

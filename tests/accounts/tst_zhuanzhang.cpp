@@ -17,10 +17,16 @@ const QDate kToday = PageFixture::defaultNow().date();  // 2012-05-20
 void addTransfer(qint64 from, qint64 to, const QDate& d, qint64 raw)
 {
     TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (%1,%2,'%3',%4)")
-                    .arg(from).arg(to).arg(dateText(d)).arg(raw));
+                    .arg(from)
+                    .arg(to)
+                    .arg(dateText(d))
+                    .arg(raw));
 }
 
-QString accountName(qint64 id) { return TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=%1").arg(id)); }
+QString accountName(qint64 id)
+{
+    return TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=%1").arg(id));
+}
 }
 
 class TstZhuanzhang : public QObject {
@@ -32,31 +38,35 @@ private slots:
         TEST_BEGIN
         PageFixture f;
         addTransfer(1, 2, kToday, 10000);
-        addTransfer(2, 3, QDate(2012, 4, 30), 20000);   // last day of the month before
+        addTransfer(2, 3, QDate(2012, 4, 30), 20000);  // last day of the month before
         addTransfer(3, 1, QDate(2012, 5, 1), 30000);
-        addTransfer(1, 9, QDate(2012, 5, 1), 40000);    // an account that is gone
+        addTransfer(1, 9, QDate(2012, 5, 1), 40000);  // an account that is gone
         Tf_zhuanzhang page;
         page.show();
         QCOMPARE(find<QDateEdit>(&page, "DateTimePicker1")->date(), QDate(2012, 5, 1));
         QCOMPARE(find<QDateEdit>(&page, "DateTimePicker2")->date(), kToday);
         // By date, then entry order; both ends included.
-        QCOMPARE(column(&page, "DBGridEh7", Tf_zhuanzhang::ColDate),
-                 (QStringList{QStringLiteral("2012-05-01"), QStringLiteral("2012-05-01"), QStringLiteral("2012-05-20")}));
-        QCOMPARE(column(&page, "DBGridEh7", Tf_zhuanzhang::ColFromName), (QStringList{accountName(3), accountName(1), accountName(1)}));
+        QCOMPARE(
+            column(&page, "DBGridEh7", Tf_zhuanzhang::ColDate),
+            (QStringList{QStringLiteral("2012-05-01"), QStringLiteral("2012-05-01"), QStringLiteral("2012-05-20")}));
+        QCOMPARE(column(&page, "DBGridEh7", Tf_zhuanzhang::ColFromName),
+                 (QStringList{accountName(3), accountName(1), accountName(1)}));
         QCOMPARE(cell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColToName), QString());
         DataGrid* g = grid(&page, "DBGridEh7");
         for (int c = 0; c < 3; ++c)
             QVERIFY(g->isColumnHidden(c));
         QCOMPARE(g->columnWidth(Tf_zhuanzhang::ColRemark) + g->columnWidth(Tf_zhuanzhang::ColDate), g->width() - 320);
         QCOMPARE(g->columnWidth(Tf_zhuanzhang::ColFromName), 90);
-        QCOMPARE(g->model()->headerData(Tf_zhuanzhang::ColFromName, Qt::Horizontal).toString(), QStringLiteral("转出账户"));
+        QCOMPARE(g->model()->headerData(Tf_zhuanzhang::ColFromName, Qt::Horizontal).toString(),
+                 QStringLiteral("转出账户"));
         // Choosing a name writes the id.
         editCell(&page, "DBGridEh7", 0, Tf_zhuanzhang::ColToName, 2);
         QCOMPARE(cell(&page, "DBGridEh7", 0, Tf_zhuanzhang::ColToName), accountName(2));
         // 查询 with a pending edit asks first; OK saves it.
         setDate(&page, "DateTimePicker1", QDate(2012, 4, 30));
         QCOMPARE(f.boxesAfterClick(&page, "Button41"), QStringList{QStringLiteral("是否确定保存数据？")});
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select zh2 from s_zhanghistory where zXmoney=30000")), QStringLiteral("2"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select zh2 from s_zhanghistory where zXmoney=30000")),
+                 QStringLiteral("2"));
         QCOMPARE(rowCount(&page, "DBGridEh7"), 4);
         TEST_END
     }
@@ -80,17 +90,20 @@ private slots:
         };
         addRow(kToday, 1, 2, QStringLiteral("50"));
         addRow(QVariant(), 2, 3, QStringLiteral("5"));  // no date
-        QCOMPARE(f.boxesAfterClick(&page, "Button40"), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，请选择时间")}));
+        QCOMPARE(f.boxesAfterClick(&page, "Button40"),
+                 (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，请选择时间")}));
         QCOMPARE(TestDb::count(QStringLiteral("s_zhanghistory")), qint64(0));
         QCOMPARE(rowCount(&page, "DBGridEh7"), 2);  // the edits stay
         auto* m = qobject_cast<BatchModel*>(grid(&page, "DBGridEh7")->model());
         m->setRaw(1, Tf_zhuanzhang::ColDate, kToday);
         editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColAmount, QStringLiteral("0"));  // 0 counts as missing
-        QCOMPARE(f.boxesAfterClick(&page, "Button40").value(1), QStringLiteral("对不起，请选择转出、转入账户并填写金额"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button40").value(1),
+                 QStringLiteral("对不起，请选择转出、转入账户并填写金额"));
         editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColAmount, QStringLiteral("-5"));  // negative: as entered
-        editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColToName, 2);                       // A to A: as entered
+        editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColToName, 2);                     // A to A: as entered
         QCOMPARE(f.boxesAfterClick(&page, "Button40"), QStringList{QStringLiteral("是否确定保存数据？")});
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(zh1||'>'||zh2||' '||zXmoney, ';') from s_zhanghistory")),
+        QCOMPARE(TestDb::scalarText(
+                     QStringLiteral("select group_concat(zh1||'>'||zh2||' '||zXmoney, ';') from s_zhanghistory")),
                  QStringLiteral("1>2 500000;2>2 -50000"));
         // The saved rows carry their ids: delete works at once; the question ends in the id.
         const QString id = TestDb::scalarText(QStringLiteral("select max(id) from s_zhanghistory"));
@@ -135,7 +148,8 @@ private slots:
         editCell(&page, "DBGridEh7", 0, Tf_zhuanzhang::ColRemark, QStringLiteral("改"));
         TestDb::sql(QStringLiteral("delete from s_zhanghistory"));  // another copy of the program
         QCOMPARE(f.boxesAfterClick(&page, "Button40"),
-                 (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改")}));
+                 (QStringList{QStringLiteral("是否确定保存数据？"),
+                              QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改")}));
         QCOMPARE(TestDb::count(QStringLiteral("s_zhanghistory")), qint64(0));
         TEST_END
     }

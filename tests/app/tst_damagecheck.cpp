@@ -61,10 +61,11 @@ struct Household {
     explicit Household(bool backups, bool damagedNewest)
     {
         QVERIFY2(db.ok(), qPrintable(db.error()));
-        exec(db.path(), QStringLiteral("update sys_sys set skinx='4';"  // the calendar: reads no records
-                                       "with recursive n(i) as (select 1 union all select i+1 from n where i<300)"
-                                       " insert into notebook (n_date, n_info) select '2012-05-01', printf('%.1500c', 'x') from n;"
-                                       "insert into notebook (n_date, n_info) values ('2012-05-18', 'sound')"));
+        exec(db.path(),
+             QStringLiteral("update sys_sys set skinx='4';"  // the calendar: reads no records
+                            "with recursive n(i) as (select 1 union all select i+1 from n where i<300)"
+                            " insert into notebook (n_date, n_info) select '2012-05-01', printf('%.1500c', 'x') from n;"
+                            "insert into notebook (n_date, n_info) values ('2012-05-18', 'sound')"));
         if (backups) {
             Database d;
             QVERIFY(writeAutoBackup(open(d, db.path()), QDateTime(QDate(2012, 5, 18), QTime(21, 0))));
@@ -78,7 +79,10 @@ struct Household {
         }
         damage(db.path());
     }
-    QString backup(const char* stamp) const { return QDir(db.dir()).filePath(QStringLiteral("backups/fmy-%1.bak").arg(QString::fromLatin1(stamp))); }
+    QString backup(const char* stamp) const
+    {
+        return QDir(db.dir()).filePath(QStringLiteral("backups/fmy-%1.bak").arg(QString::fromLatin1(stamp)));
+    }
 };
 
 // The program in `dir`, logged in as admin; `whileRunning` runs once the
@@ -116,7 +120,7 @@ int runLoggedIn(const QString& dir, const std::function<void()>& whileRunning = 
     Database::shared().close();
     return code;
 }
-} // namespace
+}  // namespace
 
 class TstDamageCheck : public QObject {
     Q_OBJECT
@@ -148,7 +152,8 @@ private slots:
         QCOMPARE(boxes.seen[0].title, QStringLiteral("系统提示"));
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
         // The damaged newer backup is passed over.
-        QVERIFY2(boxes.seen[0].informative.contains(QStringLiteral("fmy-20120518-210000.bak")), qPrintable(boxes.seen[0].informative));
+        QVERIFY2(boxes.seen[0].informative.contains(QStringLiteral("fmy-20120518-210000.bak")),
+                 qPrintable(boxes.seen[0].informative));
         QCOMPARE(quickCheckFile(h.db.path(), 100), QuickCheck::Sound);
         QCOMPARE(diary(h.db.path()), QStringLiteral("sound"));
         // The damaged file is kept beside it, as every restore keeps the old one.
@@ -160,11 +165,12 @@ private slots:
         Household h(true, false);
         BoxAnswerer boxes(QMessageBox::Cancel);
         bool pageShown = false;
-        QCOMPARE(runLoggedIn(h.db.dir(), [&] {
-                     for (QWidget* w : QApplication::topLevelWidgets())
-                         if (auto* form = qobject_cast<TForm1*>(w))
-                             pageShown = form->isVisible() && form->currentPage();
-                 }),
+        QCOMPARE(runLoggedIn(h.db.dir(),
+                             [&] {
+                                 for (QWidget* w : QApplication::topLevelWidgets())
+                                     if (auto* form = qobject_cast<TForm1*>(w))
+                                         pageShown = form->isVisible() && form->currentPage();
+                             }),
                  0);
         QVERIFY(pageShown);
         QCOMPARE(boxes.texts(), QStringList{kQuestion});
@@ -178,7 +184,8 @@ private slots:
         Household h(false, false);
         BoxAnswerer boxes;
         QCOMPARE(runLoggedIn(h.db.dir()), 0);
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("数据文件可能已损坏，没有找到可用的自动备份，请尽快检查数据。")});
+        QCOMPARE(boxes.texts(),
+                 QStringList{QStringLiteral("数据文件可能已损坏，没有找到可用的自动备份，请尽快检查数据。")});
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Warning);
     }
 };

@@ -18,15 +18,20 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f(QDateTime(QDate(2013, 1, 15), QTime(10, 0)));
-        TestDb::sql(QStringLiteral(
-            "delete from z_zhanghu; insert into z_zhanghu (id,z_name,z_yue,z_jieru,z_jiechu) values (1,'A',10000000,5000000,2000000);"
-            "update sys_sys set daytxt='it''s \"ok\"'"));
+        TestDb::sql(QStringLiteral("delete from z_zhanghu; insert into z_zhanghu (id,z_name,z_yue,z_jieru,z_jiechu) "
+                                   "values (1,'A',10000000,5000000,2000000);"
+                                   "update sys_sys set daytxt='it''s \"ok\"'"));
         const qint64 zc = categoryId(QStringLiteral("早餐"));
         const qint64 gz = categoryId(QStringLiteral("工资"));
         addRecord({.categoryId = zc, .amount = QStringLiteral("12.5"), .date = QDate(2013, 1, 2)});
         addRecord({.categoryId = zc, .amount = QStringLiteral("7.5"), .date = QDate(2012, 12, 31)});
-        addRecord({.categoryId = gz, .amount = QStringLiteral("100"), .date = QDate(2012, 12, 1), .cls = QStringLiteral("Z")});  // the tree says income
-        addRecord({.categoryId = zc, .amount = QStringLiteral("99"), .date = QDate(2012, 1, 10)});  // January of the year before: not last month
+        addRecord({.categoryId = gz,
+                   .amount = QStringLiteral("100"),
+                   .date = QDate(2012, 12, 1),
+                   .cls = QStringLiteral("Z")});  // the tree says income
+        addRecord({.categoryId = zc,
+                   .amount = QStringLiteral("99"),
+                   .date = QDate(2012, 1, 10)});  // January of the year before: not last month
         Tf_main page;
         QCOMPARE(labelText(&page, "La1"), QStringLiteral("1000"));
         QCOMPARE(labelText(&page, "La2"), QStringLiteral("200"));
@@ -67,7 +72,8 @@ private slots:
         edit->setText(QStringLiteral("O'Brien's \"budget\" 100%"));
         click(&page, "Button57");
         QCOMPARE(labelText(&page, "Label2"), QStringLiteral("O'Brien's \"budget\" 100%"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select daytxt from sys_sys")), QStringLiteral("O'Brien's \"budget\" 100%"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select daytxt from sys_sys")),
+                 QStringLiteral("O'Brien's \"budget\" 100%"));
         TEST_END
     }
 
@@ -109,13 +115,15 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f;
-        const QStringList amounts{QStringLiteral("99999999.99"), QStringLiteral("12345678.9"), QStringLiteral("1234.567"),
-                                  QStringLiteral("100"), QStringLiteral("0.01")};
+        const QStringList amounts{QStringLiteral("99999999.99"), QStringLiteral("12345678.9"),
+                                  QStringLiteral("1234.567"), QStringLiteral("100"), QStringLiteral("0.01")};
         const QStringList marks{QStringLiteral("99999999.99"), QStringLiteral("12345678.9"), QStringLiteral("1234.57"),
                                 QStringLiteral("100"), QStringLiteral("0.01")};
         for (int i = 0; i < amounts.size(); ++i)
-            addRecord({.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
-                       .amount = amounts[i], .date = QDate(2012, 5, 1)});
+            addRecord(
+                {.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
+                 .amount = amounts[i],
+                 .date = QDate(2012, 5, 1)});
         TestDb::sql(QStringLiteral("update z_zhanghu set z_yue=999999999900 where id=1"));
         Tf_main page;
         auto* series = qobject_cast<QAbstractBarSeries*>(find<QChartView>(&page, "Chart1")->chart()->series().value(0));
@@ -135,8 +143,10 @@ private slots:
         TEST_BEGIN
         PageFixture f;
         for (int i = 0; i < 7; ++i)
-            addRecord({.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
-                       .amount = QString::number(70 - i * 10), .date = QDate(2012, 5, 1)});
+            addRecord(
+                {.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
+                 .amount = QString::number(70 - i * 10),
+                 .date = QDate(2012, 5, 1)});
         Tf_main page;
         QCOMPARE(barValues(&page, "Chart1"), (QList<qreal>{70, 60, 50, 40, 30}));
         TEST_END
@@ -153,11 +163,13 @@ private slots:
         }
         const char* amounts[] = {"50", "40", "30", "20", "10", "10"};
         for (int i = 0; i < 6; ++i)
-            addRecord({.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
-                       .amount = QString::fromLatin1(amounts[i]),
-                       .date = QDate(2012, 5, 1)});
+            addRecord(
+                {.categoryId = addCategory(QStringLiteral("类%1").arg(i), QStringLiteral("Z"), QStringLiteral("餐饮")),
+                 .amount = QString::fromLatin1(amounts[i]),
+                 .date = QDate(2012, 5, 1)});
         for (int i = 0; i < 3; ++i)
-            addRecord({.categoryId = addCategory(QStringLiteral("入%1").arg(i), QStringLiteral("S"), QStringLiteral("职业收入")),
+            addRecord({.categoryId
+                       = addCategory(QStringLiteral("入%1").arg(i), QStringLiteral("S"), QStringLiteral("职业收入")),
                        .amount = QStringLiteral("5"),
                        .date = QDate(2012, 5, 1)});
         // The records of a member that no longer exists do not count.
@@ -167,7 +179,8 @@ private slots:
                                    "delete from s_user where id=9"));
         Tf_main page;
         QCOMPARE(barValues(&page, "Chart1"), (QList<qreal>{50, 40, 30, 20, 10, 10}));
-        QCOMPARE(barLabels(&page, "Chart1").mid(0, 4), (QStringList{QStringLiteral("类0"), QStringLiteral("类1"), QStringLiteral("类2"), QStringLiteral("类3")}));
+        QCOMPARE(barLabels(&page, "Chart1").mid(0, 4), (QStringList{QStringLiteral("类0"), QStringLiteral("类1"),
+                                                                    QStringLiteral("类2"), QStringLiteral("类3")}));
         QCOMPARE(barValues(&page, "Chart2"), (QList<qreal>{5, 5, 5}));
         TEST_END
     }

@@ -22,8 +22,8 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
-#include <memory>
 #include <grp.h>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,14 +47,33 @@ struct FaultCase {
 const QList<FaultCase>& faultCases()
 {
     static const QList<FaultCase> cases{
-        {"page limit", Fault::PageLimit, "database or disk is full", true,
-         {"支出", "收入", "账户", "桌面", "便笺", "转账", "收入类别", "支出类别", "借入", "借出", "预算", "日记本", "用户", "启动页"}},
+        {"page limit",
+         Fault::PageLimit,
+         "database or disk is full",
+         true,
+         {"支出", "收入", "账户", "桌面", "便笺", "转账", "收入类别", "支出类别", "借入", "借出", "预算", "日记本",
+          "用户", "启动页"}},
         // The engine writes the file at the commit: the refusal comes there.
-        {"file size limit", Fault::SizeLimit, "disk I/O error", true, {"支出", "账户", "账户保存", "转账", "支出类别", "借出"}},
-        {"read-only file", Fault::ReadOnlyFile, "attempt to write a readonly database", false,
+        {"file size limit",
+         Fault::SizeLimit,
+         "disk I/O error",
+         true,
+         {"支出", "账户", "账户保存", "转账", "支出类别", "借出"}},
+        {"read-only file",
+         Fault::ReadOnlyFile,
+         "attempt to write a readonly database",
+         false,
          {"支出", "账户", "收入类别", "借入", "用户"}},
-        {"read-only folder", Fault::ReadOnlyFolder, "unable to open database file", false, {"收入", "账户", "转账", "预算", "日记本"}},
-        {"locked", Fault::Locked, "database is locked", true, {"收入", "账户", "便笺", "预算", "日记本", "用户", "借出"}},
+        {"read-only folder",
+         Fault::ReadOnlyFolder,
+         "unable to open database file",
+         false,
+         {"收入", "账户", "转账", "预算", "日记本"}},
+        {"locked",
+         Fault::Locked,
+         "database is locked",
+         true,
+         {"收入", "账户", "便笺", "预算", "日记本", "用户", "借出"}},
     };
     return cases;
 }
@@ -108,9 +127,14 @@ PageSave gridSave(const char* name, const char* gridPage, const QString& extra =
         saved += QStringLiteral(" * (%1)").arg(g.together.arg(marker(name)));
     if (!extra.isEmpty())
         saved += QStringLiteral(" + (%1)").arg(extra);
-    return {name, g.entry, g.objectName, [&g, name, row](QWidget* p) { *row = g.typeRow(p, marker(name)); },
-            [&g, name, row, column](QWidget* p) { return GridPages::pendingRowHolds(g, p, *row, column, marker(name)); }, g.save,
-            saved};
+    return {
+        name,
+        g.entry,
+        g.objectName,
+        [&g, name, row](QWidget* p) { *row = g.typeRow(p, marker(name)); },
+        [&g, name, row, column](QWidget* p) { return GridPages::pendingRowHolds(g, p, *row, column, marker(name)); },
+        g.save,
+        saved};
 }
 
 const QList<PageSave>& pageSaves()
@@ -130,8 +154,8 @@ const QList<PageSave>& pageSaves()
              clickLabel(p, "Label1");
              setText(p, "Edit6", marker("便笺"));
          },
-         [](QWidget* p) { return find<QWidget>(p, "Panel1")->isVisible() && editText(p, "Edit6") == marker("便笺"); }, "Button57",
-         QStringLiteral("select count(*) from sys_sys where daytxt='fault-便笺'")},
+         [](QWidget* p) { return find<QWidget>(p, "Panel1")->isVisible() && editText(p, "Edit6") == marker("便笺"); },
+         "Button57", QStringLiteral("select count(*) from sys_sys where daytxt='fault-便笺'")},
         // Opened before the fault came.
         gridSave("账户保存", "accounts"),
         gridSave("转账", "transfers"),
@@ -185,14 +209,14 @@ void arm()
 {
     switch (g_setup->fault.fault) {
     case Fault::PageLimit:
-        TestDb::sql(QStringLiteral("PRAGMA max_page_count=%1").arg(TestDb::scalarInt(QStringLiteral("PRAGMA page_count"))));
+        TestDb::sql(
+            QStringLiteral("PRAGMA max_page_count=%1").arg(TestDb::scalarInt(QStringLiteral("PRAGMA page_count"))));
         break;
     case Fault::SizeLimit:
         // Room for the pages there are and a little: a write that needs more fails.
         setFileSizeLimit(rlim_t(QFileInfo(filePath()).size() + 2048));
         break;
-    default:
-        break;
+    default: break;
     }
     g_armed = true;
     Child::report("ARM");
@@ -333,7 +357,8 @@ int pagesRole(const QStringList& args)
     // Root writes anywhere: the household's user is someone else.
     if (readOnly && geteuid() == 0) {
         const gid_t nobody = 65534;
-        if (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0 || setresuid(nobody, nobody, nobody) != 0) {
+        if (setgroups(0, nullptr) != 0 || setresgid(nobody, nobody, nobody) != 0
+            || setresuid(nobody, nobody, nobody) != 0) {
             std::perror("dropping root");
             return 90;
         }
@@ -348,7 +373,8 @@ int pagesRole(const QStringList& args)
     // A short busy wait: a lock is waited out for every save.
     Tx_Data data(Database::shared(), 200);
     if (!data.isOpen()) {
-        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(filePath()), qPrintable(Database::shared().lastError()));
+        std::fprintf(stderr, "cannot open %s: %s\n", qPrintable(filePath()),
+                     qPrintable(Database::shared().lastError()));
         return 91;
     }
     FaultPages pages;
@@ -376,7 +402,8 @@ void padEveryWrite(Database& db)
     QString sql = QStringLiteral("create table fault_pad (b blob);");
     for (const QString& t : std::as_const(tables))
         for (const char* op : {"insert", "update"})
-            sql += QStringLiteral("create trigger pad_%1_%2 after %2 on %1 begin insert into fault_pad values (zeroblob(16384)); end;")
+            sql += QStringLiteral("create trigger pad_%1_%2 after %2 on %1 begin insert into fault_pad values "
+                                  "(zeroblob(16384)); end;")
                        .arg(t, QString::fromLatin1(op));
     QVERIFY2(db.exec(sql), qPrintable(db.lastError()));
 }
@@ -391,7 +418,7 @@ void setMode(const QString& path, mode_t mode)
     QVERIFY2(::chmod(QFile::encodeName(path).constData(), mode) == 0, qPrintable(path));
 }
 
-} // namespace
+}  // namespace
 
 class TstFaultSave : public QObject {
     Q_OBJECT

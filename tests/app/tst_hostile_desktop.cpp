@@ -23,7 +23,7 @@ bool showsNote(QLabel* label, const QString& note)
         return label->toolTip().isEmpty();
     return shown.endsWith(u'…') && note.startsWith(shown.chopped(1)) && !broken(shown) && label->toolTip() == note;
 }
-} // namespace
+}  // namespace
 
 class TstHostileDesktop : public QObject {
     Q_OBJECT

@@ -21,7 +21,7 @@ void budgetRowPerSample()
     TestDb::sql(QStringLiteral("insert into s_yushuan (f_id) select id from s_fenlei where f_id=0 and f_class='Z' "
                                "and id not in (select f_id from s_yushuan)"));
 }
-} // namespace
+}  // namespace
 
 class TstHostileGrids : public QObject {
     Q_OBJECT
@@ -80,8 +80,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("accounts") << QStringLiteral("accounts") << QStringLiteral("对不起，数据格式不对");
         QTest::newRow("members") << QStringLiteral("members") << QStringLiteral("对不起，操作异常");
-        QTest::newRow("expense categories") << QStringLiteral("expense categories")
-                                            << QStringLiteral("错误！不能有空行和重复的项目名称。");
+        QTest::newRow("expense categories")
+            << QStringLiteral("expense categories") << QStringLiteral("错误！不能有空行和重复的项目名称。");
     }
     void blankNameRefused()
     {

@@ -88,11 +88,12 @@ int rowsOf(const QString& path, const GridPages::GridPage& p, const QString& tag
     if (rows != 0 && rows != kRows)
         Driver::fail(when + QStringLiteral(": %1 of %2 rows").arg(rows).arg(kRows));
     if (!p.together.isEmpty() && scalar(p.together.arg(pattern)).toInt() != rows)
-        Driver::fail(when + QStringLiteral(": %1 rows but %2 that go with them").arg(rows).arg(scalar(p.together.arg(pattern))));
+        Driver::fail(
+            when + QStringLiteral(": %1 rows but %2 that go with them").arg(rows).arg(scalar(p.together.arg(pattern))));
     return rows;
 }
 
-} // namespace
+}  // namespace
 
 class TstKillBatch : public QObject {
     Q_OBJECT
@@ -122,7 +123,10 @@ private slots:
             const bool afterSave = run == kRuns - 1;
             const int delay = afterSave ? 0 : int(1.5 * duration[page] * run / (kRuns - 2));
             const QString when = afterSave ? QStringLiteral("%1: killed after the save").arg(page)
-                                           : QStringLiteral("%1: killed %2 ms into a save of %3 ms").arg(page).arg(delay).arg(duration[page]);
+                                           : QStringLiteral("%1: killed %2 ms into a save of %3 ms")
+                                                 .arg(page)
+                                                 .arg(delay)
+                                                 .arg(duration[page]);
             Child::Process child(QStringLiteral("batch"), {page, t.dir(), tag});
             if (afterSave) {
                 QVERIFY2(!child.waitForAny({QStringLiteral("END ")}, 60000).isNull(), qPrintable(child.output()));
@@ -131,7 +135,8 @@ private slots:
                 QVERIFY2(child.killAfter(QStringLiteral("START"), delay, 60000), qPrintable(child.output()));
             }
             const int rows = rowsOf(t.path(), p, tag, when);
-            outcomes << QStringLiteral("%1 %2").arg(delay).arg(rows ? QStringLiteral("saved") : QStringLiteral("absent"));
+            outcomes << QStringLiteral("%1 %2").arg(delay).arg(rows ? QStringLiteral("saved")
+                                                                    : QStringLiteral("absent"));
             if (afterSave)
                 QVERIFY2(rows == kRows, qPrintable(when));
         }

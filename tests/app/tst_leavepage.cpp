@@ -21,16 +21,16 @@ class TstLeavePage : public QObject {
 private slots:
     void leaveWithTypedRows_data()
     {
-        QTest::addColumn<QString>("entry");     // navigation entry of the page
-        QTest::addColumn<QString>("add");       // its 增加, empty: edit the first row
+        QTest::addColumn<QString>("entry");  // navigation entry of the page
+        QTest::addColumn<QString>("add");    // its 增加, empty: edit the first row
         QTest::addColumn<QString>("grid");
         QTest::addColumn<Edits>("edits");
-        QTest::addColumn<QString>("count");     // rows holding what was typed
-        QTest::addColumn<bool>("close");        // close the window instead of navigating
-        QTest::addColumn<bool>("ok");           // the answer to every box
+        QTest::addColumn<QString>("count");  // rows holding what was typed
+        QTest::addColumn<bool>("close");     // close the window instead of navigating
+        QTest::addColumn<bool>("ok");        // the answer to every box
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<int>("stored");
-        QTest::addColumn<bool>("stays");        // the page is still shown
+        QTest::addColumn<bool>("stays");  // the page is still shown
 
         const QDate day(2012, 5, 3);
         const QStringList asked{kAsk};
@@ -40,28 +40,60 @@ private slots:
             const char* count;
         };
         const Page pages[] = {
-            {"accounts", "Label11", "Button27", "DBGridEh3", {{1, QStringLiteral("新账户")}},
+            {"accounts",
+             "Label11",
+             "Button27",
+             "DBGridEh3",
+             {{1, QStringLiteral("新账户")}},
              "select count(*) from z_zhanghu where z_name='新账户'"},
-            {"transfers", "Label16", "Button38", "DBGridEh7", {{3, day}, {4, 1}, {5, 2}, {6, QStringLiteral("30")}},
+            {"transfers",
+             "Label16",
+             "Button38",
+             "DBGridEh7",
+             {{3, day}, {4, 1}, {5, 2}, {6, QStringLiteral("30")}},
              "select count(*) from s_zhanghistory where zXmoney=300000"},
-            {"borrowed", "Label15", "Button35", "DBGridEh6", {{4, 1}, {5, QStringLiteral("100")}, {11, QStringLiteral("借条")}},
+            {"borrowed",
+             "Label15",
+             "Button35",
+             "DBGridEh6",
+             {{4, 1}, {5, QStringLiteral("100")}, {11, QStringLiteral("借条")}},
              "select count(*) from s_jie where j_other='借条' and j_class='S'"},
-            {"lent", "Label26", "Button35", "DBGridEh6", {{4, 1}, {5, QStringLiteral("100")}, {11, QStringLiteral("借条")}},
+            {"lent",
+             "Label26",
+             "Button35",
+             "DBGridEh6",
+             {{4, 1}, {5, QStringLiteral("100")}, {11, QStringLiteral("借条")}},
              "select count(*) from s_jie where j_other='借条' and j_class='Z'"},
-            {"budget", "Label22", "", "DBGridEh9", {{3, QStringLiteral("少买衣服")}},
+            {"budget",
+             "Label22",
+             "",
+             "DBGridEh9",
+             {{3, QStringLiteral("少买衣服")}},
              "select count(*) from s_yushuan where y_x='少买衣服'"},
-            {"income categories", "Label12", "Button29", "DBGridEh4", {{2, QStringLiteral("稿费")}},
+            {"income categories",
+             "Label12",
+             "Button29",
+             "DBGridEh4",
+             {{2, QStringLiteral("稿费")}},
              "select count(*) from s_fenlei where f_name='稿费' and f_id=0"},
-            {"expense sub-categories", "Label13", "Button32", "DBGridEh5", {{3, QStringLiteral("夜宵")}},
+            {"expense sub-categories",
+             "Label13",
+             "Button32",
+             "DBGridEh5",
+             {{3, QStringLiteral("夜宵")}},
              "select count(*) from s_fenlei where f_name='夜宵' and f_id<>0"},
-            {"members", "Label24", "Button46", "DBGridEh16", {{1, QStringLiteral("奶奶")}},
+            {"members",
+             "Label24",
+             "Button46",
+             "DBGridEh16",
+             {{1, QStringLiteral("奶奶")}},
              "select count(*) from s_user where sys_name='奶奶'"},
         };
         for (const Page& p : pages)
             for (bool ok : {true, false})
                 QTest::addRow("%s %s", p.name, ok ? "saved" : "dropped")
-                    << QString::fromLatin1(p.entry) << QString::fromLatin1(p.add) << QString::fromLatin1(p.grid) << p.edits
-                    << QString::fromUtf8(p.count) << false << ok << asked << (ok ? 1 : 0) << false;
+                    << QString::fromLatin1(p.entry) << QString::fromLatin1(p.add) << QString::fromLatin1(p.grid)
+                    << p.edits << QString::fromUtf8(p.count) << false << ok << asked << (ok ? 1 : 0) << false;
         const Page& accounts = pages[0];
         const auto row = [&](const char* name, const Edits& edits, bool close, bool ok, const QStringList& boxes,
                              int stored, bool stays) {

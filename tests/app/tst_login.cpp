@@ -50,7 +50,8 @@ private slots:
             QCOMPARE(login.result(), int(QDialog::Accepted));
             QVERIFY(!LoginCancelled);
             // Pages that write records for someone take the member logged in.
-            QCOMPARE(LoggedInMemberId, TestDb::scalarInt(QStringLiteral("select id from s_user where sys_pwd like 'p%'")));
+            QCOMPARE(LoggedInMemberId,
+                     TestDb::scalarInt(QStringLiteral("select id from s_user where sys_pwd like 'p%'")));
         }
         QCOMPARE(TestDb::scalarText(QStringLiteral("select isuser||'|'||ispwd||'|'||isji from sys_sys")),
                  QStringLiteral("老\"王's|p\"w'd|1"));

@@ -52,7 +52,8 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("调入皮肤文件时发生错误.")});
         QVERIFY(qApp->styleSheet().contains(QStringLiteral("QPushButton")));  // the loaded one stays
         InstallChineseUi(*qApp);
-        QMessageBox box(QMessageBox::Question, QStringLiteral("系统提示"), QStringLiteral("?"), QMessageBox::Ok | QMessageBox::Cancel);
+        QMessageBox box(QMessageBox::Question, QStringLiteral("系统提示"), QStringLiteral("?"),
+                        QMessageBox::Ok | QMessageBox::Cancel);
         QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
         QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
     }
@@ -134,7 +135,8 @@ private slots:
         setFactory(options, "Label13", Pages::desktop());
         TForm1 form(options);
         form.show();
-        auto colour = [&](const char* name) { return find<QLabel>(&form, name)->palette().color(QPalette::WindowText); };
+        auto colour
+            = [&](const char* name) { return find<QLabel>(&form, name)->palette().color(QPalette::WindowText); };
         auto bold = [&](const char* name) { return find<QLabel>(&form, name)->font().bold(); };
         clickLabel(&form, "Label9");
         QCOMPARE(form.currentPage()->metaObject()->className(), "Tf_zhichu");
@@ -157,7 +159,8 @@ private slots:
             QCOMPARE(colour(main), QColor(Qt::black));
             QVERIFY(bold(main));
         }
-        QCOMPARE(find<QWidget>(&form, "PnlShow")->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 1);
+        QCOMPARE(find<QWidget>(&form, "PnlShow")->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(),
+                 1);
         TEST_END
     }
 
@@ -195,14 +198,14 @@ private slots:
         QWidget* title = find<QWidget>(&form, "Image1");
         const QPoint start = form.pos();
         QTest::mousePress(title, Qt::RightButton, {}, QPoint(100, 10));
-        QMouseEvent rightMove(QEvent::MouseMove, QPointF(140, 30), title->mapToGlobal(QPointF(140, 30)),
-                              Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+        QMouseEvent rightMove(QEvent::MouseMove, QPointF(140, 30), title->mapToGlobal(QPointF(140, 30)), Qt::NoButton,
+                              Qt::RightButton, Qt::NoModifier);
         QApplication::sendEvent(title, &rightMove);
         QTest::mouseRelease(title, Qt::RightButton, {}, QPoint(140, 30));
         QCOMPARE(form.pos(), start);
         QTest::mousePress(title, Qt::LeftButton, {}, QPoint(100, 10));
-        QMouseEvent leftMove(QEvent::MouseMove, QPointF(140, 30), title->mapToGlobal(QPointF(140, 30)),
-                             Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent leftMove(QEvent::MouseMove, QPointF(140, 30), title->mapToGlobal(QPointF(140, 30)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(title, &leftMove);
         QCOMPARE(form.pos(), start + QPoint(40, 20));
         QCOMPARE(find<QWidget>(&form, "Label1")->toolTip(), QStringLiteral("关闭"));

@@ -7,8 +7,8 @@
 #include "data/DbBuilder.h"
 #include "data/Schema.h"
 #include "data/Tx_Data.h"
-#include "tests/support/Failure.h"
 #include "tests/support/BoxAnswerer.h"
+#include "tests/support/Failure.h"
 #include "tests/support/TestDb.h"
 #include "ui/Msg.h"
 
@@ -117,7 +117,8 @@ private slots:
         compareOnlyBox(boxes, kMissing);
         QCOMPARE(code, kExitStartFailed);
         // Nothing was created or changed in the household's folder.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), content.isNull() ? QStringList() : QStringList{"fmy.dll"});
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 content.isNull() ? QStringList() : QStringList{"fmy.dll"});
         if (!content.isNull()) {
             QFile f(dir.filePath(QStringLiteral("fmy.dll")));
             QVERIFY(f.open(QIODevice::ReadOnly));

@@ -32,7 +32,7 @@ void typeAndLeave(QSpinBox* field, const QString& text, DRIVER_HERE)
     QTest::keyClicks(field, text);
     field->clearFocus();
 }
-} // namespace
+}  // namespace
 
 class TstYushuan : public QObject {
     Q_OBJECT
@@ -54,8 +54,9 @@ private slots:
         QCOMPARE(tabs->currentIndex(), 0);
         // One row per top-level expense category, in the order of the budget rows.
         QCOMPARE(column(&page, kDefs, Tf_yushuan::DefName),
-                 (QStringList{QStringLiteral("餐饮"), QStringLiteral("日常用品"), QStringLiteral("交通通讯"), QStringLiteral("居家生活"),
-                              QStringLiteral("医疗教育"), QStringLiteral("休闲娱乐"), QStringLiteral("人情往来")}));
+                 (QStringList{QStringLiteral("餐饮"), QStringLiteral("日常用品"), QStringLiteral("交通通讯"),
+                              QStringLiteral("居家生活"), QStringLiteral("医疗教育"), QStringLiteral("休闲娱乐"),
+                              QStringLiteral("人情往来")}));
         QCOMPARE(cell(&page, kDefs, 0, Tf_yushuan::DefMoney), QStringLiteral("1500.00"));
         DataGrid* defs = grid(&page, kDefs);
         QVERIFY(defs->isColumnHidden(Tf_yushuan::DefId) && defs->isColumnHidden(Tf_yushuan::DefCategoryId));
@@ -101,7 +102,8 @@ private slots:
         QCOMPARE(cell(&page, kDefs, 1, Tf_yushuan::DefMoney), QStringLiteral("0.00"));
 
         // A refused save: the fixed message with the database's reason, the edits kept.
-        TestDb::sql(QStringLiteral("create trigger refuse before update on s_yushuan begin select raise(abort, 'budget locked'); end"));
+        TestDb::sql(QStringLiteral(
+            "create trigger refuse before update on s_yushuan begin select raise(abort, 'budget locked'); end"));
         editCell(&page, kDefs, 2, Tf_yushuan::DefMoney, QStringLiteral("99"));
         QCOMPARE(f.boxesAfterClick(&page, "Button1"), QStringList{QStringLiteral("预算金额必须是数字，不能为空！")});
         QCOMPARE(f.boxes.seen[0].informative, QStringLiteral("budget locked"));
@@ -118,8 +120,8 @@ private slots:
         addRecord(QStringLiteral("早餐"), QStringLiteral("10"), QDate(2026, 3, 1));
         addRecord(QStringLiteral("晚餐"), QStringLiteral("20.25"), QDate(2026, 3, 31));
         addRecord(QStringLiteral("打车"), QStringLiteral("7"), QDate(2026, 3, 9));
-        addRecord(QStringLiteral("打车"), QStringLiteral("100"), QDate(2026, 2, 28));   // another month
-        addRecord(QStringLiteral("工资"), QStringLiteral("5000"), QDate(2026, 3, 5));   // income
+        addRecord(QStringLiteral("打车"), QStringLiteral("100"), QDate(2026, 2, 28));  // another month
+        addRecord(QStringLiteral("工资"), QStringLiteral("5000"), QDate(2026, 3, 5));  // income
         addRecord(QStringLiteral("礼金"), QStringLiteral("66"), QDate(2025, 12, 31));
         addRecord(QStringLiteral("礼金"), QStringLiteral("88"), QDate(2025, 12, 1));
         Tf_yushuan page;

@@ -111,8 +111,9 @@ private slots:
 
     void leapTable()
     {
-        const int expected[][2] = {{1900, 8}, {2001, 4}, {2004, 2}, {2006, 7}, {2009, 5}, {2012, 4}, {2014, 9},
-                                   {2017, 6}, {2020, 4}, {2023, 2}, {2025, 6}, {2028, 5}, {2033, 11}, {2099, 2}, {2100, 0}};
+        const int expected[][2]
+            = {{1900, 8}, {2001, 4}, {2004, 2}, {2006, 7}, {2009, 5},  {2012, 4}, {2014, 9}, {2017, 6},
+               {2020, 4}, {2023, 2}, {2025, 6}, {2028, 5}, {2033, 11}, {2099, 2}, {2100, 0}};
         for (const auto& e : expected)
             QCOMPARE(LeapMonthOf(e[0]), e[1]);
         QCOMPARE(LeapCountThrough(-849), 0);
@@ -166,11 +167,15 @@ private slots:
         QCOMPARE(LunarDay(1920, 11, 10), 1);
         QCOMPARE(LunarDay(1914, 12, 16), 30);
         QCOMPARE(text(2057, 9, 29), QStringLiteral("九月初一"));
-        const struct { int y; const char* term; int m, d; } terms[] = {
-            {1911, "立夏", 5, 7}, {1912, "寒露", 10, 9}, {1923, "雨水", 2, 19}, {2016, "小暑", 7, 7},
+        const struct {
+            int y;
+            const char* term;
+            int m, d;
+        } terms[] = {
+            {1911, "立夏", 5, 7},  {1912, "寒露", 10, 9}, {1923, "雨水", 2, 19}, {2016, "小暑", 7, 7},
             {2020, "大雪", 12, 7}, {2037, "秋分", 9, 23}, {2040, "寒露", 10, 8}, {2042, "大暑", 7, 23},
-            {2051, "春分", 3, 20}, {2059, "雨水", 2, 19}, {2083, "立春", 2, 3}, {2084, "春分", 3, 19},
-            {2085, "小寒", 1, 4}, {2097, "立夏", 5, 5},
+            {2051, "春分", 3, 20}, {2059, "雨水", 2, 19}, {2083, "立春", 2, 3},  {2084, "春分", 3, 19},
+            {2085, "小寒", 1, 4},  {2097, "立夏", 5, 5},
         };
         for (const auto& t : terms)
             QCOMPARE(SolarTermOf({t.y, t.m, t.d}), QString::fromUtf8(t.term));
@@ -184,8 +189,10 @@ private slots:
 
     void termsAndYearNames()
     {
-        const struct { int m, d; const char* term; } terms2010[] = {
-            {1, 5, "小寒"}, {2, 4, "立春"}, {4, 5, "清明"}, {6, 21, "夏至"}, {12, 22, "冬至"}};
+        const struct {
+            int m, d;
+            const char* term;
+        } terms2010[] = {{1, 5, "小寒"}, {2, 4, "立春"}, {4, 5, "清明"}, {6, 21, "夏至"}, {12, 22, "冬至"}};
         for (const auto& t : terms2010)
             QCOMPARE(SolarTermOf({2010, t.m, t.d}), QString::fromUtf8(t.term));
         QCOMPARE(SolarTermOf({2010, 1, 6}), QString());

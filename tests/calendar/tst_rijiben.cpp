@@ -69,7 +69,8 @@ private slots:
             QCOMPARE(g->model()->headerData(Tf_rijiben::ColDate, Qt::Horizontal).toString(), QStringLiteral("日期"));
             // Newest first, the new entry for today on top and current.
             QCOMPARE(column(&page, kGrid, Tf_rijiben::ColDate),
-                     (QStringList{QStringLiteral("2012-05-20"), QStringLiteral("2012-05-19"), QStringLiteral("2012-05-03")}));
+                     (QStringList{QStringLiteral("2012-05-20"), QStringLiteral("2012-05-19"),
+                                  QStringLiteral("2012-05-03")}));
             QCOMPARE(g->currentIndex().row(), 0);
             QCOMPARE(memo(&page), QString());
             QCOMPARE(find<NumberField>(&page, "SpinEdit3")->value(), 2012);
@@ -136,8 +137,9 @@ private slots:
         click(&page, "Button1");
         type(&page, QStringLiteral("晚上"));
         click(&page, "Button54");
-        QCOMPARE(column(&page, kGrid, Tf_rijiben::ColDate),
-                 (QStringList{QStringLiteral("2012-05-20"), QStringLiteral("2012-05-20"), QStringLiteral("2012-05-03")}));
+        QCOMPARE(
+            column(&page, kGrid, Tf_rijiben::ColDate),
+            (QStringList{QStringLiteral("2012-05-20"), QStringLiteral("2012-05-20"), QStringLiteral("2012-05-03")}));
         QCOMPARE(memo(&page), QStringLiteral("晚上"));  // the one written last first
         QVERIFY(f.boxes.seen.isEmpty());
         TEST_END
@@ -153,7 +155,8 @@ private slots:
         page.show();
         editCell(&page, kGrid, 1, Tf_rijiben::ColDate, QDate(2012, 4, 30));
         clickRow(&page, kGrid, 2);
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select n_date from notebook where id=%1").arg(id)), QStringLiteral("2012-04-30"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select n_date from notebook where id=%1").arg(id)),
+                 QStringLiteral("2012-04-30"));
         QCOMPARE(cell(&page, kGrid, 1, Tf_rijiben::ColDate), QStringLiteral("2012-04-30"));  // listed until 查询
         click(&page, "Button54");
         QCOMPARE(column(&page, kGrid, Tf_rijiben::ColDate), QStringList{QStringLiteral("2012-05-01")});
@@ -197,7 +200,8 @@ private slots:
         TEST_BEGIN
         PageFixture f;
         addEntry(QStringLiteral("2012-05-03"), QStringLiteral("三号"));
-        TestDb::sql(QStringLiteral("create trigger no_diary before insert on notebook begin select raise(abort,'disk full'); end"));
+        TestDb::sql(QStringLiteral(
+            "create trigger no_diary before insert on notebook begin select raise(abort,'disk full'); end"));
         Tf_rijiben page;
         page.show();
         type(&page, QStringLiteral("要保存"));

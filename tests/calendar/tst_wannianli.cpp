@@ -39,7 +39,7 @@ void showActive(QWidget& w)
     QApplication::setActiveWindow(w.window());
     QVERIFY(QTest::qWaitForWindowActive(w.window()));
 }
-} // namespace
+}  // namespace
 
 class TstWannianli : public QObject {
     Q_OBJECT
@@ -87,7 +87,8 @@ private slots:
         c.SetDateTime(at(2011, 10, 1));  // a row holding only Saturday the 1st
         QCOMPARE(c.weekNumbers(), (QStringList{"39", "40", "41", "42", "43", "44"}));
 
-        QCOMPARE(c.headerTexts(), (QStringList{"", "星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六", ""}));
+        QCOMPARE(c.headerTexts(),
+                 (QStringList{"", "星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六", ""}));
         c.setShowWeekNum(true);
         c.resize(240, 200);
         QCOMPARE(c.headerTexts(), (QStringList{"W", "日", "一", "二", "三", "四", "五", "六", ""}));
@@ -211,7 +212,8 @@ private slots:
         c.SetDateTime(at(2012, 5, 20));
         const QPoint top = c.cellRect(1, 4).topLeft() + QPoint(3, 1);
         const QColor start = TChnCalendar::toColor(c.colorSelectedStart());
-        auto near = [](const QColor& a, const QColor& b) { return qAbs(a.green() - b.green()) < 4 && a.red() == b.red(); };
+        auto near
+            = [](const QColor& a, const QColor& b) { return qAbs(a.green() - b.green()) < 4 && a.red() == b.red(); };
         QVERIFY(near(pixel(c, top), start));
         QCOMPARE(pixel(c, c.cellRect(1, 4).topLeft()), TChnCalendar::toColor(c.colorSelectedFrame()));
 

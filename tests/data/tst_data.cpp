@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(yuan("0.5").yuan(), QStringLiteral("￥0.50"));
         QCOMPARE(yuan("0").yuan(), QStringLiteral("￥0.00"));
         QCOMPARE(yuan("-12.3").yuan(), QStringLiteral("￥-12.30"));
-        QCOMPARE(yuan("-0.004").yuan(), QStringLiteral("￥0.00"));   // no sign on a rounded zero
+        QCOMPARE(yuan("-0.004").yuan(), QStringLiteral("￥0.00"));  // no sign on a rounded zero
         QCOMPARE(yuan("1234.005").yuan(), QStringLiteral("￥1234.01"));
         QCOMPARE(yuan("1234567.5").yuan(), QStringLiteral("￥1234567.50"));  // no grouping
         QCOMPARE(yuan("1234.5").plain(), QStringLiteral("1234.5"));
@@ -93,8 +93,8 @@ private slots:
         QVERIFY(!dateFromText(QStringLiteral("2012-5-1")).isValid());
         QCOMPARE(dateFromText(QStringLiteral("2012-02-29")), QDate(2012, 2, 29));
         // Days and months that do not exist, and anything but digits, are no date.
-        for (const char* bad : {"2011-02-29", "2012-13-01", "2012-00-10", "2012-04-31", "0000-01-01", "2012-0a-01", "+012-01-01",
-                                "2012-01- 1"})
+        for (const char* bad : {"2011-02-29", "2012-13-01", "2012-00-10", "2012-04-31", "0000-01-01", "2012-0a-01",
+                                "+012-01-01", "2012-01- 1"})
             QVERIFY2(!dateFromText(QString::fromLatin1(bad)).isValid(), bad);
         QCOMPARE(previousMonth(QDate(2013, 1, 20)), QDate(2012, 12, 1));
         QCOMPARE(lastDayOfMonth(QDate(2012, 2, 3)), QDate(2012, 2, 29));
@@ -128,8 +128,9 @@ private slots:
             return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
         };
         QVERIFY(shell(QStringLiteral("select count(*) from s_user;\n")).contains(QStringLiteral("not a database")));
-        QCOMPARE(shell(QStringLiteral("PRAGMA key='kvt7q5821wnb';\nselect sys_name from s_user where id=1;\n")).trimmed(),
-                 QStringLiteral("admin"));
+        QCOMPARE(
+            shell(QStringLiteral("PRAGMA key='kvt7q5821wnb';\nselect sys_name from s_user where id=1;\n")).trimmed(),
+            QStringLiteral("admin"));
         TEST_END
     }
 
@@ -188,8 +189,10 @@ private slots:
         }
         const QString sql = QStringLiteral("select sql from sqlite_master where name='%1'");
         // SQLite stores the statement with its first two words in capitals.
-        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("v_fenlei"))).mid(11), QString::fromUtf8(kCreateVFenlei).mid(11));
-        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("s_z_all"))).mid(11), QString::fromUtf8(kCreateSZAll).mid(11));
+        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("v_fenlei"))).mid(11),
+                 QString::fromUtf8(kCreateVFenlei).mid(11));
+        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("s_z_all"))).mid(11),
+                 QString::fromUtf8(kCreateSZAll).mid(11));
         const qint64 version = TestDb::scalarInt(QStringLiteral("pragma schema_version"));
         Database::shared().close();
         Tx_Data again(Database::shared());
@@ -198,8 +201,10 @@ private slots:
         // Neither view: v_fenlei appears, the drop fails and s_z_all stays missing.
         TestDb::sql(QStringLiteral("drop view s_z_all; drop view v_fenlei;"));
         Tx_Data::UpgradeViews(Database::shared());
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from sqlite_master where name='v_fenlei'")), qint64(1));
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from sqlite_master where name='s_z_all'")), qint64(0));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from sqlite_master where name='v_fenlei'")),
+                 qint64(1));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from sqlite_master where name='s_z_all'")),
+                 qint64(0));
         TEST_END
     }
 
@@ -210,12 +215,14 @@ private slots:
         QVERIFY(t.openShared());
         const QString sql = QStringLiteral("select sql from sqlite_master where name='%1'");
         // SQLite stores the statement with its first two words in capitals.
-        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("v_fenlei"))).mid(11), QString::fromUtf8(kCreateVFenlei).mid(11));
-        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("s_z_all"))).mid(11), QString::fromUtf8(kCreateSZAll).mid(11));
+        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("v_fenlei"))).mid(11),
+                 QString::fromUtf8(kCreateVFenlei).mid(11));
+        QCOMPARE(TestDb::scalarText(sql.arg(QStringLiteral("s_z_all"))).mid(11),
+                 QString::fromUtf8(kCreateSZAll).mid(11));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select skinx from sys_sys where id=1")), QStringLiteral("1"));
         // Every top-level expense category has its budget row.
-        QCOMPARE(TestDb::scalarInt(QStringLiteral(
-                     "select count(*) from s_fenlei where f_id=0 and f_class='Z' and id not in (select f_id from s_yushuan)")),
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_fenlei where f_id=0 and f_class='Z' and id "
+                                                  "not in (select f_id from s_yushuan)")),
                  qint64(0));
         TEST_END
     }
@@ -235,7 +242,8 @@ private slots:
         const qint64 noAccount = addRecord({.categoryId = zaocan, .amount = "40", .date = may1, .account = 99});
         TestDb::sql(QStringLiteral("delete from s_user where id=2"));
         auto inView = [](const char* view, qint64 id) {
-            return TestDb::scalarInt(QStringLiteral("select count(*) from %1 where id=%2").arg(QString::fromLatin1(view)).arg(id));
+            return TestDb::scalarInt(
+                QStringLiteral("select count(*) from %1 where id=%2").arg(QString::fromLatin1(view)).arg(id));
         };
         for (const char* view : {"s_z_all", "v_flbb"}) {
             QCOMPARE(inView(view, ok), qint64(1));
@@ -244,9 +252,12 @@ private slots:
             QCOMPARE(inView(view, noAccount), qint64(0));
         }
         // The class comes from the category tree, not from the record.
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from s_z_all where id=%1").arg(wrongLetter)), QStringLiteral("S"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from v_flbb where id=%1").arg(wrongLetter)), QStringLiteral("S"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select dfenlei from v_flbb where id=%1").arg(ok)), QStringLiteral("餐饮"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from s_z_all where id=%1").arg(wrongLetter)),
+                 QStringLiteral("S"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from v_flbb where id=%1").arg(wrongLetter)),
+                 QStringLiteral("S"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select dfenlei from v_flbb where id=%1").arg(ok)),
+                 QStringLiteral("餐饮"));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_ys")), qint64(1));
         // A category that lost its parent takes its records out of every view.
         TestDb::sql(QStringLiteral("delete from s_fenlei where f_name='餐饮'"));
@@ -277,17 +288,24 @@ private slots:
         QVERIFY(refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','餐饮')")));
         QVERIFY(refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','')")));
         QVERIFY(refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z',null)")));
-        QVERIFY(refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','%1')").arg(QString(51, u'字'))));
-        QVERIFY(!refused(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','%1')").arg(QString(50, u'字'))));
+        QVERIFY(refused(
+            QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','%1')").arg(QString(51, u'字'))));
+        QVERIFY(!refused(
+            QStringLiteral("insert into s_fenlei (f_id,f_class,f_name) values (0,'Z','%1')").arg(QString(50, u'字'))));
         QVERIFY(refused(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zXmoney) values (1,2,10000)")));
-        QVERIFY(refused(QStringLiteral("insert into s_zhanghistory (zh1,zdate,zXmoney) values (1,'2012-05-01',10000)")));
+        QVERIFY(
+            refused(QStringLiteral("insert into s_zhanghistory (zh1,zdate,zXmoney) values (1,'2012-05-01',10000)")));
         QVERIFY(refused(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate) values (1,2,'2012-05-01')")));
-        QVERIFY(refused(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date) values (10,1.5,1,1,'2012-05-01')")));
-        QVERIFY(refused(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_other,s_date) values (10,1,1,1,'%1','2012-05-01')").arg(QString(251, u'x'))));
+        QVERIFY(refused(QStringLiteral(
+            "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date) values (10,1.5,1,1,'2012-05-01')")));
+        QVERIFY(refused(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_other,s_date) "
+                                       "values (10,1,1,1,'%1','2012-05-01')")
+                            .arg(QString(251, u'x'))));
         // An amount left out is 0, never empty.
         TestDb::sql(QStringLiteral("insert into z_zhanghu (z_name) values ('新账户')"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select typeof(z_qcje)||z_qcje from z_zhanghu where z_name='新账户'")),
-                 QStringLiteral("integer0"));
+        QCOMPARE(
+            TestDb::scalarText(QStringLiteral("select typeof(z_qcje)||z_qcje from z_zhanghu where z_name='新账户'")),
+            QStringLiteral("integer0"));
         TEST_END
     }
 
@@ -296,9 +314,11 @@ private slots:
         TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select year('2012-05-01')||'/'||month('2012-05-01')||'/'||format('2012-05-01','YYYY-MM')")),
+        QCOMPARE(TestDb::scalarText(QStringLiteral(
+                     "select year('2012-05-01')||'/'||month('2012-05-01')||'/'||format('2012-05-01','YYYY-MM')")),
                  QStringLiteral("2012/5/2012-05"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select format('2013-12-31','yyyy-mm-dd')")), QStringLiteral("2013-12-31"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select format('2013-12-31','yyyy-mm-dd')")),
+                 QStringLiteral("2013-12-31"));
         QVariant year = 0;
         QCOMPARE(Query(QStringLiteral("select year(null)")).scalar(&year), Query::Fetch::Row);
         QVERIFY(year.isNull());
@@ -341,7 +361,11 @@ private slots:
         const qint64 gongzi = TestDb::scalarInt(QStringLiteral("select id from s_fenlei where f_name='工资'"));
         addRecord({.categoryId = zaocan, .amount = "12.5", .date = QDate(2012, 5, 1), .account = 10});
         addRecord({.categoryId = gongzi, .amount = "5000", .date = QDate(2012, 5, 10), .account = 10});
-        addRecord({.categoryId = zaocan, .amount = "999", .date = QDate(2012, 5, 1), .member = 5, .account = 10});  // member deleted below
+        addRecord({.categoryId = zaocan,
+                   .amount = "999",
+                   .date = QDate(2012, 5, 1),
+                   .member = 5,
+                   .account = 10});  // member deleted below
         TestDb::sql(QStringLiteral("delete from s_user where id=5"));
         DbError err;
         QVERIFY2(RecalcAccountTotals(Database::shared(), &err), qPrintable(err.message()));
@@ -349,9 +373,10 @@ private slots:
         QCOMPARE(accountMoney("z_jieru", 10), yuan("700"));
         QCOMPARE(accountMoney("z_zhuanru", 10), yuan("50"));
         QCOMPARE(accountMoney("z_zhuanchu", 10), yuan("150"));
-        QCOMPARE(accountMoney("z_zhichu", 10), yuan("12.5"));   // the orphaned 999 does not count
+        QCOMPARE(accountMoney("z_zhichu", 10), yuan("12.5"));  // the orphaned 999 does not count
         QCOMPARE(accountMoney("z_shouru", 10), yuan("5000"));
-        QCOMPARE(accountMoney("z_yue", 10), yuan("1000") + yuan("5000") + yuan("700") + yuan("50") - yuan("12.5") - yuan("150"));
+        QCOMPARE(accountMoney("z_yue", 10),
+                 yuan("1000") + yuan("5000") + yuan("700") + yuan("50") - yuan("12.5") - yuan("150"));
         QCOMPARE(accountMoney("z_jiechu", 11), yuan("200"));
         QCOMPARE(accountMoney("z_yue", 11), yuan("100") - yuan("200"));
         for (const char* col : {"z_shouru", "z_zhichu", "z_jieru", "z_jiechu", "z_zhuanru", "z_zhuanchu"})
@@ -370,7 +395,8 @@ private slots:
         QVERIFY2(t.ok(), qPrintable(t.error()));
         QVERIFY(t.openShared());
         // Stale values everywhere first, then the rebuild.
-        TestDb::sql(QStringLiteral("update z_zhanghu set z_shouru=1,z_zhichu=2,z_jieru=3,z_jiechu=4,z_zhuanru=5,z_zhuanchu=6,z_yue=7"));
+        TestDb::sql(QStringLiteral(
+            "update z_zhanghu set z_shouru=1,z_zhichu=2,z_jieru=3,z_jiechu=4,z_zhuanru=5,z_zhuanchu=6,z_yue=7"));
         QVERIFY(RecalcAccountTotals(Database::shared()));
         Query accounts(QStringLiteral("select id, z_qcje, z_yue from z_zhanghu"));
         int n = 0;
@@ -392,8 +418,10 @@ private slots:
             Query moves(QStringLiteral("select zh1, zh2, zXmoney from s_zhanghistory where zh1=:id or zh2=:id"));
             moves.bind(":id", id);
             while (moves.next()) {
-                if (moves.integer(1) == id) expected += moves.money(2);
-                if (moves.integer(0) == id) expected -= moves.money(2);
+                if (moves.integer(1) == id)
+                    expected += moves.money(2);
+                if (moves.integer(0) == id)
+                    expected -= moves.money(2);
             }
             QCOMPARE(accounts.money(2), expected);
         }
@@ -407,8 +435,9 @@ private slots:
         TestDb t;
         QVERIFY(t.openShared());
         QVERIFY(RecalcAccountTotals(Database::shared()));
-        TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-01',10000000);"
-                                   "update z_zhanghu set z_zhuanru=777, z_yue=888; drop table x_zc;"));
+        TestDb::sql(
+            QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-01',10000000);"
+                           "update z_zhanghu set z_zhuanru=777, z_yue=888; drop table x_zc;"));
         DbError err;
         QVERIFY(!RecalcAccountTotals(Database::shared(), &err));
         QVERIFY(err.message().contains(QStringLiteral("x_zc")));

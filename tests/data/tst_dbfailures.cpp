@@ -122,7 +122,8 @@ private slots:
         const DbError::Kind kind = DbError::Kind::Other;  // no such table
         QueryModel model;
         DbError error;
-        QVERIFY(!model.setQuery(QStringLiteral("select * from s_z_all where s_date=:d"), {{":d", QDate(2012, 5, 1)}}, &error));
+        QVERIFY(!model.setQuery(QStringLiteral("select * from s_z_all where s_date=:d"), {{":d", QDate(2012, 5, 1)}},
+                                &error));
         QCOMPARE(error.message(), expected);
         QCOMPARE(error.kind(), kind);
         error = DbError();
@@ -133,7 +134,8 @@ private slots:
 
         LookupCombo combo;
         error = DbError();
-        QVERIFY(!combo.load(QStringLiteral("select id, f_name from s_z_all"), QStringLiteral("id"), QStringLiteral("f_name"), {}, &error));
+        QVERIFY(!combo.load(QStringLiteral("select id, f_name from s_z_all"), QStringLiteral("id"),
+                            QStringLiteral("f_name"), {}, &error));
         QCOMPARE(error.message(), expected);
         QCOMPARE(error.kind(), kind);
         QCOMPARE(combo.count(), 0);

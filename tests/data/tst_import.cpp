@@ -13,14 +13,15 @@ namespace {
 ImportLine line(const char* category, const char* yuan, const QDate& date, const QString& who = QString(),
                 const QString& memo = QString(), const QString& fitid = QString())
 {
-    return {date, *Money::parse(QString::fromUtf8(yuan)), categoryId(QString::fromUtf8(category)), who, memo, fitid, QString()};
+    return {date,     *Money::parse(QString::fromUtf8(yuan)), categoryId(QString::fromUtf8(category)), who, memo, fitid,
+            QString()};
 }
 
 qint64 balance(qint64 account)
 {
     return TestDb::scalarInt(QStringLiteral("select z_yue from z_zhanghu where id=%1").arg(account));
 }
-} // namespace
+}  // namespace
 
 class TstImport : public QObject {
     Q_OBJECT
@@ -41,13 +42,16 @@ private slots:
         QVERIFY(readImportHistory(Database::shared(), card, &history) && history.fitids.isEmpty());
 
         qint64 id = 0;
-        QVERIFY(ImportRecords(Database::shared(), QStringLiteral("账单.csv"), QDateTime(QDate(2012, 5, 20), QTime(9, 0)),
-                              card, 1,
-                              {line("午餐", "12.5", QDate(2012, 5, 2), QStringLiteral("食堂"), QStringLiteral("饭卡"), QStringLiteral("F1")),
+        QVERIFY(ImportRecords(Database::shared(), QStringLiteral("账单.csv"),
+                              QDateTime(QDate(2012, 5, 20), QTime(9, 0)), card, 1,
+                              {line("午餐", "12.5", QDate(2012, 5, 2), QStringLiteral("食堂"), QStringLiteral("饭卡"),
+                                    QStringLiteral("F1")),
                                line("工资", "3000", QDate(2012, 5, 10), QStringLiteral("公司"))},
                               &id));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(f_class||'|'||s_jine||'|'||s_other||'|'||s_userid, ';')"
-                                                   " from (select * from s_shouru where s_zhanghuid=%1 order by id)").arg(card)),
+        QCOMPARE(TestDb::scalarText(
+                     QStringLiteral("select group_concat(f_class||'|'||s_jine||'|'||s_other||'|'||s_userid, ';')"
+                                    " from (select * from s_shouru where s_zhanghuid=%1 order by id)")
+                         .arg(card)),
                  QStringLiteral("Z|200000|手记|1;Z|125000|食堂 饭卡|1;S|30000000|公司|1"));
         QCOMPARE(balance(card), before - 125000 + 30000000);  // totals recomputed
         QVERIFY(readImports(Database::shared(), &past));
@@ -69,7 +73,8 @@ private slots:
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         QCOMPARE(balance(card), before);
         QVERIFY(readImports(Database::shared(), &past) && past.isEmpty());
-        QVERIFY(readImportHistory(Database::shared(), card, &history) && history.fitids.isEmpty() && history.categoryOf.isEmpty());
+        QVERIFY(readImportHistory(Database::shared(), card, &history) && history.fitids.isEmpty()
+                && history.categoryOf.isEmpty());
         TEST_END
     }
 
@@ -81,8 +86,10 @@ private slots:
         const Money m = *Money::parse(u"12.5");
         QVector<bool> found;
         QVERIFY(findStoredMatches(Database::shared(), 1,
-                                  {{QDate(2012, 5, 9), m, QStringLiteral("Z")}, {QDate(2012, 5, 11), m, QStringLiteral("Z")},
-                                   {QDate(2012, 5, 12), m, QStringLiteral("Z")}, {QDate(2012, 5, 10), m, QStringLiteral("S")},
+                                  {{QDate(2012, 5, 9), m, QStringLiteral("Z")},
+                                   {QDate(2012, 5, 11), m, QStringLiteral("Z")},
+                                   {QDate(2012, 5, 12), m, QStringLiteral("Z")},
+                                   {QDate(2012, 5, 10), m, QStringLiteral("S")},
                                    {QDate(2012, 5, 10), *Money::parse(u"12.51"), QStringLiteral("Z")}},
                                   &found));
         QCOMPARE(found, (QVector<bool>{true, true, false, false, false}));
@@ -104,16 +111,16 @@ private slots:
                                    " begin select raise(abort, 'refused'); end"));
         DbError error;
         QVERIFY(!ImportRecords(Database::shared(), QStringLiteral("a.csv"), QDateTime::currentDateTime(), 1, 1,
-                               {line("午餐", "1", QDate(2012, 5, 1)), line("午餐", "20000", QDate(2012, 5, 2))}, nullptr,
-                               &error));
+                               {line("午餐", "1", QDate(2012, 5, 1)), line("午餐", "20000", QDate(2012, 5, 2))},
+                               nullptr, &error));
         QVERIFY(error.message().contains(QStringLiteral("refused")));
         QCOMPARE(error.kind(), DbError::Kind::Refused);  // the trigger's, not made into another kind
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(0));  // rolled back with the rest
 
-        QVERIFY(ImportRecords(Database::shared(), QStringLiteral("b.csv"), QDateTime::currentDateTime(), 1, 1,
-                              {line("午餐", "1", QDate(2012, 5, 1), QStringLiteral("x"), QString(), QStringLiteral("F"))},
-                              nullptr));
+        QVERIFY(ImportRecords(
+            Database::shared(), QStringLiteral("b.csv"), QDateTime::currentDateTime(), 1, 1,
+            {line("午餐", "1", QDate(2012, 5, 1), QStringLiteral("x"), QString(), QStringLiteral("F"))}, nullptr));
         QVERIFY(clearAllRecords(Database::shared()));
         QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(0));
         QCOMPARE(TestDb::count(QStringLiteral("s_import_line")), qint64(0));

@@ -19,10 +19,10 @@ class TstQuery : public QObject {
     // changed" from "something changed".
     static QString contents()
     {
-        return TestDb::scalarText(QStringLiteral(
-            "select (select group_concat(id||'/'||f_id||'/'||f_name) from s_fenlei) || '|' || "
-            "(select group_concat(id||'/'||f_id) from s_yushuan) || '|' || "
-            "(select group_concat(id||'/'||f_fenleiid) from s_shouru)"));
+        return TestDb::scalarText(
+            QStringLiteral("select (select group_concat(id||'/'||f_id||'/'||f_name) from s_fenlei) || '|' || "
+                           "(select group_concat(id||'/'||f_id) from s_yushuan) || '|' || "
+                           "(select group_concat(id||'/'||f_fenleiid) from s_shouru)"));
     }
     static qint64 categoryId(const char* name)
     {
@@ -33,11 +33,13 @@ class TstQuery : public QObject {
     static void addRecord(qint64 fenlei)
     {
         TestDb::sql(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
-                                   "values (%1,10000,1,1,'2012-05-01','Z')").arg(fenlei));
+                                   "values (%1,10000,1,1,'2012-05-01','Z')")
+                        .arg(fenlei));
     }
     static qint64 count(const char* table, const QString& where)
     {
-        return TestDb::scalarInt(QStringLiteral("select count(*) from %1 where %2").arg(QString::fromLatin1(table), where));
+        return TestDb::scalarInt(
+            QStringLiteral("select count(*) from %1 where %2").arg(QString::fromLatin1(table), where));
     }
 
 private slots:
@@ -78,14 +80,38 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("origin");
-        QTest::newRow("table column") << "select f_name from s_fenlei" << "f_name" << "s_fenlei" << "f_name";
-        QTest::newRow("alias") << "select zdate as 转账时间 from s_zhanghistory" << "转账时间" << "s_zhanghistory" << "zdate";
-        QTest::newRow("aliased table") << "select c.f_pinyin from s_fenlei as c" << "f_pinyin" << "s_fenlei" << "f_pinyin";
-        QTest::newRow("expression") << "select s_jine*2 as twice from s_shouru" << "twice" << "" << "";
-        QTest::newRow("aggregate") << "select sum(s_jine) as a from s_shouru" << "a" << "" << "";
-        QTest::newRow("view column") << "select z_name from s_z_all" << "z_name" << "z_zhanghu" << "z_name";
-        QTest::newRow("aliased in the view") << "select ff_name from v_fenlei" << "ff_name" << "s_fenlei" << "f_name";
-        QTest::newRow("sub-select") << "select n from (select sys_name as n from s_user)" << "n" << "s_user" << "sys_name";
+        QTest::newRow("table column") << "select f_name from s_fenlei"
+                                      << "f_name"
+                                      << "s_fenlei"
+                                      << "f_name";
+        QTest::newRow("alias") << "select zdate as 转账时间 from s_zhanghistory"
+                               << "转账时间"
+                               << "s_zhanghistory"
+                               << "zdate";
+        QTest::newRow("aliased table") << "select c.f_pinyin from s_fenlei as c"
+                                       << "f_pinyin"
+                                       << "s_fenlei"
+                                       << "f_pinyin";
+        QTest::newRow("expression") << "select s_jine*2 as twice from s_shouru"
+                                    << "twice"
+                                    << ""
+                                    << "";
+        QTest::newRow("aggregate") << "select sum(s_jine) as a from s_shouru"
+                                   << "a"
+                                   << ""
+                                   << "";
+        QTest::newRow("view column") << "select z_name from s_z_all"
+                                     << "z_name"
+                                     << "z_zhanghu"
+                                     << "z_name";
+        QTest::newRow("aliased in the view") << "select ff_name from v_fenlei"
+                                             << "ff_name"
+                                             << "s_fenlei"
+                                             << "f_name";
+        QTest::newRow("sub-select") << "select n from (select sys_name as n from s_user)"
+                                    << "n"
+                                    << "s_user"
+                                    << "sys_name";
     }
     void columnOrigin()
     {
@@ -114,8 +140,8 @@ private slots:
     {
         KeyNames items;
         DbError error;
-        QVERIFY2(loadKeyNames(QStringLiteral("select id, f_name from s_fenlei where f_id=:p order by id"),
-                              {{":p", 20}}, QStringLiteral("ID"), QStringLiteral("f_name"), items, &error),
+        QVERIFY2(loadKeyNames(QStringLiteral("select id, f_name from s_fenlei where f_id=:p order by id"), {{":p", 20}},
+                              QStringLiteral("ID"), QStringLiteral("f_name"), items, &error),
                  qPrintable(error.message()));
         QCOMPARE(items.size(), 3);
         QCOMPARE(items[0].second, QStringLiteral("工资"));
@@ -157,7 +183,8 @@ private slots:
         const qint64 budgets = count("s_yushuan", QStringLiteral("1"));
 
         // A failure at the last statement undoes the three before it.
-        TestDb::sql(QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
+        TestDb::sql(
+            QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
         const QString before = contents();
         DbError error;
         QVERIFY(!deleteTopCategory(Database::shared(), top, &error));
@@ -183,7 +210,8 @@ private slots:
         addRecord(breakfast);
         addRecord(lunch);
 
-        TestDb::sql(QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
+        TestDb::sql(
+            QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
         const QString before = contents();
         DbError error;
         QVERIFY(!deleteSubCategory(Database::shared(), breakfast, &error));

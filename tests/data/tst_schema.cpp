@@ -26,7 +26,8 @@ QStringList layoutOf(Database& db)
             continue;
         Query info(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(name));
         while (info.next())
-            out << QStringLiteral("  %1 %2 %3 %4 %5").arg(info.text(1), info.text(2), info.text(3), info.text(4), info.text(5));
+            out << QStringLiteral("  %1 %2 %3 %4 %5")
+                       .arg(info.text(1), info.text(2), info.text(3), info.text(4), info.text(5));
     }
     return out;
 }
@@ -37,7 +38,7 @@ int versionOf(Database& db)
     return readSchemaVersion(db, &v) ? v : -1;
 }
 
-} // namespace
+}  // namespace
 
 class TstSchema : public QObject {
     Q_OBJECT
@@ -76,7 +77,8 @@ private slots:
             QVERIFY(db.open(fresh.path(), QByteArray(kDatabasePassword)));
             QCOMPARE(versionOf(db), kSchemaVersion);  // as mkdb writes it
             wanted = layoutOf(db);
-            QVERIFY(db.exec(QStringLiteral("insert into notebook (n_date,n_info) values ('2012-05-01','旧日记');") + earlier));
+            QVERIFY(db.exec(QStringLiteral("insert into notebook (n_date,n_info) values ('2012-05-01','旧日记');")
+                            + earlier));
         }
         QVERIFY(fresh.openShared());  // the folder the start opens
         Tx_Data start(Database::shared());

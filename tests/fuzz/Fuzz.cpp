@@ -25,16 +25,14 @@ QByteArray currentInput()
     return g_data ? QByteArray(reinterpret_cast<const char*>(g_data), qsizetype(g_size)) : QByteArray();
 }
 
-QString hex(const QByteArray& bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' '));
-}
+QString hex(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(' ')); }
 
 void failWithInput(const QString& what, const QByteArray& input)
 {
     std::fprintf(stderr, "FUZZ FAILURE: %s\n", what.toUtf8().constData());
     if (!underLibFuzzer()) {
-        std::fprintf(stderr, "input (%lld bytes, hex): %s\n", (long long)input.size(), hex(input).toLatin1().constData());
+        std::fprintf(stderr, "input (%lld bytes, hex): %s\n", (long long)input.size(),
+                     hex(input).toLatin1().constData());
         std::fflush(stderr);
         std::_Exit(1);
     }
@@ -42,15 +40,9 @@ void failWithInput(const QString& what, const QByteArray& input)
     std::abort();  // libFuzzer keeps the input as a crash file
 }
 
-void fail(const QString& what)
-{
-    failWithInput(what, currentInput());
-}
+void fail(const QString& what) { failWithInput(what, currentInput()); }
 
-void atFinish(std::function<void()> finish)
-{
-    g_finish.push_back(std::move(finish));
-}
+void atFinish(std::function<void()> finish) { g_finish.push_back(std::move(finish)); }
 
 void runFinish()
 {
@@ -80,4 +72,4 @@ void ensureApplication()
     new QApplication(argc, argv);
 }
 
-} // namespace Fuzz
+}  // namespace Fuzz

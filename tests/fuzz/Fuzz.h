@@ -80,4 +80,4 @@ private:
 
 QString hex(const QByteArray& bytes);
 
-} // namespace Fuzz
+}  // namespace Fuzz

@@ -4,8 +4,8 @@
 // Arguments: files to run instead (a saved failing input, a libFuzzer crash
 // file). Environment: JIZHANG_FUZZ_RUNS (mutated inputs), JIZHANG_FUZZ_SECONDS
 // (time for them), JIZHANG_FUZZ_SEED.
-#include "tests/fuzz/Fuzz.h"
 #include "tests/fuzz/FuzzDriver.h"
+#include "tests/fuzz/Fuzz.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -72,8 +72,16 @@ constexpr size_t kMaxLength = 1024;
 Input mutate(Input in, const std::vector<Input>& pool, Random& rnd)
 {
     static const uint8_t bytes[] = {0, 1, 0x7F, 0x80, 0xFF, 0x20, '0', '9', '.', '-', '+', 0xE4, 0xC0, 0x0A};
-    static const uint64_t words[] = {0, 1, ~0ull, 0x7FFFFFFFFFFFFFFFull, 0x8000000000000000ull, 10000, 9999,
-                                     0x7FF0000000000000ull, 0x3FF0000000000000ull, 922337203685477ull};
+    static const uint64_t words[] = {0,
+                                     1,
+                                     ~0ull,
+                                     0x7FFFFFFFFFFFFFFFull,
+                                     0x8000000000000000ull,
+                                     10000,
+                                     9999,
+                                     0x7FF0000000000000ull,
+                                     0x3FF0000000000000ull,
+                                     922337203685477ull};
     const int steps = 1 + int(rnd.below(4));
     for (int s = 0; s < steps; ++s) {
         const size_t n = in.size();
@@ -154,7 +162,7 @@ int envInt(const char* name, int fallback)
     return ok ? v : fallback;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -92,12 +92,14 @@ QString resultProblem(const QString& t)
 
 const char* keyName(int k)
 {
-    static const char* const names[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", ".", "+", "-", "*", "/", "=",
-                                        "Backspace", "C", "picture", "save's finishing step", "box emptied"};
+    static const char* const names[]
+        = {"0",          "1", "2", "3", "4", "5", "6",         "7", "8",       "9",
+           ".",          "+", "-", "*", "/", "=", "Backspace", "C", "picture", "save's finishing step",
+           "box emptied"};
     return names[k];
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -119,21 +119,26 @@ void checkText(const QString& t, Fuzz::Bytes& in)
     });
     if (want.valid) {
         // QDate's own reading of the pattern agrees.
-        Fuzz::check(QDate::fromString(t, QStringLiteral("yyyy-MM-dd")) == got, [&] { return QStringLiteral("QDate reads \"%1\" otherwise").arg(t); });
-        Fuzz::check(dateText(got) == t, [&] { return QStringLiteral("dateText(dateFromText(\"%1\")) = %2").arg(t, dateText(got)); });
+        Fuzz::check(QDate::fromString(t, QStringLiteral("yyyy-MM-dd")) == got,
+                    [&] { return QStringLiteral("QDate reads \"%1\" otherwise").arg(t); });
+        Fuzz::check(dateText(got) == t,
+                    [&] { return QStringLiteral("dateText(dateFromText(\"%1\")) = %2").arg(t, dateText(got)); });
     }
     const Pattern p = pattern(in, want);
     Query& q = *sql().q;
     q.bind(":d", t).bind(":f", p.text).bind(":e", got);
     Fuzz::check(q.fetch() == Query::Fetch::Row, [&] { return QStringLiteral("select failed: %1").arg(q.error()); });
-    const auto intOrNull = [&](int col, int v) { return want.valid ? !q.isNull(col) && q.integer(col) == v : q.isNull(col); };
-    Fuzz::check(intOrNull(0, want.y) && intOrNull(1, want.m), [&] {
-        return QStringLiteral("year/month(\"%1\") = %2/%3").arg(t, q.text(0), q.text(1));
-    });
+    const auto intOrNull
+        = [&](int col, int v) { return want.valid ? !q.isNull(col) && q.integer(col) == v : q.isNull(col); };
+    Fuzz::check(intOrNull(0, want.y) && intOrNull(1, want.m),
+                [&] { return QStringLiteral("year/month(\"%1\") = %2/%3").arg(t, q.text(0), q.text(1)); });
     Fuzz::check(want.valid ? q.text(2) == p.expected : q.isNull(2), [&] {
-        return QStringLiteral("format(\"%1\", \"%2\") = \"%3\", expected \"%4\"").arg(t, p.text, q.text(2), want.valid ? p.expected : QStringLiteral("NULL"));
+        return QStringLiteral("format(\"%1\", \"%2\") = \"%3\", expected \"%4\"")
+            .arg(t, p.text, q.text(2), want.valid ? p.expected : QStringLiteral("NULL"));
     });
-    Fuzz::check(q.date(3) == got && q.date(4) == got, [&] { return QStringLiteral("\"%1\" read back as a date: %2").arg(t, q.date(3).toString(Qt::ISODate)); });
+    Fuzz::check(q.date(3) == got && q.date(4) == got, [&] {
+        return QStringLiteral("\"%1\" read back as a date: %2").arg(t, q.date(3).toString(Qt::ISODate));
+    });
     q.reset();
 }
 
@@ -145,23 +150,28 @@ void checkDay(qint64 jd)
     const int y = d.year(), m = d.month();
     const QString text = dateText(d);
     if (y >= 1 && y <= 9999) {
-        const QString want = QStringLiteral("%1-%2-%3").arg(QString::number(y).rightJustified(4, u'0'), two(m), two(d.day()));
-        Fuzz::check(text == want && dateFromText(text) == d, [&] { return QStringLiteral("dateText(jd %1) = %2, expected %3").arg(jd).arg(text, want); });
+        const QString want
+            = QStringLiteral("%1-%2-%3").arg(QString::number(y).rightJustified(4, u'0'), two(m), two(d.day()));
+        Fuzz::check(text == want && dateFromText(text) == d,
+                    [&] { return QStringLiteral("dateText(jd %1) = %2, expected %3").arg(jd).arg(text, want); });
     } else {
         // Years the text form cannot hold never read back as another day.
-        Fuzz::check(!text.isEmpty() && !dateFromText(text).isValid(), [&] { return QStringLiteral("dateText(jd %1) = %2").arg(jd).arg(text); });
+        Fuzz::check(!text.isEmpty() && !dateFromText(text).isValid(),
+                    [&] { return QStringLiteral("dateText(jd %1) = %2").arg(jd).arg(text); });
     }
     const QDate first = firstDayOfMonth(d), last = lastDayOfMonth(d), prev = previousMonth(d);
     Fuzz::check(first.toJulianDay() == jd - d.day() + 1 && last.day() == daysIn(y < 0 ? y + 1 : y, m)
                     && last.month() == m && last.year() == y,
-                [&] { return QStringLiteral("month of %1: %2 .. %3").arg(text, first.toString(Qt::ISODate), last.toString(Qt::ISODate)); });
+                [&] {
+                    return QStringLiteral("month of %1: %2 .. %3")
+                        .arg(text, first.toString(Qt::ISODate), last.toString(Qt::ISODate));
+                });
     const int py = m == 1 ? (y == 1 ? -1 : y - 1) : y, pm = m == 1 ? 12 : m - 1;
-    Fuzz::check(prev.year() == py && prev.month() == pm && prev.day() == 1, [&] {
-        return QStringLiteral("previousMonth(%1) = %2").arg(text, prev.toString(Qt::ISODate));
-    });
+    Fuzz::check(prev.year() == py && prev.month() == pm && prev.day() == 1,
+                [&] { return QStringLiteral("previousMonth(%1) = %2").arg(text, prev.toString(Qt::ISODate)); });
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -169,7 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A nearly well-formed date: four-digit year, month 0..13, day 0..32.
     {
         const unsigned y = in.below(10000), m = in.below(14), d = in.below(33);
-        QString t = QStringLiteral("%1-%2-%3").arg(QString::number(y).rightJustified(4, u'0'), two(int(m)), two(int(d)));
+        QString t
+            = QStringLiteral("%1-%2-%3").arg(QString::number(y).rightJustified(4, u'0'), two(int(m)), two(int(d)));
         if (in.below(4) == 0)
             t[int(in.below(10))] = QChar(char16_t(u" -+/0T\u0660\uFF10."[in.below(9)]));
         checkText(t, in);

@@ -130,13 +130,15 @@ void checkForms(qint64 raw)
         return QStringLiteral("plain(%1) = %2, expected %3").arg(raw).arg(plain, q(referencePlain(raw)));
     });
     const std::optional<Money> back = Money::parse(plain);
-    Fuzz::check(back && *back == m, [&] { return QStringLiteral("parse(plain(%1)) = parse(\"%2\") is not %1").arg(raw).arg(plain); });
+    Fuzz::check(back && *back == m,
+                [&] { return QStringLiteral("parse(plain(%1)) = parse(\"%2\") is not %1").arg(raw).arg(plain); });
     const QString two = q(referenceTwoDecimals(raw));
-    Fuzz::check(m.twoDecimals() == two, [&] {
-        return QStringLiteral("twoDecimals(%1) = %2, expected %3").arg(raw).arg(m.twoDecimals(), two);
-    });
-    Fuzz::check(m.yuan() == QStringLiteral("￥") + two, [&] { return QStringLiteral("yuan(%1) = %2").arg(raw).arg(m.yuan()); });
-    Fuzz::check(plainOrEmpty(m) == plain && plainOrEmpty(std::nullopt).isEmpty(), [] { return QStringLiteral("plainOrEmpty"); });
+    Fuzz::check(m.twoDecimals() == two,
+                [&] { return QStringLiteral("twoDecimals(%1) = %2, expected %3").arg(raw).arg(m.twoDecimals(), two); });
+    Fuzz::check(m.yuan() == QStringLiteral("￥") + two,
+                [&] { return QStringLiteral("yuan(%1) = %2").arg(raw).arg(m.yuan()); });
+    Fuzz::check(plainOrEmpty(m) == plain && plainOrEmpty(std::nullopt).isEmpty(),
+                [] { return QStringLiteral("plainOrEmpty"); });
 }
 
 // fromDouble against the decimal the number reads as (its shortest text)
@@ -186,8 +188,8 @@ void checkFromDouble(double v)
     const QString got = m ? QString::number(m->raw()) : QString();
     Fuzz::check(got == q(shortest) || got == q(exact), [&] {
         return QStringLiteral("fromDouble(%1) gave %2; the shortest text %3 reads as %4, the exact value rounds to %5")
-            .arg(QString::number(v, 'g', 17), m ? got : QStringLiteral("refusal"), QString::fromLatin1(buf, r.ptr - buf),
-                 q(shortest), q(exact));
+            .arg(QString::number(v, 'g', 17), m ? got : QStringLiteral("refusal"),
+                 QString::fromLatin1(buf, r.ptr - buf), q(shortest), q(exact));
     });
 }
 
@@ -200,7 +202,11 @@ void checkGeneral(double v)
     const QString s = formatGeneral(v);
     const QString shown = QString::number(v, 'g', 17);
     if (!std::isfinite(v)) {
-        Fuzz::check(s == (std::isnan(v) ? u"NAN" : v > 0 ? u"INF" : u"-INF"), [&] { return QStringLiteral("formatGeneral: %1").arg(s); });
+        Fuzz::check(s
+                        == (std::isnan(v) ? u"NAN"
+                            : v > 0       ? u"INF"
+                                          : u"-INF"),
+                    [&] { return QStringLiteral("formatGeneral: %1").arg(s); });
         return;
     }
     if (v == 0) {
@@ -222,14 +228,15 @@ void checkGeneral(double v)
         return (allowEmpty || !d.empty()) && d.find_first_not_of("0123456789") == std::string::npos;
     };
     bool ok = wellFormed(whole, false) && wellFormed(frac, dot == std::string::npos) && first != std::string::npos
-        && negative == (v < 0) && (frac.empty() || frac.back() != '0');
+              && negative == (v < 0) && (frac.empty() || frac.back() != '0');
     int exp10 = 0;
     if (ok && e != std::string::npos) {
         const std::string x = t.substr(e + 1);
         ok = !x.empty() && wellFormed(x[0] == '-' ? x.substr(1) : x, false) && whole.size() == 1;
         exp10 = ok ? std::stoi(x) : 0;
     }
-    Fuzz::check(ok, [&] { return QStringLiteral("formatGeneral(%1) = %2: not a plain or exponent number").arg(shown, s); });
+    Fuzz::check(ok,
+                [&] { return QStringLiteral("formatGeneral(%1) = %2: not a plain or exponent number").arg(shown, s); });
     std::string sig = all.substr(first);
     sig.erase(sig.find_last_not_of('0') + 1);
     const int lead = int(whole.size()) - 1 - int(first) + exp10;
@@ -266,7 +273,7 @@ void checkGeneral(double v)
     });
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -54,10 +54,7 @@ QByteArray gbk(char32_t cp)
     return QByteArray(out, qsizetype(op - out));
 }
 
-bool endTrimmed(char32_t cp)
-{
-    return QChar::isSpace(cp) || QChar::category(cp) == QChar::Other_Control;
-}
+bool endTrimmed(char32_t cp) { return QChar::isSpace(cp) || QChar::category(cp) == QChar::Other_Control; }
 
 QString referenceCode(const QString& name)
 {
@@ -101,11 +98,12 @@ void checkName(const QString& name)
 {
     const QString got = MakeQuickCode(name), want = referenceCode(name);
     Fuzz::check(got == want, [&] {
-        return QStringLiteral("MakeQuickCode(\"%1\" = U+%2) = \"%3\", expected \"%4\"").arg(name, codes(name), got, want);
+        return QStringLiteral("MakeQuickCode(\"%1\" = U+%2) = \"%3\", expected \"%4\"")
+            .arg(name, codes(name), got, want);
     });
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -116,7 +114,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const char got = GetPinyinInitial(pair);
         const char want = initialOf(quint8(pair[0]), quint8(pair[1]));
         Fuzz::check(got == want, [&] {
-            return QStringLiteral("GetPinyinInitial(%1) = '%2', expected '%3'").arg(Fuzz::hex(pair)).arg(QLatin1Char(got ? got : '0')).arg(QLatin1Char(want ? want : '0'));
+            return QStringLiteral("GetPinyinInitial(%1) = '%2', expected '%3'")
+                .arg(Fuzz::hex(pair))
+                .arg(QLatin1Char(got ? got : '0'))
+                .arg(QLatin1Char(want ? want : '0'));
         });
     }
     // A name made of characters: mostly CJK, with ASCII, blanks, controls,

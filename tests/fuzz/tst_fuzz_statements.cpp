@@ -17,22 +17,30 @@ void checkLines(const QList<StatementLine>& lines, int fileLines, const char* re
 {
     int last = 0;
     for (const StatementLine& l : lines) {
-        Fuzz::check(l.line >= 1 && l.line <= fileLines && l.line >= last,
-                    [&] { return QStringLiteral("%1: line number %2 after %3 in a file of %4 lines").arg(QString::fromLatin1(reader)).arg(l.line).arg(last).arg(fileLines); });
+        Fuzz::check(l.line >= 1 && l.line <= fileLines && l.line >= last, [&] {
+            return QStringLiteral("%1: line number %2 after %3 in a file of %4 lines")
+                .arg(QString::fromLatin1(reader))
+                .arg(l.line)
+                .arg(last)
+                .arg(fileLines);
+        });
         last = l.line;
         if (!l.error.isEmpty()) {
             const QString status = unreadableStatus(l);
-            Fuzz::check(status.startsWith(QStringLiteral("无法读取：")) && status.endsWith(QStringLiteral("（第%1行）").arg(l.line)),
+            Fuzz::check(status.startsWith(QStringLiteral("无法读取："))
+                            && status.endsWith(QStringLiteral("（第%1行）").arg(l.line)),
                         [&] { return QStringLiteral("%1: status %2").arg(QString::fromLatin1(reader), status); });
             continue;
         }
-        Fuzz::check(l.date.isValid(), [&] { return QStringLiteral("%1: a readable line without a date").arg(QString::fromLatin1(reader)); });
+        Fuzz::check(l.date.isValid(), [&] {
+            return QStringLiteral("%1: a readable line without a date").arg(QString::fromLatin1(reader));
+        });
         Fuzz::check(l.amount > Money() && l.amount <= kMaxRecordAmount && l.amount.raw() % 100 == 0,
                     [&] { return QStringLiteral("%1: amount %2").arg(QString::fromLatin1(reader), l.amount.plain()); });
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -56,7 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // Any columns for any field, including ones past the row's end.
         const CsvTable table = readCsv(file, enc);
         CsvMapping m;
-        int* fields[] = {&m.date, &m.amount, &m.income, &m.expense, &m.direction, &m.memo, &m.counterparty, &m.remark, &m.status};
+        int* fields[]
+            = {&m.date, &m.amount, &m.income, &m.expense, &m.direction, &m.memo, &m.counterparty, &m.remark, &m.status};
         for (int i = 0; i < 9; ++i)
             *fields[i] = int((pick >> 4) + i * 3) % 9 - 1;
         m.positiveIsExpense = pick & 0x80;

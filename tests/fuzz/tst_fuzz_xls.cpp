@@ -41,9 +41,9 @@ QString text(Fuzz::Bytes& in)
         return s;
     }
     case 1:  // longer than a record, or than the format's 32,767
-        return QString(int(200 + in.below(40000)), QChar(char16_t(in.below(3) ? u'x' + in.below(3) : 0x4E00 + in.u8())));
-    default:
-        return QString::fromUtf8(in.take(in.below(14)));
+        return QString(int(200 + in.below(40000)),
+                       QChar(char16_t(in.below(3) ? u'x' + in.below(3) : 0x4E00 + in.u8())));
+    default: return QString::fromUtf8(in.take(in.below(14)));
     }
 }
 
@@ -51,7 +51,8 @@ QVariant cell(Fuzz::Bytes& in)
 {
     switch (in.below(10)) {
     case 0: return QVariant();
-    case 1: case 2: return text(in);
+    case 1:
+    case 2: return text(in);
     case 3: return QDate(1, 1, 1).addDays(qint64(in.u64() % 3652059));
     case 4: return QVariant::fromValue(Money::fromRaw(qint64(in.u64()) >> in.below(64)));
     case 5: return QVariant(qlonglong(in.u64()) >> in.below(64));
@@ -86,8 +87,14 @@ using XlsCells::expected;
 struct Reader {
     const QByteArray& f;
     QString problem;
-    quint32 u32(qsizetype at) const { return at + 4 <= f.size() ? qFromLittleEndian<quint32>(f.constData() + at) : 0xFFFFFFFF; }
-    quint16 u16(qsizetype at) const { return at + 2 <= f.size() ? qFromLittleEndian<quint16>(f.constData() + at) : 0xFFFF; }
+    quint32 u32(qsizetype at) const
+    {
+        return at + 4 <= f.size() ? qFromLittleEndian<quint32>(f.constData() + at) : 0xFFFFFFFF;
+    }
+    quint16 u16(qsizetype at) const
+    {
+        return at + 2 <= f.size() ? qFromLittleEndian<quint16>(f.constData() + at) : 0xFFFF;
+    }
     bool bad(const QString& why)
     {
         problem = why;
@@ -100,7 +107,8 @@ bool checkStructure(const QByteArray& file, const Table& t, QString* why)
 {
     Reader r{file, {}};
     auto result = [&]() -> bool {
-        if (file.size() < 1024 || (file.size() - 512) % 512 || !file.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")))
+        if (file.size() < 1024 || (file.size() - 512) % 512
+            || !file.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")))
             return r.bad(QStringLiteral("not whole sectors of a compound document"));
         if (r.u16(0x1C) != 0xFFFE || r.u16(0x1E) != 9 || r.u16(0x20) != 6 || r.u32(0x38) != 4096)
             return r.bad(QStringLiteral("header"));
@@ -153,7 +161,8 @@ bool checkStructure(const QByteArray& file, const Table& t, QString* why)
                 }
             }
         QList<quint32> streamSectors;
-        if (start == 0xFFFFFFFF || size < 4096 || !chain(start, &streamSectors) || quint64(streamSectors.size()) != (size + 511) / 512)
+        if (start == 0xFFFFFFFF || size < 4096 || !chain(start, &streamSectors)
+            || quint64(streamSectors.size()) != (size + 511) / 512)
             return r.bad(QStringLiteral("no whole stream \"Workbook\""));
         QByteArray stream;
         for (quint32 s : streamSectors)
@@ -199,7 +208,11 @@ bool checkStructure(const QByteArray& file, const Table& t, QString* why)
         const int titles = std::min<int>(int(t.columns.size()), 256) * sheets;
         if (!sawSst || bofs != sheets + 1 || eofs != sheets + 1 || cells != titles + values)
             return r.bad(QStringLiteral("%1 BOF, %2 EOF, %3 cells; expected %4 sheets and %5 cells")
-                             .arg(bofs).arg(eofs).arg(cells).arg(sheets).arg(titles + values));
+                             .arg(bofs)
+                             .arg(eofs)
+                             .arg(cells)
+                             .arg(sheets)
+                             .arg(titles + values));
         return true;
     }();
     *why = r.problem;
@@ -234,7 +247,9 @@ Batch& batch()
             for (qsizetype i = 0; i < books.size(); ++i) {
                 const Written& w = b->files[i];
                 const QJsonObject book = books[i].toObject();
-                auto fail = [&](const QString& why) { Fuzz::failWithInput(QStringLiteral("%1: %2").arg(w.path, why), w.input); };
+                auto fail = [&](const QString& why) {
+                    Fuzz::failWithInput(QStringLiteral("%1: %2").arg(w.path, why), w.input);
+                };
                 if (book.contains(QStringLiteral("error")))
                     fail(QStringLiteral("xlrd cannot read it: %1").arg(book[QStringLiteral("error")].toString()));
                 if (!book[QStringLiteral("log")].toString().isEmpty())
@@ -251,7 +266,10 @@ Batch& batch()
                 for (int c = 0; c < cols.size(); ++c) {
                     const int want = std::clamp(int(std::lround(cols[c].widthPixels / 7.0)), 0, 255) * 256;
                     if (widths[c].toInt(-1) != want)
-                        fail(QStringLiteral("column %1 width %2 for %3 pixels").arg(c).arg(widths[c].toInt(-1)).arg(cols[c].widthPixels));
+                        fail(QStringLiteral("column %1 width %2 for %3 pixels")
+                                 .arg(c)
+                                 .arg(widths[c].toInt(-1))
+                                 .arg(cols[c].widthPixels));
                 }
                 for (qsizetype r = 0; r <= w.table.rows.size(); ++r)
                     for (int c = 0; c < cols.size(); ++c) {
@@ -259,14 +277,18 @@ Batch& batch()
                         const QJsonArray row = rows[r].toArray();
                         const QJsonArray got = c < row.size() ? row[c].toArray() : QJsonArray{0, QString()};
                         // Numbers by value: the JSON reader may keep a whole one as an integer.
-                        const bool same = got.size() == want.size() && got[0] == want[0]
-                            && (got[0].toInt() == 2 ? got[1].toDouble() == want[1].toDouble() && got[2] == want[2]
-                                                    : got[1] == want[1]);
+                        const bool same
+                            = got.size() == want.size() && got[0] == want[0]
+                              && (got[0].toInt() == 2 ? got[1].toDouble() == want[1].toDouble() && got[2] == want[2]
+                                                      : got[1] == want[1]);
                         if (!same)
-                            fail(QStringLiteral("row %1 column %2: %3, expected %4")
-                                     .arg(r).arg(c)
-                                     .arg(QString::fromUtf8(QJsonDocument(got).toJson(QJsonDocument::Compact)).left(200),
-                                          QString::fromUtf8(QJsonDocument(want).toJson(QJsonDocument::Compact)).left(200)));
+                            fail(
+                                QStringLiteral("row %1 column %2: %3, expected %4")
+                                    .arg(r)
+                                    .arg(c)
+                                    .arg(QString::fromUtf8(QJsonDocument(got).toJson(QJsonDocument::Compact)).left(200),
+                                         QString::fromUtf8(QJsonDocument(want).toJson(QJsonDocument::Compact))
+                                             .left(200)));
                     }
             }
             std::printf("fuzz xls: %lld workbooks read back by xlrd\n", (long long)b->files.size());
@@ -277,13 +299,12 @@ Batch& batch()
     return *b;
 }
 
-} // namespace
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const Table t = decode(data, size);
-    const QByteArray file = Xls::workbook(t.columns, int(t.rows.size()),
-                                          [&t](int r, int c) { return t.rows[r][c]; });
+    const QByteArray file = Xls::workbook(t.columns, int(t.rows.size()), [&t](int r, int c) { return t.rows[r][c]; });
     QString why;
     if (!checkStructure(file, t, &why))
         Fuzz::fail(QStringLiteral("workbook structure: %1").arg(why));

@@ -39,7 +39,10 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
 
 QStringList previewColumn(QObject* page, int column) { return Driver::column(page, kPreview, column); }
 
-QString sample(const char* name) { return QStringLiteral(JIZHANG_SOURCE_DIR "/tests/data/import/") + QString::fromLatin1(name); }
+QString sample(const char* name)
+{
+    return QStringLiteral(JIZHANG_SOURCE_DIR "/tests/data/import/") + QString::fromLatin1(name);
+}
 
 QByteArray sampleBytes(const char* name)
 {
@@ -73,7 +76,7 @@ const QByteArray kCsv = "某银行 账户明细\n"
                         "2012/5/2,\"工资, 五月\",公司,\"3,000.00\"\n"
                         "20120503,晚饭,饭店,(45.00)\n"
                         "2012-13-40,坏行,x,-1\n";
-} // namespace
+}  // namespace
 
 class TstDaoru : public QObject {
     Q_OBJECT
@@ -92,8 +95,9 @@ private slots:
         QCOMPARE(find<QComboBox>(&page, "ComboBox1")->currentText(), QStringLiteral("交易日期"));
         QCOMPARE(find<QComboBox>(&page, "ComboBox2")->currentText(), QStringLiteral("金额"));
         QCOMPARE(find<QComboBox>(&page, "ComboBox3")->itemText(0), QStringLiteral("（无）"));
-        QCOMPARE(previewColumn(&page, PreviewModel::ColDate).mid(0, 3),
-                 (QStringList{QStringLiteral("2012-05-01"), QStringLiteral("2012-05-02"), QStringLiteral("2012-05-03")}));
+        QCOMPARE(
+            previewColumn(&page, PreviewModel::ColDate).mid(0, 3),
+            (QStringList{QStringLiteral("2012-05-01"), QStringLiteral("2012-05-02"), QStringLiteral("2012-05-03")}));
         QCOMPARE(previewColumn(&page, PreviewModel::ColKind).mid(0, 3),
                  (QStringList{QStringLiteral("支出"), QStringLiteral("收入"), QStringLiteral("支出")}));
         QCOMPARE(previewColumn(&page, PreviewModel::ColStatus),
@@ -111,19 +115,21 @@ private slots:
                  (QStringList{QStringLiteral("午餐"), QStringLiteral("工资"), QStringLiteral("午餐")}));
         editCell(&page, kPreview, 2, PreviewModel::ColCategory, categoryId(QStringLiteral("晚餐")));
         // An income category is not offered to an expense line.
-        QVERIFY(!grid(&page, kPreview)->model()->setData(grid(&page, kPreview)->model()->index(0, PreviewModel::ColCategory),
-                                                         categoryId(QStringLiteral("工资"))));
+        QVERIFY(!grid(&page, kPreview)
+                     ->model()
+                     ->setData(grid(&page, kPreview)->model()->index(0, PreviewModel::ColCategory),
+                               categoryId(QStringLiteral("工资"))));
         QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("导入成功！共3条")});
         QCOMPARE(rowCount(&page, kImports), 1);
         QCOMPARE(cell(&page, kImports, 0, 0), QStringLiteral("招商.csv"));
         QCOMPARE(cell(&page, kImports, 0, 2), QStringLiteral("3"));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(s_date||' '||s_jine||' '||s_other, ';') from "
                                                    "(select * from s_shouru order by id)")),
-                 QStringLiteral("2012-05-01 125000 食堂 午饭;2012-05-02 30000000 公司 工资, 五月;2012-05-03 450000 饭店 晚饭"));
+                 QStringLiteral(
+                     "2012-05-01 125000 食堂 午饭;2012-05-02 30000000 公司 工资, 五月;2012-05-03 450000 饭店 晚饭"));
 
         // The same file again: every line may be a duplicate and starts unticked.
-        QCOMPARE(previewColumn(&page, PreviewModel::ColStatus).mid(0, 3),
-                 (QStringList(3, QStringLiteral("可能重复"))));
+        QCOMPARE(previewColumn(&page, PreviewModel::ColStatus).mid(0, 3), (QStringList(3, QStringLiteral("可能重复"))));
         QCOMPARE(previewColumn(&page, PreviewModel::ColImport).mid(0, 3), (QStringList(3, QStringLiteral("否"))));
         QVERIFY(f.boxesAfterClick(&page, "Button3").isEmpty());  // nothing chosen: nothing happens
         // A counterparty's category of the last import is proposed.
@@ -192,9 +198,12 @@ private slots:
         find<LookupCombo>(&page, "DBLookupComboboxEh2")->setKeyValue(categoryId(QStringLiteral("午餐")));
         find<LookupCombo>(&page, "DBLookupComboboxEh3")->setKeyValue(categoryId(QStringLiteral("工资")));
         QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("导入成功！共4条")});
-        QCOMPARE(TestDb::texts(QStringLiteral("select s_date||' '||s_jine||' '||s_userid||' '||s_other from s_shouru order by id")),
-                 (QStringList{QStringLiteral("2026-12-01 235000 %1 肯德基 早餐套餐"), QStringLiteral("2026-12-05 2000000 %1 妈妈 生日红包"),
-                              QStringLiteral("2026-12-06 356000 %1 滴滴出行 快车"), QStringLiteral("2026-12-07 1520000 %1 必胜客 晚餐")})
+        QCOMPARE(TestDb::texts(QStringLiteral(
+                     "select s_date||' '||s_jine||' '||s_userid||' '||s_other from s_shouru order by id")),
+                 (QStringList{QStringLiteral("2026-12-01 235000 %1 肯德基 早餐套餐"),
+                              QStringLiteral("2026-12-05 2000000 %1 妈妈 生日红包"),
+                              QStringLiteral("2026-12-06 356000 %1 滴滴出行 快车"),
+                              QStringLiteral("2026-12-07 1520000 %1 必胜客 晚餐")})
                      .replaceInStrings(QStringLiteral("%1"), QString::number(LoggedInMemberId)));
         TEST_END
     }
@@ -206,7 +215,7 @@ private slots:
     {
         QTest::addColumn<QString>("file");  // empty: a file that is not there
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<qint64>("size");  // > 0: the file made that long (sparse)
+        QTest::addColumn<qint64>("size");      // > 0: the file made that long (sparse)
         QTest::addColumn<QString>("message");  // empty: cancelled
         const QString nothing = QStringLiteral("文件中没有可读取的账单记录");
         QTest::newRow("empty") << "empty.csv" << QByteArray() << qint64(0) << nothing;
@@ -248,7 +257,8 @@ private slots:
         QTimer canceller;
         connect(&canceller, &QTimer::timeout, [&] {
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* progress = qobject_cast<QProgressDialog*>(w); progress && progress->isVisible() && !progress->wasCanceled()) {
+                if (auto* progress = qobject_cast<QProgressDialog*>(w);
+                    progress && progress->isVisible() && !progress->wasCanceled()) {
                     progress->cancel();
                     ++cancelled;
                 }
@@ -278,7 +288,8 @@ private slots:
         const QString message = QStringLiteral("文件中没有可读取的账单记录");
         setText(&page, "Edit1", QDir(dir.path()).filePath(QStringLiteral("missing.csv")));
         QCOMPARE(f.boxesAfterClick(&page, "Button2"), QStringList{message});
-        setText(&page, "Edit1", writeFile(dir, QStringLiteral("bad.ofx"), "OFXHEADER:100\n<OFX><BANKTRANLIST></BANKTRANLIST></OFX>"));
+        setText(&page, "Edit1",
+                writeFile(dir, QStringLiteral("bad.ofx"), "OFXHEADER:100\n<OFX><BANKTRANLIST></BANKTRANLIST></OFX>"));
         QCOMPARE(f.boxesAfterClick(&page, "Button2"), QStringList{message});
         // A CSV that is read but not mapped yet says nothing.
         setText(&page, "Edit1", writeFile(dir, QStringLiteral("plain.csv"), "甲,乙\n1,2\n"));

@@ -5,7 +5,8 @@
 #include <QTest>
 
 namespace {
-StatementLine line(int n, const char* yuan, StatementLine::Kind kind, const QString& who, const QString& fitid = QString())
+StatementLine line(int n, const char* yuan, StatementLine::Kind kind, const QString& who,
+                   const QString& fitid = QString())
 {
     StatementLine l;
     l.line = n;
@@ -16,7 +17,7 @@ StatementLine line(int n, const char* yuan, StatementLine::Kind kind, const QStr
     l.fitid = fitid;
     return l;
 }
-} // namespace
+}  // namespace
 
 class TstPreview : public QObject {
     Q_OBJECT
@@ -26,11 +27,11 @@ private slots:
         constexpr auto Z = StatementLine::Expense;
         constexpr auto S = StatementLine::Income;
         PreviewInput in;
-        in.lines = {line(2, "10", Z, QStringLiteral("食堂")),              // new, category of the last import
-                    line(3, "10", Z, QStringLiteral("食堂")),              // the same line again
+        in.lines = {line(2, "10", Z, QStringLiteral("食堂")),                        // new, category of the last import
+                    line(3, "10", Z, QStringLiteral("食堂")),                        // the same line again
                     line(4, "20", Z, QStringLiteral("银行"), QStringLiteral("F9")),  // FITID imported before
-                    line(5, "30", S, QStringLiteral("食堂")),              // earlier category is of the other class
-                    line(6, "40", Z, QStringLiteral("超市")),              // a stored record matches
+                    line(5, "30", S, QStringLiteral("食堂")),  // earlier category is of the other class
+                    line(6, "40", Z, QStringLiteral("超市")),  // a stored record matches
                     line(7, "50", S, QString())};
         in.lines[5].error = QStringLiteral("日期无效");
         in.history.fitids = {QStringLiteral("F9")};
@@ -54,7 +55,8 @@ private slots:
         QCOMPARE(category, (QList<qint64>{11, 11, 12, 0, 12, 0}));
 
         PreviewModel model;
-        model.setCategories({{11, QStringLiteral("午餐"), QStringLiteral("Z")}, {21, QStringLiteral("工资"), QStringLiteral("S")}});
+        model.setCategories(
+            {{11, QStringLiteral("午餐"), QStringLiteral("Z")}, {21, QStringLiteral("工资"), QStringLiteral("S")}});
         model.setRows(rows);
         QCOMPARE(model.statusText(5), QStringLiteral("无法读取：日期无效（第7行）"));
         model.toggleImport(5);  // an unreadable line cannot be ticked

@@ -62,7 +62,7 @@ CsvMapping mapping(int date, int amount, int income, int expense, int direction,
     return m;
 }
 
-} // namespace
+}  // namespace
 
 class TstReaders : public QObject {
     Q_OBJECT
@@ -99,12 +99,29 @@ private slots:
     void amountsAndDates()
     {
         const char* amounts[][2] = {
-            {"¥1,234.56", "1234.56"}, {"-12.50", "-12.50"}, {"(12.50)", "-12.50"}, {"（12.50）", "-12.50"},
-            {"12.50-", "-12.50"}, {"￥ -0.5", "-0.50"}, {"-￥8", "-8.00"}, {"RMB 88", "88.00"}, {"12.5元", "12.50"},
-            {".5", "0.50"}, {"12.500", "12.50"}, {"99999999.99", "99999999.99"},
-            {"", "缺少金额"}, {" - ", "缺少金额"}, {"12,34", "金额无效"}, {"1,2345.00", "金额无效"},
-            {"-(1.00)", "金额无效"}, {"(1.00", "金额无效"}, {"1e5", "金额无效"}, {"１２", "金额无效"},
-            {"1.005", "金额超过两位小数"}, {"100000000.00", "金额超出范围"}, {"99999999999999999999", "金额超出范围"},
+            {"¥1,234.56", "1234.56"},
+            {"-12.50", "-12.50"},
+            {"(12.50)", "-12.50"},
+            {"（12.50）", "-12.50"},
+            {"12.50-", "-12.50"},
+            {"￥ -0.5", "-0.50"},
+            {"-￥8", "-8.00"},
+            {"RMB 88", "88.00"},
+            {"12.5元", "12.50"},
+            {".5", "0.50"},
+            {"12.500", "12.50"},
+            {"99999999.99", "99999999.99"},
+            {"", "缺少金额"},
+            {" - ", "缺少金额"},
+            {"12,34", "金额无效"},
+            {"1,2345.00", "金额无效"},
+            {"-(1.00)", "金额无效"},
+            {"(1.00", "金额无效"},
+            {"1e5", "金额无效"},
+            {"１２", "金额无效"},
+            {"1.005", "金额超过两位小数"},
+            {"100000000.00", "金额超出范围"},
+            {"99999999999999999999", "金额超出范围"},
         };
         for (const auto& [text, expected] : amounts) {
             Money value = Money::fromRaw(1);
@@ -112,10 +129,19 @@ private slots:
             QCOMPARE(error.isEmpty() ? value.twoDecimals() : error, QString::fromUtf8(expected));
         }
         const char* dates[][2] = {
-            {"2026-12-09", "2026-12-09"}, {"2026/12/9", "2026-12-09"}, {"2026-12-09 08:15:00", "2026-12-09"},
-            {"20261209", "2026-12-09"}, {"2026年12月9日", "2026-12-09"}, {"2026.12.09", "2026-12-09"},
-            {"2026-12-09T08:15", "2026-12-09"}, {"20261209 081500", "2026-12-09"},
-            {"2026-02-30", ""}, {"2026-12-09 25:00", ""}, {"12/09/2026", ""}, {"202612", ""}, {"", ""},
+            {"2026-12-09", "2026-12-09"},
+            {"2026/12/9", "2026-12-09"},
+            {"2026-12-09 08:15:00", "2026-12-09"},
+            {"20261209", "2026-12-09"},
+            {"2026年12月9日", "2026-12-09"},
+            {"2026.12.09", "2026-12-09"},
+            {"2026-12-09T08:15", "2026-12-09"},
+            {"20261209 081500", "2026-12-09"},
+            {"2026-02-30", ""},
+            {"2026-12-09 25:00", ""},
+            {"12/09/2026", ""},
+            {"202612", ""},
+            {"", ""},
         };
         for (const auto& [text, expected] : dates)
             QCOMPARE(statementDate(QString::fromUtf8(text)).toString(Qt::ISODate), QString::fromUtf8(expected));
@@ -133,7 +159,8 @@ private slots:
     void samples_data()
     {
         QTest::addColumn<QString>("name");
-        for (const QString& file : QDir(QStringLiteral(JIZHANG_SOURCE_DIR "/tests/data/import")).entryList({QStringLiteral("*.lines")}))
+        for (const QString& file :
+             QDir(QStringLiteral(JIZHANG_SOURCE_DIR "/tests/data/import")).entryList({QStringLiteral("*.lines")}))
             QTest::newRow(qPrintable(file)) << file.chopped(6);
     }
     void samples()
@@ -211,8 +238,8 @@ private slots:
     // the lines after it are read; a progress callback can stop the read.
     void longLinesAndCancel()
     {
-        QByteArray bytes = "日期,金额,摘要\n2026-12-01,-1,a\n2026-12-02,-2," + QByteArray(10 << 20, 'x') + "\n\"2026-12-03\",-3,\""
-                           + QByteArray(70000, 'y') + "\n2026-12-04,-4,d\n";
+        QByteArray bytes = "日期,金额,摘要\n2026-12-01,-1,a\n2026-12-02,-2," + QByteArray(10 << 20, 'x')
+                           + "\n\"2026-12-03\",-3,\"" + QByteArray(70000, 'y') + "\n2026-12-04,-4,d\n";
         QElapsedTimer clock;
         clock.start();
         const CsvTable table = readCsv(bytes);
@@ -234,7 +261,8 @@ private slots:
         const QByteArray unicodeText = "\xFF\xFE" + QByteArray(utf16.encode(u"日期\t金额\r\n2026/12/9\t-5\r\n"));
         const CsvTable tabbed = readCsv(unicodeText);
         QCOMPARE(tabbed.delimiter, QChar(u'\t'));
-        QCOMPARE(describe(mapCsv(tabbed, proposeMapping(tabbed.header))), QStringList{QStringLiteral("2 2026-12-09 支5.00 |")});
+        QCOMPARE(describe(mapCsv(tabbed, proposeMapping(tabbed.header))),
+                 QStringList{QStringLiteral("2 2026-12-09 支5.00 |")});
 
         // A quote left open costs its own row only; empty rows are left out;
         // ="…" cells lose their wrapping.
@@ -322,7 +350,7 @@ private slots:
     {
         QRandomGenerator random(25);
         const QStringList files = {"bank_gbk.csv", "wallet_bom.csv", "signed.csv", "checking.qif",
-                                   "cash_gbk.qif", "card_v1.ofx", "bank_v2.ofx"};
+                                   "cash_gbk.qif", "card_v1.ofx",    "bank_v2.ofx"};
         static const char kTroublemakers[] = "\"<>^\n\r,;-(&!/D$";
         for (const QString& name : files) {
             const QByteArray original = dataFile(name);

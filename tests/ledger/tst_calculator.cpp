@@ -14,9 +14,9 @@ namespace {
 const char* buttonFor(QChar k)
 {
     static const char keys[] = "0123456789.+-*/=BC";
-    static const char* names[] = {"Button24", "Button20", "Button21", "Button22", "Button16", "Button17",
-                                  "Button18", "Button12", "Button13", "Button14", "Button25", "Button26",
-                                  "Button23", "Button19", "Button15", "Button27", "Button10", "Button11"};
+    static const char* names[]
+        = {"Button24", "Button20", "Button21", "Button22", "Button16", "Button17", "Button18", "Button12", "Button13",
+           "Button14", "Button25", "Button26", "Button23", "Button19", "Button15", "Button27", "Button10", "Button11"};
     const char* at = k.unicode() < 128 ? std::strchr(keys, char(k.unicode())) : nullptr;
     return at && *at ? names[at - keys] : "";
 }
@@ -62,38 +62,67 @@ private slots:
     {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("7*3=") << "7*3=" << "21";
-        QTest::newRow("1/3=") << "1/3=" << "0.333333333333333";
-        QTest::newRow("1/3*3=") << "1/3*3=" << "1";
-        QTest::newRow("0.1+0.2=") << "0.1+0.2=" << "0.3";
-        QTest::newRow("3*12.5=") << "3*12.5=" << "37.5";
-        QTest::newRow("large") << "99999999*99999999=" << "9.9999998E15";
-        QTest::newRow("5/0+") << "5/0+" << "除数不能为0";
-        QTest::newRow("5/0=") << "5/0=" << "0";
-        QTest::newRow("007") << "007" << "7";
-        QTest::newRow("backspace 8") << "8B" << "0";
-        QTest::newRow("backspace 0") << "0B" << "0";
-        QTest::newRow("backspace 12.5") << "12.5B" << "12.";
-        QTest::newRow("backspace after result") << "7*3=B" << "2";
+        QTest::newRow("7*3=") << "7*3="
+                              << "21";
+        QTest::newRow("1/3=") << "1/3="
+                              << "0.333333333333333";
+        QTest::newRow("1/3*3=") << "1/3*3="
+                                << "1";
+        QTest::newRow("0.1+0.2=") << "0.1+0.2="
+                                  << "0.3";
+        QTest::newRow("3*12.5=") << "3*12.5="
+                                 << "37.5";
+        QTest::newRow("large") << "99999999*99999999="
+                               << "9.9999998E15";
+        QTest::newRow("5/0+") << "5/0+"
+                              << "除数不能为0";
+        QTest::newRow("5/0=") << "5/0="
+                              << "0";
+        QTest::newRow("007") << "007"
+                             << "7";
+        QTest::newRow("backspace 8") << "8B"
+                                     << "0";
+        QTest::newRow("backspace 0") << "0B"
+                                     << "0";
+        QTest::newRow("backspace 12.5") << "12.5B"
+                                        << "12.";
+        QTest::newRow("backspace after result") << "7*3=B"
+                                                << "2";
         // Chaining and repeating.
-        QTest::newRow("2+3*") << "2+3*" << "5";
-        QTest::newRow("left to right") << "2+3*4=" << "20";
-        QTest::newRow("operator twice") << "6+*2=" << "12";
-        QTest::newRow("2+3= =") << "2+3==" << "8";
-        QTest::newRow("8/2= = =") << "8/2===" << "1";
-        QTest::newRow("no right operand") << "2*=" << "4";
-        QTest::newRow("digit after = forgets") << "2+3=4=" << "4";
-        QTest::newRow("result goes on") << "2+3=+1=" << "6";
-        QTest::newRow("clear") << "12+3C" << "0";
+        QTest::newRow("2+3*") << "2+3*"
+                              << "5";
+        QTest::newRow("left to right") << "2+3*4="
+                                       << "20";
+        QTest::newRow("operator twice") << "6+*2="
+                                        << "12";
+        QTest::newRow("2+3= =") << "2+3=="
+                                << "8";
+        QTest::newRow("8/2= = =") << "8/2==="
+                                  << "1";
+        QTest::newRow("no right operand") << "2*="
+                                          << "4";
+        QTest::newRow("digit after = forgets") << "2+3=4="
+                                               << "4";
+        QTest::newRow("result goes on") << "2+3=+1="
+                                        << "6";
+        QTest::newRow("clear") << "12+3C"
+                               << "0";
         // The point.
-        QTest::newRow("point on 0") << ".5" << "0.5";
-        QTest::newRow("one point only") << "1..5" << "1.5";
-        QTest::newRow("point after operator") << "3+." << "3.";
-        QTest::newRow("digit after it replaces") << "3+.5=" << "8";
+        QTest::newRow("point on 0") << ".5"
+                                    << "0.5";
+        QTest::newRow("one point only") << "1..5"
+                                        << "1.5";
+        QTest::newRow("point after operator") << "3+."
+                                              << "3.";
+        QTest::newRow("digit after it replaces") << "3+.5="
+                                                 << "8";
         // The division message is not a number.
-        QTest::newRow("message then operand") << "5/0+2=" << "7";  // 5 stays the first operand
-        QTest::newRow("message then =") << "5/0+=" << "5";
-        QTest::newRow("backspace on message") << "5/0+B" << "0";
+        QTest::newRow("message then operand") << "5/0+2="
+                                              << "7";  // 5 stays the first operand
+        QTest::newRow("message then =") << "5/0+="
+                                        << "5";
+        QTest::newRow("backspace on message") << "5/0+B"
+                                              << "0";
     }
     void sequences()
     {

@@ -55,13 +55,15 @@ private slots:
         QCOMPARE(column(&page, "DBGridEh4", 2).first(), QStringLiteral("餐饮"));
         QVERIFY(grid(&page, "DBGridEh4")->isColumnHidden(0));
         QVERIFY(grid(&page, "DBGridEh4")->isColumnHidden(1));
-        QCOMPARE(column(&page, "DBGridEh5", 3), (QStringList{QStringLiteral("早餐"), QStringLiteral("午餐"), QStringLiteral("晚餐"), QStringLiteral("水果零食")}));
+        QCOMPARE(column(&page, "DBGridEh5", 3), (QStringList{QStringLiteral("早餐"), QStringLiteral("午餐"),
+                                                             QStringLiteral("晚餐"), QStringLiteral("水果零食")}));
         QCOMPARE(column(&page, "DBGridEh5", 4).first(), QStringLiteral("zc"));
         QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='classless'")), qint64(0));
         QCOMPARE(grid(&page, "DBGridEh4")->toolTip(), QStringLiteral("先点〔增加〕输入内容 再 〔保存〕"));
         // Moving in the top list shows that category's sub-categories.
         selectCell(&page, "DBGridEh4", 2, 2);
-        QCOMPARE(page.currentTopId(), QString::number(TestDb::scalarInt(QStringLiteral("select id from s_fenlei where f_name='交通通讯'"))));
+        QCOMPARE(page.currentTopId(),
+                 QString::number(TestDb::scalarInt(QStringLiteral("select id from s_fenlei where f_name='交通通讯'"))));
         QCOMPARE(column(&page, "DBGridEh5", 3).size(), 4);
 
         TestDb::sql(QStringLiteral("delete from s_fenlei where f_class='S'"));
@@ -84,9 +86,11 @@ private slots:
         click(&page, "Button31");
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("是否确定保存数据？")});
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Question);
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class||f_id from s_fenlei where f_name='理财收益'")), QStringLiteral("S0"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class||f_id from s_fenlei where f_name='理财收益'")),
+                 QStringLiteral("S0"));
         // The top-level save gives every expense category its budget row.
-        QCOMPARE(TestDb::count(QStringLiteral("s_yushuan")), TestDb::count(QStringLiteral("s_fenlei where f_id=0 and f_class='Z'")));
+        QCOMPARE(TestDb::count(QStringLiteral("s_yushuan")),
+                 TestDb::count(QStringLiteral("s_fenlei where f_id=0 and f_class='Z'")));
 
         // A sub-category under it, typed straight away; the quick code follows the name.
         const int top = column(&page, "DBGridEh4", 2).indexOf(QStringLiteral("理财收益"));
@@ -101,7 +105,8 @@ private slots:
         boxes.clear();
         click(&page, "Button34");
         const QString parent = page.currentTopId();
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class||'/'||f_id||'/'||f_pinyin from s_fenlei where f_name='基金分红'")),
+        QCOMPARE(TestDb::scalarText(
+                     QStringLiteral("select f_class||'/'||f_id||'/'||f_pinyin from s_fenlei where f_name='基金分红'")),
                  QStringLiteral("S/%1/fund").arg(parent));
 
         // It shows in the income page's picker and its code finds it.
@@ -125,9 +130,10 @@ private slots:
         click(&page, "Button29");
         editCell(&page, "DBGridEh4", before + 1, 2, QStringLiteral("午餐"));  // exists as a sub-category
         click(&page, "Button31");
-        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("错误！不能有空行和重复的项目名称。")}));
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"),
+                                             QStringLiteral("错误！不能有空行和重复的项目名称。")}));
         QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='新大类'")), qint64(0));  // rolled back
-        QCOMPARE(rowCount(&page, "DBGridEh4"), before + 2);        // still pending
+        QCOMPARE(rowCount(&page, "DBGridEh4"), before + 2);                                    // still pending
         // Cancel drops the pending rows.
         boxes.clear();
         boxes.setAnswer(QMessageBox::Cancel);
@@ -162,7 +168,8 @@ private slots:
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
 
         // A failing statement inside the delete leaves everything as it was.
-        TestDb::sql(QStringLiteral("create trigger no_budget_delete before delete on s_yushuan begin select raise(abort, 'budget locked'); end"));
+        TestDb::sql(QStringLiteral("create trigger no_budget_delete before delete on s_yushuan begin select "
+                                   "raise(abort, 'budget locked'); end"));
         const qint64 cats = TestDb::count(QStringLiteral("s_fenlei"));
         selectCell(&page, "DBGridEh4", 0, 2);
         boxes.clear();
@@ -271,7 +278,8 @@ private slots:
         click(&page, "Button33");
         QVERIFY(boxes.seen.isEmpty());
         QCOMPARE(column(&page, "DBGridEh5", 3).size(), 4);
-        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_id=%1").arg(categoryId(QStringLiteral("餐饮")))), qint64(4));
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_id=%1").arg(categoryId(QStringLiteral("餐饮")))),
+                 qint64(4));
         TEST_END
     }
 
@@ -297,7 +305,8 @@ private slots:
         editCell(&page, "DBGridEh5", 4, 3, QStringLiteral("夜宵"));
         selectCell(&page, "DBGridEh4", 1, 2);  // as the arrow keys do
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("是否确定保存数据？")});
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(f_name) from (select f_name from s_fenlei where f_id=1 and f_name in ('早点','夜宵') order by id)")),
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(f_name) from (select f_name from s_fenlei "
+                                                   "where f_id=1 and f_name in ('早点','夜宵') order by id)")),
                  QStringLiteral("早点,夜宵"));
         QCOMPARE(page.currentTopId(), QStringLiteral("2"));
 
@@ -315,7 +324,8 @@ private slots:
         editCell(&page, "DBGridEh5", 0, 3, QStringLiteral("午餐"));  // taken
         boxes.clear();
         selectCell(&page, "DBGridEh4", 3, 2);
-        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("错误！不能有空行和重复的项目名称。")}));
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"),
+                                             QStringLiteral("错误！不能有空行和重复的项目名称。")}));
         QCOMPARE(page.currentTopId(), QStringLiteral("3"));
         QCOMPARE(grid(&page, "DBGridEh4")->currentIndex().row(), 2);
         QCOMPARE(column(&page, "DBGridEh5", 3).first(), QStringLiteral("午餐"));
@@ -323,7 +333,8 @@ private slots:
         showActive(&page);
         boxes.clear();
         mouseClickCell(&page, "DBGridEh4", 4, 2);
-        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("错误！不能有空行和重复的项目名称。")}));
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"),
+                                             QStringLiteral("错误！不能有空行和重复的项目名称。")}));
         QCOMPARE(page.currentTopId(), QStringLiteral("3"));
         const QItemSelectionModel* picked = grid(&page, "DBGridEh4")->selectionModel();
         QVERIFY(picked->isSelected(picked->model()->index(2, 2)));
@@ -333,7 +344,8 @@ private slots:
         for (const char* button : {"Button29", "Button30", "Button31"}) {
             boxes.clear();
             click(&page, QString::fromLatin1(button));
-            QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("错误！不能有空行和重复的项目名称。")}));
+            QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"),
+                                                 QStringLiteral("错误！不能有空行和重复的项目名称。")}));
             QCOMPARE(rowCount(&page, "DBGridEh4"), tops);
             QCOMPARE(page.currentTopId(), QStringLiteral("3"));
         }
@@ -353,7 +365,8 @@ private slots:
         editCell(&page, "DBGridEh4", 1, 2, QStringLiteral("日常"));
         TestDb::sql(QStringLiteral("delete from s_fenlei where id=2 or f_id=2"));
         click(&page, "Button31");
-        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，该类别已被删除，请刷新后重新修改")}));
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"),
+                                             QStringLiteral("对不起，该类别已被删除，请刷新后重新修改")}));
         QCOMPARE(boxes.seen[1].icon, QMessageBox::Critical);
         QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='日常'")), qint64(0));
         QCOMPARE(cell(&page, "DBGridEh4", 1, 2), QStringLiteral("日常"));
@@ -370,7 +383,8 @@ private slots:
         TestDb::sql(QStringLiteral("delete from s_fenlei where id=3"));
         boxes.clear();
         click(&page, "Button34");
-        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，该大类已被删除，请刷新后重新添加")}));
+        QCOMPARE(boxes.texts(), (QStringList{QStringLiteral("是否确定保存数据？"),
+                                             QStringLiteral("对不起，该大类已被删除，请刷新后重新添加")}));
         QCOMPARE(boxes.seen[1].icon, QMessageBox::Critical);
         QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='高铁'")), qint64(0));
         QCOMPARE(cell(&page, "DBGridEh5", row, 3), QStringLiteral("高铁"));

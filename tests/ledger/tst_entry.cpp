@@ -67,7 +67,8 @@ private slots:
         const QString payer = QStringLiteral("对不起，请选择付款人"), item = QStringLiteral("对不起，请重新输入项目"),
                       zero = QStringLiteral("对不起，金额不能为零"), number = QStringLiteral("对不起，金额必须是数字"),
                       range = QStringLiteral("对不起，金额超出范围"), account = QStringLiteral("对不起，请选择账户");
-        auto row = [](const char* tag, bool p, const char* c, const char* a, bool acc, int field, const QString& m, qint64 saved = 0) {
+        auto row = [](const char* tag, bool p, const char* c, const char* a, bool acc, int field, const QString& m,
+                      qint64 saved = 0) {
             QTest::newRow(tag) << p << QString::fromUtf8(c) << QString::fromUtf8(a) << acc << field << m << saved;
         };
         row("payer first", false, "", "", false, R::Payer, payer);
@@ -117,9 +118,10 @@ private slots:
         QTest::addColumn<int>("account");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");
-        auto row = [](const char* tag, bool income, int payer, const char* c, const char* a, int account, const char* m, const char* f) {
-            QTest::newRow(tag) << income << payer << QString::fromUtf8(c) << QString::fromUtf8(a) << account << QString::fromUtf8(m)
-                               << QString::fromLatin1(f);
+        auto row = [](const char* tag, bool income, int payer, const char* c, const char* a, int account, const char* m,
+                      const char* f) {
+            QTest::newRow(tag) << income << payer << QString::fromUtf8(c) << QString::fromUtf8(a) << account
+                               << QString::fromUtf8(m) << QString::fromLatin1(f);
         };
         row("no payer", false, -1, "早餐", "5", 0, "对不起，请选择付款人", "DBLookupComboboxEh1");
         row("no category", false, 0, "", "5", 0, "对不起，请重新输入项目", "Edit3");
@@ -173,7 +175,8 @@ private slots:
         click(&page, "Button3");
         QVERIFY(boxes.seen.isEmpty());
         QVERIFY(find<QWidget>(&page, "GroupBox7")->isVisible());
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine||'|'||s_zhanghuid||'|'||f_class||'|'||s_other||'|'||s_date from s_shouru")),
+        QCOMPARE(TestDb::scalarText(QStringLiteral(
+                     "select s_jine||'|'||s_zhanghuid||'|'||f_class||'|'||s_other||'|'||s_date from s_shouru")),
                  QStringLiteral("5000|2|Z|O'Neil \"x\"|2012-05-20"));
         // After the save: boxes empty, payer/account/date kept, list reloaded.
         QCOMPARE(editText(&page, "Edit1"), QString());
@@ -270,7 +273,7 @@ private slots:
         PageFixture f;
         TestDb::sql(QStringLiteral("insert into s_user (id,sys_name) values (7,'gone')"));
         addRecord("早餐", "0.5", kToday, "包子");
-        addRecord("午餐", "12", kToday.addDays(-1), QString());     // no remark at all
+        addRecord("午餐", "12", kToday.addDays(-1), QString());  // no remark at all
         addRecord("晚餐", "30", kToday.addDays(-2), "O'Neil 100%_off");
         addRecord("晚餐", "99", kToday, "gone member", 7);
         TestDb::sql(QStringLiteral("delete from s_user where id=7"));
@@ -303,9 +306,10 @@ private slots:
         QCOMPARE(search(QStringLiteral("O'Neil"), from, kToday), QStringList{QStringLiteral("晚餐")});
         QCOMPARE(search(QStringLiteral("100%_"), from, kToday), QStringList{QStringLiteral("晚餐")});
         QCOMPARE(search(QStringLiteral("%"), from, kToday), QStringList{QStringLiteral("晚餐")});
-        QCOMPARE(search(QStringLiteral("餐包"), from, kToday), QStringList{QStringLiteral("早餐")});  // name and remark joined
-        QCOMPARE(search(QStringLiteral(" 包"), from, kToday), QStringList());  // used as typed
-        QCOMPARE(search(QString(), kToday, from), QStringList());  // from after to
+        QCOMPARE(search(QStringLiteral("餐包"), from, kToday),
+                 QStringList{QStringLiteral("早餐")});                                  // name and remark joined
+        QCOMPARE(search(QStringLiteral(" 包"), from, kToday), QStringList());           // used as typed
+        QCOMPARE(search(QString(), kToday, from), QStringList());                       // from after to
         QCOMPARE(search(QString(), kToday.addDays(-2), kToday.addDays(-1)).size(), 2);  // both ends included
         QCOMPARE(column(&page, "DBGridEh1", 0), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
         TEST_END
@@ -339,7 +343,8 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f;
-        TestDb::sql(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name,f_pinyin) select id,'Z','a%b',null from s_fenlei where f_name='餐饮'"));
+        TestDb::sql(QStringLiteral("insert into s_fenlei (f_id,f_class,f_name,f_pinyin) select id,'Z','a%b',null from "
+                                   "s_fenlei where f_name='餐饮'"));
         Tf_zhichu page;
         page.show();
         QLineEdit* cat = find<QLineEdit>(&page, "Edit3");
@@ -400,9 +405,9 @@ private slots:
         TEST_BEGIN
         PageFixture f(QDateTime(QDate(2013, 1, 10), QTime(9, 0)));
         addRecord("工资", "8000", QDate(2012, 12, 10));
-        addRecord("工资", "100", QDate(2012, 1, 10));   // January of the year before: no part of it
+        addRecord("工资", "100", QDate(2012, 1, 10));  // January of the year before: no part of it
         addRecord("奖金", "500.5", QDate(2013, 1, 5));
-        addRecord("奖金", "7", QDate(2013, 1, 11));      // after today
+        addRecord("奖金", "7", QDate(2013, 1, 11));  // after today
         Tf_shouru page;
         page.show();
         QCOMPARE(labelText(&page, "Label20"), QStringLiteral("500.5"));
@@ -414,7 +419,8 @@ private slots:
         QVERIFY(boxes.seen.isEmpty());
         QCOMPARE(labelText(&page, "Label20"), QStringLiteral("600"));
         QCOMPARE(labelText(&page, "Label22"), QStringLiteral("-7400"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from s_shouru order by id desc limit 1")), QStringLiteral("S"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from s_shouru order by id desc limit 1")),
+                 QStringLiteral("S"));
         TEST_END
     }
 
@@ -435,7 +441,8 @@ private slots:
         click(&page, "Button7");
         setDate(&page, "DateTimePicker3", kToday.addDays(-1));
         click(&page, "Button9");
-        QCOMPARE(column(&page, "DBGridEh1", 2), (QStringList{QStringLiteral("早餐"), QStringLiteral("午餐"), QStringLiteral("早餐")}));
+        QCOMPARE(column(&page, "DBGridEh1", 2),
+                 (QStringList{QStringLiteral("早餐"), QStringLiteral("午餐"), QStringLiteral("早餐")}));
         QCOMPARE(column(&page, "DBGridEh1", 1).first(), dateText(kToday.addDays(-1)));
         // The entry date typed by hand: the list shows that day.
         setDate(&page, "DateTimePicker2", kToday.addDays(-1));
@@ -461,10 +468,10 @@ private slots:
         TEST_BEGIN
         PageFixture f;
         // 10,000 breakfasts of 1.00 over 100 days, plus one of 2.00 on the last day.
-        TestDb::sql(QStringLiteral(
-            "with recursive n(i) as (select 0 union all select i+1 from n where i<9999) "
-            "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
-            "select (select id from s_fenlei where f_name='早餐'), 10000, 1, 1, date('2012-02-01', '+'||(i%100)||' days'), 'Z' from n"));
+        TestDb::sql(QStringLiteral("with recursive n(i) as (select 0 union all select i+1 from n where i<9999) "
+                                   "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
+                                   "select (select id from s_fenlei where f_name='早餐'), 10000, 1, 1, "
+                                   "date('2012-02-01', '+'||(i%100)||' days'), 'Z' from n"));
         Tf_zhichu page;
         page.show();
         click(&page, "Button7");
@@ -477,9 +484,10 @@ private slots:
         // Another connection writes while the list is open: nothing holds the file.
         Database other;
         QVERIFY2(other.open(f.db.path(), QByteArray(kDatabasePassword)), qPrintable(other.lastError()));
-        QVERIFY2(other.exec(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
-                                           "select id, 20000, 1, 1, '2012-05-10', 'Z' from s_fenlei where f_name='早餐'")),
-                 qPrintable(other.lastError()));
+        QVERIFY2(
+            other.exec(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
+                                      "select id, 20000, 1, 1, '2012-05-10', 'Z' from s_fenlei where f_name='早餐'")),
+            qPrintable(other.lastError()));
         // Scrolling to the end reads every chunk, in the list's order.
         for (int i = 0; i < 40 && model->canFetchMore(QModelIndex()); ++i) {
             list->scrollToBottom();
@@ -507,7 +515,8 @@ private slots:
         QCOMPARE(boxes.seen.size(), 1);
         QCOMPARE(boxes.seen[0].title, QStringLiteral("栗子家庭记账本2012"));
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
-        QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("no such table: s_yushuan")), qPrintable(boxes.seen[0].text));
+        QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("no such table: s_yushuan")),
+                 qPrintable(boxes.seen[0].text));
         QCOMPARE(labelText(&page, "Label20"), QStringLiteral("0"));  // never a made-up figure
         // A failing list shows its message too, once.
         boxes.clear();
@@ -569,9 +578,11 @@ private slots:
             click(&page, "Button3");
         };
         typeOnCalculator({"Button12", "Button19", "Button22"});  // 7 × 3
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine from s_shouru order by id desc limit 1")), QStringLiteral("210000"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine from s_shouru order by id desc limit 1")),
+                 QStringLiteral("210000"));
         typeOnCalculator({"Button12", "Button19"});  // 7 ×
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine from s_shouru order by id desc limit 1")), QStringLiteral("70000"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine from s_shouru order by id desc limit 1")),
+                 QStringLiteral("70000"));
         QVERIFY(f.boxes.seen.isEmpty());
         TEST_END
     }
@@ -667,14 +678,15 @@ private slots:
         addRecord("工资", "10", QDate(2012, 5, 9));  // income: not on this chart
         Tf_zhichu page;
         page.show();
-        QCOMPARE(barLabels(&page, "DBChart1"), (QStringList{QStringLiteral("04-30"), QStringLiteral("05-01"), QStringLiteral("05-08")}));
+        QCOMPARE(barLabels(&page, "DBChart1"),
+                 (QStringList{QStringLiteral("04-30"), QStringLiteral("05-01"), QStringLiteral("05-08")}));
         const QList<qreal> v = barValues(&page, "DBChart1");
         QCOMPARE(v.size(), 3);
         QCOMPARE(v[0], 9000.0);
         QCOMPARE(v[1], 15.0);
         auto* axis = valueAxis<QLogValueAxis>(&page, "DBChart1");
-        QCOMPARE(v[2], axis->min());          // a zero day sits at the bottom
-        QCOMPARE(axis->max(), 9000.0);        // grown to fit the largest bar
+        QCOMPARE(v[2], axis->min());    // a zero day sits at the bottom
+        QCOMPARE(axis->max(), 9000.0);  // grown to fit the largest bar
         QCOMPARE(find<QChartView>(&page, "DBChart1")->property("values").toStringList().value(2), QStringLiteral("0"));
         // The zero day carries a mark with its real sum; the others none.
         QStringList marks;

@@ -48,7 +48,7 @@ QStringList sorted(QStringList l)
     l.sort();
     return l;
 }
-} // namespace
+}  // namespace
 
 class TstHostileLedger : public QObject {
     Q_OBJECT
@@ -100,10 +100,13 @@ private slots:
             QVERIFY2(f.boxes.seen.isEmpty(), qPrintable(s.name + QStringLiteral(": ") + f.boxes.texts().join(u'|')));
             const qint64 id = TestDb::scalarInt(QStringLiteral("select max(id) from s_shouru"));
             QVERIFY2(id > before, qPrintable(s.name));
-            HOSTILE_COMPARE(TestDb::scalarText(QStringLiteral("select s_other from s_shouru where id=%1").arg(id)), held, s);
-            HOSTILE_COMPARE(TestDb::scalarText(
-                                QStringLiteral("select f_name from s_fenlei where id=(select f_fenleiid from s_shouru where id=%1)").arg(id)),
-                            names[i], s);
+            HOSTILE_COMPARE(TestDb::scalarText(QStringLiteral("select s_other from s_shouru where id=%1").arg(id)),
+                            held, s);
+            HOSTILE_COMPARE(
+                TestDb::scalarText(
+                    QStringLiteral("select f_name from s_fenlei where id=(select f_fenleiid from s_shouru where id=%1)")
+                        .arg(id)),
+                names[i], s);
             // The day list, by entry order, shows the new record last.
             const int row = rowCount(&page, "DBGridEh1") - 1;
             HOSTILE_COMPARE(cell(&page, "DBGridEh1", row, 2), names[i], s);
@@ -114,7 +117,8 @@ private slots:
             HOSTILE_COMPARE(remark->text(), held, s);
             click(&page, "Button3");
             QVERIFY2(f.boxes.seen.isEmpty(), qPrintable(s.name));
-            HOSTILE_COMPARE(TestDb::scalarText(QStringLiteral("select s_other from s_shouru where id=%1").arg(id)), held, s);
+            HOSTILE_COMPARE(TestDb::scalarText(QStringLiteral("select s_other from s_shouru where id=%1").arg(id)),
+                            held, s);
             QCOMPARE(TestDb::scalarInt(QStringLiteral("select max(id) from s_shouru")), id);
         }
         TEST_END
@@ -144,9 +148,11 @@ private slots:
             click(&page, "Button3");
             if (value && !value->isZero()) {
                 QVERIFY2(f.boxes.seen.isEmpty(), qPrintable(s.name));
-                QCOMPARE(TestDb::scalarInt(QStringLiteral("select s_jine from s_shouru order by id desc limit 1")), value->raw());
+                QCOMPARE(TestDb::scalarInt(QStringLiteral("select s_jine from s_shouru order by id desc limit 1")),
+                         value->raw());
             } else {
-                QVERIFY2(f.boxes.seen.size() == 1 && f.boxes.seen[0].title == QStringLiteral("系统提示"), qPrintable(s.name));
+                QVERIFY2(f.boxes.seen.size() == 1 && f.boxes.seen[0].title == QStringLiteral("系统提示"),
+                         qPrintable(s.name));
                 QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), before);
             }
         }

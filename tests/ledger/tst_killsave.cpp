@@ -43,7 +43,7 @@ int saveRole(const QStringList& args)
     Child::report("SAVED");
     return app.exec();
 }
-} // namespace
+}  // namespace
 
 class TstKillSave : public QObject {
     Q_OBJECT
@@ -55,7 +55,8 @@ private slots:
         Child::Process child(QStringLiteral("save"), {f.db.dir()});
         QVERIFY2(child.waitFor(QStringLiteral("SAVED")), qPrintable(child.output()));
         child.kill();
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine||'|'||s_other from s_shouru")), QStringLiteral("125000|kill test"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine||'|'||s_other from s_shouru")),
+                 QStringLiteral("125000|kill test"));
         QCOMPARE(TestDb::scalarText(QStringLiteral("pragma integrity_check")), QStringLiteral("ok"));
         TEST_END
     }

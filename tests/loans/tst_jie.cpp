@@ -47,12 +47,14 @@ int addLoanRow(LoanPage& page, qint64 account, const QString& amount, const QStr
 // A loan written straight into the table, with its stored outstanding amount.
 qint64 addLoan(const QString& cls, const QString& date, int amount, int repaid, qint64 account = 1)
 {
-    TestDb::sql(QStringLiteral("insert into s_jie (j_class,j_date,z_id,j_chuMoney,j_ruMoney,j_yuMoney) values ('%1','%2',%3,%4,%5,%6)")
-                    .arg(cls, date)
-                    .arg(account)
-                    .arg(qint64(amount) * 10000)
-                    .arg(qint64(repaid) * 10000)
-                    .arg(qint64(amount - repaid) * 10000));
+    TestDb::sql(
+        QStringLiteral(
+            "insert into s_jie (j_class,j_date,z_id,j_chuMoney,j_ruMoney,j_yuMoney) values ('%1','%2',%3,%4,%5,%6)")
+            .arg(cls, date)
+            .arg(account)
+            .arg(qint64(amount) * 10000)
+            .arg(qint64(repaid) * 10000)
+            .arg(qint64(amount - repaid) * 10000));
     return TestDb::scalarInt(QStringLiteral("select max(id) from s_jie"));
 }
 
@@ -61,7 +63,7 @@ void chooseFilter(LoanPage& page, int filter)
     find<QComboBox>(&page, "ComboBox1")->setCurrentIndex(filter);
     click(&page, "Button41");
 }
-} // namespace
+}  // namespace
 
 class TstJie : public QObject {
     Q_OBJECT
@@ -114,11 +116,13 @@ private slots:
         QCOMPARE(cell(&page, kGrid, row, LoanPage::ColOutstanding), QStringLiteral("0.00"));
         QCOMPARE(f.boxesAfterClick(&page, "Button37"), QStringList{QStringLiteral("是否确定保存数据？")});
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Question);
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select j_class||' '||j_date||' '||z_id||' '||j_yuMoney from s_jie")),
-                 QStringLiteral("S 2012-05-20 2 0"));
+        QCOMPARE(
+            TestDb::scalarText(QStringLiteral("select j_class||' '||j_date||' '||z_id||' '||j_yuMoney from s_jie")),
+            QStringLiteral("S 2012-05-20 2 0"));
         // Back with its id: it can be deleted at once.
         auto* model = static_cast<BatchModel*>(grid(&page, kGrid)->model());
-        QCOMPARE(model->raw(0, LoanPage::ColId).toLongLong(), TestDb::scalarInt(QStringLiteral("select id from s_jie")));
+        QCOMPARE(model->raw(0, LoanPage::ColId).toLongLong(),
+                 TestDb::scalarInt(QStringLiteral("select id from s_jie")));
         QVERIFY(!model->hasPending());
 
         chooseFilter(page, LoanPage::Repaid);
@@ -144,14 +148,16 @@ private slots:
         editCell(&page, kGrid, 2, LoanPage::ColAmount, QStringLiteral("20"));
         editCell(&page, kGrid, 2, LoanPage::ColRepaid, QString());
         QCOMPARE(cell(&page, kGrid, 2, LoanPage::ColOutstanding), QStringLiteral("20.00"));
-        QCOMPARE(footerTexts(&page, kGrid),
-                 (QStringList{QStringLiteral("合计:"), QString(), QStringLiteral("￥1520.00"), QStringLiteral("￥1599.50"),
-                              QStringLiteral("￥-79.50"), QString(), QString(), QString(), QString()}));
+        QCOMPARE(
+            footerTexts(&page, kGrid),
+            (QStringList{QStringLiteral("合计:"), QString(), QStringLiteral("￥1520.00"), QStringLiteral("￥1599.50"),
+                         QStringLiteral("￥-79.50"), QString(), QString(), QString(), QString()}));
         click(&page, "Button37");
         QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(j_yuMoney) from s_jie")),
                  QStringLiteral("10000,-1005000,200000"));
         chooseFilter(page, LoanPage::NotRepaid);
-        QCOMPARE(column(&page, kGrid, LoanPage::ColOutstanding), (QStringList{QStringLiteral("1.00"), QStringLiteral("-100.50"), QStringLiteral("20.00")}));
+        QCOMPARE(column(&page, kGrid, LoanPage::ColOutstanding),
+                 (QStringList{QStringLiteral("1.00"), QStringLiteral("-100.50"), QStringLiteral("20.00")}));
 
         // The other page never sees them; its own loans stay apart.
         Tf_jiechu lent;
@@ -175,13 +181,15 @@ private slots:
         addLoan(QStringLiteral("Z"), QStringLiteral("2012-05-21"), 40, 0);  // after today
         Tf_jiechu page;
         waitListed(page);
-        QCOMPARE(column(&page, kGrid, LoanPage::ColAmount), (QStringList{QStringLiteral("30.00"), QStringLiteral("10.00")}));
+        QCOMPARE(column(&page, kGrid, LoanPage::ColAmount),
+                 (QStringList{QStringLiteral("30.00"), QStringLiteral("10.00")}));
         page.findChildren<QDateTimeEdit*>()[0]->setDate(QDate(2012, 4, 30));
         page.findChildren<QDateTimeEdit*>()[1]->setDate(QDate(2012, 5, 21));
         QCOMPARE(rowCount(&page, kGrid), 2);  // only "查询" runs the query
         click(&page, "Button41");
         QCOMPARE(column(&page, kGrid, LoanPage::ColAmount),
-                 (QStringList{QStringLiteral("20.00"), QStringLiteral("30.00"), QStringLiteral("10.00"), QStringLiteral("40.00")}));
+                 (QStringList{QStringLiteral("20.00"), QStringLiteral("30.00"), QStringLiteral("10.00"),
+                              QStringLiteral("40.00")}));
         TEST_END
     }
 
@@ -200,8 +208,9 @@ private slots:
         click(&lent, "Button37");
         DbError error;
         QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error.message()));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_jieru||' '||z_jiechu||' '||z_yue from z_zhanghu where id=1")),
-                 QStringLiteral("7000000 4000000 23000000"));
+        QCOMPARE(
+            TestDb::scalarText(QStringLiteral("select z_jieru||' '||z_jiechu||' '||z_yue from z_zhanghu where id=1")),
+            QStringLiteral("7000000 4000000 23000000"));
 
         // A new, unsaved row is not deleted and asks nothing.
         click(&lent, "Button35");
@@ -224,8 +233,9 @@ private slots:
         QCOMPARE(TestDb::count(QStringLiteral("z_zhanghu where z_jieru<>0 or z_jiechu<>0")), qint64(0));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_yue from z_zhanghu where id=1")), qint64(23000000));
         QVERIFY2(RecalcAccountTotals(Database::shared(), &error), qPrintable(error.message()));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_jieru||' '||z_jiechu||' '||z_yue from z_zhanghu where id=1")),
-                 QStringLiteral("7000000 0 27000000"));
+        QCOMPARE(
+            TestDb::scalarText(QStringLiteral("select z_jieru||' '||z_jiechu||' '||z_yue from z_zhanghu where id=1")),
+            QStringLiteral("7000000 0 27000000"));
         TEST_END
     }
 
@@ -235,17 +245,21 @@ private slots:
         PageFixture f;
         Tf_jieru page;
         waitListed(page);
-        TestDb::sql(QStringLiteral("create trigger refuse before insert on s_jie begin select raise(abort, 'no new loans'); end"));
+        TestDb::sql(QStringLiteral(
+            "create trigger refuse before insert on s_jie begin select raise(abort, 'no new loans'); end"));
         addLoanRow(page, 1, QStringLiteral("80"), QString());
-        QCOMPARE(f.boxesAfterClick(&page, "Button37"), (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("数据库操作失败：\nno new loans")}));
+        QCOMPARE(f.boxesAfterClick(&page, "Button37"),
+                 (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("数据库操作失败：\nno new loans")}));
         QCOMPARE(f.boxes.seen[1].icon, QMessageBox::Critical);
         QCOMPARE(f.boxes.seen[1].title, QStringLiteral("栗子家庭记账本2012"));
         QCOMPARE(TestDb::count(QStringLiteral("s_jie")), qint64(0));
-        QCOMPARE(column(&page, kGrid, LoanPage::ColAmount), QStringList{QStringLiteral("80.00")});  // still there to save
+        QCOMPARE(column(&page, kGrid, LoanPage::ColAmount),
+                 QStringList{QStringLiteral("80.00")});  // still there to save
 
         // The outstanding amounts are part of the save: their failure takes the rows back too.
-        TestDb::sql(QStringLiteral("drop trigger refuse;"
-                                   "create trigger refuse before update of j_yuMoney on s_jie begin select raise(abort, 'no update'); end"));
+        TestDb::sql(QStringLiteral(
+            "drop trigger refuse;"
+            "create trigger refuse before update of j_yuMoney on s_jie begin select raise(abort, 'no update'); end"));
         QCOMPARE(f.boxesAfterClick(&page, "Button37").value(1), QStringLiteral("数据库操作失败：\nno update"));
         QCOMPARE(TestDb::count(QStringLiteral("s_jie")), qint64(0));
         QVERIFY(static_cast<BatchModel*>(grid(&page, kGrid)->model())->isNewRow(0));
@@ -254,7 +268,8 @@ private slots:
         TestDb::sql(QStringLiteral("drop trigger refuse"));
         click(&page, "Button37");
         QCOMPARE(TestDb::count(QStringLiteral("s_jie")), qint64(1));
-        TestDb::sql(QStringLiteral("create trigger refuse before update on z_zhanghu begin select raise(abort, 'totals locked'); end"));
+        TestDb::sql(QStringLiteral(
+            "create trigger refuse before update on z_zhanghu begin select raise(abort, 'totals locked'); end"));
         selectCell(&page, kGrid, 0, LoanPage::ColAmount);
         QCOMPARE(f.boxesAfterClick(&page, "Button36").value(1), QStringLiteral("数据库操作失败：\ntotals locked"));
         QCOMPARE(f.boxes.seen[1].icon, QMessageBox::Critical);
@@ -308,7 +323,8 @@ private slots:
         QTest::keyClick(g, Qt::Key_Return);
         QCOMPARE(cell(&page, kGrid, 0, LoanPage::ColAmount), QStringLiteral("1250.50"));
         click(&page, "Button37");
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name||' '||j_chuMoney from s_jie join z_zhanghu on z_zhanghu.id=s_jie.z_id")),
+        QCOMPARE(TestDb::scalarText(QStringLiteral(
+                     "select z_name||' '||j_chuMoney from s_jie join z_zhanghu on z_zhanghu.id=s_jie.z_id")),
                  QStringLiteral("Alipay 12505000"));
 
         // The drop-down buttons open the list or the calendar at once.

@@ -2,8 +2,8 @@
 // by an independent reader) and the printout (print preview and PDF).
 #include "reports/Tf_dayin.h"
 #include "tests/support/Driver.h"
-#include "tests/support/XlsCells.h"
 #include "tests/support/FileDialogs.h"
+#include "tests/support/XlsCells.h"
 #include "ui/DataGrid.h"
 #include "ui/GridOutput.h"
 
@@ -85,7 +85,7 @@ int previewPages(QObject* page, const QString& button)
     click(page, button);
     return pages;
 }
-} // namespace
+}  // namespace
 
 class TstDayin : public QObject {
     Q_OBJECT
@@ -113,15 +113,15 @@ private slots:
 
         click(&page, "Button58");
         QCOMPARE(rowTexts(&page, kGrid, 5), QStringList{QStringLiteral("2012-03-01 工资 admin 现金 1000.00")});
-        QCOMPARE(footerTexts(&page, kGrid), (QStringList{QStringLiteral("合计:"), QString(), QString(), QString(),
-                                                         QStringLiteral("￥1000.00")}));
+        QCOMPARE(footerTexts(&page, kGrid),
+                 (QStringList{QStringLiteral("合计:"), QString(), QString(), QString(), QStringLiteral("￥1000.00")}));
 
         // Expenses by date, one day's records in the order entered.
         find<QComboBox>(&page, "ComboBox4")->setCurrentIndex(1);
         click(&page, "Button58");
         QCOMPARE(rowTexts(&page, kGrid, 5), (QStringList{QStringLiteral("2012-02-01 早餐 admin 现金 8.00"),
-                                            QStringLiteral("2012-02-01 晚餐 全部用户 现金 30.00"),
-                                            QStringLiteral("2012-03-01 午餐 O'Brien 现金 20.50")}));
+                                                         QStringLiteral("2012-02-01 晚餐 全部用户 现金 30.00"),
+                                                         QStringLiteral("2012-03-01 午餐 O'Brien 现金 20.50")}));
         QCOMPARE(footerTexts(&page, kGrid).last(), QStringLiteral("￥58.50"));
 
         // One member, a quote in the name; the member named "全部用户" alone.
@@ -168,9 +168,10 @@ private slots:
         // the titles and the rows in grid order; no notice on success.
         dialogs.answer = out.filePath(QStringLiteral("收支2012.05"));
         QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
-        QCOMPARE(xlsLines(out.filePath(QStringLiteral("收支2012.05.xls"))),
-                 (QStringList{QStringLiteral("日期 项目 用户 账户 金额"), QStringLiteral("2012-03-01 午餐 admin 现金 20.5"),
-                              QStringLiteral("2012-03-02 早餐 admin 现金 7")}));
+        QCOMPARE(
+            xlsLines(out.filePath(QStringLiteral("收支2012.05.xls"))),
+            (QStringList{QStringLiteral("日期 项目 用户 账户 金额"), QStringLiteral("2012-03-01 午餐 admin 现金 20.5"),
+                         QStringLiteral("2012-03-02 早餐 admin 现金 7")}));
         dialogs.answer = out.filePath(QStringLiteral("R.XLS"));
         QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
         QCOMPARE(out.entryList(QDir::Files), (QStringList{QStringLiteral("R.XLS"), QStringLiteral("收支2012.05.xls")}));
@@ -183,7 +184,8 @@ private slots:
         old.close();
         dialogs.answer = out.filePath(QStringLiteral("report"));
         f.boxes.setAnswer(QMessageBox::Cancel);
-        QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList{QStringLiteral("文件“report.xls”已存在，是否替换？")});
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"),
+                 QStringList{QStringLiteral("文件“report.xls”已存在，是否替换？")});
         QCOMPARE(f.boxes.seen.last().icon, QMessageBox::Question);
         QCOMPARE(f.boxes.seen.last().title, QStringLiteral("系统提示"));
         QCOMPARE(bytes(old.fileName()), QByteArray("old contents"));
@@ -217,11 +219,11 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f;
-        TestDb::sql(QStringLiteral(
-            "with recursive n(i) as (select 1 union all select i+1 from n where i<1500)"
-            " insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
-            " select (select id from s_fenlei where f_name='工资'), 10000*i, 1, 1, date('2012-01-01', '+'||(i%100)||' days'), 'S'"
-            " from n"));
+        TestDb::sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<1500)"
+                                   " insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+                                   " select (select id from s_fenlei where f_name='工资'), 10000*i, 1, 1, "
+                                   "date('2012-01-01', '+'||(i%100)||' days'), 'S'"
+                                   " from n"));
         Tf_dayin page;
         page.show();
         click(&page, "Button58");
@@ -274,7 +276,8 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f;
-        addRecord(QStringLiteral("工资"), QStringLiteral("1"), QDate(2012, 3, 1), QStringLiteral("很长的备注").repeated(30));
+        addRecord(QStringLiteral("工资"), QStringLiteral("1"), QDate(2012, 3, 1),
+                  QStringLiteral("很长的备注").repeated(30));
         Tf_dayin page;
         page.show();
         click(&page, "Button58");

@@ -53,7 +53,7 @@ void addRecords()
     addRecord(QStringLiteral("工资"), QStringLiteral("1000"), QDate(2012, 5, 10));
     addRecord(QStringLiteral("利息"), QStringLiteral("30"), QDate(2012, 5, 11));
 }
-} // namespace
+}  // namespace
 
 class TstFenleibaobiao : public QObject {
     Q_OBJECT
@@ -138,11 +138,12 @@ private slots:
         QCOMPARE(find<QDateEdit>(&page, "DateTimePicker3")->date(), QDate(2011, 11, 22));
         QCOMPARE(find<QDateEdit>(&page, "DateTimePicker4")->date(), QDate(2012, 5, 20));
         QCOMPARE(entries(&page, "ComboBox1"),
-                 (QStringList{QStringLiteral("餐饮"), QStringLiteral("日常用品"), QStringLiteral("交通通讯"), QStringLiteral("居家生活"),
-                              QStringLiteral("医疗教育"), QStringLiteral("休闲娱乐"), QStringLiteral("人情往来"),
-                              QStringLiteral("O'Brien's")}));
-        QCOMPARE(entries(&page, "ComboBox2"), (QStringList{QStringLiteral("全部"), QStringLiteral("早餐"), QStringLiteral("午餐"),
-                                                            QStringLiteral("晚餐"), QStringLiteral("水果零食")}));
+                 (QStringList{QStringLiteral("餐饮"), QStringLiteral("日常用品"), QStringLiteral("交通通讯"),
+                              QStringLiteral("居家生活"), QStringLiteral("医疗教育"), QStringLiteral("休闲娱乐"),
+                              QStringLiteral("人情往来"), QStringLiteral("O'Brien's")}));
+        QCOMPARE(entries(&page, "ComboBox2"),
+                 (QStringList{QStringLiteral("全部"), QStringLiteral("早餐"), QStringLiteral("午餐"),
+                              QStringLiteral("晚餐"), QStringLiteral("水果零食")}));
         QCOMPARE(barValues(&page, kChart), QList<qreal>());  // drawn only by 查询
 
         // A top-level category by month, oldest first; a month without records has no bar.
@@ -159,7 +160,8 @@ private slots:
 
         // "全部" is the first entry only: a sub-category of that name is one like any other.
         choose(&page, "ComboBox1", 7);
-        QCOMPARE(entries(&page, "ComboBox2"), (QStringList{QStringLiteral("全部"), QStringLiteral("全部"), QStringLiteral("Tom's")}));
+        QCOMPARE(entries(&page, "ComboBox2"),
+                 (QStringList{QStringLiteral("全部"), QStringLiteral("全部"), QStringLiteral("Tom's")}));
         find<QComboBox>(&page, "ComboBox2")->setCurrentIndex(1);
         click(&page, "Button1");
         QCOMPARE(title(&page), QStringLiteral("全部-月统计分析"));
@@ -171,7 +173,8 @@ private slots:
 
         // The class buttons reload both lists; a category without sub-categories offers only "全部".
         click(&page, "RadioButton1");
-        QCOMPARE(entries(&page, "ComboBox1"), (QStringList{QStringLiteral("职业收入"), QStringLiteral("其他收入"), QStringLiteral("空类")}));
+        QCOMPARE(entries(&page, "ComboBox1"),
+                 (QStringList{QStringLiteral("职业收入"), QStringLiteral("其他收入"), QStringLiteral("空类")}));
         QCOMPARE(entries(&page, "ComboBox2").value(1), QStringLiteral("工资"));
         choose(&page, "ComboBox1", 2);
         QCOMPARE(entries(&page, "ComboBox2"), QStringList{QStringLiteral("全部")});

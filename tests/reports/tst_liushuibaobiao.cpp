@@ -24,7 +24,7 @@ QStringList row(QObject* page, const char* grid, int r)
         out << cell(page, grid, r, c);
     return out;
 }
-} // namespace
+}  // namespace
 
 class TstLiushuibaobiao : public QObject {
     Q_OBJECT
@@ -48,15 +48,18 @@ private slots:
 
         // Filled just after the page shows: newest day first, both ends included.
         QTRY_COMPARE(rowCount(&page, kDays), 2);
-        QCOMPARE(row(&page, kDays, 0), (QStringList{QStringLiteral("2012-05-20"), QStringLiteral("0.00"), QStringLiteral("12.00")}));
-        QCOMPARE(row(&page, kDays, 1), (QStringList{QStringLiteral("2012-05-01"), QStringLiteral("100.00"), QStringLiteral("45.50")}));
+        QCOMPARE(row(&page, kDays, 0),
+                 (QStringList{QStringLiteral("2012-05-20"), QStringLiteral("0.00"), QStringLiteral("12.00")}));
+        QCOMPARE(row(&page, kDays, 1),
+                 (QStringList{QStringLiteral("2012-05-01"), QStringLiteral("100.00"), QStringLiteral("45.50")}));
         QCOMPARE(footerTexts(&page, kDays),
                  (QStringList{QStringLiteral("总计："), QStringLiteral("￥100.00"), QStringLiteral("￥57.50")}));
 
         // The newest day's records, shown as typed.
         QCOMPARE(rowCount(&page, kExpense), 1);
-        QCOMPARE(row(&page, kExpense, 0), (QStringList{QStringLiteral("晚餐"), QStringLiteral("admin"), QStringLiteral("12.00"),
-                                                        QStringLiteral("现金"), QStringLiteral("<b>请客</b>")}));
+        QCOMPARE(row(&page, kExpense, 0),
+                 (QStringList{QStringLiteral("晚餐"), QStringLiteral("admin"), QStringLiteral("12.00"),
+                              QStringLiteral("现金"), QStringLiteral("<b>请客</b>")}));
         QCOMPARE(rowCount(&page, kIncome), 0);
         QCOMPARE(footerTexts(&page, kIncome).value(2), QStringLiteral("￥0.00"));
 
@@ -89,11 +92,11 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f;
-        TestDb::sql(QStringLiteral(
-            "with recursive n(i) as (select 0 union all select i+1 from n where i<799)"
-            " insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
-            " select (select id from s_fenlei where f_name='午餐'), 10000, 1, 1, date('2012-05-20', '-'||i||' days'), 'Z'"
-            " from n"));
+        TestDb::sql(QStringLiteral("with recursive n(i) as (select 0 union all select i+1 from n where i<799)"
+                                   " insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+                                   " select (select id from s_fenlei where f_name='午餐'), 10000, 1, 1, "
+                                   "date('2012-05-20', '-'||i||' days'), 'Z'"
+                                   " from n"));
         Tf_liushuibaobiao page;
         page.show();
         setDate(&page, "DateTimePicker1", QDate(2000, 1, 1));
@@ -120,7 +123,8 @@ private slots:
         QCOMPARE(rowCount(&page, kExpense), 1);
 
         // A refill the database refuses: reported, and the last report stands.
-        TestDb::sql(QStringLiteral("create trigger refuse before insert on s_ls begin select raise(abort, 'scratch refused'); end"));
+        TestDb::sql(QStringLiteral(
+            "create trigger refuse before insert on s_ls begin select raise(abort, 'scratch refused'); end"));
         setDate(&page, "DateTimePicker1", QDate(2012, 1, 1));
         const QStringList boxes = f.boxesAfterClick(&page, "Button43");
         QCOMPARE(boxes.size(), 1);

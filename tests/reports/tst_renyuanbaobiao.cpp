@@ -26,7 +26,7 @@ QBarSet* barSet(QObject* page, int i)
     auto* series = qobject_cast<QBarSeries*>(chart(page, kChart)->chart()->series().value(0));
     return series ? series->barSets().value(i) : nullptr;
 }
-} // namespace
+}  // namespace
 
 class TstRenyuanbaobiao : public QObject {
     Q_OBJECT
@@ -53,10 +53,13 @@ private slots:
 
         // Every member by month, in the order the members were made; a
         // missing side is 0 and the difference is on every line.
-        QCOMPARE(rowTexts(&page, kGrid, 5), (QStringList{QStringLiteral("admin 2012-01 1000.00 40.00 960.00"), QStringLiteral("admin 2012-03 0.00 60.50 -60.50"),
-                                            QStringLiteral("张三's 2012-02 500.00 0.00 500.00"), QStringLiteral("全部用户 2012-05 0.00 10.00 -10.00")}));
-        QCOMPARE(footerTexts(&page, kGrid), (QStringList{QStringLiteral("总计："), QString(), QStringLiteral("￥1500.00"),
-                                                         QStringLiteral("￥110.50"), QStringLiteral("￥1389.50")}));
+        QCOMPARE(rowTexts(&page, kGrid, 5), (QStringList{QStringLiteral("admin 2012-01 1000.00 40.00 960.00"),
+                                                         QStringLiteral("admin 2012-03 0.00 60.50 -60.50"),
+                                                         QStringLiteral("张三's 2012-02 500.00 0.00 500.00"),
+                                                         QStringLiteral("全部用户 2012-05 0.00 10.00 -10.00")}));
+        QCOMPARE(footerTexts(&page, kGrid),
+                 (QStringList{QStringLiteral("总计："), QString(), QStringLiteral("￥1500.00"),
+                              QStringLiteral("￥110.50"), QStringLiteral("￥1389.50")}));
 
         // One member's lines; the member named "全部用户" is a member.
         members->setCurrentIndex(2);
@@ -72,7 +75,8 @@ private slots:
         // A refill the database refuses: reported, the lines stay.
         members->setCurrentIndex(0);
         click(&page, "Button45");
-        TestDb::sql(QStringLiteral("create trigger refuse before insert on s_renls begin select raise(abort, 'no scratch'); end"));
+        TestDb::sql(QStringLiteral(
+            "create trigger refuse before insert on s_renls begin select raise(abort, 'no scratch'); end"));
         setDate(&page, "DateTimePicker1", QDate(2012, 3, 1));
         QVERIFY(f.boxesAfterClick(&page, "Button45").value(0).contains(QStringLiteral("no scratch")));
         QCOMPARE(rowCount(&page, kGrid), 4);
@@ -96,7 +100,8 @@ private slots:
         tabs->setCurrentIndex(1);
         QCOMPARE(find<QDateEdit>(&page, "DateTimePicker3")->date(), QDate(2012, 1, 1));
         // Income beside expense per month, oldest first.
-        QCOMPARE(barLabels(&page, kChart), (QStringList{QStringLiteral("2012-01"), QStringLiteral("2012-02"), QStringLiteral("2012-04")}));
+        QCOMPARE(barLabels(&page, kChart),
+                 (QStringList{QStringLiteral("2012-01"), QStringLiteral("2012-02"), QStringLiteral("2012-04")}));
         QCOMPARE(barSet(&page, 0)->label(), QStringLiteral("收入"));
         QCOMPARE(barSet(&page, 1)->label(), QStringLiteral("支出"));
         QCOMPARE(barValues(&page, kChart), (QList<qreal>{1000, 300, 0}));

@@ -12,8 +12,8 @@
 #include "reports/Tf_dayin.h"
 #include "settings/Tf_system.h"
 #include "tests/support/Driver.h"
-#include "tests/support/SystemPage.h"
 #include "tests/support/FileDialogs.h"
+#include "tests/support/SystemPage.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -50,9 +50,10 @@ struct SmallDisk {
     explicit SmallDisk(int kib, bool readOnly = false)
     {
         const QByteArray options = "size=" + QByteArray::number(kib) + "k";
-        ok = kib > 0 && ownMounts() && mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", readOnly ? MS_RDONLY : 0,
-                                  options.constData())
-                                == 0;
+        ok = kib > 0 && ownMounts()
+             && mount("tmpfs", QFile::encodeName(dir.path()).constData(), "tmpfs", readOnly ? MS_RDONLY : 0,
+                      options.constData())
+                    == 0;
     }
     ~SmallDisk()
     {
@@ -145,7 +146,7 @@ void whenDialogShows(const QString& name, std::function<void(QDialog*)> act)
     poll->start(20);
 }
 
-} // namespace
+}  // namespace
 
 class TstBackupFaults : public QObject {
     Q_OBJECT
@@ -163,7 +164,8 @@ private slots:
         QStringList may;
         QList<int> ago;
         for (int i = 0; i < 10; ++i) {
-            may << QStringLiteral("fmy-20120520-08") + QString::number(i).rightJustified(2, u'0') + QStringLiteral("00.bak");
+            may << QStringLiteral("fmy-20120520-08") + QString::number(i).rightJustified(2, u'0')
+                       + QStringLiteral("00.bak");
             ago << 100 - i;
         }
         QTest::newRow("in order") << may << ago << QDateTime(QDate(2012, 5, 20), QTime(12, 0)) << may[0]
@@ -174,14 +176,14 @@ private slots:
         QStringList future;
         for (int i = 0; i < 10; ++i)
             future << QStringLiteral("fmy-2030010%1-000000.bak").arg(i);
-        QTest::newRow("names in the future") << future << ago << QDateTime(QDate(2012, 5, 20), QTime(12, 0)) << future[0]
-                                             << QStringLiteral("fmy-20120520-120000.bak");
+        QTest::newRow("names in the future") << future << ago << QDateTime(QDate(2012, 5, 20), QTime(12, 0))
+                                             << future[0] << QStringLiteral("fmy-20120520-120000.bak");
         // Copies whose file times lie ahead of the clock now (it was set back since).
         QList<int> ahead;
         for (int i = 0; i < 10; ++i)
             ahead << -100 - i;
-        QTest::newRow("file times ahead") << may << ahead << QDateTime(QDate(2012, 5, 20), QTime(12, 0)) << may[0]
-                                          << may[9];
+        QTest::newRow("file times ahead")
+            << may << ahead << QDateTime(QDate(2012, 5, 20), QTime(12, 0)) << may[0] << may[9];
     }
 
     void rotation()
@@ -220,7 +222,8 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("no room for the database's note") << QStringLiteral("size limit") << QStringLiteral("磁盘空间不足");
+        QTest::newRow("no room for the database's note")
+            << QStringLiteral("size limit") << QStringLiteral("磁盘空间不足");
         QTest::newRow("full disk") << QStringLiteral("full disk") << QStringLiteral("磁盘空间不足");
     }
 
@@ -249,7 +252,8 @@ private slots:
         }
         const QStringList told = nextStart(f);
         QCOMPARE(told.size(), 1);
-        QVERIFY2(told[0].startsWith(QStringLiteral("上次退出时的自动备份（2012-05-20 12:00:00）没有完成")), qPrintable(told[0]));
+        QVERIFY2(told[0].startsWith(QStringLiteral("上次退出时的自动备份（2012-05-20 12:00:00）没有完成")),
+                 qPrintable(told[0]));
         QVERIFY2(told[0].contains(cause), qPrintable(told[0]));
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
         // Told once; a good backup leaves no note either.
@@ -270,15 +274,23 @@ private slots:
         QTest::addColumn<QString>("cause");
         const QString backup = QStringLiteral("数据库备份失败，没有写入备份文件。");
         const QString exportFailed = QStringLiteral("导出失败：");
-        QTest::newRow("backup, missing folder") << "backup" << "missing folder" << backup << QStringLiteral("文件夹不存在");
-        QTest::newRow("backup, full disk") << "backup" << "full disk" << backup << QStringLiteral("磁盘空间不足");
-        QTest::newRow("backup, read-only disk") << "backup" << "read-only disk" << backup << QStringLiteral("没有写入权限");
-        QTest::newRow("backup, file held") << "backup" << "held" << backup << QStringLiteral("文件正被其他程序使用");
-        QTest::newRow("export, missing folder") << "export" << "missing folder" << exportFailed << QStringLiteral("文件夹不存在");
-        QTest::newRow("export, full disk") << "export" << "full disk" << exportFailed << QStringLiteral("磁盘空间不足");
-        QTest::newRow("export, read-only disk") << "export" << "read-only disk" << exportFailed << QStringLiteral("没有写入权限");
-        QTest::newRow("restore, full disk") << "restore" << "full disk" << QStringLiteral("数据库还原失败，现有数据没有改变。")
-                                            << QStringLiteral("磁盘空间不足");
+        QTest::newRow("backup, missing folder") << "backup"
+                                                << "missing folder" << backup << QStringLiteral("文件夹不存在");
+        QTest::newRow("backup, full disk") << "backup"
+                                           << "full disk" << backup << QStringLiteral("磁盘空间不足");
+        QTest::newRow("backup, read-only disk") << "backup"
+                                                << "read-only disk" << backup << QStringLiteral("没有写入权限");
+        QTest::newRow("backup, file held") << "backup"
+                                           << "held" << backup << QStringLiteral("文件正被其他程序使用");
+        QTest::newRow("export, missing folder") << "export"
+                                                << "missing folder" << exportFailed << QStringLiteral("文件夹不存在");
+        QTest::newRow("export, full disk") << "export"
+                                           << "full disk" << exportFailed << QStringLiteral("磁盘空间不足");
+        QTest::newRow("export, read-only disk") << "export"
+                                                << "read-only disk" << exportFailed << QStringLiteral("没有写入权限");
+        QTest::newRow("restore, full disk")
+            << "restore"
+            << "full disk" << QStringLiteral("数据库还原失败，现有数据没有改变。") << QStringLiteral("磁盘空间不足");
     }
 
     void causeIsNamed()
@@ -343,7 +355,8 @@ private slots:
         QCOMPARE(QDir(folder).entryList({QStringLiteral("*.part"), QStringLiteral("copy*"), QStringLiteral("report*")},
                                         QDir::Files | QDir::Hidden),
                  QStringList());
-        QCOMPARE(QDir(f.db.dir()).entryList({QStringLiteral("fmy*")}, QDir::Files), QStringList{QStringLiteral("fmy.dll")});
+        QCOMPARE(QDir(f.db.dir()).entryList({QStringLiteral("fmy*")}, QDir::Files),
+                 QStringList{QStringLiteral("fmy.dll")});
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         TEST_END
     }
@@ -412,7 +425,8 @@ private slots:
             clickRow(&s.page, "DBGridEh16", 1);
             QStringList boxes = f.boxesAfterClick(&s.page, "Button47");
             QCOMPARE(boxes.size(), 2);
-            QVERIFY2(boxes[1].startsWith(QStringLiteral("删除前的备份没有完成，没有删除任何数据。")), qPrintable(boxes[1]));
+            QVERIFY2(boxes[1].startsWith(QStringLiteral("删除前的备份没有完成，没有删除任何数据。")),
+                     qPrintable(boxes[1]));
             QCOMPARE(TestDb::count(QStringLiteral("s_user")), qint64(2));
             QVERIFY(QFile::remove(folder));
 
@@ -425,7 +439,8 @@ private slots:
             QCOMPARE(countIn(beforeDelete, QStringLiteral("s_user where sys_name='小明'")), qint64(1));
 
             f.setNow(QDateTime(QDate(2012, 5, 20), QTime(12, 30)));
-            QCOMPARE(f.boxesAfterClick(&s.page, "Button2"), QStringList{QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？")});
+            QCOMPARE(f.boxesAfterClick(&s.page, "Button2"),
+                     QStringList{QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？")});
             QVERIFY(f.boxes.seen[0].informative.contains(QDir::toNativeSeparators(beforeClear)));
             QCOMPARE(f.boxesAfterClick(&s.page, "Button3"), QStringList{QStringLiteral("操作成功，请重新打开软件！")});
             QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
@@ -450,7 +465,8 @@ private slots:
             d->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
             d->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
         });
-        QCOMPARE(f.boxesAfterClick(&s.page, "Button5"), QStringList{QStringLiteral("是否确定删除所选的1个备份？删除后无法恢复。")});
+        QCOMPARE(f.boxesAfterClick(&s.page, "Button5"),
+                 QStringList{QStringLiteral("是否确定删除所选的1个备份？删除后无法恢复。")});
         QCOMPARE(listed.size(), 2);
         QVERIFY(!QFileInfo::exists(bakIn(folder, listed[1])));
         QVERIFY(QFileInfo::exists(bakIn(folder, listed[0])));
@@ -468,7 +484,8 @@ private slots:
         const QStringList leftovers{bakIn(folder, QStringLiteral("fmy-20120520-120000.bak.part")),
                                     bakIn(folder, QStringLiteral("fmy-20120520-120000.bak-2.part")),
                                     bakIn(f.db.dir(), QStringLiteral("fmy.dll.restore"))};
-        const QStringList others{bakIn(folder, QStringLiteral("notes.part")), bakIn(f.db.dir(), QStringLiteral("fmy.dll.bak")),
+        const QStringList others{bakIn(folder, QStringLiteral("notes.part")),
+                                 bakIn(f.db.dir(), QStringLiteral("fmy.dll.bak")),
                                  bakIn(f.db.dir(), QStringLiteral("other.restore"))};
         {
             // Another copy of the program has the folder: nothing goes.
@@ -501,11 +518,13 @@ private slots:
         QTest::newRow("a column more") << "alter table s_user add column s_phone text" << true;
         QTest::newRow("a member's column renamed")
             << "create table u2 (id integer primary key, sys_name text, pwd text);"
-               "insert into u2 select id, sys_name, sys_pwd from s_user; drop table s_user; alter table u2 rename to s_user"
+               "insert into u2 select id, sys_name, sys_pwd from s_user; drop table s_user; alter table u2 rename to "
+               "s_user"
             << false;
         QTest::newRow("records without their remark")
             << "drop view s_z_all; drop view v_flbb; drop view s_ys; drop view v_fenlei;"
-               "create table r2 (id integer primary key, s_jine integer, s_date text, f_fenleiid integer, s_userid integer,"
+               "create table r2 (id integer primary key, s_jine integer, s_date text, f_fenleiid integer, s_userid "
+               "integer,"
                " s_zhanghuid integer); drop table s_shouru; alter table r2 rename to s_shouru"
             << false;
         QTest::newRow("a view that no longer reads")
@@ -540,12 +559,14 @@ private slots:
             return;
         }
         QCOMPARE(boxes.size(), 1);
-        QVERIFY2(boxes[0].startsWith(QStringLiteral("所选文件不是可用的数据库备份，没有还原。\n")), qPrintable(boxes[0]));
+        QVERIFY2(boxes[0].startsWith(QStringLiteral("所选文件不是可用的数据库备份，没有还原。\n")),
+                 qPrintable(boxes[0]));
         // Said in Chinese, not in the engine's words.
         QVERIFY2(!boxes[0].contains(QStringLiteral("no such")) && !boxes[0].contains(QStringLiteral("not a database")),
                  qPrintable(boxes[0]));
         QCOMPARE(s.quits, 0);
-        QCOMPARE(QDir(f.db.dir()).entryList({QStringLiteral("fmy*")}, QDir::Files), QStringList{QStringLiteral("fmy.dll")});
+        QCOMPARE(QDir(f.db.dir()).entryList({QStringLiteral("fmy*")}, QDir::Files),
+                 QStringList{QStringLiteral("fmy.dll")});
         TEST_END
     }
 

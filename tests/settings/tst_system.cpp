@@ -3,13 +3,13 @@
 #include "app/Program.h"
 #include "app/TForm1.h"
 #include "data/AccountTotals.h"
-#include "data/Clock.h"
 #include "data/Backup.h"
+#include "data/Clock.h"
 #include "data/Household.h"
 #include "data/Tx_Data.h"
 #include "settings/Tf_system.h"
-#include "tests/support/FileDialogs.h"
 #include "tests/support/Driver.h"
+#include "tests/support/FileDialogs.h"
 #include "tests/support/SystemPage.h"
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
@@ -65,8 +65,9 @@ private slots:
         const qint64 ming = addMember(QStringLiteral("小明"), QStringLiteral("o'k \"1\""));
         addRecord(QStringLiteral("早餐"), QStringLiteral("3"), QDate(2012, 5, 1), QString(), ming);
         addRecord(QStringLiteral("早餐"), QStringLiteral("4"), QDate(2012, 5, 1), QString(), 1);
-        TestDb::sql(QStringLiteral("insert into s_jie (j_class,j_date,z_id,j_chuMoney,j_jiekuanren) values ('Z','2012-05-01',1,10000,'小明');"
-                                   "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-01',10000)"));
+        TestDb::sql(QStringLiteral(
+            "insert into s_jie (j_class,j_date,z_id,j_chuMoney,j_jiekuanren) values ('Z','2012-05-01',1,10000,'小明');"
+            "insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-01',10000)"));
         SystemPage s;
         DataGrid* g = grid(&s.page, kGrid);
         QVERIFY(g->isColumnHidden(Tf_system::ColId));
@@ -91,15 +92,18 @@ private slots:
                                      .arg(TestDb::count(QStringLiteral("s_shouru where s_userid<>1")));
         QCOMPARE(f.boxesAfterClick(&s.page, "Button47"), QStringList{question});
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Question);
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(sys_name) from s_user")), QStringLiteral("admin"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(s_userid) from s_shouru")), QStringLiteral("1"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(sys_name) from s_user")),
+                 QStringLiteral("admin"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(s_userid) from s_shouru")),
+                 QStringLiteral("1"));
         QCOMPARE(TestDb::count(QStringLiteral("s_jie")) + TestDb::count(QStringLiteral("s_zhanghistory")), qint64(2));
         QCOMPARE(rowCount(&s.page, kGrid), 1);
 
         // Both deletes or neither.
         const qint64 hong = addMember(QStringLiteral("小红"));
         addRecord(QStringLiteral("早餐"), QStringLiteral("5"), QDate(2012, 5, 1), QString(), hong);
-        TestDb::sql(QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
+        TestDb::sql(
+            QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
         DbError error;
         QVERIFY(!deleteMember(Database::shared(), hong, &error));
         QCOMPARE(error.message(), QStringLiteral("kept"));
@@ -119,7 +123,8 @@ private slots:
         f.boxes.setAnswer(QMessageBox::Cancel);
         QCOMPARE(f.boxesAfterClick(&s.page, "Button48"), QStringList{QStringLiteral("是否确定保存数据？")});
         QCOMPARE(column(&s.page, kGrid, Tf_system::ColPassword), QStringList{QStringLiteral("admin")});
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(sys_name||':'||sys_pwd) from s_user")), QStringLiteral("admin:admin"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(sys_name||':'||sys_pwd) from s_user")),
+                 QStringLiteral("admin:admin"));
 
         // A refused row: the message, nothing written, the edits stay.
         f.boxes.setAnswer(QMessageBox::Ok);
@@ -128,7 +133,8 @@ private slots:
         editCell(&s.page, kGrid, 1, Tf_system::ColName, QStringLiteral("admin"));
         QCOMPARE(f.boxesAfterClick(&s.page, "Button48"),
                  (QStringList{QStringLiteral("是否确定保存数据？"), QStringLiteral("对不起，操作异常")}));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(sys_name||':'||sys_pwd) from s_user")), QStringLiteral("admin:admin"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(sys_name||':'||sys_pwd) from s_user")),
+                 QStringLiteral("admin:admin"));
         QCOMPARE(cell(&s.page, kGrid, 1, Tf_system::ColName), QStringLiteral("admin"));
         editCell(&s.page, kGrid, 1, Tf_system::ColName, QStringLiteral("小红"));
         click(&s.page, "Button48");
@@ -178,7 +184,8 @@ private slots:
         const QByteArray before = hashOf(abc);
         dialogs.answer = abc;
         f.boxes.setAnswer(QMessageBox::Cancel);
-        QCOMPARE(f.boxesAfterClick(&s.page, "Button53"), QStringList{QStringLiteral("文件“abc.bak”已存在，是否替换？")});
+        QCOMPARE(f.boxesAfterClick(&s.page, "Button53"),
+                 QStringList{QStringLiteral("文件“abc.bak”已存在，是否替换？")});
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Question);
         QCOMPARE(f.boxes.seen[0].title, QStringLiteral("系统提示"));
         QCOMPARE(hashOf(abc), before);
@@ -226,7 +233,8 @@ private slots:
         QCOMPARE(dir.entryList({QStringLiteral("fmy*")}, QDir::Files), QStringList{QStringLiteral("fmy.dll")});
         f.boxes.setAnswer(QMessageBox::Ok);
         QCOMPARE(f.boxesAfterClick(&s.page, "Button55"),
-                 (QStringList{QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"), QStringLiteral("数据库还原成功，请重新打开软件！")}));
+                 (QStringList{QStringLiteral("还原数据后将覆盖现有数据，是否确定还原数据库？"),
+                              QStringLiteral("数据库还原成功，请重新打开软件！")}));
         QCOMPARE(dialogs.folders.value(1), f.db.dir());  // no automatic backups yet
         QCOMPARE(s.quits, 1);
         // The household's file is the backup now, and the connection reads it.
@@ -269,7 +277,8 @@ private slots:
         {
             // An ordinary SQLite file with the program's tables, without a key.
             sqlite3* plain = nullptr;
-            QVERIFY(sqlite3_open(QFile::encodeName(dir.filePath(QStringLiteral("plain.bak"))).constData(), &plain) == SQLITE_OK);
+            QVERIFY(sqlite3_open(QFile::encodeName(dir.filePath(QStringLiteral("plain.bak"))).constData(), &plain)
+                    == SQLITE_OK);
             const int rc = sqlite3_exec(plain, SchemaSql().toUtf8().constData(), nullptr, nullptr, nullptr);
             sqlite3_close(plain);
             QCOMPARE(rc, SQLITE_OK);
@@ -278,19 +287,22 @@ private slots:
             QVERIFY(other.exec(SchemaSql()));
             Database part;
             QVERIFY(part.create(dir.filePath(QStringLiteral("tables.bak")), QByteArray(kDatabasePassword)));
-            QVERIFY(part.exec(QStringLiteral("create table s_user (id integer primary key, sys_name text, sys_pwd text)")));
+            QVERIFY(
+                part.exec(QStringLiteral("create table s_user (id integer primary key, sys_name text, sys_pwd text)")));
         }
         QVERIFY(readFile(dir.filePath(QStringLiteral("plain.bak"))).startsWith("SQLite format 3"));
 
         SystemPage s;
         FileDialogAnswerer dialogs;
         const QByteArray household = hashOf(f.db.path());
-        for (const char* name : {"text.bak", "empty.bak", "cut.bak", "damaged.bak", "lastpage.bak", "plain.bak", "otherkey.bak", "tables.bak"}) {
+        for (const char* name : {"text.bak", "empty.bak", "cut.bak", "damaged.bak", "lastpage.bak", "plain.bak",
+                                 "otherkey.bak", "tables.bak"}) {
             const QString file = dir.filePath(QString::fromLatin1(name));
             const QByteArray candidate = hashOf(file);
             dialogs.answer = file;
             const QStringList boxes = f.boxesAfterClick(&s.page, "Button55");
-            QVERIFY2(boxes.size() == 1 && boxes[0].startsWith(QStringLiteral("所选文件不是可用的数据库备份，没有还原。\n")),
+            QVERIFY2(boxes.size() == 1
+                         && boxes[0].startsWith(QStringLiteral("所选文件不是可用的数据库备份，没有还原。\n")),
                      qPrintable(name + QStringLiteral(": ") + boxes.join(u'|')));
             QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
             QCOMPARE(hashOf(file), candidate);  // only read
@@ -317,19 +329,22 @@ private slots:
             DbError error;
             QVERIFY(RecalcAccountTotals(Database::shared(), &error));
         }
-        const QString kept = QStringLiteral("select (select count(*) from s_user)||','||(select count(*) from s_fenlei)||','||"
-                                            "(select count(*) from z_zhanghu)||','||(select group_concat(y_money) from s_yushuan)||','||"
-                                            "(select count(*) from notebook)||','||(select skinx from sys_sys)");
+        const QString kept = QStringLiteral(
+            "select (select count(*) from s_user)||','||(select count(*) from s_fenlei)||','||"
+            "(select count(*) from z_zhanghu)||','||(select group_concat(y_money) from s_yushuan)||','||"
+            "(select count(*) from notebook)||','||(select skinx from sys_sys)");
         const QString keptBefore = TestDb::scalarText(kept);
         SystemPage s;
         auto* box = find<QGroupBox>(&s.page, "GroupBox3");
-        QCOMPARE(f.boxesAfterClick(&s.page, "Button2"), QStringList{QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？")});
+        QCOMPARE(f.boxesAfterClick(&s.page, "Button2"),
+                 QStringList{QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？")});
         QVERIFY(box->isVisible());
         click(&s.page, "Button4");
         QVERIFY(!box->isVisible());
 
         // A refusal: the database's message, nothing cleared, the program goes on.
-        TestDb::sql(QStringLiteral("create trigger keep_loans before delete on s_jie begin select raise(abort,'locked loans'); end"));
+        TestDb::sql(QStringLiteral(
+            "create trigger keep_loans before delete on s_jie begin select raise(abort,'locked loans'); end"));
         click(&s.page, "Button2");
         QCOMPARE(f.boxesAfterClick(&s.page, "Button3"), QStringList{QStringLiteral("数据库操作失败：\nlocked loans")});
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
@@ -389,7 +404,9 @@ private slots:
         bool on = false;
         QVERIFY(autoBackupEnabled(Database::shared(), &on) && on);
         TestDb::sql(QStringLiteral("PRAGMA user_version=0"));
-        { Tx_Data start(Database::shared()); }  // the start brings it back
+        {
+            Tx_Data start(Database::shared());
+        }  // the start brings it back
         QVERIFY(setAutoBackupEnabled(Database::shared(), true));
 
         // A failed copy does not stop the end; the next start tells.
@@ -402,8 +419,9 @@ private slots:
             f.boxes.clear();
             form.FormShow();
             QCOMPARE(f.boxes.seen.size(), 1);
-            QVERIFY2(f.boxes.seen[0].text.startsWith(QStringLiteral("上次退出时的自动备份（2012-05-20 09:00:00）没有完成")),
-                     qPrintable(f.boxes.seen[0].text));
+            QVERIFY2(
+                f.boxes.seen[0].text.startsWith(QStringLiteral("上次退出时的自动备份（2012-05-20 09:00:00）没有完成")),
+                qPrintable(f.boxes.seen[0].text));
             QVERIFY(form.sessionStarted());
         }
         QCOMPARE(TestDb::count(QStringLiteral("sys_autobak where failtext is not null")), qint64(0));  // told once
@@ -427,7 +445,8 @@ private slots:
                     emit w->findChild<ClickLabel*>(QStringLiteral("Image2"))->clicked();
                 } else if (auto* form = qobject_cast<TForm1*>(w); form && form->currentPage()) {
                     emit form->findChild<ClickLabel*>(QStringLiteral("Label4"))->clicked();
-                    form->findChild<QPlainTextEdit*>(QStringLiteral("DBMemo1"))->setPlainText(QStringLiteral("最后一句"));
+                    form->findChild<QPlainTextEdit*>(QStringLiteral("DBMemo1"))
+                        ->setPlainText(QStringLiteral("最后一句"));
                     user.stop();
                     form->close();
                 }
@@ -440,7 +459,8 @@ private slots:
         QCOMPARE(code, 0);
         const QStringList copies = QDir(autoBackupFolder(db.path())).entryList({QStringLiteral("*.bak")}, QDir::Files);
         QCOMPARE(copies, QStringList{QStringLiteral("fmy-20120520-120000.bak")});
-        QCOMPARE(countIn(QDir(autoBackupFolder(db.path())).filePath(copies[0]), QStringLiteral("notebook where n_info='最后一句'")),
+        QCOMPARE(countIn(QDir(autoBackupFolder(db.path())).filePath(copies[0]),
+                         QStringLiteral("notebook where n_info='最后一句'")),
                  qint64(1));
         TEST_END
     }

@@ -76,7 +76,8 @@ private slots:
         QTest::newRow("empty") << VersionServer::ok("") << kNoServer;
         QTest::newRow("abc") << VersionServer::ok("abc") << kNoServer;
         QTest::newRow("13abc") << VersionServer::ok("13abc") << kNoServer;
-        QTest::newRow("404") << QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\nConnection: close\r\n\r\n13") << kNoServer;
+        QTest::newRow("404") << QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\nConnection: close\r\n\r\n13")
+                             << kNoServer;
     }
 
     void bodies()

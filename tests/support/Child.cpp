@@ -122,4 +122,4 @@ int Process::wait(int timeoutMs)
     return m_process.exitCode();
 }
 
-} // namespace Child
+}  // namespace Child

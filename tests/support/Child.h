@@ -64,4 +64,4 @@ private:
     QByteArray m_errors;
 };
 
-} // namespace Child
+}  // namespace Child

@@ -33,7 +33,7 @@ QString describe(const QObject* o)
     return name.isEmpty() ? QString::fromLatin1(o->metaObject()->className())
                           : QStringLiteral("%1 %2").arg(QString::fromLatin1(o->metaObject()->className()), name);
 }
-} // namespace
+}  // namespace
 
 void fail(const QString& message, const SourceLocation& where)
 {
@@ -81,7 +81,8 @@ QObject* findOne(QObject* root, const QString& name, const QMetaObject& type, co
     if (typed.isEmpty()) {
         if (named.isEmpty())
             fail(QStringLiteral("%1: no control of that name in %2").arg(name, describe(root)), where);
-        fail(QStringLiteral("%1 is a %2, not a %3").arg(name, QString::fromLatin1(named.first()->metaObject()->className()), wanted),
+        fail(QStringLiteral("%1 is a %2, not a %3")
+                 .arg(name, QString::fromLatin1(named.first()->metaObject()->className()), wanted),
              where);
     }
     QStringList parents;
@@ -94,7 +95,7 @@ QObject* findOne(QObject* root, const QString& name, const QMetaObject& type, co
          where);
 }
 
-} // namespace detail
+}  // namespace detail
 
 // ---------------------------------------------------------------- controls
 
@@ -152,7 +153,7 @@ QModelIndex cellIndex(DataGrid* g, int row, int col, const SourceLocation& where
              where);
     return m->index(row, col);
 }
-} // namespace
+}  // namespace
 
 DataGrid* grid(QObject* root, const QString& name, const SourceLocation& where)
 {
@@ -212,7 +213,8 @@ void clickRow(QObject* root, const QString& name, int row, const SourceLocation&
     emit g->clicked(idx);
 }
 
-void pressCell(QObject* root, const QString& name, int row, int col, Qt::MouseButton button, const SourceLocation& where)
+void pressCell(QObject* root, const QString& name, int row, int col, Qt::MouseButton button,
+               const SourceLocation& where)
 {
     DataGrid* g = grid(root, name, where);
     const QRect r = g->visualRect(cellIndex(g, row, col, where));
@@ -255,7 +257,8 @@ QAbstractBarSeries* bars(QObject* root, const QString& name, const SourceLocatio
         return nullptr;
     auto* b = qobject_cast<QAbstractBarSeries*>(first);
     if (!b)
-        fail(QStringLiteral("%1 shows a %2, not bars").arg(name, QString::fromLatin1(first->metaObject()->className())), where);
+        fail(QStringLiteral("%1 shows a %2, not bars").arg(name, QString::fromLatin1(first->metaObject()->className())),
+             where);
     return b;
 }
 
@@ -264,16 +267,13 @@ bool horizontal(const QAbstractBarSeries* s)
     switch (s->type()) {
     case QAbstractSeries::SeriesTypeHorizontalBar:
     case QAbstractSeries::SeriesTypeHorizontalStackedBar:
-    case QAbstractSeries::SeriesTypeHorizontalPercentBar:
-        return true;
-    default:
-        return false;
+    case QAbstractSeries::SeriesTypeHorizontalPercentBar: return true;
+    default: return false;
     }
 }
 
 // Series order is bottom to top for horizontal bars.
-template <class L>
-L readingOrder(L list, const QAbstractBarSeries* s)
+template <class L> L readingOrder(L list, const QAbstractBarSeries* s)
 {
     if (horizontal(s))
         std::reverse(list.begin(), list.end());
@@ -287,10 +287,12 @@ QPieSeries* pie(QObject* root, const QString& name, const SourceLocation& where)
         return nullptr;
     auto* p = qobject_cast<QPieSeries*>(first);
     if (!p)
-        fail(QStringLiteral("%1 shows a %2, not a pie").arg(name, QString::fromLatin1(first->metaObject()->className())), where);
+        fail(
+            QStringLiteral("%1 shows a %2, not a pie").arg(name, QString::fromLatin1(first->metaObject()->className())),
+            where);
     return p;
 }
-} // namespace
+}  // namespace
 
 QList<qreal> barValues(QObject* root, const QString& name, const SourceLocation& where)
 {
@@ -315,7 +317,7 @@ QStringList painted(const QStringList& labels)
         out << painted(l);
     return out;
 }
-} // namespace
+}  // namespace
 
 QStringList barLabels(QObject* root, const QString& name, const SourceLocation& where)
 {
@@ -359,13 +361,14 @@ QAbstractAxis* valueAxis(QObject* root, const QString& name, const QMetaObject& 
             continue;
         if (!type.cast(a))
             fail(QStringLiteral("%1's value axis is a %2, not a %3")
-                     .arg(name, QString::fromLatin1(a->metaObject()->className()), QString::fromLatin1(type.className())),
+                     .arg(name, QString::fromLatin1(a->metaObject()->className()),
+                          QString::fromLatin1(type.className())),
                  where);
         return a;
     }
     fail(QStringLiteral("%1 has no value axis").arg(name), where);
 }
-} // namespace detail
+}  // namespace detail
 
 // ---------------------------------------------------------------- data
 
@@ -387,15 +390,19 @@ qint64 insertOne(Query& q, const QString& what, const SourceLocation& where)
         fail(QStringLiteral("%1: nothing written").arg(what), where);
     return Database::shared().lastInsertId();
 }
-} // namespace
+}  // namespace
 
-qint64 addRecord(const QString& category, const QString& amount, const QDate& date, const QString& remark, qint64 member,
-                 qint64 account, const SourceLocation& where)
+qint64 addRecord(const QString& category, const QString& amount, const QDate& date, const QString& remark,
+                 qint64 member, qint64 account, const SourceLocation& where)
 {
     detail::requireBody(where);
     Query q(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_other,s_zhanghuid,s_date,f_class) "
                            "select id,:j,:u,:o,:z,:d,f_class from s_fenlei where f_name=:n"));
-    q.bind(":n", category).bind(":j", money(amount, where)).bind(":u", member).bind(":o", remark).bind(":z", account)
+    q.bind(":n", category)
+        .bind(":j", money(amount, where))
+        .bind(":u", member)
+        .bind(":o", remark)
+        .bind(":z", account)
         .bind(":d", date);
     return insertOne(q, QStringLiteral("record of category \"%1\"").arg(category), where);
 }
@@ -405,8 +412,13 @@ qint64 addRecord(const Record& r, const SourceLocation& where)
     detail::requireBody(where);
     Query q(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_other,s_zhanghuid,s_date,f_class) "
                            "select id,:j,:u,:o,:z,:d,coalesce(:c,f_class) from s_fenlei where id=:f"));
-    q.bind(":f", r.categoryId).bind(":j", money(r.amount, where)).bind(":u", r.member).bind(":o", r.remark)
-        .bind(":z", r.account).bind(":d", r.date).bind(":c", r.cls);
+    q.bind(":f", r.categoryId)
+        .bind(":j", money(r.amount, where))
+        .bind(":u", r.member)
+        .bind(":o", r.remark)
+        .bind(":z", r.account)
+        .bind(":d", r.date)
+        .bind(":c", r.cls);
     return insertOne(q, QStringLiteral("record of category id %1").arg(r.categoryId), where);
 }
 
@@ -442,12 +454,9 @@ qint64 categoryId(const QString& name, const SourceLocation& where)
     Query q(QStringLiteral("select id from s_fenlei where f_name=:n"));
     q.bind(":n", name);
     switch (q.fetch()) {
-    case Query::Fetch::Row:
-        return q.integer(0);
-    case Query::Fetch::NoRow:
-        fail(QStringLiteral("no category named \"%1\"").arg(name), where);
-    case Query::Fetch::Failed:
-        break;
+    case Query::Fetch::Row: return q.integer(0);
+    case Query::Fetch::NoRow: fail(QStringLiteral("no category named \"%1\"").arg(name), where);
+    case Query::Fetch::Failed: break;
     }
     fail(QStringLiteral("category \"%1\": %2").arg(name, q.error()), where);
 }
@@ -477,4 +486,4 @@ QStringList PageFixture::boxesAfterClick(QObject* root, const QString& button, c
 
 void PageFixture::setNow(const QDateTime& now) { Clock::setFixed(now); }
 
-} // namespace Driver
+}  // namespace Driver

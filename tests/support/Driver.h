@@ -36,14 +36,13 @@ namespace Driver {
 namespace detail {
 QObject* findOne(QObject* root, const QString& name, const QMetaObject& type, const SourceLocation& where);
 QAbstractAxis* valueAxis(QObject* root, const QString& chart, const QMetaObject& type, const SourceLocation& where);
-} // namespace detail
+}  // namespace detail
 
 // ---------------------------------------------------------------- controls
 
 // The one descendant of `root` named `name` that is a T. Never null: a
 // missing, ambiguous or differently typed control fails the test.
-template <class T>
-T* find(QObject* root, const QString& name, DRIVER_HERE)
+template <class T> T* find(QObject* root, const QString& name, DRIVER_HERE)
 {
     return static_cast<T*>(detail::findOne(root, name, T::staticMetaObject, where));
 }
@@ -99,8 +98,7 @@ QStringList barLabels(QObject* root, const QString& chart, DRIVER_HERE);
 QList<qreal> pieValues(QObject* root, const QString& chart, DRIVER_HERE);
 QStringList pieLabels(QObject* root, const QString& chart, DRIVER_HERE);
 // The value axis of the bars (QValueAxis, QLogValueAxis); another kind fails.
-template <class Axis>
-Axis* valueAxis(QObject* root, const QString& chart, DRIVER_HERE)
+template <class Axis> Axis* valueAxis(QObject* root, const QString& chart, DRIVER_HERE)
 {
     return static_cast<Axis*>(detail::valueAxis(root, chart, Axis::staticMetaObject, where));
 }
@@ -119,8 +117,8 @@ struct Record {
     qint64 categoryId = 0;  // must exist
     QString amount = {};
     QDate date = {};
-    QString cls = {};       // "S" or "Z"; null: the category's own class
-    QString remark = {};    // null: NULL
+    QString cls = {};     // "S" or "Z"; null: the category's own class
+    QString remark = {};  // null: NULL
     qint64 member = 1;
     qint64 account = 1;
 };
@@ -148,7 +146,8 @@ public:
     // 2012-05-20 12:00, a Sunday in May.
     static QDateTime defaultNow();
 
-    explicit PageFixture(const QDateTime& now = defaultNow(), const BuildOptions& options = BuildOptions(), DRIVER_HERE);
+    explicit PageFixture(const QDateTime& now = defaultNow(), const BuildOptions& options = BuildOptions(),
+                         DRIVER_HERE);
     ~PageFixture();
     PageFixture(const PageFixture&) = delete;
     PageFixture& operator=(const PageFixture&) = delete;
@@ -161,5 +160,4 @@ public:
     BoxAnswerer boxes;
 };
 
-} // namespace Driver
-
+}  // namespace Driver

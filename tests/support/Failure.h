@@ -46,8 +46,7 @@ namespace detail {
 void requireBody(const SourceLocation& where);
 
 struct Body {
-    template <class F>
-    void operator<<(F&& body) const
+    template <class F> void operator<<(F&& body) const
     {
         struct Depth {
             Depth() { ++depth(); }
@@ -61,9 +60,11 @@ struct Body {
     }
     static int& depth();
 };
-} // namespace detail
+}  // namespace detail
 
-} // namespace Driver
+}  // namespace Driver
 
 #define TEST_BEGIN ::Driver::detail::Body() << [&]() -> void {
-#define TEST_END };
+#define TEST_END                                                                                                       \
+    }                                                                                                                  \
+    ;

@@ -24,8 +24,7 @@ using namespace Driver;
 
 namespace {
 
-template <class P>
-std::function<QWidget*()> maker()
+template <class P> std::function<QWidget*()> maker()
 {
     return [] { return static_cast<QWidget*>(new P); };
 }
@@ -43,7 +42,15 @@ const GridPage& self(const char* name) { return page(QString::fromLatin1(name));
 GridPage loans(const char* name, const char* entry, const char* objectName, std::function<QWidget*()> make, char cls)
 {
     const QString c = QString(QChar::fromLatin1(cls));
-    return {name, entry, objectName, std::move(make), "DBGridEh6", "Button35", "Button37", QStringLiteral("s_jie"), "j_other",
+    return {name,
+            entry,
+            objectName,
+            std::move(make),
+            "DBGridEh6",
+            "Button35",
+            "Button37",
+            QStringLiteral("s_jie"),
+            "j_other",
             QStringLiteral("j_yuMoney=3000000 and j_class='%1'").arg(c),
             QStringLiteral("select count(*) from s_jie where j_other like '%1' and j_yuMoney=j_chuMoney-j_ruMoney"),
             {{"lent to", LoanPage::ColLentTo, "j_jiege", 50},
@@ -67,13 +74,23 @@ GridPage loans(const char* name, const char* entry, const char* objectName, std:
             {}};
 }
 
-GridPage topCategories(const char* name, const char* entry, const char* objectName, std::function<QWidget*()> make, char cls,
-                       const QString& together)
+GridPage topCategories(const char* name, const char* entry, const char* objectName, std::function<QWidget*()> make,
+                       char cls, const QString& together)
 {
-    return {name, entry, objectName, std::move(make), "DBGridEh4", "Button29", "Button31", QStringLiteral("s_fenlei"), "f_name",
-            QStringLiteral("f_id=0 and f_class='") + QChar::fromLatin1(cls) + u'\'', together,
+    return {name,
+            entry,
+            objectName,
+            std::move(make),
+            "DBGridEh4",
+            "Button29",
+            "Button31",
+            QStringLiteral("s_fenlei"),
+            "f_name",
+            QStringLiteral("f_id=0 and f_class='") + QChar::fromLatin1(cls) + u'\'',
+            together,
             {{"name", 2, "f_name", 50}},
-            QStringLiteral("select %1 from s_fenlei where f_id=0 and f_class='") + QChar::fromLatin1(cls) + QStringLiteral("' order by id"),
+            QStringLiteral("select %1 from s_fenlei where f_id=0 and f_class='") + QChar::fromLatin1(cls)
+                + QStringLiteral("' order by id"),
             {},
             [name](QWidget* w, const QString& tag) {
                 const int row = addRow(w, self(name));
@@ -86,15 +103,25 @@ GridPage topCategories(const char* name, const char* entry, const char* objectNa
 
 const QString kDining = QStringLiteral("(select id from s_fenlei where f_name='餐饮')");
 
-} // namespace
+}  // namespace
 
 const QList<GridPage>& all()
 {
     static const QList<GridPage> pages{
-        {"accounts", "Label11", "f_zhanghu", maker<Tf_zhanghu>(), "DBGridEh3", "Button27", "Button9", QStringLiteral("z_zhanghu"),
-         "z_name", QStringLiteral("z_qcje=50000"), {},
+        {"accounts",
+         "Label11",
+         "f_zhanghu",
+         maker<Tf_zhanghu>(),
+         "DBGridEh3",
+         "Button27",
+         "Button9",
+         QStringLiteral("z_zhanghu"),
+         "z_name",
+         QStringLiteral("z_qcje=50000"),
+         {},
          {{"name", Tf_zhanghu::ColName, "z_name", 50}, {"remark", Tf_zhanghu::ColRemark, "z_other", 0}},
-         QStringLiteral("select %1 from z_zhanghu order by id"), {},
+         QStringLiteral("select %1 from z_zhanghu order by id"),
+         {},
          [](QWidget* w, const QString& tag) {
              const int row = addRow(w, self("accounts"));
              editCell(w, "DBGridEh3", row, Tf_zhanghu::ColName, tag);
@@ -106,9 +133,20 @@ const QList<GridPage>& all()
              m->setRaw(r, Tf_zhanghu::ColOpening, QVariant::fromValue(Money::fromYuan(5)));
          },
          {}},
-        {"transfers", "Label16", "f_zhuanzhang", maker<Tf_zhuanzhang>(), "DBGridEh7", "Button38", "Button40",
-         QStringLiteral("s_zhanghistory"), "other", QStringLiteral("zXmoney=75000 and zh1=1 and zh2=2"), {},
-         {{"remark", Tf_zhuanzhang::ColRemark, "other", 250}}, QStringLiteral("select %1 from s_zhanghistory order by zdate,id"), {},
+        {"transfers",
+         "Label16",
+         "f_zhuanzhang",
+         maker<Tf_zhuanzhang>(),
+         "DBGridEh7",
+         "Button38",
+         "Button40",
+         QStringLiteral("s_zhanghistory"),
+         "other",
+         QStringLiteral("zXmoney=75000 and zh1=1 and zh2=2"),
+         {},
+         {{"remark", Tf_zhuanzhang::ColRemark, "other", 250}},
+         QStringLiteral("select %1 from s_zhanghistory order by zdate,id"),
+         {},
          [](QWidget* w, const QString& tag) {
              const int row = addRow(w, self("transfers"));
              // From and to are look-ups: the key goes in.
@@ -118,11 +156,24 @@ const QList<GridPage>& all()
              editCell(w, "DBGridEh7", row, Tf_zhuanzhang::ColRemark, tag);
              return row;
          },
-         {}, {}},
+         {},
+         {}},
         loans("borrowed", "Label15", "f_jieru", maker<Tf_jieru>(), 'S'),
         loans("lent", "Label26", "f_jiechu", maker<Tf_jiechu>(), 'Z'),
-        {"budget", "Label22", "f_yushuan", maker<Tf_yushuan>(), "DBGridEh9", nullptr, "Button1", QStringLiteral("s_yushuan"), "y_x",
-         {}, {}, {{"remark", Tf_yushuan::DefRemark, "y_x", 50}}, QStringLiteral("select %1 from s_yushuan order by id"), {},
+        {"budget",
+         "Label22",
+         "f_yushuan",
+         maker<Tf_yushuan>(),
+         "DBGridEh9",
+         nullptr,
+         "Button1",
+         QStringLiteral("s_yushuan"),
+         "y_x",
+         {},
+         {},
+         {{"remark", Tf_yushuan::DefRemark, "y_x", 50}},
+         QStringLiteral("select %1 from s_yushuan order by id"),
+         {},
          // No new rows: the first row without a remark takes the tag.
          [](QWidget* w, const QString& tag) {
              const QStringList remarks = column(w, "DBGridEh9", Tf_yushuan::DefRemark);
@@ -132,12 +183,24 @@ const QList<GridPage>& all()
              editCell(w, "DBGridEh9", row, Tf_yushuan::DefRemark, tag);
              return row;
          },
-         {}, {}},
-        topCategories("expense categories", "Label13", "F_zhichuleibie", maker<TF_zhichuleibie>(), 'Z',
-                      QStringLiteral("select count(*) from s_yushuan where f_id in (select id from s_fenlei where f_name like '%1')")),
+         {},
+         {}},
+        topCategories(
+            "expense categories", "Label13", "F_zhichuleibie", maker<TF_zhichuleibie>(), 'Z',
+            QStringLiteral(
+                "select count(*) from s_yushuan where f_id in (select id from s_fenlei where f_name like '%1')")),
         topCategories("income categories", "Label12", "F_shouruleibie", maker<TF_shouruleibie>(), 'S', {}),
-        {"sub-categories", "Label13", "F_zhichuleibie", maker<TF_zhichuleibie>(), "DBGridEh5", "Button32", "Button34",
-         QStringLiteral("s_fenlei"), "f_name", QStringLiteral("f_id=") + kDining, {},
+        {"sub-categories",
+         "Label13",
+         "F_zhichuleibie",
+         maker<TF_zhichuleibie>(),
+         "DBGridEh5",
+         "Button32",
+         "Button34",
+         QStringLiteral("s_fenlei"),
+         "f_name",
+         QStringLiteral("f_id=") + kDining,
+         {},
          {{"name", 3, "f_name", 50}, {"quick code", 4, "f_pinyin", 50}},
          QStringLiteral("select %1 from s_fenlei where f_id=") + kDining + QStringLiteral(" order by id"),
          [](QWidget* w) { selectCell(w, "DBGridEh4", 0, 2); },  // 餐饮
@@ -146,10 +209,22 @@ const QList<GridPage>& all()
              editCell(w, "DBGridEh5", row, 3, tag);
              return row;
          },
-         {}, {}},
-        {"members", "Label24", "f_system", maker<Tf_system>(), "DBGridEh16", "Button46", "Button48", QStringLiteral("s_user"),
-         "sys_name", {}, {}, {{"name", Tf_system::ColName, "sys_name", 50}, {"password", Tf_system::ColPassword, "sys_pwd", 0}},
-         QStringLiteral("select %1 from s_user order by id"), {},
+         {},
+         {}},
+        {"members",
+         "Label24",
+         "f_system",
+         maker<Tf_system>(),
+         "DBGridEh16",
+         "Button46",
+         "Button48",
+         QStringLiteral("s_user"),
+         "sys_name",
+         {},
+         {},
+         {{"name", Tf_system::ColName, "sys_name", 50}, {"password", Tf_system::ColPassword, "sys_pwd", 0}},
+         QStringLiteral("select %1 from s_user order by id"),
+         {},
          [](QWidget* w, const QString& tag) {
              const int row = addRow(w, self("members"));
              editCell(w, "DBGridEh16", row, Tf_system::ColName, tag);
@@ -162,8 +237,20 @@ const QList<GridPage>& all()
          },
          {}},
         // The diary's text is typed into its memo, not the grid.
-        {"diary", "Label4", "f_rijiben", maker<Tf_rijiben>(), "DBGridEh1", "Button1", "Button4", QStringLiteral("notebook"), "n_info",
-         {}, {}, {{"text", Tf_rijiben::ColInfo, "n_info", 0}}, QStringLiteral("select %1 from notebook order by id"), {},
+        {"diary",
+         "Label4",
+         "f_rijiben",
+         maker<Tf_rijiben>(),
+         "DBGridEh1",
+         "Button1",
+         "Button4",
+         QStringLiteral("notebook"),
+         "n_info",
+         {},
+         {},
+         {{"text", Tf_rijiben::ColInfo, "n_info", 0}},
+         QStringLiteral("select %1 from notebook order by id"),
+         {},
          [](QWidget* w, const QString& tag) {
              auto* memo = find<QPlainTextEdit>(w, "DBMemo1");
              if (!memo->toPlainText().isEmpty())
@@ -171,7 +258,8 @@ const QList<GridPage>& all()
              memo->setPlainText(tag);
              return 0;
          },
-         {}, [](QWidget* w, int, int) { return find<QPlainTextEdit>(w, "DBMemo1")->toPlainText(); }},
+         {},
+         [](QWidget* w, int, int) { return find<QPlainTextEdit>(w, "DBMemo1")->toPlainText(); }},
     };
     return pages;
 }
@@ -187,7 +275,8 @@ const GridPage& page(const QString& name)
 QString countSql(const GridPage& p, const QString& tag)
 {
     return QStringLiteral("select count(*) from %1 where %2 like '%3'%4")
-        .arg(p.table, QString::fromLatin1(p.tagField), tag, p.valid.isEmpty() ? QString() : QStringLiteral(" and ") + p.valid);
+        .arg(p.table, QString::fromLatin1(p.tagField), tag,
+             p.valid.isEmpty() ? QString() : QStringLiteral(" and ") + p.valid);
 }
 
 int tagColumn(const GridPage& p)
@@ -216,7 +305,8 @@ QString shown(const GridPage& p, QWidget* w, int row, int column, const SourceLo
     return p.shown ? p.shown(w, row, column) : cell(w, QString::fromLatin1(p.grid), row, column, where);
 }
 
-bool pendingRowHolds(const GridPage& p, QWidget* w, int row, int column, const QString& text, const SourceLocation& where)
+bool pendingRowHolds(const GridPage& p, QWidget* w, int row, int column, const QString& text,
+                     const SourceLocation& where)
 {
     if (shown(p, w, row, column, where) != text)
         return false;
@@ -226,4 +316,4 @@ bool pendingRowHolds(const GridPage& p, QWidget* w, int row, int column, const Q
     return model && model->hasPending();
 }
 
-} // namespace GridPages
+}  // namespace GridPages

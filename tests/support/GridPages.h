@@ -31,7 +31,7 @@ struct GridPage {
     const char* objectName;  // the page's
     std::function<QWidget*()> make;
     const char* grid;
-    const char* add;         // null: the grid's rows are there already (budget)
+    const char* add;  // null: the grid's rows are there already (budget)
     const char* save;
     QString table;
     const char* tagField;
@@ -65,4 +65,4 @@ QString shown(const GridPage& page, QWidget* w, int row, int column, DRIVER_HERE
 // The row's text is in the grid and not yet saved.
 bool pendingRowHolds(const GridPage& page, QWidget* w, int row, int column, const QString& text, DRIVER_HERE);
 
-} // namespace GridPages
+}  // namespace GridPages

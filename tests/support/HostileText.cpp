@@ -37,7 +37,7 @@ void typeKey(QWidget* box, const QString& c)
     const char ascii = c.size() == 1 && c[0].unicode() < 128 ? char(c[0].unicode()) : 0;
     QTest::sendKeyEvent(QTest::Click, box, ascii ? QTest::asciiToKey(ascii) : Qt::Key_unknown, c, Qt::NoModifier);
 }
-} // namespace
+}  // namespace
 
 const QList<Sample>& corpus()
 {
@@ -117,7 +117,8 @@ QString enterInCell(DataGrid* grid, int row, int column, const QString& text, co
 {
     const QModelIndex index = grid->model() ? grid->model()->index(row, column) : QModelIndex();
     if (!index.isValid())
-        Driver::fail(QStringLiteral("%1 has no cell in row %2, column %3").arg(grid->objectName()).arg(row).arg(column), where);
+        Driver::fail(QStringLiteral("%1 has no cell in row %2, column %3").arg(grid->objectName()).arg(row).arg(column),
+                     where);
     QWidget* editor = grid->indexWidget(index);
     if (!editor) {
         grid->setFocus(Qt::OtherFocusReason);
@@ -131,8 +132,9 @@ QString enterInCell(DataGrid* grid, int row, int column, const QString& text, co
     }
     auto* line = qobject_cast<QLineEdit*>(editor);
     if (!line)
-        Driver::fail(QStringLiteral("%1 opens no text editor in row %2, column %3").arg(grid->objectName()).arg(row).arg(column),
-                     where);
+        Driver::fail(
+            QStringLiteral("%1 opens no text editor in row %2, column %3").arg(grid->objectName()).arg(row).arg(column),
+            where);
     if (!line->text().isEmpty()) {
         QTest::keyClick(line, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(line, Qt::Key_Backspace);
@@ -186,4 +188,4 @@ bool broken(const QString& text)
     return false;
 }
 
-} // namespace Hostile
+}  // namespace Hostile

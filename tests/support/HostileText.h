@@ -58,7 +58,7 @@ QString escaped(const QString& text);
 // True when `text` holds half of a surrogate pair or a replacement character.
 bool broken(const QString& text);
 
-} // namespace Hostile
+}  // namespace Hostile
 
 // QCOMPARE for hostile text: the message names the sample and shows both
 // texts escaped.

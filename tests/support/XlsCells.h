@@ -20,7 +20,8 @@ namespace XlsCells {
 inline QJsonArray readBack(const QStringList& paths, QString* error, int timeoutMs = 120000)
 {
     QProcess p;
-    p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral(JIZHANG_SOURCE_DIR "/tests/support/xls_read.py")} + paths);
+    p.start(QStringLiteral("/usr/bin/python3"),
+            QStringList{QStringLiteral(JIZHANG_SOURCE_DIR "/tests/support/xls_read.py")} + paths);
     if (!p.waitForFinished(timeoutMs) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
         *error = QStringLiteral("xlrd did not run (python3-xlrd is required): %1 %2")
                      .arg(p.errorString(), QString::fromUtf8(p.readAllStandardError()));
@@ -69,17 +70,15 @@ inline QJsonArray expected(const QVariant& v)
     if (v.metaType() == QMetaType::fromType<Money>())
         return {kNumber, double(v.value<Money>().raw()) / Money::Scale, QStringLiteral("0.00")};
     switch (v.typeId()) {
-    case QMetaType::QDate:
-        return {kText, v.toDate().toString(QStringLiteral("yyyy-MM-dd"))};
+    case QMetaType::QDate: return {kText, v.toDate().toString(QStringLiteral("yyyy-MM-dd"))};
     case QMetaType::LongLong:
     case QMetaType::Int:
     case QMetaType::Double:
         if (std::isfinite(v.toDouble()))
             return {kNumber, v.toDouble(), QStringLiteral("General")};
         return {kText, v.toString()};
-    default:
-        return {kText, storedText(v.toString())};
+    default: return {kText, storedText(v.toString())};
     }
 }
 
-} // namespace XlsCells
+}  // namespace XlsCells

@@ -22,7 +22,7 @@ private slots:
     void failureStopsTheTest_data()
     {
         QTest::addColumn<int>("fault");
-        const char* faults[] = {"missing control", "another class", "two of a name", "grid row not there",
+        const char* faults[] = {"missing control", "another class",    "two of a name", "grid row not there",
                                 "bad statement",   "unknown category", "not an amount", "unknown parent"};
         for (int i = 0; i < int(std::size(faults)); ++i)
             QTest::newRow(faults[i]) << i;
@@ -106,12 +106,16 @@ private slots:
         const qint64 account = addAccount(QStringLiteral("O'Neil \"卡\""), QStringLiteral("12.5"));
         const qint64 member = addMember(QStringLiteral("老'王"));
         addCategory(QStringLiteral("奶'茶"), QStringLiteral("Z"), QStringLiteral("餐饮"), QStringLiteral("nc"));
-        const qint64 id = addRecord(QStringLiteral("奶'茶"), QStringLiteral("0.0001"), QDate(2012, 5, 1), QStringLiteral("x'y"), member, account);
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name||'|'||z_qcje from z_zhanghu where id=%1").arg(account)),
-                 QStringLiteral("O'Neil \"卡\"|125000"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select s.s_jine||'|'||s.f_class||'|'||s.s_other||'|'||u.sys_name||'|'||c.f_pinyin "
-                                                   "from s_shouru s join s_user u on u.id=s.s_userid "
-                                                   "join s_fenlei c on c.id=s.f_fenleiid where s.id=%1").arg(id)),
+        const qint64 id = addRecord(QStringLiteral("奶'茶"), QStringLiteral("0.0001"), QDate(2012, 5, 1),
+                                    QStringLiteral("x'y"), member, account);
+        QCOMPARE(
+            TestDb::scalarText(QStringLiteral("select z_name||'|'||z_qcje from z_zhanghu where id=%1").arg(account)),
+            QStringLiteral("O'Neil \"卡\"|125000"));
+        QCOMPARE(TestDb::scalarText(
+                     QStringLiteral("select s.s_jine||'|'||s.f_class||'|'||s.s_other||'|'||u.sys_name||'|'||c.f_pinyin "
+                                    "from s_shouru s join s_user u on u.id=s.s_userid "
+                                    "join s_fenlei c on c.id=s.f_fenleiid where s.id=%1")
+                         .arg(id)),
                  QStringLiteral("1|Z|x'y|老'王|nc"));
         TEST_END
     }

@@ -23,7 +23,8 @@ Run mkdb(const QString& dir, const QStringList& args)
     p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/mkdb"), args);
     if (!p.waitForFinished(120000))
         return {-1, QStringLiteral("mkdb did not finish")};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardError())};
 }
 }
 
@@ -39,8 +40,8 @@ private slots:
         QTest::newRow("negative records") << QStringList{"--records=-5", "a.dll"} << "\"-5\"";
         QTest::newRow("records not a number") << QStringList{"--records", "12k", "a.dll"} << "\"12k\"";
         QTest::newRow("records too many") << QStringList{"--records", "10000001", "a.dll"} << "\"10000001\"";
-        QTest::newRow("records far too many") << QStringList{"--records", "99999999999999999999", "a.dll"}
-                                               << "\"99999999999999999999\"";
+        QTest::newRow("records far too many")
+            << QStringList{"--records", "99999999999999999999", "a.dll"} << "\"99999999999999999999\"";
         QTest::newRow("today not a date") << QStringList{"--today", "2012-13-01", "a.dll"} << "\"2012-13-01\"";
     }
     void refusedArguments()
@@ -89,7 +90,9 @@ private slots:
         QByteArray err;
         while (!err.contains('\n') && p.waitForReadyRead(10000))
             err += p.readAllStandardError();
-        QVERIFY2(QRegularExpression(QStringLiteral("^mkdb: \\d+ of 10000000 records \\(\\d+%\\)\n")).match(QString::fromLocal8Bit(err)).hasMatch(),
+        QVERIFY2(QRegularExpression(QStringLiteral("^mkdb: \\d+ of 10000000 records \\(\\d+%\\)\n"))
+                     .match(QString::fromLocal8Bit(err))
+                     .hasMatch(),
                  err.constData());
         QVERIFY(QFileInfo::exists(dir.filePath(QStringLiteral("x.dll.building"))));
         ::kill(pid_t(p.processId()), signal);

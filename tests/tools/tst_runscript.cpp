@@ -49,7 +49,8 @@ class TstRunScript : public QObject {
         e.insert(QStringLiteral("JIZHANG_BIN_DIR"), m_tmp.filePath(QStringLiteral("bin")));
         e.insert(QStringLiteral("STUB_LOG"), m_log);
         // Should the script still try to build, it fails at once instead.
-        e.insert(QStringLiteral("PATH"), m_tmp.filePath(QStringLiteral("nobuild")) + u':' + e.value(QStringLiteral("PATH")));
+        e.insert(QStringLiteral("PATH"),
+                 m_tmp.filePath(QStringLiteral("nobuild")) + u':' + e.value(QStringLiteral("PATH")));
         for (auto it = env.begin(); it != env.end(); ++it)
             e.insert(it.key(), it.value());
         QFile::remove(m_log);
@@ -77,11 +78,13 @@ private slots:
         QVERIFY(m_tmp.isValid());
         QVERIFY(QDir(m_tmp.path()).mkpath(QStringLiteral("bin")));
         QVERIFY(QDir(m_tmp.path()).mkpath(QStringLiteral("nobuild")));
-        QVERIFY(QFile::link(QCoreApplication::applicationDirPath() + QStringLiteral("/mkdb"), m_tmp.filePath(QStringLiteral("bin/mkdb"))));
+        QVERIFY(QFile::link(QCoreApplication::applicationDirPath() + QStringLiteral("/mkdb"),
+                            m_tmp.filePath(QStringLiteral("bin/mkdb"))));
         QVERIFY(writeScript(m_tmp.filePath(QStringLiteral("bin/jizhang")),
                             "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > \"$STUB_LOG\"\n"));
         for (const char* tool : {"cmake", "ninja", "apt-get", "sudo"})
-            QVERIFY(writeScript(m_tmp.filePath(QStringLiteral("nobuild/") + QString::fromLatin1(tool)), "#!/bin/sh\nexit 97\n"));
+            QVERIFY(writeScript(m_tmp.filePath(QStringLiteral("nobuild/") + QString::fromLatin1(tool)),
+                                "#!/bin/sh\nexit 97\n"));
         m_log = m_tmp.filePath(QStringLiteral("started.txt"));
     }
 
@@ -117,7 +120,8 @@ private slots:
         QCOMPARE(run({QStringLiteral("a b"), QStringLiteral("--demo"), QStringLiteral("c")},
                      {{QStringLiteral("JIZHANG_DATA_DIR"), household}, {QStringLiteral("XDG_DATA_HOME"), xdg}}),
                  0);
-        QCOMPARE(started(), (QStringList{xdg + QStringLiteral("/jizhang-demo"), QStringLiteral("a b"), QStringLiteral("c")}));
+        QCOMPARE(started(),
+                 (QStringList{xdg + QStringLiteral("/jizhang-demo"), QStringLiteral("a b"), QStringLiteral("c")}));
         QVERIFY(count(xdg + QStringLiteral("/jizhang-demo/fmy.dll"), "s_shouru") > 0);
         QVERIFY(!QFileInfo::exists(household + QStringLiteral("/fmy.dll")));
         QVERIFY(!QFileInfo::exists(xdg + QStringLiteral("/jizhang/fmy.dll")));

@@ -24,7 +24,9 @@ private slots:
         QTest::newRow("ordinary") << "53.3" << QStringList{ask} << qint64(533000);
         QTest::newRow("the bound") << "99999999.99" << QStringList{ask} << qint64(999999999900);
         QTest::newRow("over the bound") << "999999999999" << QStringList{ask, tooLarge} << qint64(-1);
-        QTest::newRow("eighteen digits") << "123456789012345678" << QStringList{tooLarge, ask, QStringLiteral("对不起，请选择转出、转入账户并填写金额")}
+        QTest::newRow("eighteen digits") << "123456789012345678"
+                                         << QStringList{tooLarge, ask,
+                                                        QStringLiteral("对不起，请选择转出、转入账户并填写金额")}
                                          << qint64(-1);
     }
     void typedAmounts()
@@ -52,7 +54,8 @@ private slots:
         QTest::qWait(20);  // the box about the cell comes once the editor is closed
         click(&page, "Button40");
         QCOMPARE(f.boxes.texts(), boxes);
-        const QString written = TestDb::scalarText(QStringLiteral("select group_concat(zXmoney) from s_zhanghistory where zdate='2012-05-03'"));
+        const QString written = TestDb::scalarText(
+            QStringLiteral("select group_concat(zXmoney) from s_zhanghistory where zdate='2012-05-03'"));
         QCOMPARE(written, stored < 0 ? QString() : QString::number(stored));
         if (stored < 0)
             QCOMPARE(rowCount(&page, "DBGridEh7"), row + 1);  // the row stays to be put right

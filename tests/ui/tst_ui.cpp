@@ -1,7 +1,7 @@
 // The grid, the models, the look-up box and the chart helpers on a real database.
-#include "tests/support/TestDb.h"
 #include "data/Clock.h"
 #include "import/Preview.h"
+#include "tests/support/TestDb.h"
 #include "ui/BatchModel.h"
 #include "ui/Charts.h"
 #include "ui/ChineseUi.h"
@@ -11,23 +11,23 @@
 #include "ui/Roles.h"
 #include "ui/Skin.h"
 
-#include <QBarSet>
 #include <QAbstractBarSeries>
 #include <QAbstractItemModelTester>
+#include <QBarSet>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QVBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPieSeries>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QValidator>
 
 class TstUi : public QObject {
@@ -38,12 +38,15 @@ private slots:
         TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
-        TestDb::sql(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) values "
-                                   "(10,5000,1,1,'2012-05-01','Z'),(10,0,1,1,'2012-05-02','Z')"));
+        TestDb::sql(
+            QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) values "
+                           "(10,5000,1,1,'2012-05-01','Z'),(10,0,1,1,'2012-05-02','Z')"));
         QueryModel model;
         DbError error;
-        QVERIFY(model.setQuery(QStringLiteral("select id as 编号, s_date as 时间, s_jine as 金额 from s_shouru where s_date>=:d order by id"),
-                               {{":d", QDate(2012, 5, 1)}}, &error));
+        QVERIFY(model.setQuery(
+            QStringLiteral(
+                "select id as 编号, s_date as 时间, s_jine as 金额 from s_shouru where s_date>=:d order by id"),
+            {{":d", QDate(2012, 5, 1)}}, &error));
         model.setColumnFormat(2, QueryModel::Yuan);
         model.setRowNumberColumn(0);
         QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("时间"));
@@ -61,7 +64,8 @@ private slots:
         grid.setModel(&model);
         grid.setFooterText(0, QStringLiteral("合计:"));
         grid.setFooterSum(2);
-        QCOMPARE(grid.property("footerTexts").toStringList(), (QStringList{QStringLiteral("合计:"), QString(), QStringLiteral("￥0.50")}));
+        QCOMPARE(grid.property("footerTexts").toStringList(),
+                 (QStringList{QStringLiteral("合计:"), QString(), QStringLiteral("￥0.50")}));
         grid.setColumnHidden(1, true);
         QCOMPARE(grid.footerTexts(), (QStringList{QStringLiteral("合计:"), QStringLiteral("￥0.50")}));
         QVERIFY(model.setQuery(QStringLiteral("select id, s_date, s_jine from s_shouru where 0")));
@@ -84,7 +88,10 @@ private slots:
         QVERIFY(m.setQuery(QStringLiteral("select id, z_name, z_qcje, z_other from z_zhanghu order by id"), {},
                            QStringLiteral("z_zhanghu"), QStringLiteral("id")));
         int filled = 0;
-        m.beforeInsert = [&](QVector<QVariant>& v) { v[3] = QStringLiteral("filled"); ++filled; };
+        m.beforeInsert = [&](QVector<QVariant>& v) {
+            v[3] = QStringLiteral("filled");
+            ++filled;
+        };
         QVERIFY(m.setData(m.index(0, 1), QStringLiteral("钱包")));
         QVERIFY(!m.setData(m.index(0, 2), QStringLiteral("12x")));  // not an amount: refused
         QVERIFY(m.setData(m.index(0, 2), QStringLiteral("12.5")));
@@ -97,8 +104,10 @@ private slots:
         DbError error;
         QVERIFY2(m.submitAll(&error), qPrintable(error));
         QCOMPARE(filled, 1);
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name||z_qcje from z_zhanghu where id=1")), QStringLiteral("钱包125000"));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select typeof(z_qcje)||z_qcje||z_other from z_zhanghu where z_name='新账户'")),
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name||z_qcje from z_zhanghu where id=1")),
+                 QStringLiteral("钱包125000"));
+        QCOMPARE(TestDb::scalarText(
+                     QStringLiteral("select typeof(z_qcje)||z_qcje||z_other from z_zhanghu where z_name='新账户'")),
                  QStringLiteral("integer0filled"));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from z_zhanghu where id=3")), qint64(0));
         QVERIFY(!m.hasPending());
@@ -138,7 +147,9 @@ private slots:
         TestDb::sql(QStringLiteral("delete from z_zhanghu where id=3"));
         DbError error;
         QVERIFY(!m.submitAll(&error));
-        QVERIFY2(error.message().contains(QStringLiteral("z_zhanghu")) && error.message().contains(QStringLiteral("id=3")), qPrintable(error));
+        QVERIFY2(error.message().contains(QStringLiteral("z_zhanghu"))
+                     && error.message().contains(QStringLiteral("id=3")),
+                 qPrintable(error));
         QCOMPARE(error.kind(), DbError::Kind::Vanished);
         QCOMPARE(TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=1")), QStringLiteral("现金"));
         QVERIFY(m.hasPending());
@@ -186,8 +197,10 @@ private slots:
         BatchModel m;
         QVERIFY(m.setQuery(QStringLiteral("select id, zh1, zh2, zdate, zXmoney, other from s_zhanghistory"), {},
                            QStringLiteral("s_zhanghistory"), QStringLiteral("id")));
-        QVERIFY(m.setLookup(1, QStringLiteral("select id, z_name from z_zhanghu"), QStringLiteral("id"), QStringLiteral("z_name")));
-        QVERIFY(m.setLookup(2, QStringLiteral("select id, z_name from z_zhanghu"), QStringLiteral("id"), QStringLiteral("z_name")));
+        QVERIFY(m.setLookup(1, QStringLiteral("select id, z_name from z_zhanghu"), QStringLiteral("id"),
+                            QStringLiteral("z_name")));
+        QVERIFY(m.setLookup(2, QStringLiteral("select id, z_name from z_zhanghu"), QStringLiteral("id"),
+                            QStringLiteral("z_name")));
         m.setRequired(4);
         m.setCalculated(5, [](const QVector<QVariant>& row) {
             return row[4].isValid() ? QVariant(row[4].value<Money>().yuan()) : QVariant();
@@ -203,7 +216,8 @@ private slots:
         QCOMPARE(m.index(r, 5).data().toString(), QStringLiteral("￥50.00"));
         QVERIFY(!(m.flags(m.index(r, 5)) & Qt::ItemIsEditable));
         QVERIFY2(m.submitAll(&error), qPrintable(error));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select zh1||'>'||zh2||' '||zXmoney from s_zhanghistory")), QStringLiteral("2>3 500000"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select zh1||'>'||zh2||' '||zXmoney from s_zhanghistory")),
+                 QStringLiteral("2>3 500000"));
 
         // The grid's editor for a look-up column chooses by name, stores the key.
         DataGrid grid;
@@ -227,13 +241,17 @@ private slots:
         TEST_BEGIN
         TestDb t;
         QVERIFY(t.openShared());
-        TestDb::sql(QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-03',10000)"));
+        TestDb::sql(
+            QStringLiteral("insert into s_zhanghistory (zh1,zh2,zdate,zXmoney) values (1,2,'2012-05-03',10000)"));
         BatchModel m;
-        QVERIFY(m.setQuery(QStringLiteral("select id,zh1,zh2,zdate as 转账时间,zXmoney as 转账金额,other as 备注 from s_zhanghistory"),
-                           {}, QStringLiteral("s_zhanghistory"), QStringLiteral("id")));
+        QVERIFY(m.setQuery(
+            QStringLiteral("select id,zh1,zh2,zdate as 转账时间,zXmoney as 转账金额,other as 备注 from s_zhanghistory"),
+            {}, QStringLiteral("s_zhanghistory"), QStringLiteral("id")));
         const QString accounts = QStringLiteral("select id,z_name as 账户 from z_zhanghu");
-        QVERIFY(m.insertLookupColumn(4, QStringLiteral("转出账户"), QStringLiteral("zh1"), accounts, QStringLiteral("id"), QStringLiteral("账户")));
-        QVERIFY(m.insertLookupColumn(5, QStringLiteral("转入账户"), QStringLiteral("zh2"), accounts, QStringLiteral("id"), QStringLiteral("账户")));
+        QVERIFY(m.insertLookupColumn(4, QStringLiteral("转出账户"), QStringLiteral("zh1"), accounts,
+                                     QStringLiteral("id"), QStringLiteral("账户")));
+        QVERIFY(m.insertLookupColumn(5, QStringLiteral("转入账户"), QStringLiteral("zh2"), accounts,
+                                     QStringLiteral("id"), QStringLiteral("账户")));
         m.setRequired(6);
         QStringList titles;
         for (int c = 0; c < m.columnCount(); ++c)
@@ -261,10 +279,12 @@ private slots:
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select zh2 from s_zhanghistory")), qint64(2));
         QVERIFY(m.setData(m.index(r, 3), QDate(2012, 5, 4)));
         QVERIFY2(m.submitAll(&error), qPrintable(error));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(zh1||'>'||zh2||' '||zdate||' '||zXmoney, ';') from s_zhanghistory")),
+        QCOMPARE(TestDb::scalarText(QStringLiteral(
+                     "select group_concat(zh1||'>'||zh2||' '||zdate||' '||zXmoney, ';') from s_zhanghistory")),
                  QStringLiteral("1>3 2012-05-03 10000;2>1 2012-05-04 200000"));
         QCOMPARE(m.columnCount(), 8);  // the look-up columns outlive the re-read
-        QCOMPARE(m.index(1, 4).data().toString(), TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=2")));
+        QCOMPARE(m.index(1, 4).data().toString(),
+                 TestDb::scalarText(QStringLiteral("select z_name from z_zhanghu where id=2")));
 
         // The grid's editors: a calendar for dates whose shown date is what
         // the cell gets, amounts that refuse letters.
@@ -305,7 +325,8 @@ private slots:
         m.appendRow();
         DbError error;
         QVERIFY2(m.submitAll(&error), qPrintable(error));
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(z_name||z_qcje) from z_zhanghu where z_name like '新%'")),
+        QCOMPARE(TestDb::scalarText(
+                     QStringLiteral("select group_concat(z_name||z_qcje) from z_zhanghu where z_name like '新%'")),
                  QStringLiteral("新10,新20"));
         QCOMPARE(m.rowCount(), before + 2);
         QVERIFY(m.raw(before + 1, 0).toLongLong() > 0);  // the new ids are read back
@@ -318,7 +339,8 @@ private slots:
         TestDb t;
         QVERIFY(t.openShared());
         QueryModel model;
-        QVERIFY(model.setQuery(QStringLiteral("select z_name as 账户名称, z_qcje as 起始金额 from z_zhanghu order by id")));
+        QVERIFY(
+            model.setQuery(QStringLiteral("select z_name as 账户名称, z_qcje as 起始金额 from z_zhanghu order by id")));
         DataGrid grid;
         grid.setModel(&model);
         grid.setRowNumbers(true);
@@ -359,7 +381,8 @@ private slots:
         date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         row->addWidget(date);
         auto* combo = new LookupCombo;
-        QVERIFY(combo->load(QStringLiteral("select id, z_name from z_zhanghu"), QStringLiteral("id"), QStringLiteral("z_name")));
+        QVERIFY(combo->load(QStringLiteral("select id, z_name from z_zhanghu"), QStringLiteral("id"),
+                            QStringLiteral("z_name")));
         combo->setKeyValue(1);
         row->addWidget(combo);
         row->addWidget(new QLineEdit(QStringLiteral("备注文字")));
@@ -367,7 +390,8 @@ private slots:
         row->addWidget(new QPushButton(QStringLiteral("查询")));
         layout->addWidget(box);
         QueryModel model;
-        QVERIFY(model.setQuery(QStringLiteral("select id as 编号, z_name as 账户名称, z_qcje as 起始金额, z_other as 备注 from z_zhanghu order by id")));
+        QVERIFY(model.setQuery(QStringLiteral(
+            "select id as 编号, z_name as 账户名称, z_qcje as 起始金额, z_other as 备注 from z_zhanghu order by id")));
         model.setColumnFormat(2, QueryModel::Yuan);
         auto* grid = new DataGrid;
         grid->setModel(&model);
@@ -418,7 +442,8 @@ private slots:
         QVERIFY(t.openShared());
         TestDb::sql(QStringLiteral("update z_zhanghu set z_name='同名' where id in (1,2)"));
         LookupCombo combo;
-        QVERIFY(combo.load(QStringLiteral("select * from z_zhanghu order by id desc"), QStringLiteral("id"), QStringLiteral("z_name")));
+        QVERIFY(combo.load(QStringLiteral("select * from z_zhanghu order by id desc"), QStringLiteral("id"),
+                           QStringLiteral("z_name")));
         QCOMPARE(combo.currentIndex(), -1);
         QVERIFY(!combo.keyValue().isValid());
         QVERIFY(combo.setKeyValue(1));
@@ -444,8 +469,8 @@ private slots:
         QChartView* view = Charts::makeView(&host, QStringLiteral("c"));
         view->resize(320, 200);
         host.show();
-        Charts::setHorizontalBars(view, {QStringLiteral("餐饮"), QStringLiteral("交通"), QStringLiteral("水电煤气")}, {30, 10, 2.5},
-                                  QColor(166, 202, 240));
+        Charts::setHorizontalBars(view, {QStringLiteral("餐饮"), QStringLiteral("交通"), QStringLiteral("水电煤气")},
+                                  {30, 10, 2.5}, QColor(166, 202, 240));
         auto* bars = qobject_cast<QAbstractBarSeries*>(view->chart()->series().value(0));
         QVERIFY(bars);
         QVERIFY(bars->isLabelsVisible());
@@ -463,7 +488,8 @@ private slots:
         bars = qobject_cast<QAbstractBarSeries*>(view->chart()->series().value(0));
         QCOMPARE(bars->barSets()[0]->at(0), 1.0);  // a log axis cannot show 0
         QCOMPARE(bars->barSets()[0]->at(2), 2000.0);
-        QCOMPARE(view->property("values").toStringList(), (QStringList{QStringLiteral("0"), QStringLiteral("50"), QStringLiteral("2000")}));
+        QCOMPARE(view->property("values").toStringList(),
+                 (QStringList{QStringLiteral("0"), QStringLiteral("50"), QStringLiteral("2000")}));
         save(view, "vbars");
         // The horizontal bars' fixed plot area is gone: the month names have room.
         QVERIFY(view->chart()->plotArea().bottom() < view->height() - 10);
@@ -500,8 +526,8 @@ private slots:
         } else if (model == 1) {
             BatchModel m;
             QAbstractItemModelTester tester(&m, Mode::QtTest);
-            QVERIFY(m.setQuery(QStringLiteral("select id, z_name, z_qcje from z_zhanghu order by id"), {}, QStringLiteral("z_zhanghu"),
-                               QStringLiteral("id")));
+            QVERIFY(m.setQuery(QStringLiteral("select id, z_name, z_qcje from z_zhanghu order by id"), {},
+                               QStringLiteral("z_zhanghu"), QStringLiteral("id")));
             QVERIFY(m.setData(m.index(0, 1), QStringLiteral("钱包")));
             const int r = m.appendRow();
             QVERIFY(m.setData(m.index(r, 1), QStringLiteral("新账户")));
@@ -516,7 +542,8 @@ private slots:
         } else {
             PreviewModel m;
             QAbstractItemModelTester tester(&m, Mode::QtTest);
-            m.setCategories({{1, QStringLiteral("早餐"), QStringLiteral("Z")}, {2, QStringLiteral("工资"), QStringLiteral("S")}});
+            m.setCategories(
+                {{1, QStringLiteral("早餐"), QStringLiteral("Z")}, {2, QStringLiteral("工资"), QStringLiteral("S")}});
             PreviewRow row;
             row.line.date = QDate(2026, 12, 1);
             row.line.amount = Money::fromYuan(5);

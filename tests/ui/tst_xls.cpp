@@ -11,12 +11,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QUrl>
 #include <QProcess>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 
@@ -46,7 +46,8 @@ QJsonArray readBack(const QStringList& paths, DRIVER_HERE)
         Driver::fail(error, where);
     for (const QJsonValue& book : books)
         if (book.toObject().contains(QStringLiteral("error")))
-            Driver::fail(QStringLiteral("xlrd cannot read it: %1").arg(book[QStringLiteral("error")].toString()), where);
+            Driver::fail(QStringLiteral("xlrd cannot read it: %1").arg(book[QStringLiteral("error")].toString()),
+                         where);
     return books;
 }
 
@@ -76,25 +77,38 @@ void compare(const QJsonValue& book, const Table& t, DRIVER_HERE)
     for (int s = 0; s < sheetCount; ++s) {
         const QJsonObject sheet = sheets[s].toObject();
         if (sheet[QStringLiteral("name")].toString() != QStringLiteral("Sheet%1").arg(s + 1))
-            Driver::fail(QStringLiteral("sheet %1 is named %2").arg(s + 1).arg(sheet[QStringLiteral("name")].toString()), where);
+            Driver::fail(
+                QStringLiteral("sheet %1 is named %2").arg(s + 1).arg(sheet[QStringLiteral("name")].toString()), where);
         const QJsonArray widths = sheet[QStringLiteral("widths")].toArray();
         for (int c = 0; c < t.columns.size(); ++c) {
             const int want = qRound(t.columns[c].widthPixels / 7.0) * 256;
             if (widths[c].toInt(-1) != want)
-                Driver::fail(QStringLiteral("sheet %1 column %2 width %3, expected %4").arg(s + 1).arg(c).arg(show(widths[c])).arg(want), where);
+                Driver::fail(QStringLiteral("sheet %1 column %2 width %3, expected %4")
+                                 .arg(s + 1)
+                                 .arg(c)
+                                 .arg(show(widths[c]))
+                                 .arg(want),
+                             where);
         }
         const QJsonArray rows = sheet[QStringLiteral("rows")].toArray();
         const int first = s * Xls::kRowsPerSheet;
         const int count = std::min(t.rows - first, Xls::kRowsPerSheet);
         if (rows.size() != count + 1)
-            Driver::fail(QStringLiteral("sheet %1 has %2 rows, expected titles and %3").arg(s + 1).arg(rows.size()).arg(count), where);
+            Driver::fail(
+                QStringLiteral("sheet %1 has %2 rows, expected titles and %3").arg(s + 1).arg(rows.size()).arg(count),
+                where);
         for (int r = 0; r <= count; ++r) {
             const QJsonArray row = rows[r].toArray();
             for (int c = 0; c < t.columns.size(); ++c) {
-                const QJsonArray want = r == 0 ? QJsonArray{kText, t.columns[c].title} : expected(t.cell(first + r - 1, c));
+                const QJsonArray want
+                    = r == 0 ? QJsonArray{kText, t.columns[c].title} : expected(t.cell(first + r - 1, c));
                 if (row[c].toArray() != want)
                     Driver::fail(QStringLiteral("sheet %1 row %2 column %3: %4, expected %5")
-                                     .arg(s + 1).arg(r).arg(c).arg(show(row[c]), show(want)), where);
+                                     .arg(s + 1)
+                                     .arg(r)
+                                     .arg(c)
+                                     .arg(show(row[c]), show(want)),
+                                 where);
             }
         }
     }
@@ -106,9 +120,20 @@ QVariant money(qint64 raw) { return QVariant::fromValue(Money::fromRaw(raw)); }
 Table mixedRow()
 {
     static const QVariantList values = {
-        QStringLiteral("007"), QStringLiteral("=1+1"), QStringLiteral("他说\"好\"，'行'"), QStringLiteral("两行\r\n第二行"),
-        QDate(2012, 5, 20), money(-1234567), money(0), money(5), money(123456789012), QVariant(),
-        qlonglong(42), 2.5, true, QString(),
+        QStringLiteral("007"),
+        QStringLiteral("=1+1"),
+        QStringLiteral("他说\"好\"，'行'"),
+        QStringLiteral("两行\r\n第二行"),
+        QDate(2012, 5, 20),
+        money(-1234567),
+        money(0),
+        money(5),
+        money(123456789012),
+        QVariant(),
+        qlonglong(42),
+        2.5,
+        true,
+        QString(),
     };
     Table t;
     for (int c = 0; c < values.size(); ++c)
@@ -151,11 +176,15 @@ public:
     {
         const qsizetype start = m_strings.size();
         const QList<std::function<QString(int)>> kinds = {
-            [](int k) { return QStringLiteral("~%1").arg(k).leftJustified(20, u'~'); },              // compressed
-            [](int k) { return QStringLiteral("é%1").arg(k).leftJustified(20, QChar(0xFF)); },       // compressed, high bytes
-            [](int k) { return QStringLiteral("中%1").arg(k).leftJustified(20, u'文'); },            // 16-bit
-            [](int k) { return QString::fromUcs4(U"😀😁😂😃😄😅😆😇") + QString::number(k); },         // pairs from the start
-            [](int k) { return QStringLiteral("中") + QString::fromUcs4(U"\U00020000\U00020001") + QString::number(k); },
+            [](int k) { return QStringLiteral("~%1").arg(k).leftJustified(20, u'~'); },  // compressed
+            [](int k) {
+                return QStringLiteral("é%1").arg(k).leftJustified(20, QChar(0xFF));
+            },                                                                             // compressed, high bytes
+            [](int k) { return QStringLiteral("中%1").arg(k).leftJustified(20, u'文'); },  // 16-bit
+            [](int k) { return QString::fromUcs4(U"😀😁😂😃😄😅😆😇") + QString::number(k); },     // pairs from the start
+            [](int k) {
+                return QStringLiteral("中") + QString::fromUcs4(U"\U00020000\U00020001") + QString::number(k);
+            },
         };
         int serial = 0;
         for (const auto& kind : kinds)
@@ -220,7 +249,7 @@ private:
     QStringList m_strings;
 };
 
-} // namespace
+}  // namespace
 
 class TstXls : public QObject {
     Q_OBJECT
@@ -255,14 +284,16 @@ private slots:
     {
         TEST_BEGIN
         QTemporaryDir dir;
-        const Table t{{{QStringLiteral("项目"), 100}, {QStringLiteral("金额"), 100}, {QStringLiteral("日期"), 80}},
-                      100000, [](int r, int c) -> QVariant {
-                          if (c == 0)
-                              return QStringLiteral("收支记录第%1条").arg(r, 6, 10, QChar(u'0')).leftJustified(40, u'账');
-                          if (c == 1)
-                              return money(qint64(r) * 7919 - 300000000);
-                          return QDate(2012, 1, 1).addDays(r % 3000);
-                      }};
+        const Table t{
+            {{QStringLiteral("项目"), 100}, {QStringLiteral("金额"), 100}, {QStringLiteral("日期"), 80}},
+            100000,
+            [](int r, int c) -> QVariant {
+                if (c == 0)
+                    return QStringLiteral("收支记录第%1条").arg(r, 6, 10, QChar(u'0')).leftJustified(40, u'账');
+                if (c == 1)
+                    return money(qint64(r) * 7919 - 300000000);
+                return QDate(2012, 1, 1).addDays(r % 3000);
+            }};
         const QString path = write(dir, QStringLiteral("big.xls"), t);
         QVERIFY2(QFileInfo(path).size() > 7143424, qPrintable(QString::number(QFileInfo(path).size())));
         compare(readBack({path})[0], t);
@@ -276,15 +307,22 @@ private slots:
         TEST_BEGIN
         QTemporaryDir dir;
         QStringList special = {
-            QStringLiteral("\"双引号\" 'single' \"\""), QStringLiteral("第一行\n第二行\r\n第三行\t制表"),
-            QString(255, u'长'), QString(300, u'x'), QString(300, u'长'),
-            QStringLiteral("家庭记账本：餐饮、交通、工资"), QString::fromUcs4(U"𠀀𠀁𝄞😀 beyond the basic plane"),
-            QStringLiteral("Café déjà vu ÿ"), QString(), QStringLiteral("007"), QStringLiteral("007"),
+            QStringLiteral("\"双引号\" 'single' \"\""),
+            QStringLiteral("第一行\n第二行\r\n第三行\t制表"),
+            QString(255, u'长'),
+            QString(300, u'x'),
+            QString(300, u'长'),
+            QStringLiteral("家庭记账本：餐饮、交通、工资"),
+            QString::fromUcs4(U"𠀀𠀁𝄞😀 beyond the basic plane"),
+            QStringLiteral("Café déjà vu ÿ"),
+            QString(),
+            QStringLiteral("007"),
+            QStringLiteral("007"),
         };
         const QStringList strings = special + BoundaryStrings(QStringList{QStringLiteral("文本")} + special).build();
         QVERIFY(strings.size() > 3000);
-        const Table t{{{QStringLiteral("文本"), 300}}, int(strings.size()),
-                      [&](int r, int) -> QVariant { return strings[r]; }};
+        const Table t{
+            {{QStringLiteral("文本"), 300}}, int(strings.size()), [&](int r, int) -> QVariant { return strings[r]; }};
         const QJsonValue book = readBack({write(dir, QStringLiteral("strings.xls"), t)})[0];
         compare(book, t);
         // The limits fell where aimed: inside every early byte of compressed
@@ -315,10 +353,12 @@ private slots:
             paths << write(dir, QStringLiteral("lo%1.xls").arg(i), tables[i]);
         QProcess p;
         // A profile of its own: no first-start dialogs, no clash with a running office.
-        p.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString(),
+        p.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=")
+                                         + QUrl::fromLocalFile(dir.filePath(QStringLiteral("profile"))).toString(),
                                      QStringLiteral("--headless"), QStringLiteral("--convert-to"),
                                      QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"),
-                                     QStringLiteral("--outdir"), dir.path()} + paths);
+                                     QStringLiteral("--outdir"), dir.path()}
+                             + paths);
         QVERIFY(p.waitForFinished(180000));
         for (int i = 0; i < tables.size(); ++i) {
             QFile f(dir.filePath(QStringLiteral("lo%1.csv").arg(i)));

@@ -56,7 +56,8 @@ int main(int argc, char** argv)
     p.addHelpOption();
     p.addOption({QStringLiteral("force"), QStringLiteral("Replace an existing file.")});
     p.addOption({QStringLiteral("demo"), QStringLiteral("Add twelve months of demo records up to today.")});
-    p.addOption({QStringLiteral("records"), QStringLiteral("Add N records (at most 10000000) over twenty years."), QStringLiteral("N")});
+    p.addOption({QStringLiteral("records"), QStringLiteral("Add N records (at most 10000000) over twenty years."),
+                 QStringLiteral("N")});
     p.addOption({QStringLiteral("today"), QStringLiteral("The last day of demo data."), QStringLiteral("date")});
     p.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Output file (default fmy.dll)."));
     p.process(app);

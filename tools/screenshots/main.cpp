@@ -16,22 +16,20 @@
 #include "ui/GridOutput.h"
 #include "ui/Skin.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
-#include <QDateEdit>
-#include <QTabWidget>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QAbstractItemView>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
 #include <QProcess>
-#include <QTableView>
+#include <QPushButton>
 #include <QTabWidget>
-#include <QDir>
-#include <QFile>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -61,7 +59,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     InstallChineseUi(app);
-    const QString out = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots")).absolutePath();
+    const QString out
+        = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots")).absolutePath();
     QDir().mkpath(out);
 
     QTemporaryDir tmp;
@@ -90,12 +89,16 @@ int main(int argc, char** argv)
     form.OpenPage(Pages::desktop());
     save(&form, out, QStringLiteral("desktop"));
 
-    const struct { const char* entry; const char* file; } pages[] = {
-        {"Label9", "zhichu"}, {"Label10", "shouru"}, {"Label11", "zhanghu"}, {"Label16", "zhuanzhang"},
-        {"Label12", "shouruleibie"}, {"Label13", "zhichuleibie"}, {"Label15", "jieru"}, {"Label26", "jiechu"},
-        {"Label18", "liushuibaobiao"}, {"Label19", "fenleibaobiao"}, {"Label20", "renyuanbaobiao"},
-        {"Label22", "yushuan"}, {"Label24", "system"}, {"Label4", "rijiben"}, {"Label5", "wannianli"},
-        {"Label6", "dayin"}, {"Label29", "daoru"},
+    const struct {
+        const char* entry;
+        const char* file;
+    } pages[] = {
+        {"Label9", "zhichu"},         {"Label10", "shouru"},         {"Label11", "zhanghu"},
+        {"Label16", "zhuanzhang"},    {"Label12", "shouruleibie"},   {"Label13", "zhichuleibie"},
+        {"Label15", "jieru"},         {"Label26", "jiechu"},         {"Label18", "liushuibaobiao"},
+        {"Label19", "fenleibaobiao"}, {"Label20", "renyuanbaobiao"}, {"Label22", "yushuan"},
+        {"Label24", "system"},        {"Label4", "rijiben"},         {"Label5", "wannianli"},
+        {"Label6", "dayin"},          {"Label29", "daoru"},
     };
     for (const auto& p : pages) {
         QWidget* before = form.currentPage();
@@ -228,7 +231,8 @@ int main(int argc, char** argv)
     // whether to clear everything.
     click(&form, "Label4");
     if (QWidget* page = form.currentPage())
-        if (auto* grid = page->findChild<QTableView*>(QStringLiteral("DBGridEh1")); grid && grid->model()->rowCount() > 1) {
+        if (auto* grid = page->findChild<QTableView*>(QStringLiteral("DBGridEh1"));
+            grid && grid->model()->rowCount() > 1) {
             grid->setCurrentIndex(grid->model()->index(1, 1));
             save(&form, out, QStringLiteral("rijiben-entry"));
         }
@@ -258,9 +262,10 @@ int main(int argc, char** argv)
             printer.setOutputFileName(pdf);
             GridOutput::print(*grid, printer);
             const QString png = QDir(out).filePath(QStringLiteral("dayin-print"));
-            if (QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
-                                                                QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
-                                                                QStringLiteral("1"), QStringLiteral("-singlefile"), pdf, png})
+            if (QProcess::execute(QStringLiteral("pdftoppm"),
+                                  {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
+                                   QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                                   QStringLiteral("-singlefile"), pdf, png})
                 == 0)
                 std::printf("wrote %s.png\n", qPrintable(png));
             else
@@ -328,18 +333,25 @@ int main(int argc, char** argv)
     click(&form, "Label3");
     click(&form, "Label29");
     if (QWidget* page = form.currentPage()) {
-        readStatement(page, QStringLiteral("支付宝交易明细.csv"),
-                      "支付宝交易记录明细查询\n账号:[138****6688]\n起始日期:[2012-05-01 00:00:00]    终止日期:[2012-05-20 23:59:59]\n"
-                      "---------------------------------交易记录明细列表------------------------------------\n"
-                      "交易时间,交易分类,交易对方,对方账号,商品说明,收/支,金额,收/付款方式,交易状态,交易订单号,商家订单号,备注,\n"
-                      "2012-05-15 08:12:30,餐饮美食,肯德基,kfc***@yum.com,早餐套餐,支出,23.50,余额宝,交易成功,2012051522001101,/,/,\n"
-                      "2012-05-16 20:15:02,服饰装扮,某某旗舰店,shop***@163.com,连衣裙,支出,194.90,花呗,交易关闭,2012051622001102,/,/,\n"
-                      "2012-05-17 10:00:00,退款,某某旗舰店,shop***@163.com,退款-连衣裙,不计收支,59.00,余额宝,退款成功,2012051722001103,/,/,\n"
-                      "2012-05-18 12:30:45,日用百货,联华超市,mart***@qq.com,纸巾,支出,88.00,/,等待付款,2012051822001104,/,/,\n"
-                      "2012-05-18 18:00:00,转账红包,爸爸,138****0001,/,收入,200.00,余额宝,交易成功,2012051822001105,/,生日红包,\n"
-                      "2012-05-19 09:45:00,交通出行,滴滴出行,didi***@didi.com,快车,支出,35.60,余额宝,交易成功,2012051922001106,/,/,\n"
-                      "2012-05-19 19:20:00,餐饮美食,必胜客,/,晚餐,支出,152.00,花呗,交易成功,2012051922001107,/,/,\n"
-                      "2012-05-20 11:00:00,数码电器,京东商城,/,耳机,支出,299.00,花呗,已退款(￥20.00),2012052022001108,/,/,\n");
+        readStatement(
+            page, QStringLiteral("支付宝交易明细.csv"),
+            "支付宝交易记录明细查询\n账号:[138****6688]\n起始日期:[2012-05-01 00:00:00]    终止日期:[2012-05-20 "
+            "23:59:59]\n"
+            "---------------------------------交易记录明细列表------------------------------------\n"
+            "交易时间,交易分类,交易对方,对方账号,商品说明,收/支,金额,收/付款方式,交易状态,交易订单号,商家订单号,备注,\n"
+            "2012-05-15 "
+            "08:12:30,餐饮美食,肯德基,kfc***@yum.com,早餐套餐,支出,23.50,余额宝,交易成功,2012051522001101,/,/,\n"
+            "2012-05-16 "
+            "20:15:02,服饰装扮,某某旗舰店,shop***@163.com,连衣裙,支出,194.90,花呗,交易关闭,2012051622001102,/,/,\n"
+            "2012-05-17 "
+            "10:00:00,退款,某某旗舰店,shop***@163.com,退款-连衣裙,不计收支,59.00,余额宝,退款成功,2012051722001103,/,/"
+            ",\n"
+            "2012-05-18 12:30:45,日用百货,联华超市,mart***@qq.com,纸巾,支出,88.00,/,等待付款,2012051822001104,/,/,\n"
+            "2012-05-18 18:00:00,转账红包,爸爸,138****0001,/,收入,200.00,余额宝,交易成功,2012051822001105,/,生日红包,\n"
+            "2012-05-19 "
+            "09:45:00,交通出行,滴滴出行,didi***@didi.com,快车,支出,35.60,余额宝,交易成功,2012051922001106,/,/,\n"
+            "2012-05-19 19:20:00,餐饮美食,必胜客,/,晚餐,支出,152.00,花呗,交易成功,2012051922001107,/,/,\n"
+            "2012-05-20 11:00:00,数码电器,京东商城,/,耳机,支出,299.00,花呗,已退款(￥20.00),2012052022001108,/,/,\n");
         pick(page, "DBLookupComboboxEh2", QStringLiteral("早餐"));
         pick(page, "DBLookupComboboxEh3", QStringLiteral("其他收入"));
         save(&form, out, QStringLiteral("daoru-status"));
