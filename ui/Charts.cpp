@@ -183,7 +183,7 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         lin->setLabelFormat(QStringLiteral("%.15g"));
         y = lin;
     }
-    y->setLabelsAngle(270);
+    y->setLabelsAngle(0);  // read across, like every other text
     y->setLabelsFont(smallFont(10));
     y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
@@ -254,7 +254,7 @@ void setGroupedBars(QChartView* view, const QStringList& labels, const QList<Bar
     y->setRange(min, max > 0 ? max * (upright ? 1.3 : 1.15) : 1);
     y->applyNiceNumbers();
     y->setLabelFormat(QStringLiteral("%.15g"));
-    y->setLabelsAngle(270);
+    y->setLabelsAngle(0);  // read across, like every other text
     y->setLabelsFont(smallFont(10));
     y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
