@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QToolTip>
 
 namespace {
@@ -105,6 +106,8 @@ void DateBox::keyPressEvent(QKeyEvent* event)
 
 void DateBox::showTyped()
 {
+    // Unheard by the date edit, which would put its date back at once.
+    const QSignalBlocker quiet(lineEdit());
     lineEdit()->setText(m_typed);
     lineEdit()->setCursorPosition(int(m_typed.size()));
 }

@@ -75,6 +75,9 @@ private slots:
             QWidget* editor = QApplication::focusWidget();
             QVERIFY(editor && editor != g);
             QTest::keyClicks(editor, keys.mid(1));
+            // What is typed shows as typed until it is read.
+            const QString shown = editor->findChild<QLineEdit*>()->text();
+            QVERIFY2(shown == keys || shown == stored.toString(QStringLiteral("yyyy-MM-dd")), qPrintable(shown));
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             QCOMPARE(g->model()->index(row, Tf_zhuanzhang::ColDate).data(Qt::EditRole).toDate(), stored);
         } else {

@@ -14,6 +14,7 @@
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
 #include "ui/GridOutput.h"
+#include "ui/Page.h"
 #include "ui/Skin.h"
 
 #include <QAbstractItemView>
@@ -141,6 +142,21 @@ int main(int argc, char** argv)
                         std::printf("wrote %s\n", qPrintable(file));
                     combo->hidePopup();
                 }
+                grid->closePersistentEditor(cell);
+                // A whole date typed over a date cell: half-way, then read.
+                QApplication::setActiveWindow(&form);
+                grid->setFocus();
+                const QModelIndex date = grid->model()->index(0, 3);
+                grid->setCurrentIndex(date);
+                QTest::keyClick(grid, Qt::Key_2);
+                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("011-1"));
+                save(&form, out, QStringLiteral("zhuanzhang-date-typing"));
+                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1-30"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                save(&form, out, QStringLiteral("zhuanzhang-date-typed"));
+                // Nothing of the typing is kept: the next page opens unasked.
+                if (auto* p = qobject_cast<Page*>(page))
+                    p->dropEdits();
             }
         }
 
