@@ -1,5 +1,7 @@
 #include "ledger/EntryChecks.h"
 
+#include <QRegularExpression>
+
 EntryRefusal checkEntry(const EntryInput& in, Money* amount)
 {
     using F = EntryRefusal::Field;
@@ -9,7 +11,12 @@ EntryRefusal checkEntry(const EntryInput& in, Money* amount)
         return {F::Category, QStringLiteral("对不起，请重新输入项目")};
     if (in.amount.isEmpty() || in.amount == u"0")
         return {F::Amount, QStringLiteral("对不起，金额不能为零")};
-    const auto parsed = Money::parse(in.amount.trimmed());
+    const QString typed = in.amount.trimmed();
+    const auto parsed = Money::parse(typed);
+    // Digits too many for an amount are a number all the same: too large.
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+\\.?[0-9]*$"));
+    if (!parsed && number.match(typed).hasMatch())
+        return {F::Amount, QStringLiteral("对不起，金额超出范围")};
     if (!parsed)
         return {F::Amount, QStringLiteral("对不起，金额必须是数字")};
     if (parsed->isZero())

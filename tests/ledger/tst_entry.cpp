@@ -85,6 +85,7 @@ private slots:
         row("one hundred million", true, "早餐", "100000000", true, R::Amount, range);
         row("rounds over the limit", true, "早餐", "99999999.995", true, R::Amount, range);
         row("huge", true, "早餐", "500000000000000", true, R::Amount, range);
+        row("twenty nines", true, "早餐", "99999999999999999999", true, R::Amount, range);
         row("amount before account", true, "早餐", "x", false, R::Amount, number);
         row("no account", true, "早餐", "5", false, R::Account, account);
         row("blanks around", true, "早餐", " 12.5 ", true, R::None, QString(), 125000);
