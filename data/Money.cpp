@@ -1,5 +1,7 @@
 #include "data/Money.h"
 
+#include <QRegularExpression>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -14,6 +16,13 @@ std::optional<Money> Money::fromDouble(double value)
     if (!std::isfinite(value) || r.ec != std::errc())
         return std::nullopt;
     return parse(QString::fromLatin1(text, r.ptr - text));
+}
+
+bool Money::isOversizedNumber(QStringView text)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+\\.?[0-9]*$"));
+    const QString t = text.trimmed().toString();
+    return !parse(t) && number.match(t).hasMatch();
 }
 
 std::optional<Money> Money::parse(QStringView text)

@@ -29,6 +29,9 @@ public:
     // no exponent. Rounded to four decimals half away from zero.
     // nullopt for anything else (empty, ".", "1 2", "1e5", out of range).
     static std::optional<Money> parse(QStringView text);
+    // Text parse() refuses only for its size: digits, a sign, a point, but
+    // too many digits for an amount. Told as "out of range", not "not a number".
+    static bool isOversizedNumber(QStringView text);
 
     constexpr qint64 raw() const { return m_raw; }
     double toDouble() const { return double(m_raw) / Scale; }

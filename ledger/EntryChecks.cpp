@@ -1,7 +1,5 @@
 #include "ledger/EntryChecks.h"
 
-#include <QRegularExpression>
-
 EntryRefusal checkEntry(const EntryInput& in, Money* amount)
 {
     using F = EntryRefusal::Field;
@@ -14,8 +12,7 @@ EntryRefusal checkEntry(const EntryInput& in, Money* amount)
     const QString typed = in.amount.trimmed();
     const auto parsed = Money::parse(typed);
     // Digits too many for an amount are a number all the same: too large.
-    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+\\.?[0-9]*$"));
-    if (!parsed && number.match(typed).hasMatch())
+    if (Money::isOversizedNumber(typed))
         return {F::Amount, QStringLiteral("对不起，金额超出范围")};
     if (!parsed)
         return {F::Amount, QStringLiteral("对不起，金额必须是数字")};

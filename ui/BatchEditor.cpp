@@ -137,7 +137,7 @@ bool BatchEditor::amountsInRange() const
             continue;
         for (int r = 0; r < m_model->rowCount(); ++r) {
             const QVariant v = m_model->raw(r, c);
-            if (v.canConvert<Money>() && v.metaType() == QMetaType::fromType<Money>()) {
+            if (v.metaType() == QMetaType::fromType<Money>()) {
                 const Money m = v.value<Money>();
                 if (m > kMaxRecordAmount || m < -kMaxRecordAmount)
                     return false;

@@ -250,8 +250,7 @@ public:
                 return;
             // A number too long to be an amount is told like any amount over
             // the bound, once the editor has closed.
-            static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+\\.?[0-9]*$"));
-            if (digits.match(e->text().trimmed()).hasMatch()) {
+            if (Money::isOversizedNumber(e->text())) {
                 QPointer<QWidget> grid = qobject_cast<QWidget*>(parent());
                 QTimer::singleShot(0, grid, [grid] {
                     if (grid)
