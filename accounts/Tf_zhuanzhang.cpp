@@ -101,6 +101,7 @@ void Tf_zhuanzhang::buildEditor()
     BatchEditor::Setup s;
     s.keyColumn = ColId;
     s.addColumn = ColDate;
+    s.amountsPositive = true;
     s.refusedBox = BatchEditor::Box::Notice;
     s.refused = QStringLiteral("对不起，请选择时间");
     s.vanished = QStringLiteral("对不起，该转账记录已被删除，请点〔查询〕后重新修改");

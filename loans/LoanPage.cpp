@@ -178,6 +178,7 @@ void LoanPage::buildEditor()
     s.keyColumn = ColId;
     s.addColumn = ColDate;
     s.editOnAdd = false;
+    s.amountsPositive = true;
     // A loan is dated the day it is entered unless the user says otherwise:
     // an undated loan would fall outside every date range.
     s.preset = {{ColDate, Clock::today()}};

@@ -132,6 +132,7 @@ bool BatchEditor::save()
 
 bool BatchEditor::amountsInRange() const
 {
+    const Money lowest = m_s.amountsPositive ? Money() : -kMaxRecordAmount;
     for (int c = 0; c < m_model->columnCount(); ++c) {
         if (!m_model->isMoneyColumn(c) || m_model->isReadOnly(c))
             continue;
@@ -139,7 +140,7 @@ bool BatchEditor::amountsInRange() const
             const QVariant v = m_model->raw(r, c);
             if (v.metaType() == QMetaType::fromType<Money>()) {
                 const Money m = v.value<Money>();
-                if (m > kMaxRecordAmount || m < -kMaxRecordAmount)
+                if (m > kMaxRecordAmount || m < lowest)
                     return false;
             }
         }

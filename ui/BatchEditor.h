@@ -57,6 +57,9 @@ public:
         // Values a new row starts with; they count as untouched.
         QHash<int, QVariant> preset;
         bool askBeforeSave = true;
+        // Money typed here is never below zero (transfers, loans): a negative
+        // amount is out of range like an oversized one.
+        bool amountsPositive = false;
         Box refusedBox = Box::Database;
         QString refused;
         // A row deleted meanwhile; empty: told like a refused row.

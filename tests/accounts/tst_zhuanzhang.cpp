@@ -99,12 +99,12 @@ private slots:
         editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColAmount, QStringLiteral("0"));  // 0 counts as missing
         QCOMPARE(f.boxesAfterClick(&page, "Button40").value(1),
                  QStringLiteral("对不起，请选择转出、转入账户并填写金额"));
-        editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColAmount, QStringLiteral("-5"));  // negative: as entered
-        editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColToName, 2);                     // A to A: as entered
+        editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColAmount, QStringLiteral("5"));
+        editCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColToName, 2);  // A to A: as entered
         QCOMPARE(f.boxesAfterClick(&page, "Button40"), QStringList{QStringLiteral("是否确定保存数据？")});
         QCOMPARE(TestDb::scalarText(
                      QStringLiteral("select group_concat(zh1||'>'||zh2||' '||zXmoney, ';') from s_zhanghistory")),
-                 QStringLiteral("1>2 500000;2>2 -50000"));
+                 QStringLiteral("1>2 500000;2>2 50000"));
         // The saved rows carry their ids: delete works at once; the question ends in the id.
         const QString id = TestDb::scalarText(QStringLiteral("select max(id) from s_zhanghistory"));
         selectCell(&page, "DBGridEh7", 1, Tf_zhuanzhang::ColRemark);

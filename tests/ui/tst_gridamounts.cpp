@@ -1,8 +1,11 @@
 // Amounts typed into a grid: one bound everywhere, as on the entry pages.
 // One table of money inputs over the transfer grid's amount cell, typed key
 // by key, then saved.
+#include "accounts/Tf_zhanghu.h"
 #include "accounts/Tf_zhuanzhang.h"
+#include "loans/LoanPage.h"
 #include "tests/support/Driver.h"
+#include "tests/support/GridPages.h"
 #include "ui/DataGrid.h"
 
 #include <QApplication>
@@ -59,6 +62,36 @@ private slots:
         QCOMPARE(written, stored < 0 ? QString() : QString::number(stored));
         if (stored < 0)
             QCOMPARE(rowCount(&page, "DBGridEh7"), row + 1);  // the row stays to be put right
+        TEST_END
+    }
+
+    // Money moved or lent is never below zero; an opening amount may be.
+    void negativeAmounts_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("transfer") << "transfers" << int(Tf_zhuanzhang::ColAmount) << false;
+        QTest::newRow("borrowed") << "borrowed" << int(LoanPage::ColAmount) << false;
+        QTest::newRow("lent repaid") << "lent" << int(LoanPage::ColRepaid) << false;
+        QTest::newRow("opening amount") << "accounts" << int(Tf_zhanghu::ColOpening) << true;
+    }
+    void negativeAmounts()
+    {
+        QFETCH(QString, page);
+        QFETCH(int, column);
+        QFETCH(bool, saved);
+        TEST_BEGIN
+        PageFixture f;
+        const GridPages::GridPage& p = GridPages::page(page);
+        std::unique_ptr<QWidget> w(GridPages::open(p));
+        const int row = p.typeRow(w.get(), QStringLiteral("neg"));
+        editCell(w.get(), p.grid, row, column, QStringLiteral("-5"));
+        QStringList boxes = f.boxesAfterClick(w.get(), p.save);
+        boxes.removeAll(QStringLiteral("是否确定保存数据？"));
+        QCOMPARE(boxes, saved ? QStringList() : QStringList{QStringLiteral("对不起，金额超出范围")});
+        const QString where = QStringLiteral(" where %1='neg'").arg(QLatin1String(p.tagField));
+        QCOMPARE(TestDb::count(p.table + where), qint64(saved ? 1 : 0));
         TEST_END
     }
 };
