@@ -1,10 +1,13 @@
 #include "ui/DateBox.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QSignalBlocker>
+#include <QTableView>
 #include <QToolTip>
 
 namespace {
@@ -12,12 +15,40 @@ const QString kFormat = QStringLiteral("yyyy-MM-dd");
 
 bool isDigitKey(const QString& t) { return t.size() == 1 && t[0] >= u'0' && t[0] <= u'9'; }
 bool isSeparatorKey(const QString& t) { return t == u"-" || t == u"/" || t == u"."; }
+
+// The pop-up is as tall as the calendar's size hint, which counts rows by the
+// height of a Latin line; the Chinese day names, the styled month bar and the
+// header's least row height need more, and the last week row was cut off.
+class PopupCalendar : public QCalendarWidget {
+public:
+    explicit PopupCalendar(QWidget* parent) : QCalendarWidget(parent)
+    {
+        // As the box's own calendar has it.
+        setObjectName(QStringLiteral("qt_datetimedit_calendar"));
+        setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    }
+
+    QSize sizeHint() const override
+    {
+        QSize size = QCalendarWidget::sizeHint();
+        const auto* view = findChild<QTableView*>(QStringLiteral("qt_calendar_calendarview"));
+        const auto* bar = findChild<QWidget*>(QStringLiteral("qt_calendar_navigationbar"));
+        if (view && bar && view->model()) {
+            const int rows = view->model()->rowCount();
+            const int row = std::max(view->verticalHeader()->minimumSectionSize(),
+                                     view->fontMetrics().boundingRect(QStringLiteral("周日 28")).height() + 4);
+            size.setHeight(std::max(size.height(), bar->sizeHint().height() + rows * row + 2 * view->frameWidth()));
+        }
+        return size;
+    }
+};
 }  // namespace
 
 DateBox::DateBox(QWidget* parent) : QDateEdit(parent)
 {
     setDisplayFormat(kFormat);
     setCalendarPopup(true);
+    setCalendarWidget(new PopupCalendar(this));
     lineEdit()->installEventFilter(this);
 }
 

@@ -4,10 +4,13 @@
 #include "tests/support/Driver.h"
 #include "ui/DataGrid.h"
 #include "ui/DateBox.h"
+#include "ui/Skin.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 
 using namespace Driver;
@@ -94,6 +97,43 @@ private slots:
             QCOMPARE(box->date(), stored);
             QCOMPARE(box->findChild<QLineEdit*>()->text(), stored.toString(QStringLiteral("yyyy-MM-dd")));
         }
+        TEST_END
+    }
+
+    // The calendar a click on the arrow opens shows all six week rows whole.
+    void calendarShowsEveryWeek_data()
+    {
+        QTest::addColumn<bool>("inGrid");
+        QTest::newRow("date box") << false;
+        QTest::newRow("grid cell") << true;
+    }
+    void calendarShowsEveryWeek()
+    {
+        QFETCH(bool, inGrid);
+        TEST_BEGIN
+        PageFixture f;
+        LoadSkin(nullptr);  // the styled month bar is taller
+        Tf_zhuanzhang page;
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QDateEdit* box = find<QDateEdit>(&page, "DateTimePicker1");
+        if (inGrid) {
+            click(&page, "Button38");  // a new row, its date cell's editor open
+            box = grid(&page, "DBGridEh7")->viewport()->findChild<QDateEdit*>();
+            QVERIFY(box);
+        }
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(box->width() - 6, box->height() / 2));
+        QCalendarWidget* calendar = box->calendarWidget();
+        QTRY_VERIFY(calendar->isVisible());
+        auto* days = calendar->findChild<QTableView*>();
+        const int last = days->model()->rowCount() - 1;
+        QCOMPARE(last, 6);  // the day names and six weeks
+        QVERIFY2(days->rowViewportPosition(last) + days->rowHeight(last) <= days->viewport()->height(),
+                 qPrintable(QStringLiteral("%1 + %2 > %3")
+                                .arg(days->rowViewportPosition(last))
+                                .arg(days->rowHeight(last))
+                                .arg(days->viewport()->height())));
+        calendar->window()->hide();
         TEST_END
     }
 };

@@ -19,6 +19,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -143,6 +144,23 @@ int main(int argc, char** argv)
                     combo->hidePopup();
                 }
                 grid->closePersistentEditor(cell);
+                // The calendar of the first date box, opened by a click on its arrow.
+                {
+                    const QPointF arrow(from->width() - 6, from->height() / 2.0);
+                    QTest::mouseClick(from, Qt::LeftButton, {}, arrow.toPoint());
+                    QTest::qWait(60);
+                    if (QWidget* cal = from->calendarWidget(); cal && cal->isVisible()) {
+                        QPixmap shot = form.grab();
+                        QPainter p(&shot);
+                        p.drawPixmap(form.mapFromGlobal(cal->window()->mapToGlobal(QPoint(0, 0))),
+                                     cal->window()->grab());
+                        p.end();
+                        const QString file = QDir(out).filePath(QStringLiteral("zhuanzhang-calendar.png"));
+                        if (shot.save(file))
+                            std::printf("wrote %s\n", qPrintable(file));
+                        cal->window()->hide();
+                    }
+                }
                 // A whole date typed over a date cell: half-way, then read.
                 QApplication::setActiveWindow(&form);
                 grid->setFocus();
