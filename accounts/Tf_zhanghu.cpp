@@ -97,7 +97,8 @@ bool Tf_zhanghu::refresh()
     m_grid->setFooterText(ColName, QStringLiteral("合计:"));
     for (int c = ColOpening; c <= ColBalance; ++c)
         m_grid->setFooterSum(c);
-    m_grid->setColumnWidthsAtLeast({0, 95, 90, 60, 60, 60, 60, 60, 60, 60, 130});
+    // Amount columns as wide as their figures; the remark takes what is left.
+    m_grid->setColumnWidthsAtLeast({0, 60, 50, 50, 50, 50, 50, 50, 50, 50, 60}, ColRemark);
     m_grid->setInputMethodClosed(ColOpening);
     if (!ok)
         Msg::dbError(this, error);

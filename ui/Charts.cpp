@@ -274,7 +274,9 @@ void setPie(QChartView* view, const QStringList& names, const QList<double>& val
             continue;
         QPieSlice* s = series->append(names[i], cents(values[i]));
         s->setLabel(QStringLiteral("%1 %2").arg(asTyped(names[i]), plainNumber(values[i])));
-        s->setLabelVisible(true);
+        // The labels stand in a legend beside the pie: around it, the labels
+        // of thin slices lie over each other.
+        s->setLabelVisible(false);
         s->setLabelFont(smallFont(10));
         // Soft colours that sit well on the cream skin, repeating.
         static const QColor palette[] = {{166, 202, 240}, {190, 222, 176}, {246, 196, 120}, {232, 150, 120},
@@ -284,8 +286,14 @@ void setPie(QChartView* view, const QStringList& names, const QList<double>& val
         s->setBorderColor(Qt::white);
         s->setLabelColor(QColor(0x3d, 0x2c, 0x1e));
     }
-    series->setPieSize(0.6);
-    view->chart()->addSeries(series);
+    series->setPieSize(0.9);
+    QChart* chart = view->chart();
+    chart->addSeries(series);
+    QLegend* legend = chart->legend();
+    legend->setAlignment(Qt::AlignRight);
+    legend->setFont(smallFont(10));
+    legend->setLabelColor(QColor(0x3d, 0x2c, 0x1e));
+    legend->setVisible(series->count() > 0);
 }
 
 }  // namespace Charts

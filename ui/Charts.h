@@ -52,8 +52,8 @@ struct BarSeries {
 void setGroupedBars(QChartView* view, const QStringList& labels, const QList<BarSeries>& series);
 
 // A pie with one slice per name in the given order, each labelled with its
-// name and value; names whose value is zero or negative have no slice (the
-// other slices keep their values and labels).
+// name and value in a legend to its right; names whose value is zero or
+// negative have no slice (the other slices keep their values and labels).
 void setPie(QChartView* view, const QStringList& names, const QList<double>& values);
 
 // Drops every series and axis.

@@ -533,7 +533,7 @@ void DataGrid::setColumnWidths(const QList<int>& widths)
         setColumnWidth(c, widths[c]);
 }
 
-void DataGrid::setColumnWidthsAtLeast(const QList<int>& widths)
+void DataGrid::setColumnWidthsAtLeast(const QList<int>& widths, int fillColumn)
 {
     const QFontMetrics cellFm(font()), headFm(horizontalHeader()->font());
     for (int c = 0; c < widths.size() && model() && c < model()->columnCount(); ++c) {
@@ -541,12 +541,22 @@ void DataGrid::setColumnWidthsAtLeast(const QList<int>& widths)
         if (!isColumnHidden(c) && w > 0) {
             // Room for the title, every cell and the footer, so no amount is cut.
             w = std::max(w, headFm.horizontalAdvance(model()->headerData(c, Qt::Horizontal).toString()) + 12);
-            for (int r = 0; r < model()->rowCount(); ++r)
+            // Free text in the fill column may be long; it is not measured.
+            for (int r = 0; c != fillColumn && r < model()->rowCount(); ++r)
                 w = std::max(w, cellFm.horizontalAdvance(model()->index(r, c).data().toString()) + 10);
             w = std::max(w, cellFm.horizontalAdvance(footerText(c)) + 10);
         }
         setColumnWidth(c, w);
     }
+    if (fillColumn < 0 || !model() || fillColumn >= model()->columnCount())
+        return;
+    int used = 0;
+    for (int c = 0; c < model()->columnCount(); ++c)
+        if (c != fillColumn && !isColumnHidden(c))
+            used += columnWidth(c);
+    // The viewport as wide as it gets without scroll bars: the frame, the
+    // row header and the footer's margins are off already.
+    setColumnWidth(fillColumn, std::max(columnWidth(fillColumn), maximumViewportSize().width() - used));
 }
 
 void DataGrid::setWholeRowSelection(bool whole)

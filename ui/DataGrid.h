@@ -36,8 +36,9 @@ public:
     void setFitColumns(bool fit);
     // Fixed widths in pixels, from column 0 on (hidden columns included).
     void setColumnWidths(const QList<int>& widths);
-    // The same widths, widened where a title, cell or footer would be cut.
-    void setColumnWidthsAtLeast(const QList<int>& widths);
+    // The same widths, widened where a title, cell or footer would be cut;
+    // the fill column, if any, then takes what is left of the grid's width.
+    void setColumnWidthsAtLeast(const QList<int>& widths, int fillColumn = -1);
     void setRowHeight(int pixels);
     // Selecting a cell selects its whole row (the default) or only the cell.
     void setWholeRowSelection(bool whole);

@@ -5,8 +5,11 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRegularExpression>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTableView>
 #include <QToolTip>
 
@@ -48,8 +51,25 @@ DateBox::DateBox(QWidget* parent) : QDateEdit(parent)
 {
     setDisplayFormat(kFormat);
     setCalendarPopup(true);
-    setCalendarWidget(new PopupCalendar(this));
     lineEdit()->installEventFilter(this);
+}
+
+void DateBox::mousePressEvent(QMouseEvent* event)
+{
+    // The calendar is made when its arrow is first pressed, as the box's own
+    // would be: a page shows no calendar grid among its children before.
+    if (!m_calendarMade) {
+        QStyleOptionComboBox option;
+        option.initFrom(this);
+        option.editable = true;
+        option.subControls = QStyle::SC_All;
+        const QRect arrow = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this);
+        if (arrow.contains(event->position().toPoint())) {
+            m_calendarMade = true;
+            setCalendarWidget(new PopupCalendar(this));
+        }
+    }
+    QDateEdit::mousePressEvent(event);
 }
 
 bool DateBox::eventFilter(QObject* watched, QEvent* event)

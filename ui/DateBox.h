@@ -40,6 +40,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,5 +53,6 @@ private:
     bool m_typing = false;
     bool m_freshNext = false;
     bool m_selectOnClick = false;
+    bool m_calendarMade = false;
     QString m_typed;
 };

@@ -18,15 +18,21 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPieSeries>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QValidator>
 
@@ -433,6 +439,38 @@ private slots:
         InstallChineseUi(*qApp);
         for (const char* family : {"宋体", "SimSun", "黑体", "SimHei", "Microsoft YaHei"})
             QCOMPARE(QFontInfo(QFont(QString::fromUtf8(family))).family(), QStringLiteral("WenQuanYi Zen Hei"));
+    }
+
+    // The file dialogs' detail columns in Chinese, not in the "C" locale of
+    // a plain machine ("9 Dec 2026", "1.50 KiB", "bak File", "Folder").
+    void chineseFileDialog()
+    {
+        InstallChineseUi(*qApp);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("备份")));
+        QFile file(dir.filePath(QStringLiteral("a.bak")));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(1536, 'x')) == 1536);
+        file.close();
+        QFileDialog dialog(nullptr, QStringLiteral("选择"), dir.path());
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setViewMode(QFileDialog::Detail);
+        dialog.show();
+        auto* view = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        QVERIFY(view);
+        QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 2);
+        QStringList rows;
+        for (int r = 0; r < 2; ++r) {
+            QStringList cells;
+            for (int c = 0; c < 3; ++c)
+                cells << view->model()->index(r, c, view->rootIndex()).data().toString();
+            rows << cells.join(u'|');
+            QVERIFY(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d$"))
+                        .match(view->model()->index(r, 3, view->rootIndex()).data().toString())
+                        .hasMatch());
+        }
+        QCOMPARE(rows, (QStringList{QStringLiteral("备份||文件夹"), QStringLiteral("a.bak|1.5 KB|BAK 文件")}));
+        for (auto [bytes, text] : {std::pair{qint64(1023), "1023 字节"}, {qint64(5) << 20, "5.0 MB"}})
+            QCOMPARE(ChineseFileSize(bytes), QString::fromUtf8(text));
     }
 
     void lookupComboByKey()

@@ -398,6 +398,18 @@ int main(int argc, char** argv)
         if (!Database::shared().exec(sql))
             std::fprintf(stderr, "screenshots: %s\n", qPrintable(Database::shared().lastError()));
     };
+    // The accounts page of a household with five accounts, one holding an
+    // eight-digit sum, and its pies; the two accounts go again afterwards.
+    run(QStringLiteral("insert into z_zhanghu (z_name,z_qcje,z_other) values ('支付宝',35602500,'网购和缴费'),"
+                       "('定期存款',123456780000,'三年定期，2014年到期')"));
+    click(&form, "Label11");
+    save(&form, out, QStringLiteral("zhanghu-five"));
+    if (auto* tabs = form.currentPage()->findChild<QTabWidget*>(QStringLiteral("PageControl1"))) {
+        tabs->setCurrentIndex(1);
+        save(&form, out, QStringLiteral("zhanghu-five-charts"));
+    }
+    click(&form, "Label3");
+    run(QStringLiteral("delete from z_zhanghu where z_name in ('支付宝','定期存款')"));
     {
         Query note(QStringLiteral("update sys_sys set daytxt=:t"));
         note.bind(":t", QStringLiteral("今年的目标：每一笔收入和支出都记下来，月底对账，年底看看钱都花到哪里去了；"
