@@ -29,6 +29,14 @@ void fill(QWidget* page, const QString& category, const QString& amount, const Q
     setText(page, "Edit1", amount);
     setText(page, "Edit2", remark);
 }
+
+// The budget (or income comparison) box: this month, the other figure, the difference.
+QString budgetBox(QObject* page, DRIVER_HERE)
+{
+    return QStringList{labelText(page, "Label20", where), labelText(page, "Label21", where),
+                       labelText(page, "Label22", where)}
+        .join(u' ');
+}
 }
 
 class TstEntry : public QObject {
@@ -196,7 +204,7 @@ private slots:
         QVERIFY(boxes.seen.isEmpty());
         QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine||'|'||s_zhanghuid||'|'||f_class from s_shouru")),
                  QStringLiteral("123457|2|Z"));
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(1));
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         QVERIFY(!page.isEditMode());
 
         // The notice goes away after two seconds.
@@ -212,41 +220,45 @@ private slots:
         Tf_zhichu page;
         page.show();
         auto& boxes = f.boxes;
-        click(&page, "Button2");
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("对不起，请先选择要删除的记录")});
+        // Delete acts only on the record shown: not before one is chosen,
+        // nor after 增加 or a save.
+        const QStringList nothingChosen{QStringLiteral("对不起，请先选择要删除的记录")};
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        clickRow(&page, "DBGridEh1", 0);
+        click(&page, "Button1");
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
+        QVERIFY(!grid(&page, "DBGridEh1")->selectionModel()->hasSelection());
+        clickRow(&page, "DBGridEh1", 0);
+        fill(&page, "午餐", "9");
+        click(&page, "Button3");
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
 
         clickRow(&page, "DBGridEh1", 0);
-        boxes.clear();
         boxes.setAnswer(QMessageBox::Cancel);
-        click(&page, "Button2");
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("是否确定删除？")});
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), QStringList{QStringLiteral("是否确定删除？")});
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Question);
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(1));
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         boxes.setAnswer(QMessageBox::Ok);
         click(&page, "Button2");
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         QCOMPARE(labelText(&page, "editid"), QStringLiteral("0"));
         QVERIFY(column(&page, "DBGridEh1", 0).isEmpty());
         // The form is back in add mode and empty: saving cannot bring the record back.
         QVERIFY(!page.isEditMode());
         QCOMPARE(editText(&page, "Edit3"), QString());
         QCOMPARE(editText(&page, "Edit1"), QString());
-        boxes.clear();
-        click(&page, "Button3");
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("对不起，请重新输入项目")});
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(0));
+        QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("对不起，请重新输入项目")});
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         addRecord("早餐", "8", kToday);
         click(&page, "Button28");
 
         // A record deleted behind the page's back: the update writes nothing and says so.
         clickRow(&page, "DBGridEh1", 0);
         TestDb::sql(QStringLiteral("delete from s_shouru"));
-        boxes.clear();
-        click(&page, "Button3");
-        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(f.boxesAfterClick(&page, "Button3").size(), 1);
         QVERIFY(!find<QWidget>(&page, "GroupBox7")->isVisible() || boxes.seen[0].icon == QMessageBox::Critical);
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         TEST_END
     }
 
@@ -302,14 +314,11 @@ private slots:
         const QDate from = kToday.addDays(-7);
         QStringList all{QStringLiteral("早餐"), QStringLiteral("晚餐"), QStringLiteral("午餐")};
         all.sort();
+        // Keywords of hostile text (%, _, quotes, blanks): tst_hostile_ledger.
         QCOMPARE(search(QStringLiteral("   "), from, kToday), all);
         QCOMPARE(search(QStringLiteral("午"), from, kToday), QStringList{QStringLiteral("午餐")});  // null remark
-        QCOMPARE(search(QStringLiteral("O'Neil"), from, kToday), QStringList{QStringLiteral("晚餐")});
-        QCOMPARE(search(QStringLiteral("100%_"), from, kToday), QStringList{QStringLiteral("晚餐")});
-        QCOMPARE(search(QStringLiteral("%"), from, kToday), QStringList{QStringLiteral("晚餐")});
         QCOMPARE(search(QStringLiteral("餐包"), from, kToday),
                  QStringList{QStringLiteral("早餐")});                                  // name and remark joined
-        QCOMPARE(search(QStringLiteral(" 包"), from, kToday), QStringList());           // used as typed
         QCOMPARE(search(QString(), kToday, from), QStringList());                       // from after to
         QCOMPARE(search(QString(), kToday.addDays(-2), kToday.addDays(-1)).size(), 2);  // both ends included
         QCOMPARE(column(&page, "DBGridEh1", 0), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
@@ -370,9 +379,7 @@ private slots:
         QCOMPARE(cat->text(), QStringLiteral("公交地铁"));
         QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
         QCOMPARE(labelText(&page, "Label14"), QStringLiteral("交通通讯"));
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("400"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("0"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("400"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("400 0 400"));
         TEST_END
     }
 
@@ -387,17 +394,13 @@ private slots:
         fill(&page, "午餐", "20.5");
         click(&page, "Button3");
         QCOMPARE(labelText(&page, "Label14"), QStringLiteral("餐饮"));
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("1500"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("20.5"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("1479.5"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("1500 20.5 1479.5"));
         clickRow(&page, "DBGridEh1", 0);
         click(&page, "Button2");  // the fixture confirms
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("0"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("1500"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("1500 0 1500"));
         fill(&page, "电影", "60");  // no budget row
         click(&page, "Button3");
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("0"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("-60"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("0 60 -60"));
         TEST_END
     }
 
@@ -411,15 +414,12 @@ private slots:
         addRecord("奖金", "7", QDate(2013, 1, 11));  // after today
         Tf_shouru page;
         page.show();
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("500.5"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("8000"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("-7499.5"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("500.5 8000 -7499.5"));
         fill(&page, "利息", "99.5");
         auto& boxes = f.boxes;
         click(&page, "Button3");
         QVERIFY(boxes.seen.isEmpty());
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("600"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("-7400"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("600 8000 -7400"));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from s_shouru order by id desc limit 1")),
                  QStringLiteral("S"));
         TEST_END
@@ -544,26 +544,6 @@ private slots:
         TEST_END
     }
 
-    void deleteActsOnlyOnTheShownRecord()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        addRecord("早餐", "8", kToday);
-        Tf_zhichu page;
-        page.show();
-        clickRow(&page, "DBGridEh1", 0);
-        click(&page, "Button1");  // 增加: the record is no longer chosen
-        const QStringList nothingChosen{QStringLiteral("对不起，请先选择要删除的记录")};
-        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
-        QVERIFY(!grid(&page, "DBGridEh1")->selectionModel()->hasSelection());
-        clickRow(&page, "DBGridEh1", 0);
-        fill(&page, "午餐", "9");
-        click(&page, "Button3");  // saved: nothing chosen any more
-        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
-        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
-        TEST_END
-    }
-
     void saveFinishesTheCalculator()
     {
         TEST_BEGIN
@@ -637,34 +617,13 @@ private slots:
         setDate(&page, "DateTimePicker2", QDate(2012, 4, 10));
         fill(&page, "奖金", "300");
         click(&page, "Button3");
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("1000"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("300"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("1000 300 700"));
         QCOMPARE(barLabels(&page, "DBChart1"), (QStringList{QStringLiteral("04-10"), QStringLiteral("05-20")}));
         // Deleting it: comparison and chart follow.
         clickRow(&page, "DBGridEh1", 0);
         click(&page, "Button2");
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("1000"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("0"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("1000 0 1000"));
         QCOMPARE(barLabels(&page, "DBChart1"), QStringList{QStringLiteral("05-20")});
-        TEST_END
-    }
-
-    void lengthLimitsCountCharacters()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        Tf_zhichu page;
-        page.show();
-        const QString emoji = QStringLiteral("\U0001F600");
-        const QString remark = QString(249, u'备') + emoji;  // 250 characters, 251 UTF-16 units
-        fill(&page, QStringLiteral("早餐"), QStringLiteral("1"));
-        QLineEdit* box = find<QLineEdit>(&page, "Edit2");
-        box->insert(remark);
-        QCOMPARE(box->text(), remark);
-        box->insert(QStringLiteral("x"));  // one more is refused
-        QCOMPARE(box->text(), remark);
-        click(&page, "Button3");
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_other from s_shouru")), remark);
         TEST_END
     }
 
