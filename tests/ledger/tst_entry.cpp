@@ -21,6 +21,9 @@ using namespace Driver;
 
 namespace {
 const QDate kToday = PageFixture::defaultNow().date();
+const QString kPayer = QStringLiteral("对不起，请选择付款人"), kItem = QStringLiteral("对不起，请重新输入项目"),
+              kZero = QStringLiteral("对不起，金额不能为零"), kNumber = QStringLiteral("对不起，金额必须是数字"),
+              kRange = QStringLiteral("对不起，金额超出范围"), kAccount = QStringLiteral("对不起，请选择账户");
 
 // Fills the form with a valid record of the given category.
 void fill(QWidget* page, const QString& category, const QString& amount, const QString& remark = QString())
@@ -54,53 +57,57 @@ private slots:
         QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh1")->keyValue().toLongLong(), 1);
         QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh2")->keyValue().toLongLong(), 3);  // highest id first
         QCOMPARE(footerTexts(&page, "DBGridEh1").value(0), QStringLiteral("合计:"));
-        Tf_shouru income;
-        QCOMPARE(labelText(&income, "Label15"), QStringLiteral("本月收入"));
-        QCOMPARE(labelText(&income, "Label17"), QStringLiteral("上月收入"));
-        QCOMPARE(labelText(&income, "Label14"), QStringLiteral("收入增长"));
         TEST_END
     }
 
-    // The checks before a save, in their order (ledger/EntryChecks).
-    void checkEntry_data()
+    // The checks before a save, in their order: as the rule chain
+    // (ledger/EntryChecks) and through the page, which shows the message,
+    // puts the focus into its box and writes nothing. On the page a category
+    // must also be a sub-category of the page's own class.
+    void saveChecks_data()
     {
+        QTest::addColumn<bool>("income");
         QTest::addColumn<bool>("payer");
         QTest::addColumn<QString>("category");
         QTest::addColumn<QString>("amount");
         QTest::addColumn<bool>("account");
-        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("field");  // the chain's refusal
         QTest::addColumn<QString>("message");
         QTest::addColumn<qint64>("saved");  // ten-thousandths
         using R = EntryRefusal;
-        const QString payer = QStringLiteral("对不起，请选择付款人"), item = QStringLiteral("对不起，请重新输入项目"),
-                      zero = QStringLiteral("对不起，金额不能为零"), number = QStringLiteral("对不起，金额必须是数字"),
-                      range = QStringLiteral("对不起，金额超出范围"), account = QStringLiteral("对不起，请选择账户");
         auto row = [](const char* tag, bool p, const char* c, const char* a, bool acc, int field, const QString& m,
-                      qint64 saved = 0) {
-            QTest::newRow(tag) << p << QString::fromUtf8(c) << QString::fromUtf8(a) << acc << field << m << saved;
+                      qint64 saved = 0, bool income = false) {
+            QTest::newRow(tag) << income << p << QString::fromUtf8(c) << QString::fromUtf8(a) << acc << field << m
+                               << saved;
         };
-        row("payer first", false, "", "", false, R::Payer, payer);
-        row("no payer", false, "早餐", "5", true, R::Payer, payer);
-        row("category before amount", true, "", "", false, R::Category, item);
-        row("empty amount", true, "早餐", "", true, R::Amount, zero);
-        row("amount 0", true, "早餐", "0", true, R::Amount, zero);
-        row("amount 0.00", true, "早餐", "0.00", true, R::Amount, zero);
-        row("a lone point", true, "早餐", ".", true, R::Amount, number);
-        row("blank inside", true, "早餐", "1 2", true, R::Amount, number);
-        row("blank only", true, "早餐", " ", true, R::Amount, number);
-        row("full-width digits", true, "早餐", "１２", true, R::Amount, number);
-        row("negative", true, "早餐", "-5", true, R::Amount, range);
-        row("one hundred million", true, "早餐", "100000000", true, R::Amount, range);
-        row("rounds over the limit", true, "早餐", "99999999.995", true, R::Amount, range);
-        row("huge", true, "早餐", "500000000000000", true, R::Amount, range);
-        row("twenty nines", true, "早餐", "99999999999999999999", true, R::Amount, range);
-        row("amount before account", true, "早餐", "x", false, R::Amount, number);
-        row("no account", true, "早餐", "5", false, R::Account, account);
+        row("payer first", false, "", "", false, R::Payer, kPayer);
+        row("no payer", false, "早餐", "5", true, R::Payer, kPayer);
+        row("category before amount", true, "", "", false, R::Category, kItem);
+        row("empty amount", true, "早餐", "", true, R::Amount, kZero);
+        row("amount 0", true, "早餐", "0", true, R::Amount, kZero);
+        row("amount 0.00", true, "早餐", "0.00", true, R::Amount, kZero);
+        row("a lone point", true, "早餐", ".", true, R::Amount, kNumber);
+        row("blank inside", true, "早餐", "1 2", true, R::Amount, kNumber);
+        row("blank only", true, "早餐", " ", true, R::Amount, kNumber);
+        row("full-width digits", true, "早餐", "１２", true, R::Amount, kNumber);
+        row("negative", true, "早餐", "-5", true, R::Amount, kRange);
+        row("one hundred million", true, "早餐", "100000000", true, R::Amount, kRange);
+        row("rounds over the limit", true, "早餐", "99999999.995", true, R::Amount, kRange);
+        row("huge", true, "早餐", "500000000000000", true, R::Amount, kRange);
+        row("twenty nines", true, "早餐", "99999999999999999999", true, R::Amount, kRange);
+        row("amount before account", true, "早餐", "x", false, R::Amount, kNumber);
+        row("no account", true, "早餐", "5", false, R::Account, kAccount);
         row("blanks around", true, "早餐", " 12.5 ", true, R::None, QString(), 125000);
         row("the largest", true, "早餐", "99999999.99", true, R::None, QString(), 999999999900);
+        row("top-level name", true, "餐饮", "5", true, R::None, kItem);
+        row("income's sub-category", true, "工资", "5", true, R::None, kItem);
+        row("unknown", true, "没有这个", "5", true, R::None, kItem);
+        row("expense's on income", true, "早餐", "5", true, R::None, kItem, 0, true);
+        row("income top-level", true, "职业收入", "5", true, R::None, kItem, 0, true);
     }
-    void checkEntry()
+    void saveChecks()
     {
+        QFETCH(bool, income);
         QFETCH(bool, payer);
         QFETCH(QString, category);
         QFETCH(QString, amount);
@@ -111,60 +118,31 @@ private slots:
         Money value;
         const EntryRefusal r = ::checkEntry({payer, category, amount, account}, &value);
         QCOMPARE(int(r.field), field);
-        QCOMPARE(r.message, message);
-        if (field == EntryRefusal::None)
+        QCOMPARE(r.message, field == EntryRefusal::None ? QString() : message);
+        if (message.isEmpty())
             QCOMPARE(value.raw(), saved);
-    }
 
-    // One refusal per message through the page: the box, the focus, nothing
-    // written; a category is a sub-category of the page's own class.
-    void saveRefused_data()
-    {
-        QTest::addColumn<bool>("income");
-        QTest::addColumn<int>("payer");
-        QTest::addColumn<QString>("category");
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<int>("account");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focus");
-        auto row = [](const char* tag, bool income, int payer, const char* c, const char* a, int account, const char* m,
-                      const char* f) {
-            QTest::newRow(tag) << income << payer << QString::fromUtf8(c) << QString::fromUtf8(a) << account
-                               << QString::fromUtf8(m) << QString::fromLatin1(f);
-        };
-        row("no payer", false, -1, "早餐", "5", 0, "对不起，请选择付款人", "DBLookupComboboxEh1");
-        row("no category", false, 0, "", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("zero", false, 0, "早餐", "0", 0, "对不起，金额不能为零", "Edit1");
-        row("no number", false, 0, "早餐", "１２", 0, "对不起，金额必须是数字", "Edit1");
-        row("out of range", false, 0, "早餐", "-5", 0, "对不起，金额超出范围", "Edit1");
-        row("no account", false, 0, "早餐", "5", -1, "对不起，请选择账户", "DBLookupComboboxEh2");
-        row("top-level name", false, 0, "餐饮", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("income's sub-category", false, 0, "工资", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("unknown", false, 0, "没有这个", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("expense's on income", true, 0, "早餐", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("income top-level", true, 0, "职业收入", "5", 0, "对不起，请重新输入项目", "Edit3");
-    }
-    void saveRefused()
-    {
         TEST_BEGIN
-        QFETCH(bool, income);
-        QFETCH(int, payer);
-        QFETCH(QString, category);
-        QFETCH(QString, amount);
-        QFETCH(int, account);
-        QFETCH(QString, message);
-        QFETCH(QString, focus);
         PageFixture f;
         std::unique_ptr<QWidget> page(income ? static_cast<QWidget*>(new Tf_shouru) : new Tf_zhichu);
         page->show();
         fill(page.get(), category, QString());
         find<QLineEdit>(page.get(), "Edit1")->insert(amount);  // as a paste
-        find<LookupCombo>(page.get(), "DBLookupComboboxEh1")->setCurrentIndex(payer);
-        find<LookupCombo>(page.get(), "DBLookupComboboxEh2")->setCurrentIndex(account);
+        find<LookupCombo>(page.get(), "DBLookupComboboxEh1")->setCurrentIndex(payer ? 0 : -1);
+        find<LookupCombo>(page.get(), "DBLookupComboboxEh2")->setCurrentIndex(account ? 0 : -1);
         click(page.get(), "Button3");
+        if (message.isEmpty()) {
+            QVERIFY(f.boxes.seen.isEmpty());
+            QCOMPARE(TestDb::scalarInt(QStringLiteral("select s_jine from s_shouru")), saved);
+            return;
+        }
         QCOMPARE(f.boxes.texts(), QStringList{message});
         QCOMPARE(f.boxes.seen[0].title, QStringLiteral("系统提示"));
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
+        const QString focus = message == kPayer     ? QStringLiteral("DBLookupComboboxEh1")
+                              : message == kAccount ? QStringLiteral("DBLookupComboboxEh2")
+                              : message == kItem    ? QStringLiteral("Edit3")
+                                                    : QStringLiteral("Edit1");
         QCOMPARE(page->focusWidget() ? page->focusWidget()->objectName() : QString(), focus);
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         TEST_END
@@ -206,6 +184,15 @@ private slots:
                  QStringLiteral("123457|2|Z"));
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         QVERIFY(!page.isEditMode());
+        // 增加 empties the boxes as well, and keeps the account and the date.
+        click(&page, "Button4");  // yesterday
+        fill(&page, "早餐", "3", "x");
+        click(&page, "Button1");
+        QCOMPARE(editText(&page, "Edit1"), QString());
+        QCOMPARE(editText(&page, "Edit2"), QString());
+        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker2")->date(), kToday.addDays(-1));
+        QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh2")->keyValue().toLongLong(), 2);
+        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
 
         // The notice goes away after two seconds.
         QTRY_VERIFY_WITH_TIMEOUT(!find<QWidget>(&page, "GroupBox7")->isVisible(), 3000);
@@ -248,7 +235,7 @@ private slots:
         QVERIFY(!page.isEditMode());
         QCOMPARE(editText(&page, "Edit3"), QString());
         QCOMPARE(editText(&page, "Edit1"), QString());
-        QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{QStringLiteral("对不起，请重新输入项目")});
+        QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{kItem});
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         addRecord("早餐", "8", kToday);
         click(&page, "Button28");
@@ -259,24 +246,6 @@ private slots:
         QCOMPARE(f.boxesAfterClick(&page, "Button3").size(), 1);
         QVERIFY(!find<QWidget>(&page, "GroupBox7")->isVisible() || boxes.seen[0].icon == QMessageBox::Critical);
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
-        TEST_END
-    }
-
-    void addKeepsPayerAccountAndDate()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        Tf_zhichu page;
-        page.show();
-        click(&page, "Button4");  // yesterday
-        find<LookupCombo>(&page, "DBLookupComboboxEh2")->setKeyValue(1);
-        fill(&page, "早餐", "3", "x");
-        click(&page, "Button1");
-        QCOMPARE(editText(&page, "Edit1"), QString());
-        QCOMPARE(editText(&page, "Edit2"), QString());
-        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker2")->date(), kToday.addDays(-1));
-        QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh2")->keyValue().toLongLong(), 1);
-        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
         TEST_END
     }
 
@@ -358,6 +327,37 @@ private slots:
         Tf_zhichu page;
         page.show();
         QLineEdit* cat = find<QLineEdit>(&page, "Edit3");
+        // From the keyboard: arrows and Return pick a row, Tab the first one.
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("c"));
+        DataGrid* rows = grid(&page, "DBGridEh2");
+        QVERIFY(rowCount(&page, "DBGridEh2") > 2);
+        QCOMPARE(rows->currentIndex().row(), 0);
+        QTest::keyClick(cat, Qt::Key_Down);
+        QTest::keyClick(cat, Qt::Key_Down);
+        QTest::keyClick(cat, Qt::Key_Up);
+        const QString second = cell(&page, "DBGridEh2", 1, 0);
+        QTest::keyClick(cat, Qt::Key_Return);
+        QCOMPARE(cat->text(), second);
+        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
+        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
+        // Tab takes the first row; nothing reaches the amount box on the way.
+        cat->clear();
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("zc"));
+        QTest::keyClick(cat, Qt::Key_Tab);
+        QCOMPARE(cat->text(), QStringLiteral("早餐"));
+        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
+        QCOMPARE(editText(&page, "Edit1"), QStringLiteral("0"));
+        // Escape closes the picker and keeps what was typed.
+        cat->clear();
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("wc"));
+        QTest::keyClick(cat, Qt::Key_Escape);
+        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
+        QCOMPARE(cat->text(), QStringLiteral("wc"));
+        // Found by quick code, by name where there is none, % as itself.
+        cat->clear();
         QTest::keyClicks(cat, QStringLiteral("zc"));
         QVERIFY(find<QWidget>(&page, "GroupBox5")->isVisible());
         QCOMPARE(column(&page, "DBGridEh2", 0), QStringList{QStringLiteral("早餐")});
@@ -414,6 +414,9 @@ private slots:
         addRecord("奖金", "7", QDate(2013, 1, 11));  // after today
         Tf_shouru page;
         page.show();
+        QCOMPARE(labelText(&page, "Label15"), QStringLiteral("本月收入"));
+        QCOMPARE(labelText(&page, "Label17"), QStringLiteral("上月收入"));
+        QCOMPARE(labelText(&page, "Label14"), QStringLiteral("收入增长"));
         QCOMPARE(budgetBox(&page), QStringLiteral("500.5 8000 -7499.5"));
         fill(&page, "利息", "99.5");
         auto& boxes = f.boxes;
@@ -442,8 +445,7 @@ private slots:
         click(&page, "Button7");
         setDate(&page, "DateTimePicker3", kToday.addDays(-1));
         click(&page, "Button9");
-        QCOMPARE(column(&page, "DBGridEh1", 2),
-                 (QStringList{QStringLiteral("早餐"), QStringLiteral("午餐"), QStringLiteral("早餐")}));
+        QCOMPARE(column(&page, "DBGridEh1", 2).join(u' '), QStringLiteral("早餐 午餐 早餐"));
         QCOMPARE(column(&page, "DBGridEh1", 1).first(), dateText(kToday.addDays(-1)));
         // The entry date typed by hand: the list shows that day.
         setDate(&page, "DateTimePicker2", kToday.addDays(-1));
@@ -520,10 +522,8 @@ private slots:
                  qPrintable(boxes.seen[0].text));
         QCOMPARE(labelText(&page, "Label20"), QStringLiteral("0"));  // never a made-up figure
         // A failing list shows its message too, once.
-        boxes.clear();
         TestDb::sql(QStringLiteral("drop view s_z_all"));
-        click(&page, "Button5");
-        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(f.boxesAfterClick(&page, "Button5").size(), 1);
         QVERIFY(boxes.seen[0].text.contains(QStringLiteral("s_z_all")));
         TEST_END
     }
@@ -568,44 +568,6 @@ private slots:
         TEST_END
     }
 
-    void pickerFromTheKeyboard()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        Tf_zhichu page;
-        page.show();
-        QLineEdit* cat = find<QLineEdit>(&page, "Edit3");
-        cat->setFocus();
-        QTest::keyClicks(cat, QStringLiteral("c"));
-        DataGrid* rows = grid(&page, "DBGridEh2");
-        QVERIFY(rowCount(&page, "DBGridEh2") > 2);
-        QCOMPARE(rows->currentIndex().row(), 0);
-        QTest::keyClick(cat, Qt::Key_Down);
-        QTest::keyClick(cat, Qt::Key_Down);
-        QTest::keyClick(cat, Qt::Key_Up);
-        const QString second = cell(&page, "DBGridEh2", 1, 0);
-        QTest::keyClick(cat, Qt::Key_Return);
-        QCOMPARE(cat->text(), second);
-        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
-        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
-        // Tab takes the first row; nothing reaches the amount box on the way.
-        cat->clear();
-        cat->setFocus();
-        QTest::keyClicks(cat, QStringLiteral("zc"));
-        QTest::keyClick(cat, Qt::Key_Tab);
-        QCOMPARE(cat->text(), QStringLiteral("早餐"));
-        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
-        QCOMPARE(editText(&page, "Edit1"), QStringLiteral("0"));
-        // Escape closes the picker and keeps what was typed.
-        cat->clear();
-        cat->setFocus();
-        QTest::keyClicks(cat, QStringLiteral("wc"));
-        QTest::keyClick(cat, Qt::Key_Escape);
-        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
-        QCOMPARE(cat->text(), QStringLiteral("wc"));
-        TEST_END
-    }
-
     void comparisonAndChartAfterChangesInOtherMonths()
     {
         TEST_BEGIN
@@ -638,8 +600,7 @@ private slots:
         addRecord("工资", "10", QDate(2012, 5, 9));  // income: not on this chart
         Tf_zhichu page;
         page.show();
-        QCOMPARE(barLabels(&page, "DBChart1"),
-                 (QStringList{QStringLiteral("04-30"), QStringLiteral("05-01"), QStringLiteral("05-08")}));
+        QCOMPARE(barLabels(&page, "DBChart1").join(u' '), QStringLiteral("04-30 05-01 05-08"));
         const QList<qreal> v = barValues(&page, "DBChart1");
         QCOMPARE(v.size(), 3);
         QCOMPARE(v[0], 9000.0);
