@@ -245,11 +245,8 @@ private slots:
         const qint64 gongzi = TestDb::scalarInt(QStringLiteral("select id from s_fenlei where f_name='工资'"));
         addRecord({.categoryId = zaocan, .amount = "12.5", .date = QDate(2012, 5, 1), .account = 10});
         addRecord({.categoryId = gongzi, .amount = "5000", .date = QDate(2012, 5, 10), .account = 10});
-        addRecord({.categoryId = zaocan,
-                   .amount = "999",
-                   .date = QDate(2012, 5, 1),
-                   .member = 5,
-                   .account = 10});  // member deleted below
+        // Of a member deleted below.
+        addRecord({.categoryId = zaocan, .amount = "999", .date = QDate(2012, 5, 1), .member = 5, .account = 10});
         TestDb::sql(QStringLiteral("delete from s_user where id=5"));
         DbError err;
         QVERIFY2(RecalcAccountTotals(Database::shared(), &err), qPrintable(err.message()));

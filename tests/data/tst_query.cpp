@@ -3,12 +3,13 @@
 #include "data/Categories.h"
 #include "data/Database.h"
 #include "data/Tx_Data.h"
-#include "tests/support/Failure.h"
-#include "tests/support/TestDb.h"
+#include "tests/support/Driver.h"
 #include "ui/QueryModel.h"
 
 #include <QTest>
 #include <memory>
+
+using Driver::categoryId;
 
 class TstQuery : public QObject {
     Q_OBJECT
@@ -23,12 +24,6 @@ class TstQuery : public QObject {
             QStringLiteral("select (select group_concat(id||'/'||f_id||'/'||f_name) from s_fenlei) || '|' || "
                            "(select group_concat(id||'/'||f_id) from s_yushuan) || '|' || "
                            "(select group_concat(id||'/'||f_fenleiid) from s_shouru)"));
-    }
-    static qint64 categoryId(const char* name)
-    {
-        Query q(QStringLiteral("select id from s_fenlei where f_name=:n"));
-        q.bind(":n", QString::fromUtf8(name));
-        return q.next() ? q.integer(0) : 0;
     }
     static void addRecord(qint64 fenlei)
     {
@@ -108,6 +103,7 @@ private slots:
 
     void keyNames()
     {
+        TEST_BEGIN
         KeyNames items;
         DbError error;
         QVERIFY2(loadKeyNames(QStringLiteral("select id, f_name from s_fenlei where f_id=:p order by id"), {{":p", 20}},
@@ -125,6 +121,7 @@ private slots:
                               QStringLiteral("f_name"), items, &error));
         QVERIFY(error.message().contains(QStringLiteral("nowhere")));
         QVERIFY(items.isEmpty());
+        TEST_END
     }
 
     void dataModulePointerFollowsItsObject()
@@ -164,7 +161,7 @@ private slots:
         QFETCH(QString, categoriesLeft);
         QFETCH(QString, recordsLeft);
         TEST_BEGIN
-        const qint64 id = categoryId(name.toUtf8().constData()), canyin = categoryId("餐饮");
+        const qint64 id = categoryId(name), canyin = categoryId("餐饮");
         for (const char* c : {"早餐", "午餐", "工资"})
             addRecord(categoryId(c));
         if (top)
@@ -192,7 +189,7 @@ private slots:
                  recordsLeft);
         QCOMPARE(TestDb::count(QStringLiteral("s_yushuan")), budgets - (top ? 1 : 0));
         QCOMPARE(TestDb::count(QStringLiteral("s_yushuan where f_id not in (select id from s_fenlei)")), qint64(0));
-        QVERIFY(categoryId("日常用品") != 0);
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='日常用品'")), qint64(1));
         TEST_END
     }
 };
