@@ -3,12 +3,13 @@
 #include "data/Categories.h"
 #include "data/Database.h"
 #include "data/Tx_Data.h"
-#include "tests/support/Failure.h"
-#include "tests/support/TestDb.h"
+#include "tests/support/Driver.h"
 #include "ui/QueryModel.h"
 
 #include <QTest>
 #include <memory>
+
+using Driver::categoryId;
 
 class TstQuery : public QObject {
     Q_OBJECT
@@ -24,22 +25,11 @@ class TstQuery : public QObject {
                            "(select group_concat(id||'/'||f_id) from s_yushuan) || '|' || "
                            "(select group_concat(id||'/'||f_fenleiid) from s_shouru)"));
     }
-    static qint64 categoryId(const char* name)
-    {
-        Query q(QStringLiteral("select id from s_fenlei where f_name=:n"));
-        q.bind(":n", QString::fromUtf8(name));
-        return q.next() ? q.integer(0) : 0;
-    }
     static void addRecord(qint64 fenlei)
     {
         TestDb::sql(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
                                    "values (%1,10000,1,1,'2012-05-01','Z')")
                         .arg(fenlei));
-    }
-    static qint64 count(const char* table, const QString& where)
-    {
-        return TestDb::scalarInt(
-            QStringLiteral("select count(*) from %1 where %2").arg(QString::fromLatin1(table), where));
     }
 
 private slots:
@@ -51,6 +41,8 @@ private slots:
     }
     void cleanup() { m_db.reset(); }
 
+    // A statement that fails to prepare, and one without rows:
+    // tst_dbfailures::failedPrepareKeepsItsMessage.
     void fetchTellsEndFromFailure()
     {
         Query one(QStringLiteral("select sys_name from s_user where id=:id"));
@@ -60,18 +52,11 @@ private slots:
         QCOMPARE(one.fetch(), Query::Fetch::NoRow);
         QVERIFY(one.ok());
 
-        Query none(QStringLiteral("select sys_name from s_user where id=-1"));
-        QCOMPARE(none.fetch(), Query::Fetch::NoRow);
-
         // Fails while stepping (integer overflow), not while preparing.
         Query overflow(QStringLiteral("select abs(-9223372036854775807-1)"));
         QVERIFY(overflow.isPrepared());
         QCOMPARE(overflow.fetch(), Query::Fetch::Failed);
         QVERIFY(overflow.error().message().contains(QStringLiteral("overflow")));
-
-        Query bad(QStringLiteral("select nothing from nowhere"));
-        QCOMPARE(bad.fetch(), Query::Fetch::Failed);
-        QVERIFY(bad.error().message().contains(QStringLiteral("nowhere")));
     }
 
     void columnOrigin_data()
@@ -80,38 +65,18 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("origin");
-        QTest::newRow("table column") << "select f_name from s_fenlei"
-                                      << "f_name"
-                                      << "s_fenlei"
-                                      << "f_name";
-        QTest::newRow("alias") << "select zdate as 转账时间 from s_zhanghistory"
-                               << "转账时间"
-                               << "s_zhanghistory"
-                               << "zdate";
-        QTest::newRow("aliased table") << "select c.f_pinyin from s_fenlei as c"
-                                       << "f_pinyin"
-                                       << "s_fenlei"
-                                       << "f_pinyin";
-        QTest::newRow("expression") << "select s_jine*2 as twice from s_shouru"
-                                    << "twice"
-                                    << ""
-                                    << "";
-        QTest::newRow("aggregate") << "select sum(s_jine) as a from s_shouru"
-                                   << "a"
-                                   << ""
-                                   << "";
-        QTest::newRow("view column") << "select z_name from s_z_all"
-                                     << "z_name"
-                                     << "z_zhanghu"
-                                     << "z_name";
-        QTest::newRow("aliased in the view") << "select ff_name from v_fenlei"
-                                             << "ff_name"
-                                             << "s_fenlei"
-                                             << "f_name";
-        QTest::newRow("sub-select") << "select n from (select sys_name as n from s_user)"
-                                    << "n"
-                                    << "s_user"
-                                    << "sys_name";
+        auto row = [](const char* tag, const char* sql, const char* name, const char* table, const char* origin) {
+            QTest::newRow(tag) << QString::fromUtf8(sql) << QString::fromUtf8(name) << QString::fromLatin1(table)
+                               << QString::fromLatin1(origin);
+        };
+        row("table column", "select f_name from s_fenlei", "f_name", "s_fenlei", "f_name");
+        row("alias", "select zdate as 转账时间 from s_zhanghistory", "转账时间", "s_zhanghistory", "zdate");
+        row("aliased table", "select c.f_pinyin from s_fenlei as c", "f_pinyin", "s_fenlei", "f_pinyin");
+        row("expression", "select s_jine*2 as twice from s_shouru", "twice", "", "");
+        row("aggregate", "select sum(s_jine) as a from s_shouru", "a", "", "");
+        row("view column", "select z_name from s_z_all", "z_name", "z_zhanghu", "z_name");
+        row("aliased in the view", "select ff_name from v_fenlei", "ff_name", "s_fenlei", "f_name");
+        row("sub-select", "select n from (select sys_name as n from s_user)", "n", "s_user", "sys_name");
     }
     void columnOrigin()
     {
@@ -138,6 +103,7 @@ private slots:
 
     void keyNames()
     {
+        TEST_BEGIN
         KeyNames items;
         DbError error;
         QVERIFY2(loadKeyNames(QStringLiteral("select id, f_name from s_fenlei where f_id=:p order by id"), {{":p", 20}},
@@ -155,6 +121,7 @@ private slots:
                               QStringLiteral("f_name"), items, &error));
         QVERIFY(error.message().contains(QStringLiteral("nowhere")));
         QVERIFY(items.isEmpty());
+        TEST_END
     }
 
     void dataModulePointerFollowsItsObject()
@@ -173,57 +140,56 @@ private slots:
         QCOMPARE(x_Data, nullptr);
     }
 
-    void deleteTopCategoryCascades()
+    // A category deletion runs as one: a failure at its last statement (the
+    // records) undoes the ones before it; without it the category goes with
+    // its records (a top one with its sub-categories and budget row, and any
+    // record whose category is already gone), and nothing else.
+    void deleteCategory_data()
     {
-        TEST_BEGIN
-        const qint64 top = categoryId("餐饮"), breakfast = categoryId("早餐"), salary = categoryId("工资");
-        addRecord(breakfast);
-        addRecord(salary);
-        addRecord(9999);  // a record whose category is already gone is swept too
-        const qint64 budgets = count("s_yushuan", QStringLiteral("1"));
-
-        // A failure at the last statement undoes the three before it.
-        TestDb::sql(
-            QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
-        const QString before = contents();
-        DbError error;
-        QVERIFY(!deleteTopCategory(Database::shared(), top, &error));
-        QCOMPARE(error.message(), QStringLiteral("kept"));
-        QCOMPARE(contents(), before);
-
-        TestDb::sql(QStringLiteral("drop trigger keep"));
-        QVERIFY2(deleteTopCategory(Database::shared(), top, &error), qPrintable(error));
-        QCOMPARE(count("s_fenlei", QStringLiteral("id=%1 or f_id=%1").arg(top)), qint64(0));
-        QCOMPARE(count("s_yushuan", QStringLiteral("1")), budgets - 1);
-        QCOMPARE(count("s_yushuan", QStringLiteral("f_id=%1").arg(top)), qint64(0));
-        QCOMPARE(count("s_shouru", QStringLiteral("1")), qint64(1));
-        QCOMPARE(count("s_shouru", QStringLiteral("f_fenleiid=%1").arg(salary)), qint64(1));
-        QVERIFY(categoryId("日常用品") != 0);
-        TEST_END
+        QTest::addColumn<bool>("top");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("categoriesLeft");  // of 餐饮 and its sub-categories
+        QTest::addColumn<QString>("recordsLeft");     // of 早餐, 午餐, 工资 (and a gone one)
+        QTest::newRow("top") << true << QStringLiteral("餐饮") << QString() << QStringLiteral("工资");
+        QTest::newRow("sub") << false << QStringLiteral("早餐") << QStringLiteral("餐饮,午餐,晚餐,水果零食")
+                             << QStringLiteral("午餐,工资");
     }
-
-    void deleteSubCategoryTakesItsRecords()
+    void deleteCategory()
     {
+        QFETCH(bool, top);
+        QFETCH(QString, name);
+        QFETCH(QString, categoriesLeft);
+        QFETCH(QString, recordsLeft);
         TEST_BEGIN
-        const qint64 breakfast = categoryId("早餐"), lunch = categoryId("午餐");
-        addRecord(breakfast);
-        addRecord(breakfast);
-        addRecord(lunch);
+        const qint64 id = categoryId(name), canyin = categoryId("餐饮");
+        for (const char* c : {"早餐", "午餐", "工资"})
+            addRecord(categoryId(c));
+        if (top)
+            addRecord(9999);  // swept by a top deletion
+        const qint64 budgets = TestDb::count(QStringLiteral("s_yushuan"));
+        auto remove = top ? deleteTopCategory : deleteSubCategory;
 
         TestDb::sql(
             QStringLiteral("create trigger keep before delete on s_shouru begin select raise(abort,'kept'); end"));
         const QString before = contents();
         DbError error;
-        QVERIFY(!deleteSubCategory(Database::shared(), breakfast, &error));
+        QVERIFY(!remove(Database::shared(), id, &error));
         QCOMPARE(error.message(), QStringLiteral("kept"));
         QCOMPARE(contents(), before);
 
         TestDb::sql(QStringLiteral("drop trigger keep"));
-        QVERIFY2(deleteSubCategory(Database::shared(), breakfast, &error), qPrintable(error));
-        QCOMPARE(categoryId("早餐"), qint64(0));
-        QVERIFY(categoryId("餐饮") != 0);
-        QCOMPARE(count("s_shouru", QStringLiteral("1")), qint64(1));
-        QCOMPARE(count("s_shouru", QStringLiteral("f_fenleiid=%1").arg(lunch)), qint64(1));
+        QVERIFY2(remove(Database::shared(), id, &error), qPrintable(error));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(f_name) from (select f_name from s_fenlei "
+                                                   "where id=%1 or f_id=%1 order by id)")
+                                        .arg(canyin)),
+                 categoriesLeft);
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(coalesce(c.f_name,'gone')) from (select * "
+                                                   "from s_shouru order by id) s left join s_fenlei c on "
+                                                   "c.id=s.f_fenleiid")),
+                 recordsLeft);
+        QCOMPARE(TestDb::count(QStringLiteral("s_yushuan")), budgets - (top ? 1 : 0));
+        QCOMPARE(TestDb::count(QStringLiteral("s_yushuan where f_id not in (select id from s_fenlei)")), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("s_fenlei where f_name='日常用品'")), qint64(1));
         TEST_END
     }
 };

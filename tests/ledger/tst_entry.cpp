@@ -21,6 +21,9 @@ using namespace Driver;
 
 namespace {
 const QDate kToday = PageFixture::defaultNow().date();
+const QString kPayer = QStringLiteral("对不起，请选择付款人"), kItem = QStringLiteral("对不起，请重新输入项目"),
+              kZero = QStringLiteral("对不起，金额不能为零"), kNumber = QStringLiteral("对不起，金额必须是数字"),
+              kRange = QStringLiteral("对不起，金额超出范围"), kAccount = QStringLiteral("对不起，请选择账户");
 
 // Fills the form with a valid record of the given category.
 void fill(QWidget* page, const QString& category, const QString& amount, const QString& remark = QString())
@@ -28,6 +31,14 @@ void fill(QWidget* page, const QString& category, const QString& amount, const Q
     setText(page, "Edit3", category);
     setText(page, "Edit1", amount);
     setText(page, "Edit2", remark);
+}
+
+// The budget (or income comparison) box: this month, the other figure, the difference.
+QString budgetBox(QObject* page, DRIVER_HERE)
+{
+    return QStringList{labelText(page, "Label20", where), labelText(page, "Label21", where),
+                       labelText(page, "Label22", where)}
+        .join(u' ');
 }
 }
 
@@ -46,53 +57,57 @@ private slots:
         QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh1")->keyValue().toLongLong(), 1);
         QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh2")->keyValue().toLongLong(), 3);  // highest id first
         QCOMPARE(footerTexts(&page, "DBGridEh1").value(0), QStringLiteral("合计:"));
-        Tf_shouru income;
-        QCOMPARE(labelText(&income, "Label15"), QStringLiteral("本月收入"));
-        QCOMPARE(labelText(&income, "Label17"), QStringLiteral("上月收入"));
-        QCOMPARE(labelText(&income, "Label14"), QStringLiteral("收入增长"));
         TEST_END
     }
 
-    // The checks before a save, in their order (ledger/EntryChecks).
-    void checkEntry_data()
+    // The checks before a save, in their order: as the rule chain
+    // (ledger/EntryChecks) and through the page, which shows the message,
+    // puts the focus into its box and writes nothing. On the page a category
+    // must also be a sub-category of the page's own class.
+    void saveChecks_data()
     {
+        QTest::addColumn<bool>("income");
         QTest::addColumn<bool>("payer");
         QTest::addColumn<QString>("category");
         QTest::addColumn<QString>("amount");
         QTest::addColumn<bool>("account");
-        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("field");  // the chain's refusal
         QTest::addColumn<QString>("message");
         QTest::addColumn<qint64>("saved");  // ten-thousandths
         using R = EntryRefusal;
-        const QString payer = QStringLiteral("对不起，请选择付款人"), item = QStringLiteral("对不起，请重新输入项目"),
-                      zero = QStringLiteral("对不起，金额不能为零"), number = QStringLiteral("对不起，金额必须是数字"),
-                      range = QStringLiteral("对不起，金额超出范围"), account = QStringLiteral("对不起，请选择账户");
         auto row = [](const char* tag, bool p, const char* c, const char* a, bool acc, int field, const QString& m,
-                      qint64 saved = 0) {
-            QTest::newRow(tag) << p << QString::fromUtf8(c) << QString::fromUtf8(a) << acc << field << m << saved;
+                      qint64 saved = 0, bool income = false) {
+            QTest::newRow(tag) << income << p << QString::fromUtf8(c) << QString::fromUtf8(a) << acc << field << m
+                               << saved;
         };
-        row("payer first", false, "", "", false, R::Payer, payer);
-        row("no payer", false, "早餐", "5", true, R::Payer, payer);
-        row("category before amount", true, "", "", false, R::Category, item);
-        row("empty amount", true, "早餐", "", true, R::Amount, zero);
-        row("amount 0", true, "早餐", "0", true, R::Amount, zero);
-        row("amount 0.00", true, "早餐", "0.00", true, R::Amount, zero);
-        row("a lone point", true, "早餐", ".", true, R::Amount, number);
-        row("blank inside", true, "早餐", "1 2", true, R::Amount, number);
-        row("blank only", true, "早餐", " ", true, R::Amount, number);
-        row("full-width digits", true, "早餐", "１２", true, R::Amount, number);
-        row("negative", true, "早餐", "-5", true, R::Amount, range);
-        row("one hundred million", true, "早餐", "100000000", true, R::Amount, range);
-        row("rounds over the limit", true, "早餐", "99999999.995", true, R::Amount, range);
-        row("huge", true, "早餐", "500000000000000", true, R::Amount, range);
-        row("twenty nines", true, "早餐", "99999999999999999999", true, R::Amount, range);
-        row("amount before account", true, "早餐", "x", false, R::Amount, number);
-        row("no account", true, "早餐", "5", false, R::Account, account);
+        row("payer first", false, "", "", false, R::Payer, kPayer);
+        row("no payer", false, "早餐", "5", true, R::Payer, kPayer);
+        row("category before amount", true, "", "", false, R::Category, kItem);
+        row("empty amount", true, "早餐", "", true, R::Amount, kZero);
+        row("amount 0", true, "早餐", "0", true, R::Amount, kZero);
+        row("amount 0.00", true, "早餐", "0.00", true, R::Amount, kZero);
+        row("a lone point", true, "早餐", ".", true, R::Amount, kNumber);
+        row("blank inside", true, "早餐", "1 2", true, R::Amount, kNumber);
+        row("blank only", true, "早餐", " ", true, R::Amount, kNumber);
+        row("full-width digits", true, "早餐", "１２", true, R::Amount, kNumber);
+        row("negative", true, "早餐", "-5", true, R::Amount, kRange);
+        row("one hundred million", true, "早餐", "100000000", true, R::Amount, kRange);
+        row("rounds over the limit", true, "早餐", "99999999.995", true, R::Amount, kRange);
+        row("huge", true, "早餐", "500000000000000", true, R::Amount, kRange);
+        row("twenty nines", true, "早餐", "99999999999999999999", true, R::Amount, kRange);
+        row("amount before account", true, "早餐", "x", false, R::Amount, kNumber);
+        row("no account", true, "早餐", "5", false, R::Account, kAccount);
         row("blanks around", true, "早餐", " 12.5 ", true, R::None, QString(), 125000);
         row("the largest", true, "早餐", "99999999.99", true, R::None, QString(), 999999999900);
+        row("top-level name", true, "餐饮", "5", true, R::None, kItem);
+        row("income's sub-category", true, "工资", "5", true, R::None, kItem);
+        row("unknown", true, "没有这个", "5", true, R::None, kItem);
+        row("expense's on income", true, "早餐", "5", true, R::None, kItem, 0, true);
+        row("income top-level", true, "职业收入", "5", true, R::None, kItem, 0, true);
     }
-    void checkEntry()
+    void saveChecks()
     {
+        QFETCH(bool, income);
         QFETCH(bool, payer);
         QFETCH(QString, category);
         QFETCH(QString, amount);
@@ -103,60 +118,31 @@ private slots:
         Money value;
         const EntryRefusal r = ::checkEntry({payer, category, amount, account}, &value);
         QCOMPARE(int(r.field), field);
-        QCOMPARE(r.message, message);
-        if (field == EntryRefusal::None)
+        QCOMPARE(r.message, field == EntryRefusal::None ? QString() : message);
+        if (message.isEmpty())
             QCOMPARE(value.raw(), saved);
-    }
 
-    // One refusal per message through the page: the box, the focus, nothing
-    // written; a category is a sub-category of the page's own class.
-    void saveRefused_data()
-    {
-        QTest::addColumn<bool>("income");
-        QTest::addColumn<int>("payer");
-        QTest::addColumn<QString>("category");
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<int>("account");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focus");
-        auto row = [](const char* tag, bool income, int payer, const char* c, const char* a, int account, const char* m,
-                      const char* f) {
-            QTest::newRow(tag) << income << payer << QString::fromUtf8(c) << QString::fromUtf8(a) << account
-                               << QString::fromUtf8(m) << QString::fromLatin1(f);
-        };
-        row("no payer", false, -1, "早餐", "5", 0, "对不起，请选择付款人", "DBLookupComboboxEh1");
-        row("no category", false, 0, "", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("zero", false, 0, "早餐", "0", 0, "对不起，金额不能为零", "Edit1");
-        row("no number", false, 0, "早餐", "１２", 0, "对不起，金额必须是数字", "Edit1");
-        row("out of range", false, 0, "早餐", "-5", 0, "对不起，金额超出范围", "Edit1");
-        row("no account", false, 0, "早餐", "5", -1, "对不起，请选择账户", "DBLookupComboboxEh2");
-        row("top-level name", false, 0, "餐饮", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("income's sub-category", false, 0, "工资", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("unknown", false, 0, "没有这个", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("expense's on income", true, 0, "早餐", "5", 0, "对不起，请重新输入项目", "Edit3");
-        row("income top-level", true, 0, "职业收入", "5", 0, "对不起，请重新输入项目", "Edit3");
-    }
-    void saveRefused()
-    {
         TEST_BEGIN
-        QFETCH(bool, income);
-        QFETCH(int, payer);
-        QFETCH(QString, category);
-        QFETCH(QString, amount);
-        QFETCH(int, account);
-        QFETCH(QString, message);
-        QFETCH(QString, focus);
         PageFixture f;
         std::unique_ptr<QWidget> page(income ? static_cast<QWidget*>(new Tf_shouru) : new Tf_zhichu);
         page->show();
         fill(page.get(), category, QString());
         find<QLineEdit>(page.get(), "Edit1")->insert(amount);  // as a paste
-        find<LookupCombo>(page.get(), "DBLookupComboboxEh1")->setCurrentIndex(payer);
-        find<LookupCombo>(page.get(), "DBLookupComboboxEh2")->setCurrentIndex(account);
+        find<LookupCombo>(page.get(), "DBLookupComboboxEh1")->setCurrentIndex(payer ? 0 : -1);
+        find<LookupCombo>(page.get(), "DBLookupComboboxEh2")->setCurrentIndex(account ? 0 : -1);
         click(page.get(), "Button3");
+        if (message.isEmpty()) {
+            QVERIFY(f.boxes.seen.isEmpty());
+            QCOMPARE(TestDb::scalarInt(QStringLiteral("select s_jine from s_shouru")), saved);
+            return;
+        }
         QCOMPARE(f.boxes.texts(), QStringList{message});
         QCOMPARE(f.boxes.seen[0].title, QStringLiteral("系统提示"));
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
+        const QString focus = message == kPayer     ? QStringLiteral("DBLookupComboboxEh1")
+                              : message == kAccount ? QStringLiteral("DBLookupComboboxEh2")
+                              : message == kItem    ? QStringLiteral("Edit3")
+                                                    : QStringLiteral("Edit1");
         QCOMPARE(page->focusWidget() ? page->focusWidget()->objectName() : QString(), focus);
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         TEST_END
@@ -196,8 +182,17 @@ private slots:
         QVERIFY(boxes.seen.isEmpty());
         QCOMPARE(TestDb::scalarText(QStringLiteral("select s_jine||'|'||s_zhanghuid||'|'||f_class from s_shouru")),
                  QStringLiteral("123457|2|Z"));
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(1));
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         QVERIFY(!page.isEditMode());
+        // 增加 empties the boxes as well, and keeps the account and the date.
+        click(&page, "Button4");  // yesterday
+        fill(&page, "早餐", "3", "x");
+        click(&page, "Button1");
+        QCOMPARE(editText(&page, "Edit1"), QString());
+        QCOMPARE(editText(&page, "Edit2"), QString());
+        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker2")->date(), kToday.addDays(-1));
+        QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh2")->keyValue().toLongLong(), 2);
+        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
 
         // The notice goes away after two seconds.
         QTRY_VERIFY_WITH_TIMEOUT(!find<QWidget>(&page, "GroupBox7")->isVisible(), 3000);
@@ -212,59 +207,45 @@ private slots:
         Tf_zhichu page;
         page.show();
         auto& boxes = f.boxes;
-        click(&page, "Button2");
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("对不起，请先选择要删除的记录")});
+        // Delete acts only on the record shown: not before one is chosen,
+        // nor after 增加 or a save.
+        const QStringList nothingChosen{QStringLiteral("对不起，请先选择要删除的记录")};
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        clickRow(&page, "DBGridEh1", 0);
+        click(&page, "Button1");
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
+        QVERIFY(!grid(&page, "DBGridEh1")->selectionModel()->hasSelection());
+        clickRow(&page, "DBGridEh1", 0);
+        fill(&page, "午餐", "9");
+        click(&page, "Button3");
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
 
         clickRow(&page, "DBGridEh1", 0);
-        boxes.clear();
         boxes.setAnswer(QMessageBox::Cancel);
-        click(&page, "Button2");
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("是否确定删除？")});
+        QCOMPARE(f.boxesAfterClick(&page, "Button2"), QStringList{QStringLiteral("是否确定删除？")});
         QCOMPARE(boxes.seen[0].icon, QMessageBox::Question);
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(1));
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         boxes.setAnswer(QMessageBox::Ok);
         click(&page, "Button2");
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         QCOMPARE(labelText(&page, "editid"), QStringLiteral("0"));
         QVERIFY(column(&page, "DBGridEh1", 0).isEmpty());
         // The form is back in add mode and empty: saving cannot bring the record back.
         QVERIFY(!page.isEditMode());
         QCOMPARE(editText(&page, "Edit3"), QString());
         QCOMPARE(editText(&page, "Edit1"), QString());
-        boxes.clear();
-        click(&page, "Button3");
-        QCOMPARE(boxes.texts(), QStringList{QStringLiteral("对不起，请重新输入项目")});
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(0));
+        QCOMPARE(f.boxesAfterClick(&page, "Button3"), QStringList{kItem});
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         addRecord("早餐", "8", kToday);
         click(&page, "Button28");
 
         // A record deleted behind the page's back: the update writes nothing and says so.
         clickRow(&page, "DBGridEh1", 0);
         TestDb::sql(QStringLiteral("delete from s_shouru"));
-        boxes.clear();
-        click(&page, "Button3");
-        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(f.boxesAfterClick(&page, "Button3").size(), 1);
         QVERIFY(!find<QWidget>(&page, "GroupBox7")->isVisible() || boxes.seen[0].icon == QMessageBox::Critical);
-        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru")), qint64(0));
-        TEST_END
-    }
-
-    void addKeepsPayerAccountAndDate()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        Tf_zhichu page;
-        page.show();
-        click(&page, "Button4");  // yesterday
-        find<LookupCombo>(&page, "DBLookupComboboxEh2")->setKeyValue(1);
-        fill(&page, "早餐", "3", "x");
-        click(&page, "Button1");
-        QCOMPARE(editText(&page, "Edit1"), QString());
-        QCOMPARE(editText(&page, "Edit2"), QString());
-        QCOMPARE(find<QDateEdit>(&page, "DateTimePicker2")->date(), kToday.addDays(-1));
-        QCOMPARE(find<LookupCombo>(&page, "DBLookupComboboxEh2")->keyValue().toLongLong(), 1);
-        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(0));
         TEST_END
     }
 
@@ -302,14 +283,11 @@ private slots:
         const QDate from = kToday.addDays(-7);
         QStringList all{QStringLiteral("早餐"), QStringLiteral("晚餐"), QStringLiteral("午餐")};
         all.sort();
+        // Keywords of hostile text (%, _, quotes, blanks): tst_hostile_ledger.
         QCOMPARE(search(QStringLiteral("   "), from, kToday), all);
         QCOMPARE(search(QStringLiteral("午"), from, kToday), QStringList{QStringLiteral("午餐")});  // null remark
-        QCOMPARE(search(QStringLiteral("O'Neil"), from, kToday), QStringList{QStringLiteral("晚餐")});
-        QCOMPARE(search(QStringLiteral("100%_"), from, kToday), QStringList{QStringLiteral("晚餐")});
-        QCOMPARE(search(QStringLiteral("%"), from, kToday), QStringList{QStringLiteral("晚餐")});
         QCOMPARE(search(QStringLiteral("餐包"), from, kToday),
                  QStringList{QStringLiteral("早餐")});                                  // name and remark joined
-        QCOMPARE(search(QStringLiteral(" 包"), from, kToday), QStringList());           // used as typed
         QCOMPARE(search(QString(), kToday, from), QStringList());                       // from after to
         QCOMPARE(search(QString(), kToday.addDays(-2), kToday.addDays(-1)).size(), 2);  // both ends included
         QCOMPARE(column(&page, "DBGridEh1", 0), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
@@ -349,6 +327,37 @@ private slots:
         Tf_zhichu page;
         page.show();
         QLineEdit* cat = find<QLineEdit>(&page, "Edit3");
+        // From the keyboard: arrows and Return pick a row, Tab the first one.
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("c"));
+        DataGrid* rows = grid(&page, "DBGridEh2");
+        QVERIFY(rowCount(&page, "DBGridEh2") > 2);
+        QCOMPARE(rows->currentIndex().row(), 0);
+        QTest::keyClick(cat, Qt::Key_Down);
+        QTest::keyClick(cat, Qt::Key_Down);
+        QTest::keyClick(cat, Qt::Key_Up);
+        const QString second = cell(&page, "DBGridEh2", 1, 0);
+        QTest::keyClick(cat, Qt::Key_Return);
+        QCOMPARE(cat->text(), second);
+        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
+        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
+        // Tab takes the first row; nothing reaches the amount box on the way.
+        cat->clear();
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("zc"));
+        QTest::keyClick(cat, Qt::Key_Tab);
+        QCOMPARE(cat->text(), QStringLiteral("早餐"));
+        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
+        QCOMPARE(editText(&page, "Edit1"), QStringLiteral("0"));
+        // Escape closes the picker and keeps what was typed.
+        cat->clear();
+        cat->setFocus();
+        QTest::keyClicks(cat, QStringLiteral("wc"));
+        QTest::keyClick(cat, Qt::Key_Escape);
+        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
+        QCOMPARE(cat->text(), QStringLiteral("wc"));
+        // Found by quick code, by name where there is none, % as itself.
+        cat->clear();
         QTest::keyClicks(cat, QStringLiteral("zc"));
         QVERIFY(find<QWidget>(&page, "GroupBox5")->isVisible());
         QCOMPARE(column(&page, "DBGridEh2", 0), QStringList{QStringLiteral("早餐")});
@@ -370,9 +379,7 @@ private slots:
         QCOMPARE(cat->text(), QStringLiteral("公交地铁"));
         QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
         QCOMPARE(labelText(&page, "Label14"), QStringLiteral("交通通讯"));
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("400"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("0"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("400"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("400 0 400"));
         TEST_END
     }
 
@@ -387,17 +394,13 @@ private slots:
         fill(&page, "午餐", "20.5");
         click(&page, "Button3");
         QCOMPARE(labelText(&page, "Label14"), QStringLiteral("餐饮"));
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("1500"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("20.5"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("1479.5"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("1500 20.5 1479.5"));
         clickRow(&page, "DBGridEh1", 0);
         click(&page, "Button2");  // the fixture confirms
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("0"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("1500"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("1500 0 1500"));
         fill(&page, "电影", "60");  // no budget row
         click(&page, "Button3");
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("0"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("-60"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("0 60 -60"));
         TEST_END
     }
 
@@ -411,15 +414,15 @@ private slots:
         addRecord("奖金", "7", QDate(2013, 1, 11));  // after today
         Tf_shouru page;
         page.show();
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("500.5"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("8000"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("-7499.5"));
+        QCOMPARE(labelText(&page, "Label15"), QStringLiteral("本月收入"));
+        QCOMPARE(labelText(&page, "Label17"), QStringLiteral("上月收入"));
+        QCOMPARE(labelText(&page, "Label14"), QStringLiteral("收入增长"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("500.5 8000 -7499.5"));
         fill(&page, "利息", "99.5");
         auto& boxes = f.boxes;
         click(&page, "Button3");
         QVERIFY(boxes.seen.isEmpty());
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("600"));
-        QCOMPARE(labelText(&page, "Label22"), QStringLiteral("-7400"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("600 8000 -7400"));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select f_class from s_shouru order by id desc limit 1")),
                  QStringLiteral("S"));
         TEST_END
@@ -442,8 +445,7 @@ private slots:
         click(&page, "Button7");
         setDate(&page, "DateTimePicker3", kToday.addDays(-1));
         click(&page, "Button9");
-        QCOMPARE(column(&page, "DBGridEh1", 2),
-                 (QStringList{QStringLiteral("早餐"), QStringLiteral("午餐"), QStringLiteral("早餐")}));
+        QCOMPARE(column(&page, "DBGridEh1", 2).join(u' '), QStringLiteral("早餐 午餐 早餐"));
         QCOMPARE(column(&page, "DBGridEh1", 1).first(), dateText(kToday.addDays(-1)));
         // The entry date typed by hand: the list shows that day.
         setDate(&page, "DateTimePicker2", kToday.addDays(-1));
@@ -520,10 +522,8 @@ private slots:
                  qPrintable(boxes.seen[0].text));
         QCOMPARE(labelText(&page, "Label20"), QStringLiteral("0"));  // never a made-up figure
         // A failing list shows its message too, once.
-        boxes.clear();
         TestDb::sql(QStringLiteral("drop view s_z_all"));
-        click(&page, "Button5");
-        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(f.boxesAfterClick(&page, "Button5").size(), 1);
         QVERIFY(boxes.seen[0].text.contains(QStringLiteral("s_z_all")));
         TEST_END
     }
@@ -541,26 +541,6 @@ private slots:
         }
         QVERIFY(f.boxes.seen.isEmpty());
         QCOMPARE(footerTexts(&page, "DBGridEh1").value(4), QStringLiteral("￥199999999.98"));
-        TEST_END
-    }
-
-    void deleteActsOnlyOnTheShownRecord()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        addRecord("早餐", "8", kToday);
-        Tf_zhichu page;
-        page.show();
-        clickRow(&page, "DBGridEh1", 0);
-        click(&page, "Button1");  // 增加: the record is no longer chosen
-        const QStringList nothingChosen{QStringLiteral("对不起，请先选择要删除的记录")};
-        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
-        QVERIFY(!grid(&page, "DBGridEh1")->selectionModel()->hasSelection());
-        clickRow(&page, "DBGridEh1", 0);
-        fill(&page, "午餐", "9");
-        click(&page, "Button3");  // saved: nothing chosen any more
-        QCOMPARE(f.boxesAfterClick(&page, "Button2"), nothingChosen);
-        QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
         TEST_END
     }
 
@@ -588,44 +568,6 @@ private slots:
         TEST_END
     }
 
-    void pickerFromTheKeyboard()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        Tf_zhichu page;
-        page.show();
-        QLineEdit* cat = find<QLineEdit>(&page, "Edit3");
-        cat->setFocus();
-        QTest::keyClicks(cat, QStringLiteral("c"));
-        DataGrid* rows = grid(&page, "DBGridEh2");
-        QVERIFY(rowCount(&page, "DBGridEh2") > 2);
-        QCOMPARE(rows->currentIndex().row(), 0);
-        QTest::keyClick(cat, Qt::Key_Down);
-        QTest::keyClick(cat, Qt::Key_Down);
-        QTest::keyClick(cat, Qt::Key_Up);
-        const QString second = cell(&page, "DBGridEh2", 1, 0);
-        QTest::keyClick(cat, Qt::Key_Return);
-        QCOMPARE(cat->text(), second);
-        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
-        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
-        // Tab takes the first row; nothing reaches the amount box on the way.
-        cat->clear();
-        cat->setFocus();
-        QTest::keyClicks(cat, QStringLiteral("zc"));
-        QTest::keyClick(cat, Qt::Key_Tab);
-        QCOMPARE(cat->text(), QStringLiteral("早餐"));
-        QCOMPARE(page.focusWidget()->objectName(), QStringLiteral("Edit1"));
-        QCOMPARE(editText(&page, "Edit1"), QStringLiteral("0"));
-        // Escape closes the picker and keeps what was typed.
-        cat->clear();
-        cat->setFocus();
-        QTest::keyClicks(cat, QStringLiteral("wc"));
-        QTest::keyClick(cat, Qt::Key_Escape);
-        QVERIFY(!find<QWidget>(&page, "GroupBox5")->isVisible());
-        QCOMPARE(cat->text(), QStringLiteral("wc"));
-        TEST_END
-    }
-
     void comparisonAndChartAfterChangesInOtherMonths()
     {
         TEST_BEGIN
@@ -637,34 +579,13 @@ private slots:
         setDate(&page, "DateTimePicker2", QDate(2012, 4, 10));
         fill(&page, "奖金", "300");
         click(&page, "Button3");
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("1000"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("300"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("1000 300 700"));
         QCOMPARE(barLabels(&page, "DBChart1"), (QStringList{QStringLiteral("04-10"), QStringLiteral("05-20")}));
         // Deleting it: comparison and chart follow.
         clickRow(&page, "DBGridEh1", 0);
         click(&page, "Button2");
-        QCOMPARE(labelText(&page, "Label20"), QStringLiteral("1000"));
-        QCOMPARE(labelText(&page, "Label21"), QStringLiteral("0"));
+        QCOMPARE(budgetBox(&page), QStringLiteral("1000 0 1000"));
         QCOMPARE(barLabels(&page, "DBChart1"), QStringList{QStringLiteral("05-20")});
-        TEST_END
-    }
-
-    void lengthLimitsCountCharacters()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        Tf_zhichu page;
-        page.show();
-        const QString emoji = QStringLiteral("\U0001F600");
-        const QString remark = QString(249, u'备') + emoji;  // 250 characters, 251 UTF-16 units
-        fill(&page, QStringLiteral("早餐"), QStringLiteral("1"));
-        QLineEdit* box = find<QLineEdit>(&page, "Edit2");
-        box->insert(remark);
-        QCOMPARE(box->text(), remark);
-        box->insert(QStringLiteral("x"));  // one more is refused
-        QCOMPARE(box->text(), remark);
-        click(&page, "Button3");
-        QCOMPARE(TestDb::scalarText(QStringLiteral("select s_other from s_shouru")), remark);
         TEST_END
     }
 
@@ -679,8 +600,7 @@ private slots:
         addRecord("工资", "10", QDate(2012, 5, 9));  // income: not on this chart
         Tf_zhichu page;
         page.show();
-        QCOMPARE(barLabels(&page, "DBChart1"),
-                 (QStringList{QStringLiteral("04-30"), QStringLiteral("05-01"), QStringLiteral("05-08")}));
+        QCOMPARE(barLabels(&page, "DBChart1").join(u' '), QStringLiteral("04-30 05-01 05-08"));
         const QList<qreal> v = barValues(&page, "DBChart1");
         QCOMPARE(v.size(), 3);
         QCOMPARE(v[0], 9000.0);
