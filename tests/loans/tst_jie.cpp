@@ -2,7 +2,6 @@
 // of new rows with their class and date, deletes, the account look-up, and
 // what the loans do to the account balances.
 #include "app/Pages.h"
-#include "app/TForm1.h"
 #include "data/AccountTotals.h"
 #include "loans/Tf_jiechu.h"
 #include "loans/Tf_jieru.h"
@@ -340,21 +339,6 @@ private slots:
         auto* date = qobject_cast<QDateTimeEdit*>(clickButton(LoanPage::ColDate));
         QVERIFY(date);
         QTRY_VERIFY(date->calendarWidget()->isVisible());
-        TEST_END
-    }
-
-    void navigationOpensThePages()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        TForm1 form(false);
-        form.show();
-        clickLabel(&form, "Label15");
-        QCOMPARE(form.currentPage()->metaObject()->className(), "Tf_jieru");
-        clickLabel(&form, "Label26");
-        QCOMPARE(form.currentPage()->metaObject()->className(), "Tf_jiechu");
-        clickLabel(&form, "Label22");
-        QCOMPARE(form.currentPage()->metaObject()->className(), "Tf_yushuan");
         TEST_END
     }
 };
