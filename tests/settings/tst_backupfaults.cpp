@@ -74,16 +74,16 @@ struct SmallDisk {
     }
 };
 
-// Runs a fixture's file on a small disk: temporary folders land there.
+// Runs a fixture's file on a small disk, when there is one (`kib` > 0 and
+// root): temporary folders land there.
 struct FixtureOnDisk {
     SmallDisk disk;
     QByteArray oldTmp = qgetenv("TMPDIR");
     std::optional<PageFixture> fixture;
     explicit FixtureOnDisk(int kib) : disk(kib)
     {
-        if (!disk.ok)
-            return;
-        qputenv("TMPDIR", QFile::encodeName(disk.path()));
+        if (disk.ok)
+            qputenv("TMPDIR", QFile::encodeName(disk.path()));
         fixture.emplace();
     }
     ~FixtureOnDisk()
@@ -242,10 +242,7 @@ private slots:
         FixtureOnDisk on(8192);
         if (fault == u"full disk" && !on.disk.ok)
             QSKIP("needs root for a small file system of its own");
-        std::optional<PageFixture> plain;
-        if (!on.fixture)
-            plain.emplace();
-        PageFixture& f = on.fixture ? *on.fixture : *plain;
+        PageFixture& f = *on.fixture;
         const QString folder = autoBackupFolder(f.db.path());
         if (fault == u"size limit") {
             // Room for a few hundred bytes: neither the copy nor the
@@ -318,10 +315,7 @@ private slots:
         SmallDisk target(4096, fault == u"read-only disk");
         if (needsDisk && !target.ok)
             QSKIP("needs root for a small file system of its own");
-        std::optional<PageFixture> plain;
-        if (!on.fixture)
-            plain.emplace();
-        PageFixture& f = on.fixture ? *on.fixture : *plain;
+        PageFixture& f = *on.fixture;
         addRecord(QStringLiteral("早餐"), QStringLiteral("3"), QDate(2012, 5, 1));
         const QString household = f.db.path();
 

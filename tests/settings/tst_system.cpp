@@ -403,11 +403,7 @@ private slots:
     void theEndWritesTheDiaryThenTheBackup()
     {
         TEST_BEGIN
-        TestDb db;
-        QVERIFY(db.ok());
-        Clock::setFixed(PageFixture::defaultNow());
-        const QString old = QDir::currentPath();
-        QDir::setCurrent(db.dir());
+        PageFixture f;
         // A user: logs in, writes into the diary, closes the window.
         QTimer user;
         QObject::connect(&user, &QTimer::timeout, [&] {
@@ -425,13 +421,11 @@ private slots:
             }
         });
         user.start(20);
-        const int code = RunStart();
-        QDir::setCurrent(old);
-        Clock::setFixed({});
-        QCOMPARE(code, 0);
-        const QStringList copies = QDir(autoBackupFolder(db.path())).entryList({QStringLiteral("*.bak")}, QDir::Files);
+        QCOMPARE(RunStart(), 0);
+        const QStringList copies
+            = QDir(autoBackupFolder(f.db.path())).entryList({QStringLiteral("*.bak")}, QDir::Files);
         QCOMPARE(copies, QStringList{QStringLiteral("fmy-20120520-120000.bak")});
-        QCOMPARE(countIn(QDir(autoBackupFolder(db.path())).filePath(copies[0]),
+        QCOMPARE(countIn(QDir(autoBackupFolder(f.db.path())).filePath(copies[0]),
                          QStringLiteral("notebook where n_info='最后一句'")),
                  qint64(1));
         TEST_END
