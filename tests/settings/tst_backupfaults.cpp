@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <sqlcipher/sqlite3.h>
+
 #include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
@@ -131,6 +133,51 @@ QStringList nextStart(PageFixture& f, DRIVER_HERE)
     if (!form.sessionStarted())
         fail(QStringLiteral("no session after the start's boxes"), where);
     return f.boxes.texts();
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Spoils a good backup at `path` the way a disk, a copy or another program does.
+void spoil(const QString& path, const QString& how, DRIVER_HERE)
+{
+    QByteArray bytes = contents(path);
+    if (bytes.size() < 30 * 1024 || !QFile::remove(path))  // pages of 1024 bytes
+        fail(QStringLiteral("no backup to spoil at %1").arg(path), where);
+    if (how == u"without a key") {  // an ordinary SQLite file with the program's tables
+        sqlite3* plain = nullptr;
+        const bool made
+            = sqlite3_open(QFile::encodeName(path).constData(), &plain) == SQLITE_OK
+              && sqlite3_exec(plain, SchemaSql().toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(plain);
+        if (!made || !contents(path).startsWith("SQLite format 3"))
+            fail(QStringLiteral("no plain SQLite file"), where);
+        return;
+    }
+    if (how == u"another key" || how == u"some tables only") {
+        Database other;
+        const bool key = how == u"another key";
+        if (!other.create(path, key ? QByteArrayLiteral("another key") : QByteArray(kDatabasePassword))
+            || !other.exec(key ? SchemaSql()
+                               : QStringLiteral("create table s_user (id integer primary key, sys_name text, "
+                                                "sys_pwd text)")))
+            fail(other.lastError(), where);
+        return;
+    }
+    if (how == u"text")
+        bytes = "12 apples\n";
+    else if (how == u"empty")
+        bytes.clear();
+    else if (how == u"cut in half")
+        bytes.truncate(bytes.size() / 2);
+    else  // a page the schema needs, or the last one, which only the check reads
+        bytes.replace((how == u"a page overwritten" ? 20 * 1024 : bytes.size() - 1024) + 200, 64, QByteArray(64, 'U'));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        fail(QStringLiteral("cannot write %1").arg(path), where);
 }
 
 // Answers the next modal dialog named `name` with `act` once it shows.
@@ -475,10 +522,11 @@ private slots:
         TEST_END
     }
 
-    // A restore takes only a file the program can start on.
+    // A restore takes only a file the program can start on; another is only
+    // read, and the household's file stays as it was.
     void restoreChecksWhatTheProgramReads_data()
     {
-        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("change");  // statements on a good backup, or "spoilt: " how
         QTest::addColumn<bool>("accepted");
         QTest::newRow("as delivered") << QString() << true;
         QTest::newRow("older, without the settings of the automatic backups")
@@ -502,6 +550,9 @@ private slots:
         QTest::newRow("an old backup, before the numbered layout")
             << "drop table s_import_line; drop table s_import; drop table sys_autobak; PRAGMA user_version=0" << true;
         QTest::newRow("written by a newer program") << "PRAGMA user_version=99" << false;
+        for (const char* how : {"text", "empty", "cut in half", "a page overwritten", "the last page overwritten",
+                                "without a key", "another key", "some tables only"})
+            QTest::addRow("spoilt: %s", how) << QStringLiteral("spoilt: ") + QString::fromLatin1(how) << false;
     }
 
     void restoreChecksWhatTheProgramReads()
@@ -513,11 +564,14 @@ private slots:
         const QString candidate = bakIn(f.db.dir(), QStringLiteral("candidate.bak"));
         DbError why;
         QVERIFY2(writeVerifiedBackup(Database::shared(), candidate, &why), qPrintable(why));
-        if (!change.isEmpty()) {
+        if (change.startsWith(u"spoilt: ")) {
+            spoil(candidate, change.mid(8));
+        } else if (!change.isEmpty()) {
             Database other;
             QVERIFY(other.open(candidate, QByteArray(kDatabasePassword)));
             QVERIFY2(other.exec(QStringLiteral("PRAGMA foreign_keys=off;") + change), qPrintable(other.lastError()));
         }
+        const QByteArray before = contents(candidate), household = contents(f.db.path());
         SystemPage s;
         FileDialogAnswerer dialogs;
         dialogs.answer = candidate;
@@ -533,9 +587,15 @@ private slots:
         // Said in Chinese, not in the engine's words.
         QVERIFY2(!boxes[0].contains(QStringLiteral("no such")) && !boxes[0].contains(QStringLiteral("not a database")),
                  qPrintable(boxes[0]));
+        QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
         QCOMPARE(s.quits, 0);
         QCOMPARE(QDir(f.db.dir()).entryList({QStringLiteral("fmy*")}, QDir::Files),
                  QStringList{QStringLiteral("fmy.dll")});
+        QVERIFY(contents(candidate) == before && contents(f.db.path()) == household);
+        QCOMPARE(TestDb::count(QStringLiteral("s_user")), qint64(1));  // the connection still serves
+        // The kind a caller decides by: no database of the program.
+        QVERIFY(!restoreDatabase(Database::shared(), candidate, QDateTime::currentDateTime(), nullptr, &why));
+        QCOMPARE(why.kind(), DbError::Kind::Refused);
         TEST_END
     }
 

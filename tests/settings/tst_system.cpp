@@ -14,8 +14,6 @@
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
 
-#include <sqlcipher/sqlite3.h>
-
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDir>
@@ -37,13 +35,6 @@ QByteArray hashOf(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 QByteArray readFile(const QString& path)
@@ -246,68 +237,7 @@ private slots:
         TEST_END
     }
 
-    void restoreRefusesWhatIsNoBackup()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        const QDir dir(f.db.dir());
-        const QString good = dir.filePath(QStringLiteral("good.bak"));
-        DbError why;
-        QVERIFY2(writeVerifiedBackup(Database::shared(), good, &why), qPrintable(why));
-        const QByteArray valid = readFile(good);
-        QVERIFY(valid.size() > 30 * 1024);  // pages of 1024 bytes
-
-        writeFile(dir.filePath(QStringLiteral("text.bak")), "12 apples\n");
-        writeFile(dir.filePath(QStringLiteral("empty.bak")), QByteArray());
-        writeFile(dir.filePath(QStringLiteral("cut.bak")), valid.left(valid.size() / 2));
-        QByteArray damaged = valid;
-        damaged.replace(20 * 1024 + 200, 64, QByteArray(64, '\x55'));
-        writeFile(dir.filePath(QStringLiteral("damaged.bak")), damaged);
-        damaged = valid;  // a page the schema does not need: found by the check
-        damaged.replace(damaged.size() - 1024 + 200, 64, QByteArray(64, '\x55'));
-        writeFile(dir.filePath(QStringLiteral("lastpage.bak")), damaged);
-        {
-            // An ordinary SQLite file with the program's tables, without a key.
-            sqlite3* plain = nullptr;
-            QVERIFY(sqlite3_open(QFile::encodeName(dir.filePath(QStringLiteral("plain.bak"))).constData(), &plain)
-                    == SQLITE_OK);
-            const int rc = sqlite3_exec(plain, SchemaSql().toUtf8().constData(), nullptr, nullptr, nullptr);
-            sqlite3_close(plain);
-            QCOMPARE(rc, SQLITE_OK);
-            Database other;
-            QVERIFY(other.create(dir.filePath(QStringLiteral("otherkey.bak")), QByteArrayLiteral("another key")));
-            QVERIFY(other.exec(SchemaSql()));
-            Database part;
-            QVERIFY(part.create(dir.filePath(QStringLiteral("tables.bak")), QByteArray(kDatabasePassword)));
-            QVERIFY(
-                part.exec(QStringLiteral("create table s_user (id integer primary key, sys_name text, sys_pwd text)")));
-        }
-        QVERIFY(readFile(dir.filePath(QStringLiteral("plain.bak"))).startsWith("SQLite format 3"));
-
-        SystemPage s;
-        FileDialogAnswerer dialogs;
-        const QByteArray household = hashOf(f.db.path());
-        for (const char* name : {"text.bak", "empty.bak", "cut.bak", "damaged.bak", "lastpage.bak", "plain.bak",
-                                 "otherkey.bak", "tables.bak"}) {
-            const QString file = dir.filePath(QString::fromLatin1(name));
-            const QByteArray candidate = hashOf(file);
-            dialogs.answer = file;
-            const QStringList boxes = f.boxesAfterClick(&s.page, "Button55");
-            QVERIFY2(boxes.size() == 1
-                         && boxes[0].startsWith(QStringLiteral("所选文件不是可用的数据库备份，没有还原。\n")),
-                     qPrintable(name + QStringLiteral(": ") + boxes.join(u'|')));
-            QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
-            QCOMPARE(hashOf(file), candidate);  // only read
-            // The kind a caller decides by: no database of the program.
-            QVERIFY(!restoreDatabase(Database::shared(), file, QDateTime::currentDateTime(), nullptr, &why));
-            QCOMPARE(why.kind(), DbError::Kind::Refused);
-        }
-        QCOMPARE(hashOf(f.db.path()), household);
-        QCOMPARE(dir.entryList({QStringLiteral("fmy*")}, QDir::Files), QStringList{QStringLiteral("fmy.dll")});
-        QCOMPARE(s.quits, 0);
-        QCOMPARE(TestDb::count(QStringLiteral("s_user")), qint64(1));  // the connection still serves
-        TEST_END
-    }
+    // Files that are no backup: tst_backupfaults' restoreChecksWhatTheProgramReads.
 
     void clearAllKeepsTheHouseholdsSettings()
     {
