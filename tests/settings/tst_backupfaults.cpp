@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <sqlcipher/sqlite3.h>
+
 #include <csignal>
 #include <sched.h>
 #include <sys/mount.h>
@@ -74,16 +76,16 @@ struct SmallDisk {
     }
 };
 
-// Runs a fixture's file on a small disk: temporary folders land there.
+// Runs a fixture's file on a small disk, when there is one (`kib` > 0 and
+// root): temporary folders land there.
 struct FixtureOnDisk {
     SmallDisk disk;
     QByteArray oldTmp = qgetenv("TMPDIR");
     std::optional<PageFixture> fixture;
     explicit FixtureOnDisk(int kib) : disk(kib)
     {
-        if (!disk.ok)
-            return;
-        qputenv("TMPDIR", QFile::encodeName(disk.path()));
+        if (disk.ok)
+            qputenv("TMPDIR", QFile::encodeName(disk.path()));
         fixture.emplace();
     }
     ~FixtureOnDisk()
@@ -120,14 +122,62 @@ void setWritten(const QString& path, const QDateTime& when)
     QVERIFY(f.setFileTime(when, QFileDevice::FileModificationTime));
 }
 
-// The reports of the next start: boxes shown by the main window after the login.
-QStringList nextStart(PageFixture& f)
+// The reports of the next start: boxes shown by the main window after the
+// login, which starts the session all the same.
+QStringList nextStart(PageFixture& f, DRIVER_HERE)
 {
     StartPageCode = QStringLiteral("1");
     TForm1 form(false);
     f.boxes.clear();
     form.FormShow();
+    if (!form.sessionStarted())
+        fail(QStringLiteral("no session after the start's boxes"), where);
     return f.boxes.texts();
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Spoils a good backup at `path` the way a disk, a copy or another program does.
+void spoil(const QString& path, const QString& how, DRIVER_HERE)
+{
+    QByteArray bytes = contents(path);
+    if (bytes.size() < 30 * 1024 || !QFile::remove(path))  // pages of 1024 bytes
+        fail(QStringLiteral("no backup to spoil at %1").arg(path), where);
+    if (how == u"without a key") {  // an ordinary SQLite file with the program's tables
+        sqlite3* plain = nullptr;
+        const bool made
+            = sqlite3_open(QFile::encodeName(path).constData(), &plain) == SQLITE_OK
+              && sqlite3_exec(plain, SchemaSql().toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(plain);
+        if (!made || !contents(path).startsWith("SQLite format 3"))
+            fail(QStringLiteral("no plain SQLite file"), where);
+        return;
+    }
+    if (how == u"another key" || how == u"some tables only") {
+        Database other;
+        const bool key = how == u"another key";
+        if (!other.create(path, key ? QByteArrayLiteral("another key") : QByteArray(kDatabasePassword))
+            || !other.exec(key ? SchemaSql()
+                               : QStringLiteral("create table s_user (id integer primary key, sys_name text, "
+                                                "sys_pwd text)")))
+            fail(other.lastError(), where);
+        return;
+    }
+    if (how == u"text")
+        bytes = "12 apples\n";
+    else if (how == u"empty")
+        bytes.clear();
+    else if (how == u"cut in half")
+        bytes.truncate(bytes.size() / 2);
+    else  // a page the schema needs, or the last one, which only the check reads
+        bytes.replace((how == u"a page overwritten" ? 20 * 1024 : bytes.size() - 1024) + 200, 64, QByteArray(64, 'U'));
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        fail(QStringLiteral("cannot write %1").arg(path), where);
 }
 
 // Answers the next modal dialog named `name` with `act` once it shows.
@@ -204,6 +254,7 @@ private slots:
         const QDateTime now = QDateTime::currentDateTime();
         for (int i = 0; i < names.size(); ++i)
             setWritten(bakIn(folder, names[i]), now.addSecs(-60 * writtenAgo[i]));
+        QVERIFY(QFile::copy(bakIn(folder, names[0]), bakIn(folder, QStringLiteral("mine.bak"))));
 
         f.setNow(clock);
         RunExitBackup(Database::shared());
@@ -213,6 +264,7 @@ private slots:
         QVERIFY2(kept.contains(written), qPrintable(kept.join(u' ')));
         QVERIFY2(!kept.contains(gone), qPrintable(kept.join(u' ')));
         QCOMPARE(QFileInfo(newestSoundAutoBackup(f.db.path())).fileName(), offered);
+        QVERIFY(QFileInfo::exists(bakIn(folder, QStringLiteral("mine.bak"))));  // not one of the program's copies
         TEST_END
     }
 
@@ -225,6 +277,8 @@ private slots:
         QTest::newRow("no room for the database's note")
             << QStringLiteral("size limit") << QStringLiteral("磁盘空间不足");
         QTest::newRow("full disk") << QStringLiteral("full disk") << QStringLiteral("磁盘空间不足");
+        QTest::newRow("a file where the folder should be")
+            << QStringLiteral("folder is a file") << QStringLiteral("没有写入权限");
     }
 
     void failureIsToldAtTheNextStart()
@@ -235,10 +289,7 @@ private slots:
         FixtureOnDisk on(8192);
         if (fault == u"full disk" && !on.disk.ok)
             QSKIP("needs root for a small file system of its own");
-        std::optional<PageFixture> plain;
-        if (!on.fixture)
-            plain.emplace();
-        PageFixture& f = on.fixture ? *on.fixture : *plain;
+        PageFixture& f = *on.fixture;
         const QString folder = autoBackupFolder(f.db.path());
         if (fault == u"size limit") {
             // Room for a few hundred bytes: neither the copy nor the
@@ -249,6 +300,12 @@ private slots:
             on.disk.fillLeaving(QFileInfo(f.db.path()).size() / 2);
             RunExitBackup(Database::shared());
             QFile::remove(on.disk.path(QStringLiteral("filler")));
+        } else {
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            blocker.close();
+            RunExitBackup(Database::shared());
+            QVERIFY(QFile::remove(folder));
         }
         const QStringList told = nextStart(f);
         QCOMPARE(told.size(), 1);
@@ -305,10 +362,7 @@ private slots:
         SmallDisk target(4096, fault == u"read-only disk");
         if (needsDisk && !target.ok)
             QSKIP("needs root for a small file system of its own");
-        std::optional<PageFixture> plain;
-        if (!on.fixture)
-            plain.emplace();
-        PageFixture& f = on.fixture ? *on.fixture : *plain;
+        PageFixture& f = *on.fixture;
         addRecord(QStringLiteral("早餐"), QStringLiteral("3"), QDate(2012, 5, 1));
         const QString household = f.db.path();
 
@@ -350,6 +404,12 @@ private slots:
         QVERIFY2(boxes[0].startsWith(sentence), qPrintable(boxes[0]));
         QVERIFY2(boxes[0].section(u'\n', 0, 1).contains(cause), qPrintable(boxes[0]));
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
+        if (operation == u"backup") {
+            // The kind a caller decides by: what the disk or another program refused.
+            DbError why;
+            QVERIFY(!writeVerifiedBackup(Database::shared(), bakIn(folder, QStringLiteral("copy.bak")), &why));
+            QCOMPARE(why.kind(), fault == u"held" ? DbError::Kind::Locked : DbError::Kind::FileFault);
+        }
         // Nothing half-written is left behind, and the household's data is whole.
         holder.reset();
         QCOMPARE(QDir(folder).entryList({QStringLiteral("*.part"), QStringLiteral("copy*"), QStringLiteral("report*")},
@@ -358,50 +418,6 @@ private slots:
         QCOMPARE(QDir(f.db.dir()).entryList({QStringLiteral("fmy*")}, QDir::Files),
                  QStringList{QStringLiteral("fmy.dll")});
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(1));
-        TEST_END
-    }
-
-    // The kind a caller can decide by: what the disk or another program
-    // refused, and a file that is no database of the program.
-    void errorKinds_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<DbError::Kind>("kind");
-        QTest::newRow("backup to a full disk") << "full disk" << DbError::Kind::FileFault;
-        QTest::newRow("backup to a read-only disk") << "read-only disk" << DbError::Kind::FileFault;
-        QTest::newRow("backup of a file another program holds") << "held" << DbError::Kind::Locked;
-        QTest::newRow("restore of a file that is no database") << "no database" << DbError::Kind::Refused;
-    }
-
-    void errorKinds()
-    {
-        QFETCH(QString, fault);
-        QFETCH(DbError::Kind, kind);
-        TEST_BEGIN
-        SmallDisk target(4096, fault == u"read-only disk");
-        if (fault.endsWith(u"disk") && !target.ok)
-            QSKIP("needs root for a small file system of its own");
-        PageFixture f;
-        DbError why;
-        if (fault == u"no database") {
-            const QString text = bakIn(f.db.dir(), QStringLiteral("notes.bak"));
-            QFile file(text);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) == 8192);
-            file.close();
-            QVERIFY(!restoreDatabase(Database::shared(), text, QDateTime::currentDateTime(), nullptr, &why));
-        } else {
-            std::optional<Database> holder;
-            if (fault == u"held") {
-                holder.emplace();
-                QVERIFY(holder->open(f.db.path(), QByteArray(kDatabasePassword)));
-                QVERIFY(holder->exec(QStringLiteral("BEGIN EXCLUSIVE")));
-            } else if (fault == u"full disk") {
-                target.fillLeaving(0);
-            }
-            const QString folder = fault == u"held" ? f.db.dir() : target.path();
-            QVERIFY(!writeVerifiedBackup(Database::shared(), bakIn(folder, QStringLiteral("copy.bak")), &why));
-        }
-        QCOMPARE(why.kind(), kind);
         TEST_END
     }
 
@@ -506,10 +522,11 @@ private slots:
         TEST_END
     }
 
-    // A restore takes only a file the program can start on.
+    // A restore takes only a file the program can start on; another is only
+    // read, and the household's file stays as it was.
     void restoreChecksWhatTheProgramReads_data()
     {
-        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("change");  // statements on a good backup, or "spoilt: " how
         QTest::addColumn<bool>("accepted");
         QTest::newRow("as delivered") << QString() << true;
         QTest::newRow("older, without the settings of the automatic backups")
@@ -533,6 +550,9 @@ private slots:
         QTest::newRow("an old backup, before the numbered layout")
             << "drop table s_import_line; drop table s_import; drop table sys_autobak; PRAGMA user_version=0" << true;
         QTest::newRow("written by a newer program") << "PRAGMA user_version=99" << false;
+        for (const char* how : {"text", "empty", "cut in half", "a page overwritten", "the last page overwritten",
+                                "without a key", "another key", "some tables only"})
+            QTest::addRow("spoilt: %s", how) << QStringLiteral("spoilt: ") + QString::fromLatin1(how) << false;
     }
 
     void restoreChecksWhatTheProgramReads()
@@ -544,11 +564,14 @@ private slots:
         const QString candidate = bakIn(f.db.dir(), QStringLiteral("candidate.bak"));
         DbError why;
         QVERIFY2(writeVerifiedBackup(Database::shared(), candidate, &why), qPrintable(why));
-        if (!change.isEmpty()) {
+        if (change.startsWith(u"spoilt: ")) {
+            spoil(candidate, change.mid(8));
+        } else if (!change.isEmpty()) {
             Database other;
             QVERIFY(other.open(candidate, QByteArray(kDatabasePassword)));
             QVERIFY2(other.exec(QStringLiteral("PRAGMA foreign_keys=off;") + change), qPrintable(other.lastError()));
         }
+        const QByteArray before = contents(candidate), household = contents(f.db.path());
         SystemPage s;
         FileDialogAnswerer dialogs;
         dialogs.answer = candidate;
@@ -564,9 +587,15 @@ private slots:
         // Said in Chinese, not in the engine's words.
         QVERIFY2(!boxes[0].contains(QStringLiteral("no such")) && !boxes[0].contains(QStringLiteral("not a database")),
                  qPrintable(boxes[0]));
+        QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
         QCOMPARE(s.quits, 0);
         QCOMPARE(QDir(f.db.dir()).entryList({QStringLiteral("fmy*")}, QDir::Files),
                  QStringList{QStringLiteral("fmy.dll")});
+        QVERIFY(contents(candidate) == before && contents(f.db.path()) == household);
+        QCOMPARE(TestDb::count(QStringLiteral("s_user")), qint64(1));  // the connection still serves
+        // The kind a caller decides by: no database of the program.
+        QVERIFY(!restoreDatabase(Database::shared(), candidate, QDateTime::currentDateTime(), nullptr, &why));
+        QCOMPARE(why.kind(), DbError::Kind::Refused);
         TEST_END
     }
 

@@ -14,8 +14,6 @@
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
 
-#include <sqlcipher/sqlite3.h>
-
 #include <QCheckBox>
 #include <QCryptographicHash>
 #include <QDir>
@@ -37,13 +35,6 @@ QByteArray hashOf(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
 }
 
 QByteArray readFile(const QString& path)
@@ -195,15 +186,7 @@ private slots:
         QCOMPARE(countIn(abc, QStringLiteral("s_shouru")), qint64(2));
         QVERIFY(!QFileInfo::exists(abc + QStringLiteral(".bak")));
 
-        // A failed write says so and leaves no partial file.
-        QVERIFY(dir.mkdir(QStringLiteral("taken.bak")));
-        dialogs.answer = dir.filePath(QStringLiteral("taken"));
-        const QStringList boxes = f.boxesAfterClick(&s.page, "Button53");
-        QCOMPARE(boxes.size(), 2);
-        QVERIFY2(boxes[1].startsWith(QStringLiteral("数据库备份失败，没有写入备份文件。\n")), qPrintable(boxes[1]));
-        QCOMPARE(dir.entryList({QStringLiteral("*.part*")}, QDir::Files), QStringList());
-        QCOMPARE(s.quits, 0);
-
+        // A failed write: tst_backupfaults' causeIsNamed.
         // While a transaction is open the file is not all there is: refused.
         {
             Transaction tx;
@@ -254,65 +237,7 @@ private slots:
         TEST_END
     }
 
-    void restoreRefusesWhatIsNoBackup()
-    {
-        TEST_BEGIN
-        PageFixture f;
-        const QDir dir(f.db.dir());
-        const QString good = dir.filePath(QStringLiteral("good.bak"));
-        DbError why;
-        QVERIFY2(writeVerifiedBackup(Database::shared(), good, &why), qPrintable(why));
-        const QByteArray valid = readFile(good);
-        QVERIFY(valid.size() > 30 * 1024);  // pages of 1024 bytes
-
-        writeFile(dir.filePath(QStringLiteral("text.bak")), "12 apples\n");
-        writeFile(dir.filePath(QStringLiteral("empty.bak")), QByteArray());
-        writeFile(dir.filePath(QStringLiteral("cut.bak")), valid.left(valid.size() / 2));
-        QByteArray damaged = valid;
-        damaged.replace(20 * 1024 + 200, 64, QByteArray(64, '\x55'));
-        writeFile(dir.filePath(QStringLiteral("damaged.bak")), damaged);
-        damaged = valid;  // a page the schema does not need: found by the check
-        damaged.replace(damaged.size() - 1024 + 200, 64, QByteArray(64, '\x55'));
-        writeFile(dir.filePath(QStringLiteral("lastpage.bak")), damaged);
-        {
-            // An ordinary SQLite file with the program's tables, without a key.
-            sqlite3* plain = nullptr;
-            QVERIFY(sqlite3_open(QFile::encodeName(dir.filePath(QStringLiteral("plain.bak"))).constData(), &plain)
-                    == SQLITE_OK);
-            const int rc = sqlite3_exec(plain, SchemaSql().toUtf8().constData(), nullptr, nullptr, nullptr);
-            sqlite3_close(plain);
-            QCOMPARE(rc, SQLITE_OK);
-            Database other;
-            QVERIFY(other.create(dir.filePath(QStringLiteral("otherkey.bak")), QByteArrayLiteral("another key")));
-            QVERIFY(other.exec(SchemaSql()));
-            Database part;
-            QVERIFY(part.create(dir.filePath(QStringLiteral("tables.bak")), QByteArray(kDatabasePassword)));
-            QVERIFY(
-                part.exec(QStringLiteral("create table s_user (id integer primary key, sys_name text, sys_pwd text)")));
-        }
-        QVERIFY(readFile(dir.filePath(QStringLiteral("plain.bak"))).startsWith("SQLite format 3"));
-
-        SystemPage s;
-        FileDialogAnswerer dialogs;
-        const QByteArray household = hashOf(f.db.path());
-        for (const char* name : {"text.bak", "empty.bak", "cut.bak", "damaged.bak", "lastpage.bak", "plain.bak",
-                                 "otherkey.bak", "tables.bak"}) {
-            const QString file = dir.filePath(QString::fromLatin1(name));
-            const QByteArray candidate = hashOf(file);
-            dialogs.answer = file;
-            const QStringList boxes = f.boxesAfterClick(&s.page, "Button55");
-            QVERIFY2(boxes.size() == 1
-                         && boxes[0].startsWith(QStringLiteral("所选文件不是可用的数据库备份，没有还原。\n")),
-                     qPrintable(name + QStringLiteral(": ") + boxes.join(u'|')));
-            QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Critical);
-            QCOMPARE(hashOf(file), candidate);  // only read
-        }
-        QCOMPARE(hashOf(f.db.path()), household);
-        QCOMPARE(dir.entryList({QStringLiteral("fmy*")}, QDir::Files), QStringList{QStringLiteral("fmy.dll")});
-        QCOMPARE(s.quits, 0);
-        QCOMPARE(TestDb::count(QStringLiteral("s_user")), qint64(1));  // the connection still serves
-        TEST_END
-    }
+    // Files that are no backup: tst_backupfaults' restoreChecksWhatTheProgramReads.
 
     void clearAllKeepsTheHouseholdsSettings()
     {
@@ -371,22 +296,8 @@ private slots:
     {
         TEST_BEGIN
         PageFixture f;
+        // Which copies stay, and failures told at the next start: tst_backupfaults.
         QDir backups(autoBackupFolder(f.db.path()));
-        // The newest ten stay; files of other names are left alone.
-        QVERIFY(QDir().mkpath(backups.path()));
-        writeFile(backups.filePath(QStringLiteral("mine.bak")), "mine");
-        for (int i = 0; i < 12; ++i) {
-            f.setNow(QDateTime(QDate(2012, 5, 20), QTime(8, i)));
-            RunExitBackup(Database::shared());
-        }
-        QStringList copies = backups.entryList({QStringLiteral("fmy-*.bak")}, QDir::Files, QDir::Name);
-        QCOMPARE(copies.size(), kAutoBackupsKept);
-        QCOMPARE(copies.first(), QStringLiteral("fmy-20120520-080200.bak"));
-        QCOMPARE(copies.last(), QStringLiteral("fmy-20120520-081100.bak"));
-        QVERIFY(backups.exists(QStringLiteral("mine.bak")));
-        DbError why;
-        QVERIFY2(checkDatabaseFile(backups.filePath(copies.last()), &why), qPrintable(why));
-
         // Switched off on the page: no copy at the end.
         {
             SystemPage s;
@@ -408,34 +319,13 @@ private slots:
             Tx_Data start(Database::shared());
         }  // the start brings it back
         QVERIFY(setAutoBackupEnabled(Database::shared(), true));
-
-        // A failed copy does not stop the end; the next start tells.
-        QVERIFY(backups.removeRecursively());
-        writeFile(backups.path(), "a file where the folder should be");
-        RunExitBackup(Database::shared());
-        StartPageCode = QStringLiteral("1");
-        {
-            TForm1 form(false);
-            f.boxes.clear();
-            form.FormShow();
-            QCOMPARE(f.boxes.seen.size(), 1);
-            QVERIFY2(
-                f.boxes.seen[0].text.startsWith(QStringLiteral("上次退出时的自动备份（2012-05-20 09:00:00）没有完成")),
-                qPrintable(f.boxes.seen[0].text));
-            QVERIFY(form.sessionStarted());
-        }
-        QCOMPARE(TestDb::count(QStringLiteral("sys_autobak where failtext is not null")), qint64(0));  // told once
         TEST_END
     }
 
     void theEndWritesTheDiaryThenTheBackup()
     {
         TEST_BEGIN
-        TestDb db;
-        QVERIFY(db.ok());
-        Clock::setFixed(PageFixture::defaultNow());
-        const QString old = QDir::currentPath();
-        QDir::setCurrent(db.dir());
+        PageFixture f;
         // A user: logs in, writes into the diary, closes the window.
         QTimer user;
         QObject::connect(&user, &QTimer::timeout, [&] {
@@ -453,13 +343,11 @@ private slots:
             }
         });
         user.start(20);
-        const int code = RunStart();
-        QDir::setCurrent(old);
-        Clock::setFixed({});
-        QCOMPARE(code, 0);
-        const QStringList copies = QDir(autoBackupFolder(db.path())).entryList({QStringLiteral("*.bak")}, QDir::Files);
+        QCOMPARE(RunStart(), 0);
+        const QStringList copies
+            = QDir(autoBackupFolder(f.db.path())).entryList({QStringLiteral("*.bak")}, QDir::Files);
         QCOMPARE(copies, QStringList{QStringLiteral("fmy-20120520-120000.bak")});
-        QCOMPARE(countIn(QDir(autoBackupFolder(db.path())).filePath(copies[0]),
+        QCOMPARE(countIn(QDir(autoBackupFolder(f.db.path())).filePath(copies[0]),
                          QStringLiteral("notebook where n_info='最后一句'")),
                  qint64(1));
         TEST_END
