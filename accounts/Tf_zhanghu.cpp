@@ -98,7 +98,7 @@ bool Tf_zhanghu::refresh()
     for (int c = ColOpening; c <= ColBalance; ++c)
         m_grid->setFooterSum(c);
     // Amount columns as wide as their figures; the remark takes what is left.
-    m_grid->setColumnWidthsAtLeast({0, 60, 50, 50, 50, 50, 50, 50, 50, 50, 60}, ColRemark);
+    m_grid->setColumnWidthsAtLeast({0, 60, 50, 50, 50, 50, 50, 50, 50, 50, 1}, ColRemark);
     m_grid->setInputMethodClosed(ColOpening);
     if (!ok)
         Msg::dbError(this, error);

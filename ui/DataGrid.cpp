@@ -543,8 +543,9 @@ void DataGrid::setColumnWidthsAtLeast(const QList<int>& widths, int fillColumn)
             w = std::max(w, headFm.horizontalAdvance(model()->headerData(c, Qt::Horizontal).toString()) + 12);
             // Free text in the fill column may be long; it is not measured.
             for (int r = 0; c != fillColumn && r < model()->rowCount(); ++r)
-                w = std::max(w, cellFm.horizontalAdvance(model()->index(r, c).data().toString()) + 10);
-            w = std::max(w, cellFm.horizontalAdvance(footerText(c)) + 10);
+                w = std::max(w, cellFm.horizontalAdvance(model()->index(r, c).data().toString()) + 8);
+            // The footer keeps 4 pixels each side, a cell 3.
+            w = std::max(w, cellFm.horizontalAdvance(footerText(c)) + 8);
         }
         setColumnWidth(c, w);
     }
