@@ -7,10 +7,12 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFont>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QTreeView>
 
 namespace {
 
@@ -43,8 +45,14 @@ public:
     {
         if (event->type() == QEvent::Show)
             if (auto* dialog = qobject_cast<QFileDialog*>(watched);
-                dialog && dialog->testOption(QFileDialog::DontUseNativeDialog) && !dialog->proxyModel())
+                dialog && dialog->testOption(QFileDialog::DontUseNativeDialog) && !dialog->proxyModel()) {
                 dialog->setProxyModel(new ChineseFileModel(dialog));
+                // The columns fit the Chinese texts rather than the widths
+                // the dialog chose for its own.
+                if (auto* view = dialog->findChild<QTreeView*>(QStringLiteral("treeView")))
+                    for (int c = 1; c <= 3; ++c)
+                        view->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+            }
         return false;
     }
 };

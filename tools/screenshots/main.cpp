@@ -24,6 +24,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
@@ -398,6 +399,16 @@ int main(int argc, char** argv)
         if (!Database::shared().exec(sql))
             std::fprintf(stderr, "screenshots: %s\n", qPrintable(Database::shared().lastError()));
     };
+    // A file dialog over the program's folder: sizes, types and dates in Chinese.
+    {
+        QFileDialog dialog(&form, QStringLiteral("选择备份文件"), tmp.path(), QStringLiteral("数据库文件 (*.dll)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setViewMode(QFileDialog::Detail);
+        dialog.resize(640, 360);
+        dialog.show();
+        QTest::qWait(300);
+        save(&dialog, out, QStringLiteral("file-dialog"));
+    }
     // The accounts page of a household with five accounts, one holding an
     // eight-digit sum, and its pies; the two accounts go again afterwards.
     run(QStringLiteral("insert into z_zhanghu (z_name,z_qcje,z_other) values ('支付宝',35602500,'网购和缴费'),"
