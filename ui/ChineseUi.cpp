@@ -16,6 +16,18 @@
 
 namespace {
 
+QString ChineseFileType(bool folder, const QString& suffix)
+{
+    if (folder)
+        return QStringLiteral("文件夹");
+    return suffix.isEmpty() ? QStringLiteral("文件") : QStringLiteral("%1 文件").arg(suffix.toUpper());
+}
+
+QString ChineseFileTime(const QDateTime& time)
+{
+    return time.isValid() ? time.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
+}
+
 // Puts the detail columns of a file dialog into Chinese.
 class ChineseFileModel : public QIdentityProxyModel {
 public:
@@ -69,18 +81,6 @@ QString ChineseFileSize(qint64 bytes)
     for (; size >= 1024 && unit < 3; ++unit)
         size /= 1024;
     return QStringLiteral("%1 %2").arg(QLocale().toString(size, 'f', 1), QLatin1String(units[unit]));
-}
-
-QString ChineseFileType(bool folder, const QString& suffix)
-{
-    if (folder)
-        return QStringLiteral("文件夹");
-    return suffix.isEmpty() ? QStringLiteral("文件") : QStringLiteral("%1 文件").arg(suffix.toUpper());
-}
-
-QString ChineseFileTime(const QDateTime& time)
-{
-    return time.isValid() ? time.toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
 }
 
 void InstallChineseUi(QApplication& app)

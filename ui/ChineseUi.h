@@ -6,12 +6,10 @@
 #include <QString>
 
 class QApplication;
-class QDateTime;
 
 void InstallChineseUi(QApplication& app);
 
-// What a file dialog's detail columns show (the file system model takes the
-// system's locale, which on a plain machine is "C": "9 Dec", "KiB").
+// A file's size as a file dialog's detail column shows it ("512 字节",
+// "1.5 KB"); the file system model would take the system's locale, which on
+// a plain machine is "C" ("1.50 KiB", dates as "9 Dec").
 QString ChineseFileSize(qint64 bytes);
-QString ChineseFileType(bool folder, const QString& suffix);
-QString ChineseFileTime(const QDateTime& time);
