@@ -40,6 +40,28 @@ const QList<SchemaStep>& schemaSteps()
           " l_fitid TEXT)",
           "CREATE INDEX IF NOT EXISTS idx_import_line_import ON s_import_line (i_id)",
           "CREATE INDEX IF NOT EXISTS idx_import_line_account ON s_import_line (z_id, l_fitid)"}},
+        {3,
+         "the journal of changes for undo and redo, and how long it keeps them",
+         {"CREATE TABLE IF NOT EXISTS u_action ("
+          " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+          " a_time TEXT NOT NULL,"
+          " a_label TEXT NOT NULL,"
+          " a_kind TEXT NOT NULL,"
+          " a_state TEXT NOT NULL DEFAULT 'done' CHECK (a_state IN ('done', 'undone', 'purged')),"
+          " a_rows INTEGER NOT NULL DEFAULT 0)",
+          "CREATE TABLE IF NOT EXISTS u_item ("
+          " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+          " a_id INTEGER NOT NULL,"
+          " t_name TEXT NOT NULL,"
+          " r_id INTEGER NOT NULL,"
+          " i_op TEXT NOT NULL CHECK (i_op IN ('I', 'U', 'D')),"
+          " i_old TEXT,"
+          " i_new TEXT)",
+          "CREATE INDEX IF NOT EXISTS idx_item_action ON u_item (a_id)",
+          "CREATE TABLE IF NOT EXISTS u_setting ("
+          " id INTEGER PRIMARY KEY CHECK (id = 1),"
+          " keepdays INTEGER NOT NULL DEFAULT 90 CHECK (keepdays BETWEEN 7 AND 365))",
+          "INSERT OR IGNORE INTO u_setting (id, keepdays) VALUES (1, 90)"}},
     };
     return steps;
 }

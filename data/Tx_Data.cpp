@@ -1,6 +1,7 @@
 #include "data/Tx_Data.h"
 
 #include "data/Backup.h"
+#include "data/Journal.h"
 #include "data/Schema.h"
 
 #include <QDir>
@@ -89,6 +90,9 @@ void Tx_Data::DataModuleCreate()
         return;
     }
     UpgradeViews(m_db);
+    // A file whose upgrade failed has no journal: a JournalAction then
+    // reports it, and nothing else depends on the triggers.
+    (void)installJournal(m_db);
 }
 
 void Tx_Data::UpgradeViews(Database& db)

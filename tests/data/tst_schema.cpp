@@ -50,16 +50,21 @@ private slots:
         QTest::addColumn<QString>("earlier");
         QTest::addColumn<int>("isauto");   // -1: the file has no such setting
         QTest::addColumn<int>("imports");  // rows of s_import
-        const QString withoutImports = QStringLiteral("drop table s_import_line; drop table s_import;");
+        const QString withoutJournal = QStringLiteral("drop table u_item; drop table u_action; drop table u_setting;");
+        const QString withoutImports
+            = withoutJournal + QStringLiteral("drop table s_import_line; drop table s_import;");
         QTest::newRow("an old backup, before the numbers")
             << withoutImports + QStringLiteral("drop table sys_autobak; PRAGMA user_version=0") << -1 << 0;
         QTest::newRow("delivered with the backup setting, before the numbers")
             << withoutImports + QStringLiteral("update sys_autobak set isauto=0; PRAGMA user_version=0") << 0 << 0;
         QTest::newRow("after a first import, before the numbers")
-            << QStringLiteral("insert into s_import (i_file,i_time,i_count) values ('a.csv','2012-05-01 08:00:00',0);"
-                              "PRAGMA user_version=0")
+            << withoutJournal
+                   + QStringLiteral(
+                       "insert into s_import (i_file,i_time,i_count) values ('a.csv','2012-05-01 08:00:00',0);"
+                       "PRAGMA user_version=0")
             << 1 << 1;
         QTest::newRow("version 1") << withoutImports + QStringLiteral("PRAGMA user_version=1") << 1 << 0;
+        QTest::newRow("version 2") << withoutJournal + QStringLiteral("PRAGMA user_version=2") << 1 << 0;
         QTest::newRow("current") << QString() << 1 << 0;
     }
 

@@ -530,8 +530,11 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::newRow("as delivered") << QString() << true;
         QTest::newRow("older, without the settings of the automatic backups")
-            << "drop table sys_autobak; PRAGMA user_version=0" << true;
+            << "drop table u_item; drop table u_action; drop table u_setting; drop table sys_autobak; PRAGMA "
+               "user_version=0"
+            << true;
         QTest::newRow("current layout without a table of its own") << "drop table sys_autobak" << false;
+        QTest::newRow("current layout without its journal") << "drop table u_item" << false;
         QTest::newRow("a column more") << "alter table s_user add column s_phone text" << true;
         QTest::newRow("a member's column renamed")
             << "create table u2 (id integer primary key, sys_name text, pwd text);"
@@ -548,7 +551,9 @@ private slots:
             << "drop view s_ys; create view s_ys as select nothing from s_shouru" << false;
         QTest::newRow("no member to log in") << "delete from s_user" << false;
         QTest::newRow("an old backup, before the numbered layout")
-            << "drop table s_import_line; drop table s_import; drop table sys_autobak; PRAGMA user_version=0" << true;
+            << "drop table u_item; drop table u_action; drop table u_setting; drop table s_import_line; drop table "
+               "s_import; drop table sys_autobak; PRAGMA user_version=0"
+            << true;
         QTest::newRow("written by a newer program") << "PRAGMA user_version=99" << false;
         for (const char* how : {"text", "empty", "cut in half", "a page overwritten", "the last page overwritten",
                                 "without a key", "another key", "some tables only"})

@@ -1,0 +1,411 @@
+// The journal behind undo and redo: what it records, that undo and redo
+// give back exactly the rows that were, all or nothing, and its purge.
+#include "data/AccountTotals.h"
+#include "data/Clock.h"
+#include "data/Journal.h"
+#include "data/Tx_Data.h"
+#include "tests/support/HostileText.h"
+#include "tests/support/TestDb.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <list>
+
+namespace {
+
+struct Column {
+    QString name, type;
+    bool notNull, key;
+};
+
+QList<Column> columnsOf(const QString& table)
+{
+    QList<Column> out;
+    Query q(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+    while (q.next())
+        out.append({q.text(1), q.text(2).toUpper(), q.integer(3) != 0, q.integer(5) != 0});
+    return out;
+}
+
+// Every journaled table, every column with its storage class, by rowid.
+QStringList dump()
+{
+    QStringList out;
+    for (const QString& table : journaledTables()) {
+        QStringList cells;
+        for (const Column& c : columnsOf(table))
+            cells << QStringLiteral("typeof(\"%1\")||':'||hex(\"%1\")").arg(c.name);
+        out << table + u':';
+        out << TestDb::texts(QStringLiteral("select %1 from \"%2\" order by rowid").arg(cells.join("||'|'||"), table));
+    }
+    return out;
+}
+
+// Random writes that the tables' checks accept: unique, non-blank texts
+// from the hostile corpus, money as integers, dates as dates, and now and
+// then a fraction where no check asks for an integer.
+class Writer {
+public:
+    explicit Writer(quint32 seed) : m_rng(seed) {}
+
+    // One insert, update, delete or move of a row; false when it found no row to change.
+    bool write()
+    {
+        const QString table = journaledTables()[m_rng.bounded(journaledTables().size())];
+        const QList<Column> columns = columnsOf(table);
+        const int what = m_rng.bounded(10);
+        // A row picked by the seed, not by SQLite's random().
+        const qint64 rows = TestDb::count(QStringLiteral("\"%1\"").arg(table));
+        const qint64 row = rows == 0 ? 0
+                                     : TestDb::scalarInt(QStringLiteral("select rowid from \"%1\" order by rowid "
+                                                                        "limit 1 offset %2")
+                                                             .arg(table)
+                                                             .arg(m_rng.bounded(int(rows))));
+        if (what < 4 || row == 0) {
+            QStringList names, params;
+            Binds binds;
+            for (const Column& c : columns)
+                if (!c.key)
+                    add(c, &names, &params, &binds);
+            return run(
+                QStringLiteral("insert into \"%1\" (%2) values (%3)").arg(table, names.join(u','), params.join(u',')),
+                binds);
+        }
+        if (what < 8) {
+            QStringList names, params;
+            Binds binds;
+            for (const Column& c : columns)
+                if (!c.key && m_rng.bounded(2))
+                    add(c, &names, &params, &binds);
+            if (names.isEmpty())
+                return false;
+            return run(QStringLiteral("update \"%1\" set (%2) = (%3) where rowid=%4")
+                           .arg(table, names.join(u','), params.join(u','))
+                           .arg(row),
+                       binds);
+        }
+        if (what < 9)
+            return run(QStringLiteral("update \"%1\" set id=(select max(id)+1 from \"%1\") where rowid=%2")
+                           .arg(table)
+                           .arg(row),
+                       {});
+        return run(QStringLiteral("delete from \"%1\" where rowid=%2").arg(table).arg(row), {});
+    }
+
+private:
+    void add(const Column& c, QStringList* names, QStringList* params, Binds* binds)
+    {
+        static const char* const param[] = {":v0", ":v1", ":v2", ":v3", ":v4", ":v5", ":v6", ":v7",
+                                            ":v8", ":v9", ":va", ":vb", ":vc", ":vd", ":ve", ":vf"};
+        const char* name = param[params->size()];
+        *names << c.name;
+        *params << QString::fromLatin1(name);
+        binds->append({name, value(c)});
+    }
+
+    QVariant value(const Column& c)
+    {
+        if (c.type == u"MONEY") {
+            const qint64 v = m_rng.bounded(1, 100000000);
+            return m_rng.bounded(2) ? v : -v;
+        }
+        if (c.type == u"DATE")
+            return dateText(QDate(2000, 1, 1).addDays(m_rng.bounded(9000)));
+        if (c.name == u"f_class" || c.name == u"j_class")
+            return m_rng.bounded(2) ? QStringLiteral("S") : QStringLiteral("Z");
+        if (!c.notNull && m_rng.bounded(6) == 0)
+            return QVariant();
+        if (c.type == u"INTEGER") {
+            if (m_rng.bounded(8) == 0)
+                return m_rng.bounded(1000) / 3.0;
+            return qint64(m_rng.bounded(1, 12));
+        }
+        // Unique and never blank; within every length check.
+        const auto& corpus = Hostile::corpus();
+        QString text = corpus[m_rng.bounded(corpus.size())].text.left(30);
+        if (text.size() && text.back().isHighSurrogate())
+            text.chop(1);
+        return QStringLiteral("第%1条").arg(++m_serial) + text;
+    }
+
+    bool run(const QString& sql, const Binds& binds)
+    {
+        Query q(Database::shared(), sql);
+        for (const auto& [name, v] : binds)
+            q.bindValue(name, v);
+        if (!q.exec())
+            QTest::qFail(qPrintable(sql + u' ' + q.error().message()), __FILE__, __LINE__);
+        return Database::shared().changes() > 0;
+    }
+
+    QRandomGenerator m_rng;
+    int m_serial = 0;
+};
+
+// One user action of 1–5 writes with the totals rebuilt, as a page saves.
+bool act(Writer& w, QRandomGenerator& rng, const QString& label, qint64* id = nullptr)
+{
+    JournalAction a(Database::shared(), label, QStringLiteral("test"));
+    if (!a.isActive())
+        return false;
+    for (int n = rng.bounded(1, 6); n > 0; --n)
+        (void)w.write();
+    DbError e;
+    if (!RecalcAccountTotals(Database::shared(), &e) || !a.finish())
+        return false;
+    if (id)
+        *id = a.id();
+    return true;
+}
+
+bool step(bool undo)
+{
+    DbError e;
+    const bool ok = undo ? undoLatest(Database::shared(), &e) : redoLatest(Database::shared(), &e);
+    if (!ok)
+        qWarning("%s", qPrintable(e.message()));
+    return ok;
+}
+
+}  // namespace
+
+class TstJournal : public QObject {
+    Q_OBJECT
+private slots:
+    // Hundreds of random writes over every journaled table: undone one by
+    // one they give back each earlier state, redone each later one; then
+    // undo, redo and new actions in random order follow a model of stacks.
+    void undoAndRedoGiveBackEveryState()
+    {
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QVERIFY(t.openShared());
+        Tx_Data start(Database::shared());  // installs the journal as the program does
+        QVERIFY(RecalcAccountTotals(Database::shared()));
+        QElapsedTimer clock;
+        clock.start();
+        QRandomGenerator rng(20121224);
+        Writer w(7);
+        QList<QStringList> states{dump()};
+        QStringList labels{QString()};
+        for (int i = 0; i < 150; ++i) {
+            const QString label = QStringLiteral("操作 %1 '%2'").arg(i).arg(Hostile::corpus()[i % 5].text);
+            qint64 id = 0;
+            QVERIFY(act(w, rng, label, &id));
+            // An action that changed nothing leaves no trace.
+            if (TestDb::count(QStringLiteral("u_action where id=%1").arg(id)) == 0) {
+                QCOMPARE(dump(), states.last());
+                continue;
+            }
+            states << dump();
+            labels << label;
+        }
+        const qint64 items = TestDb::count(QStringLiteral("u_item"));
+        for (int i = states.size() - 1; i > 0; --i) {
+            QCOMPARE(latestUndoable(Database::shared()), labels[i]);
+            QVERIFY(step(true));
+            QCOMPARE(dump(), states[i - 1]);
+        }
+        QCOMPARE(latestUndoable(Database::shared()), QString());
+        for (int i = 1; i < states.size(); ++i) {
+            QCOMPARE(latestRedoable(Database::shared()), labels[i]);
+            QVERIFY(step(false));
+            QCOMPARE(dump(), states[i]);
+        }
+        QCOMPARE(latestRedoable(Database::shared()), QString());
+
+        int at = states.size() - 1;
+        for (int i = 0; i < 300; ++i) {
+            const int what = rng.bounded(3);
+            if (what == 0 && at > 0) {
+                QVERIFY(step(true));
+                --at;
+            } else if (what == 1 && at < states.size() - 1) {
+                QVERIFY(step(false));
+                ++at;
+            } else if (what == 2) {
+                const QString label = QStringLiteral("新操作 %1").arg(i);
+                qint64 id = 0;
+                QVERIFY(act(w, rng, label, &id));
+                if (TestDb::count(QStringLiteral("u_action where id=%1").arg(id))) {
+                    states = states.mid(0, ++at) << dump();
+                    labels = labels.mid(0, at) << label;
+                }
+            }
+            QCOMPARE(dump(), states[at]);
+            QCOMPARE(latestUndoable(Database::shared()), labels[at]);
+            QCOMPARE(latestRedoable(Database::shared()), at + 1 < labels.size() ? labels[at + 1] : QString());
+        }
+        qInfo("%lld items recorded by the first 150 actions; %lld ms in all", items, clock.elapsed());
+        TEST_END
+    }
+
+    // What an action records, and what it leaves alone.
+    void whatIsRecorded_data()
+    {
+        QTest::addColumn<QString>("statements");
+        QTest::addColumn<int>("actions");  // nested around the statements
+        QTest::addColumn<QStringList>("ops");
+        QTest::newRow("an account's derived totals")
+            << "update z_zhanghu set z_yue=z_yue+1, z_shouru=5" << 1 << QStringList();
+        QTest::newRow("an account's name and totals")
+            << "update z_zhanghu set z_name='新名', z_yue=7 where id=(select min(id) from z_zhanghu)" << 1
+            << QStringList{"z_zhanghu U"};
+        QTest::newRow("a name set to itself") << "update s_user set sys_name=sys_name" << 1 << QStringList();
+        QTest::newRow("scratch and settings")
+            << "insert into x_shou (xmoney,xid) values (1,1); update sys_sys set daytxt='x'; "
+               "update u_setting set keepdays=30"
+            << 1 << QStringList();
+        QTest::newRow("a row moved to another id") << "insert into notebook (id,n_date,n_info) values "
+                                                      "(5,'2012-05-01','a'); update notebook set id=9 where id=5"
+                                                   << 1 << QStringList{"notebook I", "notebook D", "notebook I"};
+        QTest::newRow("a record written with no action open")
+            << "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date) values (1,100,1,1,'2012-05-01')"
+            << 0 << QStringList();
+        QTest::newRow("a named write inside a page's action")
+            << "insert into s_user (sys_name) values ('新成员'); delete from s_user where sys_name='新成员'" << 2
+            << QStringList{"s_user I", "s_user D"};
+    }
+
+    void whatIsRecorded()
+    {
+        QFETCH(QString, statements);
+        QFETCH(int, actions);
+        QFETCH(QStringList, ops);
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QVERIFY(t.openShared());
+        Tx_Data start(Database::shared());
+        {
+            std::list<JournalAction> open;
+            for (int i = 0; i < actions; ++i)
+                open.emplace_back(Database::shared(), QStringLiteral("改%1").arg(i), QStringLiteral("test"));
+            TestDb::sql(statements);
+            for (; !open.empty(); open.pop_back())
+                QVERIFY(open.back().finish());
+        }
+        QCOMPARE(TestDb::texts(QStringLiteral("select t_name||' '||i_op from u_item order by id")), ops);
+        QCOMPARE(TestDb::count(QStringLiteral("u_action")), qint64(!ops.isEmpty()));
+        QCOMPARE(latestUndoable(Database::shared()), ops.isEmpty() ? QString() : QStringLiteral("改0"));
+        TEST_END
+    }
+
+    // Undo rebuilds the totals; a row changed outside the journal since
+    // stops it before anything is applied, and so does an open action.
+    // The connection is opened as a restore reopens it, without the start:
+    // the first action makes the triggers.
+    void undoIsWholeOrNothing()
+    {
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QVERIFY(t.openShared());
+        const qint64 account = TestDb::scalarInt(QStringLiteral("select min(id) from z_zhanghu"));
+        const qint64 category = TestDb::scalarInt(QStringLiteral("select id from v_fenlei where f_class='S' limit 1"));
+        QVERIFY(RecalcAccountTotals(Database::shared()));
+        const QStringList before = dump();
+        {
+            JournalAction a(Database::shared(), QStringLiteral("记一笔收入"), QStringLiteral("record"));
+            TestDb::sql(QStringLiteral("insert into notebook (n_date,n_info) values ('2012-05-01','先');"
+                                       "insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class) "
+                                       "values (%1,1230000,1,%2,'2012-05-01','S')")
+                            .arg(category)
+                            .arg(account));
+            QVERIFY(RecalcAccountTotals(Database::shared()));
+            QVERIFY(a.finish());
+        }
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_shouru from z_zhanghu where id=%1").arg(account)),
+                 qint64(1230000));
+
+        // The notebook row is undone last; changed meanwhile, it stops all.
+        TestDb::sql(QStringLiteral("update notebook set n_info='改过' where n_info='先'"));
+        const QStringList changed = dump();
+        DbError e;
+        QVERIFY(!undoLatest(Database::shared(), &e));
+        QCOMPARE(e.kind(), DbError::Kind::Vanished);
+        QVERIFY2(e.message().contains(QStringLiteral("记一笔收入")), qPrintable(e.message()));
+        QCOMPARE(dump(), changed);
+        QCOMPARE(latestUndoable(Database::shared()), QStringLiteral("记一笔收入"));
+        {
+            JournalAction open(Database::shared(), QStringLiteral("另一个"), QStringLiteral("test"));
+            QVERIFY(!undoLatest(Database::shared(), &e));
+            QCOMPARE(dump(), changed);
+        }
+
+        TestDb::sql(QStringLiteral("update notebook set n_info='先' where n_info='改过'"));
+        QString label;
+        QVERIFY(undoLatest(Database::shared(), &e, &label));
+        QCOMPARE(label, QStringLiteral("记一笔收入"));
+        QCOMPARE(dump(), before);
+        QVERIFY(RecalcAccountTotals(Database::shared()));
+        QCOMPARE(dump(), before);
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_shouru from z_zhanghu where id=%1").arg(account)),
+                 qint64(0));
+        QVERIFY(undoLatest(Database::shared(), &e, &label));  // nothing left: no failure
+        QCOMPARE(label, QString());
+        TEST_END
+    }
+
+    // Every table of a new file is either journaled or named as derived.
+    void everyTableIsClassed()
+    {
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QVERIFY(t.openShared());
+        const QStringList tables = TestDb::texts(
+            QStringLiteral("select name from sqlite_master where type='table' and name not like 'sqlite%' order by 1"));
+        for (const QString& table : tables)
+            QVERIFY2(journaledTables().contains(table) != unjournaledTables().contains(table), qPrintable(table));
+        for (const QString& table : journaledTables() + unjournaledTables())
+            QVERIFY2(tables.contains(table), qPrintable(table));
+        TEST_END
+    }
+
+    // Actions older than the kept days go with their items, and every
+    // action before them even when the clock was set back in between.
+    void purgeKeepsTheRecentDays()
+    {
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QVERIFY(t.openShared());
+        Tx_Data start(Database::shared());
+        const QDateTime now(QDate(2012, 5, 20), QTime(9, 0));
+        // days before now: 1000 deletes of one row each, the clock set back once
+        const QList<int> ages{40, 20, 45, 29, 2};
+        Transaction all(Database::shared());  // one commit: the actions nest in it
+        for (int i = 0; i < 1000; ++i)
+            TestDb::sql(
+                QStringLiteral("insert into notebook (n_date,n_info) values ('2012-05-01','第%1天的日记')").arg(i));
+        for (int i = 0; i < 1000; ++i) {
+            Clock::setFixed(now.addDays(-ages[i * ages.size() / 1000]));
+            JournalAction a(Database::shared(), QStringLiteral("删除日记"), QStringLiteral("diary"));
+            TestDb::sql(QStringLiteral("delete from notebook where id=(select min(id) from notebook)"));
+            QVERIFY(a.finish());
+        }
+        Clock::setFixed(QDateTime());
+        QVERIFY(all.commit());
+        qInfo("u_item after 1000 single-row deletes: %lld rows, %lld bytes of images",
+              TestDb::scalarInt(QStringLiteral("select count(*) from u_item")),
+              TestDb::scalarInt(QStringLiteral("select sum(length(i_old)) from u_item")));
+        QVERIFY(setJournalKeepDays(Database::shared(), 30));
+        QVERIFY(!setJournalKeepDays(Database::shared(), 6));
+        TestDb::sql(QStringLiteral("PRAGMA secure_delete=0"));
+        int removed = 0;
+        QVERIFY(purgeJournal(Database::shared(), now, nullptr, &removed));
+        QCOMPARE(removed, 600);  // up to the last one 45 days old, the 20 days old among them
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("PRAGMA secure_delete")), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("u_action")), qint64(400));
+        QCOMPARE(TestDb::count(QStringLiteral("u_item where a_id not in (select id from u_action)")), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("u_item")), qint64(400));
+        TEST_END
+    }
+};
+
+QTEST_GUILESS_MAIN(TstJournal)
+#include "tst_journal.moc"
