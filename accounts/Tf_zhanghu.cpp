@@ -117,6 +117,7 @@ void Tf_zhanghu::DBGridEh3CellClick()
 void Tf_zhanghu::buildEditor()
 {
     BatchEditor::Setup s;
+    s.subject = QStringLiteral("账户");
     s.keyColumn = ColId;
     s.addColumn = ColName;
     s.refusedBox = BatchEditor::Box::Notice;

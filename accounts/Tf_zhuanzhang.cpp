@@ -99,6 +99,12 @@ void Tf_zhuanzhang::formatGrid()
 void Tf_zhuanzhang::buildEditor()
 {
     BatchEditor::Setup s;
+    s.subject = QStringLiteral("转账");
+    s.deleteLabel = [this](int row) {
+        auto cell = [&](int c) { return m_model->index(row, c).data().toString(); };
+        return QStringLiteral("删除转账 %1 %2→%3 %4")
+            .arg(cell(ColDate), cell(ColFromName), cell(ColToName), cell(ColAmount));
+    };
     s.keyColumn = ColId;
     s.addColumn = ColDate;
     s.amountsPositive = true;

@@ -7,6 +7,7 @@
 #include "data/AccountTotals.h"
 #include "data/Backup.h"
 #include "data/Clock.h"
+#include "data/Journal.h"
 #include "data/Tx_Data.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
@@ -14,13 +15,19 @@
 #include "ui/RestoreStep.h"
 #include "ui/Skin.h"
 #include "ui/Theme.h"
+#include "ui/WaitCursor.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -48,6 +55,21 @@ QLabel* picture(QWidget* parent, const char* name, const QRect& r, const QPixmap
 }
 
 using Theme::setColour;
+
+// An application-wide event filter that hands the events to a function.
+class KeyFilter : public QObject {
+public:
+    KeyFilter(std::function<bool(QObject*, QEvent*)> filter, QObject* parent)
+        : QObject(parent),
+          m_filter(std::move(filter))
+    {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override { return m_filter(watched, event); }
+
+private:
+    std::function<bool(QObject*, QEvent*)> m_filter;
+};
 }
 
 QList<NavEntry> defaultNavigation()
@@ -140,6 +162,16 @@ void TForm1::buildHeader()
             addEntry(e);
     addEntry({"Label28", "帮助", NavEntry::Header, 906, 0, 0, {}, false, false});
     connect(findChild<ClickLabel*>(QStringLiteral("Label28")), &ClickLabel::clicked, this, &TForm1::Label28Click);
+    // Made after the others, so their creation order stays.
+    ClickLabel* undo = addEntry({"Label30", "撤销", NavEntry::Header, 510, 0, 0, {}, false, false});
+    undo->setToolTip(QStringLiteral("撤销上一步操作（Ctrl+Z）；重做（Ctrl+Y）"));
+    connect(undo, &ClickLabel::clicked, this, &TForm1::Label30Click);
+    // Ctrl+Z / Ctrl+Y reach the window from whichever control has the keys.
+    auto* keys
+        = new KeyFilter([this](QObject* watched,
+                               QEvent* event) { return event->type() == QEvent::KeyPress && undoKey(watched, event); },
+                        this);
+    qApp->installEventFilter(keys);
 }
 
 void TForm1::buildNavigation()
@@ -338,6 +370,15 @@ bool TForm1::createPage(const PageFactory& factory)
         return false;
     page->setParent(m_pnlShow, Qt::Widget);
     page->setGeometry(m_pnlShow->rect());
+    m_currentFactory = factory;
+    // A page may hand its place to another (系统设置 -> 回收站).
+    if (auto* p = qobject_cast<Page*>(page))
+        connect(p, &Page::openPageRequested, this, [this](const std::function<QWidget*()>& next) {
+            QTimer::singleShot(0, this, [this, next] {
+                if (mayLeavePage())
+                    OpenPage(next);
+            });
+        });
     page->show();
     return true;
 }
@@ -517,3 +558,68 @@ void TForm1::Label23Click() { openUrl(QString::fromLatin1(kMakerSite) + QStringL
 void TForm1::Label8Click() { openUrl(QString::fromLatin1(kMakerSite) + QStringLiteral("/?id=2012_1")); }
 
 void TForm1::openUrl(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+
+void TForm1::Label30Click() { undoOrRedo(true); }
+void TForm1::undoLatest() { undoOrRedo(true); }
+void TForm1::redoLatest() { undoOrRedo(false); }
+
+bool TForm1::undoKey(QObject* watched, QEvent* event)
+{
+    auto* ke = static_cast<QKeyEvent*>(event);
+    const bool undo = ke->matches(QKeySequence::Undo);
+    const bool redo = !undo && ke->modifiers() == Qt::ControlModifier && ke->key() == Qt::Key_Y;
+    auto* w = qobject_cast<QWidget*>(watched);
+    if ((!undo && !redo) || !w || w->window() != this)
+        return false;
+    // Typing is undone first: a field with its own history keeps the key.
+    QWidget* focus = QApplication::focusWidget();
+    auto* line = qobject_cast<QLineEdit*>(focus);
+    if (!line && qobject_cast<QAbstractSpinBox*>(focus))
+        line = focus->findChild<QLineEdit*>();
+    if (line && !line->isReadOnly() && (undo ? line->isUndoAvailable() : line->isRedoAvailable()))
+        return false;
+    if (auto* text = qobject_cast<QPlainTextEdit*>(focus);
+        text && !text->isReadOnly()
+        && (undo ? text->document()->isUndoAvailable() : text->document()->isRedoAvailable()))
+        return false;
+    if (auto* text = qobject_cast<QTextEdit*>(focus);
+        text && !text->isReadOnly()
+        && (undo ? text->document()->isUndoAvailable() : text->document()->isRedoAvailable()))
+        return false;
+    // Posted: the key's own handling is over before a question opens.
+    QTimer::singleShot(0, this, [this, undo] { undoOrRedo(undo); });
+    return true;
+}
+
+void TForm1::undoOrRedo(bool undo)
+{
+    if (endIfFileReplaced() || !mayLeavePage())
+        return;
+    if (auto* page = qobject_cast<Page*>(currentPage()); page && !page->writeTyping())
+        return;
+    Database& db = Database::shared();
+    DbError error;
+    const QString label = undo ? latestUndoable(db, &error) : latestRedoable(db, &error);
+    if (error.isError())
+        return Msg::dbError(this, error);
+    if (label.isEmpty())
+        return Msg::info(this, undo ? QStringLiteral("没有可撤销的操作") : QStringLiteral("没有可重做的操作"));
+    if (!Msg::confirm(this, (undo ? QStringLiteral("是否撤销：%1？") : QStringLiteral("是否重做：%1？")).arg(label)))
+        return;
+    QString done;
+    bool ok;
+    {
+        WaitCursor wait;
+        ok = undo ? ::undoLatest(db, &error, &done) : ::redoLatest(db, &error, &done);
+    }
+    if (!ok) {
+        // A refusal names what stands in the way; a file fault is the database's.
+        if (error.kind() == DbError::Kind::Vanished)
+            return Msg::error(this, error.message());
+        return Msg::dbError(this, error);
+    }
+    // The page shown reads what is stored now.
+    if (m_currentFactory && currentPage())
+        createPage(m_currentFactory);
+    Msg::info(this, (undo ? QStringLiteral("已撤销：%1") : QStringLiteral("已重做：%1")).arg(done));
+}

@@ -83,6 +83,11 @@ public slots:
     void Label24Click();
     void Label23Click();
     void Label8Click();
+    // 撤销 / Ctrl+Z and Ctrl+Y: the newest action undone, or the one undone
+    // last done again, after the user's yes; the page shown is made anew.
+    void Label30Click();
+    void undoLatest();
+    void redoLatest();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -114,6 +119,11 @@ private:
     // automatic backup to restore from.
     void startFileCheck();
     void damageFound(const QString& findings, const QString& backup);
+    void undoOrRedo(bool undo);
+    // Ctrl+Z / Ctrl+Y in this window, unless a text field has its own to undo.
+    bool undoKey(QObject* watched, QEvent* event);
+
+    PageFactory m_currentFactory;  // what made the page shown
 
     MainWindowOptions m_options;
     QPoint m_dragOrigin;

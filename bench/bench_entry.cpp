@@ -3,6 +3,7 @@
 #include "bench/BenchUtil.h"
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "data/Journal.h"
 #include "data/Tx_Data.h"
 #include "ledger/SevenDayChart.h"
 #include "ledger/Tf_zhichu.h"
@@ -89,6 +90,28 @@ int main(int argc, char** argv)
             std::printf("%lld records: save (insert, list, budget box, chart) %.1f ms vs its statements alone %.1f ms "
                         "(%.2fx)\n",
                         n, saveMs, saveStmtMs, saveMs / saveStmtMs);
+            // What the journal adds to a save: the same insert committed
+            // alone, and as an action with its row image.
+            auto insertOne = [] {
+                Query ins(QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_other,s_zhanghuid,s_date,"
+                                         "f_class) values (2,50000,1,'',1,'2012-05-20','Z')"));
+                Bench::require(ins.exec(), "insert");
+            };
+            const double bareMs = Bench::medianMs(25, [&] {
+                Transaction tx(Database::shared());
+                insertOne();
+                Bench::require(tx.commit(), "commit");
+            });
+            const double journalMs = Bench::medianMs(25, [&] {
+                Bench::require(runAction(Database::shared(), QStringLiteral("保存支出 早餐 5.00"), ActionKind::Save,
+                                         [&](DbError*) {
+                                             insertOne();
+                                             return true;
+                                         }),
+                               "journaled insert");
+            });
+            std::printf("%lld records: one record saved with its undo journal %.2f ms vs without %.2f ms (%.2fx)\n", n,
+                        journalMs, bareMs, journalMs / bareMs);
         }
         {
             // 模糊查询 with no keyword from 2000-01-01 to today: until the first

@@ -167,6 +167,7 @@ void Tf_yushuan::Button42Click()
 void Tf_yushuan::buildEditor()
 {
     BatchEditor::Setup s;
+    s.subject = QStringLiteral("预算");
     s.keyColumn = DefId;
     s.askBeforeSave = false;
     s.ready = [this] { return m_definitionsOpen; };

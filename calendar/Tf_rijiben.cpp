@@ -2,6 +2,7 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "data/Journal.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
@@ -93,15 +94,23 @@ bool Tf_rijiben::untouched(int row) const
     return m_model->isNewRow(row) && m_model->raw(row, ColInfo).toString().trimmed().isEmpty();
 }
 
+QString Tf_rijiben::dayOf(int row) const
+{
+    const QVariant d = m_model->raw(row, ColDate);
+    return d.metaType().id() == QMetaType::QDate ? d.toDate().toString(QStringLiteral("yyyy-MM-dd")) : d.toString();
+}
+
 bool Tf_rijiben::post(int row)
 {
     if (row < 0 || untouched(row))
         return true;
     DbError error;
-    if (m_model->submitRow(row, &error))
-        return true;
-    Msg::dbError(this, error);
-    return false;
+    const bool ok = runAction(
+        Database::shared(), QStringLiteral("保存日记 %1").arg(dayOf(row)), ActionKind::Save,
+        [&](DbError* e) { return m_model->submitRow(row, e); }, &error);
+    if (!ok)
+        Msg::dbError(this, error);
+    return ok;
 }
 
 bool Tf_rijiben::postCurrent()
@@ -186,9 +195,11 @@ void Tf_rijiben::Button3Click()
         if (untouched(r))
             m_model->removeRowAt(r);
     row = currentRow();
+    const QString label = QStringLiteral("删除日记 %1").arg(dayOf(row));
     m_model->removeRowAt(row);
     DbError error;
-    if (!m_model->submitAll(&error)) {
+    if (!runAction(
+            Database::shared(), label, ActionKind::Delete, [&](DbError* e) { return m_model->submitAll(e); }, &error)) {
         Msg::dbError(this, error);
         m_model->revertAll();
     }

@@ -29,6 +29,7 @@ public:
 public slots:
     void FormCreate();
     void FormShow() override;
+    bool writeTyping() override { return postCurrent(); }
     void Button54Click();  // 查询
     void Button1Click();   // 增加
     void Button3Click();   // 删除
@@ -41,6 +42,7 @@ private:
     // Writes the row's typed changes; false (after showing why) when the
     // database refused them, and the row stays as typed.
     bool post(int row);
+    QString dayOf(int row) const;  // the entry's date, for the labels of undo
     // Takes what an open date editor holds and posts the current entry.
     bool postCurrent();
     void setCurrent(int row);

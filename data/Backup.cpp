@@ -513,6 +513,11 @@ QString safetyBackupName(const QString& databasePath, const QDateTime& now, cons
         .filePath(stamped(QFileInfo(databasePath).baseName(), now) + u'-' + reason + QStringLiteral(".bak"));
 }
 
+QString safetyBackupNotice(const QString& target, const QString& verb)
+{
+    return QStringLiteral("%1前会先把数据库备份到：\n%2").arg(verb, QDir::toNativeSeparators(target));
+}
+
 bool writeSafetyBackup(Database& db, const QString& target, DbError* error)
 {
     const QString folder = QFileInfo(target).absolutePath();

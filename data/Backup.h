@@ -121,6 +121,9 @@ void clearBackupFailureNote(const QString& databasePath);
 // never removes these; the settings page lists and deletes them.
 QString safetyBackupName(const QString& databasePath, const QDateTime& now, const QString& reason);
 [[nodiscard]] bool writeSafetyBackup(Database& db, const QString& target, DbError* error = nullptr);
+// Under the question of a deletion (or of what `verb` says): where its
+// copy goes first.
+QString safetyBackupNotice(const QString& target, const QString& verb = QStringLiteral("删除"));
 // Most recently written first.
 QStringList safetyBackupFiles(const QString& databasePath);
 

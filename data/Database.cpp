@@ -227,6 +227,9 @@ bool Database::finishOpen(const QByteArray& key, int busyTimeoutMs)
         return false;
     }
     sqlite3_exec(m_db, "PRAGMA foreign_keys=OFF", nullptr, nullptr, nullptr);
+    // What a delete frees is overwritten: a record the user deleted for good
+    // is not left readable in the file.
+    sqlite3_exec(m_db, "PRAGMA secure_delete=ON", nullptr, nullptr, nullptr);
     // A 16 MiB page cache (a limit: pages are taken only as they are read):
     // twenty years of indexes outgrow the default 2 MB, and every page read
     // again from disk is decrypted again.

@@ -26,5 +26,17 @@ bool clearAllRecords(Database& db, DbError* error)
         {"UPDATE z_zhanghu SET z_qcje=0,z_shouru=0,z_zhichu=0,z_jiechu=0,z_jieru=0,z_zhuanchu=0,z_yue=0"}};
     if (imports)
         steps << Step{"delete from s_import_line"} << Step{"delete from s_import"};
+    // Not journaled (its verified copy is the way back), and nothing the
+    // journal held could be undone over an empty file: it goes too.
+    Query journal(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name in "
+                                     "('u_action','u_item')"));
+    QVariant tables;
+    if (journal.scalar(&tables) == Query::Fetch::Failed) {
+        if (error)
+            *error = journal.error();
+        return false;
+    }
+    if (tables.toInt() == 2)
+        steps << Step{"delete from u_item"} << Step{"delete from u_action"};
     return runSteps(db, steps, error);
 }

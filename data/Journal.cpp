@@ -2,37 +2,9 @@
 
 #include "data/AccountTotals.h"
 #include "data/Clock.h"
+#include "data/JournalDetail.h"
 
-namespace {
-
-struct Journaled {
-    const char* name;
-    // What an update records and is compared on; empty: every column.
-    QStringList userColumns;
-};
-
-// Accounts: only what a user types. Rebuilding the totals is no change of
-// the user's, but a deleted or inserted account keeps its whole row.
-const QList<Journaled>& journaled()
-{
-    static const QList<Journaled> tables{
-        {"s_shouru", {}},      {"s_fenlei", {}},       {"z_zhanghu", {"id", "z_name", "z_qcje", "z_other"}},
-        {"s_user", {}},        {"s_zhanghistory", {}}, {"s_jie", {}},
-        {"s_yushuan", {}},     {"notebook", {}},       {"s_import", {}},
-        {"s_import_line", {}},
-    };
-    return tables;
-}
-
-const Journaled* findJournaled(const QString& name)
-{
-    for (const Journaled& t : journaled())
-        if (name == QLatin1String(t.name))
-            return &t;
-    return nullptr;
-}
-
-const char* const kTimeFormat = "yyyy-MM-dd HH:mm:ss";
+namespace journal_detail {
 
 bool fail(DbError* error, const DbError& e)
 {
@@ -67,17 +39,56 @@ bool columnsOf(Database& db, const QString& table, QStringList* columns, DbError
     return true;
 }
 
-QStringList userColumnsOf(const Journaled& t, const QStringList& all)
-{
-    return t.userColumns.isEmpty() ? all : t.userColumns;
-}
-
 QString quotedNames(const QStringList& columns)
 {
     QStringList out;
     for (const QString& c : columns)
         out << u'"' + c + u'"';
     return out.join(u',');
+}
+
+// `WITH img(cols) AS (SELECT <image>)`: the image's values by column name.
+QString imageTable(const char* name, const QStringList& columns, const QString& image)
+{
+    return QStringLiteral("%1(%2) AS (SELECT %3)").arg(QLatin1String(name), quotedNames(columns), image);
+}
+
+}  // namespace journal_detail
+
+using namespace journal_detail;
+
+namespace {
+
+struct Journaled {
+    const char* name;
+    // What an update records and is compared on; empty: every column.
+    QStringList userColumns;
+};
+
+// Accounts: only what a user types. Rebuilding the totals is no change of
+// the user's, but a deleted or inserted account keeps its whole row.
+const QList<Journaled>& journaled()
+{
+    static const QList<Journaled> tables{
+        {"s_shouru", {}},      {"s_fenlei", {}},       {"z_zhanghu", {"id", "z_name", "z_qcje", "z_other"}},
+        {"s_user", {}},        {"s_zhanghistory", {}}, {"s_jie", {}},
+        {"s_yushuan", {}},     {"notebook", {}},       {"s_import", {}},
+        {"s_import_line", {}},
+    };
+    return tables;
+}
+
+const Journaled* findJournaled(const QString& name)
+{
+    for (const Journaled& t : journaled())
+        if (name == QLatin1String(t.name))
+            return &t;
+    return nullptr;
+}
+
+QStringList userColumnsOf(const Journaled& t, const QStringList& all)
+{
+    return t.userColumns.isEmpty() ? all : t.userColumns;
 }
 
 // quote(new."a")||','||quote(new."b")…: the row as a literal list. quote()
@@ -159,15 +170,28 @@ struct Item {
     QString oldImage, newImage;
 };
 
-// `WITH img(cols) AS (SELECT <image>)`: the image's values by column name.
-QString imageTable(const char* name, const QStringList& columns, const QString& image)
-{
-    return QStringLiteral("%1(%2) AS (SELECT %3)").arg(QLatin1String(name), quotedNames(columns), image);
-}
-
 // Runs one item forward (redo) or backward (undo). The row must look as the
 // action left it (its user columns), else nothing is applied.
-bool applyItem(Database& db, const Item& item, bool undo, const QString& label, DbError* error)
+// Why an item cannot be applied: a later action that touched the row and
+// is still in force is named; without one, the row was changed elsewhere.
+DbError conflict(Database& db, const Item& item, qint64 action, bool undo, const QString& label)
+{
+    const QString verb = undo ? QStringLiteral("撤销") : QStringLiteral("恢复");
+    Query later(db, QStringLiteral("select a.a_label, a.a_state from u_item i join u_action a on a.id=i.a_id "
+                                   "where i.t_name=:t and i.r_id=:r and i.a_id>:a and a.a_state<>'undone' "
+                                   "order by i.a_id desc limit 1"));
+    later.bind(":t", item.table).bind(":r", item.rowid).bind(":a", action);
+    if (later.fetch() == Query::Fetch::Row) {
+        if (later.text(1) == u"done")
+            return DbError(DbError::Kind::Vanished, QStringLiteral("请先撤销：%1").arg(later.text(0)));
+        return DbError(
+            DbError::Kind::Vanished,
+            QStringLiteral("“%1”涉及的数据已在回收站中彻底删除（%2），无法%3").arg(label, later.text(0), verb));
+    }
+    return DbError(DbError::Kind::Vanished, QStringLiteral("“%1”涉及的数据已被修改或删除，无法%2").arg(label, verb));
+}
+
+bool applyItem(Database& db, const Item& item, qint64 action, bool undo, const QString& label, DbError* error)
 {
     // Only names of the program's own list are put into a statement.
     const Journaled* t = findJournaled(item.table);
@@ -203,16 +227,21 @@ bool applyItem(Database& db, const Item& item, bool undo, const QString& label, 
     Query q(db, sql);
     if (op != u'I')
         q.bind(":r", item.rowid);
-    if (!q.exec())
+    const bool ran = q.exec();
+    if (ran && db.changes() != 1)
+        return fail(error, conflict(db, item, action, undo, label));
+    // An insert refused because the row is back (a later action's) names that action.
+    if (!ran && op == u'I' && q.error().kind() == DbError::Kind::Refused) {
+        const DbError why = conflict(db, item, action, undo, label);
+        if (why.message().startsWith(QStringLiteral("请先撤销")))
+            return fail(error, why);
+    }
+    if (!ran)
         return fail(
             error, DbError(q.error().kind(),
                            QStringLiteral("无法%1“%2”：%3")
                                .arg(undo ? QStringLiteral("撤销") : QStringLiteral("恢复"), label, q.error().message()),
                            q.error().code()));
-    if (db.changes() != 1)
-        return fail(error, DbError(DbError::Kind::Vanished,
-                                   QStringLiteral("“%1”涉及的数据已被修改或删除，无法%2")
-                                       .arg(label, undo ? QStringLiteral("撤销") : QStringLiteral("恢复"))));
     return true;
 }
 
@@ -256,7 +285,7 @@ bool applyLatest(Database& db, bool undo, DbError* error, QString* label)
         }
     }
     for (const Item& item : items)
-        if (!applyItem(db, item, undo, name, error))
+        if (!applyItem(db, item, id, undo, name, error))
             return false;
     if (!RecalcAccountTotals(db, error))
         return false;
@@ -408,6 +437,14 @@ bool JournalAction::finish()
     QList<Step> steps;
     if (rows.toLongLong() == 0) {
         steps = {{"delete from u_action where id=:a", {{":a", m_id}}}};
+    } else if (rows.toLongLong() > kMaxJournaledRows) {
+        // Too big to keep: the page wrote a verified backup first. What is
+        // left to redo would no longer fit the rows.
+        m_tooBig = true;
+        steps = {{"delete from u_item where a_id=:a", {{":a", m_id}}},
+                 {"delete from u_action where id=:a", {{":a", m_id}}},
+                 {"delete from u_item where a_id in (select id from u_action where a_state='undone')"},
+                 {"delete from u_action where a_state='undone'"}};
     } else {
         steps = {{"update u_action set a_rows=:n where id=:a", {{":n", rows}, {":a", m_id}}},
                  // A new change ends the redo stack.
@@ -421,6 +458,17 @@ bool JournalAction::finish()
         return false;
     }
     return true;
+}
+
+bool runAction(Database& db, const QString& label, const char* kind, const std::function<bool(DbError*)>& write,
+               DbError* error)
+{
+    JournalAction action(db, label, QString::fromLatin1(kind));
+    if (!action.isActive())
+        return fail(error, action.error());
+    if (!write(error))
+        return false;
+    return action.finish() || fail(error, action.error());
 }
 
 QString latestUndoable(Database& db, DbError* error)
@@ -462,12 +510,8 @@ bool purgeJournal(Database& db, const QDateTime& now, DbError* error, int* remov
     if (!journalKeepDays(db, &days, error))
         return false;
     // What the journal held of deleted rows is overwritten, not just unlinked.
-    // This SQLCipher has it on already; the setting is put back as it was.
-    Query before(db, QStringLiteral("PRAGMA secure_delete"));
-    QVariant secure;
-    if (before.scalar(&secure) == Query::Fetch::Failed)
-        return fail(error, before.error());
-    if (!exec(db, QStringLiteral("PRAGMA secure_delete=1"), error))
+    SecureDelete secure(db);
+    if (!secure.ok(error))
         return false;
     Transaction tx(db);
     // Every action up to the newest old one goes, so the stack stays whole
@@ -489,7 +533,6 @@ bool purgeJournal(Database& db, const QDateTime& now, DbError* error, int* remov
     ok = ok && (tx.commit() || fail(error, tx.error()));
     if (!ok)
         tx.rollback();
-    (void)db.exec(QStringLiteral("PRAGMA secure_delete=%1").arg(secure.toInt()));  // a pragma takes no parameter
     if (ok && removed)
         *removed = count;
     return ok;

@@ -12,6 +12,16 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
+
+// What kind of command an action was: the recycle bin lists the deletes.
+namespace ActionKind {
+inline constexpr char Save[] = "save";
+inline constexpr char Delete[] = "delete";
+inline constexpr char Import[] = "import";
+inline constexpr char ImportUndo[] = "import-undo";
+inline constexpr char Restore[] = "restore";
+}
 
 // Tables whose rows the journal records.
 const QStringList& journaledTables();
@@ -43,7 +53,9 @@ public:
     // The u_action id; 0 for a joined or failed action.
     qint64 id() const { return m_id; }
     // Stores the row count (or removes an empty action) and ends the action.
+    // Over kMaxJournaledRows rows the action is not kept (tooBig()).
     [[nodiscard]] bool finish();
+    bool tooBig() const { return m_tooBig; }
 
 private:
     void close();
@@ -53,8 +65,18 @@ private:
     qint64 m_id = 0;
     bool m_active = false;
     bool m_joined = false;
+    bool m_tooBig = false;
     DbError m_error;
 };
+
+// Runs `write` as one action; true when the write and its record went
+// through. `write` fails by returning false with `error` set.
+[[nodiscard]] bool runAction(Database& db, const QString& label, const char* kind,
+                             const std::function<bool(DbError*)>& write, DbError* error = nullptr);
+
+// An action over this many rows is not journaled: a verified backup is
+// written instead, and the user is told so before it runs.
+inline constexpr int kMaxJournaledRows = 20000;
 
 // The label of the action undoLatest / redoLatest would apply; empty when
 // there is none (or on failure, with `error` set).

@@ -1,6 +1,7 @@
 #include "data/Tx_Data.h"
 
 #include "data/Backup.h"
+#include "data/Clock.h"
 #include "data/Journal.h"
 #include "data/Schema.h"
 
@@ -92,7 +93,10 @@ void Tx_Data::DataModuleCreate()
     UpgradeViews(m_db);
     // A file whose upgrade failed has no journal: a JournalAction then
     // reports it, and nothing else depends on the triggers.
-    (void)installJournal(m_db);
+    // What is older than the kept days goes at each start; a file that
+    // cannot be written keeps it until a start that can.
+    if (installJournal(m_db))
+        (void)purgeJournal(m_db, Clock::now());
 }
 
 void Tx_Data::UpgradeViews(Database& db)

@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Import.h"
+#include "data/Journal.h"
 #include "data/Tx_Data.h"
 #include "import/OfxReader.h"
 #include "import/QifReader.h"
@@ -10,6 +11,7 @@
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
 #include "ui/Roles.h"
+#include "ui/SafetyCopy.h"
 #include "ui/WaitCursor.h"
 
 #include <QCheckBox>
@@ -524,12 +526,24 @@ void Tf_daoru::Button3Click()
         Msg::error(this, QStringLiteral("请选择付款人"));
         return;
     }
+    // Each line is a record and an import line.
+    if (2 * qint64(lines.size()) + 1 > kMaxJournaledRows
+        && !confirmWithCopy(this, QStringLiteral("是否确定导入这%1条记录？").arg(lines.size()),
+                            2 * qint64(lines.size()) + 1, QStringLiteral("导入"), QStringLiteral("导入前")))
+        return;
     DbError error;
     bool ok;
     {
         WaitCursor wait;
-        ok = ImportRecords(Database::shared(), QFileInfo(m_statement.file).fileName(), Clock::now(),
-                           account.toLongLong(), payer.toLongLong(), lines, nullptr, &error);
+        const QFileInfo file(m_statement.file);
+        ok = runAction(
+            Database::shared(), QStringLiteral("导入 %1 %2 笔").arg(file.completeBaseName()).arg(lines.size()),
+            ActionKind::Import,
+            [&](DbError* e) {
+                return ImportRecords(Database::shared(), file.fileName(), Clock::now(), account.toLongLong(),
+                                     payer.toLongLong(), lines, nullptr, e);
+            },
+            &error);
     }
     if (!ok) {
         Msg::dbError(this, error);
@@ -552,9 +566,16 @@ void Tf_daoru::Button4Click()
         Msg::dbError(this, error);
         return;
     }
-    if (live > 0 && !Msg::confirm(this, QStringLiteral("是否确定撤销本次导入的%1条记录？").arg(live)))
+    if (live > 0
+        && !confirmWithCopy(this, QStringLiteral("是否确定撤销本次导入的%1条记录？").arg(live), 2 * qint64(live) + 1,
+                            QStringLiteral("撤销导入"), QStringLiteral("撤销导入前")))
         return;
-    if (!UndoImport(Database::shared(), id, nullptr, &error)) {
+    const QString label = QStringLiteral("撤销导入 %1 %2 笔")
+                              .arg(QFileInfo(m_imports->item(current.row(), 0)->text()).completeBaseName())
+                              .arg(live);
+    if (!runAction(
+            Database::shared(), label, ActionKind::ImportUndo,
+            [&](DbError* e) { return UndoImport(Database::shared(), id, nullptr, e); }, &error)) {
         Msg::dbError(this, error);
         return;
     }

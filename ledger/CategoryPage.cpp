@@ -8,6 +8,7 @@
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
+#include "ui/SafetyCopy.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -187,6 +188,25 @@ void CategoryPage::ADOQuery9AfterScroll()
     openSub();
 }
 
+QString CategoryPage::deleteLabel(BatchModel* model, int idColumn, int nameColumn, int row, bool top)
+{
+    Query count(top ? QStringLiteral("select count(*) from s_shouru where f_fenleiid=:id or f_fenleiid in "
+                                     "(select id from s_fenlei where f_id=:id)")
+                    : QStringLiteral("select count(*) from s_shouru where f_fenleiid=:id"));
+    count.bind(":id", model->raw(row, idColumn).toLongLong());
+    QVariant n;
+    if (count.scalar(&n) == Query::Fetch::Failed)
+        Msg::dbError(this, count.error());  // the count is only the label's
+    m_deleteRows = n.toLongLong();
+    return QStringLiteral("删除类别“%1”及其 %2 笔记录").arg(model->raw(row, nameColumn).toString()).arg(m_deleteRows);
+}
+
+bool CategoryPage::askDelete(const QString& question)
+{
+    // Too many rows to keep for undo: a verified copy of the file instead.
+    return confirmWithCopy(this, question, m_deleteRows, QStringLiteral("删除"), QStringLiteral("删除类别前"));
+}
+
 void CategoryPage::buildEditors()
 {
     const QString refused = QStringLiteral("错误！不能有空行和重复的项目名称。");
@@ -216,7 +236,9 @@ void CategoryPage::buildEditors()
             Msg::error(this, QStringLiteral("对不起，该类别已被删除，请刷新后重新修改"));
         return true;
     };
-    sub.askDelete = [this, question](int) { return Msg::confirm(this, question); };
+    sub.subject = QStringLiteral("类别");
+    sub.deleteLabel = [this](int row) { return deleteLabel(m_sub, SubId, SubName, row, false); };
+    sub.askDelete = [this, question](int) { return askDelete(question); };
     sub.removeSaved = BatchEditor::deleteThrough(this, deleteSubCategory);
     sub.afterDelete = [this] {
         if (m_top->rowCount() == 0)
@@ -253,7 +275,9 @@ void CategoryPage::buildEditors()
         Msg::error(this, QStringLiteral("错误提示：至少保留一个类别！"));
         return false;
     };
-    top.askDelete = [this, question](int) { return Msg::confirm(this, question); };
+    top.subject = QStringLiteral("类别");
+    top.deleteLabel = [this](int row) { return deleteLabel(m_top, TopId, TopName, row, true); };
+    top.askDelete = [this, question](int) { return askDelete(question); };
     top.removeSaved = BatchEditor::deleteThrough(this, deleteTopCategory);
     top.afterDelete = [this] { (void)reload(); };  // a failing read is shown
     m_topEditor = new BatchEditor(this, m_topGrid, m_top, std::move(top));

@@ -40,6 +40,12 @@ private:
     void buildButtons();
     void buildGrids();
     void buildEditors();
+    // "删除类别“餐饮”及其 57 笔记录"; keeps the count for askDelete.
+    QString deleteLabel(BatchModel* model, int idColumn, int nameColumn, int row, bool top);
+    // The page's question; over the journal's bound it names the copy
+    // written first.
+    bool askDelete(const QString& question);
+    qint64 m_deleteRows = 0;
     // Each shows a failing read and returns false.
     bool openTop();
     bool openSub();

@@ -1,5 +1,7 @@
 #include "ledger/EntryPage.h"
 
+#include "data/Journal.h"
+
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "ledger/AmountCalculator.h"
@@ -362,6 +364,10 @@ void EntryPage::Button3Click()
         .bind(":o", m_remark->text())
         .bind(":z", m_account->keyValue().toLongLong())
         .bind(":d", m_entryDate->date());
+    JournalAction action(Database::shared(), actionLabel(QStringLiteral("保存"), name, amount),
+                         QString::fromLatin1(ActionKind::Save));
+    if (!action.isActive())
+        return Msg::dbError(this, action.error());
     if (!write.exec())
         return Msg::dbError(this, write.error());
     if (m_editMode && Database::shared().changes() == 0) {
@@ -369,6 +375,8 @@ void EntryPage::Button3Click()
         Msg::error(this, QStringLiteral("对不起，该记录已被删除，请点〔增加〕后重新保存"));
         return;
     }
+    if (!action.finish())
+        return Msg::dbError(this, action.error());
     m_notice->popUp();
     m_timer->start();
     Button1Click();
@@ -385,19 +393,34 @@ void EntryPage::Button2Click()
     if (!Msg::confirm(this, QStringLiteral("是否确定删除？")))
         return;
     const qint64 id = m_editId->text().toLongLong();
-    Query category(QStringLiteral("select f_fenleiid from s_shouru where id=:id"));
+    Query category(QStringLiteral("select s.f_fenleiid, s.s_jine, f.f_name from s_shouru s "
+                                  "left join s_fenlei f on f.id=s.f_fenleiid where s.id=:id"));
     category.bind(":id", id);
     if (category.fetch() == Query::Fetch::Failed)
         return Msg::dbError(this, category.error());
     const qint64 categoryId = category.integer(0);  // 0: deleted meanwhile
+    JournalAction action(Database::shared(), actionLabel(QStringLiteral("删除"), category.text(2), category.money(1)),
+                         QString::fromLatin1(ActionKind::Delete));
+    if (!action.isActive())
+        return Msg::dbError(this, action.error());
     Query del(QStringLiteral("delete from s_shouru where id=:id"));
     del.bind(":id", id);
     if (!del.exec())
         return Msg::dbError(this, del.error());
+    if (!action.finish())
+        return Msg::dbError(this, action.error());
     // Back to add mode with an empty form, so 保存 cannot bring it back.
     Button1Click();
     if (showDay())
         refreshAfterChange(categoryId);
+}
+
+QString EntryPage::actionLabel(const QString& verb, const QString& category, Money amount) const
+{
+    // "保存支出 早餐 12.50": what the undo question and the recycle bin show.
+    return QStringLiteral("%1%2 %3 %4")
+        .arg(verb, m_t.classLetter == 'Z' ? QStringLiteral("支出") : QStringLiteral("收入"), category,
+             amount.twoDecimals());
 }
 
 void EntryPage::refreshAfterChange(qint64 categoryId)

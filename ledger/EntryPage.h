@@ -43,6 +43,7 @@ public:
     // Columns of the record list.
     enum Col { ColNo, ColDate, ColItem, ColPerson, ColAmount, ColAccount, ColRemark, ColUserId, ColAccountId, ColId };
 
+    QString actionLabel(const QString& verb, const QString& category, Money amount) const;
     QString classLetter() const { return QString(QChar::fromLatin1(m_t.classLetter)); }
     bool isEditMode() const { return m_editMode; }
     // How the record list reads the records of `filter`.

@@ -175,6 +175,13 @@ void LoanPage::layoutGrid()
 void LoanPage::buildEditor()
 {
     BatchEditor::Setup s;
+    s.subject = m_t.classLetter == 'S' ? QStringLiteral("借入") : QStringLiteral("借出");
+    s.deleteLabel = [this](int row) {
+        auto cell = [&](int c) { return m_model->index(row, c).data().toString(); };
+        return QStringLiteral("删除%1 %2 %3")
+            .arg(m_t.classLetter == 'S' ? QStringLiteral("借入") : QStringLiteral("借出"), cell(ColDate),
+                 cell(ColAmount));
+    };
     s.keyColumn = ColId;
     s.addColumn = ColDate;
     s.editOnAdd = false;

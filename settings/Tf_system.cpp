@@ -4,12 +4,15 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Household.h"
+#include "data/Journal.h"
 #include "data/Tx_Data.h"
+#include "settings/Tf_huishouzhan.h"
 #include "settings/VersionCheck.h"
 #include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
+#include "ui/NumberField.h"
 #include "ui/RestoreStep.h"
 #include "ui/Roles.h"
 #include "ui/Theme.h"
@@ -29,6 +32,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -44,11 +48,6 @@ constexpr int kBottomButtonTop = kBottomTop + 44;
 // The household's file: the one the connection opened.
 QString databasePath() { return Database::shared().filePath(); }
 
-// Under the question of a deletion: where its copy goes first.
-QString beforeText(const QString& copy)
-{
-    return QStringLiteral("删除前会先把数据库备份到：\n%1").arg(QDir::toNativeSeparators(copy));
-}
 }
 
 Tf_system::Tf_system(QWidget* parent) : Page("f_system", parent)
@@ -61,6 +60,7 @@ Tf_system::Tf_system(QWidget* parent) : Page("f_system", parent)
     buildConfiguration();
     buildBottomRow();
     buildClearBox();
+    buildBin();
     FormCreate();
 }
 
@@ -134,6 +134,35 @@ void Tf_system::buildBottomRow()
     connect(copies, &QPushButton::clicked, this, &Tf_system::Button5Click);
 }
 
+// Made after every other control of the page, so their order stays.
+void Tf_system::buildBin()
+{
+    auto* box = findChild<QGroupBox*>(QStringLiteral("GroupBox2"));
+    label(box, QStringLiteral("回收站保留天数"), QRect(14, 274, 100, 22));
+    m_keepDays = new NumberField(7, 365, box);
+    m_keepDays->setObjectName(QStringLiteral("SpinEdit5"));
+    m_keepDays->setGeometry(114, 272, 58, 24);
+    label(box, QStringLiteral("天"), QRect(176, 272, 16, 24));
+    m_keepDays->setToolTip(QStringLiteral("回收站和撤销记录保留的天数（7～365）。更早的项目在启动时彻底删除，"
+                                          "其内容在数据文件中被覆盖，无法再恢复。"));
+    connect(m_keepDays, &QSpinBox::valueChanged, this, &Tf_system::keepDaysChanged);
+    QPushButton* bin = button(box, "Button70", QStringLiteral("回收站"), QRect(34, 302, 110, 28));
+    bin->setToolTip(QStringLiteral("查看、还原或彻底删除已删除的记录"));
+    connect(bin, &QPushButton::clicked, this, &Tf_system::Button70Click);
+}
+
+void Tf_system::keepDaysChanged(int days)
+{
+    DbError error;
+    if (!setJournalKeepDays(Database::shared(), days, &error))
+        Msg::dbError(this, error);
+}
+
+void Tf_system::Button70Click()
+{
+    emit openPageRequested([] { return new Tf_huishouzhan; });
+}
+
 void Tf_system::buildClearBox()
 {
     m_clearBox = groupBox(this, QStringLiteral("一键清空所有记账信息"), "GroupBox3", QRect(176, 128, 401, 201));
@@ -162,6 +191,11 @@ void Tf_system::FormCreate()
         Msg::dbError(this, error);
     const QSignalBlocker quiet(m_autoBackup);
     m_autoBackup->setChecked(enabled);
+    int days = 90;
+    if (!journalKeepDays(Database::shared(), &days, &error))
+        Msg::dbError(this, error);
+    const QSignalBlocker quietDays(m_keepDays);
+    m_keepDays->setValue(days);
 }
 
 void Tf_system::FormShow() { showStartPage(); }
@@ -207,23 +241,29 @@ void Tf_system::buildMemberEditor()
         return false;
     };
     // The question names the member and what goes with it.
-    s.askDelete = [this](int row) {
+    s.subject = QStringLiteral("用户");
+    s.deleteLabel = [this](int row) {
         Query records(QStringLiteral("select count(*) from s_shouru where s_userid=:id"));
         records.bind(":id", m_members->raw(row, ColId).toLongLong());
-        QVariant n;
-        if (records.scalar(&n) == Query::Fetch::Failed) {
-            Msg::dbError(this, records.error());
+        m_memberRecords = records.scalar(&m_memberRecordCount) == Query::Fetch::Failed ? records.error() : DbError();
+        return QStringLiteral("删除用户“%1”及其 %2 笔记录")
+            .arg(m_members->raw(row, ColName).toString())
+            .arg(m_memberRecordCount.toLongLong());
+    };
+    s.askDelete = [this](int row) {
+        if (m_memberRecords.isError()) {
+            Msg::dbError(this, m_memberRecords);
             return false;
         }
+        const QVariant n = m_memberRecordCount;
         m_memberCopy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("删除用户前"));
         const QString question = QStringLiteral("是否确定删除用户\"%1\"及其%2笔收支记录？")
                                      .arg(m_members->raw(row, ColName).toString())
                                      .arg(n.toLongLong());
-        return Msg::confirm(this, question, beforeText(m_memberCopy));
+        // The copy is written before the delete's action opens.
+        return Msg::confirm(this, question, safetyBackupNotice(m_memberCopy)) && writeCopyBefore(m_memberCopy);
     };
     s.removeSaved = [this](const QVariant& key) {
-        if (!writeCopyBefore(m_memberCopy))
-            return false;
         DbError error;
         if (deleteMember(Database::shared(), key.toLongLong(), &error))
             return true;
@@ -322,7 +362,8 @@ void Tf_system::Button55Click()
 void Tf_system::Button2Click()
 {
     m_clearCopy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("清空前"));
-    if (!Msg::confirm(this, QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？"), beforeText(m_clearCopy)))
+    if (!Msg::confirm(this, QStringLiteral("你是否确定删除所有记账信息，删除后将无法恢复？"),
+                      safetyBackupNotice(m_clearCopy)))
         return;
     m_clearBox->show();
     m_clearBox->raise();

@@ -4,8 +4,10 @@
 // clearing all bookkeeping records, the automatic backups at the end of the
 // program, and the check for a newer version.
 
+#include "data/DbError.h"
 #include "ui/Page.h"
 
+#include <QVariant>
 #include <functional>
 
 class BatchEditor;
@@ -14,6 +16,7 @@ class DataGrid;
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
+class QSpinBox;
 
 class Tf_system : public Page {
     Q_OBJECT
@@ -48,12 +51,15 @@ public slots:
     void Button4Click();   // 取消
     void Button51Click();  // 在线升级
     void Button5Click();   // 删除前的备份
+    void Button70Click();  // 回收站
 
 private:
     void buildMembers();
     void buildConfiguration();
     void buildBottomRow();
     void buildClearBox();
+    void buildBin();
+    void keepDaysChanged(int days);
     bool openMembers();
     void buildMemberEditor();
     void showStartPage();
@@ -64,12 +70,16 @@ private:
     // The verified copy written before a deletion; false after the failure was shown.
     bool writeCopyBefore(const QString& target);
 
-    QString m_clearCopy;  // where 确认清空 writes its copy first
+    QSpinBox* m_keepDays = nullptr;  // 回收站保留天数
+    QString m_clearCopy;             // where 确认清空 writes its copy first
 
     BatchModel* m_members;  // ADOQuery16
     DataGrid* m_grid;       // DBGridEh16
     BatchEditor* m_memberEditor;
-    QString m_memberCopy;       // the copy written before a member goes
+    QString m_memberCopy;
+    // The member 删除 acts on: their records, counted for label and question.
+    QVariant m_memberRecordCount;
+    DbError m_memberRecords;    // the copy written before a member goes
     QButtonGroup* m_startPage;  // r_1 .. r_5
     QCheckBox* m_autoBackup;
     QGroupBox* m_clearBox;  // 一键清空所有记账信息

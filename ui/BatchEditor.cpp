@@ -1,6 +1,7 @@
 #include "ui/BatchEditor.h"
 
 #include "data/Database.h"
+#include "data/Journal.h"
 #include "data/Money.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
@@ -72,18 +73,34 @@ void BatchEditor::remove()
     const QVariant key = m_model->raw(row, m_s.keyColumn);
     if (!key.isValid())
         return;
+    const QString label = m_s.deleteLabel ? m_s.deleteLabel(row) : defaultDeleteLabel(row);
     if (m_s.settleOrder == SettleOrder::BeforeQuestion && !settle())
         return;
     if (m_s.askDelete && !m_s.askDelete(row))
         return;
     if (m_s.settleOrder == SettleOrder::AfterQuestion && !settle())
         return;
-    if (!m_s.removeSaved(key))
-        return;
+    {
+        JournalAction action(Database::shared(), label, QString::fromLatin1(ActionKind::Delete));
+        if (!action.isActive())
+            return Msg::dbError(m_page, action.error());
+        if (!m_s.removeSaved(key))
+            return;
+        if (!action.finish())
+            return Msg::dbError(m_page, action.error());
+    }
     if (m_s.afterDelete)
         m_s.afterDelete();
     else
         m_s.reread();
+}
+
+QString BatchEditor::subject() const { return m_s.subject.isEmpty() ? QStringLiteral("数据") : m_s.subject; }
+
+QString BatchEditor::defaultDeleteLabel(int row) const
+{
+    // The cell a new row starts in names the row (a name, a date).
+    return QStringLiteral("删除%1 %2").arg(subject(), m_model->index(row, m_s.addColumn).data().toString());
 }
 
 void BatchEditor::saveClicked()
@@ -109,20 +126,25 @@ bool BatchEditor::save()
     // The rows count as saved only once the commit is through: a commit the
     // file refuses leaves every edit in the grid.
     Database& db = Database::shared();
-    Transaction tx(db);
-    DbError error = tx.error();
     bool extraFailed = false;
-    bool ok = tx.isActive() && m_model->writePending(&error);
-    if (ok && m_s.extraWrite) {
-        ok = m_s.extraWrite(db, &error);
-        extraFailed = !ok;
-    }
-    if (ok && !tx.commit()) {
-        ok = false;
-        error = tx.error();
-    }
+    bool ok = false;
+    DbError error;
+    {
+        // One action, one transaction: the rows and the page's extra write.
+        JournalAction action(db, QStringLiteral("保存%1 %2 行").arg(subject()).arg(m_model->pendingRowCount()),
+                             QString::fromLatin1(ActionKind::Save));
+        error = action.error();
+        ok = action.isActive() && m_model->writePending(&error);
+        if (ok && m_s.extraWrite) {
+            ok = m_s.extraWrite(db, &error);
+            extraFailed = !ok;
+        }
+        if (ok && !action.finish()) {
+            ok = false;
+            error = action.error();
+        }
+    }  // not finished: rolled back here
     if (!ok) {
-        tx.rollback();
         tellFailure(error, extraFailed);
         return false;
     }

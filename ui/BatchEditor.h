@@ -48,6 +48,9 @@ public:
     enum class SettleOrder { BeforeQuestion, AfterQuestion };
 
     struct Setup {
+        // What the rows are, for the labels of undo and the recycle bin
+        // ("保存账户 3 行", "删除账户 现金").
+        QString subject;
         int keyColumn = 0;
         // 增加: the cell made current, whether the grid takes the keyboard
         // and whether the cell's editor opens.
@@ -90,6 +93,9 @@ public:
         // Deletes the saved row with this key through the page's named
         // delete; shows its own failure. Required for 删除.
         std::function<bool(const QVariant& key)> removeSaved;
+        // The label of deleting this saved row; default: the subject and
+        // the text of the row's addColumn cell.
+        std::function<QString(int row)> deleteLabel;
         // After a delete; default: reread.
         std::function<void()> afterDelete;
         // The row 删除 acts on; default: the grid's current row.
@@ -123,6 +129,8 @@ public:
 
 private:
     void tellFailure(const DbError& error, bool extraFailed);
+    QString subject() const;
+    QString defaultDeleteLabel(int row) const;
     bool amountsInRange() const;
     void discard();
 

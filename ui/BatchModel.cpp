@@ -193,6 +193,14 @@ bool BatchModel::hasPending() const
     return false;
 }
 
+int BatchModel::pendingRowCount() const
+{
+    int n = int(m_deleted.size());
+    for (const Row& r : m_rows)
+        n += r.state != State::Clean;
+    return n;
+}
+
 bool BatchModel::hasEdits() const
 {
     if (!m_deleted.isEmpty())

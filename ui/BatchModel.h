@@ -85,6 +85,8 @@ public:
     // New or changed and not yet written.
     bool isPendingRow(int row) const;
     bool hasPending() const;
+    // Rows a write would insert, change or delete.
+    int pendingRowCount() const;
     // Pending changes that hold something typed: new rows left blank (or
     // as preset) and cells typed back to their stored value do not count.
     bool hasEdits() const;

@@ -55,9 +55,16 @@ public:
     virtual bool hasUnsavedEdits() const;
     virtual bool saveEdits();
     virtual void dropEdits();
+    // Writes what the page saves without asking (the diary's entry being
+    // typed), before the file changes under it; false when that failed.
+    virtual bool writeTyping() { return true; }
     // Called by each batch editor the page holds, in the order they are to
     // be saved.
     void addBatchEditor(BatchEditor* editor) { m_editors.append(editor); }
+
+signals:
+    // Asks the main window to show another page in this one's place.
+    void openPageRequested(const std::function<QWidget*()>& factory);
 
 public slots:
     // Runs once, at the page's first show.

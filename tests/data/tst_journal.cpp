@@ -1,11 +1,21 @@
 // The journal behind undo and redo: what it records, that undo and redo
 // give back exactly the rows that were, all or nothing, and its purge.
 #include "data/AccountTotals.h"
+#include "data/Categories.h"
 #include "data/Clock.h"
+#include "data/Import.h"
 #include "data/Journal.h"
+#include "data/RecycleBin.h"
 #include "data/Tx_Data.h"
+#include "tests/support/Child.h"
+#include "tests/support/Driver.h"
 #include "tests/support/HostileText.h"
 #include "tests/support/TestDb.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <openssl/evp.h>
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -167,6 +177,89 @@ bool step(bool undo)
     if (!ok)
         qWarning("%s", qPrintable(e.message()));
     return ok;
+}
+
+// A delete the way the pages make one: an action of the bin's kind.
+qint64 deleteAs(const QString& label, const QString& sql)
+{
+    qint64 id = 0;
+    JournalAction a(Database::shared(), label, QString::fromLatin1(ActionKind::Delete));
+    TestDb::sql(sql);
+    id = a.id();
+    if (!a.finish())
+        QTest::qFail(qPrintable(a.error().message()), __FILE__, __LINE__);
+    return id;
+}
+
+QStringList binLabels()
+{
+    QList<BinItem> items;
+    DbError e;
+    if (!binItems(Database::shared(), &items, &e))
+        QTest::qFail(qPrintable(e.message()), __FILE__, __LINE__);
+    QStringList out;
+    for (const BinItem& i : items)
+        out << i.label + u'|' + i.content;
+    return out;
+}
+
+// The account totals as stored, and as a rebuild makes them.
+QStringList totals()
+{
+    return TestDb::texts(QStringLiteral("select id||':'||z_yue||':'||z_zhichu from z_zhanghu order by id"));
+}
+
+// The file's pages as the engine sees them: each page decrypted the way this
+// SQLCipher writes it (AES-256-CBC, the key from the passphrase and the
+// file's salt, an IV and a MAC in each page's reserved tail).
+QByteArray decryptedPages(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray file = f.readAll();
+    const int pageSize = int(TestDb::scalarInt(QStringLiteral("PRAGMA cipher_page_size")));
+    const int iterations = int(TestDb::scalarInt(QStringLiteral("PRAGMA kdf_iter")));
+    constexpr int kReserve = 48, kSalt = 16;
+    unsigned char key[32];
+    PKCS5_PBKDF2_HMAC_SHA1(kDatabasePassword, int(qstrlen(kDatabasePassword)),
+                           reinterpret_cast<const unsigned char*>(file.constData()), kSalt, iterations, sizeof key,
+                           key);
+    QByteArray out;
+    for (qsizetype at = 0; at + pageSize <= file.size(); at += pageSize) {
+        const int skip = at == 0 ? kSalt : 0;
+        const auto* page = reinterpret_cast<const unsigned char*>(file.constData() + at);
+        const int length = pageSize - kReserve - skip;
+        QByteArray plain(length, '\0');
+        EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+        int n = 0;
+        EVP_DecryptInit_ex(ctx, EVP_aes_256_cbc(), nullptr, key, page + pageSize - kReserve);
+        EVP_CIPHER_CTX_set_padding(ctx, 0);
+        EVP_DecryptUpdate(ctx, reinterpret_cast<unsigned char*>(plain.data()), &n, page + skip, length);
+        EVP_CIPHER_CTX_free(ctx);
+        out += plain;
+    }
+    return out;
+}
+
+// The child of the kill test: undoes the newest action of the file in
+// folder args[0]; START just before, END once it returned.
+int undoRole(const QStringList& args)
+{
+    int argc = 1;
+    char argv0[] = "undo";
+    char* argv[] = {argv0, nullptr};
+    QCoreApplication app(argc, argv);
+    QDir::setCurrent(args.value(0));
+    Tx_Data data;
+    Child::report("START");
+    QElapsedTimer t;
+    t.start();
+    DbError e;
+    if (!undoLatest(Database::shared(), &e))
+        return 4;
+    Child::report(QStringLiteral("END %1").arg(t.elapsed()));
+    return app.exec();
 }
 
 }  // namespace
@@ -350,6 +443,263 @@ private slots:
         TEST_END
     }
 
+    // A restored record needs its category, account and member: one still
+    // in the bin comes back with it, one gone for good is replaced by the
+    // row the user picks. Ids are the old ones; totals as rebuilt.
+    void restoreFindsOwners_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<bool>("forGood");
+        for (const bool forGood : {false, true}) {
+            const char* how = forGood ? "gone for good" : "in the bin";
+            QTest::addRow("category %s", how) << "s_fenlei"
+                                              << "f_fenleiid" << forGood;
+            QTest::addRow("account %s", how) << "z_zhanghu"
+                                             << "s_zhanghuid" << forGood;
+            QTest::addRow("member %s", how) << "s_user"
+                                            << "s_userid" << forGood;
+        }
+    }
+    void restoreFindsOwners()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, column);
+        QFETCH(bool, forGood);
+        TEST_BEGIN
+        Driver::PageFixture f;
+        Tx_Data start(Database::shared());
+        const qint64 category
+            = Driver::addCategory(QStringLiteral("夜宵"), QStringLiteral("Z"), QStringLiteral("餐饮"));
+        const qint64 account = Driver::addAccount(QStringLiteral("零钱"), QStringLiteral("100"));
+        const qint64 member = Driver::addMember(QStringLiteral("小明"));
+        const qint64 record
+            = Driver::addRecord({category, QStringLiteral("12.5"), QDate(2012, 5, 1), {}, {}, member, account});
+        const qint64 owner = table == u"s_fenlei" ? category : table == u"z_zhanghu" ? account : member;
+        const qint64 spare = table == u"s_fenlei"    ? Driver::categoryId(QStringLiteral("早餐"))
+                             : table == u"z_zhanghu" ? Driver::addAccount(QStringLiteral("备用"))
+                                                     : Driver::addMember(QStringLiteral("备用"));
+        QVERIFY(RecalcAccountTotals(Database::shared()));
+        const QStringList before = dump();
+        const qint64 gone = deleteAs(QStringLiteral("删除支出 夜宵 12.50"),
+                                     QStringLiteral("delete from s_shouru where id=%1").arg(record));
+        const qint64 ownerGone
+            = deleteAs(QStringLiteral("删除所属"), QStringLiteral("delete from %1 where id=%2").arg(table).arg(owner));
+        // Fifty later edits of other rows change nothing of the restore.
+        for (int i = 0; i < 50; ++i)
+            runAction(Database::shared(), QStringLiteral("保存日记"), ActionKind::Save, [&](DbError*) {
+                TestDb::sql(
+                    QStringLiteral("insert into notebook (n_date, n_info) values ('2012-05-02', '第%1篇')").arg(i));
+                return true;
+            });
+        DbError e;
+        if (forGood)
+            QVERIFY(removeFromBin(Database::shared(), ownerGone, &e));
+        QCOMPARE(binLabels().size(), forGood ? 1 : 2);
+        RestorePlan plan;
+        QVERIFY2(planRestore(Database::shared(), gone, &plan, &e), qPrintable(e.message()));
+        QHash<QString, qint64> replacements;
+        if (forGood) {
+            QCOMPARE(plan.actions, QList<qint64>{gone});
+            QCOMPARE(plan.missing.size(), 1);
+            QCOMPARE(plan.missing[0].table, table);
+            QCOMPARE(plan.missing[0].recordClass, table == u"s_fenlei" ? QStringLiteral("Z") : QString());
+            QVERIFY(!restoreFromBin(Database::shared(), plan, replacements, &e));  // nothing picked: nothing done
+            replacements.insert(ownerKey(table, owner), spare);
+        } else {
+            QCOMPARE(plan.actions, (QList<qint64>{ownerGone, gone}));
+            QCOMPARE(plan.alsoRestored, QStringList{QStringLiteral("删除所属")});
+        }
+        QVERIFY2(restoreFromBin(Database::shared(), plan, replacements, &e), qPrintable(e.message()));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select %1 from s_shouru where id=%2").arg(column).arg(record)),
+                 forGood ? spare : owner);
+        QCOMPARE(binLabels(), QStringList());
+        const QStringList stored = totals();
+        QVERIFY(RecalcAccountTotals(Database::shared()));
+        QCOMPARE(totals(), stored);
+        // The restore is an action like any other: undone, the items are back in the bin.
+        QString label;
+        QVERIFY(undoLatest(Database::shared(), &e, &label));
+        QCOMPARE(label, QStringLiteral("还原 删除支出 夜宵 12.50"));
+        QCOMPARE(binLabels().size(), forGood ? 1 : 2);
+        if (!forGood) {
+            for (int i = 0; i < 52; ++i)
+                QVERIFY2(undoLatest(Database::shared(), &e), qPrintable(e.message()));
+            QCOMPARE(dump(), before);
+        }
+        TEST_END
+    }
+
+    // A category deleted with 57 records, its sub-categories and its budget
+    // row is one action and one bin item; restored, every row is as it was.
+    void categoryComesBackWhole()
+    {
+        TEST_BEGIN
+        Driver::PageFixture f;
+        Tx_Data start(Database::shared());
+        const qint64 top = Driver::addCategory(QStringLiteral("宠物"), QStringLiteral("Z"));
+        TestDb::sql(QStringLiteral("insert into s_yushuan (f_id, y_money) values (%1, 3000000)").arg(top));
+        const qint64 food = Driver::addCategory(QStringLiteral("猫粮"), QStringLiteral("Z"), QStringLiteral("宠物"));
+        const qint64 vet = Driver::addCategory(QStringLiteral("看病"), QStringLiteral("Z"), QStringLiteral("宠物"));
+        for (int i = 0; i < 57; ++i)
+            Driver::addRecord(
+                {i % 2 ? food : vet, QStringLiteral("%1.25").arg(i + 1), QDate(2012, 5, 1).addDays(i % 19)});
+        QVERIFY(RecalcAccountTotals(Database::shared()));
+        const QStringList before = dump();
+        const QStringList totalsBefore = totals();
+        DbError e;
+        QVERIFY(runAction(
+            Database::shared(), QStringLiteral("删除类别“宠物”及其 57 笔记录"), ActionKind::Delete,
+            [&](DbError* err) { return deleteTopCategory(Database::shared(), top, err); }, &e));
+        QCOMPARE(TestDb::count(QStringLiteral("u_action")), qint64(1));
+        QCOMPARE(binLabels(),
+                 QStringList{QStringLiteral("删除类别“宠物”及其 57 笔记录|类别 3 个、收支记录 57 笔、预算 1 条")});
+        QVERIFY(undoLatest(Database::shared(), &e));
+        QCOMPARE(dump(), before);
+        QVERIFY(redoLatest(Database::shared(), &e));
+        QList<BinItem> items;
+        QVERIFY(binItems(Database::shared(), &items, &e));
+        RestorePlan plan;
+        QVERIFY(planRestore(Database::shared(), items.value(0).action, &plan, &e));
+        QVERIFY(plan.missing.isEmpty());
+        QVERIFY2(restoreFromBin(Database::shared(), plan, {}, &e), qPrintable(e.message()));
+        QCOMPARE(dump(), before);
+        QCOMPARE(totals(), totalsBefore);
+        TEST_END
+    }
+
+    // Import lines come and go with their records: an undone import undo
+    // makes the next reading of the file see every line as seen before; an
+    // undone import sees none.
+    void importUndoKeepsDuplicateDetection()
+    {
+        TEST_BEGIN
+        Driver::PageFixture f;
+        Tx_Data start(Database::shared());
+        QList<ImportLine> lines;
+        QList<StoredKey> keys;
+        for (int i = 0; i < 100; ++i) {
+            const QDate d = QDate(2012, 4, 1).addDays(i % 30);
+            const Money m = Money::fromRaw(10000 * (i + 1));
+            lines.append({d,
+                          m,
+                          Driver::categoryId(QStringLiteral("早餐")),
+                          QStringLiteral("商户%1").arg(i),
+                          {},
+                          QStringLiteral("T%1").arg(i)});
+            keys.append({d, m, QStringLiteral("Z")});
+        }
+        auto seen = [&] {
+            ImportHistory h;
+            QVector<bool> matches;
+            if (!readImportHistory(Database::shared(), 1, &h)
+                || !findStoredMatches(Database::shared(), 1, keys, &matches))
+                return -1;
+            return int(h.fitids.size() + matches.count(true));
+        };
+        DbError e;
+        qint64 id = 0;
+        QVERIFY(runAction(
+            Database::shared(), QStringLiteral("导入 支付宝账单 100 笔"), ActionKind::Import,
+            [&](DbError* err) {
+                return ImportRecords(Database::shared(), QStringLiteral("支付宝账单.csv"), Clock::now(), 1, 1, lines,
+                                     &id, err);
+            },
+            &e));
+        QCOMPARE(seen(), 200);
+        QVERIFY(runAction(
+            Database::shared(), QStringLiteral("撤销导入 支付宝账单 100 笔"), ActionKind::ImportUndo,
+            [&](DbError* err) { return UndoImport(Database::shared(), id, nullptr, err); }, &e));
+        QCOMPARE(seen(), 0);
+        QVERIFY(undoLatest(Database::shared(), &e));  // the import undo undone
+        QCOMPARE(seen(), 200);
+        QVERIFY(undoLatest(Database::shared(), &e));  // the import undone
+        QCOMPARE(seen(), 0);
+        QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(0));
+        TEST_END
+    }
+
+    // An item removed for good is overwritten in the file, and so is what
+    // the purge at start takes after the kept days.
+    void purgedContentLeavesTheFile_data()
+    {
+        QTest::addColumn<bool>("atStart");
+        QTest::newRow("彻底删除") << false;
+        QTest::newRow("91 days later, at start") << true;
+    }
+    void purgedContentLeavesTheFile()
+    {
+        QFETCH(bool, atStart);
+        TEST_BEGIN
+        Driver::PageFixture f;
+        Tx_Data start(Database::shared());
+        const QByteArray marker = QStringLiteral("只此一处的日记内容").toUtf8();
+        TestDb::sql(QStringLiteral("insert into notebook (n_date, n_info) values ('2012-05-20', '%1')")
+                        .arg(QString::fromUtf8(marker)));
+        const qint64 action = deleteAs(QStringLiteral("删除日记 2012-05-20"), QStringLiteral("delete from notebook"));
+        QVERIFY(decryptedPages(f.db.path()).contains(marker));  // in the journal, readable to the engine
+        DbError e;
+        if (atStart) {
+            f.setNow(Driver::PageFixture::defaultNow().addDays(91));
+            Tx_Data again(Database::shared());
+        } else {
+            QVERIFY(removeFromBin(Database::shared(), action, &e));
+        }
+        QCOMPARE(binLabels(), QStringList());
+        QVERIFY(!decryptedPages(f.db.path()).contains(marker));
+        TEST_END
+    }
+
+    // A 5,000-row undo cut off anywhere leaves the action wholly done or
+    // wholly undone, and a sound file.
+    void killedUndoIsWholeOrNothing()
+    {
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QVERIFY(t.openShared());
+        {
+            Tx_Data start(Database::shared());
+            TestDb::sql(
+                QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<5000) "
+                               "insert into notebook (n_date, n_info) select '2012-05-01', '第'||i||'篇' from n"));
+            deleteAs(QStringLiteral("删除日记 5000 篇"), QStringLiteral("delete from notebook"));
+        }
+        Database::shared().close();
+        int duration = 0;
+        QStringList outcomes;
+        constexpr int kRuns = 7;  // the first measures, the last is killed after the undo
+        for (int run = 0; run < kRuns; ++run) {
+            Child::Process child(QStringLiteral("undo"), {t.dir()});
+            if (run == 0 || run == kRuns - 1) {
+                const QString end = child.waitForAny({QStringLiteral("END ")}, 60000);
+                QVERIFY2(!end.isNull(), qPrintable(child.output()));
+                duration = run == 0 ? qMax(1, end.mid(4).toInt()) : duration;
+                child.kill();
+            } else {
+                QVERIFY2(child.killAfter(QStringLiteral("START"), int(1.5 * duration * run / (kRuns - 2)), 60000),
+                         qPrintable(child.output()));
+            }
+            QVERIFY(t.openShared());
+            QCOMPARE(TestDb::scalarText(QStringLiteral("PRAGMA quick_check")), QStringLiteral("ok"));
+            const QString state = TestDb::scalarText(QStringLiteral("select a_state from u_action"));
+            const qint64 rows = TestDb::count(QStringLiteral("notebook"));
+            QVERIFY2((state == u"done" && rows == 0) || (state == u"undone" && rows == 5000),
+                     qPrintable(QStringLiteral("run %1: %2 with %3 rows").arg(run).arg(state).arg(rows)));
+            outcomes << state;
+            if (state == u"undone" && run < kRuns - 1) {
+                Tx_Data again(Database::shared());
+                DbError e;
+                QVERIFY(redoLatest(Database::shared(), &e));
+            }
+            if (run == kRuns - 1)
+                QCOMPARE(state, QStringLiteral("undone"));
+            Database::shared().close();
+        }
+        qInfo("undo of 5000 rows: %d ms; after the kills: %s", duration, qPrintable(outcomes.join(u' ')));
+        TEST_END
+    }
+
     // Every table of a new file is either journaled or named as derived.
     void everyTableIsClassed()
     {
@@ -393,6 +743,8 @@ private slots:
         qInfo("u_item after 1000 single-row deletes: %lld rows, %lld bytes of images",
               TestDb::scalarInt(QStringLiteral("select count(*) from u_item")),
               TestDb::scalarInt(QStringLiteral("select sum(length(i_old)) from u_item")));
+        QVERIFY(TestDb::scalarInt(QStringLiteral("select sum(length(i_old)) + count(*) * 40 from u_item"))
+                < 500 * 1024);
         QVERIFY(setJournalKeepDays(Database::shared(), 30));
         QVERIFY(!setJournalKeepDays(Database::shared(), 6));
         TestDb::sql(QStringLiteral("PRAGMA secure_delete=0"));
@@ -407,5 +759,12 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstJournal)
+int main(int argc, char** argv)
+{
+    if (const auto rc = Child::run(argc, argv, {{QStringLiteral("undo"), undoRole}}))
+        return *rc;
+    QCoreApplication app(argc, argv);
+    TstJournal test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_journal.moc"

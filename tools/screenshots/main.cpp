@@ -6,9 +6,11 @@
 #include "app/TForm1.h"
 #include "app/Tf_login.h"
 #include "calendar/TChnCalendar.h"
+#include "data/Categories.h"
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/DbBuilder.h"
+#include "data/Journal.h"
 #include "data/Tx_Data.h"
 #include "ui/ChineseUi.h"
 #include "ui/ClickLabel.h"
@@ -53,6 +55,8 @@ void click(QWidget* root, const char* name)
 {
     if (auto* l = root->findChild<ClickLabel*>(QString::fromLatin1(name)))
         emit l->clicked();
+    else if (auto* b = root->findChild<QPushButton*>(QString::fromLatin1(name)))
+        b->click();
 }
 }
 
@@ -440,5 +444,60 @@ int main(int argc, char** argv)
                        " select id, 0, 1, 1, '2012-05-22', 'Z' from s_fenlei where f_name='早餐'"));
     click(&form, "Label9");
     save(&form, out, QStringLiteral("zhichu-small-days"));
+
+    // Undo and the recycle bin: two expenses of the day deleted on their
+    // page, a category and a member deleted the way their pages do it.
+    auto answerBoxes = [](bool yes) {
+        QTimer::singleShot(0, [yes] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    if (QAbstractButton* b = box->button(yes ? QMessageBox::Ok : QMessageBox::Cancel))
+                        b->click();
+                }
+        });
+    };
+    click(&form, "Label9");
+    for (int i = 0; i < 2; ++i)
+        if (auto* grid = form.currentPage()->findChild<QTableView*>(QStringLiteral("DBGridEh1"));
+            grid && grid->model()->rowCount() > 0) {
+            grid->setCurrentIndex(grid->model()->index(0, 1));
+            emit grid->clicked(grid->currentIndex());
+            answerBoxes(true);
+            click(form.currentPage(), "Button2");
+        }
+    {
+        const qint64 fruit = [] {
+            Query q(QStringLiteral("select id from s_fenlei where f_name='水果零食'"));
+            return q.fetch() == Query::Fetch::Row ? q.integer(0) : 0;
+        }();
+        Query n(QStringLiteral("select count(*) from s_shouru where f_fenleiid=:f"));
+        n.bind(":f", fruit);
+        const qint64 records = n.fetch() == Query::Fetch::Row ? n.integer(0) : 0;
+        if (!fruit
+            || !runAction(Database::shared(), QStringLiteral("删除类别“水果零食”及其 %1 笔记录").arg(records),
+                          ActionKind::Delete,
+                          [&](DbError* e) { return deleteSubCategory(Database::shared(), fruit, e); }))
+            std::fprintf(stderr, "screenshots: no category deleted\n");
+    }
+    // The undo question over the page it would change.
+    QTimer::singleShot(50, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                QPixmap shot = form.grab();
+                QPainter p(&shot);
+                p.drawPixmap(form.mapFromGlobal(box->mapToGlobal(QPoint(0, 0))), box->grab());
+                p.end();
+                const QString file = QDir(out).filePath(QStringLiteral("undo-question.png"));
+                if (shot.save(file))
+                    std::printf("wrote %s\n", qPrintable(file));
+                box->reject();
+            }
+    });
+    click(&form, "Label30");
+    click(&form, "Label24");
+    click(form.currentPage(), "Button70");
+    QTest::qWait(50);
+    if (form.currentPage() && form.currentPage()->objectName() == u"f_huishouzhan")
+        save(&form, out, QStringLiteral("huishouzhan"));
     return 0;
 }
