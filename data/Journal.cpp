@@ -13,6 +13,19 @@ bool fail(DbError* error, const DbError& e)
     return false;
 }
 
+bool eachRow(Query& q, DbError* error, const std::function<bool()>& row)
+{
+    for (;;) {
+        switch (q.fetch()) {
+        case Query::Fetch::Failed: return fail(error, q.error());
+        case Query::Fetch::NoRow: return true;
+        case Query::Fetch::Row:
+            if (!row())
+                return false;
+        }
+    }
+}
+
 // The table's columns in order; the rows must keep their rowid in an
 // INTEGER PRIMARY KEY column, so an image put back lands where it was.
 bool columnsOf(Database& db, const QString& table, QStringList* columns, DbError* error)
@@ -274,15 +287,12 @@ bool applyLatest(Database& db, bool undo, DbError* error, QString* label)
         Query q(db, QStringLiteral("select t_name, r_id, i_op, i_old, i_new from u_item where a_id=:a order by id %1")
                         .arg(undo ? QStringLiteral("desc") : QStringLiteral("asc")));
         q.bind(":a", id);
-        for (;;) {
-            const Query::Fetch g = q.fetch();
-            if (g == Query::Fetch::Failed)
-                return fail(error, q.error());
-            if (g == Query::Fetch::NoRow)
-                break;
-            const QString op = q.text(2);
-            items.append({q.text(0), q.integer(1), op.isEmpty() ? QChar() : op[0], q.text(3), q.text(4)});
-        }
+        if (!eachRow(q, error, [&] {
+                const QString op = q.text(2);
+                items.append({q.text(0), q.integer(1), op.isEmpty() ? QChar() : op[0], q.text(3), q.text(4)});
+                return true;
+            }))
+            return false;
     }
     for (const Item& item : items)
         if (!applyItem(db, item, id, undo, name, error))

@@ -6,12 +6,16 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace journal_detail {
 
 inline constexpr char kTimeFormat[] = "yyyy-MM-dd HH:mm:ss";
 
 bool fail(DbError* error, const DbError& e);
+// Runs `row` on each row `q` reads; false on a failed read (error set) or
+// as soon as `row` says so.
+bool eachRow(Query& q, DbError* error, const std::function<bool()>& row);
 // The table's columns in order; fails unless it keeps its rowid in one
 // INTEGER PRIMARY KEY column.
 bool columnsOf(Database& db, const QString& table, QStringList* columns, DbError* error);

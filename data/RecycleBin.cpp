@@ -64,16 +64,10 @@ bool deletedRows(Database& db, qint64 action, QList<Deleted>* rows, DbError* err
 {
     Query q(db, QStringLiteral("select t_name, r_id, i_old from u_item where a_id=:a and i_op='D' order by id"));
     q.bind(":a", action);
-    for (;;) {
-        const Query::Fetch f = q.fetch();
-        if (f == Query::Fetch::Failed)
-            return fail(error, q.error());
-        if (f == Query::Fetch::NoRow)
-            return true;
-        if (!known(q.text(0), error))
-            return false;
+    return eachRow(q, error, [&] {
         rows->append({q.text(0), q.integer(1), q.text(2)});
-    }
+        return known(q.text(0), error);
+    });
 }
 
 // The values of `wanted` columns in a row image.
@@ -131,36 +125,29 @@ bool binItems(Database& db, QList<BinItem>* items, DbError* error)
                                "where a.a_kind=:k and a.a_state='done' order by a.id desc"));
     q.bind(":k", ActionKind::Delete);
     Query counts(db, QStringLiteral("select t_name, count(*) from u_item where a_id=:a and i_op='D' group by t_name"));
-    for (;;) {
-        const Query::Fetch f = q.fetch();
-        if (f == Query::Fetch::Failed)
-            return fail(error, q.error());
-        if (f == Query::Fetch::NoRow)
-            return true;
+    return eachRow(q, error, [&] {
         bool back = false;
         if (!rowExists(db, q.text(3), q.integer(4), &back, error))
             return false;
         if (back)
-            continue;
+            return true;
         BinItem item{q.integer(0), q.text(1), q.text(2), QString()};
         QHash<QString, qint64> byTable;
         counts.reset();
         counts.bind(":a", item.action);
-        for (;;) {
-            const Query::Fetch g = counts.fetch();
-            if (g == Query::Fetch::Failed)
-                return fail(error, counts.error());
-            if (g == Query::Fetch::NoRow)
-                break;
-            byTable.insert(counts.text(0), counts.integer(1));
-        }
+        if (!eachRow(counts, error, [&] {
+                byTable.insert(counts.text(0), counts.integer(1));
+                return true;
+            }))
+            return false;
         QStringList parts;
         for (const Noun& n : kNouns)
             if (const qint64 c = byTable.value(QLatin1String(n.table)))
                 parts << QString::fromUtf8(n.text).arg(c);
         item.content = parts.join(u'、');
         items->append(item);
-    }
+        return true;
+    });
 }
 
 bool planRestore(Database& db, qint64 action, RestorePlan* plan, DbError* error)

@@ -2,11 +2,18 @@
 // and 撤销 in the main window over every batch page and the entry pages,
 // and 系统设置 -> 回收站 -> 还原.
 #include "app/TForm1.h"
+#include "data/Journal.h"
+#include "data/RecycleBin.h"
+#include "settings/Tf_huishouzhan.h"
 #include "tests/support/Driver.h"
 #include "tests/support/GridPages.h"
+#include "ui/LookupCombo.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 using namespace Driver;
 
@@ -149,6 +156,57 @@ private slots:
         QCOMPARE(rowCount(bin, "DBGridEh1"), 0);
         clickLabel(&form, "Label9");
         QCOMPARE(column(form.currentPage(), "DBGridEh1", 0), QStringList{QString::number(id)});
+        TEST_END
+    }
+    // A record whose category was removed for good: 还原 asks where it goes
+    // (the categories of its class), and it goes there; 取消 restores nothing.
+    void restoreAsksForAGoneCategory_data()
+    {
+        QTest::addColumn<bool>("pick");
+        QTest::newRow("picked") << true;
+        QTest::newRow("cancelled") << false;
+    }
+    void restoreAsksForAGoneCategory()
+    {
+        QFETCH(bool, pick);
+        TEST_BEGIN
+        PageFixture f;
+        const qint64 snack = addCategory(QStringLiteral("夜宵"), QStringLiteral("Z"), QStringLiteral("餐饮"));
+        const qint64 id = addRecord(QStringLiteral("夜宵"), QStringLiteral("30"), QDate(2012, 5, 19));
+        auto remove = [](const QString& label, const QString& sql) {
+            JournalAction a(Database::shared(), label, QString::fromLatin1(ActionKind::Delete));
+            TestDb::sql(sql);
+            const qint64 action = a.id();
+            return a.finish() ? action : 0;
+        };
+        QVERIFY(
+            remove(QStringLiteral("删除支出 夜宵 30.00"), QStringLiteral("delete from s_shouru where id=%1").arg(id)));
+        const qint64 category = remove(QStringLiteral("删除类别“夜宵”及其 0 笔记录"),
+                                       QStringLiteral("delete from s_fenlei where id=%1").arg(snack));
+        QVERIFY(category && removeFromBin(Database::shared(), category));
+        Tf_huishouzhan bin;
+        bin.show();
+        QCOMPARE(column(&bin, "DBGridEh1", Tf_huishouzhan::ColLabel),
+                 QStringList{QStringLiteral("删除支出 夜宵 30.00")});
+        QStringList offered;
+        QTimer::singleShot(50, [&] {
+            auto* dialog = bin.findChild<QDialog*>(QStringLiteral("f_huanyuan"));
+            if (!dialog)
+                return;
+            auto* combo = find<LookupCombo>(dialog, "ComboBox1");
+            for (int i = 0; i < combo->count(); ++i)
+                offered << combo->itemText(i);
+            combo->setCurrentIndex(int(offered.indexOf(QStringLiteral("午餐"))));
+            click(dialog, pick ? "Button1" : "Button2");
+        });
+        click(&bin, "Button1");
+        QVERIFY(offered.contains(QStringLiteral("早餐")) && !offered.contains(QStringLiteral("工资")));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select count(*) from s_shouru where id=%1 and f_fenleiid=%2")
+                                       .arg(id)
+                                       .arg(categoryId(QStringLiteral("午餐")))),
+                 qint64(pick));
+        QCOMPARE(f.boxes.texts(), pick ? QStringList{QStringLiteral("已还原：删除支出 夜宵 30.00")} : QStringList());
+        QCOMPARE(rowCount(&bin, "DBGridEh1"), pick ? 0 : 1);
         TEST_END
     }
 };
