@@ -571,8 +571,9 @@ bool TForm1::undoKey(QObject* watched, QEvent* event)
     auto* w = qobject_cast<QWidget*>(watched);
     if ((!undo && !redo) || !w || w->window() != this)
         return false;
-    // Typing is undone first: a field with its own history keeps the key.
-    QWidget* focus = QApplication::focusWidget();
+    // Typing is undone first: a field with its own history keeps the key
+    // (keys go to the control that has the focus).
+    QWidget* focus = w;
     auto* line = qobject_cast<QLineEdit*>(focus);
     if (!line && qobject_cast<QAbstractSpinBox*>(focus))
         line = focus->findChild<QLineEdit*>();

@@ -4,6 +4,8 @@
 #include "data/Clock.h"
 #include "data/JournalDetail.h"
 
+#include <QSet>
+
 namespace journal_detail {
 
 bool fail(DbError* error, const DbError& e)
@@ -185,22 +187,18 @@ struct Item {
 
 // Runs one item forward (redo) or backward (undo). The row must look as the
 // action left it (its user columns), else nothing is applied.
-// Why an item cannot be applied: a later action that touched the row and
-// is still in force is named; without one, the row was changed elsewhere.
+// Why an item cannot be applied: a later action in force that touched the
+// row is named (the stack keeps that from happening, but a file written by
+// hand or by another program may not); else the row was changed elsewhere.
 DbError conflict(Database& db, const Item& item, qint64 action, bool undo, const QString& label)
 {
     const QString verb = undo ? QStringLiteral("撤销") : QStringLiteral("恢复");
-    Query later(db, QStringLiteral("select a.a_label, a.a_state from u_item i join u_action a on a.id=i.a_id "
-                                   "where i.t_name=:t and i.r_id=:r and i.a_id>:a and a.a_state<>'undone' "
+    Query later(db, QStringLiteral("select a.a_label from u_item i join u_action a on a.id=i.a_id "
+                                   "where i.t_name=:t and i.r_id=:r and i.a_id>:a and a.a_state='done' "
                                    "order by i.a_id desc limit 1"));
     later.bind(":t", item.table).bind(":r", item.rowid).bind(":a", action);
-    if (later.fetch() == Query::Fetch::Row) {
-        if (later.text(1) == u"done")
-            return DbError(DbError::Kind::Vanished, QStringLiteral("请先撤销：%1").arg(later.text(0)));
-        return DbError(
-            DbError::Kind::Vanished,
-            QStringLiteral("“%1”涉及的数据已在回收站中彻底删除（%2），无法%3").arg(label, later.text(0), verb));
-    }
+    if (later.fetch() == Query::Fetch::Row)
+        return DbError(DbError::Kind::Vanished, QStringLiteral("请先撤销：%1").arg(later.text(0)));
     return DbError(DbError::Kind::Vanished, QStringLiteral("“%1”涉及的数据已被修改或删除，无法%2").arg(label, verb));
 }
 
@@ -294,8 +292,21 @@ bool applyLatest(Database& db, bool undo, DbError* error, QString* label)
             }))
             return false;
     }
+    // Rows a later action removed for good from the recycle bin stay as it
+    // left them: the rest of the action is undone or redone without them.
+    QSet<QPair<QString, qint64>> removedForGood;
+    {
+        Query q(db, QStringLiteral("select i.t_name, i.r_id from u_item i join u_action a on a.id=i.a_id "
+                                   "where a.a_state='purged' and a.id>:a"));
+        q.bind(":a", id);
+        if (!eachRow(q, error, [&] {
+                removedForGood.insert({q.text(0), q.integer(1)});
+                return true;
+            }))
+            return false;
+    }
     for (const Item& item : items)
-        if (!applyItem(db, item, id, undo, name, error))
+        if (!removedForGood.contains({item.table, item.rowid}) && !applyItem(db, item, id, undo, name, error))
             return false;
     if (!RecalcAccountTotals(db, error))
         return false;

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -127,6 +128,15 @@ private slots:
 
         const qint64 id = addRecord(QStringLiteral("早餐"), QStringLiteral("12.5"), QDate(2012, 5, 20));
         clickLabel(&form, "Label9");
+        // Typing is undone by its own field first.
+        auto* remark = find<QLineEdit>(form.currentPage(), "Edit2");
+        remark->setFocus();
+        typeText(form.currentPage(), "Edit2", QStringLiteral("abc"));
+        QTest::keyClick(remark, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(remark->text(), QString());
+        f.boxes.clear();
+        press(form, Qt::Key_Z);
+        QCOMPARE(seen(f.boxes), QStringList{notice(QStringLiteral("没有可撤销的操作"))});
         clickRow(form.currentPage(), "DBGridEh1", 0);
         f.boxes.clear();
         click(form.currentPage(), "Button2");

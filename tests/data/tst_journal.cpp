@@ -700,6 +700,31 @@ private slots:
         TEST_END
     }
 
+    // What was removed for good from the bin stays removed when an earlier
+    // action is undone or redone: the rest of it goes through.
+    void removedForGoodStaysRemoved()
+    {
+        TEST_BEGIN
+        Driver::PageFixture f;
+        Tx_Data start(Database::shared());
+        DbError e;
+        QVERIFY(runAction(Database::shared(), QStringLiteral("保存日记 两篇"), ActionKind::Save, [](DbError*) {
+            TestDb::sql(QStringLiteral("insert into notebook (n_date, n_info) values ('2012-05-01', '甲'), "
+                                       "('2012-05-02', '乙')"));
+            return true;
+        }));
+        const qint64 gone
+            = deleteAs(QStringLiteral("删除日记 2012-05-01"), QStringLiteral("delete from notebook where n_info='甲'"));
+        QVERIFY(removeFromBin(Database::shared(), gone, &e));
+        QString label;
+        QVERIFY2(undoLatest(Database::shared(), &e, &label), qPrintable(e.message()));
+        QCOMPARE(label, QStringLiteral("保存日记 两篇"));
+        QCOMPARE(TestDb::count(QStringLiteral("notebook")), qint64(0));
+        QVERIFY2(redoLatest(Database::shared(), &e, &label), qPrintable(e.message()));
+        QCOMPARE(TestDb::texts(QStringLiteral("select n_info from notebook")), QStringList{QStringLiteral("乙")});
+        TEST_END
+    }
+
     // Every table of a new file is either journaled or named as derived.
     void everyTableIsClassed()
     {
