@@ -17,7 +17,7 @@ if(NOT ROOT)
 endif()
 get_filename_component(ROOT "${ROOT}" ABSOLUTE)
 
-set(PAGE_DIRS ledger accounts loans budget reports settings calendar import)
+set(PAGE_DIRS ledger accounts loans budget reports settings calendar import recurring)
 set(FREE_DIRS app tools bench tests)
 
 # The layer of a path relative to ROOT: "lunar library", "main.cpp" or its
