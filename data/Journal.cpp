@@ -88,7 +88,7 @@ const QList<Journaled>& journaled()
         {"s_shouru", {}},      {"s_fenlei", {}},       {"z_zhanghu", {"id", "z_name", "z_qcje", "z_other"}},
         {"s_user", {}},        {"s_zhanghistory", {}}, {"s_jie", {}},
         {"s_yushuan", {}},     {"notebook", {}},       {"s_import", {}},
-        {"s_import_line", {}},
+        {"s_import_line", {}}, {"p_plan", {}},         {"p_done", {}},
     };
     return tables;
 }
@@ -363,6 +363,15 @@ bool installJournal(Database& db, DbError* error)
         return fail(error, tx.error());
     QStringList statements;
     for (const Journaled& t : journaled()) {
+        // A table a later layout step brings is left out while the file
+        // lacks it (that step failed): nothing can write it then.
+        Query exists(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name=:n"));
+        exists.bind(":n", QLatin1String(t.name));
+        QVariant n;
+        if (exists.scalar(&n) != Query::Fetch::Row)
+            return fail(error, exists.error());
+        if (n.toInt() == 0)
+            continue;
         QStringList all;
         if (!columnsOf(db, QLatin1String(t.name), &all, error))
             return false;

@@ -62,6 +62,36 @@ const QList<SchemaStep>& schemaSteps()
           " id INTEGER PRIMARY KEY CHECK (id = 1),"
           " keepdays INTEGER NOT NULL DEFAULT 90 CHECK (keepdays BETWEEN 7 AND 365))",
           "INSERT OR IGNORE INTO u_setting (id, keepdays) VALUES (1, 90)"}},
+        {4,
+         "recurring entries: the plans and each occurrence handled",
+         {"CREATE TABLE IF NOT EXISTS p_plan ("
+          " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+          " p_name TEXT NOT NULL CHECK (trim(p_name) <> '' AND length(p_name) <= 50),"
+          " p_type TEXT NOT NULL CHECK (p_type IN ('Z', 'S', 'T')),"
+          " f_id INTEGER,"
+          " z_id INTEGER,"
+          " z_id2 INTEGER,"
+          " u_id INTEGER,"
+          " p_money MONEY CHECK (p_money IS NULL OR typeof(p_money) = 'integer'),"
+          " p_varies INTEGER NOT NULL DEFAULT 0 CHECK (p_varies IN (0, 1)),"
+          " p_rule TEXT NOT NULL,"
+          " p_start DATE NOT NULL CHECK (p_start GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]'),"
+          " p_end DATE CHECK (p_end IS NULL OR p_end GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]'),"
+          " p_count INTEGER CHECK (p_count IS NULL OR p_count > 0),"
+          " p_mode TEXT NOT NULL DEFAULT 'confirm' CHECK (p_mode IN ('confirm', 'auto', 'remind')),"
+          " p_ahead INTEGER NOT NULL DEFAULT 0 CHECK (p_ahead BETWEEN 0 AND 365),"
+          " p_other TEXT CHECK (p_other IS NULL OR length(p_other) <= 250))",
+          // One row per occurrence handled, written with its record or
+          // transfer: the key makes a second post of it fail.
+          "CREATE TABLE IF NOT EXISTS p_done ("
+          " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+          " p_id INTEGER NOT NULL,"
+          " o_date DATE NOT NULL,"
+          " d_state TEXT NOT NULL CHECK (d_state IN ('posted', 'skipped')),"
+          " s_id INTEGER,"
+          " zh_id INTEGER,"
+          " UNIQUE (p_id, o_date))",
+          "CREATE INDEX IF NOT EXISTS idx_done_record ON p_done (s_id)"}},
     };
     return steps;
 }

@@ -123,8 +123,17 @@ private:
         }
         if (c.type == u"DATE")
             return dateText(QDate(2000, 1, 1).addDays(m_rng.bounded(9000)));
-        if (c.name == u"f_class" || c.name == u"j_class")
-            return m_rng.bounded(2) ? QStringLiteral("S") : QStringLiteral("Z");
+        // Columns whose checks name their values.
+        static const QHash<QString, QStringList> choices{{"f_class", {"S", "Z"}},
+                                                         {"j_class", {"S", "Z"}},
+                                                         {"p_type", {"S", "Z", "T"}},
+                                                         {"p_varies", {"0", "1"}},
+                                                         {"d_state", {"posted", "skipped"}},
+                                                         {"p_mode", {"confirm", "auto", "remind"}},
+                                                         {"p_ahead", {"0", "3"}},
+                                                         {"p_count", {"1", "12"}}};
+        if (const auto it = choices.find(c.name); it != choices.end())
+            return it->at(m_rng.bounded(int(it->size())));
         if (!c.notNull && m_rng.bounded(6) == 0)
             return QVariant();
         if (c.type == u"INTEGER") {

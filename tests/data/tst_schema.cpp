@@ -50,7 +50,9 @@ private slots:
         QTest::addColumn<QString>("earlier");
         QTest::addColumn<int>("isauto");   // -1: the file has no such setting
         QTest::addColumn<int>("imports");  // rows of s_import
-        const QString withoutJournal = QStringLiteral("drop table u_item; drop table u_action; drop table u_setting;");
+        const QString withoutPlans = QStringLiteral("drop table p_done; drop table p_plan;");
+        const QString withoutJournal
+            = withoutPlans + QStringLiteral("drop table u_item; drop table u_action; drop table u_setting;");
         const QString withoutImports
             = withoutJournal + QStringLiteral("drop table s_import_line; drop table s_import;");
         QTest::newRow("an old backup, before the numbers")
@@ -65,6 +67,7 @@ private slots:
             << 1 << 1;
         QTest::newRow("version 1") << withoutImports + QStringLiteral("PRAGMA user_version=1") << 1 << 0;
         QTest::newRow("version 2") << withoutJournal + QStringLiteral("PRAGMA user_version=2") << 1 << 0;
+        QTest::newRow("version 3") << withoutPlans + QStringLiteral("PRAGMA user_version=3") << 1 << 0;
         QTest::newRow("current") << QString() << 1 << 0;
     }
 

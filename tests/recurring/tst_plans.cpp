@@ -1,0 +1,172 @@
+// Recurring plans in the real file: what is due (catch-up, 提前提醒天数, end
+// by date and count), and posting exactly once — two copies of the program,
+// the clock set back, a skip that holds, undo that makes them due again.
+#include "data/Clock.h"
+#include "data/Journal.h"
+#include "data/Tx_Data.h"
+#include "recurring/Plans.h"
+#include "tests/support/Driver.h"
+
+#include <QTest>
+
+using namespace Driver;
+
+namespace {
+
+// A plan row as the plans page writes it; its id.
+qint64 addPlan(const QString& name, const QString& type, const QString& rule, const QDate& start,
+               const QString& amount = QStringLiteral("100"), int ahead = 0, const QDate& end = {}, int count = 0)
+{
+    Query q(QStringLiteral("insert into p_plan (p_name, p_type, f_id, z_id, z_id2, u_id, p_money, p_varies, p_rule, "
+                           "p_start, p_end, p_count, p_mode, p_ahead) values (:n, :t, :f, 1, 2, 1, :m, :v, :r, :s, "
+                           ":e, :c, 'confirm', :a)"));
+    const auto money = Money::parse(amount);
+    q.bind(":n", name)
+        .bind(":t", type)
+        .bind(":f", categoryId(type == u"S" ? QStringLiteral("工资") : QStringLiteral("房租物业")))
+        .bind(":v", money ? 0 : 1)
+        .bind(":r", rule)
+        .bind(":s", start)
+        .bind(":e", end)
+        .bind(":a", ahead);
+    if (money)
+        q.bind(":m", *money);
+    else
+        q.bindValue(":m", QVariant());
+    if (count)
+        q.bind(":c", count);
+    else
+        q.bindValue(":c", QVariant());
+    if (!q.exec())
+        QTest::qFail(qPrintable(q.error().message()), __FILE__, __LINE__);
+    return Database::shared().lastInsertId();
+}
+
+QList<DueOccurrence> due(Database& db = Database::shared())
+{
+    QList<Plan> plans;
+    QList<DueOccurrence> out;
+    if (!readPlans(db, &plans) || !dueOccurrences(db, plans, Clock::today(), &out))
+        QTest::qFail("due list not read", __FILE__, __LINE__);
+    return out;
+}
+
+// Every due occurrence posted at the plan's amount (or `amount`).
+bool postAll(Database& db, const QList<DueOccurrence>& list, int* posted, const QString& amount = QString())
+{
+    QList<Plan> plans;
+    if (!readPlans(db, &plans))
+        return false;
+    QList<Handling> h;
+    for (const DueOccurrence& d : list)
+        for (const Plan& p : plans)
+            if (p.id == d.plan)
+                h.append({d, true, amount.isEmpty() ? p.amount.value_or(Money()) : *Money::parse(amount)});
+    DbError e;
+    const bool ok = handleOccurrences(db, plans, h, &e, posted);
+    if (!ok)
+        qWarning("%s", qPrintable(e.message()));
+    return ok;
+}
+
+QStringList dates(const QList<DueOccurrence>& list)
+{
+    QStringList out;
+    for (const DueOccurrence& d : list)
+        out << dateText(d.occurrence) + (d.recordDate != d.occurrence ? u'>' + dateText(d.recordDate) : QString());
+    return out;
+}
+
+}  // namespace
+
+class TstPlans : public QObject {
+    Q_OBJECT
+private slots:
+    // Today is 2012-05-20, a Sunday.
+    void whatIsDue_data()
+    {
+        QTest::addColumn<QString>("rule");
+        QTest::addColumn<QDate>("start");
+        QTest::addColumn<int>("ahead");
+        QTest::addColumn<QDate>("end");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("weekly, unopened for 45 days: each on its own date")
+            << "W|1|8|1|1|0|0" << QDate(2012, 4, 5) << 0 << QDate() << 0
+            << QStringList{"2012-04-05", "2012-04-12", "2012-04-19", "2012-04-26",
+                           "2012-05-03", "2012-05-10", "2012-05-17"};
+        QTest::newRow("three days ahead")
+            << "M|1|0|1|22|0|0" << QDate(2012, 4, 22) << 3 << QDate() << 0 << QStringList{"2012-04-22", "2012-05-22"};
+        QTest::newRow("ended by date") << "M|1|0|1|1|0|0" << QDate(2012, 1, 1) << 0 << QDate(2012, 2, 15) << 0
+                                       << QStringList{"2012-01-01", "2012-02-01"};
+        QTest::newRow("ended by count") << "M|1|0|1|1|0|0" << QDate(2012, 1, 1) << 0 << QDate() << 2
+                                        << QStringList{"2012-01-01", "2012-02-01"};
+        QTest::newRow("weekend shifted to Monday, keyed by the occurrence")
+            << "M|1|0|1|19|0|2" << QDate(2012, 5, 1) << 0 << QDate() << 0 << QStringList{"2012-05-19>2012-05-21"};
+        QTest::newRow("not begun") << "M|1|0|1|1|0|0" << QDate(2012, 6, 1) << 0 << QDate() << 0 << QStringList();
+    }
+    void whatIsDue()
+    {
+        QFETCH(QString, rule);
+        QFETCH(QDate, start);
+        QFETCH(int, ahead);
+        QFETCH(QDate, end);
+        QFETCH(int, count);
+        QFETCH(QStringList, expected);
+        TEST_BEGIN
+        PageFixture f;
+        Tx_Data startUp(Database::shared());
+        addPlan(QStringLiteral("计划"), QStringLiteral("Z"), rule, start, QStringLiteral("100"), ahead, end, count);
+        QCOMPARE(dates(due()), expected);
+        TEST_END
+    }
+
+    // Posted once whatever happens after: a second copy with the same list,
+    // the clock set back; a skip holds; undo makes them due again.
+    void postedExactlyOnce()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tx_Data startUp(Database::shared());
+        const qint64 rent
+            = addPlan(QStringLiteral("房租"), QStringLiteral("Z"), QStringLiteral("W|1|8|1|1|0|0"), QDate(2012, 4, 5));
+        addPlan(QStringLiteral("存钱"), QStringLiteral("T"), QStringLiteral("M|1|0|1|0|0|0"), QDate(2012, 3, 1),
+                QStringLiteral("500"));
+        const QList<DueOccurrence> list = due();
+        QCOMPARE(list.size(), 9);  // 7 Thursdays, 31 March and 30 April
+        Database other;            // a second copy of the program on the same file
+        QVERIFY(other.open(f.db.path(), QByteArray(kDatabasePassword)));
+        const QList<DueOccurrence> otherList = due(other);
+        int posted = 0;
+        QVERIFY(postAll(Database::shared(), list, &posted));
+        QCOMPARE(posted, 9);
+        QVERIFY(postAll(other, otherList, &posted));
+        QCOMPARE(posted, 0);
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='房租'")), qint64(7));
+        QCOMPARE(TestDb::texts(QStringLiteral("select zdate from s_zhanghistory where zXmoney=5000000 order by zdate")),
+                 (QStringList{"2012-03-31", "2012-04-30"}));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select z_zhichu from z_zhanghu where id=1")), qint64(7 * 1000000));
+        f.setNow(PageFixture::defaultNow().addDays(-10));
+        QCOMPARE(due().size(), 0);
+        f.setNow(PageFixture::defaultNow().addDays(4));  // Thursday 24 May
+        QList<Plan> plans;
+        QVERIFY(readPlans(Database::shared(), &plans));
+        QVERIFY(handleOccurrences(Database::shared(), plans, {{due().value(0), false, Money()}}));
+        QCOMPARE(due().size(), 0);  // the skip holds
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select d_state from p_done where o_date='2012-05-24'")),
+                 QStringLiteral("skipped"));
+        DbError e;
+        QVERIFY(undoLatest(Database::shared(), &e));  // the skip
+        QVERIFY(undoLatest(Database::shared(), &e));  // the posting
+        QCOMPARE(due().size(), 10);
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='房租'")), qint64(0));
+        // An amount left empty is refused whole.
+        QVERIFY(!postAll(Database::shared(), due(), &posted, QStringLiteral("0")));
+        QCOMPARE(TestDb::count(QStringLiteral("p_done")), qint64(0));
+        QCOMPARE(TestDb::count(QStringLiteral("p_done where p_id=%1").arg(rent)), qint64(0));
+        TEST_END
+    }
+};
+
+QTEST_MAIN(TstPlans)
+#include "tst_plans.moc"
