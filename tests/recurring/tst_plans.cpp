@@ -5,8 +5,10 @@
 #include "data/Journal.h"
 #include "data/Tx_Data.h"
 #include "recurring/Plans.h"
+#include "recurring/Tf_daichuli.h"
 #include "tests/support/Driver.h"
 
+#include <QAbstractItemView>
 #include <QTest>
 
 using namespace Driver;
@@ -164,6 +166,44 @@ private slots:
         QVERIFY(!postAll(Database::shared(), due(), &posted, QStringLiteral("0")));
         QCOMPARE(TestDb::count(QStringLiteral("p_done")), qint64(0));
         QCOMPARE(TestDb::count(QStringLiteral("p_done where p_id=%1").arg(rent)), qint64(0));
+        TEST_END
+    }
+    // The due dialog: every due row, a plan's long catch-up folded and opened,
+    // an amount that varies asked for, 全部跳过 / 全部入账, 确定 writes.
+    void dueDialog()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tx_Data startUp(Database::shared());
+        addPlan(QStringLiteral("牛奶"), QStringLiteral("Z"), QStringLiteral("D|1|0|1|1|0|0"), QDate(2012, 4, 21),
+                QStringLiteral("3.5"));  // 30 days
+        addPlan(QStringLiteral("电费"), QStringLiteral("Z"), QStringLiteral("M|1|0|1|15|0|0"), QDate(2012, 5, 15),
+                QString());  // its amount varies
+        QList<Plan> plans;
+        QVERIFY(readPlans(Database::shared(), &plans));
+        Tf_daichuli dialog(plans, due());
+        dialog.show();
+        QCOMPARE(rowCount(&dialog, "DBGridEh1"), Tf_daichuli::kFoldAfter + 2);
+        QCOMPARE(cell(&dialog, "DBGridEh1", Tf_daichuli::kFoldAfter, Tf_daichuli::ColDate),
+                 QStringLiteral("另有 6 期（双击展开）"));
+        pressCell(&dialog, "DBGridEh1", Tf_daichuli::kFoldAfter, 0);
+        auto* view = find<QAbstractItemView>(&dialog, "DBGridEh1");
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+                           view->visualRect(view->model()->index(Tf_daichuli::kFoldAfter, 0)).center());
+        QCOMPARE(rowCount(&dialog, "DBGridEh1"), 31);
+        QCOMPARE(cell(&dialog, "DBGridEh1", 30, Tf_daichuli::ColAmount), QString());
+        QCOMPARE(f.boxesAfterClick(&dialog, "Button3"), QStringList{QStringLiteral("请填写“电费”2012-05-15的金额")});
+        QCOMPARE(TestDb::count(QStringLiteral("p_done")), qint64(0));
+        click(&dialog, "Button2");
+        QCOMPARE(column(&dialog, "DBGridEh1", Tf_daichuli::ColChoice).count(QStringLiteral("跳过")), 31);
+        click(&dialog, "Button1");
+        editCell(&dialog, "DBGridEh1", 30, Tf_daichuli::ColAmount, QStringLiteral("86.4"));
+        editCell(&dialog, "DBGridEh1", 29, Tf_daichuli::ColChoice, int(Tf_daichuli::Later));
+        click(&dialog, "Button3");
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='牛奶'")), qint64(29));
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select s_jine from s_shouru where s_other='电费'")), qint64(864000));
+        QCOMPARE(dates(due()), QStringList{"2012-05-20"});  // the postponed one comes back
         TEST_END
     }
 };
