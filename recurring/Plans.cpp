@@ -14,14 +14,6 @@ bool fail(DbError* error, const DbError& e)
     return false;
 }
 
-const Plan* planOf(const QList<Plan>& plans, qint64 id)
-{
-    for (const Plan& p : plans)
-        if (p.id == id)
-            return &p;
-    return nullptr;
-}
-
 Plan::Mode modeOf(const QString& text)
 {
     return text == u"auto" ? Plan::Mode::Auto : text == u"remind" ? Plan::Mode::RemindOnly : Plan::Mode::Confirm;
@@ -50,6 +42,14 @@ bool writeEntry(Database& db, const Plan& p, const Handling& h, qint64* id, DbEr
 }
 
 }  // namespace
+
+const Plan* findPlan(const QList<Plan>& plans, qint64 id)
+{
+    for (const Plan& p : plans)
+        if (p.id == id)
+            return &p;
+    return nullptr;
+}
 
 bool readPlans(Database& db, QList<Plan>* plans, DbError* error)
 {
@@ -128,7 +128,7 @@ bool handleOccurrences(Database& db, const QList<Plan>& plans, const QList<Handl
         db, label, ActionKind::Save,
         [&](DbError* err) {
             for (const Handling& h : handlings) {
-                const Plan* p = planOf(plans, h.due.plan);
+                const Plan* p = findPlan(plans, h.due.plan);
                 if (!p)
                     return fail(err, DbError(DbError::Kind::Vanished, QStringLiteral("该周期账单已被删除")));
                 // The key first: an occurrence another copy handled meanwhile is passed over.

@@ -30,6 +30,9 @@ struct Plan {
     QString remark;
 };
 
+// The plan of this id among `plans`; null when none.
+const Plan* findPlan(const QList<Plan>& plans, qint64 id);
+
 // Every plan, by id; a plan whose rule cannot be read is reported, not skipped.
 [[nodiscard]] bool readPlans(Database& db, QList<Plan>* plans, DbError* error = nullptr);
 

@@ -28,14 +28,6 @@ QHash<qint64, QString> namesOf(const char* sql)
     return out;
 }
 
-const Plan* planOf(const QList<Plan>& plans, qint64 id)
-{
-    for (const Plan& p : plans)
-        if (p.id == id)
-            return &p;
-    return nullptr;
-}
-
 // A 选择 cell: the choice's name shown, its number kept, the three offered.
 class DueModel : public QStandardItemModel {
 public:
@@ -62,7 +54,7 @@ Tf_daichuli::Tf_daichuli(const QList<Plan>& plans, const QList<DueOccurrence>& d
     setWindowTitle(QStringLiteral("待处理周期账单"));
     resize(760, 420);
     for (const DueOccurrence& d : due) {
-        const Plan* p = planOf(plans, d.plan);
+        const Plan* p = findPlan(plans, d.plan);
         const bool varies = !p || !p->amount;
         m_rows.append(
             {d, varies ? QString() : p->amount->plain(), p && p->mode == Plan::Mode::RemindOnly ? Later : Post});
@@ -111,7 +103,7 @@ void Tf_daichuli::fill()
     QHash<qint64, int> shown;
     for (int r = 0; r < m_rows.size(); ++r) {
         const Row& row = m_rows[r];
-        const Plan* p = planOf(m_plans, row.due.plan);
+        const Plan* p = findPlan(m_plans, row.due.plan);
         if (!p)
             continue;
         const int n = shown[p->id]++;
@@ -188,7 +180,7 @@ void Tf_daichuli::setAll(Choice c)
 {
     takeEdits();
     for (Row& r : m_rows) {
-        const Plan* p = planOf(m_plans, r.due.plan);
+        const Plan* p = findPlan(m_plans, r.due.plan);
         r.choice = c == Post && p && p->mode == Plan::Mode::RemindOnly ? Later : c;
     }
     fill();
@@ -207,7 +199,7 @@ void Tf_daichuli::Button3Click()
         Money amount;
         if (r.choice == Post) {
             const auto m = Money::parse(r.amount);
-            const Plan* p = planOf(m_plans, r.due.plan);
+            const Plan* p = findPlan(m_plans, r.due.plan);
             if (!m || !(*m > Money()) || *m > kMaxRecordAmount) {
                 Msg::error(
                     this,
@@ -248,7 +240,7 @@ bool Tf_daichuli::afterLogin(QWidget* parent)
     QList<DueOccurrence> asked;
     QStringList told;
     for (const DueOccurrence& d : std::as_const(due)) {
-        const Plan* p = planOf(plans, d.plan);
+        const Plan* p = findPlan(plans, d.plan);
         if (p && p->mode == Plan::Mode::Auto && p->amount && d.occurrence <= Clock::today()) {
             automatic.append({d, true, *p->amount});
             told << QStringLiteral("%1  %2  %3").arg(dateText(d.recordDate), p->name, p->amount->twoDecimals());
