@@ -14,6 +14,7 @@
 #include "ledger/Tf_zhichu.h"
 #include "loans/Tf_jiechu.h"
 #include "loans/Tf_jieru.h"
+#include "recurring/Tf_zhouqi.h"
 #include "reports/Tf_dayin.h"
 #include "reports/Tf_fenleibaobiao.h"
 #include "reports/Tf_liushuibaobiao.h"
@@ -53,4 +54,5 @@ PageFactory wannianli() { return make<Tf_wannianli>(); }
 PageFactory rijiben() { return make<Tf_rijiben>(); }
 PageFactory dayin() { return make<Tf_dayin>(); }
 PageFactory daoru() { return make<Tf_daoru>(); }
+PageFactory zhouqi() { return make<Tf_zhouqi>(); }
 }

@@ -26,4 +26,5 @@ PageFactory wannianli();
 PageFactory rijiben();
 PageFactory dayin();
 PageFactory daoru();
+PageFactory zhouqi();
 }

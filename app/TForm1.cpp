@@ -9,6 +9,7 @@
 #include "data/Clock.h"
 #include "data/Journal.h"
 #include "data/Tx_Data.h"
+#include "recurring/Tf_daichuli.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
 #include "ui/Page.h"
@@ -95,6 +96,8 @@ QList<NavEntry> defaultNavigation()
         {"Label24", "系 统 设 置", E::Sub, 60, 424, 85, Pages::system(), false, true},
         // Added after the others, so every earlier entry keeps its place in the creation order.
         {"Label29", "导入账单", E::Header, 562, 0, 0, Pages::daoru(), false, false},
+        // Made after 撤销 (see buildHeader).
+        {"Label31", "周期账单", E::Header, 430, 0, 0, Pages::zhouqi(), false, false},
     };
 }
 
@@ -157,8 +160,11 @@ void TForm1::buildTitleBar()
 void TForm1::buildHeader()
 {
     picture(this, "Image2", QRect(0, kTitleH, kWidth, kHeaderH), Artwork::header(kWidth, kHeaderH));
+    // Entries added later are made after the ones before them, so every
+    // earlier entry keeps its place in the creation order.
+    const auto later = [](const NavEntry& e) { return qstrcmp(e.name, "Label31") == 0; };
     for (const NavEntry& e : std::as_const(m_options.navigation))
-        if (e.kind == NavEntry::Header)
+        if (e.kind == NavEntry::Header && !later(e))
             addEntry(e);
     addEntry({"Label28", "帮助", NavEntry::Header, 906, 0, 0, {}, false, false});
     connect(findChild<ClickLabel*>(QStringLiteral("Label28")), &ClickLabel::clicked, this, &TForm1::Label28Click);
@@ -166,6 +172,9 @@ void TForm1::buildHeader()
     ClickLabel* undo = addEntry({"Label30", "撤销", NavEntry::Header, 510, 0, 0, {}, false, false});
     undo->setToolTip(QStringLiteral("撤销上一步操作（Ctrl+Z）；重做（Ctrl+Y）"));
     connect(undo, &ClickLabel::clicked, this, &TForm1::Label30Click);
+    for (const NavEntry& e : std::as_const(m_options.navigation))
+        if (e.kind == NavEntry::Header && later(e))
+            addEntry(e);
     // Ctrl+Z / Ctrl+Y reach the window from whichever control has the keys.
     auto* keys
         = new KeyFilter([this](QObject* watched,
@@ -269,6 +278,10 @@ void TForm1::FormShow()
     m_sessionStarted = true;
     OpenStartPage(StartPageCode);
     reportAutoBackupFailure();
+    // Recurring entries due: posted or asked about, then the start page
+    // shows what they wrote.
+    if (m_options.showLogin && Tf_daichuli::afterLogin(this) && m_currentFactory && currentPage())
+        createPage(m_currentFactory);
     if (m_options.showLogin)
         startFileCheck();
 }

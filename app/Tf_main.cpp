@@ -2,6 +2,8 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "recurring/Plans.h"
+#include "recurring/Tf_daichuli.h"
 #include "ui/Charts.h"
 #include "ui/ClickLabel.h"
 #include "ui/Msg.h"
@@ -98,7 +100,29 @@ Tf_main::Tf_main(QWidget* parent) : Page("f_main", parent)
     buildNote();
     buildFigures();
     buildNoteEditor();
+    // Made after the others: their creation order stays.
+    m_due = new ClickLabel(this);
+    m_due->setObjectName(QStringLiteral("Label40"));
+    m_due->setGeometry(40, 40, 400, 20);
+    m_due->setStyleSheet(QStringLiteral("color: #b03a2e; text-decoration: underline; background: transparent;"));
+    m_due->hide();
+    connect(m_due, &ClickLabel::clicked, this, [this] {
+        if (Tf_daichuli::afterLogin(this))
+            FormCreate();
+        else
+            showDue();
+    });
     FormCreate();
+}
+
+void Tf_main::showDue()
+{
+    int due = 0;
+    DbError error;
+    if (!dueCount(Database::shared(), Clock::today(), &due, &error))
+        return Msg::dbError(this, error);
+    m_due->setText(QStringLiteral("待处理周期账单 %1 笔").arg(due));
+    m_due->setVisible(due > 0);
 }
 
 void Tf_main::buildNote()
@@ -208,7 +232,9 @@ void Tf_main::FormCreate()
 
     if (!fillRanking(m_expenseRanking, "Z", QColor(166, 202, 240)))
         return;
-    fillRanking(m_incomeRanking, "S", QColor(192, 220, 192));
+    if (!fillRanking(m_incomeRanking, "S", QColor(192, 220, 192)))
+        return;
+    showDue();
 }
 
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)

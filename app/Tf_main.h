@@ -5,6 +5,7 @@
 
 #include "ui/Page.h"
 
+class ClickLabel;
 class QLabel;
 class QLineEdit;
 class QChartView;
@@ -38,8 +39,11 @@ private:
     QLabel* figure(const char* name, int x, int y, int h = 25);
     bool fillRanking(QChartView* chart, const char* cls, const QColor& colour);
 
-    QLabel* m_note;      // Label2
-    QString m_noteText;  // the stored note, in full
+    // 待处理周期账单 N 笔, shown only when N > 0; a click handles them.
+    void showDue();
+    ClickLabel* m_due = nullptr;  // Label40
+    QLabel* m_note;               // Label2
+    QString m_noteText;           // the stored note, in full
     QWidget* m_editor;
     QLineEdit* m_noteEdit;
     QLabel* m_fig[10] = {};

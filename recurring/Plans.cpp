@@ -115,6 +115,23 @@ bool dueOccurrences(Database& db, const QList<Plan>& plans, const QDate& today, 
     return true;
 }
 
+bool dueCount(Database& db, const QDate& today, int* count, DbError* error)
+{
+    *count = 0;
+    Query table(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name='p_done'"));
+    QVariant n;
+    if (table.scalar(&n) != Query::Fetch::Row)
+        return fail(error, table.error());
+    if (n.toInt() == 0)
+        return true;
+    QList<Plan> plans;
+    QList<DueOccurrence> due;
+    if (!readPlans(db, &plans, error) || !dueOccurrences(db, plans, today, &due, error))
+        return false;
+    *count = int(due.size());
+    return true;
+}
+
 bool handleOccurrences(Database& db, const QList<Plan>& plans, const QList<Handling>& handlings, DbError* error,
                        int* posted, int* skipped)
 {

@@ -47,6 +47,10 @@ struct DueOccurrence {
 [[nodiscard]] bool dueOccurrences(Database& db, const QList<Plan>& plans, const QDate& today, QList<DueOccurrence>* due,
                                   DbError* error = nullptr);
 
+// How many occurrences are due now (0 in a file without plans, whose
+// layout step could not run).
+[[nodiscard]] bool dueCount(Database& db, const QDate& today, int* count, DbError* error = nullptr);
+
 struct Handling {
     DueOccurrence due;
     bool post = true;  // false: 跳过

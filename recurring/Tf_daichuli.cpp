@@ -72,7 +72,7 @@ Tf_daichuli::Tf_daichuli(const QList<Plan>& plans, const QList<DueOccurrence>& d
                                         QStringLiteral("处理")});
     m_grid = Page::grid(this, "DBGridEh1", QRect(), m_model);
     m_grid->setEditTriggers(QAbstractItemView::AllEditTriggers);
-    m_grid->setColumnWidthsAtLeast({90, 120, 90, 90, 70, 90, 70}, ColPlan);
+    m_grid->setFitColumns(true);
     layout->addWidget(m_grid);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) { unfold(i.row()); });
     auto* buttons = new QHBoxLayout;
@@ -230,6 +230,13 @@ bool Tf_daichuli::afterLogin(QWidget* parent)
     QList<Plan> plans;
     QList<DueOccurrence> due;
     DbError error;
+    int count = 0;
+    if (!dueCount(Database::shared(), Clock::today(), &count, &error)) {
+        Msg::dbError(parent, error);
+        return false;
+    }
+    if (count == 0)
+        return false;
     if (!readPlans(Database::shared(), &plans, &error)
         || !dueOccurrences(Database::shared(), plans, Clock::today(), &due, &error)) {
         Msg::dbError(parent, error);
@@ -257,9 +264,10 @@ bool Tf_daichuli::afterLogin(QWidget* parent)
         if (posted > 0)
             Msg::info(parent, QStringLiteral("已自动入账 %1 笔周期账单").arg(posted), told.join(u'\n'));
     }
+    bool written = !automatic.isEmpty();
     if (!asked.isEmpty()) {
         Tf_daichuli dialog(plans, asked, parent);
-        dialog.exec();
+        written = dialog.exec() == QDialog::Accepted || written;
     }
-    return true;
+    return written;
 }

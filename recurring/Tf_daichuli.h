@@ -22,9 +22,10 @@ public:
 
     Tf_daichuli(const QList<Plan>& plans, const QList<DueOccurrence>& due, QWidget* parent = nullptr);
 
-    // After the login: the 自动入账 plans' due occurrences posted and told
-    // once, then this dialog for the rest, when there is any. False when a
-    // read or a write failed (told).
+    // After the login (and from the desktop's panel): the 自动入账 plans'
+    // due occurrences posted and told once, then this dialog for the rest,
+    // when there is any. True when something was written; a failed read or
+    // write is told.
     static bool afterLogin(QWidget* parent);
 
 public slots:

@@ -1,15 +1,21 @@
 // Recurring plans in the real file: what is due (catch-up, 提前提醒天数, end
 // by date and count), and posting exactly once — two copies of the program,
 // the clock set back, a skip that holds, undo that makes them due again.
+#include "app/TForm1.h"
+#include "app/Tf_main.h"
 #include "data/Clock.h"
 #include "data/Journal.h"
 #include "data/Tx_Data.h"
 #include "recurring/Plans.h"
 #include "recurring/Tf_daichuli.h"
+#include "recurring/Tf_zhouqi.h"
 #include "tests/support/Driver.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
+#include <QDialog>
 #include <QTest>
+#include <QTimer>
 
 using namespace Driver;
 
@@ -204,6 +210,71 @@ private slots:
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='牛奶'")), qint64(29));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select s_jine from s_shouru where s_other='电费'")), qint64(864000));
         QCOMPARE(dates(due()), QStringList{"2012-05-20"});  // the postponed one comes back
+        TEST_END
+    }
+    // 周期账单 in the header opens the plans; a new plan is checked, its
+    // rule set in the rule editor, saved; the desktop then counts it due.
+    void plansPageAndDesktopPanel()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        TForm1 form(false);
+        form.show();
+        QTest::qWait(20);
+        auto* entry = find<QWidget>(&form, "Label31");
+        QCOMPARE(entry->font(), find<QWidget>(&form, "Label29")->font());
+        QVERIFY(entry->geometry().right() < find<QWidget>(&form, "Label30")->x());
+        QVERIFY(form.children().indexOf(entry) > form.children().indexOf(find<QWidget>(&form, "Label30")));
+        clickLabel(&form, "Label3");
+        QVERIFY(!find<QWidget>(form.currentPage(), "Label40")->isVisible());
+        clickLabel(&form, "Label31");
+        QWidget* page = form.currentPage();
+        QCOMPARE(page->objectName(), QStringLiteral("f_zhouqi"));
+        click(page, "Button1");
+        editCell(page, "DBGridEh1", 0, Tf_zhouqi::ColName, QStringLiteral("压岁钱"));
+        QCOMPARE(cell(page, "DBGridEh1", 0, Tf_zhouqi::ColRuleText), QStringLiteral("每月20日"));
+        f.boxes.clear();
+        click(page, "Button3");
+        QCOMPARE(f.boxes.texts().last(), QStringLiteral("对不起，请填写第1行的类别"));
+        editCell(page, "DBGridEh1", 0, Tf_zhouqi::ColCategory, categoryId(QStringLiteral("早餐")));
+        editCell(page, "DBGridEh1", 0, Tf_zhouqi::ColAccount, 1);
+        editCell(page, "DBGridEh1", 0, Tf_zhouqi::ColAmount, QStringLiteral("200"));
+        editCell(page, "DBGridEh1", 0, Tf_zhouqi::ColStart, QDate(2012, 1, 1));
+        QTimer::singleShot(50, [&] {
+            auto* editor = page->findChild<QDialog*>(QStringLiteral("f_guize"));
+            if (!editor)
+                return;
+            find<QComboBox>(editor, "ComboBox1")->setCurrentIndex(int(Recurrence::Unit::LunarYear));
+            find<QComboBox>(editor, "ComboBox2")->setCurrentIndex(0);
+            find<QComboBox>(editor, "ComboBox3")->setCurrentIndex(0);
+            click(editor, "Button1");
+        });
+        click(page, "Button4");
+        QCOMPARE(cell(page, "DBGridEh1", 0, Tf_zhouqi::ColRuleText), QStringLiteral("每年农历正月初一"));
+        click(page, "Button3");
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select p_rule||' '||p_start from p_plan")),
+                 QStringLiteral("L|1|0|1|1|0|0 2012-01-01"));
+        QCOMPARE(cell(page, "DBGridEh1", 0, Tf_zhouqi::ColState), QStringLiteral("进行中"));
+        clickLabel(&form, "Label3");
+        QCOMPARE(labelText(form.currentPage(), "Label40"), QStringLiteral("待处理周期账单 1 笔"));  // 2012-01-23
+        QVERIFY(find<QWidget>(form.currentPage(), "Label40")->isVisible());
+        TEST_END
+    }
+
+    // 自动入账 plans post at the login without asking, said once.
+    void automaticPlansPostAtLogin()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tx_Data startUp(Database::shared());
+        addPlan(QStringLiteral("工资"), QStringLiteral("S"), QStringLiteral("M|1|0|1|10|0|0"), QDate(2012, 4, 1));
+        TestDb::sql(QStringLiteral("update p_plan set p_mode='auto'"));
+        QWidget parent;
+        QVERIFY(Tf_daichuli::afterLogin(&parent));
+        QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("已自动入账 2 笔周期账单")});
+        QCOMPARE(f.boxes.seen[0].informative, QStringLiteral("2012-04-10  工资  100.00\n2012-05-10  工资  100.00"));
+        QVERIFY(!Tf_daichuli::afterLogin(&parent));  // nothing left
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='工资'")), qint64(2));
         TEST_END
     }
 };

@@ -12,6 +12,8 @@
 #include "data/DbBuilder.h"
 #include "data/Journal.h"
 #include "data/Tx_Data.h"
+#include "recurring/Plans.h"
+#include "recurring/Tf_daichuli.h"
 #include "ui/ChineseUi.h"
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
@@ -24,6 +26,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -499,5 +502,56 @@ int main(int argc, char** argv)
     QTest::qWait(50);
     if (form.currentPage() && form.currentPage()->objectName() == u"f_huishouzhan")
         save(&form, out, QStringLiteral("huishouzhan"));
+
+    // Recurring entries: five plans, one of each kind of rule.
+    run(QStringLiteral(
+        "insert into p_plan (p_name,p_type,f_id,z_id,z_id2,u_id,p_money,p_varies,p_rule,p_start,p_mode,p_ahead) "
+        "select '房租','Z',id,1,null,1,25000000,0,'M|1|0|1|31|0|0','2012-01-31','confirm',3 from s_fenlei where "
+        "f_name='房租物业';"
+        "insert into p_plan (p_name,p_type,f_id,z_id,z_id2,u_id,p_money,p_varies,p_rule,p_start,p_mode,p_ahead) "
+        "select '工资','S',id,2,null,2,120000000,0,'M|1|0|1|0|0|1','2012-01-01','auto',0 from s_fenlei where "
+        "f_name='工资';"
+        "insert into p_plan (p_name,p_type,f_id,z_id,z_id2,u_id,p_money,p_varies,p_rule,p_start,p_mode,p_ahead) "
+        "select '电费','Z',id,1,null,1,null,1,'M|1|0|1|15|0|2','2012-04-01','confirm',0 from s_fenlei where "
+        "f_name='日用品';"
+        "insert into p_plan (p_name,p_type,f_id,z_id,z_id2,u_id,p_money,p_varies,p_rule,p_start,p_mode,p_ahead) "
+        "select '春节红包','Z',id,1,null,1,20000000,0,'L|1|0|1|1|0|0','2012-01-01','confirm',7 from s_fenlei where "
+        "f_name='日用品';"
+        "insert into p_plan (p_name,p_type,f_id,z_id,z_id2,u_id,p_money,p_varies,p_rule,p_start,p_mode,p_ahead) "
+        "values ('定存','T',null,1,2,null,10000000,0,'W|2|1|1|1|0|0','2012-04-02','confirm',0)"));
+    click(&form, "Label31");
+    if (QWidget* page = form.currentPage(); page && page->objectName() == u"f_zhouqi") {
+        save(&form, out, QStringLiteral("zhouqi"));
+        // The rule editor over the page, for the first plan.
+        if (auto* grid = page->findChild<QTableView*>(QStringLiteral("DBGridEh1")); grid && grid->model()->rowCount()) {
+            grid->setCurrentIndex(grid->model()->index(0, 9));
+            QTimer::singleShot(80, [&] {
+                for (QWidget* w : QApplication::topLevelWidgets())
+                    if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible() && d->objectName() == u"f_guize") {
+                        QPixmap shot = form.grab();
+                        QPainter p(&shot);
+                        p.drawPixmap(form.mapFromGlobal(d->mapToGlobal(QPoint(0, 0))), d->grab());
+                        p.end();
+                        const QString file = QDir(out).filePath(QStringLiteral("zhouqi-rule.png"));
+                        if (shot.save(file))
+                            std::printf("wrote %s\n", qPrintable(file));
+                        d->reject();
+                    }
+            });
+            click(page, "Button4");
+        }
+    }
+    click(&form, "Label3");
+    save(&form, out, QStringLiteral("desktop-due"));
+    {
+        QList<Plan> plans;
+        QList<DueOccurrence> due;
+        if (readPlans(Database::shared(), &plans) && dueOccurrences(Database::shared(), plans, Clock::today(), &due)) {
+            Tf_daichuli dialog(plans, due, &form);
+            dialog.show();
+            QTest::qWait(30);
+            save(&dialog, out, QStringLiteral("daichuli"));
+        }
+    }
     return 0;
 }
