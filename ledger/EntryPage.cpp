@@ -390,9 +390,15 @@ void EntryPage::Button2Click()
         Msg::error(this, QStringLiteral("对不起，请先选择要删除的记录"));
         return;
     }
-    if (!Msg::confirm(this, QStringLiteral("是否确定删除？")))
-        return;
     const qint64 id = m_editId->text().toLongLong();
+    // A record a recurring plan posted: its occurrence is skipped for good,
+    // or due again.
+    qint64 occurrence = 0;
+    int way = 0;
+    if (!planOccurrence(id, &occurrence, &way))
+        return;
+    if (!occurrence && !Msg::confirm(this, QStringLiteral("是否确定删除？")))
+        return;
     Query category(QStringLiteral("select s.f_fenleiid, s.s_jine, f.f_name from s_shouru s "
                                   "left join s_fenlei f on f.id=s.f_fenleiid where s.id=:id"));
     category.bind(":id", id);
@@ -407,12 +413,45 @@ void EntryPage::Button2Click()
     del.bind(":id", id);
     if (!del.exec())
         return Msg::dbError(this, del.error());
+    if (occurrence) {
+        Query mark(way == 1 ? QStringLiteral("update p_done set d_state='skipped', s_id=NULL where id=:d")
+                            : QStringLiteral("delete from p_done where id=:d"));
+        mark.bind(":d", occurrence);
+        if (!mark.exec())
+            return Msg::dbError(this, mark.error());
+    }
     if (!action.finish())
         return Msg::dbError(this, action.error());
     // Back to add mode with an empty form, so 保存 cannot bring it back.
     Button1Click();
     if (showDay())
         refreshAfterChange(categoryId);
+}
+
+bool EntryPage::planOccurrence(qint64 record, qint64* occurrence, int* way)
+{
+    *occurrence = 0;
+    Query exists(QStringLiteral("select count(*) from sqlite_master where type='table' and name='p_done'"));
+    QVariant n;
+    if (exists.scalar(&n) != Query::Fetch::Row) {
+        Msg::dbError(this, exists.error());
+        return false;
+    }
+    if (n.toInt() == 0)
+        return true;  // a file without recurring plans
+    Query q(QStringLiteral("select d.id, p.p_name from p_done d join p_plan p on p.id=d.p_id where d.s_id=:id"));
+    q.bind(":id", record);
+    switch (q.fetch()) {
+    case Query::Fetch::Failed: Msg::dbError(this, q.error()); return false;
+    case Query::Fetch::NoRow: return true;
+    case Query::Fetch::Row: break;
+    }
+    *way = Msg::chooseWay(this, QStringLiteral("该笔来自周期账单「%1」：标记本期为跳过 / 恢复为待入账").arg(q.text(1)),
+                          QStringLiteral("标记本期为跳过"), QStringLiteral("恢复为待入账"));
+    if (*way == 0)
+        return false;
+    *occurrence = q.integer(0);
+    return true;
 }
 
 QString EntryPage::actionLabel(const QString& verb, const QString& category, Money amount) const

@@ -44,6 +44,10 @@ public:
     enum Col { ColNo, ColDate, ColItem, ColPerson, ColAmount, ColAccount, ColRemark, ColUserId, ColAccountId, ColId };
 
     QString actionLabel(const QString& verb, const QString& category, Money amount) const;
+    // The handled occurrence of a recurring plan that posted `record`, and
+    // whether its delete skips it (1) or makes it due again (2); false when
+    // the user cancelled or the read failed (told).
+    bool planOccurrence(qint64 record, qint64* occurrence, int* way);
     QString classLetter() const { return QString(QChar::fromLatin1(m_t.classLetter)); }
     bool isEditMode() const { return m_editMode; }
     // How the record list reads the records of `filter`.

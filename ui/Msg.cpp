@@ -1,6 +1,7 @@
 #include "ui/Msg.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 int show(QWidget* parent, QMessageBox::Icon icon, const char* title, const QString& text,
@@ -29,6 +30,20 @@ bool confirm(QWidget* parent, const QString& text, const QString& informativeTex
     return show(parent, QMessageBox::Question, kPromptTitle, text, QMessageBox::Ok | QMessageBox::Cancel,
                 informativeText)
            == QMessageBox::Ok;
+}
+
+int chooseWay(QWidget* parent, const QString& text, const QString& first, const QString& second)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kPromptTitle), text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box.button(QMessageBox::Yes)->setText(first);
+    box.button(QMessageBox::No)->setText(second);
+    box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return 1;
+    case QMessageBox::No: return 2;
+    default: return 0;
+    }
 }
 
 void notice(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kAppTitle, text); }

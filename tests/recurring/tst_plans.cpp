@@ -6,6 +6,7 @@
 #include "data/Clock.h"
 #include "data/Journal.h"
 #include "data/Tx_Data.h"
+#include "ledger/Tf_zhichu.h"
 #include "recurring/Plans.h"
 #include "recurring/Tf_daichuli.h"
 #include "recurring/Tf_zhouqi.h"
@@ -275,6 +276,43 @@ private slots:
         QCOMPARE(f.boxes.seen[0].informative, QStringLiteral("2012-04-10  工资  100.00\n2012-05-10  工资  100.00"));
         QVERIFY(!Tf_daichuli::afterLogin(&parent));  // nothing left
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='工资'")), qint64(2));
+        TEST_END
+    }
+    // Deleting a record a plan posted: its occurrence skipped for good, due
+    // again, or (取消) nothing deleted.
+    void deletingAPostedRecord_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("state");  // of the occurrence afterwards; empty: due again
+        QTest::addColumn<int>("records");
+        QTest::newRow("标记本期为跳过") << int(QMessageBox::Yes) << "skipped" << 0;
+        QTest::newRow("恢复为待入账") << int(QMessageBox::No) << "" << 0;
+        QTest::newRow("取消") << int(QMessageBox::Cancel) << "posted" << 1;
+    }
+    void deletingAPostedRecord()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, state);
+        QFETCH(int, records);
+        TEST_BEGIN
+        PageFixture f;
+        Tx_Data startUp(Database::shared());
+        addPlan(QStringLiteral("房租"), QStringLiteral("Z"), QStringLiteral("M|1|0|1|20|0|0"), QDate(2012, 5, 20));
+        int posted = 0;
+        QVERIFY(postAll(Database::shared(), due(), &posted));
+        QCOMPARE(posted, 1);
+        Tf_zhichu page;
+        page.show();
+        clickRow(&page, "DBGridEh1", 0);
+        f.boxes.clear();
+        f.boxes.setAnswer(QMessageBox::StandardButton(answer));
+        click(&page, "Button2");
+        QCOMPARE(f.boxes.texts(),
+                 QStringList{QStringLiteral("该笔来自周期账单「房租」：标记本期为跳过 / 恢复为待入账")});
+        QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Question);
+        QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='房租'")), qint64(records));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select d_state from p_done")), state);
+        QCOMPARE(due().size(), state.isEmpty() ? 1 : 0);
         TEST_END
     }
 };
