@@ -447,7 +447,7 @@ bool EntryPage::planOccurrence(qint64 record, qint64* occurrence, int* way)
     case Query::Fetch::Row: break;
     }
     *way = Msg::chooseWay(this, QStringLiteral("该笔来自周期账单「%1」：标记本期为跳过 / 恢复为待入账").arg(q.text(1)),
-                          QStringLiteral("标记本期为跳过"), QStringLiteral("恢复为待入账"));
+                          {QStringLiteral("标记本期为跳过"), QStringLiteral("恢复为待入账")});
     if (*way == 0)
         return false;
     *occurrence = q.integer(0);

@@ -1,6 +1,7 @@
 #include "recurring/Plans.h"
 
 #include "data/AccountTotals.h"
+#include "data/Clock.h"
 #include "data/Journal.h"
 
 #include <QSet>
@@ -112,6 +113,36 @@ bool dueOccurrences(Database& db, const QList<Plan>& plans, const QDate& today, 
             if (!done.contains(d))
                 due->append({p.id, d, recordDate(p.rule, d)});
     }
+    return true;
+}
+
+bool firstUnhandled(Database& db, const Plan& plan, QDate* date, int* before, DbError* error)
+{
+    *date = QDate();
+    *before = 0;
+    QSet<QDate> done;
+    Query handled(db, QStringLiteral("select o_date from p_done where p_id=:p"));
+    handled.bind(":p", plan.id);
+    for (;;) {
+        const Query::Fetch f = handled.fetch();
+        if (f == Query::Fetch::Failed)
+            return fail(error, handled.error());
+        if (f == Query::Fetch::NoRow)
+            break;
+        done.insert(handled.date(0));
+    }
+    // The handled ones lie before it: look as far as there are handled dates, and a span beyond.
+    QDate last = plan.start;
+    for (const QDate& d : std::as_const(done))
+        last = std::max(last, d);
+    const QDate to = plan.end.isValid() ? plan.end : std::max(last, Clock::today()).addYears(3);
+    const QList<QDate> dates = occurrences(plan.rule, plan.start, plan.start, to, plan.count);
+    for (int i = 0; i < dates.size(); ++i)
+        if (!done.contains(dates[i])) {
+            *date = dates[i];
+            *before = i;
+            return true;
+        }
     return true;
 }
 

@@ -36,6 +36,11 @@ const Plan* findPlan(const QList<Plan>& plans, qint64 id);
 // Every plan, by id; a plan whose rule cannot be read is reported, not skipped.
 [[nodiscard]] bool readPlans(Database& db, QList<Plan>* plans, DbError* error = nullptr);
 
+// The plan's first occurrence not handled yet (this period: what an edit
+// of the plan starts from) and how many come before it; invalid when the
+// plan has ended.
+[[nodiscard]] bool firstUnhandled(Database& db, const Plan& plan, QDate* date, int* before, DbError* error = nullptr);
+
 struct DueOccurrence {
     qint64 plan = 0;
     QDate occurrence;  // the key

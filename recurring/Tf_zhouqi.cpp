@@ -3,7 +3,6 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Tx_Data.h"
-#include "recurring/Plans.h"
 #include "recurring/RuleEditor.h"
 #include "recurring/Tf_daichuli.h"
 #include "ui/BatchEditor.h"
@@ -52,8 +51,14 @@ QString stateOf(const QVector<QVariant>& row)
     const int count = row.value(Tf_zhouqi::ColCount).toInt();
     const QDate end = QDate::fromString(row.value(Tf_zhouqi::ColEnd).toString(), Qt::ISODate);
     const QList<QDate> next = occurrences(*rule, start, today, today.addYears(2), count).mid(0, 1);
+    // An end by count shows its last date, an end by date its count.
+    QString bound;
+    if (count > 0)
+        bound = QStringLiteral("（共%1期，至%2）").arg(count).arg(dateText(nthOccurrence(*rule, start, count - 1)));
+    else if (end.isValid())
+        bound = QStringLiteral("（共%1期，至%2）").arg(occurrences(*rule, start, start, end).size()).arg(dateText(end));
     if (!next.isEmpty() && (!end.isValid() || next.first() <= end))
-        return QStringLiteral("进行中");
+        return QStringLiteral("进行中") + bound;
     if (rule->isLunar() && occurrences(*rule, start, start, today.addYears(2), count).isEmpty())
         return QStringLiteral("超出农历范围");
     return QStringLiteral("已结束");
@@ -176,8 +181,20 @@ void Tf_zhouqi::buildEditor()
                 return false;
             }
         }
-        return true;
+        // Saved plans changed: from which occurrence on the change holds.
+        QStringList changed;
+        for (int r = 0; r < m_model->rowCount(); ++r)
+            if (m_model->isPendingRow(r) && !m_model->isNewRow(r))
+                changed << m_model->originalRaw(r, ColName).toString();
+        m_scope = 3;
+        if (changed.isEmpty())
+            return true;
+        m_scope = Msg::chooseWay(
+            this, QStringLiteral("修改周期账单“%1”：请选择修改的范围").arg(changed.join(QStringLiteral("”、“"))),
+            {QStringLiteral("仅本期"), QStringLiteral("本期及以后"), QStringLiteral("全部未入账")});
+        return m_scope != 0;
     };
+    s.extraWrite = [this](Database& db, DbError* error) { return applyScope(db, error); };
     s.reread = [this] { return query(); };
     s.askDelete = [this](int row) {
         return Msg::confirm(this, QStringLiteral("是否确定删除周期账单“%1”？已入账的记录不受影响。")
@@ -187,6 +204,94 @@ void Tf_zhouqi::buildEditor()
         return runSteps(db, {{"delete from p_plan where id=:id", {{":id", id}}}}, e);
     });
     m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));
+}
+
+Plan Tf_zhouqi::planOfRow(int row, bool stored) const
+{
+    const auto v = [&](int c) { return stored ? m_model->originalRaw(row, c) : m_model->raw(row, c); };
+    Plan p;
+    p.id = v(ColId).toLongLong();
+    p.rule = ruleOf(v(ColRule));
+    p.start = v(ColStart).toDate();
+    p.end = v(ColEnd).toDate();
+    p.count = v(ColCount).toInt();
+    return p;
+}
+
+// 本期 is the plan's first occurrence not handled yet. 本期及以后: the plan
+// as it was ends the day before it (and keeps what was handled), the
+// changed plan starts there. 仅本期: a one-off plan with the changes takes
+// that occurrence, the plan goes back to what it was and skips it.
+bool Tf_zhouqi::applyScope(Database& db, DbError* error)
+{
+    if (m_scope == 3)
+        return true;
+    static const char* const fields[] = {"p_type", "f_id",   "z_id",    "z_id2",   "u_id",  "p_rule",  "p_varies",
+                                         "p_mode", "p_name", "p_money", "p_start", "p_end", "p_count", "p_ahead"};
+    static const int columns[]
+        = {ColType, ColCategoryId, ColAccountId, ColToAccountId, ColMemberId, ColRule,  ColVaries,
+           ColMode, ColName,       ColAmount,    ColStart,       ColEnd,      ColCount, ColAhead};
+    auto run = [&](const QString& sql, const QList<QPair<QString, QVariant>>& binds) {
+        Query q(db, sql);
+        for (const auto& [name, value] : binds)
+            q.bindValue(name.toLatin1().constData(), value);
+        if (!q.exec()) {
+            if (error)
+                *error = q.error();
+            return false;
+        }
+        return true;
+    };
+    QString names, params;
+    for (const char* f : fields) {
+        names += (names.isEmpty() ? "" : ",") + QLatin1String(f);
+        params += (params.isEmpty() ? ":" : ",:") + QLatin1String(f);
+    }
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        if (!m_model->isPendingRow(r) || m_model->isNewRow(r))
+            continue;
+        const Plan before = planOfRow(r, true);
+        QDate next;
+        int handled = 0;
+        if (!firstUnhandled(db, before, &next, &handled, error))
+            return false;
+        if (!next.isValid())
+            continue;  // an ended plan: the change is all there is
+        // A copy of the row as stored (本期及以后) or as changed (仅本期).
+        QList<QPair<QString, QVariant>> binds;
+        for (int i = 0; i < int(std::size(fields)); ++i)
+            binds.append({QLatin1Char(':') + QLatin1String(fields[i]),
+                          m_scope == 2 ? m_model->originalRaw(r, columns[i]) : m_model->raw(r, columns[i])});
+        if (!run(QStringLiteral("insert into p_plan (%1) values (%2)").arg(names, params), binds))
+            return false;
+        const qint64 copy = db.lastInsertId();
+        const qint64 id = before.id;
+        if (m_scope == 2) {
+            const QVariant left = before.count > 0 ? QVariant(before.count - handled) : QVariant();
+            if (!run(QStringLiteral("update p_plan set p_end=:e, p_count=NULL where id=:c"),
+                     {{":e", next.addDays(-1)}, {":c", copy}})
+                || !run(QStringLiteral("update p_done set p_id=:c where p_id=:p and o_date<:n"),
+                        {{":c", copy}, {":p", id}, {":n", next}})
+                || !run(QStringLiteral("update p_plan set p_start=max(p_start, :n), p_count=:k where id=:p"),
+                        {{":n", next}, {":k", left}, {":p", id}}))
+                return false;
+        } else {
+            QString back;
+            for (const char* f : fields)
+                back += (back.isEmpty() ? "" : ",") + QLatin1String(f) + QLatin1String("=:") + QLatin1String(f);
+            binds.clear();
+            for (int i = 0; i < int(std::size(fields)); ++i)
+                binds.append({QLatin1Char(':') + QLatin1String(fields[i]), m_model->originalRaw(r, columns[i])});
+            binds.append({QStringLiteral(":id"), id});
+            if (!run(QStringLiteral("update p_plan set p_start=:n, p_count=1, p_end=NULL where id=:c"),
+                     {{":n", next}, {":c", copy}})
+                || !run(QStringLiteral("update p_plan set %1 where id=:id").arg(back), binds)
+                || !run(QStringLiteral("insert into p_done (p_id, o_date, d_state) values (:p, :o, 'skipped')"),
+                        {{":p", id}, {":o", next}}))
+                return false;
+        }
+    }
+    return true;
 }
 
 void Tf_zhouqi::Button1Click() { m_editor->add(); }

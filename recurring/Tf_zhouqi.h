@@ -5,6 +5,7 @@
 // are handled, how many days ahead they are listed, and whether the plan
 // still runs.
 
+#include "recurring/Plans.h"
 #include "ui/Page.h"
 
 class BatchEditor;
@@ -53,6 +54,12 @@ public slots:
 
 private:
     void buildEditor();
+    // The plan as the row holds it, or as it is stored.
+    Plan planOfRow(int row, bool stored) const;
+    // An edit of saved plans, as the user chose its scope: 仅本期 (1),
+    // 本期及以后 (2) or 全部未入账 (3, the rows as written).
+    bool applyScope(Database& db, DbError* error);
+    int m_scope = 3;
     bool query();
 
     BatchModel* m_model;

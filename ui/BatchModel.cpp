@@ -230,6 +230,13 @@ QVariant BatchModel::raw(int row, int column) const
     return m_rows[row].values[column];
 }
 
+QVariant BatchModel::originalRaw(int row, int column) const
+{
+    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_rows[row].original.size())
+        return QVariant();
+    return m_rows[row].original[column];
+}
+
 int BatchModel::keyColumn() const
 {
     // The key by its name, or the column read from it under an alias.

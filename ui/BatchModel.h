@@ -110,6 +110,8 @@ public:
     [[nodiscard]] bool submitRow(int row, DbError* error = nullptr);
 
     QVariant raw(int row, int column) const;
+    // The value as stored, before the row's pending change.
+    QVariant originalRaw(int row, int column) const;
     QVariant raw(int row, const QString& column) const { return raw(row, columnIndex(column)); }
     int columnIndex(const QString& name) const;
     bool setRaw(int row, int column, const QVariant& value);

@@ -32,18 +32,18 @@ bool confirm(QWidget* parent, const QString& text, const QString& informativeTex
            == QMessageBox::Ok;
 }
 
-int chooseWay(QWidget* parent, const QString& text, const QString& first, const QString& second)
+int chooseWay(QWidget* parent, const QString& text, const QStringList& ways)
 {
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kPromptTitle), text,
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
-    box.button(QMessageBox::Yes)->setText(first);
-    box.button(QMessageBox::No)->setText(second);
+    const QMessageBox::StandardButton kinds[] = {QMessageBox::Yes, QMessageBox::No, QMessageBox::YesToAll};
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(kPromptTitle), text, QMessageBox::Cancel, parent);
+    for (int i = 0; i < std::min<int>(3, int(ways.size())); ++i)
+        box.addButton(kinds[i])->setText(ways[i]);
     box.setDefaultButton(QMessageBox::Yes);
-    switch (box.exec()) {
-    case QMessageBox::Yes: return 1;
-    case QMessageBox::No: return 2;
-    default: return 0;
-    }
+    const int answer = box.exec();
+    for (int i = 0; i < 3; ++i)
+        if (answer == kinds[i])
+            return i + 1;
+    return 0;
 }
 
 void notice(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kAppTitle, text); }

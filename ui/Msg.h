@@ -4,6 +4,7 @@
 // so a user (or a test) can read and answer it.
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,10 +16,9 @@ namespace Msg {
 void error(QWidget* parent, const QString& text);
 // "系统提示", question icon, OK/Cancel; true for OK.
 bool confirm(QWidget* parent, const QString& text);
-// "系统提示", question icon, two ways and 取消 (the Yes and No buttons
-// captioned `first` and `second`): 1 for the first, 2 for the second, 0
-// for 取消.
-int chooseWay(QWidget* parent, const QString& text, const QString& first, const QString& second);
+// "系统提示", question icon, two or three ways and 取消 (the Yes, No and
+// YesToAll buttons captioned with the ways): 1.. for the way chosen, 0 for 取消.
+int chooseWay(QWidget* parent, const QString& text, const QStringList& ways);
 // The same with a smaller text under the question (what OK will do first).
 bool confirm(QWidget* parent, const QString& text, const QString& informativeText);
 // Application title, information icon, OK.

@@ -315,6 +315,45 @@ private slots:
         QCOMPARE(due().size(), state.isEmpty() ? 1 : 0);
         TEST_END
     }
+    // An edit of a plan with five months posted: 仅本期 changes June alone,
+    // 本期及以后 June on, 全部未入账 every month not posted; the posted
+    // months stay, and no month is lost or doubled at the seam.
+    void editScopes_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("amounts");  // June to August, as posted at 20 August
+        QTest::newRow("仅本期") << int(QMessageBox::Yes) << QStringList{"150", "100", "100"};
+        QTest::newRow("本期及以后") << int(QMessageBox::No) << QStringList{"150", "150", "150"};
+        QTest::newRow("全部未入账") << int(QMessageBox::YesToAll) << QStringList{"150", "150", "150"};
+        QTest::newRow("取消") << int(QMessageBox::Cancel) << QStringList{"100", "100", "100"};
+    }
+    void editScopes()
+    {
+        QFETCH(int, answer);
+        QFETCH(QStringList, amounts);
+        TEST_BEGIN
+        PageFixture f;
+        Tx_Data startUp(Database::shared());
+        addPlan(QStringLiteral("房租"), QStringLiteral("Z"), QStringLiteral("M|1|0|1|10|0|0"), QDate(2012, 1, 10));
+        int posted = 0;
+        QVERIFY(postAll(Database::shared(), due(), &posted));
+        QCOMPARE(posted, 5);
+        Tf_zhouqi page;
+        page.show();
+        editCell(&page, "DBGridEh1", 0, Tf_zhouqi::ColAmount, QStringLiteral("150"));
+        f.boxes.clear();
+        f.boxes.setAnswer(QMessageBox::StandardButton(answer));
+        (void)page.saveEdits();
+        QCOMPARE(f.boxes.texts(), QStringList{QStringLiteral("修改周期账单“房租”：请选择修改的范围")});
+        f.setNow(QDateTime(QDate(2012, 8, 20), QTime(9, 0)));
+        QVERIFY(postAll(Database::shared(), due(), &posted));
+        QCOMPARE(TestDb::texts(QStringLiteral("select s_date||' '||(s_jine/10000) from s_shouru where s_other='房租' "
+                                              "order by s_date")),
+                 (QStringList{"2012-01-10 100", "2012-02-10 100", "2012-03-10 100", "2012-04-10 100", "2012-05-10 100",
+                              "2012-06-10 " + amounts[0], "2012-07-10 " + amounts[1], "2012-08-10 " + amounts[2]}));
+        QCOMPARE(due().size(), 0);
+        TEST_END
+    }
 };
 
 QTEST_MAIN(TstPlans)
