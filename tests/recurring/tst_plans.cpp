@@ -10,11 +10,15 @@
 #include "recurring/Plans.h"
 #include "recurring/Tf_daichuli.h"
 #include "recurring/Tf_zhouqi.h"
+#include "tests/support/Child.h"
 #include "tests/support/Driver.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -84,6 +88,28 @@ QStringList dates(const QList<DueOccurrence>& list)
     for (const DueOccurrence& d : list)
         out << dateText(d.occurrence) + (d.recordDate != d.occurrence ? u'>' + dateText(d.recordDate) : QString());
     return out;
+}
+
+// The child of the kill test: the file in folder args[0], every due
+// occurrence posted in one batch; START before, END after.
+int postRole(const QStringList& args)
+{
+    int argc = 1;
+    char argv0[] = "post";
+    char* argv[] = {argv0, nullptr};
+    QApplication app(argc, argv);
+    QDir::setCurrent(args.value(0));
+    Clock::setFixed(PageFixture::defaultNow());
+    Tx_Data data;
+    const QList<DueOccurrence> list = due();
+    Child::report("START");
+    QElapsedTimer t;
+    t.start();
+    int posted = 0;
+    if (!postAll(Database::shared(), list, &posted))
+        return 4;
+    Child::report(QStringLiteral("END %1").arg(t.elapsed()));
+    return app.exec();
 }
 
 }  // namespace
@@ -354,7 +380,78 @@ private slots:
         QCOMPARE(due().size(), 0);
         TEST_END
     }
+    // A batch of 1,500 daily occurrences cut off anywhere: all posted or
+    // none, and the next start posts the rest, each exactly once.
+    void killedBatchPostsEachOnce()
+    {
+        TEST_BEGIN
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        QVERIFY(t.openShared());
+        {
+            Tx_Data startUp(Database::shared());
+            Clock::setFixed(PageFixture::defaultNow());
+            addPlan(QStringLiteral("牛奶"), QStringLiteral("Z"), QStringLiteral("D|1|0|1|1|0|0"), QDate(2008, 4, 12));
+            Clock::setFixed({});
+        }
+        Database::shared().close();
+        auto check = [&](const QString& when) {
+            if (!t.openShared())
+                return qint64(-1);
+            const qint64 records = TestDb::count(QStringLiteral("s_shouru where s_other='牛奶'"));
+            const bool whole = TestDb::scalarText(QStringLiteral("PRAGMA quick_check")) == u"ok"
+                               && records == TestDb::count(QStringLiteral("p_done"))
+                               && records
+                                      == TestDb::scalarInt(QStringLiteral("select count(distinct s_date) from "
+                                                                          "s_shouru where s_other='牛奶'"))
+                               && (records == 0 || records == 1500);
+            Database::shared().close();
+            if (!whole)
+                QTest::qFail(qPrintable(when), __FILE__, __LINE__);
+            return records;
+        };
+        int duration = 0;
+        QStringList outcomes;
+        for (int run = 0; run < 6; ++run) {
+            Child::Process child(QStringLiteral("post"), {t.dir()});
+            if (run == 0) {
+                const QString end = child.waitForAny({QStringLiteral("END ")}, 60000);
+                QVERIFY2(!end.isNull(), qPrintable(child.output()));
+                duration = qMax(1, end.mid(4).toInt());
+                child.kill();
+                QCOMPARE(check(QStringLiteral("measured")), qint64(1500));
+                QVERIFY(t.openShared());
+                TestDb::sql(QStringLiteral("delete from s_shouru; delete from p_done"));
+                Database::shared().close();
+                continue;
+            }
+            QVERIFY2(child.killAfter(QStringLiteral("START"), int(1.5 * duration * run / 5), 60000),
+                     qPrintable(child.output()));
+            const qint64 records = check(QStringLiteral("run %1").arg(run));
+            outcomes << QString::number(records);
+            if (records == 1500) {  // the next run starts from nothing posted again
+                QVERIFY(t.openShared());
+                TestDb::sql(QStringLiteral("delete from s_shouru; delete from p_done"));
+                Database::shared().close();
+            }
+        }
+        // The next start after a cut posts what is due, once.
+        Child::Process last(QStringLiteral("post"), {t.dir()});
+        QVERIFY2(!last.waitForAny({QStringLiteral("END ")}, 60000).isNull(), qPrintable(last.output()));
+        last.kill();
+        QCOMPARE(check(QStringLiteral("after the kills")), qint64(1500));
+        qInfo("posting 1500 occurrences: %d ms; records after each kill: %s", duration,
+              qPrintable(outcomes.join(u' ')));
+        TEST_END
+    }
 };
 
-QTEST_MAIN(TstPlans)
+int main(int argc, char** argv)
+{
+    if (const auto rc = Child::run(argc, argv, {{QStringLiteral("post"), postRole}}))
+        return *rc;
+    QApplication app(argc, argv);
+    TstPlans test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_plans.moc"
