@@ -19,6 +19,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 
@@ -212,31 +213,35 @@ private slots:
                 QStringLiteral("3.5"));  // 30 days
         addPlan(QStringLiteral("电费"), QStringLiteral("Z"), QStringLiteral("M|1|0|1|15|0|0"), QDate(2012, 5, 15),
                 QString());  // its amount varies
+        addPlan(QStringLiteral("体检"), QStringLiteral("Z"), QStringLiteral("Y|1|0|5|1|0|0"), QDate(2012, 1, 1));
+        TestDb::sql(QStringLiteral("update p_plan set p_mode='remind' where p_name='体检'"));  // never posts
         QList<Plan> plans;
         QVERIFY(readPlans(Database::shared(), &plans));
         Tf_daichuli dialog(plans, due());
         dialog.show();
-        QCOMPARE(rowCount(&dialog, "DBGridEh1"), Tf_daichuli::kFoldAfter + 2);
+        QCOMPARE(rowCount(&dialog, "DBGridEh1"), Tf_daichuli::kFoldAfter + 3);
         QCOMPARE(cell(&dialog, "DBGridEh1", Tf_daichuli::kFoldAfter, Tf_daichuli::ColDate),
                  QStringLiteral("另有 6 期（双击展开）"));
         pressCell(&dialog, "DBGridEh1", Tf_daichuli::kFoldAfter, 0);
         auto* view = find<QAbstractItemView>(&dialog, "DBGridEh1");
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                            view->visualRect(view->model()->index(Tf_daichuli::kFoldAfter, 0)).center());
-        QCOMPARE(rowCount(&dialog, "DBGridEh1"), 31);
+        QCOMPARE(rowCount(&dialog, "DBGridEh1"), 32);
         QCOMPARE(cell(&dialog, "DBGridEh1", 30, Tf_daichuli::ColAmount), QString());
+        QCOMPARE(cell(&dialog, "DBGridEh1", 31, Tf_daichuli::ColChoice), QStringLiteral("推迟"));
         QCOMPARE(f.boxesAfterClick(&dialog, "Button3"), QStringList{QStringLiteral("请填写“电费”2012-05-15的金额")});
         QCOMPARE(TestDb::count(QStringLiteral("p_done")), qint64(0));
         click(&dialog, "Button2");
-        QCOMPARE(column(&dialog, "DBGridEh1", Tf_daichuli::ColChoice).count(QStringLiteral("跳过")), 31);
+        QCOMPARE(column(&dialog, "DBGridEh1", Tf_daichuli::ColChoice).count(QStringLiteral("跳过")), 32);
         click(&dialog, "Button1");
+        QCOMPARE(cell(&dialog, "DBGridEh1", 31, Tf_daichuli::ColChoice), QStringLiteral("推迟"));
         editCell(&dialog, "DBGridEh1", 30, Tf_daichuli::ColAmount, QStringLiteral("86.4"));
         editCell(&dialog, "DBGridEh1", 29, Tf_daichuli::ColChoice, int(Tf_daichuli::Later));
         click(&dialog, "Button3");
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='牛奶'")), qint64(29));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select s_jine from s_shouru where s_other='电费'")), qint64(864000));
-        QCOMPARE(dates(due()), QStringList{"2012-05-20"});  // the postponed one comes back
+        QCOMPARE(dates(due()), (QStringList{"2012-05-20", "2012-05-01"}));  // the postponed ones come back
         TEST_END
     }
     // 周期账单 in the header opens the plans; a new plan is checked, its
@@ -442,6 +447,43 @@ private slots:
         QCOMPARE(check(QStringLiteral("after the kills")), qint64(1500));
         qInfo("posting 1500 occurrences: %d ms; records after each kill: %s", duration,
               qPrintable(outcomes.join(u' ')));
+        TEST_END
+    }
+    // The real start: the login, then the automatic plans posted and said,
+    // then the due dialog over the start page; its 确定 posts the rest.
+    void dueListAfterTheLogin()
+    {
+        TEST_BEGIN
+        PageFixture f;
+        Tx_Data startUp(Database::shared());
+        addPlan(QStringLiteral("工资"), QStringLiteral("S"), QStringLiteral("M|1|0|1|10|0|0"), QDate(2012, 4, 1));
+        TestDb::sql(QStringLiteral("update p_plan set p_mode='auto'"));
+        addPlan(QStringLiteral("房租"), QStringLiteral("Z"), QStringLiteral("W|1|8|1|1|0|0"), QDate(2012, 4, 5));
+        int dialogRows = -1;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (!w->isVisible())
+                    continue;
+                if (w->objectName() == u"f_login") {
+                    find<QLineEdit>(w, "Edit2")->setText(QStringLiteral("admin"));
+                    clickLabel(w, "Image2");
+                } else if (w->objectName() == u"f_daichuli") {
+                    dialogRows = rowCount(w, "DBGridEh1");
+                    click(w, "Button3");
+                }
+            }
+        });
+        poll.start(20);
+        MainWindowOptions options;
+        options.showLogin = true;
+        TForm1 form(options);
+        form.show();
+        QTRY_VERIFY_WITH_TIMEOUT(dialogRows >= 0, 10000);
+        QCOMPARE(dialogRows, 7);
+        QVERIFY(f.boxes.texts().contains(QStringLiteral("已自动入账 2 笔周期账单")));
+        QTRY_COMPARE(TestDb::count(QStringLiteral("s_shouru where s_other in ('工资', '房租')")), qint64(9));
+        QCOMPARE(form.currentPage()->objectName(), QStringLiteral("f_main"));
         TEST_END
     }
 };
