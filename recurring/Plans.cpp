@@ -15,6 +15,21 @@ bool fail(DbError* error, const DbError& e)
     return false;
 }
 
+// The occurrences of plan `id` handled already, by `q` (select o_date
+// from p_done where p_id=:p).
+bool handledDates(Query& q, qint64 id, QSet<QDate>* done, DbError* error)
+{
+    q.reset();
+    q.bind(":p", id);
+    for (;;) {
+        switch (q.fetch()) {
+        case Query::Fetch::Failed: return fail(error, q.error());
+        case Query::Fetch::NoRow: return true;
+        case Query::Fetch::Row: done->insert(q.date(0));
+        }
+    }
+}
+
 Plan::Mode modeOf(const QString& text)
 {
     return text == u"auto" ? Plan::Mode::Auto : text == u"remind" ? Plan::Mode::RemindOnly : Plan::Mode::Confirm;
@@ -99,16 +114,8 @@ bool dueOccurrences(Database& db, const QList<Plan>& plans, const QDate& today, 
         if (dates.isEmpty())
             continue;
         QSet<QDate> done;
-        handled.reset();
-        handled.bind(":p", p.id);
-        for (;;) {
-            const Query::Fetch f = handled.fetch();
-            if (f == Query::Fetch::Failed)
-                return fail(error, handled.error());
-            if (f == Query::Fetch::NoRow)
-                break;
-            done.insert(handled.date(0));
-        }
+        if (!handledDates(handled, p.id, &done, error))
+            return false;
         for (const QDate& d : dates)
             if (!done.contains(d))
                 due->append({p.id, d, recordDate(p.rule, d)});
@@ -122,15 +129,8 @@ bool firstUnhandled(Database& db, const Plan& plan, QDate* date, int* before, Db
     *before = 0;
     QSet<QDate> done;
     Query handled(db, QStringLiteral("select o_date from p_done where p_id=:p"));
-    handled.bind(":p", plan.id);
-    for (;;) {
-        const Query::Fetch f = handled.fetch();
-        if (f == Query::Fetch::Failed)
-            return fail(error, handled.error());
-        if (f == Query::Fetch::NoRow)
-            break;
-        done.insert(handled.date(0));
-    }
+    if (!handledDates(handled, plan.id, &done, error))
+        return false;
     // The handled ones lie before it: look as far as there are handled dates, and a span beyond.
     QDate last = plan.start;
     for (const QDate& d : std::as_const(done))

@@ -54,6 +54,19 @@ void save(QWidget* w, const QString& dir, const QString& name)
         std::fprintf(stderr, "could not write %s\n", qPrintable(file));
 }
 
+// The window with a pop-up (a list, a calendar, a message box, a dialog)
+// painted over it where it shows.
+void saveWithPopup(QWidget* form, QWidget* popup, const QString& dir, const QString& name)
+{
+    QPixmap shot = form->grab();
+    QPainter p(&shot);
+    p.drawPixmap(form->mapFromGlobal(popup->mapToGlobal(QPoint(0, 0))), popup->grab());
+    p.end();
+    const QString file = QDir(dir).filePath(name + QStringLiteral(".png"));
+    if (shot.save(file))
+        std::printf("wrote %s\n", qPrintable(file));
+}
+
 void click(QWidget* root, const char* name)
 {
     if (auto* l = root->findChild<ClickLabel*>(QString::fromLatin1(name)))
@@ -141,14 +154,7 @@ int main(int argc, char** argv)
                 if (auto* combo = grid->viewport()->findChild<QComboBox*>()) {
                     combo->showPopup();
                     QTest::qWait(60);
-                    QPixmap shot = form.grab();
-                    QWidget* list = combo->view()->window();
-                    QPainter p(&shot);
-                    p.drawPixmap(form.mapFromGlobal(list->mapToGlobal(QPoint(0, 0))), list->grab());
-                    p.end();
-                    const QString file = QDir(out).filePath(QStringLiteral("zhuanzhang-dropdown.png"));
-                    if (shot.save(file))
-                        std::printf("wrote %s\n", qPrintable(file));
+                    saveWithPopup(&form, combo->view()->window(), out, QStringLiteral("zhuanzhang-dropdown"));
                     combo->hidePopup();
                 }
                 grid->closePersistentEditor(cell);
@@ -158,14 +164,7 @@ int main(int argc, char** argv)
                     QTest::mouseClick(from, Qt::LeftButton, {}, arrow.toPoint());
                     QTest::qWait(60);
                     if (QWidget* cal = from->calendarWidget(); cal && cal->isVisible()) {
-                        QPixmap shot = form.grab();
-                        QPainter p(&shot);
-                        p.drawPixmap(form.mapFromGlobal(cal->window()->mapToGlobal(QPoint(0, 0))),
-                                     cal->window()->grab());
-                        p.end();
-                        const QString file = QDir(out).filePath(QStringLiteral("zhuanzhang-calendar.png"));
-                        if (shot.save(file))
-                            std::printf("wrote %s\n", qPrintable(file));
+                        saveWithPopup(&form, cal->window(), out, QStringLiteral("zhuanzhang-calendar"));
                         cal->window()->hide();
                     }
                 }
@@ -486,13 +485,7 @@ int main(int argc, char** argv)
     QTimer::singleShot(50, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                QPixmap shot = form.grab();
-                QPainter p(&shot);
-                p.drawPixmap(form.mapFromGlobal(box->mapToGlobal(QPoint(0, 0))), box->grab());
-                p.end();
-                const QString file = QDir(out).filePath(QStringLiteral("undo-question.png"));
-                if (shot.save(file))
-                    std::printf("wrote %s\n", qPrintable(file));
+                saveWithPopup(&form, box, out, QStringLiteral("undo-question"));
                 box->reject();
             }
     });
@@ -528,13 +521,7 @@ int main(int argc, char** argv)
             QTimer::singleShot(80, [&] {
                 for (QWidget* w : QApplication::topLevelWidgets())
                     if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible() && d->objectName() == u"f_guize") {
-                        QPixmap shot = form.grab();
-                        QPainter p(&shot);
-                        p.drawPixmap(form.mapFromGlobal(d->mapToGlobal(QPoint(0, 0))), d->grab());
-                        p.end();
-                        const QString file = QDir(out).filePath(QStringLiteral("zhouqi-rule.png"));
-                        if (shot.save(file))
-                            std::printf("wrote %s\n", qPrintable(file));
+                        saveWithPopup(&form, d, out, QStringLiteral("zhouqi-rule"));
                         d->reject();
                     }
             });
