@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Money.h"
+#include "data/PlanLinks.h"
 #include "data/Transfers.h"
 #include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
@@ -134,11 +135,25 @@ void Tf_zhuanzhang::buildEditor()
     };
     s.reread = [this] { return query(); };
     s.dropUnsavedRow = false;  // 删除 on an unsaved row does nothing
+    // A transfer a recurring plan posted: its occurrence is skipped for good,
+    // or due again.
     s.askDelete = [this](int row) {
-        return Msg::confirm(this,
-                            QStringLiteral("是否确定删除？") + QString::number(m_model->raw(row, ColId).toLongLong()));
+        const qint64 id = m_model->raw(row, ColId).toLongLong();
+        DbError error;
+        if (!planLinkOf(Database::shared(), Posted::Transfer, id, &m_planLink, &error)) {
+            Msg::dbError(this, error);
+            return false;
+        }
+        if (!m_planLink.occurrence)
+            return Msg::confirm(this, QStringLiteral("是否确定删除？") + QString::number(id));
+        m_planWay = Msg::chooseWay(this, planDeleteQuestion(m_planLink.plan),
+                                   {QStringLiteral("标记本期为跳过"), QStringLiteral("恢复为待入账")});
+        return m_planWay != 0;
     };
-    s.removeSaved = BatchEditor::deleteThrough(this, deleteTransfer);
+    s.removeSaved = BatchEditor::deleteThrough(this, [this](Database& db, qint64 id, DbError* error) {
+        return deleteTransfer(db, id, error)
+               && (!m_planLink.occurrence || releaseOccurrence(db, m_planLink.occurrence, m_planWay == 1, error));
+    });
     m_editor = new BatchEditor(this, m_grid, m_model, std::move(s));
 }
 

@@ -2,6 +2,7 @@
 // The transfers page: movements of money from one account to another within
 // a date range, edited in a batch.
 
+#include "data/PlanLinks.h"
 #include "ui/Page.h"
 
 class BatchEditor;
@@ -34,4 +35,6 @@ private:
     BatchModel* m_model;  // ADOQuery7
     DataGrid* m_grid;     // DBGridEh7
     BatchEditor* m_editor;
+    PlanLink m_planLink;  // of the transfer 删除 acts on
+    int m_planWay = 0;    // 1 标记本期为跳过, 2 恢复为待入账
 };

@@ -1,6 +1,7 @@
 #include "ledger/EntryPage.h"
 
 #include "data/Journal.h"
+#include "data/PlanLinks.h"
 
 #include "data/Clock.h"
 #include "data/Database.h"
@@ -413,13 +414,8 @@ void EntryPage::Button2Click()
     del.bind(":id", id);
     if (!del.exec())
         return Msg::dbError(this, del.error());
-    if (occurrence) {
-        Query mark(way == 1 ? QStringLiteral("update p_done set d_state='skipped', s_id=NULL where id=:d")
-                            : QStringLiteral("delete from p_done where id=:d"));
-        mark.bind(":d", occurrence);
-        if (!mark.exec())
-            return Msg::dbError(this, mark.error());
-    }
+    if (DbError error; occurrence && !releaseOccurrence(Database::shared(), occurrence, way == 1, &error))
+        return Msg::dbError(this, error);
     if (!action.finish())
         return Msg::dbError(this, action.error());
     // Back to add mode with an empty form, so 保存 cannot bring it back.
@@ -430,28 +426,18 @@ void EntryPage::Button2Click()
 
 bool EntryPage::planOccurrence(qint64 record, qint64* occurrence, int* way)
 {
-    *occurrence = 0;
-    Query exists(QStringLiteral("select count(*) from sqlite_master where type='table' and name='p_done'"));
-    QVariant n;
-    if (exists.scalar(&n) != Query::Fetch::Row) {
-        Msg::dbError(this, exists.error());
+    PlanLink link;
+    DbError error;
+    if (!planLinkOf(Database::shared(), Posted::Record, record, &link, &error)) {
+        Msg::dbError(this, error);
         return false;
     }
-    if (n.toInt() == 0)
-        return true;  // a file without recurring plans
-    Query q(QStringLiteral("select d.id, p.p_name from p_done d join p_plan p on p.id=d.p_id where d.s_id=:id"));
-    q.bind(":id", record);
-    switch (q.fetch()) {
-    case Query::Fetch::Failed: Msg::dbError(this, q.error()); return false;
-    case Query::Fetch::NoRow: return true;
-    case Query::Fetch::Row: break;
-    }
-    *way = Msg::chooseWay(this, QStringLiteral("该笔来自周期账单「%1」：标记本期为跳过 / 恢复为待入账").arg(q.text(1)),
+    *occurrence = link.occurrence;
+    if (!link.occurrence)
+        return true;
+    *way = Msg::chooseWay(this, planDeleteQuestion(link.plan),
                           {QStringLiteral("标记本期为跳过"), QStringLiteral("恢复为待入账")});
-    if (*way == 0)
-        return false;
-    *occurrence = q.integer(0);
-    return true;
+    return *way != 0;
 }
 
 QString EntryPage::actionLabel(const QString& verb, const QString& category, Money amount) const

@@ -1,6 +1,7 @@
 // Recurring plans in the real file: what is due (catch-up, 提前提醒天数, end
 // by date and count), and posting exactly once — two copies of the program,
 // the clock set back, a skip that holds, undo that makes them due again.
+#include "accounts/Tf_zhuanzhang.h"
 #include "app/TForm1.h"
 #include "app/Tf_main.h"
 #include "data/Clock.h"
@@ -21,7 +22,9 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
+
 #include <QTimer>
+#include <memory>
 
 using namespace Driver;
 
@@ -313,39 +316,49 @@ private slots:
     // again, or (取消) nothing deleted.
     void deletingAPostedRecord_data()
     {
+        QTest::addColumn<bool>("transfer");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("state");  // of the occurrence afterwards; empty: due again
-        QTest::addColumn<int>("records");
-        QTest::newRow("标记本期为跳过") << int(QMessageBox::Yes) << "skipped" << 0;
-        QTest::newRow("恢复为待入账") << int(QMessageBox::No) << "" << 0;
-        QTest::newRow("取消") << int(QMessageBox::Cancel) << "posted" << 1;
+        QTest::addColumn<int>("left");       // records or transfers left
+        for (const bool transfer : {false, true}) {
+            const char* what = transfer ? "transfer" : "record";
+            QTest::addRow("%s 标记本期为跳过", what) << transfer << int(QMessageBox::Yes) << "skipped" << 0;
+            QTest::addRow("%s 恢复为待入账", what) << transfer << int(QMessageBox::No) << "" << 0;
+            QTest::addRow("%s 取消", what) << transfer << int(QMessageBox::Cancel) << "posted" << 1;
+        }
     }
     void deletingAPostedRecord()
     {
+        QFETCH(bool, transfer);
         QFETCH(int, answer);
         QFETCH(QString, state);
-        QFETCH(int, records);
+        QFETCH(int, left);
         TEST_BEGIN
         PageFixture f;
         Tx_Data startUp(Database::shared());
-        addPlan(QStringLiteral("房租"), QStringLiteral("Z"), QStringLiteral("M|1|0|1|20|0|0"), QDate(2012, 5, 20));
+        addPlan(QStringLiteral("房租"), transfer ? QStringLiteral("T") : QStringLiteral("Z"),
+                QStringLiteral("M|1|0|1|20|0|0"), QDate(2012, 5, 20));
         int posted = 0;
         QVERIFY(postAll(Database::shared(), due(), &posted));
         QCOMPARE(posted, 1);
-        Tf_zhichu page;
-        page.show();
-        clickRow(&page, "DBGridEh1", 0);
+        std::unique_ptr<QWidget> page(transfer ? static_cast<QWidget*>(new Tf_zhuanzhang) : new Tf_zhichu);
+        page->show();
+        const char* grid = transfer ? "DBGridEh7" : "DBGridEh1";
+        clickRow(page.get(), grid, 0);
         f.boxes.clear();
         f.boxes.setAnswer(QMessageBox::StandardButton(answer));
-        click(&page, "Button2");
+        click(page.get(), transfer ? "Button39" : "Button2");
         QCOMPARE(f.boxes.texts(),
                  QStringList{QStringLiteral("该笔来自周期账单「房租」：标记本期为跳过 / 恢复为待入账")});
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Question);
-        QCOMPARE(TestDb::count(QStringLiteral("s_shouru where s_other='房租'")), qint64(records));
+        QCOMPARE(TestDb::count(transfer ? QStringLiteral("s_zhanghistory where other='房租'")
+                                        : QStringLiteral("s_shouru where s_other='房租'")),
+                 qint64(left));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select d_state from p_done")), state);
         QCOMPARE(due().size(), state.isEmpty() ? 1 : 0);
         TEST_END
     }
+
     // An edit of a plan with five months posted: 仅本期 changes June alone,
     // 本期及以后 June on, 全部未入账 every month not posted; the posted
     // months stay, and no month is lost or doubled at the seam.
