@@ -229,6 +229,16 @@ bool addDemo(Database& db, const BuildOptions& o, QString* error)
                 *error = l.error();
             return false;
         }
+        // What was repaid, paid back halfway to today.
+        if (x.repaid) {
+            Query h(db, QStringLiteral("insert into j_huankuan (j_id, h_date, h_money) values (:j, :d, :m)"));
+            h.bind(":j", db.lastInsertId()).bind(":d", d.addDays(x.daysAgo / 2)).bind(":m", Money::fromYuan(x.repaid));
+            if (!h.exec()) {
+                if (error)
+                    *error = h.error();
+                return false;
+            }
+        }
     }
     Query n(db, QStringLiteral("insert into notebook (n_date, n_info) values (:d, :i)"));
     const std::pair<int, const char*> notes[] = {

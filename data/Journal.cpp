@@ -89,6 +89,7 @@ const QList<Journaled>& journaled()
         {"s_user", {}},        {"s_zhanghistory", {}}, {"s_jie", {}},
         {"s_yushuan", {}},     {"notebook", {}},       {"s_import", {}},
         {"s_import_line", {}}, {"p_plan", {}},         {"p_done", {}},
+        {"j_huankuan", {}},
     };
     return tables;
 }

@@ -1,22 +1,56 @@
 #include "data/Loans.h"
 
+#include "data/Clock.h"
+
+namespace {
+bool historyExists(Database& db, bool* exists, DbError* error)
+{
+    Query q(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name='j_huankuan'"));
+    QVariant n;
+    if (q.scalar(&n) != Query::Fetch::Row) {
+        if (error)
+            *error = q.error();
+        return false;
+    }
+    *exists = n.toInt() == 1;
+    return true;
+}
+}  // namespace
+
 bool updateLoanOutstanding(Database& db, DbError* error)
 {
     Query q(db, QStringLiteral("update s_jie set  j_yuMoney=j_chuMoney-j_ruMoney"));
-    if (q.exec())
+    if (!q.exec()) {
+        if (error)
+            *error = q.error();
+        return false;
+    }
+    // Each change of a repaid amount is kept, dated today: what the history
+    // lacks of j_ruMoney (a file without the history has none to keep).
+    bool history = false;
+    if (!historyExists(db, &history, error))
+        return false;
+    if (!history)
         return true;
-    if (error)
-        *error = q.error();
-    return false;
+    return runSteps(db,
+                    {{"insert into j_huankuan (j_id, h_date, h_money) select j.id, :t, j.j_ruMoney - "
+                      "coalesce((select sum(h.h_money) from j_huankuan h where h.j_id = j.id), 0) from s_jie j "
+                      "where j.j_ruMoney <> coalesce((select sum(h.h_money) from j_huankuan h where h.j_id = j.id), 0)",
+                      {{":t", Clock::today()}}}},
+                    error);
 }
 
 bool deleteLoan(Database& db, qint64 id, DbError* error)
 {
     // Stale loan totals would be worse than none: the next recomputation
     // rebuilds them from the loans that are left.
-    return runSteps(db,
-                    {{"delete from s_jie where id=:id", {{":id", id}}},
-                     {"UPDATE z_zhanghu  SET z_jiechu=0"},
-                     {"UPDATE z_zhanghu SET z_jieru=0"}},
-                    error);
+    bool history = false;
+    if (!historyExists(db, &history, error))
+        return false;
+    QList<Step> steps{{"delete from s_jie where id=:id", {{":id", id}}},
+                      {"UPDATE z_zhanghu  SET z_jiechu=0"},
+                      {"UPDATE z_zhanghu SET z_jieru=0"}};
+    if (history)
+        steps << Step{"delete from j_huankuan where j_id=:id", {{":id", id}}};
+    return runSteps(db, steps, error);
 }

@@ -92,6 +92,18 @@ const QList<SchemaStep>& schemaSteps()
           " zh_id INTEGER,"
           " UNIQUE (p_id, o_date))",
           "CREATE INDEX IF NOT EXISTS idx_done_record ON p_done (s_id)"}},
+        {5,
+         "the dated history of loan repayments",
+         {"CREATE TABLE IF NOT EXISTS j_huankuan ("
+          " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+          " j_id INTEGER NOT NULL,"
+          " h_date DATE CHECK (h_date IS NULL OR h_date GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]-[0-3][0-9]'),"
+          " h_money MONEY NOT NULL CHECK (typeof(h_money) = 'integer'),"
+          " h_legacy INTEGER NOT NULL DEFAULT 0 CHECK (h_legacy IN (0, 1)))",
+          "CREATE INDEX IF NOT EXISTS idx_huankuan_loan ON j_huankuan (j_id)",
+          // What was repaid before the history: as of the loan's date.
+          "INSERT INTO j_huankuan (j_id, h_date, h_money, h_legacy) SELECT id, j_date, j_ruMoney, 1 FROM s_jie "
+          "WHERE j_ruMoney <> 0 AND id NOT IN (SELECT j_id FROM j_huankuan)"}},
     };
     return steps;
 }

@@ -19,11 +19,27 @@ const char* const kMonthly[] = {
     // Transfers between existing accounts move nothing; into or out of one that is gone, they do.
     "select substr(zdate, 1, 7), sum(case when zh2 in (select id from z_zhanghu) then zXmoney else 0 end "
     "- case when zh1 in (select id from z_zhanghu) then zXmoney else 0 end), 0, 0 from s_zhanghistory group by 1",
-    // Loans: borrowed money is in the account and owed; lent money is out of it and owed to us.
-    "select coalesce(substr(j_date, 1, 7), ''), sum(case when j_class='S' then j_yuMoney else -j_yuMoney end), "
-    "sum(case when j_class='Z' then j_yuMoney else 0 end), sum(case when j_class='S' then j_yuMoney else 0 end) "
-    "from s_jie where z_id in (select id from z_zhanghu) group by 1",
 };
+
+// Loans: borrowed money is in the account and owed; lent money is out of it
+// and owed to us. A loan counts from its date with what its dated
+// repayments do not explain; each dated repayment from its own date.
+const char* const kLoans[] = {
+    "select coalesce(substr(j_date, 1, 7), ''), sum(case when j_class='S' then o else -o end), "
+    "sum(case when j_class='Z' then o else 0 end), sum(case when j_class='S' then o else 0 end) from "
+    "(select j_class, j_date, j_chuMoney - j_ruMoney + coalesce((select sum(h.h_money) from j_huankuan h "
+    "where h.j_id = j.id and h.h_legacy = 0), 0) as o from s_jie j where z_id in (select id from z_zhanghu)) "
+    "group by 1",
+    "select substr(h.h_date, 1, 7), sum(case when j.j_class='S' then -h.h_money else h.h_money end), "
+    "sum(case when j.j_class='Z' then -h.h_money else 0 end), sum(case when j.j_class='S' then -h.h_money else 0 end) "
+    "from j_huankuan h join s_jie j on j.id = h.j_id where h.h_legacy = 0 and j.z_id in (select id from z_zhanghu) "
+    "group by 1",
+};
+// A file without the history: what is still out counts from the loan's date.
+const char* const kLoansWithoutHistory
+    = "select coalesce(substr(j_date, 1, 7), ''), sum(case when j_class='S' then j_yuMoney else -j_yuMoney end), "
+      "sum(case when j_class='Z' then j_yuMoney else 0 end), sum(case when j_class='S' then j_yuMoney else 0 end) "
+      "from s_jie where z_id in (select id from z_zhanghu) group by 1";
 
 }  // namespace
 
@@ -42,7 +58,19 @@ bool netWorthSeries(Database& db, const QDate& first, const QDate& last, const Q
         }
         opening = q.money(0);
     }
-    for (const char* sql : kMonthly) {
+    Query history(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name='j_huankuan'"));
+    QVariant hasHistory;
+    if (history.scalar(&hasHistory) != Query::Fetch::Row) {
+        if (error)
+            *error = history.error();
+        return false;
+    }
+    QList<const char*> statements(std::begin(kMonthly), std::end(kMonthly));
+    if (hasHistory.toInt() == 1)
+        statements << kLoans[0] << kLoans[1];
+    else
+        statements << kLoansWithoutHistory;
+    for (const char* sql : statements) {
         Query q(db, QString::fromLatin1(sql));
         for (;;) {
             const Query::Fetch f = q.fetch();

@@ -4,9 +4,10 @@
 // out, 债务 what was borrowed and is still owed, 净资产 = 资金 + 债权 − 债务.
 // Only what the account totals count is counted (records of existing
 // members, categories and accounts; transfers and loans of existing
-// accounts). Repayments have no dates of their own: a loan counts with what
-// is still out from its date on (an undated loan from the start). The last
-// point is today's figures: it counts everything recorded, also dated later.
+// accounts). A loan counts from its date (an undated one from the start),
+// each dated repayment from its date; what was repaid before repayments
+// were dated counts as of the loan's date. The last point is today's
+// figures: it counts everything recorded, also dated later.
 
 #include "data/Database.h"
 #include "data/Money.h"

@@ -50,7 +50,8 @@ private slots:
         QTest::addColumn<QString>("earlier");
         QTest::addColumn<int>("isauto");   // -1: the file has no such setting
         QTest::addColumn<int>("imports");  // rows of s_import
-        const QString withoutPlans = QStringLiteral("drop table p_done; drop table p_plan;");
+        const QString withoutHistory = QStringLiteral("drop table j_huankuan;");
+        const QString withoutPlans = withoutHistory + QStringLiteral("drop table p_done; drop table p_plan;");
         const QString withoutJournal
             = withoutPlans + QStringLiteral("drop table u_item; drop table u_action; drop table u_setting;");
         const QString withoutImports
@@ -68,6 +69,11 @@ private slots:
         QTest::newRow("version 1") << withoutImports + QStringLiteral("PRAGMA user_version=1") << 1 << 0;
         QTest::newRow("version 2") << withoutJournal + QStringLiteral("PRAGMA user_version=2") << 1 << 0;
         QTest::newRow("version 3") << withoutPlans + QStringLiteral("PRAGMA user_version=3") << 1 << 0;
+        QTest::newRow("version 4, with a loan part repaid")
+            << withoutHistory
+                   + QStringLiteral("insert into s_jie (j_class,j_date,z_id,j_chuMoney,j_ruMoney,j_yuMoney) "
+                                    "values ('Z','2011-01-02',1,500000,200000,300000); PRAGMA user_version=4")
+            << 1 << 0;
         QTest::newRow("current") << QString() << 1 << 0;
     }
 
@@ -96,6 +102,10 @@ private slots:
         QCOMPARE(TestDb::scalarText(QStringLiteral("select n_info from notebook")), QStringLiteral("旧日记"));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select isauto from sys_autobak")), qint64(isauto < 0 ? 1 : isauto));
         QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(imports));
+        // What loans had repaid before the history counts from their dates.
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(h_date||' '||h_money||' '||h_legacy) from "
+                                                   "j_huankuan")),
+                 QString(TestDb::count(QStringLiteral("s_jie")) ? "2011-01-02 200000 1" : ""));
         TEST_END
     }
 
