@@ -1,6 +1,7 @@
 #include "data/Household.h"
 
 #include "data/Import.h"
+#include "data/Schema.h"
 
 bool deleteMember(Database& db, qint64 id, DbError* error)
 {
@@ -28,15 +29,10 @@ bool clearAllRecords(Database& db, DbError* error)
         steps << Step{"delete from s_import_line"} << Step{"delete from s_import"};
     // Not journaled (its verified copy is the way back), and nothing the
     // journal held could be undone over an empty file: it goes too.
-    Query journal(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name in "
-                                     "('u_action','u_item')"));
-    QVariant tables;
-    if (journal.scalar(&tables) == Query::Fetch::Failed) {
-        if (error)
-            *error = journal.error();
+    bool journal = false;
+    if (!tablesExist(db, {QStringLiteral("u_action"), QStringLiteral("u_item")}, &journal, error))
         return false;
-    }
-    if (tables.toInt() == 2)
+    if (journal)
         steps << Step{"delete from u_item"} << Step{"delete from u_action"};
     return runSteps(db, steps, error);
 }

@@ -1,6 +1,7 @@
 #include "data/Import.h"
 
 #include "data/AccountTotals.h"
+#include "data/Schema.h"
 #include "data/TextLimit.h"
 
 #include <set>
@@ -34,14 +35,7 @@ QString importRemark(const QString& counterparty, const QString& memo, const QSt
 
 bool importTablesExist(Database& db, bool* exist, DbError* error)
 {
-    Query q(db, QStringLiteral(
-                    "select count(*) from sqlite_master where type='table' and name in ('s_import','s_import_line')"));
-    switch (q.fetch()) {
-    case Query::Fetch::Row: *exist = q.integer(0) == 2; return true;
-    case Query::Fetch::NoRow: *exist = false; return true;
-    case Query::Fetch::Failed: break;
-    }
-    return failWith(error, q.error());
+    return tablesExist(db, {QStringLiteral("s_import"), QStringLiteral("s_import_line")}, exist, error);
 }
 
 bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when, qint64 accountId, qint64 memberId,

@@ -3,6 +3,7 @@
 #include "data/AccountTotals.h"
 #include "data/Clock.h"
 #include "data/JournalDetail.h"
+#include "data/Schema.h"
 
 #include <QSet>
 
@@ -366,12 +367,10 @@ bool installJournal(Database& db, DbError* error)
     for (const Journaled& t : journaled()) {
         // A table a later layout step brings is left out while the file
         // lacks it (that step failed): nothing can write it then.
-        Query exists(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name=:n"));
-        exists.bind(":n", QLatin1String(t.name));
-        QVariant n;
-        if (exists.scalar(&n) != Query::Fetch::Row)
-            return fail(error, exists.error());
-        if (n.toInt() == 0)
+        bool exists = false;
+        if (!tablesExist(db, {QLatin1String(t.name)}, &exists, error))
+            return false;
+        if (!exists)
             continue;
         QStringList all;
         if (!columnsOf(db, QLatin1String(t.name), &all, error))

@@ -1,21 +1,7 @@
 #include "data/Loans.h"
 
 #include "data/Clock.h"
-
-namespace {
-bool historyExists(Database& db, bool* exists, DbError* error)
-{
-    Query q(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name='j_huankuan'"));
-    QVariant n;
-    if (q.scalar(&n) != Query::Fetch::Row) {
-        if (error)
-            *error = q.error();
-        return false;
-    }
-    *exists = n.toInt() == 1;
-    return true;
-}
-}  // namespace
+#include "data/Schema.h"
 
 bool updateLoanOutstanding(Database& db, DbError* error)
 {
@@ -28,7 +14,7 @@ bool updateLoanOutstanding(Database& db, DbError* error)
     // Each change of a repaid amount is kept, dated today: what the history
     // lacks of j_ruMoney (a file without the history has none to keep).
     bool history = false;
-    if (!historyExists(db, &history, error))
+    if (!tablesExist(db, {QStringLiteral("j_huankuan")}, &history, error))
         return false;
     if (!history)
         return true;
@@ -45,7 +31,7 @@ bool deleteLoan(Database& db, qint64 id, DbError* error)
     // Stale loan totals would be worse than none: the next recomputation
     // rebuilds them from the loans that are left.
     bool history = false;
-    if (!historyExists(db, &history, error))
+    if (!tablesExist(db, {QStringLiteral("j_huankuan")}, &history, error))
         return false;
     QList<Step> steps{{"delete from s_jie where id=:id", {{":id", id}}},
                       {"UPDATE z_zhanghu  SET z_jiechu=0"},

@@ -1,16 +1,14 @@
 #include "data/PlanLinks.h"
 
+#include "data/Schema.h"
+
 bool planLinkOf(Database& db, Posted what, qint64 id, PlanLink* link, DbError* error)
 {
     *link = PlanLink();
-    Query exists(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name='p_done'"));
-    QVariant n;
-    if (exists.scalar(&n) != Query::Fetch::Row) {
-        if (error)
-            *error = exists.error();
+    bool plans = false;
+    if (!tablesExist(db, {QStringLiteral("p_done")}, &plans, error))
         return false;
-    }
-    if (n.toInt() == 0)
+    if (!plans)
         return true;
     Query q(db,
             what == Posted::Record

@@ -117,6 +117,26 @@ bool readSchemaVersion(Database& db, int* version, QString* error)
     return true;
 }
 
+bool tablesExist(Database& db, const QStringList& names, bool* exist, DbError* error)
+{
+    *exist = false;
+    Query q(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name=:n"));
+    for (const QString& name : names) {
+        QVariant n;
+        q.reset();
+        q.bind(":n", name);
+        if (q.scalar(&n) != Query::Fetch::Row) {
+            if (error)
+                *error = q.error();
+            return false;
+        }
+        if (n.toInt() == 0)
+            return true;
+    }
+    *exist = true;
+    return true;
+}
+
 SchemaUpgrade upgradeSchema(Database& db, QString* error)
 {
     int version = 0;

@@ -9,6 +9,8 @@
 
 #include "data/Database.h"
 
+#include <QStringList>
+
 #include <QList>
 
 // The layout this program writes and understands.
@@ -36,4 +38,8 @@ enum class SchemaUpgrade {
 // Runs the steps the file has not had yet, in order, each with its new
 // user_version in one transaction (savepoints: inside a caller's
 // transaction they roll back with it).
+// Whether every table named exists: a table a later step brings is missing
+// from a file whose step could not run.
+[[nodiscard]] bool tablesExist(Database& db, const QStringList& names, bool* exist, DbError* error = nullptr);
+
 [[nodiscard]] SchemaUpgrade upgradeSchema(Database& db, QString* error = nullptr);

@@ -3,6 +3,7 @@
 #include "data/AccountTotals.h"
 #include "data/Clock.h"
 #include "data/Journal.h"
+#include "data/Schema.h"
 
 #include <QSet>
 
@@ -149,11 +150,10 @@ bool firstUnhandled(Database& db, const Plan& plan, QDate* date, int* before, Db
 bool dueCount(Database& db, const QDate& today, int* count, DbError* error)
 {
     *count = 0;
-    Query table(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name='p_done'"));
-    QVariant n;
-    if (table.scalar(&n) != Query::Fetch::Row)
-        return fail(error, table.error());
-    if (n.toInt() == 0)
+    bool layout = false;
+    if (!tablesExist(db, {QStringLiteral("p_plan"), QStringLiteral("p_done")}, &layout, error))
+        return false;
+    if (!layout)
         return true;
     QList<Plan> plans;
     QList<DueOccurrence> due;

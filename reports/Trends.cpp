@@ -1,5 +1,7 @@
 #include "reports/Trends.h"
 
+#include "data/Schema.h"
+
 #include <QHash>
 #include <map>
 
@@ -58,15 +60,11 @@ bool netWorthSeries(Database& db, const QDate& first, const QDate& last, const Q
         }
         opening = q.money(0);
     }
-    Query history(db, QStringLiteral("select count(*) from sqlite_master where type='table' and name='j_huankuan'"));
-    QVariant hasHistory;
-    if (history.scalar(&hasHistory) != Query::Fetch::Row) {
-        if (error)
-            *error = history.error();
+    bool history = false;
+    if (!tablesExist(db, {QStringLiteral("j_huankuan")}, &history, error))
         return false;
-    }
     QList<const char*> statements(std::begin(kMonthly), std::end(kMonthly));
-    if (hasHistory.toInt() == 1)
+    if (history)
         statements << kLoans[0] << kLoans[1];
     else
         statements << kLoansWithoutHistory;
