@@ -100,6 +100,17 @@ QString Money::twoDecimals() const
 
 QString Money::yuan() const { return QStringLiteral("￥") + twoDecimals(); }
 
+QString Money::yuanGrouped() const
+{
+    QString digits = twoDecimals();
+    const bool negative = digits.startsWith(u'-');
+    if (negative)
+        digits.remove(0, 1);
+    for (qsizetype i = digits.indexOf(u'.') - 3; i > 0; i -= 3)
+        digits.insert(i, u',');
+    return (negative ? QStringLiteral("-￥") : QStringLiteral("￥")) + digits;
+}
+
 QString Money::plain() const
 {
     const bool negative = m_raw < 0;

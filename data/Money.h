@@ -39,6 +39,8 @@ public:
 
     // "￥#.00": no grouping, two decimals (￥0.50, ￥0.00, ￥-12.30).
     QString yuan() const;
+    // "￥#,##0.00": the amount in a sentence (￥86,420.50, -￥35.50).
+    QString yuanGrouped() const;
     // The amount with two decimals and no currency sign (0.50, 12.30): how
     // every grid shows money.
     QString twoDecimals() const;

@@ -137,6 +137,13 @@ void checkForms(qint64 raw)
                 [&] { return QStringLiteral("twoDecimals(%1) = %2, expected %3").arg(raw).arg(m.twoDecimals(), two); });
     Fuzz::check(m.yuan() == QStringLiteral("￥") + two,
                 [&] { return QStringLiteral("yuan(%1) = %2").arg(raw).arg(m.yuan()); });
+    // Grouped: the same digits with a comma every three before the point.
+    QString grouped = two.startsWith(u'-') ? two.mid(1) : two;
+    for (qsizetype i = grouped.indexOf(u'.') - 3; i > 0; i -= 3)
+        grouped.insert(i, u',');
+    grouped = (two.startsWith(u'-') ? QStringLiteral("-￥") : QStringLiteral("￥")) + grouped;
+    Fuzz::check(m.yuanGrouped() == grouped,
+                [&] { return QStringLiteral("yuanGrouped(%1) = %2").arg(raw).arg(m.yuanGrouped()); });
     Fuzz::check(plainOrEmpty(m) == plain && plainOrEmpty(std::nullopt).isEmpty(),
                 [] { return QStringLiteral("plainOrEmpty"); });
 }
