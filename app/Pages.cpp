@@ -18,6 +18,7 @@
 #include "reports/Tf_dayin.h"
 #include "reports/Tf_fenleibaobiao.h"
 #include "reports/Tf_liushuibaobiao.h"
+#include "reports/Tf_qushi.h"
 #include "reports/Tf_renyuanbaobiao.h"
 #include "settings/Tf_system.h"
 
@@ -41,6 +42,7 @@ PageFactory jiechu() { return make<Tf_jiechu>(); }
 PageFactory liushuibaobiao() { return make<Tf_liushuibaobiao>(); }
 PageFactory fenleibaobiao() { return make<Tf_fenleibaobiao>(); }
 PageFactory renyuanbaobiao() { return make<Tf_renyuanbaobiao>(); }
+PageFactory qushi() { return make<Tf_qushi>(); }
 PageFactory yushuan() { return make<Tf_yushuan>(); }
 PageFactory system()
 {

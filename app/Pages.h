@@ -20,6 +20,7 @@ PageFactory jiechu();
 PageFactory liushuibaobiao();
 PageFactory fenleibaobiao();
 PageFactory renyuanbaobiao();
+PageFactory qushi();
 PageFactory yushuan();
 PageFactory system();
 PageFactory wannianli();

@@ -98,6 +98,7 @@ QList<NavEntry> defaultNavigation()
         {"Label29", "导入账单", E::Header, 562, 0, 0, Pages::daoru(), false, false},
         // Made after 撤销 (see buildHeader).
         {"Label31", "周期账单", E::Header, 430, 0, 0, Pages::zhouqi(), false, false},
+        {"Label32", "趋势", E::Header, 386, 0, 0, Pages::qushi(), false, false},
     };
 }
 
@@ -162,7 +163,8 @@ void TForm1::buildHeader()
     picture(this, "Image2", QRect(0, kTitleH, kWidth, kHeaderH), Artwork::header(kWidth, kHeaderH));
     // Entries added later are made after the ones before them, so every
     // earlier entry keeps its place in the creation order.
-    const auto later = [](const NavEntry& e) { return qstrcmp(e.name, "Label31") == 0; };
+    const auto later
+        = [](const NavEntry& e) { return qstrcmp(e.name, "Label31") == 0 || qstrcmp(e.name, "Label32") == 0; };
     for (const NavEntry& e : std::as_const(m_options.navigation))
         if (e.kind == NavEntry::Header && !later(e))
             addEntry(e);

@@ -244,10 +244,10 @@ void Tf_fenleibaobiao::Button1Click()
     Query q(QString::fromUtf8(sub ? kMonthsOfSub : kMonthsOfTop));
     q.bind(":name", name).bind(":t1", m_chartFrom->date()).bind(":t2", m_chartTo->date());
     QStringList months;
-    QList<double> sums;
+    QList<Money> sums;
     while (q.next()) {
         months << q.text(0);
-        sums << Money::fromRaw(q.integer(1)).toDouble();
+        sums << Money::fromRaw(q.integer(1));
     }
     // A failed read leaves the last chart and its title.
     if (!readOk(q))
@@ -258,5 +258,6 @@ void Tf_fenleibaobiao::Button1Click()
     o.border = QColor(160, 0, 0);
     o.barWidth = 0.6;
     o.valueLabels = true;
-    Charts::setBars(m_chart, months, sums, o);
+    const Charts::Periods bars = Charts::monthsOrYears(months, {sums});
+    Charts::setBars(m_chart, bars.labels, Charts::toDoubles(bars.values[0]), o);
 }

@@ -166,16 +166,17 @@ void Tf_renyuanbaobiao::Button56Click()
     if (!member.isNull())
         q.bind(":name", member);
     QStringList months;
-    QList<double> income, expense;
+    QList<Money> income, expense;
     while (q.next()) {
         months << q.text(0);
-        income << Money::fromRaw(q.integer(1)).toDouble();
-        expense << Money::fromRaw(q.integer(2)).toDouble();
+        income << Money::fromRaw(q.integer(1));
+        expense << Money::fromRaw(q.integer(2));
     }
     // A failed read leaves the last chart.
     if (!readOk(q))
         return;
-    Charts::setGroupedBars(
-        m_chart, months,
-        {{QStringLiteral("收入"), income, QColor(0, 160, 0)}, {QStringLiteral("支出"), expense, QColor(220, 0, 0)}});
+    const Charts::Periods bars = Charts::monthsOrYears(months, {income, expense});
+    Charts::setGroupedBars(m_chart, bars.labels,
+                           {{QStringLiteral("收入"), Charts::toDoubles(bars.values[0]), QColor(0, 160, 0)},
+                            {QStringLiteral("支出"), Charts::toDoubles(bars.values[1]), QColor(220, 0, 0)}});
 }

@@ -25,3 +25,52 @@ struct WorthPoint {
 // `last`'s month is today's figures when `last` is today's month.
 [[nodiscard]] bool netWorthSeries(Database& db, const QDate& first, const QDate& last, const QDate& today,
                                   QList<WorthPoint>* points, DbError* error = nullptr);
+
+// The months of the earliest and the latest dated record, transfer or loan;
+// invalid when there is none.
+[[nodiscard]] bool recordSpan(Database& db, QDate* first, QDate* last, DbError* error = nullptr);
+
+// The month from which repayments are dated (invalid when every repayment
+// counted is dated): what was repaid before it counts as of the loan's date.
+[[nodiscard]] bool undatedRepaymentsBefore(Database& db, const QDate& today, QDate* month, DbError* error = nullptr);
+
+// Income and expense of each month of a year (index 0 = January), as the
+// reports count them (top-level category's class), optionally of one
+// top-level category only.
+struct MonthlyTotals {
+    Money income[12], expense[12];
+    bool any = false;  // a record in the year at all
+    Money totalIncome() const;
+    Money totalExpense() const;
+};
+[[nodiscard]] bool monthlyTotals(Database& db, int year, qint64 topCategory, MonthlyTotals* totals,
+                                 DbError* error = nullptr);
+
+// The change from `before` to `now` in percent with one decimal ("+12.5%",
+// "-6.2%", "0.0%"); "—" when there is nothing to compare with.
+QString changeText(Money before, Money now);
+
+// What a household reads of a year at New Year.
+struct YearSummary {
+    int year = 0;
+    Money income, expense;
+    bool lastAny = false;  // a record in the year before
+    Money lastIncome, lastExpense;
+    QString topCategory;  // the top-level expense category spent most on
+    Money topCategoryAmount;
+    bool hasBiggest = false;  // the biggest single expense
+    QDate biggestDate;
+    QString biggestCategory, biggestRemark;
+    Money biggestAmount;
+    int mostMonth = 0, leastMonth = 0;  // 1 … 12, 0 without spending
+    Money mostAmount, leastAmount;
+    int days = 0;                          // days with records
+    QList<QPair<QString, Money>> members;  // spending per member, in the members' order
+};
+// The most and the least month are among the months with spending.
+[[nodiscard]] bool yearSummary(Database& db, int year, YearSummary* summary, DbError* error = nullptr);
+
+struct SummaryLine {
+    QString item, figure, sentence;
+};
+QList<SummaryLine> summaryLines(const YearSummary& summary);

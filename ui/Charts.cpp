@@ -5,11 +5,13 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChartView>
 #include <QFontMetrics>
 #include <QGraphicsLayout>
 #include <QHorizontalBarSeries>
 #include <QLegend>
+#include <QLineSeries>
 #include <QLogValueAxis>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -87,16 +89,106 @@ static QStringList asTyped(const QStringList& names)
     return out;
 }
 
-// The labels under the bars, each shown whole.
-static QBarCategoryAxis* categoryAxis(QChart* chart, QAbstractSeries* series, const QStringList& labels)
+QList<int> shownLabels(int count, int room)
+{
+    QList<int> out;
+    room = std::clamp(room, 1, kMaxAxisLabels);
+    const int step = std::max(1, (count + room - 1) / room);
+    for (int i = 0; i < count; i += step)
+        out << i;
+    return out;
+}
+
+QList<double> toDoubles(const QList<Money>& values)
+{
+    QList<double> out;
+    out.reserve(values.size());
+    for (Money m : values)
+        out << m.toDouble();
+    return out;
+}
+
+Periods monthsOrYears(const QStringList& months, const QList<QList<Money>>& values)
+{
+    const auto monthIndex = [](const QString& m) { return m.left(4).toInt() * 12 + m.mid(5, 2).toInt(); };
+    if (months.isEmpty() || monthIndex(months.last()) - monthIndex(months.first()) + 1 <= kMaxMonthBars)
+        return {months, values};
+    Periods out;
+    out.values.resize(values.size());
+    for (qsizetype i = 0; i < months.size(); ++i) {
+        const QString year = months[i].left(4) + QStringLiteral("年");
+        const bool fresh = out.labels.isEmpty() || out.labels.last() != year;
+        if (fresh)
+            out.labels << year;
+        for (qsizetype s = 0; s < values.size(); ++s) {
+            if (fresh)
+                out.values[s] << Money();
+            out.values[s].last() += values[s].value(i);
+        }
+    }
+    return out;
+}
+
+// The width a view's plot has; a view not laid out yet takes its parent's.
+static int plotWidth(QChartView* view)
+{
+    return std::max(view->width(), view->parentWidget() ? view->parentWidget()->width() : 0) - 70;
+}
+
+// How many of `labels` fit side by side under a plot `width` wide, at most kMaxAxisLabels.
+static int labelRoom(const QStringList& labels, int width)
+{
+    const QFontMetrics fm(smallFont(10));
+    int widest = 1;
+    for (const QString& l : labels)
+        widest = std::max(widest, fm.horizontalAdvance(l));
+    return std::clamp(width / (widest + 10), 2, kMaxAxisLabels);
+}
+
+// A value axis along the bottom labelled at some of the points 0 … n−1.
+static QCategoryAxis* thinnedAxis(const QStringList& labels, int room)
+{
+    auto* x = new QCategoryAxis;
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    x->setStartValue(-0.5);
+    for (int i : shownLabels(int(labels.size()), room))
+        x->append(asTyped(labels[i]), i);
+    x->setRange(-0.5, labels.size() - 0.5);
+    x->setLabelsFont(smallFont(10));
+    x->setTruncateLabels(false);
+    x->setGridLineVisible(false);
+    return x;
+}
+
+// The labels under the bars, each shown whole; over a long range only some
+// of them (the category axis keeps all of them, unseen).
+static QBarCategoryAxis* categoryAxis(QChartView* view, QAbstractSeries* series, const QStringList& labels)
 {
     auto* x = new QBarCategoryAxis;
     x->append(asTyped(labels));
     x->setTruncateLabels(false);
     x->setLabelsFont(smallFont(10));
-    chart->addAxis(x, Qt::AlignBottom);
+    view->chart()->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
+    const int room = labelRoom(labels, plotWidth(view));
+    if (labels.size() > room) {
+        x->setVisible(false);
+        view->chart()->addAxis(thinnedAxis(labels, room), Qt::AlignBottom);
+    }
     return x;
+}
+
+QStringList shownAxisLabels(QChartView* view)
+{
+    for (QAbstractAxis* a : view->chart()->axes(Qt::Horizontal)) {
+        if (!a->isVisible())
+            continue;
+        if (auto* c = qobject_cast<QCategoryAxis*>(a))
+            return c->categoriesLabels();
+        if (auto* c = qobject_cast<QBarCategoryAxis*>(a))
+            return c->categories();
+    }
+    return {};
 }
 
 void setHorizontalBars(QChartView* view, const QStringList& names, const QList<double>& values, const QColor& colour)
@@ -157,14 +249,21 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
     auto* series = new QBarSeries;
     series->append(set);
     series->setBarWidth(o.barWidth);
-    if (o.valueLabels) {
+    bool upright = false;
+    if (o.valueLabels && values.size() <= kMaxMarkedBars) {
+        // Marks too wide for their bar stand upright.
+        const QFontMetrics fm(smallFont(10));
+        int widest = 0;
+        for (double v : values)
+            widest = std::max(widest, fm.horizontalAdvance(plainNumber(v)));
+        upright = o.valueLabelAngle == 0 && !values.isEmpty() && widest + 4 > plotWidth(view) / values.size();
         series->setLabelsVisible(true);
         series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-        series->setLabelsAngle(o.valueLabelAngle);
+        series->setLabelsAngle(upright ? -90 : o.valueLabelAngle);
         series->setLabelsPrecision(kMarkPrecision);
     }
     chart->addSeries(series);
-    QBarCategoryAxis* x = categoryAxis(chart, series, labels);
+    QBarCategoryAxis* x = categoryAxis(view, series, labels);
     QAbstractAxis* y;
     if (o.logAxis) {
         auto* log = new QLogValueAxis;
@@ -177,7 +276,7 @@ void setBars(QChartView* view, const QStringList& labels, const QList<double>& v
         double min = 0;
         for (double v : values)
             min = std::min(min, v);
-        lin->setRange(min, max > 0 ? max * 1.15 : 1);
+        lin->setRange(min, max > 0 ? max * (upright ? 1.3 : 1.15) : 1);
         // Round steps (0, 5000, 10000 …) that read as plain numbers.
         lin->applyNiceNumbers();
         lin->setLabelFormat(QStringLiteral("%.15g"));
@@ -238,7 +337,7 @@ void setGroupedBars(QChartView* view, const QStringList& labels, const QList<Bar
         series->append(set);
     }
     series->setBarWidth(0.8);
-    series->setLabelsVisible(true);
+    series->setLabelsVisible(labels.size() * sets.size() <= kMaxMarkedBars);
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
     series->setLabelsPrecision(kMarkPrecision);
     // A view not laid out yet takes its parent's width.
@@ -248,7 +347,7 @@ void setGroupedBars(QChartView* view, const QStringList& labels, const QList<Bar
     if (upright)
         series->setLabelsAngle(-90);
     chart->addSeries(series);
-    categoryAxis(chart, series, labels);
+    categoryAxis(view, series, labels);
     auto* y = new QValueAxis;
     // Room above the highest bar for its mark.
     y->setRange(min, max > 0 ? max * (upright ? 1.3 : 1.15) : 1);
@@ -259,6 +358,47 @@ void setGroupedBars(QChartView* view, const QStringList& labels, const QList<Bar
     y->setTruncateLabels(false);
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
+    chart->legend()->setVisible(true);
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->legend()->setFont(smallFont(12));
+}
+
+void setLines(QChartView* view, const QStringList& labels, const QList<LineSeries>& lines)
+{
+    clear(view);
+    QChart* chart = view->chart();
+    QCategoryAxis* x = thinnedAxis(labels, labelRoom(labels, plotWidth(view)));
+    x->setGridLineVisible(true);
+    x->setGridLineColor(QColor(0xe4, 0xe4, 0xe4));
+    chart->addAxis(x, Qt::AlignBottom);
+    auto* y = new QValueAxis;
+    double min = 0, max = 0;
+    for (const LineSeries& l : lines)
+        for (double v : l.values) {
+            min = std::min(min, v);
+            max = std::max(max, v);
+        }
+    y->setRange(min, max > min ? max : min + 1);
+    y->applyNiceNumbers();
+    y->setLabelFormat(QStringLiteral("%.15g"));
+    y->setLabelsFont(smallFont(10));
+    y->setTruncateLabels(false);
+    y->setGridLineColor(QColor(0xe4, 0xe4, 0xe4));
+    chart->addAxis(y, Qt::AlignLeft);
+    for (const LineSeries& l : lines) {
+        auto* series = new QLineSeries;
+        series->setName(l.name);
+        for (qsizetype i = 0; i < l.values.size(); ++i)
+            series->append(double(i), cents(l.values[i]));
+        QPen pen(l.colour);
+        pen.setWidthF(2);
+        series->setPen(pen);
+        // A short range shows each point.
+        series->setPointsVisible(l.values.size() <= kMaxAxisLabels);
+        chart->addSeries(series);
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
     chart->legend()->setVisible(true);
     chart->legend()->setAlignment(Qt::AlignTop);
     chart->legend()->setFont(smallFont(12));
