@@ -15,9 +15,11 @@ struct Delta {
 
 const char* const kMonthly[] = {
     // Income and expense as the account totals count them.
-    "select substr(s.s_date, 1, 7), sum(case when f.f_class='S' then s.s_jine else -s.s_jine end), 0, 0 "
-    "from s_shouru s join v_fenlei f on f.id = s.f_fenleiid join s_user u on u.id = s.s_userid "
-    "join z_zhanghu z on z.id = s.s_zhanghuid where f.f_class in ('S', 'Z') group by 1",
+    // By day along the date index (no sort), the days then summed by month.
+    "select substr(d, 1, 7), sum(v), 0, 0 from (select s_date as d, sum(case when f_fenleiid in "
+    "(select id from v_fenlei where f_class = 'S') then s_jine when f_fenleiid in (select id from v_fenlei "
+    "where f_class = 'Z') then -s_jine else 0 end) as v from s_shouru where s_userid in (select id from s_user) "
+    "and s_zhanghuid in (select id from z_zhanghu) group by s_date) group by 1",
     // Transfers between existing accounts move nothing; into or out of one that is gone, they do.
     "select substr(zdate, 1, 7), sum(case when zh2 in (select id from z_zhanghu) then zXmoney else 0 end "
     "- case when zh1 in (select id from z_zhanghu) then zXmoney else 0 end), 0, 0 from s_zhanghistory group by 1",
