@@ -1,5 +1,6 @@
 #include "app/Tf_main.h"
 
+#include "data/Budgets.h"
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "recurring/Plans.h"
@@ -112,7 +113,49 @@ Tf_main::Tf_main(QWidget* parent) : Page("f_main", parent)
         else
             showDue();
     });
+    buildBudget();
     FormCreate();
+}
+
+void Tf_main::buildBudget()
+{
+    // Right of the due link, between the note and the 资产类 frame, flush
+    // with the frame's right edge: no figure or caption under it.
+    m_budget = new QWidget(this);
+    m_budget->setObjectName(QStringLiteral("Panel2"));
+    m_budget->setGeometry(188, 37, 252, 32);
+    m_budgetLine1 = label(m_budget, QString(), QRect(0, 0, 252, 16), "Label41");
+    m_budgetLine2 = label(m_budget, QString(), QRect(0, 16, 252, 16), "Label42");
+    for (QLabel* l : {m_budgetLine1, m_budgetLine2}) {
+        l->setFont(Theme::songti(12));
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    Theme::setColour(m_budgetLine1, Theme::ink);
+    m_budget->hide();
+}
+
+void Tf_main::showBudget()
+{
+    m_budget->hide();
+    const QDate today = Clock::today();
+    MonthBudget month;
+    DbError error;
+    if (!monthBudget(Database::shared(), today, &month, &error))
+        return Msg::dbError(this, error);
+    if (!month.budgeted)
+        return;
+    const Money left = month.amount - month.spent;
+    m_budgetLine1->setText(
+        QStringLiteral("本月预算 %1，已用 %2").arg(month.amount.yuanGrouped(), month.spent.yuanGrouped()));
+    if (left.raw() < 0) {
+        m_budgetLine2->setText(QStringLiteral("已超支 %1").arg((-left).yuanGrouped()));
+        Theme::setColour(m_budgetLine2, Qt::red);
+    } else {
+        m_budgetLine2->setText(
+            QStringLiteral("剩余 %1，日均可用 %2").arg(left.yuanGrouped(), perDayLeft(left, today).yuanGrouped()));
+        Theme::setColour(m_budgetLine2, Theme::ink);
+    }
+    m_budget->show();
 }
 
 void Tf_main::showDue()
@@ -235,6 +278,7 @@ void Tf_main::FormCreate()
     if (!fillRanking(m_incomeRanking, "S", QColor(192, 220, 192)))
         return;
     showDue();
+    showBudget();
 }
 
 bool Tf_main::eventFilter(QObject* watched, QEvent* event)

@@ -42,6 +42,13 @@ private:
     // 待处理周期账单 N 笔, shown only when N > 0; a click handles them.
     void showDue();
     ClickLabel* m_due = nullptr;  // Label40
+    // 本月预算: this month's budget, spent, left and left per day; hidden
+    // in a month without any budget amount.
+    void buildBudget();
+    void showBudget();
+    QWidget* m_budget = nullptr;  // Panel2
+    QLabel* m_budgetLine1;        // Label41
+    QLabel* m_budgetLine2;        // Label42
     QLabel* m_note;               // Label2
     QString m_noteText;           // the stored note, in full
     QWidget* m_editor;

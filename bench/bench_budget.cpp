@@ -9,7 +9,6 @@
 #include <QApplication>
 
 namespace {
-const char* const kComparison = Tf_yushuan::kComparison;  // the page's statement
 // The same month picked out with the date functions instead of a range.
 const char* const kByFunctions
     = "SELECT s_ys_2.f_name, s_ys_2.xxmoney, s_yushuan.y_money, s_yushuan.y_x\n"
@@ -45,14 +44,15 @@ int main(int argc, char** argv)
         drain(q);
     });
     const double stmtMs = Bench::medianMs(25, [&] {
-        Query q(QString::fromUtf8(kComparison));
-        q.bind(":t1", first).bind(":t2", last);
+        Query q(Tf_yushuan::comparisonSql());  // the page's statement
+        for (const auto& [name, value] : Tf_yushuan::comparisonBinds(first))
+            q.bindValue(name, value);
         categories = drain(q);
     });
     QueryModel model;
-    model.setMoneyColumns({QStringLiteral("本月消费总额")});
+    model.setMoneyColumns({QStringLiteral("本月消费总额"), QStringLiteral("本月可用")});
     const double modelMs = Bench::medianMs(25, [&] {
-        Bench::require(model.setQuery(QString::fromUtf8(kComparison), {{":t1", first}, {":t2", last}}), "comparison");
+        Bench::require(model.setQuery(Tf_yushuan::comparisonSql(), Tf_yushuan::comparisonBinds(first)), "comparison");
     });
     const double functionsMs = Bench::medianMs(3, [&] {
         Query q(QString::fromUtf8(kByFunctions));

@@ -1,5 +1,6 @@
 #include "budget/Tf_yushuan.h"
 
+#include "data/Budgets.h"
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/GridFixups.h"
@@ -10,6 +11,7 @@
 #include "ui/NumberField.h"
 #include "ui/QueryModel.h"
 
+#include <QColor>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -17,13 +19,30 @@
 namespace {
 
 // The key first and the category last, so the shown columns keep their
-// places: id (hidden), 项目名称, 预算金额, 备注信息.
-const char* const kDefinitions = "select id,y_money as 预算金额,y_x as 备注信息,f_id from s_yushuan order by id";
+// places: id (hidden), 项目名称, 预算金额, 年度预算, 结转, 备注信息.
+const char* const kDefinitions
+    = "select id,y_money as 预算金额,y_year as 年度预算,y_x as 备注信息,f_id,y_jiezhuan from s_yushuan order by id";
 const char* const kCategories = "select id,f_name as 项目名称 from s_fenlei where f_id=0 and f_class='Z'";
 
 // The year field starts at the bookkeeping's first year; budgets of years
 // to come can be compared too.
 constexpr int kFirstYear = 2009, kLastYear = 2100;
+
+// A line spent over what the month may spend shows red.
+class ComparisonModel : public QueryModel {
+public:
+    using QueryModel::QueryModel;
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role == Qt::ForegroundRole) {
+            const Money spent = raw(index.row(), 1).value<Money>();
+            const Money budget = raw(index.row(), 2).value<Money>();
+            const Money available = raw(index.row(), Tf_yushuan::CmpAvailable).value<Money>();
+            return budget.raw() > 0 && spent > available ? QVariant(QColor(Qt::red)) : QVariant();
+        }
+        return QueryModel::data(index, role);
+    }
+};
 
 QWidget* tab(QTabWidget* tabs, const char* name, const QString& caption)
 {
@@ -37,14 +56,24 @@ QWidget* tab(QTabWidget* tabs, const char* name, const QString& caption)
 
 // A month's spending per top-level category beside its budget. The month is
 // a date range, so the date index finds the records.
-const char* const Tf_yushuan::kComparison
+namespace {
+const char* const kComparison
     = "SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as 预算消费金额, "
-      "s_yushuan.y_x as 备注\n"
+      "s_yushuan.y_x as 备注, %1 as 本月可用\n"
       "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
       "FROM s_ys where s_date between :t1 and :t2\n"
       "GROUP BY s_ys.xid, s_ys.f_name\n"
       ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
       "ORDER BY s_yushuan.id";
+}  // namespace
+
+QString Tf_yushuan::comparisonSql() { return QString::fromUtf8(kComparison).arg(QLatin1String(kAvailableSql)); }
+
+Binds Tf_yushuan::comparisonBinds(const QDate& month)
+{
+    const QDate first = firstDayOfMonth(month);
+    return Binds{{":t1", first}, {":t2", lastDayOfMonth(first)}} + availableBinds(first);
+}
 
 Tf_yushuan::Tf_yushuan(QWidget* parent) : Page("f_yushuan", parent)
 {
@@ -74,6 +103,7 @@ void Tf_yushuan::buildDefinitionTab()
     m_defGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
                                | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     m_defGrid->setInputMethodClosed(DefMoney);
+    m_defGrid->setInputMethodClosed(DefYear);
     auto* layout = new QVBoxLayout(m_defTab);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(m_defGrid);
@@ -100,8 +130,8 @@ void Tf_yushuan::buildComparisonTab()
     connect(button(m_cmpTab, "Button42", QStringLiteral("刷新"), QRect(336, 8, 60, 24)), &QPushButton::clicked, this,
             &Tf_yushuan::Button42Click);
 
-    m_cmp = new QueryModel(this);
-    m_cmp->setMoneyColumns({QStringLiteral("本月消费总额")});
+    m_cmp = new ComparisonModel(this);
+    m_cmp->setMoneyColumns({QStringLiteral("本月消费总额"), QStringLiteral("本月可用")});
     m_cmpGrid = grid(m_cmpTab, "DBGridEh10", QRect(), m_cmp);
     m_cmpGrid->setRowHeight(22);
     m_cmpGrid->setFitColumns(true);
@@ -130,7 +160,14 @@ bool Tf_yushuan::openDefinitions()
         ok = m_def->insertLookupColumn(DefName, QStringLiteral("项目名称"), QStringLiteral("f_id"),
                                        QString::fromUtf8(kCategories), QStringLiteral("id"), QStringLiteral("项目名称"),
                                        &error);
+        // 结转 shows 是 or 否 and stores 1 or 0.
+        ok = ok
+             && m_def->insertLookupColumn(DefCarry, QStringLiteral("结转"), QStringLiteral("y_jiezhuan"),
+                                          QStringLiteral("select 0 as id, '否' as n union all select 1, '是'"),
+                                          QStringLiteral("id"), QStringLiteral("n"), &error);
         m_def->setReadOnly(DefName);
+        // No yearly amount is NULL, not 0.
+        m_def->setRequired(DefYear);
         m_def->setMaxLength(DefRemark, 50);
         m_definitionsOpen = true;
     }
@@ -144,6 +181,7 @@ void Tf_yushuan::layoutDefinitions()
 {
     m_defGrid->setColumnHidden(DefId, true);
     m_defGrid->setColumnHidden(DefCategoryId, true);
+    m_defGrid->setColumnHidden(DefCarryValue, true);
 }
 
 void Tf_yushuan::TabSheet2Show()
@@ -160,7 +198,7 @@ void Tf_yushuan::Button42Click()
 {
     const QDate first(m_year->settledValue(), m_month->settledValue(), 1);
     DbError error;
-    if (!m_cmp->setQuery(QString::fromUtf8(kComparison), {{":t1", first}, {":t2", lastDayOfMonth(first)}}, &error))
+    if (!m_cmp->setQuery(comparisonSql(), comparisonBinds(first), &error))
         Msg::dbError(this, error);
 }
 

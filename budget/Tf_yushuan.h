@@ -3,6 +3,7 @@
 // ("预算定制"), and a month's spending per category beside its budget
 // ("预算查询"). The budget rows themselves come and go with the categories.
 
+#include "data/Database.h"
 #include "ui/Page.h"
 
 class BatchEditor;
@@ -17,13 +18,17 @@ class Tf_yushuan : public Page {
     Q_OBJECT
 public:
     // Definition grid columns.
-    enum DefCol { DefId, DefName, DefMoney, DefRemark, DefCategoryId };
+    enum DefCol { DefId, DefName, DefMoney, DefYear, DefCarry, DefRemark, DefCategoryId, DefCarryValue };
+    // Comparison columns after the four of the month: what the month may
+    // spend (carry-over included).
+    enum CmpCol { CmpAvailable = 4 };
 
     explicit Tf_yushuan(QWidget* parent = nullptr);
 
-    // The comparison of one month (:t1 .. :t2): each top-level category with
-    // a budget row and spending in the month.
-    static const char* const kComparison;
+    // The comparison of one month: each top-level category with a budget
+    // row and spending in the month.
+    static QString comparisonSql();
+    static Binds comparisonBinds(const QDate& month);
 
 public slots:
     void FormCreate();

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -107,7 +108,8 @@ namespace {
 struct TableColumns {
     QString table;
     QStringList columns;
-    bool numbered = false;  // added by a numbered step: a file of an earlier layout lacks it
+    bool numbered = false;        // added by a numbered step: a file of an earlier layout lacks it
+    QStringList numberedColumns;  // the same for columns a step added to a delivered table
 };
 
 // Every table of the current layout with its columns: the delivered schema
@@ -119,6 +121,13 @@ const QList<TableColumns>& layoutColumns()
         Database scratch;
         if (!scratch.openInMemory() || !scratch.exec(SchemaSql()))
             return out;
+        auto columnsOf = [&](const QString& table) {
+            QStringList names;
+            Query info(scratch, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
+            while (info.next())
+                names << info.text(1).toLower();
+            return names;
+        };
         auto tableNames = [&] {
             QStringList names;
             Query tables(
@@ -130,13 +139,17 @@ const QList<TableColumns>& layoutColumns()
             return names;
         };
         const QStringList delivered = tableNames();
+        QHash<QString, QStringList> deliveredColumns;
+        for (const QString& table : delivered)
+            deliveredColumns[table] = columnsOf(table);
         if (upgradeSchema(scratch) != SchemaUpgrade::Upgraded)
             return out;
         for (const QString& table : tableNames()) {
-            TableColumns t{table, {}, !delivered.contains(table)};
-            Query info(scratch, QStringLiteral("PRAGMA table_info(\"%1\")").arg(table));
-            while (info.next())
-                t.columns << info.text(1).toLower();
+            TableColumns t{table, columnsOf(table), !delivered.contains(table), {}};
+            if (!t.numbered)
+                for (const QString& column : t.columns)
+                    if (!deliveredColumns[table].contains(column))
+                        t.numberedColumns << column;
             out << t;
         }
         return out;
@@ -166,7 +179,7 @@ bool missingColumns(Database& file, bool allSteps, QStringList* missing, QString
             continue;
         }
         for (const QString& column : t.columns)
-            if (!have.contains(column))
+            if (!have.contains(column) && (allSteps || !t.numberedColumns.contains(column)))
                 *missing << t.table + u'.' + column;
     }
     return true;

@@ -34,5 +34,11 @@ bool clearAllRecords(Database& db, DbError* error)
         return false;
     if (journal)
         steps << Step{"delete from u_item"} << Step{"delete from u_action"};
+    // The budget notices shown were about records that are gone.
+    bool notices = false;
+    if (!tablesExist(db, {QStringLiteral("y_tixing")}, &notices, error))
+        return false;
+    if (notices)
+        steps << Step{"delete from y_tixing"};
     return runSteps(db, steps, error);
 }

@@ -351,6 +351,8 @@ const QStringList& unjournaledTables()
 {
     static const QStringList names{// settings
                                    "sys_sys", "sys_autobak", "u_setting",
+                                   // budget notices already shown: no household data
+                                   "y_tixing",
                                    // rebuilt from the journaled tables by the routine that reads them
                                    "x_shou", "x_zhi", "x_chu", "x_jie", "x_zr", "x_zc", "s_ls", "s_renls",
                                    // the journal itself

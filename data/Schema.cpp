@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 bool fail(QString* error, const QString& message)
@@ -7,6 +9,24 @@ bool fail(QString* error, const QString& message)
     if (error)
         *error = message;
     return false;
+}
+
+// "ALTER TABLE t ADD COLUMN c ..." on a table that has c already: nothing
+// to do. SQLite has no IF NOT EXISTS for a column.
+bool columnThere(Database& db, const QString& sql, bool* there, QString* error)
+{
+    static const QRegularExpression addColumn(QStringLiteral("^ALTER TABLE (\\w+) ADD COLUMN (\\w+)"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    *there = false;
+    const auto m = addColumn.match(sql);
+    if (!m.hasMatch())
+        return true;
+    // The names come from the program's own steps.
+    Query info(db, QStringLiteral("PRAGMA table_info(\"%1\")").arg(m.captured(1)));
+    while (info.next())
+        if (info.text(1).compare(m.captured(2), Qt::CaseInsensitive) == 0)
+            *there = true;
+    return info.ok() || fail(error, info.error());
 }
 
 }  // namespace
@@ -104,6 +124,18 @@ const QList<SchemaStep>& schemaSteps()
           // What was repaid before the history: as of the loan's date.
           "INSERT INTO j_huankuan (j_id, h_date, h_money, h_legacy) SELECT id, j_date, j_ruMoney, 1 FROM s_jie "
           "WHERE j_ruMoney <> 0 AND id NOT IN (SELECT j_id FROM j_huankuan)"}},
+        {6,
+         "a yearly budget and carrying a month's rest over, and the budget notices already shown",
+         {"ALTER TABLE s_yushuan ADD COLUMN y_year MONEY CHECK (y_year IS NULL OR typeof(y_year) = 'integer')",
+          "ALTER TABLE s_yushuan ADD COLUMN y_jiezhuan INTEGER NOT NULL DEFAULT 0 CHECK (y_jiezhuan IN (0, 1))",
+          // One row per category, period ("YYYY-MM" or "YYYY") and level.
+          "CREATE TABLE IF NOT EXISTS y_tixing ("
+          " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+          " f_id INTEGER NOT NULL,"
+          " y_period TEXT NOT NULL CHECK (y_period GLOB '[0-9][0-9][0-9][0-9]'"
+          " OR y_period GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]'),"
+          " y_level INTEGER NOT NULL CHECK (y_level IN (80, 100)),"
+          " UNIQUE (f_id, y_period, y_level))"}},
     };
     return steps;
 }
@@ -154,11 +186,15 @@ SchemaUpgrade upgradeSchema(Database& db, QString* error)
             fail(error, tx.error());
             return SchemaUpgrade::Failed;
         }
-        for (const char* sql : step.statements)
-            if (!db.exec(QString::fromUtf8(sql))) {
+        for (const char* sql : step.statements) {
+            bool there = false;
+            if (!columnThere(db, QString::fromUtf8(sql), &there, error))
+                return SchemaUpgrade::Failed;
+            if (!there && !db.exec(QString::fromUtf8(sql))) {
                 fail(error, db.lastError());
                 return SchemaUpgrade::Failed;
             }
+        }
         // The number is the step's own: a pragma cannot take a parameter.
         if (!db.exec(QStringLiteral("PRAGMA user_version=%1").arg(step.version)) || !tx.commit()) {
             fail(error, db.lastError().isError() ? db.lastError() : tx.error());

@@ -14,7 +14,7 @@
 #include <QList>
 
 // The layout this program writes and understands.
-inline constexpr int kSchemaVersion = 5;
+inline constexpr int kSchemaVersion = 6;
 
 // What the start says of a file whose layout is newer than kSchemaVersion.
 inline constexpr char kNewerFileMessage[] = "该数据文件由更新版本的软件创建，请升级后再打开";
@@ -22,7 +22,9 @@ inline constexpr char kNewerFileMessage[] = "该数据文件由更新版本的�
 struct SchemaStep {
     int version;  // the file's user_version once the step ran
     const char* purpose;
-    QList<const char*> statements;  // written so that a file that has some of it already passes
+    // Written so that a file that has some of it already passes; an
+    // "ALTER TABLE t ADD COLUMN c" is skipped where t has c.
+    QList<const char*> statements;
 };
 // Ordered by version, 1 .. kSchemaVersion.
 const QList<SchemaStep>& schemaSteps();

@@ -3,6 +3,7 @@
 #include "data/Journal.h"
 #include "data/PlanLinks.h"
 
+#include "data/Budgets.h"
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "ledger/AmountCalculator.h"
@@ -380,9 +381,28 @@ void EntryPage::Button3Click()
         return Msg::dbError(this, action.error());
     m_notice->popUp();
     m_timer->start();
+    const QDate day = m_entryDate->date();
     Button1Click();
     if (showDay())
         refreshAfterChange(categoryId);
+    if (m_t.budgetBox)
+        showBudgetNotices(categoryId, day);
+}
+
+void EntryPage::showBudgetNotices(qint64 categoryId, const QDate& day)
+{
+    QList<BudgetNotice> notices;
+    DbError error;
+    // Outside the save's action: an undo of the save leaves them shown.
+    if (!dueBudgetNotices(Database::shared(), categoryId, day, &notices, &error)
+        || !markBudgetNotices(Database::shared(), notices, &error))
+        return Msg::dbError(this, error);
+    for (const BudgetNotice& n : notices) {
+        if (n.over)
+            Msg::warningNotice(this, n.text);
+        else
+            Msg::notice(this, n.text);
+    }
 }
 
 void EntryPage::Button2Click()

@@ -93,6 +93,9 @@ private:
     void categoryChosen(qint64 parentId, const QString& name);
     void setDates(const QDate& entry, const QDate& list);
     void refreshAfterChange(qint64 categoryId);
+    // Expense page, after a save: the budget notices of the record's
+    // category and month (and year) not shown before.
+    void showBudgetNotices(qint64 categoryId, const QDate& day);
 
     EntryTraits m_t;
     bool m_editMode = false;

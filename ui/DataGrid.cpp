@@ -115,7 +115,9 @@ protected:
             o->state &= ~QStyle::State_Selected;
             o->state &= ~QStyle::State_HasFocus;
             o->backgroundBrush = kCurrentRow;
-            o->palette.setColor(QPalette::Text, Qt::black);
+            // A colour of the model's own (a red line) stays.
+            if (!index.data(Qt::ForegroundRole).isValid())
+                o->palette.setColor(QPalette::Text, Qt::black);
         } else if (!focusedCell) {
             o->state &= ~QStyle::State_Selected;
         }

@@ -48,6 +48,8 @@ int chooseWay(QWidget* parent, const QString& text, const QStringList& ways)
 
 void notice(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kAppTitle, text); }
 
+void warningNotice(QWidget* parent, const QString& text) { show(parent, QMessageBox::Warning, kAppTitle, text); }
+
 void info(QWidget* parent, const QString& text) { show(parent, QMessageBox::Information, kPromptTitle, text); }
 
 void generalError(QWidget* parent, const QString& sentence, const QString& detail)

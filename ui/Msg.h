@@ -23,6 +23,8 @@ int chooseWay(QWidget* parent, const QString& text, const QStringList& ways);
 bool confirm(QWidget* parent, const QString& text, const QString& informativeText);
 // Application title, information icon, OK.
 void notice(QWidget* parent, const QString& text);
+// The same with a warning icon (a budget overspent).
+void warningNotice(QWidget* parent, const QString& text);
 // "系统提示", information icon, OK (a plain information box of a page).
 void info(QWidget* parent, const QString& text);
 // The general error display: critical icon, titled with the application

@@ -152,6 +152,65 @@ private slots:
         TEST_END
     }
 
+    // 本月预算 over the categories with a monthly amount: records are
+    // "category amount date"; no lines: no panel.
+    void monthBudgetPanel_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("budget");
+        QTest::addColumn<QStringList>("records");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("box");
+        const QString onlyMeals = QStringLiteral("update s_yushuan set y_money=0 where f_id<>1;");
+        QTest::newRow("part spent")
+            << QDate(2012, 5, 10)
+            << QStringLiteral("update s_yushuan set y_money=0 where f_id>3; update s_yushuan set y_money=20000000 "
+                              "where f_id=3; update s_yushuan set y_money=0 where f_id=2")
+            << QStringList{"午餐 3000 2012-05-02", "打车 760 2012-05-09", "日用品 100 2012-05-03",
+                           "午餐 900 2012-04-30"}
+            << QStringList{"本月预算 ￥3,500.00，已用 ￥3,760.00", "已超支 ￥260.00"} << QString();
+        QTest::newRow("left per day, today included")
+            << QDate(2012, 5, 10) << onlyMeals + "update s_yushuan set y_money=50000000 where f_id=1"
+            << QStringList{"午餐 3760 2012-05-02"}
+            << QStringList{"本月预算 ￥5,000.00，已用 ￥3,760.00", "剩余 ￥1,240.00，日均可用 ￥56.36"} << QString();
+        QTest::newRow("carry-over in the last day of March")
+            << QDate(2012, 3, 31) << onlyMeals + "update s_yushuan set y_money=10000000, y_jiezhuan=1 where f_id=1"
+            << QStringList{"午餐 500 2012-01-10", "午餐 1300 2012-02-10", "午餐 1000 2012-03-10"}
+            << QStringList{"本月预算 ￥1,200.00，已用 ￥1,000.00", "剩余 ￥200.00，日均可用 ￥200.00"} << QString();
+        QTest::newRow("no monthly amount")
+            << QDate(2012, 5, 10) << QStringLiteral("update s_yushuan set y_money=0, y_year=10000000")
+            << QStringList{"午餐 10 2012-05-02"} << QStringList() << QString();
+        QTest::newRow("a failing read") << QDate(2012, 5, 10) << QStringLiteral("drop view s_ys") << QStringList()
+                                        << QStringList() << QStringLiteral("s_ys");
+    }
+
+    void monthBudgetPanel()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QString, budget);
+        QFETCH(QStringList, records);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, box);
+        TEST_BEGIN
+        PageFixture f(QDateTime(today, QTime(10, 0)));
+        TestDb::sql(budget);
+        for (const QString& r : records) {
+            const QStringList p = r.split(u' ');
+            addRecord({.categoryId = categoryId(p[0]), .amount = p[1], .date = QDate::fromString(p[2], Qt::ISODate)});
+        }
+        Tf_main page;
+        page.show();
+        QCOMPARE(find<QWidget>(&page, "Panel2")->isVisible(), !lines.isEmpty());
+        if (!lines.isEmpty()) {
+            QCOMPARE((QStringList{labelText(&page, "Label41"), labelText(&page, "Label42")}), lines);
+            const bool over = lines[1].startsWith(u"已超支");
+            QCOMPARE(find<QLabel>(&page, "Label42")->palette().color(QPalette::WindowText) == Qt::red, over);
+        }
+        QCOMPARE(f.boxes.texts().join(u'|').contains(box), true);
+        QCOMPARE(f.boxes.seen.isEmpty(), box.isEmpty());
+        TEST_END
+    }
+
     void desktopRankings()
     {
         TEST_BEGIN

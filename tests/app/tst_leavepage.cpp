@@ -2,6 +2,7 @@
 // refused save keeps the page and the rows), Cancel lets them go. One table
 // over every batch page, by navigation and by closing the window.
 #include "app/TForm1.h"
+#include "budget/Tf_yushuan.h"
 #include "data/Database.h"
 #include "data/Tx_Data.h"
 #include "tests/support/Driver.h"
@@ -68,7 +69,7 @@ private slots:
              "Label22",
              "",
              "DBGridEh9",
-             {{3, QStringLiteral("少买衣服")}},
+             {{Tf_yushuan::DefRemark, QStringLiteral("少买衣服")}},
              "select count(*) from s_yushuan where y_x='少买衣服'"},
             {"income categories",
              "Label12",

@@ -5,6 +5,7 @@
 #include "ui/DataGrid.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -90,6 +91,10 @@ private slots:
         editCell(&page, kDefs, 0, Tf_yushuan::DefMoney, QStringLiteral("800.5"));
         editCell(&page, kDefs, 0, Tf_yushuan::DefRemark, QStringLiteral("少吃外卖 \"每周\" <两次>"));
         editCell(&page, kDefs, 1, Tf_yushuan::DefMoney, QString());  // left empty
+        editCell(&page, kDefs, 0, Tf_yushuan::DefYear, QStringLiteral("12000"));
+        editCell(&page, kDefs, 0, Tf_yushuan::DefCarry, 1);
+        editCell(&page, kDefs, 2, Tf_yushuan::DefYear, QStringLiteral("100"));
+        editCell(&page, kDefs, 2, Tf_yushuan::DefYear, QString());  // no yearly amount
         // Edits survive a look at the comparison.
         find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(1);
         find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(0);
@@ -100,6 +105,10 @@ private slots:
         QCOMPARE(TestDb::scalarText(QStringLiteral("select typeof(y_money)||y_money from s_yushuan where f_id=2")),
                  QStringLiteral("integer0"));
         QCOMPARE(cell(&page, kDefs, 1, Tf_yushuan::DefMoney), QStringLiteral("0.00"));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(ifnull(y_year,'-')||' '||y_jiezhuan) from "
+                                                   "(select * from s_yushuan where f_id<=3 order by id)")),
+                 QStringLiteral("120000000 1,- 0,- 0"));
+        QCOMPARE(rowTexts(&page, kDefs, 5).value(0).section(u' ', 1), QStringLiteral("餐饮 800.50 12000.00 是"));
 
         // A refused save: the fixed message with the database's reason, the edits kept.
         TestDb::sql(QStringLiteral(
@@ -110,6 +119,58 @@ private slots:
         QCOMPARE(f.boxes.seen[0].icon, QMessageBox::Information);
         QCOMPARE(cell(&page, kDefs, 2, Tf_yushuan::DefMoney), QStringLiteral("99.00"));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select y_money from s_yushuan where f_id=3")), qint64(4000000));
+        TEST_END
+    }
+
+    // 本月可用 beside the month's spending, carry-over included; a line
+    // spent over it (with a budget) is red. Rows: "name spent budget available".
+    void comparisonAvailableAndOverspent_data()
+    {
+        QTest::addColumn<QString>("budget");
+        QTest::addColumn<QStringList>("records");  // "category amount date"
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("without carry-over")
+            << QString() << QStringList{"午餐 1535.5 2012-03-02", "打车 7 2012-03-09", "打车 900 2012-02-09"}
+            << QStringList{"餐饮 1535.50 1500.00 1500.00 red", "交通通讯 7.00 400.00 400.00"};
+        QTest::newRow("carry-over in March")
+            << "update s_yushuan set y_money=10000000, y_jiezhuan=1 where f_id in (1, 3)"
+            << QStringList{"午餐 500 2012-01-10", "午餐 1300 2012-02-10", "午餐 1250 2012-03-10",
+                           "打车 3100 2012-03-10", "打车 1 2011-12-31"}
+            << QStringList{"餐饮 1250.00 1000.00 1200.00 red", "交通通讯 3100.00 1000.00 3000.00 red"};
+        QTest::newRow("no budget amount is never red")
+            << "update s_yushuan set y_money=0 where f_id=1" << QStringList{"午餐 10 2012-03-02"}
+            << QStringList{"餐饮 10.00 0.00 0.00"};
+    }
+
+    void comparisonAvailableAndOverspent()
+    {
+        QFETCH(QString, budget);
+        QFETCH(QStringList, records);
+        QFETCH(QStringList, rows);
+        TEST_BEGIN
+        PageFixture f(QDateTime(QDate(2012, 3, 20), QTime(9, 0)));
+        if (!budget.isEmpty())
+            TestDb::sql(budget);
+        for (const QString& r : records) {
+            const QStringList p = r.split(u' ');
+            addRecord(p[0], p[1], QDate::fromString(p[2], Qt::ISODate));
+        }
+        Tf_yushuan page;
+        page.show();
+        find<QTabWidget>(&page, "PageControl1")->setCurrentIndex(1);
+        QAbstractItemModel* m = grid(&page, kCmp)->model();
+        QCOMPARE(m->headerData(Tf_yushuan::CmpAvailable, Qt::Horizontal).toString(), QStringLiteral("本月可用"));
+        QStringList shown;
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList line;
+            for (int c : {0, 1, 2, int(Tf_yushuan::CmpAvailable)})
+                line << cell(&page, kCmp, r, c);
+            const QVariant colour = m->index(r, 0).data(Qt::ForegroundRole);
+            if (colour.isValid() && colour.value<QColor>() == Qt::red)
+                line << QStringLiteral("red");
+            shown << line.join(u' ');
+        }
+        QCOMPARE(shown, rows);
         TEST_END
     }
 

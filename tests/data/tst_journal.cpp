@@ -132,7 +132,8 @@ private:
                                                          {"p_mode", {"confirm", "auto", "remind"}},
                                                          {"p_ahead", {"0", "3"}},
                                                          {"p_count", {"1", "12"}},
-                                                         {"h_legacy", {"0", "1"}}};
+                                                         {"h_legacy", {"0", "1"}},
+                                                         {"y_jiezhuan", {"0", "1"}}};
         if (const auto it = choices.find(c.name); it != choices.end())
             return it->at(m_rng.bounded(int(it->size())));
         if (!c.notNull && m_rng.bounded(6) == 0)

@@ -48,33 +48,56 @@ private slots:
     void everyEarlierLayoutIsUpgraded_data()
     {
         QTest::addColumn<QString>("earlier");
-        QTest::addColumn<int>("isauto");   // -1: the file has no such setting
-        QTest::addColumn<int>("imports");  // rows of s_import
-        const QString withoutHistory = QStringLiteral("drop table j_huankuan;");
+        QTest::addColumn<int>("isauto");     // -1: the file has no such setting
+        QTest::addColumn<int>("imports");    // rows of s_import
+        QTest::addColumn<QString>("meals");  // 餐饮's yearly amount ("-": none) and carry-over
+        // The budget rows as delivered: SQLite cannot drop a column.
+        const QString withoutBudgetSteps
+            = QStringLiteral("drop table y_tixing;"
+                             "create table old_yushuan (id INTEGER PRIMARY KEY AUTOINCREMENT, f_id INTEGER NOT NULL,"
+                             " y_money MONEY NOT NULL DEFAULT 0 CHECK (typeof(y_money) = 'integer'),"
+                             " y_x TEXT CHECK (y_x IS NULL OR length(y_x) <= 50));"
+                             "insert into old_yushuan select id, f_id, y_money, y_x from s_yushuan;"
+                             "drop table s_yushuan; alter table old_yushuan rename to s_yushuan;"
+                             "create index idx_yushuan_fenlei on s_yushuan (f_id);");
+        const QString withoutHistory = withoutBudgetSteps + QStringLiteral("drop table j_huankuan;");
         const QString withoutPlans = withoutHistory + QStringLiteral("drop table p_done; drop table p_plan;");
         const QString withoutJournal
             = withoutPlans + QStringLiteral("drop table u_item; drop table u_action; drop table u_setting;");
         const QString withoutImports
             = withoutJournal + QStringLiteral("drop table s_import_line; drop table s_import;");
         QTest::newRow("an old backup, before the numbers")
-            << withoutImports + QStringLiteral("drop table sys_autobak; PRAGMA user_version=0") << -1 << 0;
+            << withoutImports + QStringLiteral("drop table sys_autobak; PRAGMA user_version=0") << -1 << 0
+            << QStringLiteral("- 0");
         QTest::newRow("delivered with the backup setting, before the numbers")
-            << withoutImports + QStringLiteral("update sys_autobak set isauto=0; PRAGMA user_version=0") << 0 << 0;
+            << withoutImports + QStringLiteral("update sys_autobak set isauto=0; PRAGMA user_version=0") << 0 << 0
+            << QStringLiteral("- 0");
         QTest::newRow("after a first import, before the numbers")
             << withoutJournal
                    + QStringLiteral(
                        "insert into s_import (i_file,i_time,i_count) values ('a.csv','2012-05-01 08:00:00',0);"
                        "PRAGMA user_version=0")
-            << 1 << 1;
-        QTest::newRow("version 1") << withoutImports + QStringLiteral("PRAGMA user_version=1") << 1 << 0;
-        QTest::newRow("version 2") << withoutJournal + QStringLiteral("PRAGMA user_version=2") << 1 << 0;
-        QTest::newRow("version 3") << withoutPlans + QStringLiteral("PRAGMA user_version=3") << 1 << 0;
+            << 1 << 1 << QStringLiteral("- 0");
+        QTest::newRow("version 1") << withoutImports + QStringLiteral("PRAGMA user_version=1") << 1 << 0
+                                   << QStringLiteral("- 0");
+        QTest::newRow("version 2") << withoutJournal + QStringLiteral("PRAGMA user_version=2") << 1 << 0
+                                   << QStringLiteral("- 0");
+        QTest::newRow("version 3") << withoutPlans + QStringLiteral("PRAGMA user_version=3") << 1 << 0
+                                   << QStringLiteral("- 0");
         QTest::newRow("version 4, with a loan part repaid")
             << withoutHistory
                    + QStringLiteral("insert into s_jie (j_class,j_date,z_id,j_chuMoney,j_ruMoney,j_yuMoney) "
                                     "values ('Z','2011-01-02',1,500000,200000,300000); PRAGMA user_version=4")
-            << 1 << 0;
-        QTest::newRow("current") << QString() << 1 << 0;
+            << 1 << 0 << QStringLiteral("- 0");
+        QTest::newRow("version 5") << withoutBudgetSteps + QStringLiteral("PRAGMA user_version=5") << 1 << 0
+                                   << QStringLiteral("- 0");
+        QTest::newRow("version 5 with the yearly amount already added")
+            << withoutBudgetSteps
+                   + QStringLiteral("alter table s_yushuan add column y_year MONEY CHECK (y_year IS NULL OR "
+                                    "typeof(y_year) = 'integer'); update s_yushuan set y_year=1230000 where f_id=1;"
+                                    "PRAGMA user_version=5")
+            << 1 << 0 << QStringLiteral("1230000 0");
+        QTest::newRow("current") << QString() << 1 << 0 << QStringLiteral("- 0");
     }
 
     void everyEarlierLayoutIsUpgraded()
@@ -82,6 +105,7 @@ private slots:
         QFETCH(QString, earlier);
         QFETCH(int, isauto);
         QFETCH(int, imports);
+        QFETCH(QString, meals);
         TEST_BEGIN
         TestDb fresh;
         QVERIFY2(fresh.ok(), qPrintable(fresh.error()));
@@ -102,6 +126,10 @@ private slots:
         QCOMPARE(TestDb::scalarText(QStringLiteral("select n_info from notebook")), QStringLiteral("旧日记"));
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select isauto from sys_autobak")), qint64(isauto < 0 ? 1 : isauto));
         QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(imports));
+        QCOMPARE(TestDb::scalarText(QStringLiteral("select ifnull(y_year,'-')||' '||y_jiezhuan from s_yushuan "
+                                                   "where f_id=1")),
+                 meals);
+        QCOMPARE(TestDb::scalarInt(QStringLiteral("select sum(y_money) from s_yushuan")), qint64(55000000));
         // What loans had repaid before the history counts from their dates.
         QCOMPARE(TestDb::scalarText(QStringLiteral("select group_concat(h_date||' '||h_money||' '||h_legacy) from "
                                                    "j_huankuan")),

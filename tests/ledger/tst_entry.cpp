@@ -124,6 +124,7 @@ private slots:
 
         TEST_BEGIN
         PageFixture f;
+        TestDb::sql(QStringLiteral("update s_yushuan set y_money=0"));  // no budget notices
         std::unique_ptr<QWidget> page(income ? static_cast<QWidget*>(new Tf_shouru) : new Tf_zhichu);
         page->show();
         fill(page.get(), category, QString());
@@ -529,10 +530,77 @@ private slots:
     }
 
     // The largest amount is saved, and two of them still sum.
+    // Budget notices after saves: once per category and level in a month
+    // (or year), the month's amount with carry-over. Each save is
+    // "date amount [category]"; each expected entry the boxes it brought up.
+    void budgetNotices_data()
+    {
+        QTest::addColumn<QString>("budget");
+        QTest::addColumn<QStringList>("saves");
+        QTest::addColumn<QStringList>("boxes");
+        const QString none;
+        QTest::newRow("80 % then over, once a month")
+            << QString()
+            << QStringList{"2012-05-03 1230", "2012-05-04 100", "2012-05-05 205.5", "2012-05-06 9", "2012-06-01 1300"}
+            << QStringList{"餐饮本月预算已用 82%，剩余 ￥270.00", none, "餐饮本月预算已超支 ￥35.50", none,
+                           "餐饮本月预算已用 86%，剩余 ￥200.00"};
+        QTest::newRow("straight past 100 % counts for 80 % too")
+            << QString() << QStringList{"2012-05-03 1600", "2012-05-04 1"}
+            << QStringList{"餐饮本月预算已超支 ￥100.00", none};
+        QTest::newRow("exactly 100 %") << QString() << QStringList{"2012-05-03 1500", "2012-05-04 1"}
+                                       << QStringList{"餐饮本月预算已用 100%，剩余 ￥0.00", none};
+        QTest::newRow("carry-over across three months")
+            << "update s_yushuan set y_money=10000000, y_jiezhuan=1 where f_id=1"
+            << QStringList{"2012-01-10 500", "2012-02-10 1300", "2012-03-10 1250"}
+            << QStringList{none, "餐饮本月预算已用 86%，剩余 ￥200.00", "餐饮本月预算已超支 ￥50.00"};
+        QTest::newRow("a yearly amount alone")
+            << "update s_yushuan set y_money=0, y_year=100000000 where f_id=6"
+            << QStringList{"2012-02-01 8500 旅游", "2012-11-01 100 旅游", "2012-12-01 1600 旅游",
+                           "2013-01-01 8000 旅游"}
+            << QStringList{"休闲娱乐本年预算已用 85%，剩余 ￥1,500.00", none, "休闲娱乐本年预算已超支 ￥200.00",
+                           "休闲娱乐本年预算已用 80%，剩余 ￥2,000.00"};
+        QTest::newRow("month and year in one save")
+            << "update s_yushuan set y_year=50000000 where f_id=1" << QStringList{"2012-05-03 4200"}
+            << QStringList{"餐饮本月预算已超支 ￥2,700.00 / 餐饮本年预算已用 84%，剩余 ￥800.00"};
+        QTest::newRow("no budget amount, no budget row")
+            << "update s_yushuan set y_money=0 where f_id=1; delete from s_yushuan where f_id=6"
+            << QStringList{"2012-05-03 2000", "2012-05-03 2000 旅游"} << QStringList{none, none};
+    }
+
+    void budgetNotices()
+    {
+        QFETCH(QString, budget);
+        QFETCH(QStringList, saves);
+        QFETCH(QStringList, boxes);
+        TEST_BEGIN
+        PageFixture f;
+        if (!budget.isEmpty())
+            TestDb::sql(budget);
+        Tf_zhichu page;
+        page.show();
+        for (int i = 0; i < saves.size(); ++i) {
+            const QStringList save = saves[i].split(u' ');
+            setDate(&page, "DateTimePicker2", QDate::fromString(save[0], Qt::ISODate));
+            fill(&page, save.value(2, QStringLiteral("午餐")), save[1]);
+            f.boxes.clear();
+            click(&page, "Button3");
+            QCOMPARE(f.boxes.texts().join(QStringLiteral(" / ")), boxes[i]);
+            // The save is done first; an overspent budget warns.
+            QCOMPARE(TestDb::count(QStringLiteral("s_shouru")), qint64(i + 1));
+            QVERIFY(find<QWidget>(&page, "GroupBox7")->isVisible());
+            for (const SeenBox& box : f.boxes.seen) {
+                QCOMPARE(box.title, QStringLiteral("栗子家庭记账本2012"));
+                QCOMPARE(box.icon, box.text.contains(u"超支") ? QMessageBox::Warning : QMessageBox::Information);
+            }
+        }
+        TEST_END
+    }
+
     void largestAmountsSum()
     {
         TEST_BEGIN
         PageFixture f;
+        TestDb::sql(QStringLiteral("update s_yushuan set y_money=0"));  // no budget notices
         Tf_zhichu page;
         page.show();
         for (int i = 0; i < 2; ++i) {

@@ -146,6 +146,15 @@ int main(int argc, char** argv)
     form.OpenPage(Pages::desktop());
     save(&form, out, QStringLiteral("desktop"));
 
+    // Budgets with a yearly amount and carry-over, one this month overspends
+    // and one it keeps to.
+    if (!Database::shared().exec(QStringLiteral("update s_yushuan set y_year=y_money*12, y_jiezhuan=1 where f_id in "
+                                                "(1, 3); update s_yushuan set y_money=1000000 where f_id=2; "
+                                                "update s_yushuan set y_money=50000000 where f_id=4")))
+        std::fprintf(stderr, "screenshots: %s\n", qPrintable(QString(Database::shared().lastError())));
+    form.OpenPage(Pages::desktop());
+    save(&form, out, QStringLiteral("desktop-budget"));
+
     const struct {
         const char* entry;
         const char* file;
@@ -235,6 +244,21 @@ int main(int argc, char** argv)
             b->click();
         page->findChild<QLineEdit*>(QStringLiteral("Edit4"))->setText(QStringLiteral("餐"));
         save(&form, out, QStringLiteral("zhichu-search"));
+    }
+
+    // An expense over its category's budget: the notice after the save.
+    click(&form, "Label9");
+    if (QWidget* page = form.currentPage()) {
+        page->findChild<QLineEdit*>(QStringLiteral("Edit3"))->setText(QStringLiteral("日用品"));
+        page->findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("35.5"));
+        QTimer::singleShot(150, [&form, &out] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    saveWithPopup(&form, box, out, QStringLiteral("zhichu-budget-notice"));
+                    box->accept();
+                }
+        });
+        click(page, "Button3");
     }
 
     // The loan pages over the last year (the demo loans are older than the
