@@ -7,6 +7,22 @@
 
 namespace {
 
+// Reads every row of `q` into `row`; false with the error on a failed read.
+template <class Row> bool eachRow(Query& q, DbError* error, Row row)
+{
+    for (;;) {
+        const Query::Fetch f = q.fetch();
+        if (f == Query::Fetch::Failed) {
+            if (error)
+                *error = q.error();
+            return false;
+        }
+        if (f == Query::Fetch::NoRow)
+            return true;
+        row(q);
+    }
+}
+
 // Per month ("YYYY-MM", "" for undated loans): what changes the balances,
 // what is lent and what is borrowed.
 struct Delta {
@@ -55,12 +71,8 @@ bool netWorthSeries(Database& db, const QDate& first, const QDate& last, const Q
     Money opening;
     {
         Query q(db, QStringLiteral("select sum(coalesce(z_qcje, 0)) from z_zhanghu"));
-        if (q.fetch() == Query::Fetch::Failed) {
-            if (error)
-                *error = q.error();
+        if (!eachRow(q, error, [&](Query& r) { opening = r.money(0); }))
             return false;
-        }
-        opening = q.money(0);
     }
     bool history = false;
     if (!tablesExist(db, {QStringLiteral("j_huankuan")}, &history, error))
@@ -72,20 +84,13 @@ bool netWorthSeries(Database& db, const QDate& first, const QDate& last, const Q
         statements << kLoansWithoutHistory;
     for (const char* sql : statements) {
         Query q(db, QString::fromLatin1(sql));
-        for (;;) {
-            const Query::Fetch f = q.fetch();
-            if (f == Query::Fetch::Failed) {
-                if (error)
-                    *error = q.error();
-                return false;
-            }
-            if (f == Query::Fetch::NoRow)
-                break;
-            Delta& d = months[q.text(0)];
-            d.funds = d.funds + q.money(1);
-            d.lent = d.lent + q.money(2);
-            d.borrowed = d.borrowed + q.money(3);
-        }
+        if (!eachRow(q, error, [&](Query& r) {
+                Delta& d = months[r.text(0)];
+                d.funds += r.money(1);
+                d.lent += r.money(2);
+                d.borrowed += r.money(3);
+            }))
+            return false;
     }
     const QString todayMonth = today.toString(QStringLiteral("yyyy-MM"));
     WorthPoint running{QDate(), opening, Money(), Money()};
@@ -108,22 +113,6 @@ bool netWorthSeries(Database& db, const QDate& first, const QDate& last, const Q
 }
 
 namespace {
-
-// Reads every row of `q` into `row`; false with the error on a failed read.
-template <class Row> bool eachRow(Query& q, DbError* error, Row row)
-{
-    for (;;) {
-        const Query::Fetch f = q.fetch();
-        if (f == Query::Fetch::Failed) {
-            if (error)
-                *error = q.error();
-            return false;
-        }
-        if (f == Query::Fetch::NoRow)
-            return true;
-        row(q);
-    }
-}
 
 QString yearStart(int year) { return QStringLiteral("%1-01-01").arg(year, 4, 10, QLatin1Char('0')); }
 QString yearEnd(int year) { return QStringLiteral("%1-12-31").arg(year, 4, 10, QLatin1Char('0')); }
