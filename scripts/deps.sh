@@ -5,7 +5,7 @@
 set -euo pipefail
 PKGS="g++ make cmake ninja-build qt6-base-dev qt6-charts-dev libqt6opengl6-dev
 libsqlcipher-dev libssl-dev fonts-wqy-zenhei qt6-translations-l10n poppler-utils
-python3 python3-xlrd sqlcipher xvfb xauth x11-utils desktop-file-utils
+python3 python3-xlrd python3-openpyxl libxlsxwriter-dev pkg-config sqlcipher xvfb xauth x11-utils desktop-file-utils
 libreoffice-calc-nogui $*"
 missing=()
 for p in $PKGS; do

@@ -1,5 +1,7 @@
 #include "settings/Tf_system.h"
 
+#include "settings/FullExport.h"
+
 #include "data/Backup.h"
 #include "data/Clock.h"
 #include "data/Database.h"
@@ -61,6 +63,7 @@ Tf_system::Tf_system(QWidget* parent) : Page("f_system", parent)
     buildBottomRow();
     buildClearBox();
     buildBin();
+    buildExport();
     FormCreate();
 }
 
@@ -133,6 +136,18 @@ void Tf_system::buildBottomRow()
     copies->setToolTip(QStringLiteral("清空所有数据和删除用户之前自动写下的备份：查看或删除"));
     connect(copies, &QPushButton::clicked, this, &Tf_system::Button5Click);
 }
+
+// Made last, so every other control keeps its place in the creation order.
+void Tf_system::buildExport()
+{
+    QPushButton* all
+        = button(this, "Button71", QStringLiteral("导出全部数据"), QRect(24, kBottomButtonTop + 44, 121, 26));
+    all->setToolTip(QStringLiteral(
+        "把收支记录、类别、账户、转账、借入借出、预算、成员、周期账单和日记导出为一个 Excel 工作簿，每种一页"));
+    connect(all, &QPushButton::clicked, this, &Tf_system::Button71Click);
+}
+
+void Tf_system::Button71Click() { FullExport::run(this); }
 
 // Made after every other control of the page, so their order stays.
 void Tf_system::buildBin()

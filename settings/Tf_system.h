@@ -52,11 +52,13 @@ public slots:
     void Button51Click();  // 在线升级
     void Button5Click();   // 删除前的备份
     void Button70Click();  // 回收站
+    void Button71Click();  // 导出全部数据
 
 private:
     void buildMembers();
     void buildConfiguration();
     void buildBottomRow();
+    void buildExport();
     void buildClearBox();
     void buildBin();
     void keepDaysChanged(int days);

@@ -3,8 +3,9 @@
 #include "data/Files.h"
 
 #include "ui/DataGrid.h"
+#include "ui/LongWork.h"
 #include "ui/Msg.h"
-#include "ui/WaitCursor.h"
+#include "ui/SheetFile.h"
 #include "ui/XlsWriter.h"
 
 #include <QDir>
@@ -225,49 +226,84 @@ bool preview(const DataGrid& grid, QWidget* parent)
 
 QString xlsFileName(const QString& chosen) { return withSuffix(chosen, QStringLiteral(".xls")); }
 
-bool writeXls(const DataGrid& grid, const QString& path, QString* error)
+// The grid's shown columns and rows as one sheet.
+static SheetFile::Sheet sheetOf(const DataGrid& grid)
 {
     QAbstractItemModel* model = grid.model();
-    readAll(model);
+    SheetFile::Sheet sheet;
     const QList<int> shown = shownColumns(grid);
-    QList<Xls::Column> columns;
     for (int c : shown)
-        columns << Xls::Column{model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), grid.columnWidth(c)};
+        sheet.columns << Xls::Column{model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+                                     grid.columnWidth(c)};
+    sheet.rowCount = model ? model->rowCount() : 0;
     // Values as the model holds them, so a type is never guessed from text.
-    const QByteArray book = Xls::workbook(columns, model ? model->rowCount() : 0, [&](int row, int column) {
-        return model->index(row, shown[column]).data(Qt::EditRole);
-    });
+    sheet.cell = [model, shown](int row, int column) { return model->index(row, shown[column]).data(Qt::EditRole); };
+    return sheet;
+}
+
+bool writeXls(const DataGrid& grid, const QString& path, QString* error)
+{
+    readAll(grid.model());
     // A new file renamed over the old one: a failure leaves the old as it was.
-    return saveFileAtomically(path, book, error);
+    return SheetFile::write(SheetFile::Format::Xls, path, {sheetOf(grid)}, {}, error);
+}
+
+bool exportTo(const DataGrid& grid, QWidget* parent, SheetFile::Format format, const QString& target)
+{
+    LongWork work(parent, QStringLiteral("正在读取数据…"), 0, true);
+    // A list read in chunks is read to its end first, a chunk a step.
+    QAbstractItemModel* model = grid.model();
+    while (model && model->canFetchMore({})) {
+        model->fetchMore({});
+        if (!work.step(model->rowCount()))
+            break;
+    }
+    QString error;
+    bool cancelled = work.cancelled();
+    bool ok = false;
+    qint64 rows = 0;
+    if (!cancelled) {
+        const SheetFile::Sheet sheet = sheetOf(grid);
+        rows = sheet.rowCount;
+        work.restart(QStringLiteral("正在导出 %1 行…").arg(LongWork::count(rows)), rows);
+        ok = SheetFile::write(
+            format, target, {sheet}, [&](qint64 done) { return work.step(done); }, &error, &cancelled);
+    }
+    const qint64 took = work.elapsedMs();
+    if (cancelled) {
+        Msg::info(parent, QStringLiteral("已取消"));
+        return false;
+    }
+    if (!ok) {
+        Msg::error(parent, QStringLiteral("导出失败：") + error);
+        return false;
+    }
+    lastExportFolder() = QFileInfo(target).absolutePath();
+    // A short export stays silent; one the user waited on says it is done.
+    if (took > kExportNoticeMs)
+        Msg::info(parent, QStringLiteral("导出完成：%1（%2 行）").arg(target, LongWork::count(rows)));
+    return true;
 }
 
 void exportXls(const DataGrid& grid, QWidget* parent, const QString& title)
 {
-    QFileDialog dialog(parent, title, lastExportFolder(), QStringLiteral("Excel表格 (*.xls)"));
+    QFileDialog dialog(parent, title, lastExportFolder());
+    dialog.setNameFilters(SheetFile::filters());
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    // The file written may not be the one named (".xls" is added): the
+    // The file written may not be the one named (the suffix is added): the
     // question is asked about the file that is written.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const QString target = xlsFileName(dialog.selectedFiles().constFirst());
+    const SheetFile::Format format = SheetFile::formatOfFilter(dialog.selectedNameFilter());
+    const QString target = withSuffix(dialog.selectedFiles().constFirst(), SheetFile::suffix(format));
     if (QFileInfo::exists(target)
         && !Msg::confirm(parent, QStringLiteral("文件“%1”已存在，是否替换？").arg(QFileInfo(target).fileName())))
         return;
-    QString error;
-    bool ok;
-    {
-        WaitCursor wait;
-        ok = writeXls(grid, target, &error);
-    }
-    if (!ok) {
-        Msg::error(parent, QStringLiteral("导出失败：") + error);
-        return;
-    }
-    lastExportFolder() = QFileInfo(target).absolutePath();
+    (void)exportTo(grid, parent, format, target);  // each outcome is told by exportTo
 }
 
 }  // namespace GridOutput

@@ -2,6 +2,8 @@
 // What a grid hands on: a printout of what it shows (visible columns in view
 // order, every row, the footer) and a copy of its rows as an Excel workbook.
 
+#include "ui/SheetFile.h"
+
 #include <QList>
 #include <QString>
 
@@ -34,10 +36,17 @@ QString xlsFileName(const QString& chosen);
 // file of that name stays as it was); `error` gets the system's reason.
 [[nodiscard]] bool writeXls(const DataGrid& grid, const QString& path, QString* error);
 
-// The export as the user goes through it: the save dialog titled `title`,
-// the question before replacing a file, the write, a failure's message.
-// The dialog opens where the last export of this run went, at first in the
-// home folder.
+// The export as the user goes through it: the save dialog titled `title`
+// with the formats .xls (the first and default), .xlsx and .csv, the
+// question before replacing a file, then exportTo. The dialog opens where
+// the last export of this run went, at first in the home folder.
 void exportXls(const DataGrid& grid, QWidget* parent, const QString& title);
+
+// An export that took longer than this ends with "导出完成：<file>（N 行）".
+inline constexpr int kExportNoticeMs = 2000;
+// Reads the grid's list to its end and writes it at `target` with a
+// progress window after half a second; 取消 leaves no file and says
+// "已取消"; a failure's message. True when the file was written.
+bool exportTo(const DataGrid& grid, QWidget* parent, SheetFile::Format format, const QString& target);
 
 }  // namespace GridOutput

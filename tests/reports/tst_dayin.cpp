@@ -159,7 +159,8 @@ private slots:
         // A cancelled dialog writes nothing, though the list was read.
         QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
         QCOMPARE(dialogs.titles, QStringList{QStringLiteral("导出Excel")});
-        QCOMPARE(dialogs.filters, QStringList{QStringLiteral("Excel表格 (*.xls)")});
+        QCOMPARE(dialogs.filters,
+                 QStringList{QStringLiteral("Excel表格 (*.xls);Excel工作簿 (*.xlsx);CSV (UTF-8) (*.csv)")});
         QCOMPARE(dialogs.folders, QStringList{QDir::homePath()});
         QCOMPARE(rowCount(&page, kGrid), 2);
         QVERIFY(out.isEmpty());
@@ -177,6 +178,25 @@ private slots:
         QCOMPARE(out.entryList(QDir::Files), (QStringList{QStringLiteral("R.XLS"), QStringLiteral("收支2012.05.xls")}));
         // The next dialog opens where the last file went.
         QCOMPARE(dialogs.folders.last(), out.absolutePath());
+
+        // The other types get their own suffix; the replace question names
+        // the file really written.
+        dialogs.filter = QStringLiteral("CSV (UTF-8) (*.csv)");
+        dialogs.answer = out.filePath(QStringLiteral("R.XLS"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
+        QCOMPARE(bytes(out.filePath(QStringLiteral("R.XLS.csv"))),
+                 QByteArray("\xEF\xBB\xBF日期,项目,用户,账户,金额\r\n2012-03-01,午餐,admin,现金,20.50\r\n"
+                            "2012-03-02,早餐,admin,现金,7.00\r\n"));
+        dialogs.filter = QStringLiteral("Excel工作簿 (*.xlsx)");
+        dialogs.answer = out.filePath(QStringLiteral("收支2012.05"));
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"), QStringList());
+        QVERIFY(bytes(out.filePath(QStringLiteral("收支2012.05.xlsx"))).startsWith("PK"));
+        f.boxes.setAnswer(QMessageBox::Cancel);
+        QCOMPARE(f.boxesAfterClick(&page, "Button61"),
+                 QStringList{QStringLiteral("文件“收支2012.05.xlsx”已存在，是否替换？")});
+        dialogs.filter.clear();
+        for (const char* name : {"R.XLS.csv", "收支2012.05.xlsx"})
+            QVERIFY(QFile::remove(out.filePath(QString::fromUtf8(name))));
 
         // An existing file: Cancel leaves it as it was, OK replaces it.
         QFile old(out.filePath(QStringLiteral("report.xls")));

@@ -7,12 +7,15 @@
 #include "data/Clock.h"
 #include "data/Household.h"
 #include "data/Tx_Data.h"
+#include "settings/FullExport.h"
 #include "settings/Tf_system.h"
 #include "tests/support/Driver.h"
 #include "tests/support/FileDialogs.h"
 #include "tests/support/SystemPage.h"
+#include "tests/support/XlsCells.h"
 #include "ui/ClickLabel.h"
 #include "ui/DataGrid.h"
+#include "ui/LongWork.h"
 
 #include <QCheckBox>
 #include <QCryptographicHash>
@@ -148,6 +151,51 @@ private slots:
         StartPageCode = QStringLiteral("x");
         SystemPage other;
         QVERIFY(find<QRadioButton>(&other.page, "r_1")->isChecked());
+        TEST_END
+    }
+
+    // 导出全部数据: one workbook, a sheet per kind of data, every row of
+    // each, the amounts as numbers; read back by an independent reader.
+    void exportAllData()
+    {
+        TEST_BEGIN
+        BuildOptions demo;
+        demo.demo = true;
+        demo.today = PageFixture::defaultNow().date();
+        PageFixture f(PageFixture::defaultNow(), demo);
+        addRecord(QStringLiteral("早餐"), QStringLiteral("12.5"), QDate(1999, 1, 1), QStringLiteral("=1+1\t\"引号\""));
+        SystemPage s;
+        FileDialogAnswerer dialogs;
+        const QString path = QDir(f.db.dir()).filePath(QStringLiteral("全部.xlsx"));
+        dialogs.answer = QDir(f.db.dir()).filePath(QStringLiteral("全部"));
+        const qint64 rows
+            = TestDb::scalarInt(QStringLiteral("select (select count(*) from s_shouru) + (select count(*) "
+                                               "from s_fenlei) + (select count(*) from z_zhanghu) + "
+                                               "(select count(*) from s_zhanghistory) + (select count(*) "
+                                               "from s_jie) + (select count(*) from s_yushuan) + (select "
+                                               "count(*) from s_user) + (select count(*) from p_plan) + "
+                                               "(select count(*) from notebook)"));
+        QCOMPARE(f.boxesAfterClick(&s.page, "Button71"),
+                 QStringList{QStringLiteral("已导出全部数据：%1（%2 行）").arg(path, LongWork::count(rows))});
+        QCOMPARE(dialogs.titles, QStringList{QStringLiteral("导出全部数据")});
+        QString error;
+        const QJsonArray sheets
+            = XlsCells::readBack({path}, &error, 120000, true)[0][QStringLiteral("sheets")].toArray();
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(sheets.size(), FullExport::sheets().size());
+        const char* tables[] = {"s_shouru",  "s_fenlei", "z_zhanghu", "s_zhanghistory", "s_jie",
+                                "s_yushuan", "s_user",   "p_plan",    "notebook"};
+        for (int i = 0; i < sheets.size(); ++i) {
+            QCOMPARE(sheets[i][QStringLiteral("name")].toString(), QString::fromUtf8(FullExport::sheets()[i].name));
+            QCOMPARE(sheets[i][QStringLiteral("rows")].toArray().size() - 1,
+                     TestDb::count(QString::fromLatin1(tables[i])));
+        }
+        // The oldest record first, as typed; no password leaves the program.
+        const QJsonArray first = sheets[0][QStringLiteral("rows")][1].toArray();
+        QCOMPARE(first[1].toArray()[1].toString(), QStringLiteral("1999-01-01"));
+        QCOMPARE(first[5].toArray(), (QJsonArray{2, 12.5, QStringLiteral("0.00")}));
+        QCOMPARE(first[8].toArray()[1].toString(), QStringLiteral("=1+1\t\"引号\""));
+        QCOMPARE(sheets[6][QStringLiteral("rows")][0].toArray().size(), 2);  // 编号, 名称
         TEST_END
     }
 

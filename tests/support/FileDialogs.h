@@ -16,6 +16,7 @@ public:
     }
 
     QString answer;
+    QString filter;  // the file type chosen in the dialog; empty: as it opens
     QStringList titles, folders, filters;
 
 private:
@@ -32,6 +33,8 @@ private:
             if (answer.isEmpty()) {
                 dialog->reject();
             } else {
+                if (!filter.isEmpty())
+                    dialog->selectNameFilter(filter);
                 dialog->selectFile(answer);
                 static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the name
             }

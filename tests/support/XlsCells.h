@@ -17,13 +17,17 @@ namespace XlsCells {
 // Every file read back by tests/support/xls_read.py in one python process:
 // one entry per path (see the script). Empty, with `error` set, when the
 // reader did not run.
-inline QJsonArray readBack(const QStringList& paths, QString* error, int timeoutMs = 120000)
+// `.xlsx` and `.csv` files go to tests/support/sheet_read.py instead
+// (openpyxl and Python's csv module), which answers in the same shape.
+inline QJsonArray readBack(const QStringList& paths, QString* error, int timeoutMs = 120000, bool others = false)
 {
     QProcess p;
     p.start(QStringLiteral("/usr/bin/python3"),
-            QStringList{QStringLiteral(JIZHANG_SOURCE_DIR "/tests/support/xls_read.py")} + paths);
+            QStringList{others ? QStringLiteral(JIZHANG_SOURCE_DIR "/tests/support/sheet_read.py")
+                               : QStringLiteral(JIZHANG_SOURCE_DIR "/tests/support/xls_read.py")}
+                + paths);
     if (!p.waitForFinished(timeoutMs) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        *error = QStringLiteral("xlrd did not run (python3-xlrd is required): %1 %2")
+        *error = QStringLiteral("the reader did not run (python3-xlrd and python3-openpyxl are required): %1 %2")
                      .arg(p.errorString(), QString::fromUtf8(p.readAllStandardError()));
         return {};
     }

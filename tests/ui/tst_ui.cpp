@@ -6,6 +6,7 @@
 #include "ui/Charts.h"
 #include "ui/ChineseUi.h"
 #include "ui/DataGrid.h"
+#include "ui/GridOutput.h"
 #include "ui/LookupCombo.h"
 #include "ui/QueryModel.h"
 #include "ui/Roles.h"
@@ -23,10 +24,14 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPieSeries>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -34,6 +39,60 @@
 class TstUi : public QObject {
     Q_OBJECT
 private slots:
+    // A long export shows its progress after half a second; 取消 leaves no
+    // file and says so; an export the user waited on over 2 s says it is done.
+    void longExportShowsProgress_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("cancelled") << true;
+        QTest::newRow("waited for") << false;
+    }
+    void longExportShowsProgress()
+    {
+        QFETCH(bool, cancel);
+        TEST_BEGIN
+        // A list whose every row takes a millisecond to read.
+        struct Slow : QStandardItemModel {
+            using QStandardItemModel::QStandardItemModel;
+            QVariant data(const QModelIndex& i, int role) const override
+            {
+                if (i.column() == 0 && role == Qt::EditRole)
+                    QThread::usleep(1000);
+                return QStandardItemModel::data(i, role);
+            }
+        } model(2600, 1);
+        for (int r = 0; r < model.rowCount(); ++r)
+            model.setItem(r, 0, new QStandardItem(QStringLiteral("第%1行").arg(r)));
+        QWidget window;
+        DataGrid grid(&window);
+        grid.setModel(&model);
+        window.show();
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("list.xlsx"));
+        BoxAnswerer boxes;
+        QStringList labels;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible()) {
+                    labels << p->labelText();
+                    if (cancel)
+                        p->findChild<QPushButton*>()->click();
+                }
+        });
+        watch.start(100);
+        const bool written = GridOutput::exportTo(grid, &window, SheetFile::Format::Xlsx, path);
+        QCOMPARE(written, !cancel);
+        QVERIFY(!labels.isEmpty());
+        QCOMPARE(labels.first(), QStringLiteral("正在导出 2,600 行…"));
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].text,
+                 cancel ? QStringLiteral("已取消") : QStringLiteral("导出完成：%1（2,600 行）").arg(path));
+        QCOMPARE(QFileInfo::exists(path), !cancel);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), cancel ? 0 : 1);
+        TEST_END
+    }
+
     void queryModelAndFooter()
     {
         TEST_BEGIN

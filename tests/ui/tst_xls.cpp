@@ -2,7 +2,9 @@
 // types, values, number formats, column widths, sheets.
 #include "data/Money.h"
 #include "tests/support/Failure.h"
+#include "tests/support/HostileText.h"
 #include "tests/support/XlsCells.h"
+#include "ui/SheetFile.h"
 #include "ui/XlsWriter.h"
 
 #include <QDate>
@@ -238,6 +240,41 @@ private:
     QStringList m_strings;
 };
 
+// The .xlsx and .csv files read back by openpyxl and Python's csv module.
+QJsonArray readOthers(const QStringList& paths, DRIVER_HERE)
+{
+    QString error;
+    const QJsonArray books = XlsCells::readBack(paths, &error, 120000, true);
+    if (!error.isEmpty())
+        Driver::fail(error, where);
+    for (const QJsonValue& book : books)
+        if (book.toObject().contains(QStringLiteral("error")))
+            Driver::fail(QStringLiteral("cannot read it back: %1").arg(book[QStringLiteral("error")].toString()),
+                         where);
+    return books;
+}
+
+// What a .csv field holds for a model value: the text a cell shows, money
+// with two decimals.
+QJsonArray expectedCsv(const QVariant& v)
+{
+    const QJsonArray cell = XlsCells::expected(v);
+    if (v.metaType() == QMetaType::fromType<Money>())
+        return {kText, v.value<Money>().twoDecimals()};
+    if (cell[0] == kNumber)
+        return {kText, v.toString()};
+    return {kText, cell[1].toString()};
+}
+
+// An empty text and no cell are one thing to these readers.
+QJsonArray blankAsText(QJsonArray cell) { return cell[0] == kEmpty ? QJsonArray{kText, QString()} : cell; }
+
+Table hostileColumn()
+{
+    static const QList<Hostile::Sample>& samples = Hostile::corpus();
+    return {
+        {{QStringLiteral("文本"), 120}}, int(samples.size()), [](int r, int) -> QVariant { return samples[r].text; }};
+}
 }  // namespace
 
 class TstXls : public QObject {
@@ -326,6 +363,65 @@ private slots:
         TEST_END
     }
 
+    // The three formats of the export, each read back by its own reader,
+    // agree with what the model holds, cell by cell; a file is whole or none.
+    void formatsAgree_data()
+    {
+        QTest::addColumn<int>("table");
+        QTest::newRow("every kind of value") << 0;
+        QTest::newRow("hostile texts") << 1;
+        QTest::newRow("3,000 dated rows") << 2;
+    }
+    void formatsAgree()
+    {
+        QFETCH(int, table);
+        TEST_BEGIN
+        const Table t = table == 0 ? mixedRow() : table == 1 ? hostileColumn() : numbered(3000);
+        QTemporaryDir dir;
+        const QList<SheetFile::Sheet> sheets{{QString(), t.columns, t.rows, t.cell}};
+        QStringList paths;
+        for (SheetFile::Format f : {SheetFile::Format::Xls, SheetFile::Format::Xlsx, SheetFile::Format::Csv}) {
+            paths << dir.filePath(QStringLiteral("list") + SheetFile::suffix(f));
+            QString error;
+            QVERIFY2(SheetFile::write(f, paths.last(), sheets, {}, &error), qPrintable(error));
+        }
+        compare(readBack({paths[0]})[0], t);
+        const QJsonArray others = readOthers(paths.mid(1));
+        QVERIFY(others[1][QStringLiteral("bom")].toBool());
+        for (int book = 0; book < 2; ++book) {
+            const QJsonArray rows = others[book][QStringLiteral("sheets")][0][QStringLiteral("rows")].toArray();
+            QCOMPARE(rows.size(), t.rows + 1);
+            for (int r = 0; r <= t.rows; ++r)
+                for (int c = 0; c < t.columns.size(); ++c) {
+                    const QVariant v = r ? t.cell(r - 1, c) : QVariant(t.columns[c].title);
+                    const QJsonArray want = blankAsText(book == 0 ? XlsCells::expected(v) : expectedCsv(v));
+                    const QJsonArray got = blankAsText(rows[r][c].toArray());
+                    if (got != want)
+                        QFAIL(qPrintable(QStringLiteral("%1 row %2 column %3: %4, expected %5")
+                                             .arg(paths[book + 1])
+                                             .arg(r)
+                                             .arg(c)
+                                             .arg(show(got), show(want))));
+                }
+        }
+        // Stopped half-way: no file, no part left; a file of that name stays as it was.
+        for (const QString& path : paths) {
+            QFile::remove(path);
+            bool cancelled = false;
+            QString error;
+            QVERIFY(!SheetFile::write(
+                SheetFile::formatOfFilter(SheetFile::filters()[paths.indexOf(path)]), path,
+                {{QString(), t.columns, 5000, [&t](int r, int c) { return t.cell(r % t.rows, c); }}},
+                [](qint64) { return false; }, &error, &cancelled));
+            QVERIFY(cancelled);
+            QCOMPARE(error, QStringLiteral("已取消"));
+            QVERIFY(!QFileInfo::exists(path));
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral(".part")),
+                     QStringList());
+        }
+        TEST_END
+    }
+
     // A second, unrelated reader, where one is installed.
     void libreOfficeReadsTheSameCells()
     {
@@ -336,8 +432,13 @@ private slots:
         QTemporaryDir dir;
         const QList<Table> tables = {mixedRow(), numbered(300)};
         QStringList paths;
-        for (int i = 0; i < tables.size(); ++i)
+        for (int i = 0; i < tables.size(); ++i) {
             paths << write(dir, QStringLiteral("lo%1.xls").arg(i), tables[i]);
+            // The same list as .xlsx, read by the same second reader.
+            paths << dir.filePath(QStringLiteral("lo%1x.xlsx").arg(i));
+            QVERIFY(SheetFile::write(SheetFile::Format::Xlsx, paths.last(),
+                                     {{QString(), tables[i].columns, tables[i].rows, tables[i].cell}}, {}, nullptr));
+        }
         QProcess p;
         // A profile of its own: no first-start dialogs, no clash with a running office.
         p.start(soffice, QStringList{QStringLiteral("-env:UserInstallation=")
@@ -347,14 +448,15 @@ private slots:
                                      QStringLiteral("--outdir"), dir.path()}
                              + paths);
         QVERIFY(p.waitForFinished(180000));
-        for (int i = 0; i < tables.size(); ++i) {
+        for (int k = 0; k < 2 * tables.size(); ++k) {
+            const int i = k / 2;
             // Fields as shown: money with two decimals, text as is.
             QProcess csv;
             csv.start(QStringLiteral("/usr/bin/python3"),
                       {QStringLiteral("-c"),
                        QStringLiteral("import csv, json, sys; print(json.dumps(list(csv.reader(open(sys.argv[1], "
                                       "newline='', encoding='utf-8')))))"),
-                       dir.filePath(QStringLiteral("lo%1.csv").arg(i))});
+                       dir.filePath((k % 2 ? QStringLiteral("lo%1x.csv") : QStringLiteral("lo%1.csv")).arg(i))});
             QVERIFY2(csv.waitForFinished(30000) && csv.exitCode() == 0,
                      qPrintable(QString::fromUtf8(p.readAllStandardError() + csv.readAllStandardError())));
             const QJsonArray rows = QJsonDocument::fromJson(csv.readAllStandardOutput()).array();
