@@ -146,6 +146,8 @@ int main(int argc, char** argv)
         if (QWidget* page = form.currentPage()) {
             if (auto* from = page->findChild<QDateEdit*>(QStringLiteral("DateTimePicker14")))
                 from->setDate(QDate(1992, 6, 1));
+            if (auto* kind = page->findChild<QComboBox*>(QStringLiteral("ComboBox4")))
+                kind->setCurrentIndex(kind->findText(QStringLiteral("支出")));
             click(page, "Button58");
             bool shot = false;
             QTimer watch;
