@@ -8,6 +8,7 @@
 #include "ui/QueryModel.h"
 #include "ui/Theme.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QHeaderView>
@@ -62,7 +63,13 @@ Tf_dayin::Tf_dayin(QWidget* parent) : Page("f_dayin", parent)
     hint->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     m_records = new QueryModel(this);
-    m_grid = grid(this, "DBGridEh18", QRect(3, 38, kWidth - 6, kHeight - 41), m_records);
+    // Under 打印, the choice of what goes on paper besides the list.
+    m_titled = new QCheckBox(QStringLiteral("打印标题和页码"), this);
+    m_titled->setObjectName(QStringLiteral("CheckBox1"));
+    m_titled->setGeometry(x + 60, 36, 140, 22);
+    m_titled->setChecked(true);
+    m_titled->setToolTip(QStringLiteral("第一页上方印出明细的名称、日期范围和用户，每页下方印出“第 N 页 / 共 M 页”"));
+    m_grid = grid(this, "DBGridEh18", QRect(3, 62, kWidth - 6, kHeight - 65), m_records);
     m_grid->setRowNumbers(true);
     m_grid->setFont(Theme::songti(13));
     m_grid->horizontalHeader()->setFont(Theme::songti(16));
@@ -108,7 +115,14 @@ void Tf_dayin::Button58Click() { query(); }
 
 void Tf_dayin::Button59Click()
 {
-    if (!GridOutput::preview(*m_grid, this))
+    GridOutput::PrintOptions options;
+    if (m_titled->isChecked()) {
+        options.title = QStringLiteral("%1明细 %2 至 %3 %4")
+                            .arg(m_kind->currentText(), m_from->date().toString(QStringLiteral("yyyy-MM-dd")),
+                                 m_to->date().toString(QStringLiteral("yyyy-MM-dd")), m_members->currentText());
+        options.pageNumbers = true;
+    }
+    if (!GridOutput::preview(*m_grid, this, options))
         Msg::info(this, QStringLiteral("请先设置默认打印机!"));
 }
 

@@ -6,6 +6,7 @@
 #include "ui/Page.h"
 
 class DataGrid;
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QueryModel;
@@ -30,5 +31,6 @@ private:
     QComboBox* m_members;  // ComboBox3
     QComboBox* m_kind;     // ComboBox4
     QueryModel* m_records;
-    DataGrid* m_grid;  // DBGridEh18
+    DataGrid* m_grid;     // DBGridEh18
+    QCheckBox* m_titled;  // CheckBox1: 打印标题和页码
 };

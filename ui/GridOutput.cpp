@@ -11,10 +11,19 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
+#include <QLabel>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <functional>
 
 namespace GridOutput {
 
@@ -53,13 +62,14 @@ Qt::Alignment cellAlignment(const QAbstractItemModel* model, int row, int column
     return h | Qt::AlignVCenter;
 }
 
-// Lays out and paints one printout; everything in printer device pixels.
+// Lays out one printout and paints any of its pages; everything in printer
+// device pixels. The layout is counted from the row heights, so a page is
+// painted without the pages before it.
 class Printout {
 public:
-    Printout(const DataGrid& grid, QPrinter& printer, QPainter& painter)
+    Printout(const DataGrid& grid, QPrinter& printer, const PrintOptions& options)
         : m_grid(grid),
-          m_printer(printer),
-          m_p(painter),
+          m_options(options),
           m_model(grid.model())
     {
         const QRectF page = printer.pageRect(QPrinter::DevicePixel);
@@ -80,44 +90,82 @@ public:
         m_pad = 3 * scale;
         m_cellFont = scaled(grid.font(), scale);
         m_titleFont = scaled(grid.horizontalHeader()->font(), scale);
+        m_headingFont = m_titleFont;
+        m_headingFont.setPixelSize(qRound(m_titleFont.pixelSize() * 1.4));
+        m_headingFont.setBold(true);
         m_line = QPen(QColor(0x90, 0x90, 0x90), qMax(1.0, 0.75 * scale));
+        layOut();
     }
 
-    void paint()
+    int pageCount() const { return m_firstRows.size(); }
+    QSizeF pageSize() const { return {m_pageWidth, m_pageHeight}; }
+
+    void paintPage(QPainter& painter, int page)
     {
-        if (!m_model || m_columns.isEmpty())
-            return;  // one blank page
-        double y = titles(0);
-        const int rows = m_model->rowCount();
-        for (int r = 0; r < rows; ++r) {
-            if (y + m_rowHeight > m_pageHeight)
-                y = nextPage();
+        if (!m_model || m_columns.isEmpty() || page < 0 || page >= pageCount())
+            return;  // a blank page
+        m_p = &painter;
+        double y = 0;
+        if (page == 0 && !m_options.title.isEmpty()) {
+            m_p->setFont(m_headingFont);
+            m_p->setPen(Qt::black);
+            m_p->drawText(QRectF(0, 0, m_pageWidth, m_headingHeight), Qt::AlignCenter | Qt::TextSingleLine,
+                          m_options.title);
+            y = m_headingHeight;
+        }
+        y = titles(y);
+        const int end = page + 1 < pageCount() ? m_firstRows[page + 1] : m_model->rowCount();
+        for (int r = m_firstRows[page]; r < end; ++r) {
             row(y, r);
             y += m_rowHeight;
         }
-        if (m_grid.hasFooter()) {
-            if (y + m_rowHeight > m_pageHeight)
-                y = nextPage();
+        if (page == m_footerPage)
             footer(y);
+        if (m_options.pageNumbers) {
+            m_p->setFont(m_cellFont);
+            m_p->setPen(Qt::black);
+            m_p->drawText(QRectF(0, m_pageHeight - m_rowHeight, m_pageWidth, m_rowHeight), Qt::AlignCenter,
+                          QStringLiteral("第 %1 页 / 共 %2 页").arg(page + 1).arg(pageCount()));
         }
+        m_p = nullptr;
     }
 
 private:
-    double nextPage()
+    // Where each page's rows begin, and the page of the footer: the same
+    // steps as painting them one after the other.
+    void layOut()
     {
-        m_printer.newPage();
-        return titles(0);
+        m_firstRows = {0};
+        if (!m_model || m_columns.isEmpty())
+            return;
+        m_headingHeight = m_options.title.isEmpty() ? 0 : m_rowHeight * 2;
+        const double bottom = m_pageHeight - (m_options.pageNumbers ? m_rowHeight : 0);
+        double y = m_headingHeight + m_titleHeight;
+        const int rows = m_model->rowCount();
+        for (int r = 0; r < rows; ++r) {
+            if (y + m_rowHeight > bottom) {
+                m_firstRows << r;
+                y = m_titleHeight;
+            }
+            y += m_rowHeight;
+        }
+        m_footerPage = -1;
+        if (m_grid.hasFooter()) {
+            if (y + m_rowHeight > bottom)
+                m_firstRows << rows;
+            m_footerPage = int(m_firstRows.size()) - 1;
+        }
     }
 
     double titles(double y)
     {
         if (m_titleHeight <= 0)
             return y;
-        m_p.setFont(m_titleFont);
+        m_p->setFont(m_titleFont);
         double x = 0;
         for (int i = 0; i < m_columns.size(); ++i) {
             const QRectF cell(x, y, m_widths[i], m_titleHeight);
-            m_p.fillRect(cell, QColor(0xee, 0xee, 0xee));
+            m_p->fillRect(cell, QColor(0xee, 0xee, 0xee));
             const QString t = m_model->headerData(m_columns[i], Qt::Horizontal, Qt::DisplayRole).toString();
             text(cell, Qt::AlignCenter, t);
             x += m_widths[i];
@@ -127,7 +175,7 @@ private:
 
     void row(double y, int r)
     {
-        m_p.setFont(m_cellFont);
+        m_p->setFont(m_cellFont);
         double x = 0;
         for (int i = 0; i < m_columns.size(); ++i) {
             const QRectF cell(x, y, m_widths[i], m_rowHeight);
@@ -139,11 +187,11 @@ private:
 
     void footer(double y)
     {
-        m_p.setFont(m_cellFont);
+        m_p->setFont(m_cellFont);
         double x = 0;
         for (int i = 0; i < m_columns.size(); ++i) {
             const QRectF cell(x, y, m_widths[i], m_rowHeight);
-            m_p.fillRect(cell, DataGrid::footerColour());
+            m_p->fillRect(cell, DataGrid::footerColour());
             const int c = m_columns[i];
             text(cell, (m_grid.isFooterSum(c) ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                  m_grid.footerText(c));
@@ -154,25 +202,138 @@ private:
     // The cell's frame and its text, cut with "…" where it does not fit.
     void text(const QRectF& cell, Qt::Alignment align, const QString& t)
     {
-        m_p.setPen(m_line);
-        m_p.drawRect(cell);
+        m_p->setPen(m_line);
+        m_p->drawRect(cell);
         if (t.isEmpty())
             return;
         const QRectF inner = cell.adjusted(m_pad, 0, -m_pad, 0);
-        const QString shown = m_p.fontMetrics().elidedText(t, Qt::ElideRight, qFloor(inner.width()));
-        m_p.setPen(Qt::black);
-        m_p.drawText(inner, int(align) | Qt::TextSingleLine, shown);
+        const QString shown = m_p->fontMetrics().elidedText(t, Qt::ElideRight, qFloor(inner.width()));
+        m_p->setPen(Qt::black);
+        m_p->drawText(inner, int(align) | Qt::TextSingleLine, shown);
     }
 
     const DataGrid& m_grid;
-    QPrinter& m_printer;
-    QPainter& m_p;
+    const PrintOptions m_options;
+    QPainter* m_p = nullptr;
     const QAbstractItemModel* m_model;
     QList<int> m_columns;
     QList<double> m_widths;
-    double m_pageWidth = 0, m_pageHeight = 0, m_rowHeight = 0, m_titleHeight = 0, m_pad = 0;
-    QFont m_cellFont, m_titleFont;
+    QList<int> m_firstRows;
+    int m_footerPage = -1;
+    double m_pageWidth = 0, m_pageHeight = 0, m_rowHeight = 0, m_titleHeight = 0, m_headingHeight = 0, m_pad = 0;
+    QFont m_cellFont, m_titleFont, m_headingFont;
     QPen m_line;
+};
+
+// A4 portrait with 10 mm margins: what the preview lays out and prints on.
+void setUpPage(QPrinter& printer)
+{
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+}
+
+// Every page onto the printer, one after the other; false when cancelled.
+bool printPages(Printout& out, QPrinter& printer, const std::function<bool(int)>& step = {})
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    for (int page = 0; page < out.pageCount(); ++page) {
+        if (page > 0)
+            printer.newPage();
+        out.paintPage(painter, page);
+        if (step && !step(page + 1)) {
+            painter.end();
+            return false;
+        }
+    }
+    painter.end();
+    return true;
+}
+
+// The preview of a long printout: one page at a time, painted when shown,
+// so a printout of thousands of pages costs one page of memory.
+class PagedPreview : public QDialog {
+public:
+    PagedPreview(const DataGrid& grid, QPrinter& printer, const PrintOptions& options, QWidget* parent)
+        : QDialog(parent),
+          m_grid(grid),
+          m_options(options),
+          m_printer(printer),
+          m_out(grid, printer, options)
+    {
+        setObjectName(QStringLiteral("PrintPreviewDialog"));
+        setWindowTitle(QStringLiteral("打印预览"));
+        resize(900, 700);
+        auto* layout = new QVBoxLayout(this);
+        auto* bar = new QHBoxLayout;
+        auto* print = new QPushButton(QStringLiteral("打印"), this);
+        print->setObjectName(QStringLiteral("PrintButton"));
+        auto* back = new QPushButton(QStringLiteral("上一页"), this);
+        auto* next = new QPushButton(QStringLiteral("下一页"), this);
+        m_number = new QSpinBox(this);
+        m_number->setObjectName(QStringLiteral("PageNumber"));
+        m_number->setRange(1, m_out.pageCount());
+        auto* of = new QLabel(QStringLiteral("/ 共 %1 页").arg(m_out.pageCount()), this);
+        auto* close = new QPushButton(QStringLiteral("关闭"), this);
+        for (QWidget* w : std::initializer_list<QWidget*>{print, back, next, m_number, of})
+            bar->addWidget(w);
+        bar->addStretch();
+        bar->addWidget(close);
+        layout->addLayout(bar);
+        m_page = new QLabel(this);
+        m_page->setAlignment(Qt::AlignCenter);
+        auto* scroll = new QScrollArea(this);
+        scroll->setWidget(m_page);
+        scroll->setWidgetResizable(true);
+        scroll->setBackgroundRole(QPalette::Dark);
+        layout->addWidget(scroll);
+        connect(back, &QPushButton::clicked, this, [this] { m_number->setValue(m_number->value() - 1); });
+        connect(next, &QPushButton::clicked, this, [this] { m_number->setValue(m_number->value() + 1); });
+        connect(m_number, &QSpinBox::valueChanged, this, [this](int) { showPage(); });
+        connect(close, &QPushButton::clicked, this, &QDialog::reject);
+        connect(print, &QPushButton::clicked, this, &PagedPreview::printAll);
+        showPage();
+    }
+
+    int pageCount() const { return m_out.pageCount(); }
+
+private:
+    void showPage()
+    {
+        // The page at about screen size: 800 pixels wide.
+        const QSizeF size = m_out.pageSize();
+        const double s = 800.0 / size.width();
+        QImage image(QSize(qRound(size.width() * s), qRound(size.height() * s)), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(s, s);
+        m_out.paintPage(painter, m_number->value() - 1);
+        painter.end();
+        m_page->setPixmap(QPixmap::fromImage(image));
+    }
+
+    void printAll()
+    {
+        QPrintDialog dialog(&m_printer, this);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        // Laid out anew for the paper the dialog chose.
+        Printout out(m_grid, m_printer, m_options);
+        LongWork work(this, QStringLiteral("正在打印 %1 页…").arg(LongWork::count(out.pageCount())), out.pageCount(),
+                      true);
+        if (!printPages(out, m_printer, [&](int done) { return work.step(done); }) && work.cancelled())
+            Msg::info(this, QStringLiteral("已取消"));
+    }
+
+    const DataGrid& m_grid;
+    const PrintOptions m_options;
+    QPrinter& m_printer;
+    Printout m_out;
+    QSpinBox* m_number;
+    QLabel* m_page;
 };
 
 QString& lastExportFolder()
@@ -197,29 +358,43 @@ QList<int> shownColumns(const DataGrid& grid)
     return out;
 }
 
-void print(const DataGrid& grid, QPrinter& printer)
+void print(const DataGrid& grid, QPrinter& printer, const PrintOptions& options)
 {
     readAll(grid.model());
-    QPainter painter;
-    if (!painter.begin(&printer))
-        return;
-    Printout(grid, printer, painter).paint();
-    painter.end();
+    Printout out(grid, printer, options);
+    (void)printPages(out, printer);  // a printer that cannot start prints nothing: nothing else to tell
 }
 
-bool preview(const DataGrid& grid, QWidget* parent)
+bool preview(const DataGrid& grid, QWidget* parent, const PrintOptions& options)
 {
     QPrinter printer(QPrinter::HighResolution);
     if (!printer.isValid())
         return false;
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    setUpPage(printer);
+    {
+        LongWork work(parent, QStringLiteral("正在读取数据…"), 0, true);
+        QAbstractItemModel* model = grid.model();
+        while (model && model->canFetchMore({})) {
+            model->fetchMore({});
+            if (!work.step(model->rowCount())) {
+                Msg::info(parent, QStringLiteral("已取消"));
+                return true;
+            }
+        }
+    }
+    // A short printout in the standard preview; a long one a page at a time.
+    Printout probe(grid, printer, options);
+    if (probe.pageCount() > kPagedPreviewFrom) {
+        PagedPreview dialog(grid, printer, options, parent);
+        dialog.exec();
+        return true;
+    }
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("PrintPreviewDialog"));
     dialog.setWindowTitle(QStringLiteral("打印预览"));
     dialog.resize(900, 700);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&grid](QPrinter* p) { print(grid, *p); });
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&grid, &options](QPrinter* p) { print(grid, *p, options); });
     dialog.exec();
     return true;
 }

@@ -16,16 +16,28 @@ namespace GridOutput {
 // The grid's visible columns, in the order the view shows them.
 QList<int> shownColumns(const DataGrid& grid);
 
+// What a household may want on paper besides the list: a title line on the
+// first page and "第 N 页 / 共 M 页" at the foot of each. None by default.
+struct PrintOptions {
+    QString title;
+    bool pageNumbers = false;
+};
+
 // Paints the grid onto `printer`, laid out anew from its page rectangle:
 // sizes as on screen at 96 pixels per inch (scaled down when the columns are
 // wider than the page), titles atop every page, the rows over as many pages
 // as they need, the footer once after the last row. Texts too long for
 // their column end in "…". An empty grid gives one blank page.
-void print(const DataGrid& grid, QPrinter& printer);
+void print(const DataGrid& grid, QPrinter& printer, const PrintOptions& options = {});
+
+// A printout of more pages than this is previewed a page at a time.
+inline constexpr int kPagedPreviewFrom = 50;
 
 // The print preview (A4 portrait, 10 mm margins), from which the user
-// prints. False, with nothing shown, when there is no usable printer.
-bool preview(const DataGrid& grid, QWidget* parent);
+// prints: the list read to its end first (with progress and 取消), then
+// the standard preview, or for a long printout one that paints only the
+// page shown. False, with nothing shown, when there is no usable printer.
+bool preview(const DataGrid& grid, QWidget* parent, const PrintOptions& options = {});
 
 // The file written for a name chosen in the save dialog: ".xls" appended
 // unless the name ends in ".xls" already, in any letter case.

@@ -7,6 +7,7 @@
 #include "ui/DataGrid.h"
 #include "ui/GridOutput.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
@@ -16,8 +17,10 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace Driver;
 
@@ -52,7 +55,7 @@ QByteArray bytes(const QString& path)
 
 // The text of the grid printed to an A4 PDF with 10 mm margins, pages
 // separated by form feeds.
-QString pdfText(const DataGrid& grid)
+QString pdfText(const DataGrid& grid, const GridOutput::PrintOptions& options = {})
 {
     QTemporaryDir dir;
     const QString pdf = QDir(dir.path()).filePath(QStringLiteral("list.pdf"));
@@ -61,7 +64,7 @@ QString pdfText(const DataGrid& grid)
     printer.setOutputFileName(pdf);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    GridOutput::print(grid, printer);
+    GridOutput::print(grid, printer, options);
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     if (!text.waitForFinished(30000) || text.exitCode() != 0)
@@ -69,17 +72,25 @@ QString pdfText(const DataGrid& grid)
     return QString::fromUtf8(text.readAllStandardOutput());
 }
 
-// Pages of the print preview the click brings up; the preview is closed.
-int previewPages(QObject* page, const QString& button)
+// Pages of the print preview the click brings up (the standard one, or for
+// a long printout the one that paints a page at a time); the preview is closed.
+int previewPages(QObject* page, const QString& button, bool* paged = nullptr)
 {
     int pages = -1;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<QPrintPreviewDialog*>(w); d && d->isVisible()) {
-                pages = d->findChild<QPrintPreviewWidget*>()->pageCount();
-                d->reject();
-            }
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* d = qobject_cast<QDialog*>(w);
+            if (!d || !d->isVisible() || d->objectName() != u"PrintPreviewDialog")
+                continue;
+            if (auto* standard = qobject_cast<QPrintPreviewDialog*>(d))
+                pages = standard->findChild<QPrintPreviewWidget*>()->pageCount();
+            else
+                pages = d->findChild<QSpinBox*>(QStringLiteral("PageNumber"))->maximum();
+            if (paged)
+                *paged = !qobject_cast<QPrintPreviewDialog*>(d);
+            d->reject();
+        }
     });
     poll.start(10);
     click(page, button);
@@ -140,6 +151,47 @@ private slots:
         QCOMPARE(rowCount(&page, kGrid), 0);
         QCOMPARE(footerTexts(&page, kGrid).last(), QStringLiteral("￥0.00"));
         QVERIFY(f.boxes.seen.isEmpty());
+        TEST_END
+    }
+
+    // With 打印标题和页码 (on by default) the first page carries the list's
+    // name and every page its number; a printout of over 50 pages is
+    // previewed a page at a time, with the same count of pages.
+    void titleAndPageNumbers_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("paged");
+        QTest::newRow("a few pages") << 300 << false;
+        QTest::newRow("many pages") << 3000 << true;
+    }
+    void titleAndPageNumbers()
+    {
+        QFETCH(int, rows);
+        QFETCH(bool, paged);
+        TEST_BEGIN
+        PageFixture f;
+        TestDb::sql(QStringLiteral("with recursive n(i) as (select 1 union all select i+1 from n where i<%1)"
+                                   " insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date,f_class)"
+                                   " select (select id from s_fenlei where f_name='工资'), 10000*i, 1, 1, "
+                                   "date('2012-01-01', '+'||(i%100)||' days'), 'S' from n")
+                        .arg(rows));
+        Tf_dayin page;
+        page.show();
+        QVERIFY(find<QCheckBox>(&page, "CheckBox1")->isChecked());
+        QCOMPARE(find<QCheckBox>(&page, "CheckBox1")->text(), QStringLiteral("打印标题和页码"));
+        click(&page, "Button58");
+        const GridOutput::PrintOptions options{QStringLiteral("收入明细 2012-01-01 至 2012-05-20 全部用户"), true};
+        const QStringList pages = pdfText(*grid(&page, kGrid), options).split(u'\f', Qt::SkipEmptyParts);
+        // pdftotext drops the blanks beside Chinese characters.
+        const auto bare = [](QString t) { return t.remove(u' '); };
+        for (int i = 0; i < pages.size(); ++i) {
+            QVERIFY2(bare(pages[i]).contains(QStringLiteral("第%1页/共%2页").arg(i + 1).arg(pages.size())),
+                     qPrintable(pages[i].right(200)));
+            QCOMPARE(bare(pages[i]).contains(bare(options.title)), i == 0);
+        }
+        bool previewPaged = false;
+        QCOMPARE(previewPages(&page, "Button59", &previewPaged), int(pages.size()));
+        QCOMPARE(previewPaged, paged);
         TEST_END
     }
 

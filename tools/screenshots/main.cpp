@@ -384,7 +384,10 @@ int main(int argc, char** argv)
             printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
             const QString pdf = QDir(tmp.path()).filePath(QStringLiteral("dayin.pdf"));
             printer.setOutputFileName(pdf);
-            GridOutput::print(*grid, printer);
+            // As 打印标题和页码 (on by default) prints it.
+            GridOutput::print(
+                *grid, printer,
+                {QStringLiteral("支出明细 %1 至 2012-05-20 全部用户").arg(QStringLiteral("2012-01-01")), true});
             const QString png = QDir(out).filePath(QStringLiteral("dayin-print"));
             if (QProcess::execute(QStringLiteral("pdftoppm"),
                                   {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
