@@ -5,6 +5,7 @@
 #include "ui/DataGrid.h"
 #include "ui/LongWork.h"
 #include "ui/Msg.h"
+#include "ui/QueryModel.h"
 #include "ui/SheetFile.h"
 #include "ui/XlsWriter.h"
 
@@ -32,11 +33,20 @@ namespace {
 // Screen sizes are pixels at this many per inch.
 constexpr double kScreenDpi = 96.0;
 
-// A list read in chunks is printed and exported whole.
-void readAll(QAbstractItemModel* model)
+// A list read in chunks is printed and exported whole: the rest in chunks
+// that double, each told to `step` (false stops).
+bool readAll(QAbstractItemModel* model, const std::function<bool(int rows)>& step = {})
 {
-    while (model && model->canFetchMore({}))
-        model->fetchMore({});
+    auto* query = qobject_cast<QueryModel*>(model);
+    for (int chunk = 2000; model && model->canFetchMore({}); chunk = std::min(chunk * 2, 1 << 16)) {
+        if (query)
+            query->fetchMany(chunk);
+        else
+            model->fetchMore({});
+        if (step && !step(model->rowCount()))
+            return false;
+    }
+    return true;
 }
 
 QFont scaled(QFont font, double scale)
@@ -373,13 +383,9 @@ bool preview(const DataGrid& grid, QWidget* parent, const PrintOptions& options)
     setUpPage(printer);
     {
         LongWork work(parent, QStringLiteral("正在读取数据…"), 0, true);
-        QAbstractItemModel* model = grid.model();
-        while (model && model->canFetchMore({})) {
-            model->fetchMore({});
-            if (!work.step(model->rowCount())) {
-                Msg::info(parent, QStringLiteral("已取消"));
-                return true;
-            }
+        if (!readAll(grid.model(), [&](int rows) { return work.step(rows); })) {
+            Msg::info(parent, QStringLiteral("已取消"));
+            return true;
         }
     }
     // A short printout in the standard preview; a long one a page at a time.
@@ -426,13 +432,7 @@ bool writeXls(const DataGrid& grid, const QString& path, QString* error)
 bool exportTo(const DataGrid& grid, QWidget* parent, SheetFile::Format format, const QString& target)
 {
     LongWork work(parent, QStringLiteral("正在读取数据…"), 0, true);
-    // A list read in chunks is read to its end first, a chunk a step.
-    QAbstractItemModel* model = grid.model();
-    while (model && model->canFetchMore({})) {
-        model->fetchMore({});
-        if (!work.step(model->rowCount()))
-            break;
-    }
+    (void)readAll(grid.model(), [&](int rows) { return work.step(rows); });  // a cancel is read below
     QString error;
     bool cancelled = work.cancelled();
     bool ok = false;

@@ -25,9 +25,10 @@ bool QueryModel::setChunkedQuery(const Chunked& query, const Binds& binds, DbErr
     return refresh(error);
 }
 
-bool QueryModel::readChunk(DbError* error)
+bool QueryModel::readChunk(DbError* error, int rows)
 {
     const Chunked& c = *m_chunked;
+    const int size = rows > 0 ? rows : c.chunk;
     QString sql = m_sql;
     Binds binds = m_binds;
     static const char* const kKeyParams[] = {":chunk_k0", ":chunk_k1", ":chunk_k2", ":chunk_k3"};
@@ -43,7 +44,7 @@ bool QueryModel::readChunk(DbError* error)
     }
     const QString order
         = c.descending ? c.keys.join(QLatin1String(" desc,")) + QLatin1String(" desc") : c.keys.join(u',');
-    sql += QStringLiteral(" order by %1 limit %2").arg(order, QString::number(c.chunk));
+    sql += QStringLiteral(" order by %1 limit %2").arg(order, QString::number(size));
     ResultTable chunk;
     if (!chunk.load(sql, binds, error))
         return false;
@@ -52,7 +53,7 @@ bool QueryModel::readChunk(DbError* error)
         m_money = chunk.money;
         m_result.date = chunk.date;
     }
-    m_atEnd = chunk.rows.size() < c.chunk;
+    m_atEnd = chunk.rows.size() < size;
     if (chunk.rows.isEmpty())
         return true;
     // Inside a reset (the first chunk) the rows simply arrive; later chunks
@@ -76,6 +77,15 @@ void QueryModel::fetchMore(const QModelIndex& parent)
         return;
     DbError error;
     if (!readChunk(&error))
+        emit readFailed(error);
+}
+
+void QueryModel::fetchMany(int rows)
+{
+    if (!canFetchMore())
+        return;
+    DbError error;
+    if (!readChunk(&error, rows))
         emit readFailed(error);
 }
 

@@ -64,6 +64,10 @@ public:
     [[nodiscard]] bool setChunkedQuery(const Chunked& query, const Binds& binds, DbError* error = nullptr);
     bool canFetchMore(const QModelIndex& parent = {}) const override;
     void fetchMore(const QModelIndex& parent = {}) override;
+    // Reads up to `rows` more in one statement: what reads a list to its end
+    // (a printout, an export) takes ever larger chunks, since each chunk's
+    // statement starts afresh after the last row read.
+    void fetchMany(int rows);
 
     // How a Money column shows: "￥#.00" or plain decimal text.
     void setColumnFormat(int column, MoneyFormat format);
@@ -102,7 +106,7 @@ signals:
 
 private:
     void applyMoneyColumns();
-    bool readChunk(DbError* error);
+    bool readChunk(DbError* error, int rows = 0);
 
     QString m_sql;
     Binds m_binds;
