@@ -306,7 +306,7 @@ bool checkCopy(const QString& path, DbError* error)
     return checkOpenFile(file, error) && trialStart(file, error);
 }
 
-bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error)
+bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error, const SlowStep& slow)
 {
     const QString target = QFileInfo(dest).absoluteFilePath();
     // Renaming over the open file would leave the connection on a deleted one.
@@ -321,7 +321,9 @@ bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error)
     const QString part = freeName(target, QStringLiteral(".part"));
     if (!copyUnderReadLock(db, part, error))
         return false;
-    if (DbError why; !checkCopy(part, &why)) {
+    DbError why;
+    const auto check = [&] { return checkCopy(part, &why); };
+    if (!(slow ? slow(check) : check())) {
         QFile::remove(part);
         return fail(error,
                     DbError(why.kind(), QStringLiteral("备份副本未通过检查：%1").arg(why.message()), why.code()));
@@ -333,7 +335,8 @@ bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error)
     return true;
 }
 
-bool stageRestore(Database& db, const QString& backup, QString* staged, DbError* error, bool* refused)
+bool stageRestore(Database& db, const QString& backup, QString* staged, DbError* error, bool* refused,
+                  const SlowStep& slow)
 {
     if (refused)
         *refused = false;
@@ -342,9 +345,16 @@ bool stageRestore(Database& db, const QString& backup, QString* staged, DbError*
     const QFileInfo current(db.filePath());
     // The copy that will become the household's file is the one checked.
     const QString part = freeName(current.absoluteFilePath(), QStringLiteral(".restore"));
-    if (QString why; !copyFileSynced(backup, part, &why))
-        return fail(error, DbError::Kind::FileFault, why);
-    if (!checkCopy(part, error)) {
+    // The copy and its check need no connection of the household's.
+    QString copyFailure;
+    bool copied = false;
+    const auto step = [&] {
+        copied = copyFileSynced(backup, part, &copyFailure);
+        return copied && checkCopy(part, error);
+    };
+    if (!(slow ? slow(step) : step())) {
+        if (!copied)
+            return fail(error, DbError::Kind::FileFault, copyFailure);
         QFile::remove(part);
         if (refused)
             *refused = true;

@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <functional>
 
 // How many automatic backups are kept.
 inline constexpr int kAutoBackupsKept = 10;
@@ -37,7 +38,13 @@ QString backupTargetName(const QString& chosen);
 // (checkCopy). The copy is made beside `dest` under another name and
 // replaces `dest` only once it passed, so a failure leaves no partial file
 // and an older `dest` as it was.
-[[nodiscard]] bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error = nullptr);
+//
+// `slow`, when given, runs the long part that needs no open connection (the
+// check of the copy, on a connection of its own) and returns its result:
+// the caller may run it on another thread and keep its window painting.
+using SlowStep = std::function<bool(const std::function<bool()>& step)>;
+[[nodiscard]] bool writeVerifiedBackup(Database& db, const QString& dest, DbError* error = nullptr,
+                                       const SlowStep& slow = {});
 
 // Replaces the open database's file by a copy of `backup`, in two steps so
 // that a question can come between the check and the replacement.
@@ -46,7 +53,7 @@ QString backupTargetName(const QString& chosen);
 // no copy; `refused` tells a file that is no usable backup from a copy that
 // could not be made.
 [[nodiscard]] bool stageRestore(Database& db, const QString& backup, QString* staged, DbError* error = nullptr,
-                                bool* refused = nullptr);
+                                bool* refused = nullptr, const SlowStep& slow = {});
 // installRestore closes the connection, keeps the current file beside it as
 // "<name>-YYYYMMDD-HHMMSS.<suffix>.bak" (`now`; its path goes to `keptPath`),
 // renames the staged copy over the file in one step and opens the

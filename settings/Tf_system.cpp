@@ -13,6 +13,7 @@
 #include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
+#include "ui/LongWork.h"
 #include "ui/Msg.h"
 #include "ui/NumberField.h"
 #include "ui/RestoreStep.h"
@@ -353,7 +354,9 @@ void Tf_system::Button53Click()
     bool ok;
     {
         WaitCursor wait;
-        ok = writeVerifiedBackup(Database::shared(), target, &error);
+        ok = writeVerifiedBackup(Database::shared(), target, &error, [this](const std::function<bool()>& check) {
+            return LongWork::inThread(this, QStringLiteral("正在检查备份…"), check);
+        });
     }
     if (!ok) {
         Msg::generalError(this, QStringLiteral("数据库备份失败，没有写入备份文件。"), error);

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QProgressDialog>
+#include <QThread>
+
+#include <memory>
 
 LongWork::LongWork(QWidget* parent, const QString& text, qint64 total, bool cancellable)
 {
@@ -47,4 +50,15 @@ QString LongWork::count(qint64 n)
     for (qsizetype i = digits.size() - 3; i > 0; i -= 3)
         digits.insert(i, u',');
     return n < 0 ? u'-' + digits : digits;
+}
+
+bool LongWork::inThread(QWidget* parent, const QString& text, const std::function<bool()>& work)
+{
+    bool result = false;
+    std::unique_ptr<QThread> thread(QThread::create([&] { result = work(); }));
+    LongWork progress(parent, text, 0, false);
+    thread->start();
+    while (!thread->wait(20))
+        progress.step(0);
+    return result;
 }

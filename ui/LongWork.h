@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <functional>
 
 class QProgressDialog;
 class QWidget;
@@ -23,6 +24,12 @@ public:
     void restart(const QString& text, qint64 total);
     bool cancelled() const;
     qint64 elapsedMs() const { return m_clock.elapsed(); }
+
+    // Runs `work` on a thread of its own while the window keeps painting,
+    // with a progress window (no 取消: such work must not stop half-way)
+    // after half a second; returns what `work` returned. `work` must not
+    // touch widgets or the shared connection.
+    static bool inThread(QWidget* parent, const QString& text, const std::function<bool()>& work);
 
     // 183997 -> "183,997".
     static QString count(qint64 n);

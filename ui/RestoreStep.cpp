@@ -2,6 +2,7 @@
 
 #include "data/Backup.h"
 #include "data/Clock.h"
+#include "ui/LongWork.h"
 #include "ui/Msg.h"
 #include "ui/WaitCursor.h"
 
@@ -14,7 +15,10 @@ bool restoreWithQuestion(QWidget* parent, const QString& backup, bool ask)
     bool ok, refused = false;
     {
         WaitCursor wait;
-        ok = stageRestore(Database::shared(), backup, &staged, &error, &refused);
+        ok = stageRestore(Database::shared(), backup, &staged, &error, &refused,
+                          [parent](const std::function<bool()>& check) {
+                              return LongWork::inThread(parent, QStringLiteral("正在检查备份文件…"), check);
+                          });
     }
     if (!ok) {
         Msg::generalError(parent,

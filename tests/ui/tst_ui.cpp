@@ -7,6 +7,7 @@
 #include "ui/ChineseUi.h"
 #include "ui/DataGrid.h"
 #include "ui/GridOutput.h"
+#include "ui/LongWork.h"
 #include "ui/LookupCombo.h"
 #include "ui/QueryModel.h"
 #include "ui/Roles.h"
@@ -90,6 +91,36 @@ private slots:
                  cancel ? QStringLiteral("已取消") : QStringLiteral("导出完成：%1（2,600 行）").arg(path));
         QCOMPARE(QFileInfo::exists(path), !cancel);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), cancel ? 0 : 1);
+        TEST_END
+    }
+
+    // Work that must not stop half-way (a backup's check) runs beside the
+    // window: the window keeps handling events, a progress window without
+    // 取消 shows after half a second, the work's answer comes back.
+    void slowWorkBesideTheWindow()
+    {
+        TEST_BEGIN
+        QWidget window;
+        window.show();
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(50);
+        QStringList seen;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible() && seen.isEmpty())
+                    seen << p->labelText() << QString::number(p->findChildren<QPushButton*>().size());
+        });
+        watch.start(100);
+        QVERIFY(LongWork::inThread(&window, QStringLiteral("正在检查备份…"), [] {
+            QThread::msleep(900);
+            return true;
+        }));
+        QVERIFY(!LongWork::inThread(&window, QStringLiteral("x"), [] { return false; }));
+        QCOMPARE(seen, (QStringList{QStringLiteral("正在检查备份…"), QStringLiteral("0")}));
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
         TEST_END
     }
 
