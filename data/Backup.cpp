@@ -541,14 +541,14 @@ QString safetyBackupNotice(const QString& target, const QString& verb)
     return QStringLiteral("%1前会先把数据库备份到：\n%2").arg(verb, QDir::toNativeSeparators(target));
 }
 
-bool writeSafetyBackup(Database& db, const QString& target, DbError* error)
+bool writeSafetyBackup(Database& db, const QString& target, DbError* error, const SlowStep& slow)
 {
     const QString folder = QFileInfo(target).absolutePath();
     if (!QDir().mkpath(folder))
         return fail(error, DbError::Kind::FileFault,
                     fileFailure(QFileInfo(folder).absoluteDir().exists() ? EACCES : ENOENT,
                                 QStringLiteral("无法建立文件夹“%1”").arg(QDir::toNativeSeparators(folder))));
-    return writeVerifiedBackup(db, target, error);
+    return writeVerifiedBackup(db, target, error, slow);
 }
 
 QStringList safetyBackupFiles(const QString& databasePath)

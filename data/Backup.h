@@ -127,7 +127,8 @@ void clearBackupFailureNote(const QString& databasePath);
 // (reason "清空前", "删除用户前"). The rotation of the automatic backups
 // never removes these; the settings page lists and deletes them.
 QString safetyBackupName(const QString& databasePath, const QDateTime& now, const QString& reason);
-[[nodiscard]] bool writeSafetyBackup(Database& db, const QString& target, DbError* error = nullptr);
+[[nodiscard]] bool writeSafetyBackup(Database& db, const QString& target, DbError* error = nullptr,
+                                     const SlowStep& slow = {});
 // Under the question of a deletion (or of what `verb` says): where its
 // copy goes first.
 QString safetyBackupNotice(const QString& target, const QString& verb = QStringLiteral("删除"));

@@ -354,9 +354,8 @@ void Tf_system::Button53Click()
     bool ok;
     {
         WaitCursor wait;
-        ok = writeVerifiedBackup(Database::shared(), target, &error, [this](const std::function<bool()>& check) {
-            return LongWork::inThread(this, QStringLiteral("正在检查备份…"), check);
-        });
+        ok = writeVerifiedBackup(Database::shared(), target, &error,
+                                 LongWork::besideWindow(this, QStringLiteral("正在检查备份…")));
     }
     if (!ok) {
         Msg::generalError(this, QStringLiteral("数据库备份失败，没有写入备份文件。"), error);
@@ -393,7 +392,8 @@ bool Tf_system::writeCopyBefore(const QString& target)
     bool ok;
     {
         WaitCursor wait;
-        ok = writeSafetyBackup(Database::shared(), target, &error);
+        ok = writeSafetyBackup(Database::shared(), target, &error,
+                               LongWork::besideWindow(this, QStringLiteral("正在写入并检查删除前的备份…")));
     }
     if (!ok)
         Msg::generalError(this, QStringLiteral("删除前的备份没有完成，没有删除任何数据。"), error);

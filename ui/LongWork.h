@@ -31,6 +31,12 @@ public:
     // touch widgets or the shared connection.
     static bool inThread(QWidget* parent, const QString& text, const std::function<bool()>& work);
 
+    // inThread as a step handed to a data routine (a backup's check).
+    static std::function<bool(const std::function<bool()>&)> besideWindow(QWidget* parent, const QString& text)
+    {
+        return [parent, text](const std::function<bool()>& work) { return inThread(parent, text, work); };
+    }
+
     // 183997 -> "183,997".
     static QString count(qint64 n);
 

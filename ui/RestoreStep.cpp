@@ -16,9 +16,7 @@ bool restoreWithQuestion(QWidget* parent, const QString& backup, bool ask)
     {
         WaitCursor wait;
         ok = stageRestore(Database::shared(), backup, &staged, &error, &refused,
-                          [parent](const std::function<bool()>& check) {
-                              return LongWork::inThread(parent, QStringLiteral("正在检查备份文件…"), check);
-                          });
+                          LongWork::besideWindow(parent, QStringLiteral("正在检查备份文件…")));
     }
     if (!ok) {
         Msg::generalError(parent,

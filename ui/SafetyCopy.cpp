@@ -4,6 +4,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/Journal.h"
+#include "ui/LongWork.h"
 #include "ui/Msg.h"
 #include "ui/WaitCursor.h"
 
@@ -20,7 +21,8 @@ bool confirmWithCopy(QWidget* parent, const QString& question, qint64 rows, cons
     bool ok;
     {
         WaitCursor wait;
-        ok = writeSafetyBackup(Database::shared(), copy, &error);
+        ok = writeSafetyBackup(Database::shared(), copy, &error,
+                               LongWork::besideWindow(parent, QStringLiteral("正在写入并检查%1前的备份…").arg(verb)));
     }
     if (!ok)
         Msg::generalError(parent, QStringLiteral("%1前的备份没有完成，没有%1任何数据。").arg(verb), error.message());
