@@ -39,7 +39,8 @@ bool importTablesExist(Database& db, bool* exist, DbError* error)
 }
 
 bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when, qint64 accountId, qint64 memberId,
-                   const QList<ImportLine>& lines, qint64* importId, DbError* error)
+                   const QList<ImportLine>& lines, qint64* importId, DbError* error,
+                   const std::function<void(int lines)>& progress)
 {
     Transaction tx(db);
     if (!tx.isActive())
@@ -59,7 +60,10 @@ bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when,
     Query line(db, QStringLiteral("insert into s_import_line (i_id, s_id, z_id, l_duifang, f_id, l_fitid)"
                                   " values (:i, :s, :z, :p, :f, :x)"));
     QHash<qint64, QString> classOf;
+    int written = 0;
     for (const ImportLine& l : lines) {
+        if (progress && ++written % 500 == 0)
+            progress(written);
         if (!classOf.contains(l.categoryId)) {
             cls.reset();
             cls.bind(":id", l.categoryId);

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QSet>
 #include <QVector>
+#include <functional>
 
 struct ImportLine {
     QDate date;
@@ -31,9 +32,10 @@ QString importRemark(const QString& counterparty, const QString& memo, const QSt
 // Writes the lines as records of the account and member, records the import
 // and its lines, and recomputes the account totals: all in one transaction,
 // all or nothing. `importId` gets the new import's id.
+// `progress`, when given, is told the lines written every few hundred.
 [[nodiscard]] bool ImportRecords(Database& db, const QString& fileName, const QDateTime& when, qint64 accountId,
                                  qint64 memberId, const QList<ImportLine>& lines, qint64* importId,
-                                 DbError* error = nullptr);
+                                 DbError* error = nullptr, const std::function<void(int lines)>& progress = {});
 
 // Deletes the import's records that still exist (also ones edited since),
 // the import and its lines, and recomputes the account totals; one

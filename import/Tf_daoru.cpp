@@ -8,6 +8,7 @@
 #include "import/OfxReader.h"
 #include "import/QifReader.h"
 #include "ui/DataGrid.h"
+#include "ui/LongWork.h"
 #include "ui/LookupCombo.h"
 #include "ui/Msg.h"
 #include "ui/Roles.h"
@@ -540,8 +541,11 @@ void Tf_daoru::Button3Click()
             Database::shared(), QStringLiteral("导入 %1 %2 笔").arg(file.completeBaseName()).arg(lines.size()),
             ActionKind::Import,
             [&](DbError* e) {
+                // One transaction that must not stop half-way: progress without 取消.
+                LongWork work(this, QStringLiteral("正在导入 %1 笔…").arg(LongWork::count(lines.size())), lines.size(),
+                              false);
                 return ImportRecords(Database::shared(), file.fileName(), Clock::now(), account.toLongLong(),
-                                     payer.toLongLong(), lines, nullptr, e);
+                                     payer.toLongLong(), lines, nullptr, e, [&](int done) { work.step(done); });
             },
             &error);
     }

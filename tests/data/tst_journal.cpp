@@ -498,11 +498,11 @@ private slots:
             = deleteAs(QStringLiteral("删除所属"), QStringLiteral("delete from %1 where id=%2").arg(table).arg(owner));
         // Fifty later edits of other rows change nothing of the restore.
         for (int i = 0; i < 50; ++i)
-            runAction(Database::shared(), QStringLiteral("保存日记"), ActionKind::Save, [&](DbError*) {
+            QVERIFY(runAction(Database::shared(), QStringLiteral("保存日记"), ActionKind::Save, [&](DbError*) {
                 TestDb::sql(
                     QStringLiteral("insert into notebook (n_date, n_info) values ('2012-05-02', '第%1篇')").arg(i));
                 return true;
-            });
+            }));
         DbError e;
         if (forGood)
             QVERIFY(removeFromBin(Database::shared(), ownerGone, &e));
@@ -597,7 +597,8 @@ private slots:
                           Driver::categoryId(QStringLiteral("早餐")),
                           QStringLiteral("商户%1").arg(i),
                           {},
-                          QStringLiteral("T%1").arg(i)});
+                          QStringLiteral("T%1").arg(i),
+                          {}});
             keys.append({d, m, QStringLiteral("Z")});
         }
         auto seen = [&] {
