@@ -41,37 +41,17 @@ struct Cell {
 
 Cell classify(const QVariant& v)
 {
-    static const int moneyType = qMetaTypeId<Money>();
-    switch (v.typeId()) {
-    case QMetaType::UnknownType:
-    case QMetaType::Nullptr: return {};
-    case QMetaType::QString: return {Cell::Text, v.toString()};
-    case QMetaType::QDate: {
-        const QDate d = v.toDate();
-        return d.isValid() ? Cell{Cell::Text, d.toString(QStringLiteral("yyyy-MM-dd"))} : Cell{};
+    switch (Xls::valueKind(v)) {
+    case Xls::ValueKind::None: return {};
+    case Xls::ValueKind::Text: return {Cell::Text, v.toString()};
+    case Xls::ValueKind::Date: return {Cell::Text, v.toDate().toString(QStringLiteral("yyyy-MM-dd"))};
+    case Xls::ValueKind::Number: return {Cell::Number, v.toString(), v.toDouble()};
+    case Xls::ValueKind::Amount: {
+        const Money m = v.value<Money>();
+        return {Cell::Amount, m.twoDecimals(), double(m.raw()) / Money::Scale};
     }
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong: {
-        const double d = v.toDouble();
-        if (!std::isfinite(d))
-            return {Cell::Text, v.toString()};
-        return {Cell::Number, v.toString(), d};
     }
-    default:
-        if (v.typeId() == moneyType) {
-            const Money m = v.value<Money>();
-            return {Cell::Amount, m.twoDecimals(), double(m.raw()) / Money::Scale};
-        }
-        return {Cell::Text, v.toString()};
-    }
+    return {};
 }
 
 // A text as every format stores it (the .xls writer's rules): line breaks

@@ -514,40 +514,14 @@ private:
 
     void value(quint16 row, quint16 column, const QVariant& v)
     {
-        static const int moneyType = qMetaTypeId<Money>();
-        const int type = v.typeId();
-        switch (type) {
-        case QMetaType::UnknownType:
-        case QMetaType::Nullptr: return;
-        case QMetaType::QString: text(row, column, m_strings.add(*static_cast<const QString*>(v.constData()))); return;
-        case QMetaType::QDate: {
-            const QDate& d = *static_cast<const QDate*>(v.constData());
-            if (d.isValid())
-                text(row, column, m_strings.addDate(d));
+        switch (valueKind(v)) {
+        case ValueKind::None: return;
+        case ValueKind::Text: text(row, column, m_strings.add(v.toString())); return;
+        case ValueKind::Date: text(row, column, m_strings.addDate(v.toDate())); return;
+        case ValueKind::Number: number(row, column, v.toDouble(), kXfGeneral); return;
+        case ValueKind::Amount:
+            number(row, column, double(static_cast<const Money*>(v.constData())->raw()) / Money::Scale, kXfMoney);
             return;
-        }
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::Double:
-        case QMetaType::Float:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-        case QMetaType::Long:
-        case QMetaType::ULong: {
-            const double d = v.toDouble();
-            if (std::isfinite(d))  // the format has no NaN or infinity
-                number(row, column, d, kXfGeneral);
-            else
-                text(row, column, m_strings.add(v.toString()));
-            return;
-        }
-        default:
-            if (type == moneyType)
-                number(row, column, double(static_cast<const Money*>(v.constData())->raw()) / Money::Scale, kXfMoney);
-            else
-                text(row, column, m_strings.add(v.toString()));
         }
     }
 
@@ -664,6 +638,28 @@ QByteArray compoundDocument(const Bytes& globals, const Bytes& sheets)
 }
 
 }  // namespace
+
+ValueKind valueKind(const QVariant& v)
+{
+    static const int moneyType = qMetaTypeId<Money>();
+    switch (v.typeId()) {
+    case QMetaType::UnknownType:
+    case QMetaType::Nullptr: return ValueKind::None;
+    case QMetaType::QString: return ValueKind::Text;
+    case QMetaType::QDate: return v.toDate().isValid() ? ValueKind::Date : ValueKind::None;
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong: return std::isfinite(v.toDouble()) ? ValueKind::Number : ValueKind::Text;
+    default: return v.typeId() == moneyType ? ValueKind::Amount : ValueKind::Text;
+    }
+}
 
 QByteArray workbook(const QList<Column>& columns, int rowCount, const CellReader& cell)
 {

@@ -23,6 +23,12 @@ struct Column {
 // double -> number cell, General format; anything else -> its toString() as text.
 using CellReader = std::function<QVariant(int row, int column)>;
 
+// What a writer makes of a model value, as above: nothing, text, a date
+// (written as text), a number (General) or an amount (Money, "0.00"). A
+// number that is not finite is text.
+enum class ValueKind { None, Text, Date, Number, Amount };
+ValueKind valueKind(const QVariant& v);
+
 // A whole BIFF8 workbook (compound document with the stream "Workbook",
 // CODEPAGE 1200): every sheet starts with the titles row, then up to
 // kRowsPerSheet rows; more rows continue on further sheets "Sheet1",
