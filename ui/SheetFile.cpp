@@ -250,13 +250,13 @@ bool writeXlsx(const QString& path, const QList<Sheet>& sheets, Rows& rows, QStr
         }
     }
     // Closing writes the file; a stopped or failed one is removed after.
+    errno = 0;
     const lxw_error closed = workbook_close(book);
+    const int closeErrno = errno;
     if (failed && error)
         *error = xlsxError(failed);
     else if (closed && error)
-        *error = closed == LXW_ERROR_CREATING_XLSX_FILE || closed == LXW_ERROR_CREATING_TMPFILE
-                     ? fileFailure(ENOSPC, QStringLiteral("写入“%1”").arg(path))
-                     : xlsxError(closed);
+        *error = closeErrno ? fileFailure(closeErrno, QStringLiteral("写入“%1”").arg(path)) : xlsxError(closed);
     return finish(!failed && !closed && !rows.stopped, part, path, error);
 }
 

@@ -345,6 +345,14 @@ private slots:
                                            << "full disk" << exportFailed << QStringLiteral("磁盘空间不足");
         QTest::newRow("export, read-only disk") << "export"
                                                 << "read-only disk" << exportFailed << QStringLiteral("没有写入权限");
+        QTest::newRow("export .xlsx, full disk") << "export .xlsx"
+                                                 << "full disk" << exportFailed << QStringLiteral("磁盘空间不足");
+        QTest::newRow("export .csv, read-only disk")
+            << "export .csv"
+            << "read-only disk" << exportFailed << QStringLiteral("没有写入权限");
+        QTest::newRow("export .xlsx, missing folder")
+            << "export .xlsx"
+            << "missing folder" << exportFailed << QStringLiteral("文件夹不存在");
         QTest::newRow("restore, full disk")
             << "restore"
             << "full disk" << QStringLiteral("数据库还原失败，现有数据没有改变。") << QStringLiteral("磁盘空间不足");
@@ -388,10 +396,14 @@ private slots:
         }
         FileDialogAnswerer dialogs;
         QStringList boxes;
-        if (operation == u"export") {
+        if (operation.startsWith(u"export")) {
             Tf_dayin page;
             page.show();
             click(&page, "Button58");
+            if (operation.endsWith(u".xlsx"))
+                dialogs.filter = QStringLiteral("Excel工作簿 (*.xlsx)");
+            else if (operation.endsWith(u".csv"))
+                dialogs.filter = QStringLiteral("CSV (UTF-8) (*.csv)");
             dialogs.answer = QDir(folder).filePath(QStringLiteral("report"));
             boxes = f.boxesAfterClick(&page, "Button61");
         } else {
