@@ -9,6 +9,7 @@
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
 #include "ui/NumberField.h"
+#include "ui/PageKit.h"
 #include "ui/QueryModel.h"
 
 #include <QColor>
@@ -77,10 +78,7 @@ Binds Tf_yushuan::comparisonBinds(const QDate& month)
 
 Tf_yushuan::Tf_yushuan(QWidget* parent) : Page("f_yushuan", parent)
 {
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("PageControl1"));
-    m_tabs->setGeometry(3, 4, kWidth - 6, kHeight - 7);
-    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { width: 80px; height: 26px; padding: 0px; }"));
+    m_tabs = PageKit::pageTabs(this, 26);
     buildDefinitionTab();
     buildComparisonTab();
     connect(m_tabs, &QTabWidget::currentChanged, this, [this](int index) {

@@ -69,10 +69,7 @@ DataGrid* totalsGrid(QWidget* parent, const QString& title, const char* boxName,
 
 Tf_fenleibaobiao::Tf_fenleibaobiao(QWidget* parent) : Page("f_fenleibaobiao", parent)
 {
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("PageControl1"));
-    m_tabs->setGeometry(3, 4, kWidth - 6, kHeight - 7);
-    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { width: 80px; height: 26px; padding: 0px; }"));
+    m_tabs = PageKit::pageTabs(this, 26);
     buildReportTab(PageKit::addTab(m_tabs, "TabSheet1", QStringLiteral("分类报表")));
     m_chartTab = PageKit::addTab(m_tabs, "TabSheet2", QStringLiteral("分类图表"));
     buildChartTab(m_chartTab);

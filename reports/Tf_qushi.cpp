@@ -73,10 +73,7 @@ bool fillYears(QComboBox* list, const QDate& today, DbError* error)
 
 Tf_qushi::Tf_qushi(QWidget* parent) : Page("f_qushi", parent)
 {
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("PageControl1"));
-    m_tabs->setGeometry(3, 4, kWidth - 6, kHeight - 7);
-    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { width: 80px; height: 25px; padding: 0px; }"));
+    m_tabs = PageKit::pageTabs(this, 25);
     buildWorthTab();
     buildYearTab();
     buildSummaryTab();

@@ -51,10 +51,7 @@ enum Col { ColMember, ColMonth, ColIncome, ColExpense, ColBalance };
 
 Tf_renyuanbaobiao::Tf_renyuanbaobiao(QWidget* parent) : Page("f_renyuanbaobiao", parent)
 {
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("PageControl1"));
-    m_tabs->setGeometry(3, 4, kWidth - 6, kHeight - 7);
-    m_tabs->setStyleSheet(QStringLiteral("QTabBar::tab { width: 80px; height: 25px; padding: 0px; }"));
+    m_tabs = PageKit::pageTabs(this, 25);
 
     m_reportTab = PageKit::addTab(m_tabs, "TabSheet7", QStringLiteral("人员报表"));
     m_reportBar = buildToolbar(m_reportTab, "DateTimePicker1", "DateTimePicker2", "ComboBox1", "Button45",

@@ -19,6 +19,15 @@ DateRange dateRange(QWidget* parent, int x, int y, const char* fromName, const c
     return {from, to};
 }
 
+QTabWidget* pageTabs(QWidget* page, int tabHeight)
+{
+    auto* tabs = new QTabWidget(page);
+    tabs->setObjectName(QStringLiteral("PageControl1"));
+    tabs->setGeometry(3, 4, page->width() - 6, page->height() - 7);
+    tabs->setStyleSheet(QStringLiteral("QTabBar::tab { width: 80px; height: %1px; padding: 0px; }").arg(tabHeight));
+    return tabs;
+}
+
 QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption)
 {
     auto* w = new QWidget;

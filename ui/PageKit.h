@@ -24,6 +24,10 @@ struct DateRange {
 inline constexpr int kRangeWidth = 252;
 DateRange dateRange(QWidget* parent, int x, int y, const char* fromName, const char* toName);
 
+// "PageControl1": the page's tab control, 3 pixels in from its edges, tabs
+// 80 pixels wide and `tabHeight` high.
+QTabWidget* pageTabs(QWidget* page, int tabHeight);
+
 // A tab page with its name and caption.
 QWidget* addTab(QTabWidget* tabs, const char* name, const QString& caption);
 

@@ -40,15 +40,17 @@ QString write(const QTemporaryDir& dir, const QString& name, const Table& t, DRI
     return path;
 }
 
-QJsonArray readBack(const QStringList& paths, DRIVER_HERE)
+// The files read back: .xls by xlrd, or (`others`) .xlsx and .csv by
+// openpyxl and Python's csv module.
+QJsonArray readBack(const QStringList& paths, bool others = false, DRIVER_HERE)
 {
     QString error;
-    const QJsonArray books = XlsCells::readBack(paths, &error);
+    const QJsonArray books = XlsCells::readBack(paths, &error, 120000, others);
     if (!error.isEmpty())
         Driver::fail(error, where);
     for (const QJsonValue& book : books)
         if (book.toObject().contains(QStringLiteral("error")))
-            Driver::fail(QStringLiteral("xlrd cannot read it: %1").arg(book[QStringLiteral("error")].toString()),
+            Driver::fail(QStringLiteral("cannot read it back: %1").arg(book[QStringLiteral("error")].toString()),
                          where);
     return books;
 }
@@ -240,20 +242,6 @@ private:
     QStringList m_strings;
 };
 
-// The .xlsx and .csv files read back by openpyxl and Python's csv module.
-QJsonArray readOthers(const QStringList& paths, DRIVER_HERE)
-{
-    QString error;
-    const QJsonArray books = XlsCells::readBack(paths, &error, 120000, true);
-    if (!error.isEmpty())
-        Driver::fail(error, where);
-    for (const QJsonValue& book : books)
-        if (book.toObject().contains(QStringLiteral("error")))
-            Driver::fail(QStringLiteral("cannot read it back: %1").arg(book[QStringLiteral("error")].toString()),
-                         where);
-    return books;
-}
-
 // What a .csv field holds for a model value: the text a cell shows, money
 // with two decimals.
 QJsonArray expectedCsv(const QVariant& v)
@@ -386,7 +374,7 @@ private slots:
             QVERIFY2(SheetFile::write(f, paths.last(), sheets, {}, &error), qPrintable(error));
         }
         compare(readBack({paths[0]})[0], t);
-        const QJsonArray others = readOthers(paths.mid(1));
+        const QJsonArray others = readBack(paths.mid(1), true);
         QVERIFY(others[1][QStringLiteral("bom")].toBool());
         for (int book = 0; book < 2; ++book) {
             const QJsonArray rows = others[book][QStringLiteral("sheets")][0][QStringLiteral("rows")].toArray();
