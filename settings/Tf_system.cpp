@@ -406,8 +406,19 @@ void Tf_system::Button3Click()
         m_clearCopy = safetyBackupName(databasePath(), Clock::now(), QStringLiteral("清空前"));
     if (!writeCopyBefore(m_clearCopy))
         return;
+    // Clearing twenty years takes seconds (every freed page is overwritten),
+    // so it runs on a connection of its own while the window shows progress.
     DbError error;
-    if (!clearAllRecords(Database::shared(), &error)) {
+    const QString path = databasePath();
+    const bool cleared = LongWork::inThread(this, QStringLiteral("正在清空所有数据…"), [&] {
+        Database own;
+        if (!own.open(path, QByteArray(kDatabasePassword))) {
+            error = own.lastError();
+            return false;
+        }
+        return clearAllRecords(own, &error);
+    });
+    if (!cleared) {
         Msg::dbError(this, error);
         return;
     }
