@@ -73,18 +73,21 @@ protected:
 
 const int kRankingBars = 5;
 
-const char* const kDesktopMonthSql = "select sum(s_jine) from s_z_all where s_date between :t1 and :t2 and f_class=:c";
+// A month's sum of one class: its monthly sums whose member and account exist.
+const char* const kDesktopMonthSql
+    = "select sum(g.h_jine) from h_yue as g inner join s_user on s_user.id = g.s_userid"
+      " inner join z_zhanghu on z_zhanghu.id = g.s_zhanghuid"
+      " where g.h_month = :m and g.f_fenleiid in (select id from v_fenlei where f_class=:c)";
 
 // Every category's sum of all time, largest first (ties by category id).
-// Records are summed per category, member and account straight from the
-// covering index, in its order; only those few groups meet the member and
-// account tables, so the joins keep exactly the records of s_z_all without
-// a look-up per record. The page keeps the first five rows and the ties of
+// The monthly sums are summed per category, member and account; only those
+// few groups meet the member and account tables, so the joins keep exactly
+// the records of s_z_all. The page keeps the first five rows and the ties of
 // the fifth (topWithTies).
 const char* const kDesktopRankingSql
     = "select v_fenlei.f_name as xxname, t.jine from "
       " (select g.fid as fid, sum(g.jine) as jine from"
-      "   (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(s_jine) as jine from s_shouru"
+      "   (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(h_jine) as jine from h_yue"
       "     where f_fenleiid in (select id from v_fenlei where f_class=:c)"
       "     group by f_fenleiid, s_userid, s_zhanghuid) as g"
       "   inner join s_user on g.uid = s_user.id"
@@ -260,7 +263,7 @@ void Tf_main::FormCreate()
     const QDate thisMonth = firstDayOfMonth(today), lastMonth = previousMonth(today);
     Query month(QString::fromUtf8(kDesktopMonthSql));
     auto monthSum = [&](const QDate& first, const char* cls, QLabel* target) {
-        month.bind(":t1", first).bind(":t2", lastDayOfMonth(first)).bind(":c", QString::fromLatin1(cls));
+        month.bind(":m", first.toString(QStringLiteral("yyyy-MM"))).bind(":c", QString::fromLatin1(cls));
         switch (month.fetch()) {
         case Query::Fetch::Failed: Msg::dbError(this, month.error()); return false;
         case Query::Fetch::Row: target->setText(plainOrEmpty(month.moneyOrNull(0))); break;

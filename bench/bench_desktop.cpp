@@ -24,7 +24,7 @@ void runStatements()
     Query month(QString::fromUtf8(kDesktopMonthSql));
     for (const QDate& m : {firstDayOfMonth(today), previousMonth(today)})
         for (const char* c : {"S", "Z"}) {
-            month.bind(":t1", m).bind(":t2", lastDayOfMonth(m)).bind(":c", QString::fromLatin1(c));
+            month.bind(":m", m.toString(QStringLiteral("yyyy-MM"))).bind(":c", QString::fromLatin1(c));
             month.next();
         }
     for (const char* c : {"Z", "S"}) {

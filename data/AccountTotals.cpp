@@ -17,17 +17,17 @@ const char* const kSteps[] = {
     "z_id",
     "INSERT INTO x_jie (xmoney,xid) select sum(j_yuMoney) as xmoney ,z_id as xid from s_jie where j_class='Z' group by "
     "z_id",
-    // The records of s_z_all per account: summed per category, member and
-    // account straight from the covering index (only the class's
-    // categories), and only those few groups meet the member and account
-    // tables, so no record needs a look-up of its own.
+    // The records of s_z_all per account: their monthly sums per category,
+    // member and account (only the class's categories) summed over the
+    // months, and only those few groups meet the member and account tables,
+    // so the cost follows the groups, not the records.
     "INSERT INTO x_shou (xmoney,xid) select sum(g.jine) as xmoney, g.zid as xid from"
-    " (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(s_jine) as jine from s_shouru"
+    " (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(h_jine) as jine from h_yue"
     "   where f_fenleiid in (select id from v_fenlei where f_class='S') group by f_fenleiid, s_userid, s_zhanghuid) as "
     "g"
     " inner join s_user on s_user.id = g.uid inner join z_zhanghu on z_zhanghu.id = g.zid group by g.zid",
     "INSERT INTO x_zhi (xmoney,xid) select sum(g.jine) as xmoney, g.zid as xid from"
-    " (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(s_jine) as jine from s_shouru"
+    " (select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, sum(h_jine) as jine from h_yue"
     "   where f_fenleiid in (select id from v_fenlei where f_class='Z') group by f_fenleiid, s_userid, s_zhanghuid) as "
     "g"
     " inner join s_user on s_user.id = g.uid inner join z_zhanghu on z_zhanghu.id = g.zid group by g.zid",

@@ -18,9 +18,16 @@ bool clearAllRecords(Database& db, DbError* error)
     bool imports = false;
     if (!importTablesExist(db, &imports, error))
         return false;
+    // The records' sums go first: the records' triggers then find nothing to update.
+    bool sums = false;
+    if (!tablesExist(db, {QStringLiteral("h_yue")}, &sums, error))
+        return false;
+    QList<Step> steps;
+    if (sums)
+        steps << Step{"delete from h_yue"};
     // z_zhuanru is left to the recomputation at the next start, which finds
     // no transfers any more.
-    QList<Step> steps{
+    steps << QList<Step>{
         {"delete from s_shouru"},
         {"delete from s_jie"},
         {"delete from s_zhanghistory"},

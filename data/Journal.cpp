@@ -355,6 +355,8 @@ const QStringList& unjournaledTables()
                                    "y_tixing",
                                    // rebuilt from the journaled tables by the routine that reads them
                                    "x_shou", "x_zhi", "x_chu", "x_jie", "x_zr", "x_zc", "s_ls", "s_renls",
+                                   // kept by the records' own triggers (undo changes the records)
+                                   "h_yue", "h_stamp",
                                    // the journal itself
                                    "u_action", "u_item"};
     return names;

@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include "data/Sums.h"
+
 #include <QRegularExpression>
 
 namespace {
@@ -136,6 +138,7 @@ const QList<SchemaStep>& schemaSteps()
           " OR y_period GLOB '[0-9][0-9][0-9][0-9]-[0-1][0-9]'),"
           " y_level INTEGER NOT NULL CHECK (y_level IN (80, 100)),"
           " UNIQUE (f_id, y_period, y_level))"}},
+        {7, "the records summed per month, category, member and account, kept as they change", sumsLayoutStatements()},
     };
     return steps;
 }

@@ -14,7 +14,7 @@
 #include <QList>
 
 // The layout this program writes and understands.
-inline constexpr int kSchemaVersion = 6;
+inline constexpr int kSchemaVersion = 7;
 
 // What the start says of a file whose layout is newer than kSchemaVersion.
 inline constexpr char kNewerFileMessage[] = "该数据文件由更新版本的软件创建，请升级后再打开";

@@ -4,6 +4,7 @@
 #include "data/Clock.h"
 #include "data/Journal.h"
 #include "data/Schema.h"
+#include "data/Sums.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,6 +92,9 @@ void Tx_Data::DataModuleCreate()
         return;
     }
     UpgradeViews(m_db);
+    // Sums built by another layout are built anew; a file that cannot be
+    // written keeps them, and the totals then read what it has.
+    (void)ensureSums(m_db);
     // A file whose upgrade failed has no journal: a JournalAction then
     // reports it, and nothing else depends on the triggers.
     // What is older than the kept days goes at each start; a file that

@@ -281,6 +281,7 @@ private slots:
     // Hundreds of random writes over every journaled table: undone one by
     // one they give back each earlier state, redone each later one; then
     // undo, redo and new actions in random order follow a model of stacks.
+    // The records' monthly sums agree with the records after every step.
     void undoAndRedoGiveBackEveryState()
     {
         TEST_BEGIN
@@ -306,12 +307,14 @@ private slots:
             }
             states << dump();
             labels << label;
+            QCOMPARE(TestDb::sumsMismatch(), QStringList());
         }
         const qint64 items = TestDb::count(QStringLiteral("u_item"));
         for (int i = states.size() - 1; i > 0; --i) {
             QCOMPARE(latestUndoable(Database::shared()), labels[i]);
             QVERIFY(step(true));
             QCOMPARE(dump(), states[i - 1]);
+            QCOMPARE(TestDb::sumsMismatch(), QStringList());
         }
         QCOMPARE(latestUndoable(Database::shared()), QString());
         for (int i = 1; i < states.size(); ++i) {
@@ -340,6 +343,7 @@ private slots:
                 }
             }
             QCOMPARE(dump(), states[at]);
+            QCOMPARE(TestDb::sumsMismatch(), QStringList());  // every undo, redo and action kept the sums
             QCOMPARE(latestUndoable(Database::shared()), labels[at]);
             QCOMPARE(latestRedoable(Database::shared()), at + 1 < labels.size() ? labels[at + 1] : QString());
         }

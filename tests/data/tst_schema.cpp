@@ -15,8 +15,9 @@ namespace {
 QStringList layoutOf(Database& db)
 {
     QStringList out;
-    Query names(db, QStringLiteral("select type, name from sqlite_master where type in ('table','index','view') "
-                                   "and name not like 'sqlite%' order by type, name"));
+    Query names(db,
+                QStringLiteral("select type, name from sqlite_master where type in ('table','index','view','trigger') "
+                               "and name not like 'sqlite%' order by type, name"));
     QList<QPair<QString, QString>> all;
     while (names.next())
         all.append({names.text(0), names.text(1)});
@@ -52,14 +53,18 @@ private slots:
         QTest::addColumn<int>("imports");    // rows of s_import
         QTest::addColumn<QString>("meals");  // 餐饮's yearly amount ("-": none) and carry-over
         // The budget rows as delivered: SQLite cannot drop a column.
+        const QString withoutSums
+            = QStringLiteral("drop trigger h_shouru_insert; drop trigger h_shouru_delete; drop trigger h_shouru_update;"
+                             "drop table h_yue; drop table h_stamp;");
         const QString withoutBudgetSteps
-            = QStringLiteral("drop table y_tixing;"
-                             "create table old_yushuan (id INTEGER PRIMARY KEY AUTOINCREMENT, f_id INTEGER NOT NULL,"
-                             " y_money MONEY NOT NULL DEFAULT 0 CHECK (typeof(y_money) = 'integer'),"
-                             " y_x TEXT CHECK (y_x IS NULL OR length(y_x) <= 50));"
-                             "insert into old_yushuan select id, f_id, y_money, y_x from s_yushuan;"
-                             "drop table s_yushuan; alter table old_yushuan rename to s_yushuan;"
-                             "create index idx_yushuan_fenlei on s_yushuan (f_id);");
+            = withoutSums
+              + QStringLiteral("drop table y_tixing;"
+                               "create table old_yushuan (id INTEGER PRIMARY KEY AUTOINCREMENT, f_id INTEGER NOT NULL,"
+                               " y_money MONEY NOT NULL DEFAULT 0 CHECK (typeof(y_money) = 'integer'),"
+                               " y_x TEXT CHECK (y_x IS NULL OR length(y_x) <= 50));"
+                               "insert into old_yushuan select id, f_id, y_money, y_x from s_yushuan;"
+                               "drop table s_yushuan; alter table old_yushuan rename to s_yushuan;"
+                               "create index idx_yushuan_fenlei on s_yushuan (f_id);");
         const QString withoutHistory = withoutBudgetSteps + QStringLiteral("drop table j_huankuan;");
         const QString withoutPlans = withoutHistory + QStringLiteral("drop table p_done; drop table p_plan;");
         const QString withoutJournal
@@ -97,6 +102,12 @@ private slots:
                                     "typeof(y_year) = 'integer'); update s_yushuan set y_year=1230000 where f_id=1;"
                                     "PRAGMA user_version=5")
             << 1 << 0 << QStringLiteral("1230000 0");
+        QTest::newRow("version 6, records written without the sums")
+            << withoutSums
+                   + QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date) values "
+                                    "(3,1250,1,1,'2012-05-01'),(3,-50,1,1,'2012-05-31'),(3,700,1,2,'2012-06-01');"
+                                    "PRAGMA user_version=6")
+            << 1 << 0 << QStringLiteral("- 0");
         QTest::newRow("current") << QString() << 1 << 0 << QStringLiteral("- 0");
     }
 
@@ -124,6 +135,7 @@ private slots:
         QCOMPARE(versionOf(Database::shared()), kSchemaVersion);
         QCOMPARE(layoutOf(Database::shared()), wanted);
         QCOMPARE(TestDb::scalarText(QStringLiteral("select n_info from notebook")), QStringLiteral("旧日记"));
+        QCOMPARE(TestDb::sumsMismatch(), QStringList());  // records from before the sums are in them
         QCOMPARE(TestDb::scalarInt(QStringLiteral("select isauto from sys_autobak")), qint64(isauto < 0 ? 1 : isauto));
         QCOMPARE(TestDb::count(QStringLiteral("s_import")), qint64(imports));
         QCOMPARE(TestDb::scalarText(QStringLiteral("select ifnull(y_year,'-')||' '||y_jiezhuan from s_yushuan "

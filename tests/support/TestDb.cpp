@@ -72,3 +72,18 @@ QStringList TestDb::texts(const QString& select, const SourceLocation& where)
         Driver::fail(QStringLiteral("SQL failed: %1 — %2").arg(q.sql(), q.error()), where);
     return out;
 }
+
+QStringList TestDb::sumsMismatch(const SourceLocation& where)
+{
+    const QString kept = QStringLiteral(
+        "select h_month||'|'||f_fenleiid||'|'||s_userid||'|'||s_zhanghuid||'|'||h_jine||'|'||h_count from h_yue");
+    const QString records = QStringLiteral(
+        "select substr(s_date,1,7)||'|'||f_fenleiid||'|'||s_userid||'|'||s_zhanghuid||'|'||sum(s_jine)||'|'||count(*)"
+        " from s_shouru group by substr(s_date,1,7), f_fenleiid, s_userid, s_zhanghuid");
+    QStringList out;
+    for (const QString& line : texts(QStringLiteral("%1 except %2").arg(kept, records), where))
+        out << QStringLiteral("kept ") + line;
+    for (const QString& line : texts(QStringLiteral("%2 except %1").arg(kept, records), where))
+        out << QStringLiteral("records ") + line;
+    return out;
+}

@@ -37,6 +37,10 @@ public:
     static qint64 count(const QString& tableAndCondition, DRIVER_HERE);
     // The first column of every row, as text (NULL as a null QString).
     static QStringList texts(const QString& select, DRIVER_HERE);
+    // The groups where the kept monthly sums (h_yue) differ from the records
+    // summed anew, as "month|category|member|account|amount|count" lines
+    // marked "kept" or "records"; empty when they agree.
+    static QStringList sumsMismatch(DRIVER_HERE);
 
 private:
     QTemporaryDir m_dir;

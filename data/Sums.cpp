@@ -1,0 +1,186 @@
+#include "data/Sums.h"
+
+#include "data/Schema.h"
+
+namespace {
+
+const char* const kRebuild[] = {
+    "DELETE FROM h_yue",
+    "INSERT INTO h_yue (h_month, f_fenleiid, s_userid, s_zhanghuid, h_jine, h_count)"
+    " SELECT substr(s_date, 1, 7), f_fenleiid, s_userid, s_zhanghuid, sum(s_jine), count(*) FROM s_shouru"
+    " GROUP BY 1, 2, 3, 4",
+    "INSERT OR REPLACE INTO h_stamp (id, h_layout, h_records) VALUES (1, 1, (SELECT count(*) FROM s_shouru))",
+};
+static_assert(kSumsLayout == 1, "the stamp written by kRebuild");
+
+}  // namespace
+
+const QList<const char*>& sumsLayoutStatements()
+{
+    static const QList<const char*> statements = [] {
+        QList<const char*> s{
+            "CREATE TABLE IF NOT EXISTS h_yue ("
+            " h_month TEXT NOT NULL,"
+            " f_fenleiid INTEGER NOT NULL,"
+            " s_userid INTEGER NOT NULL,"
+            " s_zhanghuid INTEGER NOT NULL,"
+            " h_jine INTEGER NOT NULL,"
+            " h_count INTEGER NOT NULL,"
+            " PRIMARY KEY (h_month, f_fenleiid, s_userid, s_zhanghuid)) WITHOUT ROWID",
+            // Which layout built the sums, and of how many records.
+            "CREATE TABLE IF NOT EXISTS h_stamp ("
+            " id INTEGER PRIMARY KEY CHECK (id = 1),"
+            " h_layout INTEGER NOT NULL,"
+            " h_records INTEGER NOT NULL)",
+            "DROP TRIGGER IF EXISTS h_shouru_insert",
+            "DROP TRIGGER IF EXISTS h_shouru_delete",
+            "DROP TRIGGER IF EXISTS h_shouru_update",
+            // SQLite of this build has no upsert: the group's row is made
+            // with 0 when missing, then added to.
+            "CREATE TRIGGER h_shouru_insert AFTER INSERT ON s_shouru BEGIN"
+            " INSERT OR IGNORE INTO h_yue (h_month, f_fenleiid, s_userid, s_zhanghuid, h_jine, h_count)"
+            "  VALUES (substr(new.s_date, 1, 7), new.f_fenleiid, new.s_userid, new.s_zhanghuid, 0, 0);"
+            " UPDATE h_yue SET h_jine = h_jine + new.s_jine, h_count = h_count + 1"
+            "  WHERE h_month = substr(new.s_date, 1, 7) AND f_fenleiid = new.f_fenleiid"
+            "  AND s_userid = new.s_userid AND s_zhanghuid = new.s_zhanghuid;"
+            " END",
+            // A group without records goes, so the rows stay as few as the groups.
+            "CREATE TRIGGER h_shouru_delete AFTER DELETE ON s_shouru BEGIN"
+            " UPDATE h_yue SET h_jine = h_jine - old.s_jine, h_count = h_count - 1"
+            "  WHERE h_month = substr(old.s_date, 1, 7) AND f_fenleiid = old.f_fenleiid"
+            "  AND s_userid = old.s_userid AND s_zhanghuid = old.s_zhanghuid;"
+            " DELETE FROM h_yue WHERE h_month = substr(old.s_date, 1, 7) AND f_fenleiid = old.f_fenleiid"
+            "  AND s_userid = old.s_userid AND s_zhanghuid = old.s_zhanghuid AND h_count = 0;"
+            " END",
+            "CREATE TRIGGER h_shouru_update AFTER UPDATE OF s_date, f_fenleiid, s_userid, s_zhanghuid, s_jine"
+            " ON s_shouru BEGIN"
+            " UPDATE h_yue SET h_jine = h_jine - old.s_jine, h_count = h_count - 1"
+            "  WHERE h_month = substr(old.s_date, 1, 7) AND f_fenleiid = old.f_fenleiid"
+            "  AND s_userid = old.s_userid AND s_zhanghuid = old.s_zhanghuid;"
+            " DELETE FROM h_yue WHERE h_month = substr(old.s_date, 1, 7) AND f_fenleiid = old.f_fenleiid"
+            "  AND s_userid = old.s_userid AND s_zhanghuid = old.s_zhanghuid AND h_count = 0;"
+            " INSERT OR IGNORE INTO h_yue (h_month, f_fenleiid, s_userid, s_zhanghuid, h_jine, h_count)"
+            "  VALUES (substr(new.s_date, 1, 7), new.f_fenleiid, new.s_userid, new.s_zhanghuid, 0, 0);"
+            " UPDATE h_yue SET h_jine = h_jine + new.s_jine, h_count = h_count + 1"
+            "  WHERE h_month = substr(new.s_date, 1, 7) AND f_fenleiid = new.f_fenleiid"
+            "  AND s_userid = new.s_userid AND s_zhanghuid = new.s_zhanghuid;"
+            " END",
+        };
+        for (const char* sql : kRebuild)
+            s << sql;
+        return s;
+    }();
+    return statements;
+}
+
+bool rebuildSums(Database& db, DbError* error)
+{
+    QList<Step> steps;
+    for (const char* sql : kRebuild)
+        steps << Step{sql};
+    return runSteps(db, steps, error);
+}
+
+bool ensureSums(Database& db, DbError* error)
+{
+    bool there = false;
+    if (!tablesExist(db, {QStringLiteral("h_yue"), QStringLiteral("h_stamp")}, &there, error))
+        return false;
+    if (!there)
+        return true;
+    Query stamp(db, QStringLiteral("select h_layout from h_stamp where id=1"));
+    switch (stamp.fetch()) {
+    case Query::Fetch::Failed:
+        if (error)
+            *error = stamp.error();
+        return false;
+    case Query::Fetch::Row:
+        if (stamp.integer(0) == kSumsLayout)
+            return true;
+        break;
+    case Query::Fetch::NoRow: break;
+    }
+    stamp.reset();
+    return rebuildSums(db, error);
+}
+
+bool sumsCoverRecords(Database& db, bool* covered, DbError* error)
+{
+    Query q(db,
+            QStringLiteral("select (select count(*) from s_shouru) = (select coalesce(sum(h_count), 0) from h_yue)"));
+    if (q.fetch() != Query::Fetch::Row) {
+        if (error)
+            *error = q.error();
+        return false;
+    }
+    *covered = q.integer(0) == 1;
+    return true;
+}
+
+namespace {
+
+// from..to as whole months and the days left at either end; an end with no
+// days left gets an empty range (from after to).
+struct Span {
+    QString firstMonth, lastMonth;
+    QDate headFrom, headTo, tailFrom, tailTo;
+};
+
+Span split(const QDate& from, const QDate& to)
+{
+    Span s;
+    const QDate none(2, 1, 1), never(1, 1, 1);
+    const QDate firstWhole = from.day() == 1 ? from : QDate(from.year(), from.month(), 1).addMonths(1);
+    const QDate afterLastWhole
+        = to.day() == to.daysInMonth() ? to.addDays(1) : QDate(to.year(), to.month(), 1);  // first day after
+    if (!from.isValid() || !to.isValid() || from > to) {
+        s.firstMonth = QStringLiteral("9999-99");
+        s.lastMonth = QStringLiteral("0000-00");
+        s.headFrom = s.tailFrom = none;
+        s.headTo = s.tailTo = never;
+        return s;
+    }
+    if (firstWhole >= afterLastWhole) {
+        // No whole month inside: every day from the records.
+        s.firstMonth = QStringLiteral("9999-99");
+        s.lastMonth = QStringLiteral("0000-00");
+        s.headFrom = from;
+        s.headTo = to;
+        s.tailFrom = none;
+        s.tailTo = never;
+        return s;
+    }
+    s.firstMonth = firstWhole.toString(QStringLiteral("yyyy-MM"));
+    s.lastMonth = afterLastWhole.addDays(-1).toString(QStringLiteral("yyyy-MM"));
+    s.headFrom = from;
+    s.headTo = firstWhole.addDays(-1);
+    s.tailFrom = afterLastWhole;
+    s.tailTo = to;
+    return s;
+}
+
+}  // namespace
+
+QString spanRowsSql()
+{
+    return QStringLiteral(
+        "select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, h_jine as jine, h_count as n from h_yue"
+        " where h_month between :hm1 and :hm2"
+        " union all select f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru where s_date between :hd1 and "
+        ":hd2"
+        " union all select f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru where s_date between :td1 and "
+        ":td2");
+}
+
+void bindSpan(Query& q, const QDate& from, const QDate& to)
+{
+    const Span s = split(from, to);
+    q.bind(":hm1", s.firstMonth).bind(":hm2", s.lastMonth);
+    q.bind(":hd1", s.headFrom).bind(":hd2", s.headTo).bind(":td1", s.tailFrom).bind(":td2", s.tailTo);
+}
+
+QString allRowsSql()
+{
+    return QStringLiteral(
+        "select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, h_jine as jine, h_count as n from h_yue");
+}

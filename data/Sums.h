@@ -1,0 +1,40 @@
+#pragma once
+// The records summed per month, category, member and account (h_yue), kept
+// by triggers on s_shouru inside the transaction of every insert, update and
+// delete. Totals over all records or long date ranges read these rows
+// (about 84 per month on twenty busy years, whatever the number of records)
+// instead of every record. They keep the ids, and the category, member and
+// account tables are joined when read, so a moved category or a deleted
+// member or account counts exactly as it does in the records' own view.
+// Derived data: never journaled, never written by a page.
+
+#include "data/Database.h"
+
+#include <QDate>
+
+// The layout of the sums and their triggers; a file stamped otherwise has
+// them built anew when opened.
+inline constexpr int kSumsLayout = 1;
+
+// Tables, triggers and the first build: the layout step that brings them.
+const QList<const char*>& sumsLayoutStatements();
+
+// Fills h_yue anew from the records and stamps it, in one transaction.
+[[nodiscard]] bool rebuildSums(Database& db, DbError* error = nullptr);
+
+// Rebuilds the sums when their stamp is not this layout's; a file without
+// the table (its layout step could not run) is left alone.
+[[nodiscard]] bool ensureSums(Database& db, DbError* error = nullptr);
+
+// Whether h_yue covers exactly the records: its counts add up to theirs.
+[[nodiscard]] bool sumsCoverRecords(Database& db, bool* covered, DbError* error = nullptr);
+
+// A subquery of rows (fid, uid, zid, jine, n) whose sums are those of the
+// records dated from..to: whole months from h_yue, the days before the first
+// whole month and after the last from the records (by the date index).
+// bindSpan binds its :hm1 :hm2 :hd1 :hd2 :td1 :td2.
+QString spanRowsSql();
+void bindSpan(Query& q, const QDate& from, const QDate& to);
+
+// The same over every record: h_yue alone.
+QString allRowsSql();
