@@ -172,11 +172,30 @@ QString spanRowsSql()
         ":td2");
 }
 
-void bindSpan(Query& q, const QDate& from, const QDate& to)
+Binds spanBinds(const QDate& from, const QDate& to)
 {
     const Span s = split(from, to);
-    q.bind(":hm1", s.firstMonth).bind(":hm2", s.lastMonth);
-    q.bind(":hd1", s.headFrom).bind(":hd2", s.headTo).bind(":td1", s.tailFrom).bind(":td2", s.tailTo);
+    return {{":hm1", s.firstMonth},       {":hm2", s.lastMonth},          {":hd1", dateText(s.headFrom)},
+            {":hd2", dateText(s.headTo)}, {":td1", dateText(s.tailFrom)}, {":td2", dateText(s.tailTo)}};
+}
+
+void bindSpan(Query& q, const QDate& from, const QDate& to)
+{
+    for (const auto& [name, value] : spanBinds(from, to))
+        q.bindValue(name, value);
+}
+
+QString spanViewSql()
+{
+    // Summed over the months first: only those few groups meet the joins.
+    return QStringLiteral(
+               "(select v_fenlei.f_name as f_name, v_fenlei.f_class as f_class, s_user.sys_name as sys_name,"
+               " z_zhanghu.z_name as z_name, g.fid as f_fenleiid, g.uid as s_userid, g.zid as s_zhanghuid,"
+               " g.jine as s_jine, g.n as n from"
+               " (select fid, uid, zid, sum(jine) as jine, sum(n) as n from (%1) group by fid, uid, zid) as g"
+               " inner join v_fenlei on v_fenlei.id = g.fid inner join s_user on s_user.id = g.uid"
+               " inner join z_zhanghu on z_zhanghu.id = g.zid)")
+        .arg(spanRowsSql());
 }
 
 QString allRowsSql()

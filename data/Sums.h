@@ -34,7 +34,15 @@ const QList<const char*>& sumsLayoutStatements();
 // whole month and after the last from the records (by the date index).
 // bindSpan binds its :hm1 :hm2 :hd1 :hd2 :td1 :td2.
 QString spanRowsSql();
+Binds spanBinds(const QDate& from, const QDate& to);
 void bindSpan(Query& q, const QDate& from, const QDate& to);
+
+// The records dated from..to as the records' view (s_z_all) shows them, one
+// row per category, member and account present: f_name, f_class, sys_name,
+// z_name, f_fenleiid, s_userid, s_zhanghuid, s_jine (their sum) and n (how
+// many). What a footer or report sums in place of s_z_all over a date range
+// (filters on the other columns work as on the view); binds as spanRowsSql.
+QString spanViewSql();
 
 // The same over every record: h_yue alone.
 QString allRowsSql();

@@ -2,6 +2,7 @@
 
 #include "data/Journal.h"
 #include "data/PlanLinks.h"
+#include "data/Sums.h"
 
 #include "data/Budgets.h"
 #include "data/Clock.h"
@@ -203,12 +204,18 @@ void EntryPage::setDates(const QDate& entry, const QDate& list)
 
 // ---------------------------------------------------------------- list
 
-bool EntryPage::loadList(const QString& where, const Binds& binds)
+bool EntryPage::loadList(const QString& where, const Binds& binds, const QDate& spanFrom, const QDate& spanTo)
 {
     Binds all = binds;
     all.prepend({":c", classLetter()});
+    QueryModel::Chunked list = recordList(QStringLiteral("f_class=:c and ") + where);
+    if (spanFrom.isValid()) {
+        list.totalsSource = spanViewSql();
+        list.totalsFilter = QStringLiteral("f_class=:c");
+        all += spanBinds(spanFrom, spanTo);
+    }
     DbError error;
-    const bool ok = m_listModel->setChunkedQuery(recordList(QStringLiteral("f_class=:c and ") + where), all, &error);
+    const bool ok = m_listModel->setChunkedQuery(list, all, &error);
     // List format: money column, widths, footer, hidden ids.
     m_listModel->setColumnFormat(ColAmount, QueryModel::Yuan);
     m_listModel->setRowNumberColumn(ColNo);
@@ -275,7 +282,7 @@ bool EntryPage::search()
         return loadList(
             QStringLiteral("f_name||coalesce(s_other,'') like :k escape '\\' and s_date between :t1 and :t2"), binds);
     }
-    return loadList(QStringLiteral("s_date between :t1 and :t2"), binds);
+    return loadList(QStringLiteral("s_date between :t1 and :t2"), binds, m_search->from(), m_search->to());
 }
 
 bool EntryPage::loadChart()

@@ -86,7 +86,9 @@ private:
     void buildPanels();
 
     // Each shows a failing read and returns false.
-    bool loadList(const QString& where, const Binds& binds);
+    // With a date range and no other filter, the footer sums the records'
+    // monthly sums over it instead of the rows.
+    bool loadList(const QString& where, const Binds& binds, const QDate& spanFrom = {}, const QDate& spanTo = {});
     bool showDay();  // the list of the list date
     bool search();   // the list of the search panel's keyword and range
     bool loadChart();

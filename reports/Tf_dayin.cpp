@@ -1,6 +1,7 @@
 #include "reports/Tf_dayin.h"
 
 #include "data/Clock.h"
+#include "data/Sums.h"
 #include "ui/DataGrid.h"
 #include "ui/GridOutput.h"
 #include "ui/Msg.h"
@@ -29,8 +30,13 @@ QueryModel::Chunked records(bool oneMember)
     list.columns = QStringLiteral("s_date as 日期,f_name as 项目,sys_name as 用户,z_name as 账户,s_jine as 金额,id");
     list.source = QStringLiteral("s_z_all");
     list.filter = QStringLiteral("s_date between :from and :to and f_class=:class");
-    if (oneMember)
+    // The footer from the records' monthly sums.
+    list.totalsSource = spanViewSql();
+    list.totalsFilter = QStringLiteral("f_class=:class");
+    if (oneMember) {
         list.filter += QStringLiteral(" and sys_name=:user");
+        list.totalsFilter += QStringLiteral(" and sys_name=:user");
+    }
     list.keys = {QStringLiteral("s_date"), QStringLiteral("id")};
     list.keyColumns = {ColDate, ColId};
     list.sums = {{ColAmount, QStringLiteral("s_jine")}};
@@ -94,6 +100,7 @@ bool Tf_dayin::query()
 {
     const QString kind = m_kind->currentText() == QStringLiteral("支出") ? QStringLiteral("Z") : QStringLiteral("S");
     Binds binds{{":from", m_from->date()}, {":to", m_to->date()}, {":class", kind}};
+    binds += spanBinds(m_from->date(), m_to->date());
     // "全部用户" is the first entry: a member of that name is chosen further down.
     const bool all = m_members->currentIndex() <= 0;
     if (!all)

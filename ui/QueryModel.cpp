@@ -164,9 +164,11 @@ bool QueryModel::refresh(DbError* error)
     m_sums.clear();
     bool ok = readChunk(error);
     // The footers' sums over the whole filter, in one aggregate.
+    const bool ahead = !m_chunked->totalsSource.isEmpty();
+    const QString& source = ahead ? m_chunked->totalsSource : m_chunked->source;
+    const QString& filter = ahead ? m_chunked->totalsFilter : m_chunked->filter;
     for (auto it = m_chunked->sums.cbegin(); ok && it != m_chunked->sums.cend(); ++it) {
-        Query sum(
-            QStringLiteral("select sum(%1) from %2 where %3").arg(it.value(), m_chunked->source, m_chunked->filter));
+        Query sum(QStringLiteral("select sum(%1) from %2 where %3").arg(it.value(), source, filter));
         for (const auto& b : m_binds)
             sum.bindValue(b.first, b.second);
         switch (sum.fetch()) {

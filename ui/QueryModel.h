@@ -58,6 +58,9 @@ public:
         QStringList keys;
         QList<int> keyColumns;
         QHash<int, QString> sums;
+        // Where the footers' sums are read when not from source and filter:
+        // the same rows summed ahead (spanViewSql), with a filter of its own.
+        QString totalsSource, totalsFilter;
         int chunk = 500;
         bool descending = false;  // every key from the largest down
     };
