@@ -164,12 +164,12 @@ Span split(const QDate& from, const QDate& to)
 QString spanRowsSql()
 {
     return QStringLiteral(
-        "select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, h_jine as jine, h_count as n from h_yue"
-        " where h_month between :hm1 and :hm2"
-        " union all select f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru where s_date between :hd1 and "
-        ":hd2"
-        " union all select f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru where s_date between :td1 and "
-        ":td2");
+        "select h_month as m, f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, h_jine as jine, h_count as n"
+        " from h_yue where h_month between :hm1 and :hm2"
+        " union all select substr(s_date, 1, 7), f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru"
+        " where s_date between :hd1 and :hd2"
+        " union all select substr(s_date, 1, 7), f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru"
+        " where s_date between :td1 and :td2");
 }
 
 Binds spanBinds(const QDate& from, const QDate& to)
@@ -185,21 +185,17 @@ void bindSpan(Query& q, const QDate& from, const QDate& to)
         q.bindValue(name, value);
 }
 
-QString spanViewSql()
+QString spanViewSql(bool byMonth)
 {
-    // Summed over the months first: only those few groups meet the joins.
-    return QStringLiteral(
-               "(select v_fenlei.f_name as f_name, v_fenlei.f_class as f_class, s_user.sys_name as sys_name,"
-               " z_zhanghu.z_name as z_name, g.fid as f_fenleiid, g.uid as s_userid, g.zid as s_zhanghuid,"
-               " g.jine as s_jine, g.n as n from"
-               " (select fid, uid, zid, sum(jine) as jine, sum(n) as n from (%1) group by fid, uid, zid) as g"
-               " inner join v_fenlei on v_fenlei.id = g.fid inner join s_user on s_user.id = g.uid"
-               " inner join z_zhanghu on z_zhanghu.id = g.zid)")
-        .arg(spanRowsSql());
-}
-
-QString allRowsSql()
-{
-    return QStringLiteral(
-        "select f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, h_jine as jine, h_count as n from h_yue");
+    // Summed first (over the months unless by month): only those few groups
+    // meet the joins, which are those of the records' views.
+    const QString month = byMonth ? QStringLiteral("m, ") : QString();
+    return QStringLiteral("(select %1c.f_name as f_name, c.f_name as xfenlei, p.f_name as dfenlei, p.id as f_id,"
+                          " c.id as xid, p.f_class as f_class, s_user.sys_name as sys_name, z_zhanghu.z_name as z_name,"
+                          " g.fid as f_fenleiid, g.uid as s_userid, g.zid as s_zhanghuid, g.jine as s_jine, g.n as n"
+                          " from (select %2fid, uid, zid, sum(jine) as jine, sum(n) as n from (%3)"
+                          " group by %2fid, uid, zid) as g"
+                          " inner join s_fenlei as c on c.id = g.fid inner join s_fenlei as p on p.id = c.f_id"
+                          " inner join s_user on s_user.id = g.uid inner join z_zhanghu on z_zhanghu.id = g.zid)")
+        .arg(byMonth ? QStringLiteral("g.m as s_month, ") : QString(), month, spanRowsSql());
 }

@@ -29,20 +29,19 @@ const QList<const char*>& sumsLayoutStatements();
 // Whether h_yue covers exactly the records: its counts add up to theirs.
 [[nodiscard]] bool sumsCoverRecords(Database& db, bool* covered, DbError* error = nullptr);
 
-// A subquery of rows (fid, uid, zid, jine, n) whose sums are those of the
-// records dated from..to: whole months from h_yue, the days before the first
-// whole month and after the last from the records (by the date index).
-// bindSpan binds its :hm1 :hm2 :hd1 :hd2 :td1 :td2.
+// A subquery of rows (m, fid, uid, zid, jine, n) whose sums are those of
+// the records dated from..to, m their month ("YYYY-MM"): whole months from
+// h_yue, the days before the first whole month and after the last from the
+// records (by the date index). Binds :hm1 :hm2 :hd1 :hd2 :td1 :td2.
 QString spanRowsSql();
 Binds spanBinds(const QDate& from, const QDate& to);
 void bindSpan(Query& q, const QDate& from, const QDate& to);
 
-// The records dated from..to as the records' view (s_z_all) shows them, one
-// row per category, member and account present: f_name, f_class, sys_name,
-// z_name, f_fenleiid, s_userid, s_zhanghuid, s_jine (their sum) and n (how
-// many). What a footer or report sums in place of s_z_all over a date range
-// (filters on the other columns work as on the view); binds as spanRowsSql.
-QString spanViewSql();
-
-// The same over every record: h_yue alone.
-QString allRowsSql();
+// The records dated from..to as the records' views (s_z_all, v_flbb) show
+// them, one row per category, member and account present (and month, with
+// `byMonth`: s_month): f_name (= xfenlei), dfenlei, f_id (the top-level
+// category's id), xid, f_class, sys_name, z_name, f_fenleiid, s_userid,
+// s_zhanghuid, s_jine (their sum) and n (how many). What a footer or report
+// sums in place of a view over a date range; filters on the other columns
+// work as on the view. Binds as spanRowsSql.
+QString spanViewSql(bool byMonth = false);

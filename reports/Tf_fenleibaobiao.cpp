@@ -2,6 +2,7 @@
 
 #include "data/Clock.h"
 #include "data/Database.h"
+#include "data/Sums.h"
 #include "ui/Charts.h"
 #include "ui/DataGrid.h"
 #include "ui/Msg.h"
@@ -21,22 +22,27 @@
 #include <QVBoxLayout>
 
 namespace {
-// Largest amount first; equal amounts in the order the categories were made.
-const char* const kTopTotals = "SELECT dfenlei AS 项目,Sum(s_jine) AS 金额\n"
-                               "FROM v_flbb\n"
-                               "WHERE (s_date Between :t1 And :t2) and( f_class=:sorz)\n"
-                               "GROUP BY dfenlei ORDER BY Sum(s_jine) DESC, min(f_id)";
-const char* const kSubTotals = "SELECT xfenlei AS 项目,Sum(s_jine) AS 金额 FROM v_flbb\n"
-                               "WHERE (s_date Between :t1 And :t2) and( dfenlei=:dfl)\n"
-                               "GROUP BY xfenlei ORDER BY Sum(s_jine) DESC, min(xid)";
+// Largest amount first; equal amounts in the order the categories were
+// made. Summed from the records' monthly sums over the range.
+QString topTotals()
+{
+    return QStringLiteral("SELECT dfenlei AS 项目,Sum(s_jine) AS 金额 FROM %1 WHERE f_class=:sorz"
+                          " GROUP BY dfenlei ORDER BY Sum(s_jine) DESC, min(f_id)")
+        .arg(spanViewSql());
+}
+QString subTotals()
+{
+    return QStringLiteral("SELECT xfenlei AS 项目,Sum(s_jine) AS 金额 FROM %1 WHERE dfenlei=:dfl"
+                          " GROUP BY xfenlei ORDER BY Sum(s_jine) DESC, min(xid)")
+        .arg(spanViewSql());
+}
 // One row per month with records, oldest first; the month is the date's
 // first seven characters, "yyyy-mm".
-const char* const kMonthsOfTop
-    = "select aadate,sum(s_jine) as YYY from (select substr(s_date,1,7) as aadate,s_jine from v_flbb "
-      "where dfenlei=:name and s_date between :t1 and :t2) group by aadate order by aadate";
-const char* const kMonthsOfSub
-    = "select aadate,sum(s_jine) as YYY from (select substr(s_date,1,7) as aadate,s_jine from v_flbb "
-      "where xfenlei=:name and s_date between :t1 and :t2) group by aadate order by aadate";
+QString monthsOf(bool sub)
+{
+    return QStringLiteral("select s_month, sum(s_jine) as YYY from %1 where %2=:name group by s_month order by s_month")
+        .arg(spanViewSql(true), QLatin1String(sub ? "xfenlei" : "dfenlei"));
+}
 const char* const kTopCategories = "Select f_name from s_fenlei where f_id=0 and f_class=:c order by id";
 const char* const kSubCategories
     = "Select f_name from s_fenlei where f_id in (select id from s_fenlei where f_name=:name) order by id";
@@ -165,7 +171,7 @@ void Tf_fenleibaobiao::Button44Click()
     const QDate from = m_from->date(), to = m_to->date();
     DbError error;
     // A failure keeps the last report, and the range its rows detail.
-    if (!m_top->tryQuery(QString::fromUtf8(kTopTotals), {{":t1", from}, {":t2", to}, {":sorz", letter}}, &error)) {
+    if (!m_top->tryQuery(topTotals(), spanBinds(from, to) << Binds{{":sorz", letter}}, &error)) {
         Msg::dbError(this, error);
         return;
     }
@@ -184,8 +190,7 @@ void Tf_fenleibaobiao::ADOQuery20AfterScroll()
     // No row: a null name matches no category, the grid keeps its titles.
     const QVariant name = current.isValid() ? m_top->raw(current.row(), 0) : QVariant();
     DbError error;
-    if (!m_sub->tryQuery(QString::fromUtf8(kSubTotals), {{":t1", m_queryFrom}, {":t2", m_queryTo}, {":dfl", name}},
-                         &error))
+    if (!m_sub->tryQuery(subTotals(), spanBinds(m_queryFrom, m_queryTo) << Binds{{":dfl", name}}, &error))
         Msg::dbError(this, error);
 }
 
@@ -238,8 +243,9 @@ void Tf_fenleibaobiao::Button1Click()
     // "全部" is the first entry, whatever a category may be called.
     const bool sub = m_subList->currentIndex() > 0;
     const QString name = sub ? m_subList->currentText() : m_topList->currentText();
-    Query q(QString::fromUtf8(sub ? kMonthsOfSub : kMonthsOfTop));
-    q.bind(":name", name).bind(":t1", m_chartFrom->date()).bind(":t2", m_chartTo->date());
+    Query q(monthsOf(sub));
+    q.bind(":name", name);
+    bindSpan(q, m_chartFrom->date(), m_chartTo->date());
     QStringList months;
     QList<Money> sums;
     while (q.next()) {

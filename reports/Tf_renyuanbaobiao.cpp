@@ -1,5 +1,7 @@
 #include "reports/Tf_renyuanbaobiao.h"
 
+#include "data/Sums.h"
+
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "ui/Charts.h"
@@ -19,18 +21,19 @@
 namespace {
 // A member and month with both kinds of records gets two scratch rows; the
 // other side of each row keeps its default 0. The month is the date's first
-// seven characters, "YYYY-MM".
+// seven characters, "YYYY-MM". Summed from the records' monthly sums.
 const char* const kClear = "delete from s_renls";
-const char* const kFillIncome = "INSERT INTO s_renls ( sdate, sname, s_s )\n"
-                                "SELECT substr(s_date,1,7) AS s_month, sys_name, sum(s_jine) AS s_Xjine\n"
-                                "FROM s_z_all\n"
-                                "WHERE f_class='S' and s_date between :t1 and :t2\n"
-                                "GROUP BY substr(s_date,1,7), sys_name;";
-const char* const kFillExpense = "INSERT INTO s_renls ( sdate, sname, s_z )\n"
-                                 "SELECT substr(s_date,1,7) AS s_month, sys_name, sum(s_jine) AS s_Xjine\n"
-                                 "FROM s_z_all\n"
-                                 "WHERE f_class='Z' and s_date between :t3 and :t4\n"
-                                 "GROUP BY substr(s_date,1,7), sys_name;";
+const QByteArray& fill(const char* column, const char* cls)
+{
+    static QHash<QByteArray, QByteArray> made;
+    QByteArray& sql = made[QByteArray(column) + cls];
+    if (sql.isEmpty())
+        sql = QStringLiteral("INSERT INTO s_renls ( sdate, sname, %1 ) SELECT s_month, sys_name, sum(s_jine) FROM %2"
+                             " WHERE f_class='%3' GROUP BY s_month, sys_name")
+                  .arg(QLatin1String(column), spanViewSql(true), QLatin1String(cls))
+                  .toUtf8();
+    return sql;
+}
 // Members in the order they were made, each by month.
 const char* const kLinesAll
     = "SELECT sname as 用户,sdate as 月份,sum(s_s) as 收入,sum(s_z) as 支出,sum(s_s)-sum(s_z) as 收支差额 "
@@ -132,9 +135,9 @@ bool Tf_renyuanbaobiao::refill(const Toolbar& bar)
 {
     const QDate from = bar.from->date(), to = bar.to->date();
     DbError error;
+    const Binds span = spanBinds(from, to);
     if (runSteps(Database::shared(),
-                 {{kClear}, {kFillIncome, {{":t1", from}, {":t2", to}}}, {kFillExpense, {{":t3", from}, {":t4", to}}}},
-                 &error))
+                 {{kClear}, {fill("s_s", "S").constData(), span}, {fill("s_z", "Z").constData(), span}}, &error))
         return true;
     Msg::dbError(this, error);
     return false;

@@ -15,6 +15,40 @@
 
 namespace {
 
+// The figures over from..to from the sums and from the records' views, where they differ.
+QStringList rangeDisagreements(const QDate& from, const QDate& to)
+{
+    // Every record; as the records' view shows one class and one member; by
+    // month and top-level category as the reports' view shows them.
+    const QList<QPair<QString, QString>> figures{
+        {QStringLiteral("select coalesce(sum(jine),0)||' '||coalesce(sum(n),0) from (%1)").arg(spanRowsSql()),
+         QStringLiteral("select coalesce(sum(s_jine),0)||' '||count(*) from s_shouru where s_date between :a and "
+                        ":b")},
+        {QStringLiteral("select coalesce(sum(s_jine),0)||' '||coalesce(sum(n),0) from %1 where f_class='Z' and "
+                        "sys_name=(select sys_name from s_user order by id limit 1)")
+             .arg(spanViewSql()),
+         QStringLiteral("select coalesce(sum(s_jine),0)||' '||count(*) from s_z_all where s_date between :a and "
+                        ":b and f_class='Z' and sys_name=(select sys_name from s_user order by id limit 1)")},
+        {QStringLiteral("select group_concat(x,',') from (select s_month||dfenlei||'='||sum(s_jine) as x from %1"
+                        " group by s_month, dfenlei order by s_month, dfenlei)")
+             .arg(spanViewSql(true)),
+         QStringLiteral("select group_concat(x,',') from (select substr(s_date,1,7)||dfenlei||'='||sum(s_jine) as "
+                        "x from v_flbb where s_date between :a and :b group by substr(s_date,1,7), dfenlei"
+                        " order by substr(s_date,1,7), dfenlei)")}};
+    QStringList out;
+    for (const auto& [fromSums, fromRecords] : figures) {
+        Query sums(fromSums);
+        bindSpan(sums, from, to);
+        Query records(fromRecords);
+        records.bind(":a", from).bind(":b", to);
+        if (!sums.next() || !records.next() || sums.text(0) != records.text(0))
+            out << QStringLiteral("%1..%2: %3 | %4")
+                       .arg(dateText(from), dateText(to), sums.text(0) + sums.error().message(),
+                            records.text(0) + records.error().message());
+    }
+    return out;
+}
+
 // Every figure both ways, as "what: from sums | from records" where they differ.
 QStringList disagreements()
 {
@@ -59,6 +93,9 @@ QStringList disagreements()
                                             .arg(month, QLatin1String(c)))});
         }
     }
+    for (const auto& [from, to] :
+         {std::pair{QDate(1992, 5, 21), QDate(2012, 5, 20)}, std::pair{QDate(2005, 3, 2), QDate(2007, 2, 27)}})
+        out << rangeDisagreements(from, to);
     return out;
 }
 
@@ -106,25 +143,7 @@ private slots:
         QFETCH(QDate, from);
         QFETCH(QDate, to);
         TEST_BEGIN
-        // Every record, then as the records' view shows one class and one member.
-        const QList<QPair<QString, QString>> figures{
-            {QStringLiteral("select coalesce(sum(jine),0)||' '||coalesce(sum(n),0) from (%1)").arg(spanRowsSql()),
-             QStringLiteral("select coalesce(sum(s_jine),0)||' '||count(*) from s_shouru where s_date between :a and "
-                            ":b")},
-            {QStringLiteral("select coalesce(sum(s_jine),0)||' '||coalesce(sum(n),0) from %1 where f_class='Z' and "
-                            "sys_name=(select sys_name from s_user order by id limit 1)")
-                 .arg(spanViewSql()),
-             QStringLiteral("select coalesce(sum(s_jine),0)||' '||count(*) from s_z_all where s_date between :a and "
-                            ":b and f_class='Z' and sys_name=(select sys_name from s_user order by id limit 1)")}};
-        for (const auto& [fromSums, fromRecords] : figures) {
-            Query sums(fromSums);
-            bindSpan(sums, from, to);
-            QVERIFY(sums.next());
-            Query records(fromRecords);
-            records.bind(":a", from).bind(":b", to);
-            QVERIFY(records.next());
-            QCOMPARE(sums.text(0), records.text(0));
-        }
+        QCOMPARE(rangeDisagreements(from, to), QStringList());
         TEST_END
     }
 
