@@ -36,6 +36,17 @@ inline double medianMs(int runs, const std::function<void()>& fn, const std::fun
     return t[t.size() / 2];
 }
 
+// Median of `runs` samples that time themselves (in ms): for a span that
+// ends before the work does, such as a child process's first output.
+inline double medianOfMs(int runs, const std::function<double()>& sample)
+{
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i)
+        t.push_back(sample());
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
 // Stops the run when a step it times fails: a timing of a failure means nothing.
 inline void require(bool ok, const char* what)
 {
