@@ -279,6 +279,10 @@ void TForm1::FormShow()
     }
     m_sessionStarted = true;
     OpenStartPage(StartPageCode);
+    // The journal's triggers once the start page is up, so the first save
+    // need not make them; a failure is the first action's to report.
+    if (m_options.showLogin)
+        QTimer::singleShot(0, this, [] { (void)ensureJournal(Database::shared()); });
     reportAutoBackupFailure();
     // Recurring entries due: posted or asked about, then the start page
     // shows what they wrote.

@@ -397,6 +397,8 @@ bool installJournal(Database& db, DbError* error)
     return tx.commit() || fail(error, tx.error());
 }
 
+bool ensureJournal(Database& db, DbError* error) { return installed(db) || installJournal(db, error); }
+
 JournalAction::JournalAction(Database& db, const QString& label, const QString& kind) : m_db(db), m_tx(db)
 {
     if (!m_tx.isActive()) {
@@ -404,7 +406,7 @@ JournalAction::JournalAction(Database& db, const QString& label, const QString& 
         return;
     }
     // A connection reopened without Tx_Data (a restore) gets its triggers here.
-    if (!installed(db) && !installJournal(db, &m_error))
+    if (!ensureJournal(db, &m_error))
         return;
     const qint64 open = openAction(db, &m_error);
     if (open < 0)

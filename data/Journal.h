@@ -29,10 +29,13 @@ const QStringList& journaledTables();
 // itself. A table in neither list is a mistake (tst_journal checks the file).
 const QStringList& unjournaledTables();
 
-// Creates the TEMP triggers and temp.u_current on this connection. Called
-// when the household's file is opened; idempotent. A file without the
+// Creates the TEMP triggers and temp.u_current on this connection. Made by
+// the first JournalAction on a connection (the start does not wait for
+// them; the main window makes them once the login is passed); idempotent. A file without the
 // journal's tables (its upgrade failed) fails here and records nothing.
 [[nodiscard]] bool installJournal(Database& db, DbError* error = nullptr);
+// installJournal unless this connection has the triggers already.
+[[nodiscard]] bool ensureJournal(Database& db, DbError* error = nullptr);
 
 // One user action: open it inside (or around) the writer's Transaction,
 // write, then finish(). Its rows are recorded under one u_action row with

@@ -95,12 +95,13 @@ void Tx_Data::DataModuleCreate()
     // Sums built by another layout are built anew; a file that cannot be
     // written keeps them, and the totals then read what it has.
     (void)ensureSums(m_db);
-    // A file whose upgrade failed has no journal: a JournalAction then
-    // reports it, and nothing else depends on the triggers.
+    // The journal's triggers come later (after the login, or with the first
+    // action): nothing records before an action, and making them costs the
+    // start a noticeable part of its time. A file whose upgrade failed has
+    // no journal: the first action reports it, and the purge fails quietly.
     // What is older than the kept days goes at each start; a file that
     // cannot be written keeps it until a start that can.
-    if (installJournal(m_db))
-        (void)purgeJournal(m_db, Clock::now());
+    (void)purgeJournal(m_db, Clock::now());
 }
 
 void Tx_Data::UpgradeViews(Database& db)

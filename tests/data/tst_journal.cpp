@@ -288,7 +288,7 @@ private slots:
         TestDb t;
         QVERIFY2(t.ok(), qPrintable(t.error()));
         QVERIFY(t.openShared());
-        Tx_Data start(Database::shared());  // installs the journal as the program does
+        Tx_Data start(Database::shared());  // the start as the program runs it
         QVERIFY(RecalcAccountTotals(Database::shared()));
         QElapsedTimer clock;
         clock.start();
