@@ -4,6 +4,7 @@
 #include "data/Clock.h"
 #include "data/Database.h"
 #include "data/GridFixups.h"
+#include "data/Sums.h"
 #include "ui/BatchEditor.h"
 #include "ui/BatchModel.h"
 #include "ui/DataGrid.h"
@@ -55,25 +56,24 @@ QWidget* tab(QTabWidget* tabs, const char* name, const QString& caption)
 
 }  // namespace
 
-// A month's spending per top-level category beside its budget. The month is
-// a date range, so the date index finds the records.
-namespace {
-const char* const kComparison
-    = "SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as 预算消费金额, "
-      "s_yushuan.y_x as 备注, %1 as 本月可用\n"
-      "FROM s_yushuan INNER JOIN (SELECT s_ys.xid, s_ys.f_name, Sum(s_ys.s_jine) AS xxmoney\n"
-      "FROM s_ys where s_date between :t1 and :t2\n"
-      "GROUP BY s_ys.xid, s_ys.f_name\n"
-      ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
-      "ORDER BY s_yushuan.id";
-}  // namespace
-
-QString Tf_yushuan::comparisonSql() { return QString::fromUtf8(kComparison).arg(QLatin1String(kAvailableSql)); }
+// A month's spending per top-level category beside its budget, from the
+// records' monthly sums.
+QString Tf_yushuan::comparisonSql()
+{
+    return QStringLiteral("SELECT s_ys_2.f_name as 项目名称, s_ys_2.xxmoney as 本月消费总额, s_yushuan.y_money as "
+                          "预算消费金额, s_yushuan.y_x as 备注, %1 as 本月可用\n"
+                          "FROM s_yushuan INNER JOIN (SELECT f_id as xid, dfenlei as f_name, Sum(s_jine) AS xxmoney\n"
+                          "FROM %2 where f_class='Z'\n"
+                          "GROUP BY f_id, dfenlei\n"
+                          ") s_ys_2 ON s_yushuan.f_id = s_ys_2.xid\n"
+                          "ORDER BY s_yushuan.id")
+        .arg(availableSql(), spanViewSql());
+}
 
 Binds Tf_yushuan::comparisonBinds(const QDate& month)
 {
     const QDate first = firstDayOfMonth(month);
-    return Binds{{":t1", first}, {":t2", lastDayOfMonth(first)}} + availableBinds(first);
+    return spanBinds(first, lastDayOfMonth(first)) + availableBinds(first);
 }
 
 Tf_yushuan::Tf_yushuan(QWidget* parent) : Page("f_yushuan", parent)

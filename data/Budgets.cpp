@@ -1,6 +1,7 @@
 #include "data/Budgets.h"
 
 #include "data/Schema.h"
+#include "data/Sums.h"
 
 namespace {
 
@@ -25,31 +26,38 @@ Money availableInMonth(Money monthly, bool carry, int month, Money spentBefore)
     return carry ? Money::fromRaw(monthly.raw() * month) - spentBefore : monthly;
 }
 
+// Spending of a top-level expense category (s_yushuan.f_id) over span `tag`.
+QString spentSql(int tag)
+{
+    return QStringLiteral("(SELECT Sum(s_jine) FROM %1 WHERE f_class='Z' AND f_id=s_yushuan.f_id)")
+        .arg(spanViewSql(false, tag));
+}
+
 // January's "before" ends before it starts: nothing spent.
-const char* const kAvailableSql
-    = "CASE WHEN s_yushuan.y_jiezhuan=1 THEN :bn*s_yushuan.y_money-COALESCE((SELECT Sum(s_jine) FROM s_ys "
-      "WHERE xid=s_yushuan.f_id AND s_date BETWEEN :by1 AND :bp),0) ELSE s_yushuan.y_money END";
+QString availableSql()
+{
+    return QStringLiteral(
+               "CASE WHEN s_yushuan.y_jiezhuan=1 THEN :bn*s_yushuan.y_money-COALESCE(%1,0) ELSE s_yushuan.y_money END")
+        .arg(spentSql(1));
+}
 
 Binds availableBinds(const QDate& month)
 {
-    return {{":bn", month.month()}, {":by1", QDate(month.year(), 1, 1)}, {":bp", firstDayOfMonth(month).addDays(-1)}};
+    return Binds{{":bn", month.month()}} + spanBinds(QDate(month.year(), 1, 1), firstDayOfMonth(month).addDays(-1), 1);
 }
 
 bool readBudgets(Database& db, const QDate& day, qint64 category, QList<CategoryBudget>* out, DbError* error)
 {
     out->clear();
     Query q(db,
-            QStringLiteral("select s_yushuan.f_id, s_fenlei.f_name, s_yushuan.y_money, %1, "
-                           "(select sum(s_jine) from s_ys where xid=s_yushuan.f_id and s_date between :m1 and :m2), "
-                           "s_yushuan.y_year, "
-                           "(select sum(s_jine) from s_ys where xid=s_yushuan.f_id and s_date between :by1 and :y2) "
+            QStringLiteral("select s_yushuan.f_id, s_fenlei.f_name, s_yushuan.y_money, %1, %2, s_yushuan.y_year, %3 "
                            "from s_yushuan inner join s_fenlei on s_fenlei.id=s_yushuan.f_id "
                            "where :c=0 or s_yushuan.f_id=:c order by s_yushuan.id")
-                .arg(QLatin1String(kAvailableSql)));
-    for (const auto& [name, value] : availableBinds(day))
+                .arg(availableSql(), spentSql(0), spentSql(2)));
+    for (const auto& [name, value] : availableBinds(day) + spanBinds(firstDayOfMonth(day), lastDayOfMonth(day), 0)
+                                         + spanBinds(QDate(day.year(), 1, 1), QDate(day.year(), 12, 31), 2))
         q.bindValue(name, value);
-    q.bind(":m1", firstDayOfMonth(day)).bind(":m2", lastDayOfMonth(day));
-    q.bind(":y2", QDate(day.year(), 12, 31)).bind(":c", category);
+    q.bind(":c", category);
     while (q.next())
         out->append({q.integer(0), q.text(1), q.money(2), q.money(3), q.money(4), q.moneyOrNull(5), q.money(6)});
     return q.ok() || fail(error, q.error());

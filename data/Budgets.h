@@ -15,8 +15,9 @@
 Money availableInMonth(Money monthly, bool carry, int month, Money spentBefore);
 
 // The same as an SQL expression over a row of s_yushuan (by that name),
-// with the parameters of availableBinds(month).
-extern const char* const kAvailableSql;
+// with the parameters of availableBinds(month): the spending before the
+// month from the records' monthly sums (span 1).
+QString availableSql();
 Binds availableBinds(const QDate& month);
 
 struct CategoryBudget {

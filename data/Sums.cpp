@@ -161,31 +161,46 @@ Span split(const QDate& from, const QDate& to)
 
 }  // namespace
 
-QString spanRowsSql()
+namespace {
+
+// The parameters of each span a statement may hold.
+const char* const kSpanNames[kSpans][6] = {
+    {":hm1", ":hm2", ":hd1", ":hd2", ":td1", ":td2"},
+    {":hm1_1", ":hm2_1", ":hd1_1", ":hd2_1", ":td1_1", ":td2_1"},
+    {":hm1_2", ":hm2_2", ":hd1_2", ":hd2_2", ":td1_2", ":td2_2"},
+};
+
+}  // namespace
+
+QString spanRowsSql(int tag)
 {
+    const char* const* p = kSpanNames[tag];
     return QStringLiteral(
-        "select h_month as m, f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, h_jine as jine, h_count as n"
-        " from h_yue where h_month between :hm1 and :hm2"
-        " union all select substr(s_date, 1, 7), f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru"
-        " where s_date between :hd1 and :hd2"
-        " union all select substr(s_date, 1, 7), f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru"
-        " where s_date between :td1 and :td2");
+               "select h_month as m, f_fenleiid as fid, s_userid as uid, s_zhanghuid as zid, h_jine as jine,"
+               " h_count as n from h_yue where h_month between %1 and %2"
+               " union all select substr(s_date, 1, 7), f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru"
+               " where s_date between %3 and %4"
+               " union all select substr(s_date, 1, 7), f_fenleiid, s_userid, s_zhanghuid, s_jine, 1 from s_shouru"
+               " where s_date between %5 and %6")
+        .arg(QLatin1String(p[0]), QLatin1String(p[1]), QLatin1String(p[2]), QLatin1String(p[3]), QLatin1String(p[4]),
+             QLatin1String(p[5]));
 }
 
-Binds spanBinds(const QDate& from, const QDate& to)
+Binds spanBinds(const QDate& from, const QDate& to, int tag)
 {
     const Span s = split(from, to);
-    return {{":hm1", s.firstMonth},       {":hm2", s.lastMonth},          {":hd1", dateText(s.headFrom)},
-            {":hd2", dateText(s.headTo)}, {":td1", dateText(s.tailFrom)}, {":td2", dateText(s.tailTo)}};
+    const char* const* p = kSpanNames[tag];
+    return {{p[0], s.firstMonth},       {p[1], s.lastMonth},          {p[2], dateText(s.headFrom)},
+            {p[3], dateText(s.headTo)}, {p[4], dateText(s.tailFrom)}, {p[5], dateText(s.tailTo)}};
 }
 
-void bindSpan(Query& q, const QDate& from, const QDate& to)
+void bindSpan(Query& q, const QDate& from, const QDate& to, int tag)
 {
-    for (const auto& [name, value] : spanBinds(from, to))
+    for (const auto& [name, value] : spanBinds(from, to, tag))
         q.bindValue(name, value);
 }
 
-QString spanViewSql(bool byMonth)
+QString spanViewSql(bool byMonth, int tag)
 {
     // Summed first (over the months unless by month): only those few groups
     // meet the joins, which are those of the records' views.
@@ -197,5 +212,5 @@ QString spanViewSql(bool byMonth)
                           " group by %2fid, uid, zid) as g"
                           " inner join s_fenlei as c on c.id = g.fid inner join s_fenlei as p on p.id = c.f_id"
                           " inner join s_user on s_user.id = g.uid inner join z_zhanghu on z_zhanghu.id = g.zid)")
-        .arg(byMonth ? QStringLiteral("g.m as s_month, ") : QString(), month, spanRowsSql());
+        .arg(byMonth ? QStringLiteral("g.m as s_month, ") : QString(), month, spanRowsSql(tag));
 }

@@ -33,9 +33,12 @@ const QList<const char*>& sumsLayoutStatements();
 // the records dated from..to, m their month ("YYYY-MM"): whole months from
 // h_yue, the days before the first whole month and after the last from the
 // records (by the date index). Binds :hm1 :hm2 :hd1 :hd2 :td1 :td2.
-QString spanRowsSql();
-Binds spanBinds(const QDate& from, const QDate& to);
-void bindSpan(Query& q, const QDate& from, const QDate& to);
+// A statement may hold up to kSpans spans, each with its own `tag` (0 binds
+// the names above, 1 and 2 the same names ending in _1 and _2).
+inline constexpr int kSpans = 3;
+QString spanRowsSql(int tag = 0);
+Binds spanBinds(const QDate& from, const QDate& to, int tag = 0);
+void bindSpan(Query& q, const QDate& from, const QDate& to, int tag = 0);
 
 // The records dated from..to as the records' views (s_z_all, v_flbb) show
 // them, one row per category, member and account present (and month, with
@@ -44,4 +47,4 @@ void bindSpan(Query& q, const QDate& from, const QDate& to);
 // s_zhanghuid, s_jine (their sum) and n (how many). What a footer or report
 // sums in place of a view over a date range; filters on the other columns
 // work as on the view. Binds as spanRowsSql.
-QString spanViewSql(bool byMonth = false);
+QString spanViewSql(bool byMonth = false, int tag = 0);

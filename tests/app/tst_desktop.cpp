@@ -180,8 +180,8 @@ private slots:
         QTest::newRow("no monthly amount")
             << QDate(2012, 5, 10) << QStringLiteral("update s_yushuan set y_money=0, y_year=10000000")
             << QStringList{"午餐 10 2012-05-02"} << QStringList() << QString();
-        QTest::newRow("a failing read") << QDate(2012, 5, 10) << QStringLiteral("drop view s_ys") << QStringList()
-                                        << QStringList() << QStringLiteral("s_ys");
+        QTest::newRow("a failing read") << QDate(2012, 5, 10) << QStringLiteral("drop table h_yue") << QStringList()
+                                        << QStringList() << QStringLiteral("h_yue");
     }
 
     void monthBudgetPanel()
