@@ -8,9 +8,11 @@
 #include "data/Backup.h"
 #include "data/Clock.h"
 #include "data/Journal.h"
+#include "data/Sums.h"
 #include "data/Tx_Data.h"
 #include "recurring/Tf_daichuli.h"
 #include "ui/ClickLabel.h"
+#include "ui/LongWork.h"
 #include "ui/Msg.h"
 #include "ui/Page.h"
 #include "ui/RestoreStep.h"
@@ -302,13 +304,42 @@ void TForm1::startFileCheck()
     m_fileCheck = QThread::create([this, path, wait] {
         QString findings;
         // Busy is no verdict: another program holds the file for a while.
-        if (quickCheckFile(path, wait, &findings) != QuickCheck::Damaged)
+        const QuickCheck verdict = quickCheckFile(path, wait, &findings);
+        if (verdict == QuickCheck::Sound) {
+            // Sums that do not count every record are not trusted: built anew.
+            Database file;
+            bool covered = true;
+            if (file.openReadOnly(path, QByteArray(kDatabasePassword), wait) && sumsCoverRecords(file, &covered)
+                && !covered)
+                QMetaObject::invokeMethod(
+                    this, [this] { sumsStale(); }, Qt::QueuedConnection);
+            return;
+        }
+        if (verdict != QuickCheck::Damaged)
             return;
         const QString backup = newestSoundAutoBackup(path);
         QMetaObject::invokeMethod(
             this, [this, findings, backup] { damageFound(findings, backup); }, Qt::QueuedConnection);
     });
     m_fileCheck->start();
+}
+
+void TForm1::sumsStale()
+{
+    const QString path = Database::shared().filePath();
+    DbError error;
+    const bool built = LongWork::inThread(this, QStringLiteral("正在重新计算合计…"), [&] {
+        Database own;
+        if (!own.open(path, QByteArray(kDatabasePassword)))
+            error = own.lastError();
+        return own.isOpen() && rebuildSums(own, &error);
+    });
+    // The page shown keeps what it read (a user may be editing it); the
+    // totals and every page opened from now read the sums anew.
+    if (!built)
+        Msg::dbError(this, error);
+    else
+        (void)RecalcAccountTotals();  // a failure has been told by its box
 }
 
 void TForm1::damageFound(const QString& findings, const QString& backup)

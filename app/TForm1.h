@@ -119,6 +119,8 @@ private:
     // automatic backup to restore from.
     void startFileCheck();
     void damageFound(const QString& findings, const QString& backup);
+    // The records' monthly sums found not to count every record: built anew.
+    void sumsStale();
     void undoOrRedo(bool undo);
     // Ctrl+Z / Ctrl+Y in this window, unless a text field has its own to undo.
     bool undoKey(QObject* watched, QEvent* event);

@@ -179,6 +179,27 @@ private slots:
         QCOMPARE(diary(h.db.path()), QStringLiteral("sound,later"));
     }
 
+    // A sound file whose records' sums lost a group (not counting every
+    // record) has them built anew after the login, without a box.
+    void sumsThatMissRecordsAreRebuilt()
+    {
+        TestDb t;
+        QVERIFY2(t.ok(), qPrintable(t.error()));
+        exec(t.path(), QStringLiteral("insert into s_shouru (f_fenleiid,s_jine,s_userid,s_zhanghuid,s_date) values "
+                                      "(3,1250,1,1,'2012-05-01'),(3,700,1,2,'2012-06-01');"
+                                      "delete from h_yue where h_month='2012-05'"));
+        BoxAnswerer boxes;
+        QString sums;
+        QCOMPARE(runLoggedIn(t.dir(),
+                             [&] {
+                                 Query q(QStringLiteral("select group_concat(h_month||' '||h_jine) from h_yue"));
+                                 sums = q.next() ? q.text(0) : q.error();
+                             }),
+                 0);
+        QCOMPARE(sums, QStringLiteral("2012-05 1250,2012-06 700"));
+        QCOMPARE(boxes.texts(), QStringList());
+    }
+
     void withoutBackupsItWarns()
     {
         Household h(false, false);
