@@ -30,12 +30,11 @@ struct Delta {
 };
 
 const char* const kMonthly[] = {
-    // Income and expense as the account totals count them.
-    // By day along the date index (no sort), the days then summed by month.
-    "select substr(d, 1, 7), sum(v), 0, 0 from (select s_date as d, sum(case when f_fenleiid in "
-    "(select id from v_fenlei where f_class = 'S') then s_jine when f_fenleiid in (select id from v_fenlei "
-    "where f_class = 'Z') then -s_jine else 0 end) as v from s_shouru where s_userid in (select id from s_user) "
-    "and s_zhanghuid in (select id from z_zhanghu) group by s_date) group by 1",
+    // Income and expense as the account totals count them, from the
+    // records' monthly sums.
+    "select h_month, sum(case when f_fenleiid in (select id from v_fenlei where f_class = 'S') then h_jine"
+    " when f_fenleiid in (select id from v_fenlei where f_class = 'Z') then -h_jine else 0 end), 0, 0 from h_yue"
+    " where s_userid in (select id from s_user) and s_zhanghuid in (select id from z_zhanghu) group by h_month",
     // Transfers between existing accounts move nothing; into or out of one that is gone, they do.
     "select substr(zdate, 1, 7), sum(case when zh2 in (select id from z_zhanghu) then zXmoney else 0 end "
     "- case when zh1 in (select id from z_zhanghu) then zXmoney else 0 end), 0, 0 from s_zhanghistory group by 1",
