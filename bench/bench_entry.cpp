@@ -68,6 +68,7 @@ void saveStatements()
 int main(int argc, char** argv)
 {
     Bench::GuiApp app(argc, argv);
+    Bench::AnswerBoxes boxes;  // a budget notice after a save
     for (qint64 n : {10000, 200000, 400000}) {
         Bench::OpenedBulkDb db(n);
         creationStatements();

@@ -14,10 +14,8 @@
 
 #include <QDateEdit>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 #include <map>
 
 namespace {
@@ -66,14 +64,7 @@ double saveMs()
 int main(int argc, char** argv)
 {
     Bench::GuiApp app(argc, argv);
-    // A budget notice after a save is answered as a user would.
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [] {
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible())
-                box->accept();
-    });
-    answer.start(1);
+    Bench::AnswerBoxes boxes;  // a budget notice after a save
     const QDate today = QDate::currentDate(), twentyYears = today.addYears(-20);
     std::map<qint64, std::map<int, double>> ms;
     const qint64 sizes[] = {10000, 200000, 400000, 1000000};

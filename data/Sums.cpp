@@ -4,6 +4,23 @@
 
 namespace {
 
+// The trigger bodies, as text pieces. The group of a record row ("new" or "old").
+// clang-format off
+#define GROUP_OF(row) \
+    "h_month = substr(" row ".s_date, 1, 7) AND f_fenleiid = " row ".f_fenleiid" \
+    " AND s_userid = " row ".s_userid AND s_zhanghuid = " row ".s_zhanghuid"
+// SQLite of this build has no upsert: the group's row is made with 0 when
+// missing, then added to.
+#define ADD_NEW \
+    " INSERT OR IGNORE INTO h_yue (h_month, f_fenleiid, s_userid, s_zhanghuid, h_jine, h_count)" \
+    " VALUES (substr(new.s_date, 1, 7), new.f_fenleiid, new.s_userid, new.s_zhanghuid, 0, 0);" \
+    " UPDATE h_yue SET h_jine = h_jine + new.s_jine, h_count = h_count + 1 WHERE " GROUP_OF("new") ";"
+// A group without records goes, so the rows stay as few as the groups.
+#define TAKE_OLD \
+    " UPDATE h_yue SET h_jine = h_jine - old.s_jine, h_count = h_count - 1 WHERE " GROUP_OF("old") ";" \
+    " DELETE FROM h_yue WHERE " GROUP_OF("old") " AND h_count = 0;"
+// clang-format on
+
 const char* const kRebuild[] = {
     "DELETE FROM h_yue",
     "INSERT INTO h_yue (h_month, f_fenleiid, s_userid, s_zhanghuid, h_jine, h_count)"
@@ -35,36 +52,10 @@ const QList<const char*>& sumsLayoutStatements()
             "DROP TRIGGER IF EXISTS h_shouru_insert",
             "DROP TRIGGER IF EXISTS h_shouru_delete",
             "DROP TRIGGER IF EXISTS h_shouru_update",
-            // SQLite of this build has no upsert: the group's row is made
-            // with 0 when missing, then added to.
-            "CREATE TRIGGER h_shouru_insert AFTER INSERT ON s_shouru BEGIN"
-            " INSERT OR IGNORE INTO h_yue (h_month, f_fenleiid, s_userid, s_zhanghuid, h_jine, h_count)"
-            "  VALUES (substr(new.s_date, 1, 7), new.f_fenleiid, new.s_userid, new.s_zhanghuid, 0, 0);"
-            " UPDATE h_yue SET h_jine = h_jine + new.s_jine, h_count = h_count + 1"
-            "  WHERE h_month = substr(new.s_date, 1, 7) AND f_fenleiid = new.f_fenleiid"
-            "  AND s_userid = new.s_userid AND s_zhanghuid = new.s_zhanghuid;"
-            " END",
-            // A group without records goes, so the rows stay as few as the groups.
-            "CREATE TRIGGER h_shouru_delete AFTER DELETE ON s_shouru BEGIN"
-            " UPDATE h_yue SET h_jine = h_jine - old.s_jine, h_count = h_count - 1"
-            "  WHERE h_month = substr(old.s_date, 1, 7) AND f_fenleiid = old.f_fenleiid"
-            "  AND s_userid = old.s_userid AND s_zhanghuid = old.s_zhanghuid;"
-            " DELETE FROM h_yue WHERE h_month = substr(old.s_date, 1, 7) AND f_fenleiid = old.f_fenleiid"
-            "  AND s_userid = old.s_userid AND s_zhanghuid = old.s_zhanghuid AND h_count = 0;"
-            " END",
+            "CREATE TRIGGER h_shouru_insert AFTER INSERT ON s_shouru BEGIN" ADD_NEW " END",
+            "CREATE TRIGGER h_shouru_delete AFTER DELETE ON s_shouru BEGIN" TAKE_OLD " END",
             "CREATE TRIGGER h_shouru_update AFTER UPDATE OF s_date, f_fenleiid, s_userid, s_zhanghuid, s_jine"
-            " ON s_shouru BEGIN"
-            " UPDATE h_yue SET h_jine = h_jine - old.s_jine, h_count = h_count - 1"
-            "  WHERE h_month = substr(old.s_date, 1, 7) AND f_fenleiid = old.f_fenleiid"
-            "  AND s_userid = old.s_userid AND s_zhanghuid = old.s_zhanghuid;"
-            " DELETE FROM h_yue WHERE h_month = substr(old.s_date, 1, 7) AND f_fenleiid = old.f_fenleiid"
-            "  AND s_userid = old.s_userid AND s_zhanghuid = old.s_zhanghuid AND h_count = 0;"
-            " INSERT OR IGNORE INTO h_yue (h_month, f_fenleiid, s_userid, s_zhanghuid, h_jine, h_count)"
-            "  VALUES (substr(new.s_date, 1, 7), new.f_fenleiid, new.s_userid, new.s_zhanghuid, 0, 0);"
-            " UPDATE h_yue SET h_jine = h_jine + new.s_jine, h_count = h_count + 1"
-            "  WHERE h_month = substr(new.s_date, 1, 7) AND f_fenleiid = new.f_fenleiid"
-            "  AND s_userid = new.s_userid AND s_zhanghuid = new.s_zhanghuid;"
-            " END",
+            " ON s_shouru BEGIN" TAKE_OLD ADD_NEW " END",
         };
         for (const char* sql : kRebuild)
             s << sql;
