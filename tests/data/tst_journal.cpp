@@ -605,7 +605,10 @@ private slots:
                           {}});
             keys.append({d, m, QStringLiteral("Z")});
         }
+        // What an import, its undo and their undos leave is also in the records' sums.
         auto seen = [&] {
+            if (!TestDb::sumsMismatch().isEmpty())
+                return -2;
             ImportHistory h;
             QVector<bool> matches;
             if (!readImportHistory(Database::shared(), 1, &h)
