@@ -23,16 +23,12 @@ namespace {
 // other side of each row keeps its default 0. The month is the date's first
 // seven characters, "YYYY-MM". Summed from the records' monthly sums.
 const char* const kClear = "delete from s_renls";
-const QByteArray& fill(const char* column, const char* cls)
+QByteArray fillSql(const char* column, const char* cls)
 {
-    static QHash<QByteArray, QByteArray> made;
-    QByteArray& sql = made[QByteArray(column) + cls];
-    if (sql.isEmpty())
-        sql = QStringLiteral("INSERT INTO s_renls ( sdate, sname, %1 ) SELECT s_month, sys_name, sum(s_jine) FROM %2"
-                             " WHERE f_class='%3' GROUP BY s_month, sys_name")
-                  .arg(QLatin1String(column), spanViewSql(true), QLatin1String(cls))
-                  .toUtf8();
-    return sql;
+    return QStringLiteral("INSERT INTO s_renls ( sdate, sname, %1 ) SELECT s_month, sys_name, sum(s_jine) FROM %2"
+                          " WHERE f_class='%3' GROUP BY s_month, sys_name")
+        .arg(QLatin1String(column), spanViewSql(true), QLatin1String(cls))
+        .toUtf8();
 }
 // Members in the order they were made, each by month.
 const char* const kLinesAll
@@ -136,8 +132,8 @@ bool Tf_renyuanbaobiao::refill(const Toolbar& bar)
     const QDate from = bar.from->date(), to = bar.to->date();
     DbError error;
     const Binds span = spanBinds(from, to);
-    if (runSteps(Database::shared(),
-                 {{kClear}, {fill("s_s", "S").constData(), span}, {fill("s_z", "Z").constData(), span}}, &error))
+    const QByteArray income = fillSql("s_s", "S"), expense = fillSql("s_z", "Z");
+    if (runSteps(Database::shared(), {{kClear}, {income.constData(), span}, {expense.constData(), span}}, &error))
         return true;
     Msg::dbError(this, error);
     return false;
